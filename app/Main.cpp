@@ -1,0 +1,141 @@
+#include "Main.h"
+
+#include "Discovery.h"
+#include "HandlerGuard.h"
+#include "OsVersion.h"
+#include "SummaryPage.h"
+
+#include <QLabel>
+#include <QScopeGuard>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace kv {
+
+namespace {
+
+constexpr int ClientWidth = 431;
+constexpr int ClientHeight = 386;
+
+QWidget* addPage(QTabWidget* pages, const char* name, const QString& caption) {
+    auto* page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    pages->addTab(page, caption);
+    return page;
+}
+
+} // namespace
+
+TForm1::TForm1(const Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint)
+    , m_services(services) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Kavendel"));
+    setFixedSize(ClientWidth, ClientHeight);
+    buildPageTree();
+    m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::buildPageTree() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(0, 0, ClientWidth, ClientHeight);
+    PageControl1->setDocumentMode(true);
+    TabSheet1 = addPage(PageControl1, "TabSheet1", QStringLiteral("一般"));
+    TabSheet2 = addPage(PageControl1, "TabSheet2", QStringLiteral("レジストリ"));
+    TabSheet3 = addPage(PageControl1, "TabSheet3", QStringLiteral("３Ｄゲーム"));
+    TabSheet6 = addPage(PageControl1, "TabSheet6", QStringLiteral("情報"));
+    TabSheet5 = addPage(PageControl1, "TabSheet5", QStringLiteral("その他"));
+
+    auto* layout = new QVBoxLayout(TabSheet2);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    PageControl2 = new QTabWidget;
+    PageControl2->setObjectName(QStringLiteral("PageControl2"));
+    TabSheet4 = addPage(PageControl2, "TabSheet4", QStringLiteral("Radeonエンジン"));
+    TabSheet7 = addPage(PageControl2, "TabSheet7", QStringLiteral("Direct3D 設定"));
+    TabSheet8 = addPage(PageControl2, "TabSheet8", QStringLiteral("OpenGL 設定"));
+    TabSheet9 = addPage(PageControl2, "TabSheet9", QStringLiteral("3Dカラー設定"));
+    TabSheet10 = addPage(PageControl2, "TabSheet10", QStringLiteral("VIA専用設定"));
+    layout->addWidget(PageControl2, 1);
+
+    StatusBar1 = new QStatusBar;
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusPanel = new QLabel(QStringLiteral("※設定を変更後は再起動してください。"));
+    StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
+    StatusPanel->setFixedWidth(300);
+    StatusBar1->addWidget(StatusPanel);
+    layout->addWidget(StatusBar1);
+    // Status tips of the controls under the pointer travel up to the page; show them in the panel.
+    TabSheet2->installEventFilter(this);
+
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageControl1Changed);
+    connect(PageControl2, &QTabWidget::currentChanged, this, &TForm1::pageControl2Changed);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == TabSheet2 && event->type() == QEvent::StatusTip) {
+        StatusPanel->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm1::setShowHandler(QWidget* page, std::function<void()> handler) {
+    m_showHandlers[page] = std::move(handler);
+}
+
+void TForm1::guarded(const std::function<void()>& handler) {
+    runGuarded(m_services.dialogs, handler);
+}
+
+void TForm1::pageShown(QWidget* page) {
+    const auto it = m_showHandlers.find(page);
+    if (it != m_showHandlers.end())
+        guarded(it->second);
+}
+
+void TForm1::pageControl1Changed(int index) {
+    QWidget* page = PageControl1->widget(index);
+    QWidget* nested = PageControl2->currentWidget();
+    pageShown(page);
+    // The nested page comes into view with its parent, unless the parent's handler has moved
+    // the nested selection already, which showed the new nested page by itself.
+    if (page == TabSheet2 && PageControl1->currentWidget() == TabSheet2 &&
+        PageControl2->currentWidget() == nested)
+        pageShown(nested);
+}
+
+void TForm1::pageControl2Changed(int index) {
+    if (PageControl1->currentWidget() == TabSheet2)
+        pageShown(PageControl2->widget(index));
+}
+
+void TForm1::FormCreate() {
+    guarded([this] {
+        SummaryTexts texts;
+        // The summary shows what discovery found, also when a store error ends it early.
+        const auto showSummary = qScopeGuard([&] {
+            m_summary->showDiscovery(texts);
+            if (texts.caption)
+                setWindowTitle(QString::fromStdString(*texts.caption));
+            m_quitRequested = texts.quitRequested;
+        });
+        discoverAdapter(m_services.store, m_services.osVersion.query(), m_services.dialogs, m_values, texts);
+        m_values.gamesPageState = 1;
+    });
+}
+
+void TForm1::Button1Click() {
+    close();
+}
+
+} // namespace kv

@@ -1,0 +1,137 @@
+#include "Screenshot.h"
+
+#include "Main.h"
+
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace kv {
+
+namespace {
+
+QString clean(QString text) {
+    return text.replace(u'\t', u' ').replace(u'\n', QStringLiteral("\\n"));
+}
+
+QString textOf(const QWidget* w) {
+    if (auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->text();
+    if (auto* l = qobject_cast<const QLabel*>(w))
+        return l->text();
+    if (auto* g = qobject_cast<const QGroupBox*>(w))
+        return g->title();
+    if (auto* e = qobject_cast<const QLineEdit*>(w))
+        return e->text();
+    if (auto* c = qobject_cast<const QComboBox*>(w))
+        return c->currentText();
+    if (auto* t = qobject_cast<const QPlainTextEdit*>(w))
+        return t->toPlainText().left(200);
+    return w->windowTitle();
+}
+
+QString stateOf(const QWidget* w) {
+    if (auto* b = qobject_cast<const QAbstractButton*>(w))
+        return b->isCheckable() ? (b->isChecked() ? QStringLiteral("checked") : QStringLiteral("unchecked"))
+                                : QString();
+    if (auto* c = qobject_cast<const QComboBox*>(w))
+        return QStringLiteral("index=%1").arg(c->currentIndex());
+    if (auto* s = qobject_cast<const QAbstractSlider*>(w))
+        return QStringLiteral("position=%1").arg(s->value());
+    if (auto* l = qobject_cast<const QListWidget*>(w))
+        return QStringLiteral("index=%1").arg(l->currentRow());
+    if (auto* t = qobject_cast<const QTabWidget*>(w))
+        return QStringLiteral("index=%1").arg(t->currentIndex());
+    return {};
+}
+
+// The tab page a control sits on, and its path of page names from the window.
+QWidget* pageOf(QWidget* w, QString& path) {
+    QWidget* page = nullptr;
+    QStringList names;
+    for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
+        if (auto* tabs =
+                qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr);
+            tabs && tabs->indexOf(p) >= 0) {
+            names.prepend(p->objectName());
+            if (!page)
+                page = p;
+        }
+    }
+    path = names.isEmpty() ? w->window()->objectName() : names.join(u'/');
+    return page ? page : w->window();
+}
+
+bool insideVisibleArea(QWidget* w, QWidget* page) {
+    const QRect rect(w->mapTo(page, QPoint(0, 0)), w->size());
+    return QRect(QPoint(0, 0), page->size()).contains(rect);
+}
+
+} // namespace
+
+QString controlsTable(QWidget* root) {
+    QString out;
+    QTextStream stream(&out);
+    stream << "page\tobjectName\tclass\ttext\thint\tenabled\tvisibleArea\tstate\tgeometry\n";
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        QString path;
+        QWidget* page = pageOf(w, path);
+        const QRect g = w->geometry();
+        stream << path << '\t' << w->objectName() << '\t' << w->metaObject()->className() << '\t'
+               << clean(textOf(w)) << '\t' << clean(w->toolTip()) << '\t' << (w->isEnabled() ? "yes" : "no")
+               << '\t' << (insideVisibleArea(w, page) ? "yes" : "no") << '\t' << stateOf(w) << '\t'
+               << QStringLiteral("%1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()) << '\n';
+    }
+    return out;
+}
+
+int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    const QString base = QString::fromStdString(dir.string());
+    form.show();
+    QApplication::processEvents();
+    int shot = 0;
+    auto save = [&](const QString& name) {
+        QApplication::processEvents();
+        const QString file =
+            QStringLiteral("%1/%2-%3.png").arg(base).arg(++shot, 2, 10, QLatin1Char('0')).arg(name);
+        form.grab().save(file);
+        std::printf("%s\n", file.toLocal8Bit().constData());
+    };
+    for (int i = 0; i < form.PageControl1->count(); ++i) {
+        form.PageControl1->setCurrentIndex(i);
+        if (form.PageControl1->currentWidget() != form.TabSheet2) {
+            save(form.PageControl1->currentWidget()->objectName());
+            continue;
+        }
+        for (int j = 0; j < form.PageControl2->count(); ++j) {
+            if (!form.PageControl2->isTabVisible(j))
+                continue;
+            form.PageControl2->setCurrentIndex(j);
+            save(QStringLiteral("TabSheet2-") + form.PageControl2->currentWidget()->objectName());
+        }
+    }
+    QFile table(base + QStringLiteral("/controls.tsv"));
+    if (!table.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        std::fprintf(stderr, "kavendel: cannot write %s\n", table.fileName().toLocal8Bit().constData());
+        return 1;
+    }
+    table.write(controlsTable(&form).toUtf8());
+    std::printf("%s\n", table.fileName().toLocal8Bit().constData());
+    return 0;
+}
+
+} // namespace kv

@@ -1,0 +1,42 @@
+// Adapter and driver discovery: finds the display driver's keys in the registry, fixes the
+// program-wide values and gathers the texts of the summary page. It only reads.
+#pragma once
+
+#include "OsVersion.h"
+#include "ProgramValues.h"
+
+#include <optional>
+#include <string>
+
+namespace kv {
+
+class Dialogs;
+class SettingsStore;
+
+// What discovery tells the summary page; display texts in UTF-8.
+struct SummaryTexts {
+    std::string boardName = "ATI All in Wonder Radeon";
+    std::string agpMode = "不明";
+    std::string driverVersion = "不明";
+    std::string memoryType = "不明";
+    std::string memorySize = "不明";
+    std::string optionDevices[4];
+    std::optional<std::string> caption; // set when discovery changes the window caption
+    bool quitRequested = false;
+};
+
+// Runs every step in order, writing values and texts as it goes, so a store error that ends it
+// leaves what was found so far. Shows the one message box of an NT machine without the driver.
+void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, Dialogs& dialogs,
+                     ProgramValues& values, SummaryTexts& texts);
+
+// A key name from a prefix that ends in "00" and an index: "...00" + "12", "...000" + "3".
+std::string indexedKey(std::string_view prefixWithoutLastZero, int index);
+
+// The texts of the steps, exposed for their tests.
+std::string memorySizeText(std::string_view size);
+std::string agpModeText(std::string_view agpTransfer);
+std::string driverVersionText(std::string_view version);
+std::string memoryTypeText(const std::string& memorySize, std::string_view boardName);
+
+} // namespace kv

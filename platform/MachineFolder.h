@@ -1,0 +1,36 @@
+// The machine folder: the Windows computer Kavendel works on, off Windows.
+//
+//   DIR/registry.reg   the registry
+//   DIR/drive_c/ ...   drive C:, and drive_d/ and so on for further drives
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace kv {
+
+class MachineFolder {
+public:
+    explicit MachineFolder(std::filesystem::path dir);
+
+    // $XDG_DATA_HOME/kavendel/machine, or ~/.local/share/kavendel/machine.
+    static std::filesystem::path defaultLocation();
+
+    // Creates the folder with an empty registry and an empty drive C where they are missing.
+    void ensureCreated() const;
+
+    const std::filesystem::path& dir() const { return m_dir; }
+    std::filesystem::path registryFile() const { return m_dir / "registry.reg"; }
+
+    // Where a Windows path (CP932 bytes) lies in the machine folder: "C:\Program Files\X" is
+    // DIR/drive_c/Program Files/X, and "\INF\X" is on drive C. Existing entries are matched
+    // without regard to case. nullopt for a path that would leave its drive, a UNC path, a
+    // relative path, or a drive letter with no folder.
+    std::optional<std::filesystem::path> resolve(std::string_view windowsPath) const;
+
+private:
+    std::filesystem::path m_dir;
+};
+
+} // namespace kv

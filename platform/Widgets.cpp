@@ -1,0 +1,70 @@
+#include "Widgets.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace kv {
+
+void setHint(QWidget* widget, const QString& hint) {
+    widget->setToolTip(hint);
+    widget->setStatusTip(hint);
+}
+
+namespace {
+
+template <typename W> W* place(W* widget, const char* name, const QRect& geometry, const QString& hint) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(geometry);
+    if (!hint.isEmpty())
+        setHint(widget, hint);
+    return widget;
+}
+
+} // namespace
+
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
+    return place(new QGroupBox(caption, parent), name, geometry, {});
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QString& hint) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(at);
+    label->adjustSize();
+    if (!hint.isEmpty())
+        setHint(label, hint);
+    return label;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint) {
+    return place(new QPushButton(caption, parent), name, geometry, hint);
+}
+
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint) {
+    return place(new QCheckBox(caption, parent), name, geometry, hint);
+}
+
+QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& caption,
+                              const QRect& geometry, const QString& hint) {
+    return place(new QRadioButton(caption, parent), name, geometry, hint);
+}
+
+void setLabelText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();
+}
+
+void setLabelFont(QLabel* label, bool bold, int pixelSize) {
+    QFont font = label->font();
+    font.setBold(bold);
+    font.setPixelSize(pixelSize);
+    label->setFont(font);
+    label->adjustSize();
+}
+
+} // namespace kv

@@ -1,0 +1,35 @@
+// Small builders for the fixed-position controls of the window's pages. Every control gets
+// its objectName, and a hint becomes both its tooltip and its status tip.
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace kv {
+
+void setHint(QWidget* widget, const QString& hint);
+
+QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QPoint at,
+                  const QString& hint = {});
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint = {});
+QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
+                        const QString& hint = {});
+QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& caption,
+                              const QRect& geometry, const QString& hint = {});
+
+// Sets a label's text and lets the label grow or shrink to it, as the window's labels do.
+void setLabelText(QLabel* label, const QString& text);
+
+// A label's font: bold and/or a pixel height other than the window's 12.
+void setLabelFont(QLabel* label, bool bold, int pixelSize = 12);
+
+} // namespace kv

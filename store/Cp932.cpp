@@ -1,0 +1,86 @@
+#include "Cp932.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace cp932 {
+
+std::string fold(std::string_view name) {
+    std::string out(name);
+    for (std::size_t i = 0; i < out.size();) {
+        const std::size_t len = charLength(out, i);
+        if (len == 1 && out[i] >= 'A' && out[i] <= 'Z')
+            out[i] = static_cast<char>(out[i] - 'A' + 'a');
+        i += len;
+    }
+    return out;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && fold(a) == fold(b);
+}
+
+std::size_t findChar(std::string_view s, char c, std::size_t from) {
+    for (std::size_t i = from; i < s.size(); i += charLength(s, i))
+        if (s[i] == c)
+            return i;
+    return std::string_view::npos;
+}
+
+std::vector<std::string> split(std::string_view path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t sep = findChar(path, '\\', start);
+        if (sep == std::string_view::npos) {
+            parts.emplace_back(path.substr(start));
+            return parts;
+        }
+        parts.emplace_back(path.substr(start, sep - start));
+        start = sep + 1;
+    }
+}
+
+namespace {
+
+std::string convert(const char* to, const char* from, std::string_view in, std::string_view replacement) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(in);
+    std::string out;
+    out.reserve(in.size() * 2);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[256];
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<std::size_t>(dst - buffer));
+        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            // An invalid or cut-off sequence: replace one byte (or one UTF-8 character) and go on.
+            std::size_t skip = 1;
+            if (std::string_view(from) == "UTF-8")
+                while (skip < srcLeft && (static_cast<unsigned char>(src[skip]) & 0xC0) == 0x80)
+                    ++skip;
+            out.append(replacement);
+            src += skip;
+            srcLeft -= skip;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+std::string toUtf8(std::string_view bytes) {
+    return convert("UTF-8", "CP932", bytes, "\xEF\xBF\xBD");
+}
+
+std::string fromUtf8(std::string_view utf8) {
+    return convert("CP932", "UTF-8", utf8, "?");
+}
+
+} // namespace cp932

@@ -1,0 +1,55 @@
+// A fixture that builds the real main window on the offscreen platform over an in-memory
+// store and scripted seams, and finds its controls by name.
+#pragma once
+
+#include "Fakes.h"
+#include "MachineFolder.h"
+#include "Main.h"
+#include "Services.h"
+#include "SettingsAccessor.h"
+
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kv::test {
+
+class FormFixture : public ::testing::Test {
+protected:
+    FormFixture();
+    ~FormFixture() override;
+
+    // Builds TForm1 (running FormCreate) and shows it.
+    TForm1& createForm();
+
+    template <typename T = QWidget> T* find(const char* name) const {
+        T* w = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << "no control named " << name;
+        return w;
+    }
+
+    // Shows a page of PageControl1, then optionally a nested page of PageControl2.
+    void showPage(const char* page, const char* nested = nullptr);
+
+    // Writes a value into the store as another program would.
+    void putText(RootKey root, const std::string& path, const std::string& name, const std::string& text);
+    void putNumber(RootKey root, const std::string& path, const std::string& name, std::int32_t number);
+    std::optional<std::string> text(RootKey root, const std::string& path, const std::string& name);
+    std::optional<std::int32_t> number(RootKey root, const std::string& path, const std::string& name);
+
+    MemoryStore store;
+    ScriptedDialogs dialogs;
+    QTemporaryDir machineDir;
+    MachineFolder machine;
+    FixedOsVersion osVersion;
+    ManualClock clock;
+    PlainCpu cpu;
+    RecordingLauncher launcher;
+    Services services;
+    std::unique_ptr<TForm1> form;
+};
+
+} // namespace kv::test
