@@ -5,7 +5,9 @@
 #include "OsVersion.h"
 #include "SummaryPage.h"
 
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QScopeGuard>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -37,6 +39,8 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     setWindowTitle(QStringLiteral("Kavendel"));
     setFixedSize(ClientWidth, ClientHeight);
     buildPageTree();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
     FormCreate();
 }

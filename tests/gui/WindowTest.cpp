@@ -1,6 +1,10 @@
 // The main window: its page tree, the summary page, the status bar and the exit buttons.
 #include "FormFixture.h"
 
+#include "Widgets.h"
+
+#include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -73,6 +77,22 @@ TEST_F(WindowTest, ShowHandlersRunWhenPagesComeIntoView) {
     showPage("TabSheet1");
     showPage("TabSheet2");
     EXPECT_EQ(shown, QStringList({"TabSheet2", "TabSheet9", "TabSheet2", "TabSheet9"}));
+}
+
+TEST_F(WindowTest, StatusBarShowsTheHintUnderThePointer)
+{
+    createForm();
+    showPage("TabSheet2", "TabSheet4");
+    auto* withHint = makeCheckBox(form->TabSheet4, "probeWithHint", "a", {8, 100, 100, 16}, "ヒント");
+    auto* withoutHint = makeCheckBox(form->TabSheet4, "probeWithout", "b", {8, 140, 100, 16});
+    withHint->show();
+    withoutHint->show();
+    QTest::mouseMove(withHint, {5, 5});
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusPanel->text(), QStringLiteral("ヒント"));
+    QTest::mouseMove(withoutHint, {5, 5});
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusPanel->text(), QString());
 }
 
 TEST_F(WindowTest, NtMachineAsksToEnd) {
