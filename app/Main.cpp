@@ -4,9 +4,12 @@
 #include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "SummaryPage.h"
+#include "Uninstall.h"
+#include "ver.h"
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QScopeGuard>
 #include <QStatusBar>
@@ -42,6 +45,10 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    connect(m_summary->Button25, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button25Click(); }); });
+    connect(m_summary->uninstall, &QPushButton::clicked, this,
+            [this] { guarded([this] { uninstallClick(); }); });
     FormCreate();
 }
 
@@ -140,6 +147,15 @@ void TForm1::FormCreate() {
 
 void TForm1::Button1Click() {
     close();
+}
+
+void TForm1::Button25Click() {
+    if (m_aboutBox)
+        m_aboutBox->exec();
+}
+
+void TForm1::uninstallClick() {
+    uninstallDriver(m_services, m_values);
 }
 
 } // namespace kv

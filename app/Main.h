@@ -17,6 +17,7 @@ class QTabWidget;
 namespace kv {
 
 class SummaryPage;
+class TAboutBox;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -32,6 +33,11 @@ public:
 
     void FormCreate();
     void Button1Click();
+    void Button25Click();
+    void uninstallClick();
+
+    // The about window that Button25 shows; start-up creates it after this window.
+    void setAboutBox(TAboutBox* box) { m_aboutBox = box; }
 
     // The handler that runs each time page comes into view, also through its parent page.
     void setShowHandler(QWidget* page, std::function<void()> handler);
@@ -69,6 +75,7 @@ private:
     ProgramValues m_values;
     bool m_quitRequested = false;
     SummaryPage* m_summary = nullptr;
+    TAboutBox* m_aboutBox = nullptr;
 };
 
 } // namespace kv
