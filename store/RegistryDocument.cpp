@@ -626,6 +626,18 @@ void RegistryDocument::removeKey(const KeyPath& path) {
             drop(s);
         it = m_index.erase(it);
     }
+    // The parent may have stood only through the sections just dropped.
+    const KeyPath parent(path.begin(), path.end() - 1);
+    if (!parent.empty() && !isWritten(foldPath(parent)))
+        appendKeySection(parent, nullptr);
+}
+
+bool RegistryDocument::isWritten(const KeyPath& folded) const {
+    const std::uint64_t deleted = lastDeletionAffecting(folded);
+    for (auto it = m_index.lower_bound(folded); it != m_index.end() && hasPrefix(it->first, folded); ++it)
+        if (!it->second.sections.empty() && it->second.sections.back()->order > deleted)
+            return true;
+    return false;
 }
 
 } // namespace kv

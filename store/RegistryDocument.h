@@ -78,6 +78,9 @@ private:
     void removeKey(const KeyPath& path);
     void appendKeySection(const KeyPath& path, const RegValue* value);
     std::uint64_t lastDeletionAffecting(const KeyPath& folded) const;
+    // Whether reading the text back creates the key: a section of it or below it that no
+    // later deletion undoes.
+    bool isWritten(const KeyPath& folded) const;
     std::string* lastLineOfFile();
     KeyPath spelledPath(const KeyPath& path) const;
 
