@@ -23,34 +23,93 @@ struct ReadRow {
 };
 
 const ReadRow ReadRows[] = {
-    {"CrLfString", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n", {HKLM, "K"}, "a", RegString,
+    {"CrLfString",
+     "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "a",
+     RegString,
      "1\0"sv},
     {"LfOnly", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"A\"=\"x\"\n", {HKLM, "k"}, "A", RegString, "x\0"sv},
-    {"CrOnly", "REGEDIT4\r[HKEY_LOCAL_MACHINE\\K]\r\"A\"=dword:0000abcd\r", {HKLM, "K"}, "A", RegNumber,
+    {"CrOnly",
+     "REGEDIT4\r[HKEY_LOCAL_MACHINE\\K]\r\"A\"=dword:0000abcd\r",
+     {HKLM, "K"},
+     "A",
+     RegNumber,
      "\xcd\xab\0\0"sv},
-    {"MixedEndsNoFinalEnd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\"A\"=dword:1\n\"B\"=hex:01", {HKLM, "K"}, "B",
-     RegBinary, "\x01"sv},
-    {"CommentsAndIndent", "REGEDIT4\r\n; c\r\n[HKEY_LOCAL_MACHINE\\K]\r\n;\"A\"=\"no\"\r\n  \"A\" = \"yes\"\r\n",
-     {HKLM, "K"}, "A", RegString, "yes\0"sv},
-    {"ContinuedHex", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,02,\\\r\n  03,\\\n  04\r\n", {HKLM, "K"},
-     "B", RegBinary, "\x01\x02\x03\x04"sv},
-    {"OtherKindByteForByte", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"E\"=hex(2):25,00\r\n", {HKLM, "K"}, "E", 2,
+    {"MixedEndsNoFinalEnd",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\"A\"=dword:1\n\"B\"=hex:01",
+     {HKLM, "K"},
+     "B",
+     RegBinary,
+     "\x01"sv},
+    {"CommentsAndIndent",
+     "REGEDIT4\r\n; c\r\n[HKEY_LOCAL_MACHINE\\K]\r\n;\"A\"=\"no\"\r\n  \"A\" = \"yes\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "yes\0"sv},
+    {"ContinuedHex",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,02,\\\r\n  03,\\\n  04\r\n",
+     {HKLM, "K"},
+     "B",
+     RegBinary,
+     "\x01\x02\x03\x04"sv},
+    {"OtherKindByteForByte",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"E\"=hex(2):25,00\r\n",
+     {HKLM, "K"},
+     "E",
+     2,
      "%\0"sv},
-    {"EscapedQuotes", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"a\\\"b\"=\"c:\\\\x \\\"q\\\" \\n\"\r\n", {HKLM, "K"},
-     "a\"b", RegString, "c:\\x \"q\" \\n\0"sv},
-    {"DefaultValue", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n@=\"d\"\r\n", {HKLM, "K"}, "", RegString, "d\0"sv},
-    {"DoubleByteWith5CTrail", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\\x83\x5C\x83\x74\x83\x67]\r\n\"\x95\x5C\"=\"\x94\x5C\"\r\n",
-     {HKLM, "\x83\x5C\x83\x74\x83\x67"}, "\x95\x5C", RegString, "\x94\x5C\0"sv},
-    {"DoubleByteWith22Trail", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"n\"=\"\x81\x22\"\r\n", {HKLM, "K"}, "n",
-     RegString, "\x81\x22\0"sv},
-    {"ValueDeleted", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\"a\"=-\r\n", {HKLM, "K"}, "A", 0, ""},
+    {"EscapedQuotes",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"a\\\"b\"=\"c:\\\\x \\\"q\\\" \\n\"\r\n",
+     {HKLM, "K"},
+     "a\"b",
+     RegString,
+     "c:\\x \"q\" \\n\0"sv},
+    {"DefaultValue",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n@=\"d\"\r\n",
+     {HKLM, "K"},
+     "",
+     RegString,
+     "d\0"sv},
+    {"DoubleByteWith5CTrail",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\\x83\x5C\x83\x74\x83\x67]\r\n\"\x95\x5C\"=\"\x94\x5C\"\r\n",
+     {HKLM, "\x83\x5C\x83\x74\x83\x67"},
+     "\x95\x5C",
+     RegString,
+     "\x94\x5C\0"sv},
+    {"DoubleByteWith22Trail",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"n\"=\"\x81\x22\"\r\n",
+     {HKLM, "K"},
+     "n",
+     RegString,
+     "\x81\x22\0"sv},
+    {"ValueDeleted",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\"a\"=-\r\n",
+     {HKLM, "K"},
+     "A",
+     0,
+     ""},
     {"KeyDeletedThenRecreated",
-     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n\"A\"=\"1\"\r\n[-HKEY_LOCAL_MACHINE\\K]\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n"
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n\"A\"=\"1\"\r\n[-HKEY_LOCAL_MACHINE\\K]\r\n[HKEY_LOCAL_"
+     "MACHINE\\K\\S]\r\n"
      "\"B\"=\"2\"\r\n",
-     {HKLM, "K", "S"}, "A", 0, ""},
-    {"LowerCaseRoot", "REGEDIT4\r\n[hkey_local_machine\\K]\r\n\"A\"=\"1\"\r\n", {HKLM, "K"}, "A", RegString, "1\0"sv},
-    {"UsersOnly", "REGEDIT4\r\n[HKEY_USERS\\.DEFAULT\\Software]\r\n\"A\"=\"1\"\r\n", {"HKEY_USERS", ".DEFAULT", "Software"},
-     "A", RegString, "1\0"sv},
+     {HKLM, "K", "S"},
+     "A",
+     0,
+     ""},
+    {"LowerCaseRoot",
+     "REGEDIT4\r\n[hkey_local_machine\\K]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "1\0"sv},
+    {"UsersOnly",
+     "REGEDIT4\r\n[HKEY_USERS\\.DEFAULT\\Software]\r\n\"A\"=\"1\"\r\n",
+     {"HKEY_USERS", ".DEFAULT", "Software"},
+     "A",
+     RegString,
+     "1\0"sv},
 };
 
 class ReadTest : public ::testing::TestWithParam<ReadRow> {};
@@ -98,7 +157,8 @@ class MalformedTest : public ::testing::TestWithParam<MalformedRow> {};
 
 TEST_P(MalformedTest, IsReportedHasNoEffectAndSurvivesChanges) {
     const MalformedRow& row = GetParam();
-    const std::string text = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n" + std::string(row.line) + "\r\n\"After\"=\"1\"\r\n";
+    const std::string text =
+        "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n" + std::string(row.line) + "\r\n\"After\"=\"1\"\r\n";
     RegistryDocument doc = RegistryDocument::parse(text);
     ASSERT_FALSE(doc.malformedLines().empty());
     EXPECT_EQ(doc.malformedLines().front(), row.report);
@@ -116,10 +176,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, MalformedTest, ::testing::ValuesIn(MalformedRows)
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST(RegistryDocument, ValueLinesOutsideAKeyAreReportedWithTheirLine) {
-    const auto doc = RegistryDocument::parse(
-        "REGEDIT4\n\"A\"=\"1\"\n[-HKEY_LOCAL_MACHINE\\K]\n\n\"B\"=\"2\"\n[HKEY_LOCAL_MACHINE\\K]\n\"C\"=\"3\"\n");
-    EXPECT_EQ(doc.malformedLines(), (std::vector<std::string>{"registry.reg:2: value line outside a key section",
-                                                              "registry.reg:5: value line outside a key section"}));
+    const auto doc = RegistryDocument::parse("REGEDIT4\n\"A\"=\"1\"\n[-HKEY_LOCAL_MACHINE\\K]\n\n\"B\"="
+                                             "\"2\"\n[HKEY_LOCAL_MACHINE\\K]\n\"C\"=\"3\"\n");
+    EXPECT_EQ(doc.malformedLines(),
+              (std::vector<std::string>{"registry.reg:2: value line outside a key section",
+                                        "registry.reg:5: value line outside a key section"}));
     EXPECT_EQ(doc.tree().find({HKLM, "K"})->values().size(), 1u);
 }
 
@@ -162,41 +223,51 @@ struct DiffRow {
 };
 
 const DiffRow DiffRows[] = {
-    {"ReplaceKeepsLineEnd", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n;x\n\"A\"=\"1\"\n\"B\"=\"2\"\n",
+    {"ReplaceKeepsLineEnd",
+     "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n;x\n\"A\"=\"1\"\n\"B\"=\"2\"\n",
      {Change::Kind::SetValue, {HKLM, "k"}, {"a", RegString, "0\0"s}},
      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n;x\n\"A\"=\"0\"\n\"B\"=\"2\"\n"},
     {"ReplaceEffectiveDefinition",
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=-\r\n",
      {Change::Kind::SetValue, {HKLM, "K"}, {"A", RegNumber, "\x10\0\0\0"s}},
-     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=dword:00000010\r\n"},
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=dword:"
+     "00000010\r\n"},
     {"NewValueBeforeTrailingBlanks",
      "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\L]\r\n",
      {Change::Kind::SetValue, {HKLM, "K"}, {"B", RegBinary, "\x01\xff"s}},
-     "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\"B\"=hex:01,ff\r\n\r\n[HKEY_LOCAL_MACHINE\\L]\r\n"},
+     "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\"B\"=hex:01,ff\r\n\r\n[HKEY_LOCAL_"
+     "MACHINE\\L]\r\n"},
     {"NewValueAfterLaterDeletion",
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n[-HKEY_LOCAL_MACHINE\\K]\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n",
      {Change::Kind::SetValue, {HKLM, "k"}, {"A", RegString, "1\0"s}},
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n[-HKEY_LOCAL_MACHINE\\K]\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n\r\n"
      "[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n"},
-    {"NewKeyWithoutFinalLineEnd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"",
+    {"NewKeyWithoutFinalLineEnd",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"",
      {Change::Kind::CreateKey, {HKLM, "K", "\x83\x5C"}, {}},
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\K\\\x83\x5C]\r\n"},
-    {"ExistingKeyIsNoChange", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n", {Change::Kind::CreateKey, {HKLM, "K"}, {}},
+    {"ExistingKeyIsNoChange",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n",
+     {Change::Kind::CreateKey, {HKLM, "K"}, {}},
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n"},
     {"RemoveDropsSubtreeSections",
      "REGEDIT4\r\n; top\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\KK]\r\n\r\n"
      "[HKEY_LOCAL_MACHINE\\K\\S]\r\n\r\n[-HKEY_LOCAL_MACHINE\\K\\T]\r\n[HKEY_LOCAL_MACHINE\\L]\r\n",
      {Change::Kind::RemoveKey, {HKLM, "k"}, {}},
      "REGEDIT4\r\n; top\r\n[HKEY_LOCAL_MACHINE\\KK]\r\n\r\n[HKEY_LOCAL_MACHINE\\L]\r\n"},
-    {"TextWithLineBreakBecomesHex1", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n",
+    {"TextWithLineBreakBecomesHex1",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n",
      {Change::Kind::SetValue, {HKLM, "K"}, {"\x95\x5C\"", RegString, "a\r\n\0"s}},
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"\x95\x5C\\\"\"=hex(1):61,0d,0a,00\r\n"},
-    {"QuotedWithEscapes", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n",
+    {"QuotedWithEscapes",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n",
      {Change::Kind::SetValue, {HKLM, "K"}, {"", RegString, "\\\"\x83\x5C\0"s}},
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n@=\"\\\\\\\"\x83\x5C\"\r\n"},
-    {"LongHexWraps", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n",
+    {"LongHexWraps",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n",
      {Change::Kind::SetValue, {HKLM, "K"}, {"Bin", RegBinary, std::string(30, '\xab')}},
-     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Bin\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,"
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"Bin\"=hex:ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,ab,"
+     "ab,ab,ab,ab,"
      "ab,\\\r\n  ab,ab,ab,ab,ab,ab,ab,ab\r\n"},
 };
 
