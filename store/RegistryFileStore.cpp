@@ -1,0 +1,180 @@
+#include "RegistryFileStore.h"
+
+#include "StoreError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace kv {
+
+namespace {
+
+[[noreturn]] void throwErrno(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd)
+        : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+
+private:
+    int m_fd;
+};
+
+// Held while a writer merges and replaces the file; released when the descriptor closes.
+class LockFile {
+public:
+    explicit LockFile(const std::filesystem::path& path)
+        : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        if (m_fd.get() < 0)
+            throwErrno("cannot open the lock file " + path.string());
+        while (::flock(m_fd.get(), LOCK_EX) != 0)
+            if (errno != EINTR)
+                throwErrno("cannot lock " + path.string());
+    }
+
+private:
+    FileDescriptor m_fd;
+};
+
+} // namespace
+
+RegistryFileStore::RegistryFileStore(std::filesystem::path file, WriteFunction write)
+    : m_file(std::move(file))
+    , m_write(write ? std::move(write)
+                    : [](int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }) {}
+
+std::unique_ptr<RegistryFileStore> RegistryFileStore::open(const std::filesystem::path& file,
+                                                           WriteFunction write) {
+    std::unique_ptr<RegistryFileStore> store(new RegistryFileStore(file, std::move(write)));
+    store->load();
+    return store;
+}
+
+std::optional<RegistryFileStore::Stamp> RegistryFileStore::stampOnDisk() const {
+    struct stat st {};
+    if (::stat(m_file.c_str(), &st) != 0)
+        return std::nullopt;
+    return Stamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
+                 st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+}
+
+// Reads and parses the file; the store is unchanged when that fails.
+void RegistryFileStore::load() {
+    const auto unreadable = [&] {
+        return RegistryFileError(m_file.string(), std::string("cannot be read: ") + std::strerror(errno));
+    };
+    FileDescriptor fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+        throw unreadable();
+    if (!S_ISREG(st.st_mode))
+        throw RegistryFileError(m_file.string(), "not a regular file");
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw unreadable();
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    try {
+        m_document = RegistryDocument::parse(bytes, m_file.filename().string());
+    } catch (const RegistryFileError& e) {
+        throw RegistryFileError(m_file.string(), e.reason());
+    }
+    // The stamp of what was read, not of what the path names by now.
+    m_stamp = Stamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
+                    st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+    m_mode = st.st_mode & 07777;
+}
+
+void RegistryFileStore::refresh() {
+    if (!m_pending.empty())
+        return; // unsaved changes win; the next flush merges them into the file on disk
+    if (stampOnDisk() != m_stamp)
+        load();
+}
+
+void RegistryFileStore::apply(const Change& change) {
+    m_document.apply(change);
+    m_pending.push_back(change);
+}
+
+void RegistryFileStore::flush(std::string_view failedValueName) {
+    if (m_pending.empty())
+        return;
+    try {
+        const LockFile lock(m_file.string() + ".lock");
+        if (stampOnDisk() != m_stamp) {
+            // Someone else wrote the file since we read it: replay our changes onto theirs.
+            load();
+            for (const auto& change : m_pending)
+                m_document.apply(change);
+        }
+        writeAtomically(m_document.text());
+        m_pending.clear();
+        if (const auto written = stampOnDisk())
+            m_stamp = *written;
+    } catch (const RegistryFileError&) {
+        throw StoreError::storeFailed(failedValueName);
+    } catch (const std::system_error&) {
+        throw StoreError::storeFailed(failedValueName);
+    }
+}
+
+void RegistryFileStore::writeAtomically(const std::string& bytes) {
+    const std::filesystem::path folder = m_file.has_parent_path() ? m_file.parent_path() : ".";
+    std::string temp = (folder / (m_file.filename().string() + ".XXXXXX")).string();
+    FileDescriptor fd(::mkstemp(temp.data()));
+    if (fd.get() < 0)
+        throwErrno("cannot create a temporary file in " + folder.string());
+    try {
+        if (::fchmod(fd.get(), m_mode) != 0)
+            throwErrno("chmod " + temp);
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = m_write(fd.get(), bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n == 0)
+                errno = ENOSPC;
+            if (n <= 0)
+                throwErrno("write " + temp);
+            done += static_cast<std::size_t>(n);
+        }
+        if (::fsync(fd.get()) != 0)
+            throwErrno("fsync " + temp);
+        if (::close(fd.release()) != 0)
+            throwErrno("close " + temp);
+        if (::rename(temp.c_str(), m_file.c_str()) != 0)
+            throwErrno("rename " + temp);
+    } catch (...) {
+        ::unlink(temp.c_str());
+        throw;
+    }
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0 || ::fsync(dir.get()) != 0)
+        throwErrno("fsync " + folder.string());
+}
+
+} // namespace kv

@@ -1,0 +1,198 @@
+// The registry file on disk: sharing, reloading, merging and failed writes.
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace kv;
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+namespace {
+
+class FileStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("kavendel-reg-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        file = dir / "registry.reg";
+        write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"1\"\r\n");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void write(std::string_view bytes) { std::ofstream(file, std::ios::binary) << bytes; }
+    std::string read() const {
+        std::ostringstream out;
+        out << std::ifstream(file, std::ios::binary).rdbuf();
+        return out.str();
+    }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    static std::string loadText(RegistryFileStore& store, std::string_view path, std::string_view name) {
+        TSettingsAccessor reg(store);
+        reg.OpenPathForReading(path);
+        return reg.LoadText(name);
+    }
+    static void storeText(RegistryFileStore& store, std::string_view path, std::string_view name,
+                          std::string_view text) {
+        TSettingsAccessor reg(store);
+        reg.OpenPath(path);
+        reg.StoreText(name, text);
+    }
+
+    fs::path dir;
+    fs::path file;
+};
+
+TEST_F(FileStoreTest, StoreIsOnDiskWhenTheAccessorIsFreedWithMinimalDiff) {
+    auto first = RegistryFileStore::open(file);
+    storeText(*first, "\\SOFTWARE\\K", "B", "2");
+    EXPECT_EQ(read(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"1\"\r\n\"B\"=\"2\"\r\n");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\software\\k", "b"), "2");
+}
+
+TEST_F(FileStoreTest, TwoStoresOnOneFileLoseNeitherChange) {
+    auto one = RegistryFileStore::open(file);
+    auto two = RegistryFileStore::open(file);
+    TSettingsAccessor a(*one);
+    TSettingsAccessor b(*two);
+    a.OpenPath("\\SOFTWARE\\K");
+    b.OpenPath("\\SOFTWARE\\K");
+    a.StoreText("FromOne", "1");
+    b.StoreText("FromTwo", "2");
+    b.StoreText("A", "changed");
+    a.Flush();
+    b.Flush();
+    auto fresh = RegistryFileStore::open(file);
+    EXPECT_EQ(loadText(*fresh, "\\SOFTWARE\\K", "FromOne"), "1");
+    EXPECT_EQ(loadText(*fresh, "\\SOFTWARE\\K", "FromTwo"), "2");
+    EXPECT_EQ(loadText(*fresh, "\\SOFTWARE\\K", "A"), "changed");
+    EXPECT_EQ(loadText(*two, "\\SOFTWARE\\K", "FromOne"), "1"); // the merge shows in the writer's tree
+}
+
+TEST_F(FileStoreTest, EditorChangesAreSeenByTheNextAccessorAndKeptByTheNextWrite) {
+    auto store = RegistryFileStore::open(file);
+    EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "1");
+    // Same size, written in place, as an editor may: only the stamp tells.
+    write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"9\"\r\n");
+    EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "9");
+
+    TSettingsAccessor reg(*store);
+    reg.OpenPath("\\SOFTWARE\\K");
+    reg.StoreText("Mine", "1");
+    write("REGEDIT4\r\n; edited\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"8\"\r\n");
+    reg.Flush();
+    EXPECT_EQ(
+        read(),
+        "REGEDIT4\r\n; edited\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"8\"\r\n\"Mine\"=\"1\"\r\n");
+}
+
+TEST_F(FileStoreTest, FileTurnedToGarbageIsNeverWritten) {
+    auto store = RegistryFileStore::open(file);
+    TSettingsAccessor reg(*store);
+    reg.OpenPath("\\SOFTWARE\\K");
+    reg.StoreText("Name", "1");
+    write("\xFF\xFE<\0h\0t\0m\0l\0>\0");
+    const std::string garbage = read();
+    try {
+        reg.Flush();
+        FAIL() << "flushed into a file that is not REGEDIT4";
+    } catch (const StoreError& e) {
+        EXPECT_STREQ(e.what(), "'Name' の設定に失敗しました");
+    }
+    EXPECT_EQ(read(), garbage);
+}
+
+TEST_F(FileStoreTest, UnusableFilesAreRefusedNamingFileAndReason) {
+    write("REGEDIT4\r\n\0\0\0"s);
+    try {
+        RegistryFileStore::open(file);
+        FAIL();
+    } catch (const RegistryFileError& e) {
+        EXPECT_EQ(std::string(e.what()), file.string() + ": binary content, not REGEDIT4");
+    }
+    EXPECT_THROW(RegistryFileStore::open(dir / "missing.reg"), RegistryFileError);
+}
+
+TEST_F(FileStoreTest, MalformedLinesAreListedFromTheFile) {
+    write("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=hex:1,2,3x\r\n");
+    EXPECT_EQ(RegistryFileStore::open(file)->malformedLines(),
+              std::vector<std::string>{"registry.reg:3: broken hex list"});
+}
+
+TEST_F(FileStoreTest, CurrentUserIsUsersDefaultInAWholeExport) {
+    write("REGEDIT4\r\n\r\n[HKEY_USERS\\.DEFAULT\\Software]\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n");
+    auto store = RegistryFileStore::open(file);
+    {
+        TSettingsAccessor reg(*store);
+        reg.SelectRoot(RootKey::CurrentUser);
+        reg.OpenPath("\\Software\\X");
+        reg.StoreNumber("N", 1);
+    }
+    EXPECT_EQ(read(),
+              "REGEDIT4\r\n\r\n[HKEY_USERS\\.DEFAULT\\Software]\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
+              "[HKEY_USERS\\.DEFAULT\\Software\\X]\r\n\"N\"=dword:00000001\r\n");
+}
+
+struct FaultRow {
+    const char* label;
+    std::size_t bytesBeforeFailure;
+    int error;
+};
+
+const FaultRow FaultRows[] = {
+    {"DiskFullAtOnce", 0, ENOSPC},
+    {"IoErrorHalfway", 40, EIO},
+    {"DiskFullHalfway", 40, ENOSPC},
+};
+
+class FaultTest : public FileStoreTest, public ::testing::WithParamInterface<FaultRow> {};
+
+TEST_P(FaultTest, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+    bool failing = true;
+    std::size_t written = 0;
+    auto store = RegistryFileStore::open(file, [&](int fd, const char* data, std::size_t size) -> ssize_t {
+        if (failing && written >= GetParam().bytesBeforeFailure) {
+            errno = GetParam().error;
+            return -1;
+        }
+        const std::size_t allowed = failing ? std::min(size, GetParam().bytesBeforeFailure - written) : size;
+        const ssize_t n = ::write(fd, data, allowed);
+        written += static_cast<std::size_t>(n);
+        return n;
+    });
+    const std::string before = read();
+    try {
+        storeText(*store, "\\SOFTWARE\\K", "Big", std::string(500, 'x'));
+        FAIL() << "the failed write was reported as success";
+    } catch (const StoreError& e) {
+        EXPECT_STREQ(e.what(), "'Big' の設定に失敗しました");
+    }
+    EXPECT_EQ(read(), before);
+    EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+
+    // The change is still pending and reaches the disk with the next flush.
+    failing = false;
+    storeText(*store, "\\SOFTWARE\\K", "Small", "1");
+    EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "Big"), std::string(500, 'x'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, FaultTest, ::testing::ValuesIn(FaultRows),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+} // namespace
