@@ -10,8 +10,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
