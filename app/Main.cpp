@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Discovery.h"
+#include "GamesPage.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "SummaryPage.h"
@@ -38,6 +39,8 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     setFixedSize(ClientWidth, ClientHeight);
     buildPageTree();
     m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, [this] { Button1Click(); });
+    setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
     FormCreate();
 }
 
