@@ -50,6 +50,7 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     ListView1->setMovement(QListView::Static);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setWordWrap(true);
+    ListView1->setGridSize(QSize(90, 84)); // one arranged column; long titles are cut as the desktop does
     ListView1->setFixedWidth(97);
     // Docked along the left edge; the other controls keep their fixed places.
     auto* dock = new QHBoxLayout(sheet);

@@ -59,6 +59,7 @@ protected:
         list()->clearSelection();
         const auto items = list()->findItems(QString::fromLatin1(title), Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << title;
+        list()->scrollToItem(items[0]);
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(items[0]).center());
     }
     void clickButton2() { QTest::mouseClick(find<QPushButton>("Button2"), Qt::LeftButton); }
