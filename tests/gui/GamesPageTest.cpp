@@ -91,6 +91,9 @@ TEST_F(GamesPageTest, ListsNothingOrOnlyFifaWithTheFootball) {
     EXPECT_EQ(captions(), QStringList{"FIFA 2000"});
     EXPECT_EQ(list()->item(0)->icon().pixmap(32, 32).toImage(),
               QPixmap::fromImage(footballPicture()).toImage());
+
+    QTest::mouseClick(find<QPushButton>("Button3"), Qt::LeftButton); // the window's shared exit
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(GamesPageTest, ListsAllFiveInOrderWithTheirIconsOnce) {
