@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "Discovery.h"
+#include "GamesPage.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "SummaryPage.h"
@@ -49,6 +50,8 @@ TForm1::TForm1(const Services& services, QWidget* parent)
             [this] { guarded([this] { Button25Click(); }); });
     connect(m_summary->uninstall, &QPushButton::clicked, this,
             [this] { guarded([this] { uninstallClick(); }); });
+    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, [this] { Button1Click(); });
+    setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
     FormCreate();
 }
 

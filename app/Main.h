@@ -16,6 +16,7 @@ class QTabWidget;
 
 namespace kv {
 
+class GamesPage;
 class SummaryPage;
 class TAboutBox;
 
@@ -76,6 +77,7 @@ private:
     bool m_quitRequested = false;
     SummaryPage* m_summary = nullptr;
     TAboutBox* m_aboutBox = nullptr;
+    GamesPage* m_games = nullptr;
 };
 
 } // namespace kv

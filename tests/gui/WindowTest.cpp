@@ -79,8 +79,7 @@ TEST_F(WindowTest, ShowHandlersRunWhenPagesComeIntoView) {
     EXPECT_EQ(shown, QStringList({"TabSheet2", "TabSheet9", "TabSheet2", "TabSheet9"}));
 }
 
-TEST_F(WindowTest, StatusBarShowsTheHintUnderThePointer)
-{
+TEST_F(WindowTest, StatusBarShowsTheHintUnderThePointer) {
     createForm();
     showPage("TabSheet2", "TabSheet4");
     auto* withHint = makeCheckBox(form->TabSheet4, "probeWithHint", "a", {8, 100, 100, 16}, "ヒント");

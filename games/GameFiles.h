@@ -1,0 +1,51 @@
+// The games' files, reached through the machine folder by their Windows paths: reading icon
+// and configuration files, and replacing a configuration file atomically.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+class MachineFolder;
+
+// A file error; its message names the Windows path and is ready for the error box (UTF-8).
+class GameFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+    static GameFileError cannotOpen(std::string_view windowsPath);   // ファイル %s は開けません
+    static GameFileError cannotCreate(std::string_view windowsPath); // ファイル %s を作成できません
+};
+
+class GameFiles {
+public:
+    // Writes part of a buffer to a descriptor, as write(2) does; tests pass one that fails.
+    using WriteFn = std::function<ssize_t(int fd, const void* data, std::size_t size)>;
+
+    // A game's configuration file is a few kilobytes; anything past this is not one, and
+    // loading it into the text box would stall the window.
+    static constexpr std::size_t MaxFileSize = 8u << 20;
+
+    explicit GameFiles(const MachineFolder& machine, WriteFn write = {});
+
+    // The whole file. Throws cannotOpen when it is missing, not a regular file, outside the
+    // machine folder, unreadable or larger than MaxFileSize.
+    std::string read(std::string_view windowsPath) const;
+
+    // Replaces the file's content: a temporary file beside it, fsync, rename over it, then fsync
+    // of the folder, so the file holds the old or the new bytes and never a mix. A file without
+    // any write permission counts as read-only and is not replaced. Throws cannotCreate, and
+    // then the old file is untouched.
+    void save(std::string_view windowsPath, std::string_view bytes) const;
+
+private:
+    const MachineFolder& m_machine;
+    WriteFn m_write;
+};
+
+} // namespace kv

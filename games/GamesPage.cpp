@@ -1,0 +1,208 @@
+#include "GamesPage.h"
+
+#include "CardRegistration.h"
+#include "ConfigText.h"
+#include "Cp932.h"
+#include "Dialogs.h"
+#include "GameTable.h"
+#include "HandlerGuard.h"
+#include "ImageList.h"
+#include "SettingsAccessor.h"
+#include "Widgets.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include <optional>
+#include <stdexcept>
+
+namespace kv {
+
+namespace {
+
+constexpr int ImageIndexRole = Qt::UserRole;
+
+QString fromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageState,
+                     const std::function<void()>& exitHandler)
+    : QObject(sheet)
+    , m_services(services)
+    , m_gamesPageState(gamesPageState)
+    , m_files(services.machine) {
+    IconList = new ImageList(sheet->window());
+
+    ListView1 = new QListWidget(sheet);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setViewMode(QListView::IconMode);
+    ListView1->setIconSize(QSize(ImageList::ImageSize, ImageList::ImageSize));
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setSortingEnabled(false);
+    ListView1->setResizeMode(QListView::Adjust);
+    ListView1->setMovement(QListView::Static);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setWordWrap(true);
+    ListView1->setGridSize(QSize(90, 84)); // one arranged column; long titles are cut as the desktop does
+    ListView1->setFixedWidth(97);
+    // Docked along the left edge; the other controls keep their fixed places.
+    auto* dock = new QHBoxLayout(sheet);
+    dock->setContentsMargins(0, 0, 0, 0);
+    dock->addWidget(ListView1);
+    dock->addStretch(1);
+
+    Label17 = makeLabel(sheet, "Label17", QStringLiteral("タイトル："), {107, 8});
+    setLabelFont(Label17, false, 16);
+    Label19 = makeLabel(sheet, "Label19", QString(), {168, 8});
+    setLabelFont(Label19, false, 16);
+    Label20 = makeLabel(sheet, "Label20", QStringLiteral("メーカー名："), {104, 40});
+    Label21 = makeLabel(sheet, "Label21", QString(), {168, 40});
+
+    Memo1 = new QPlainTextEdit(sheet);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(104, 64, 313, 257);
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+
+    Button2 = makeButton(sheet, "Button2", QStringLiteral("書き換え"), {344, 32, 75, 25},
+                         QStringLiteral("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
+    Button2->setEnabled(false);
+    Button3 = makeButton(sheet, "Button3", QStringLiteral("終了(&E)"), {168, 328, 81, 25},
+                         QStringLiteral("Kavendelを終了します。"));
+
+    Image1 = new QLabel(sheet);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(144, 384, 33, 33); // below the page's edge: a holder, never seen
+
+    connect(Button3, &QPushButton::clicked, this,
+            [this, exitHandler] { runGuarded(m_services.dialogs, exitHandler); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { runGuarded(m_services.dialogs, [this] { Button2Click(); }); });
+    connect(ListView1, &QListWidget::itemSelectionChanged, this,
+            [this] { runGuarded(m_services.dialogs, [this] { ListView1Change(); }); });
+}
+
+void GamesPage::TabSheet3Show() {
+    if (m_gamesPageState != 1)
+        return;
+    {
+        const QSignalBlocker quiet(ListView1);
+        ListView1->clear();
+    }
+    IconList->reset();
+    TSettingsAccessor reg(m_services.store);
+    reg.SelectRoot(RootKey::LocalMachine);
+    int position = 0;
+    for (const GameRow& game : GameTable) {
+        if (!reg.OpenPathForReading(game.gameKey))
+            continue;
+        auto* item = new QListWidgetItem(fromView(game.title), ListView1);
+        if (game.iconFile.empty()) {
+            // Every icon went in ahead of the football, so the football is at position now.
+            item->setData(ImageIndexRole, position);
+            item->setIcon(IconList->image(position));
+            continue;
+        }
+        const std::string path = reg.LoadText(game.installDirValue) + std::string(game.iconFile);
+        const QImage icon = decodeIcon(m_files.read(path));
+        if (icon.isNull())
+            throw std::runtime_error("アイコンイメージが不正です");
+        Image1->setPixmap(QPixmap::fromImage(icon));
+        IconList->insert(position, icon);
+        item->setData(ImageIndexRole, position);
+        item->setIcon(IconList->image(position));
+        ++position;
+    }
+    m_gamesPageState = 2;
+}
+
+const GameRow* GamesPage::selectedGame() const {
+    const auto selected = ListView1->selectedItems();
+    if (selected.isEmpty())
+        return nullptr;
+    return findGame(selected.front()->text().toStdString());
+}
+
+void GamesPage::showGame(const GameRow& game) {
+    setLabelText(Label19, fromView(game.title));
+    setLabelText(Label21, fromView(game.maker));
+}
+
+std::string GamesPage::configPath(const TSettingsAccessor& reg, const GameRow& game) const {
+    return reg.LoadText(game.installDirValue) + std::string(game.configFile);
+}
+
+void GamesPage::showText(std::string_view text) {
+    QString shown = QString::fromStdString(cp932::toUtf8(text));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    Memo1->setPlainText(shown);
+}
+
+void GamesPage::message(const QString& caption, const QString& text) {
+    m_services.dialogs.message(caption, text, Dialogs::Icon::None);
+}
+
+void GamesPage::ListView1Change() {
+    TSettingsAccessor reg(m_services.store);
+    reg.SelectRoot(RootKey::LocalMachine);
+    const GameRow* game = selectedGame();
+    if (!game)
+        return;
+    showGame(*game);
+    if (!reg.OpenPathForReading(game->gameKey))
+        return;
+    const std::string text = toCrLf(m_files.read(configPath(reg, *game)));
+    showText(text);
+    Button2->setEnabled(!hasExpectedLine(*game, text));
+}
+
+void GamesPage::Button2Click() {
+    Memo1->clear();
+    {
+        TSettingsAccessor reg(m_services.store);
+        reg.SelectRoot(RootKey::LocalMachine);
+        std::optional<CardListKind> chosen;
+        if (const GameRow* game = selectedGame()) {
+            showGame(*game);
+            if (reg.OpenPathForReading(game->gameKey)) {
+                if (game->fileStep == FileStep::None) {
+                    chosen = game->cardList;
+                } else {
+                    const std::string path = configPath(reg, *game);
+                    const FileStepResult step = applyFileStep(*game, m_files.read(path));
+                    if (step.alreadyPresent) {
+                        showText(step.text);
+                        message(QStringLiteral("エラー"),
+                                QStringLiteral("すでにRadeon用の設定は登録されています。"));
+                    } else {
+                        m_files.save(path, step.text);
+                        showText(step.text);
+                        chosen = game->cardList;
+                    }
+                }
+            }
+        }
+        if (chosen) {
+            switch (registerCard(reg, cardList(*chosen))) {
+            case Registration::NoList:
+                break;
+            case Registration::AlreadyRegistered:
+                message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
+                break;
+            case Registration::Added:
+                message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
+                break;
+            }
+        }
+    }
+    Button2->setEnabled(false);
+}
+
+} // namespace kv
