@@ -1,9 +1,12 @@
 #include "Main.h"
 
+#include "CardPage.h"
 #include "Discovery.h"
+#include "GammaPage.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "SummaryPage.h"
+#include "ViaPage.h"
 
 #include <QLabel>
 #include <QScopeGuard>
@@ -38,6 +41,13 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     setFixedSize(ClientWidth, ClientHeight);
     buildPageTree();
     m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    m_gamma = new GammaPage(TabSheet9, services.store, services.dialogs, m_values);
+    setShowHandler(TabSheet9, [this] { m_gamma->TabSheet9Show(); });
+    m_via = new ViaPage(TabSheet10, PageControl2, services.store, services.dialogs);
+    setShowHandler(TabSheet2, [this] { m_via->TabSheet2Show(); });
+    m_card =
+        new CardPage(TabSheet6, services.store, {m_summary->Label5, m_summary->Label7, m_summary->Label11});
+    setShowHandler(TabSheet6, [this] { m_card->TabSheet6Show(); });
     FormCreate();
 }
 

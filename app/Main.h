@@ -16,7 +16,10 @@ class QTabWidget;
 
 namespace kv {
 
+class CardPage;
+class GammaPage;
 class SummaryPage;
+class ViaPage;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -69,6 +72,9 @@ private:
     ProgramValues m_values;
     bool m_quitRequested = false;
     SummaryPage* m_summary = nullptr;
+    GammaPage* m_gamma = nullptr;
+    ViaPage* m_via = nullptr;
+    CardPage* m_card = nullptr;
 };
 
 } // namespace kv
