@@ -75,6 +75,11 @@ GammaPage::GammaPage(QWidget* sheet, SettingsStore& store, Dialogs& dialogs, con
     makeLabel(sheet, "Label155", QStringLiteral("値："), {304, 20});
     Edit5 = makeField(sheet, "Edit5", {328, 16, 73, FieldHeight},
                       GammaChannels::valueText(GammaChannels{}.value()));
+    // The window's Gothic substitute draws digits a little wider than this field was laid out for.
+    QFont narrow = Edit5->font();
+    narrow.setLetterSpacing(QFont::AbsoluteSpacing, -1);
+    Edit5->setFont(narrow);
+    Edit5->setCursorPosition(0);
     makeLabel(sheet, "Label156", QStringLiteral("暗い"), {48, 44});
     makeLabel(sheet, "Label157", QStringLiteral("明るい"), {336, 44});
 
@@ -121,6 +126,7 @@ void GammaPage::setBar(TrackBar* bar, int position) {
 void GammaPage::showValue() {
     const GammaChannels channels{TrackBar2->value(), TrackBar3->value(), TrackBar4->value()};
     Edit5->setText(QString::fromStdString(GammaChannels::valueText(channels.value())));
+    Edit5->setCursorPosition(0);
 }
 
 void GammaPage::TrackBar1Change() {
