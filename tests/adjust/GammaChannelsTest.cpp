@@ -28,13 +28,6 @@ TEST(GammaChannelsTest, SplitsWithTruncatingDivision) {
     }
 }
 
-TEST(GammaChannelsTest, ClampsToTheBarRange) {
-    EXPECT_EQ(GammaChannels::clamp(-255), 64);
-    EXPECT_EQ(GammaChannels::clamp(63), 64);
-    EXPECT_EQ(GammaChannels::clamp(100), 100);
-    EXPECT_EQ(GammaChannels::clamp(255), 128);
-}
-
 TEST(GammaChannelsTest, TextForms) {
     EXPECT_EQ(GammaChannels::positionText(64), "40");
     EXPECT_EQ(GammaChannels::positionText(90), "5A");
