@@ -78,6 +78,8 @@ TEST_F(GammaPageTest, PresetMovesEveryBarAndStoresOncePerColour) {
         EXPECT_EQ(std::tuple(slider->minimum(), slider->value(), slider->maximum()),
                   std::tuple(64, 116, 128));
     }
+    for (const char* field : {"Edit1", "Edit2", "Edit3", "Edit4"})
+        EXPECT_EQ(find<QLineEdit>(field)->text(), "74") << field;
     click("Button6"); // 適度(64)
     const std::vector<GammaChannels> expected = {{100, 116, 116}, {100, 100, 116}, {100, 100, 100}};
     EXPECT_EQ(recorder.writes, expected);
