@@ -1,5 +1,6 @@
 #include "Main.h"
 
+#include "CardPage.h"
 #include "Discovery.h"
 #include "GamesPage.h"
 #include "HandlerGuard.h"
@@ -7,6 +8,8 @@
 #include "SummaryPage.h"
 #include "Uninstall.h"
 #include "ver.h"
+#include "GammaPage.h"
+#include "ViaPage.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -52,6 +55,13 @@ TForm1::TForm1(const Services& services, QWidget* parent)
             [this] { guarded([this] { uninstallClick(); }); });
     m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, [this] { Button1Click(); });
     setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
+    m_gamma = new GammaPage(TabSheet9, services.store, services.dialogs, m_values);
+    setShowHandler(TabSheet9, [this] { m_gamma->TabSheet9Show(); });
+    m_via = new ViaPage(TabSheet10, PageControl2, services.store, services.dialogs);
+    setShowHandler(TabSheet2, [this] { m_via->TabSheet2Show(); });
+    m_card =
+        new CardPage(TabSheet6, services.store, {m_summary->Label5, m_summary->Label7, m_summary->Label11});
+    setShowHandler(TabSheet6, [this] { m_card->TabSheet6Show(); });
     FormCreate();
 }
 

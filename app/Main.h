@@ -19,6 +19,9 @@ namespace kv {
 class GamesPage;
 class SummaryPage;
 class TAboutBox;
+class CardPage;
+class GammaPage;
+class ViaPage;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -78,6 +81,9 @@ private:
     SummaryPage* m_summary = nullptr;
     TAboutBox* m_aboutBox = nullptr;
     GamesPage* m_games = nullptr;
+    GammaPage* m_gamma = nullptr;
+    ViaPage* m_via = nullptr;
+    CardPage* m_card = nullptr;
 };
 
 } // namespace kv

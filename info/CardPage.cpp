@@ -1,0 +1,196 @@
+#include "CardPage.h"
+
+#include "Cp932.h"
+#include "SettingsAccessor.h"
+#include "Widgets.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+namespace kv {
+
+namespace {
+
+constexpr std::string_view CardDatabase = "\\SOFTWARE\\ATI Technologies\\CDS\\0000\\0\\";
+constexpr const char* Unknown = "不明";
+constexpr const char* No = "×";
+constexpr const char* Yes = "○";
+
+enum Group { Spec, Chip, Bios, Memory, VideoIn, Options, VideoOut };
+
+struct CardGroup {
+    const char* name;
+    const char* caption;
+    QRect geometry; // Spec on the page, the others inside Spec
+    int captionX[2];
+    int valueX[2];
+};
+
+constexpr CardGroup Groups[] = {
+    {"GroupBox3", "あなたのRadeonの仕様", {4, 2, 423, 332}, {8, 216}, {104, 304}},
+    {"GroupBox6", "チップ情報", {6, 68, 204, 124}, {8, 0}, {140, 0}},
+    {"GroupBox4", "BIOS情報", {214, 68, 203, 94}, {8, 0}, {100, 0}},
+    {"GroupBox7", "メモリー情報", {6, 194, 204, 50}, {8, 0}, {116, 0}},
+    {"GroupBox8", "ビデオ入力情報", {214, 164, 203, 64}, {8, 0}, {72, 0}},
+    {"GroupBox5", "オプション情報", {6, 246, 204, 80}, {8, 0}, {100, 0}},
+    {"GroupBox9", "ビデオ出力情報", {214, 230, 203, 94}, {8, 0}, {100, 0}},
+};
+
+// A caption and the label after it, at a column and line of its group.
+struct CardLabel {
+    Group group;
+    int column;
+    int line;
+    const char* caption;
+    const char* control;
+    const char* designText;
+};
+
+enum class Kind {
+    Text,        // the characters before the first "("
+    Flag,        // "○" when set, otherwise left alone
+    ClearedFlag, // emptied first, then "○" when set
+};
+
+struct CardRow {
+    const char* key;
+    const char* value;
+    Kind kind;
+    CardLabel label;
+};
+
+constexpr CardLabel SummaryFacts[] = {
+    {Spec, 0, 0, "型番：", "Label104", Unknown},
+    {Spec, 0, 2, "メモリータイプ：", "Label109", Unknown},
+    {Spec, 1, 2, "メモリー容量：", "Label108", Unknown},
+};
+
+constexpr CardRow Rows[] = {
+    {"ASIC", "Chip ID", Kind::Text, {Spec, 0, 1, "チップ：", "Label110", Unknown}},
+    {"ASIC", "Bus Type", Kind::Text, {Spec, 1, 1, "バスタイプ：", "Label49", Unknown}},
+    {"ASIC", "2D Acceleration", Kind::Flag, {Chip, 0, 0, "2Dアクセラレーション：", "Label32", No}},
+    {"ASIC", "3D Acceleration", Kind::Flag, {Chip, 0, 1, "3Dアクセラレーション：", "Label36", No}},
+    {"ASIC", "Aperture Range", Kind::Text, {Chip, 0, 2, "Aperture Range：", "Label37", Unknown}},
+    {"ASIC", "Bus Mastering", Kind::Flag, {Chip, 0, 3, "バスマスター転送：", "Label107", No}},
+    {"ASIC", "IDCT", Kind::Flag, {Chip, 0, 4, "DVD支援-IDCT：", "Label56", No}},
+    {"ASIC", "Motion Compensation", Kind::Flag, {Chip, 0, 5, "DVD支援 - MC：", "Label89", No}},
+    {"Audio", "SPDIF Output", Kind::Flag, {Chip, 0, 6, "AIW内蔵SPDIF：", "Label92", No}},
+    {"BIOS", "Part Number", Kind::Text, {Bios, 0, 0, "パートナンバー：", "Label94", Unknown}},
+    {"BIOS", "Version", Kind::Text, {Bios, 0, 1, "バージョン：", "Label96", Unknown}},
+    {"BIOS", "File Name", Kind::Text, {Bios, 0, 2, "ファイル名：", "Label98", Unknown}},
+    {"BIOS", "Date", Kind::Text, {Bios, 0, 3, "日付：", "Label100", Unknown}},
+    {"BIOS", "DDC Detected", Kind::Text, {Bios, 0, 4, "対応DDC：", "Label102", Unknown}},
+    {"Memory", "Block Write Support", Kind::Flag, {Memory, 0, 0, "ブロック書き込み：", "Label112", No}},
+    {"Memory", "Upgrade Module Possibility", Kind::Flag, {Memory, 0, 1, "アップデート：", "Label118", No}},
+    {"Multi Media", "Any Video In", Kind::Flag, {Options, 0, 0, "ビデオ入力：", "Label111", No}},
+    {"Multi Media", "Any Video Out", Kind::Flag, {Options, 0, 1, "ビデオ出力：", "Label105", No}},
+    {"Multi Media",
+     "Is All-in-Wonder Family",
+     Kind::Flag,
+     {Options, 0, 2, "AIWファミリー：", "Label119", "不可"}},
+    {"Multi Media", "IO Expander Found", Kind::Flag, {Options, 0, 3, "追加機器：", "Label38", No}},
+    {"Video In", "Chip Type", Kind::Text, {VideoIn, 0, 0, "チップ：", "Label123", Unknown}},
+    {"Video In", "Crystal Frequency", Kind::Text, {VideoIn, 0, 1, "クロック：", "Label124", Unknown}},
+    {"Video In", "Standard", Kind::Text, {VideoIn, 0, 2, "規格：", "Label125", Unknown}},
+    {"Video Out", "Chip Type", Kind::Text, {VideoOut, 0, 0, "チップ：", "Label129", Unknown}},
+    {"Video Out", "Crystal Frequency", Kind::Text, {VideoOut, 0, 1, "クロック：", "Label130", Unknown}},
+    {"Video Out", "Standard", Kind::Text, {VideoOut, 0, 2, "規格：", "Label131", Unknown}},
+    {"Video Out", "Bus Type", Kind::Text, {VideoOut, 0, 3, "バスタイプ：", "Label116", Unknown}},
+    {"Video Out",
+     "Macro Vision Support",
+     Kind::ClearedFlag,
+     {VideoOut, 0, 4, "マクロビジョン：", "Label133", No}},
+};
+
+// The keys in reading order; a gated key is read only while its gate label shows "○".
+struct CardKey {
+    const char* name;
+    const char* gate;
+};
+
+constexpr CardKey Keys[] = {
+    {"ASIC", nullptr},        {"Audio", nullptr},       {"BIOS", nullptr},         {"Memory", nullptr},
+    {"Multi Media", nullptr}, {"Video In", "Label111"}, {"Video Out", "Label105"},
+};
+
+constexpr int FirstLine = 16;
+constexpr int LineHeight = 15;
+
+} // namespace
+
+std::string cardTextShown(std::string_view value) {
+    return std::string(value.substr(0, cp932::findChar(value, '(')));
+}
+
+bool cardFlagSet(std::string_view value) {
+    const std::size_t close = cp932::findChar(value, ')');
+    return close != std::string_view::npos && close > 0 && value[close - 1] == '1';
+}
+
+CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& summary)
+    : QObject(sheet)
+    , m_store(store)
+    , m_summary(summary) {
+    QGroupBox* groups[std::size(Groups)] = {};
+    for (std::size_t i = 0; i < std::size(Groups); ++i)
+        groups[i] = makeGroup(i == Spec ? sheet : groups[Spec], Groups[i].name,
+                              QString::fromUtf8(Groups[i].caption), Groups[i].geometry);
+    const auto place = [&](const CardLabel& row) {
+        const CardGroup& group = Groups[row.group];
+        const int top = FirstLine + LineHeight * row.line;
+        makeLabel(groups[row.group], "", QString::fromUtf8(row.caption), {group.captionX[row.column], top});
+        m_labels.emplace(row.control,
+                         makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
+                                   {group.valueX[row.column], top}));
+    };
+    for (const CardLabel& fact : SummaryFacts)
+        place(fact);
+    for (const CardRow& row : Rows)
+        place(row.label);
+
+    // Out of sight beyond the page's right edge.
+    auto* memo = new QPlainTextEdit(sheet);
+    memo->setObjectName(QStringLiteral("Memo4"));
+    memo->setGeometry(448, 8, 185, 89);
+}
+
+QLabel* CardPage::label(std::string_view control) const {
+    const auto it = m_labels.find(control);
+    return it == m_labels.end() ? nullptr : it->second;
+}
+
+void CardPage::TabSheet6Show() {
+    setLabelText(label("Label104"), m_summary.boardName->text());
+    setLabelText(label("Label109"), m_summary.memoryType->text());
+    setLabelText(label("Label108"), m_summary.memorySize->text());
+
+    TSettingsAccessor reg(m_store);
+    reg.SelectRoot(RootKey::LocalMachine);
+    for (const CardKey& key : Keys) {
+        if (key.gate && label(key.gate)->text() != QString::fromUtf8(Yes))
+            continue;
+        if (!reg.OpenPathForReading(std::string(CardDatabase) + key.name))
+            continue;
+        for (const CardRow& row : Rows) {
+            if (std::string_view(row.key) != key.name || !reg.ValuePresent(row.value))
+                continue;
+            const std::string value = reg.LoadText(row.value);
+            QLabel* shown = label(row.label.control);
+            switch (row.kind) {
+            case Kind::Text:
+                setLabelText(shown, QString::fromStdString(cp932::toUtf8(cardTextShown(value))));
+                break;
+            case Kind::Flag:
+                if (cardFlagSet(value))
+                    setLabelText(shown, QString::fromUtf8(Yes));
+                break;
+            case Kind::ClearedFlag:
+                setLabelText(shown, cardFlagSet(value) ? QString::fromUtf8(Yes) : QString());
+                break;
+            }
+        }
+    }
+}
+
+} // namespace kv
