@@ -3,7 +3,9 @@
 #include "Discovery.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
+#include "PentiumMMX.h"
 #include "SummaryPage.h"
+#include "SystemPage.h"
 
 #include <QLabel>
 #include <QScopeGuard>
@@ -38,6 +40,11 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     setFixedSize(ClientWidth, ClientHeight);
     buildPageTree();
     m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    PentiumMMX1 = new TPentiumMMX(m_services.cpu, this);
+    PentiumMMX1->setObjectName(QStringLiteral("PentiumMMX1"));
+    m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
+    makeExitButton(TabSheet5, "Button5", {296, 328}, [this] { Button1Click(); });
+    setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
     FormCreate();
 }
 

@@ -17,6 +17,8 @@ class QTabWidget;
 namespace kv {
 
 class SummaryPage;
+class SystemPage;
+class TPentiumMMX;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -52,6 +54,7 @@ public:
     QWidget* TabSheet10 = nullptr; // VIA専用設定
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel = nullptr; // StatusBar1's one panel
+    TPentiumMMX* PentiumMMX1 = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +72,7 @@ private:
     ProgramValues m_values;
     bool m_quitRequested = false;
     SummaryPage* m_summary = nullptr;
+    SystemPage* m_system = nullptr;
 };
 
 } // namespace kv

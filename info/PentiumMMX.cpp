@@ -35,7 +35,8 @@ template <typename L, typename F> u64 lanewise(u64 d, u64 s, F f) {
 }
 
 template <typename L> L saturate(std::int64_t x) {
-    return static_cast<L>(std::clamp<std::int64_t>(x, std::numeric_limits<L>::min(), std::numeric_limits<L>::max()));
+    return static_cast<L>(
+        std::clamp<std::int64_t>(x, std::numeric_limits<L>::min(), std::numeric_limits<L>::max()));
 }
 
 template <typename L> u64 addWrap(u64 d, u64 s) {
@@ -94,8 +95,9 @@ template <typename L> u64 unpack(u64 d, u64 s, bool high) {
 u64 multiplyAdd(u64 d, u64 s) {
     u64 r = 0;
     for (int i = 0; i < 2; ++i) {
-        const std::int64_t sum = std::int64_t{lane<std::int16_t>(d, 2 * i)} * lane<std::int16_t>(s, 2 * i) +
-                                 std::int64_t{lane<std::int16_t>(d, 2 * i + 1)} * lane<std::int16_t>(s, 2 * i + 1);
+        const std::int64_t sum =
+            std::int64_t{lane<std::int16_t>(d, 2 * i)} * lane<std::int16_t>(s, 2 * i) +
+            std::int64_t{lane<std::int16_t>(d, 2 * i + 1)} * lane<std::int16_t>(s, 2 * i + 1);
         setLane<std::uint32_t>(r, i, static_cast<std::uint32_t>(sum));
     }
     return r;
@@ -185,7 +187,9 @@ const std::array<MmxOperation, 44> MmxOperations = {{
          return lanewise<i16>(d, s, [](i16 a, i16 b) { return static_cast<i16>(static_cast<u16>(a * b)); });
      }},
     {"PMULHW", KAVENDEL_MMX("pmulhw"),
-     [](u64 d, u64 s) { return lanewise<i16>(d, s, [](i16 a, i16 b) { return static_cast<i16>((a * b) >> 16); }); }},
+     [](u64 d, u64 s) {
+         return lanewise<i16>(d, s, [](i16 a, i16 b) { return static_cast<i16>((a * b) >> 16); });
+     }},
     {"PMADDWD", KAVENDEL_MMX("pmaddwd"), multiplyAdd},
 }};
 
