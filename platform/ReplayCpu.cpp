@@ -23,7 +23,7 @@ std::vector<std::string_view> words(std::string_view line) {
 }
 
 template <typename T> bool parseNumber(std::string_view word, int base, T& out) {
-    if (base == 10 && word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+    if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
         word.remove_prefix(2);
         base = 16;
     }
