@@ -3,8 +3,6 @@
 #include "PentiumMMX.h"
 #include "ReplayCpu.h"
 
-#include <QMetaProperty>
-
 #include <gtest/gtest.h>
 
 #include <random>
@@ -133,19 +131,6 @@ TEST(PentiumMMX, EveryReadExecutesItsInstructionsAgain) {
     EXPECT_EQ(p.TimeStampHigh(), 1);
     EXPECT_EQ(p.TimeStampLow(), 0x10);
     EXPECT_EQ(cpu.rdtscCount(), 2);
-}
-
-TEST(PentiumMMX, PropertiesInDeclaredOrder) {
-    const char* names[] = {"ErrorEnable",  "CpuIDsupport",   "RDTSCsupport", "MMXsupport",
-                           "AMDsupport",   "AMDPlusSupport", "SSIMDsupport", "SSIMD2support",
-                           "VendorString", "SteppingID",     "Model",        "Family",
-                           "FeatureFlags", "TimeStampHigh",  "TimeStampLow", "L2Size"};
-    const QMetaObject& meta = TPentiumMMX::staticMetaObject;
-    ASSERT_EQ(meta.propertyCount() - meta.propertyOffset(), static_cast<int>(std::size(names)));
-    for (int i = 0; i < static_cast<int>(std::size(names)); ++i)
-        EXPECT_STREQ(meta.property(meta.propertyOffset() + i).name(), names[i]);
-    EXPECT_TRUE(meta.property(meta.propertyOffset()).isWritable());
-    EXPECT_FALSE(meta.property(meta.propertyOffset() + 1).isWritable());
 }
 
 TEST(PentiumMMX, Interval32) {
