@@ -5,11 +5,13 @@
 #include "GamesPage.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
+#include "PentiumMMX.h"
 #include "SummaryPage.h"
 #include "Uninstall.h"
 #include "ver.h"
 #include "GammaPage.h"
 #include "ViaPage.h"
+#include "SystemPage.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -62,6 +64,11 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     m_card =
         new CardPage(TabSheet6, services.store, {m_summary->Label5, m_summary->Label7, m_summary->Label11});
     setShowHandler(TabSheet6, [this] { m_card->TabSheet6Show(); });
+    PentiumMMX1 = new TPentiumMMX(m_services.cpu, this);
+    PentiumMMX1->setObjectName(QStringLiteral("PentiumMMX1"));
+    m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
+    makeExitButton(TabSheet5, "Button5", {296, 328}, [this] { Button1Click(); });
+    setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
     FormCreate();
 }
 

@@ -22,6 +22,8 @@ class TAboutBox;
 class CardPage;
 class GammaPage;
 class ViaPage;
+class SystemPage;
+class TPentiumMMX;
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -62,6 +64,7 @@ public:
     QWidget* TabSheet10 = nullptr; // VIA専用設定
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel = nullptr; // StatusBar1's one panel
+    TPentiumMMX* PentiumMMX1 = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -84,6 +87,7 @@ private:
     GammaPage* m_gamma = nullptr;
     ViaPage* m_via = nullptr;
     CardPage* m_card = nullptr;
+    SystemPage* m_system = nullptr;
 };
 
 } // namespace kv

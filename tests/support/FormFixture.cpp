@@ -9,12 +9,15 @@ FormFixture::FormFixture()
     : machine(machineDir.path().toStdString())
     , services{store, dialogs, machine, osVersion, clock, cpu, launcher} {
     machine.ensureCreated();
+    // A quarter second a reading: the system page's clock measurement then sees 1000 ms.
+    clock.step = 250;
 }
 
 FormFixture::~FormFixture() = default;
 
 TForm1& FormFixture::createForm() {
-    form = std::make_unique<TForm1>(services);
+    const Services chosen{store, dialogs, machine, osVersion, clock, chosenCpu ? *chosenCpu : cpu, launcher};
+    form = std::make_unique<TForm1>(chosen);
     form->show();
     QApplication::processEvents();
     return *form;

@@ -22,7 +22,8 @@ protected:
     FormFixture();
     ~FormFixture() override;
 
-    // Builds TForm1 (running FormCreate) and shows it.
+    // Builds TForm1 (running FormCreate) over the processor in chosenCpu, or the plain one,
+    // and shows it.
     TForm1& createForm();
 
     template <typename T = QWidget> T* find(const char* name) const {
@@ -47,6 +48,7 @@ protected:
     FixedOsVersion osVersion;
     ManualClock clock;
     PlainCpu cpu;
+    CpuInstructions* chosenCpu = nullptr; // a test's own processor double, such as a ReplayCpu
     RecordingLauncher launcher;
     Services services;
     std::unique_ptr<TForm1> form;
