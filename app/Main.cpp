@@ -3,6 +3,7 @@
 #include "Discovery.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
+#include "SettingsPages.h"
 #include "SummaryPage.h"
 
 #include <QLabel>
@@ -38,6 +39,8 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     setFixedSize(ClientWidth, ClientHeight);
     buildPageTree();
     m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
+                                   m_services.store, m_services.dialogs, this);
     FormCreate();
 }
 
@@ -130,6 +133,7 @@ void TForm1::FormCreate() {
             m_quitRequested = texts.quitRequested;
         });
         discoverAdapter(m_services.store, m_services.osVersion.query(), m_services.dialogs, m_values, texts);
+        m_settings->readInitialStates();
         m_values.gamesPageState = 1;
     });
 }

@@ -16,6 +16,7 @@ class QTabWidget;
 
 namespace kv {
 
+class SettingsPages;
 class SummaryPage;
 
 class TForm1 : public QWidget {
@@ -69,6 +70,7 @@ private:
     ProgramValues m_values;
     bool m_quitRequested = false;
     SummaryPage* m_summary = nullptr;
+    SettingsPages* m_settings = nullptr;
 };
 
 } // namespace kv
