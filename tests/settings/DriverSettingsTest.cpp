@@ -50,8 +50,8 @@ protected:
 };
 
 TEST_F(ReadingPassTest, OnlyExactlyTextOneChecksATextBox) {
-    const std::pair<const char*, bool> cases[] = {{"1", true},    {"0", false},  {"", false},
-                                                  {"01", false},  {" 1", false}, {"1 ", false}};
+    const std::pair<const char*, bool> cases[] = {{"1", true},   {"0", false},  {"", false},
+                                                  {"01", false}, {" 1", false}, {"1 ", false}};
     for (const auto& [stored, checked] : cases) {
         text("\\atidxhal", "DisableHyperZ", stored);
         view = {};
@@ -78,8 +78,7 @@ TEST_F(ReadingPassTest, MissingValuesShowNothingAndTheThreeKeysAreCreatedInOrder
     EXPECT_TRUE(view.order.empty());
     EXPECT_TRUE(store.stored.empty());
     const std::string key = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ATI Technologies\\Driver\\0012";
-    EXPECT_EQ(store.created,
-              (std::vector<std::string>{key + "\\atidxhal", key + "\\DAL", key + "\\OpenGL"}));
+    EXPECT_EQ(store.created, (std::vector<std::string>{key + "\\atidxhal", key + "\\DAL", key + "\\OpenGL"}));
 }
 
 TEST_F(ReadingPassTest, TheSecondTextureCompressionValueDecides) {

@@ -27,7 +27,8 @@ TEST(SettingsCatalogue, HasEveryControlOnceWithItsHandler) {
     for (const TwoStateSetting& row : rows) {
         EXPECT_TRUE(controls.insert(row.control).second) << row.control;
         EXPECT_TRUE(handlers.insert(row.handler).second) << row.handler;
-        const std::string expected = row.control == "Vsync" ? "vsyncClick" : std::string(row.control) + "Click";
+        const std::string expected =
+            row.control == "Vsync" ? "vsyncClick" : std::string(row.control) + "Click";
         EXPECT_EQ(row.handler, expected);
         EXPECT_FALSE(row.caption.empty()) << row.control;
     }
@@ -35,9 +36,9 @@ TEST(SettingsCatalogue, HasEveryControlOnceWithItsHandler) {
         EXPECT_TRUE(controls.insert(list.control).second) << list.control;
     EXPECT_EQ(choiceLists().size(), 7u);
     const std::map<BoxGroup, std::size_t> perGroup = {
-        {BoxGroup::System, 13}, {BoxGroup::Engine, 12}, {BoxGroup::EngineSheet, 1},   {BoxGroup::D3DFilter, 15},
-        {BoxGroup::D3DGen, 9},  {BoxGroup::OpenGL, 8},  {BoxGroup::General, 5},       {BoxGroup::Gdi, 6},
-        {BoxGroup::RegistrySheet, 6}};
+        {BoxGroup::System, 13},    {BoxGroup::Engine, 12}, {BoxGroup::EngineSheet, 1},
+        {BoxGroup::D3DFilter, 15}, {BoxGroup::D3DGen, 9},  {BoxGroup::OpenGL, 8},
+        {BoxGroup::General, 5},    {BoxGroup::Gdi, 6},     {BoxGroup::RegistrySheet, 6}};
     for (const auto& [group, count] : perGroup)
         EXPECT_EQ(std::ranges::count(rows, group, &TwoStateSetting::group), static_cast<long>(count));
 }
@@ -53,7 +54,8 @@ TEST(SettingsCatalogue, KeysAndKindsFitHowStartUpReadsThem) {
         else
             EXPECT_TRUE(row.key.starts_with("\\Software\\") || row.key.starts_with("Software\\") ||
                         row.key.starts_with("\\Tessel soft\\"));
-        EXPECT_EQ(row.root == RootKey::CurrentUser, row.key.starts_with("\\Software\\Matrox\\PowerDesk\\Version5"));
+        EXPECT_EQ(row.root == RootKey::CurrentUser,
+                  row.key.starts_with("\\Software\\Matrox\\PowerDesk\\Version5"));
         const std::string_view readKey = row.secondKey.empty() ? row.key : row.secondKey;
         switch (row.startUp) {
         case StartUp::Text:
@@ -66,7 +68,8 @@ TEST(SettingsCatalogue, KeysAndKindsFitHowStartUpReadsThem) {
             break;
         case StartUp::NotRead:
             EXPECT_TRUE((readKey != "\\atidxhal" && readKey != "\\OpenGL" && readKey != "\\DAL") ||
-                        row.control == "MAXXMode" || row.control == "SlowerEdge" || row.control == "FullSceneAA");
+                        row.control == "MAXXMode" || row.control == "SlowerEdge" ||
+                        row.control == "FullSceneAA");
             break;
         }
     }
@@ -92,7 +95,9 @@ TEST(SettingsCatalogue, ReadingPassShowsEveryReadControlOnce) {
     for (const TwoStateSetting& row : twoStateSettings()) {
         // Both values of one key show on the box; a value in another key (Vsync's first) does not.
         const bool bothRead = !row.secondValue.empty() && row.secondKey.empty();
-        EXPECT_EQ(read.count(row.control), row.startUp == StartUp::NotRead ? 0u : bothRead ? 2u : 1u)
+        EXPECT_EQ(read.count(row.control), row.startUp == StartUp::NotRead ? 0u
+                                           : bothRead                      ? 2u
+                                                                           : 1u)
             << row.control;
     }
     EXPECT_EQ(read.count("TextureCompression"), 2u);
@@ -123,7 +128,8 @@ TEST(SettingsCatalogue, PresetsSetExistingControlsAndAgreeOnAgpSpeed) {
             if (!row || row->root != value.root || row->key != value.key || row->value != value.value)
                 continue;
             for (std::size_t mode = 0; mode < 4; ++mode)
-                EXPECT_EQ(value.data[mode], control.state[mode] ? "1" : "0") << value.value << " mode " << mode;
+                EXPECT_EQ(value.data[mode], control.state[mode] ? "1" : "0")
+                    << value.value << " mode " << mode;
         }
     }
 }
@@ -136,7 +142,8 @@ TEST(SettingsCatalogue, OutOfSightControlsLieBeyondTheWindow) {
                             row.group == BoxGroup::Gdi || row.group == BoxGroup::RegistrySheet ||
                             row.control == "MIPMAP";
         const int left = group.name.empty() ? box.left : group.geometry.left + box.left;
-        const int bottom = group.name.empty() ? box.top + box.height : group.geometry.top + box.top + box.height;
+        const int bottom =
+            group.name.empty() ? box.top + box.height : group.geometry.top + box.top + box.height;
         if (hidden) {
             EXPECT_TRUE(left >= 431 || bottom > 386) << row.control;
         } else if (!group.name.empty()) {
