@@ -6,6 +6,7 @@
 #include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "PentiumMMX.h"
+#include "SettingsPages.h"
 #include "SummaryPage.h"
 #include "Uninstall.h"
 #include "ver.h"
@@ -69,6 +70,8 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
     makeExitButton(TabSheet5, "Button5", {296, 328}, [this] { Button1Click(); });
     setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
+    m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
+                                   m_services.store, m_services.dialogs, this);
     FormCreate();
 }
 
@@ -161,6 +164,7 @@ void TForm1::FormCreate() {
             m_quitRequested = texts.quitRequested;
         });
         discoverAdapter(m_services.store, m_services.osVersion.query(), m_services.dialogs, m_values, texts);
+        m_settings->readInitialStates();
         m_values.gamesPageState = 1;
     });
 }

@@ -17,6 +17,7 @@ class QTabWidget;
 namespace kv {
 
 class GamesPage;
+class SettingsPages;
 class SummaryPage;
 class TAboutBox;
 class CardPage;
@@ -88,6 +89,7 @@ private:
     ViaPage* m_via = nullptr;
     CardPage* m_card = nullptr;
     SystemPage* m_system = nullptr;
+    SettingsPages* m_settings = nullptr;
 };
 
 } // namespace kv

@@ -53,6 +53,9 @@ QString stateOf(const QWidget* w) {
         return QStringLiteral("index=%1").arg(l->currentRow());
     if (auto* t = qobject_cast<const QTabWidget*>(w))
         return QStringLiteral("index=%1").arg(t->currentIndex());
+    // A radio group tells its selected item through this property.
+    if (const QVariant item = w->property("itemIndex"); item.isValid())
+        return QStringLiteral("index=%1").arg(item.toInt());
     return {};
 }
 

@@ -1,0 +1,40 @@
+#include "OpenGLPage.h"
+
+#include "DriverSettings.h"
+#include "SettingsControls.h"
+#include "Widgets.h"
+
+#include <QSlider>
+#include <QWidget>
+
+namespace kv {
+
+OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
+    : QObject(sheet)
+    , m_controls(controls) {
+    controls.buildSheet(Sheet::OpenGL, sheet);
+
+    QWidget* group = sheet->findChild<QWidget*>(QStringLiteral("DetailBiasGroup"));
+    auto* bar = new QSlider(Qt::Horizontal, group);
+    bar->setObjectName(fromUtf8(DetailBias.control));
+    bar->setGeometry(8, 16, 185, 33);
+    bar->setRange(DetailBias.minimum, DetailBias.maximum);
+    bar->setValue(DetailBias.designPosition);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(1);
+    bar->setPageStep(1);
+    makeLabel(group, "", QStringLiteral("ファジー"), {6, 48});
+    makeLabel(group, "", QStringLiteral("シャープ"), {155, 48});
+    // Every movement stores the position of that moment, and the end of a drag stores it once more.
+    connect(bar, &QSlider::valueChanged, this, &OpenGLPage::DetailBiasChange);
+    connect(bar, &QSlider::sliderReleased, this, &OpenGLPage::DetailBiasChange);
+    controls.detailBias = bar;
+}
+
+void OpenGLPage::DetailBiasChange() {
+    m_controls.guarded([this] {
+        storeDetailBias(m_controls.store(), m_controls.driverKeyPath(), m_controls.detailBias->value());
+    });
+}
+
+} // namespace kv
