@@ -444,7 +444,14 @@ std::string RegistryDocument::text() const {
 }
 
 std::string RegistryDocument::formatValue(const RegValue& value, std::string_view eol) {
-    std::string out = value.name.empty() ? "@=" : "\"" + escape(value.name) + "\"=";
+    std::string out;
+    if (value.name.empty()) {
+        out = "@=";
+    } else {
+        out += '"';
+        out += escape(value.name);
+        out += "\"=";
+    }
     if (value.type == RegString && isQuotable(value.data)) {
         out += '"';
         out += escape(std::string_view(value.data).substr(0, value.data.size() - 1));
@@ -592,7 +599,10 @@ void RegistryDocument::appendKeySection(const KeyPath& path, const RegValue* val
     }
     Section section;
     section.kind = Section::Kind::Key;
-    section.header = "[" + joinPath(spelledPath(path)) + "]" + std::string(Crlf);
+    section.header += '[';
+    section.header += joinPath(spelledPath(path));
+    section.header += ']';
+    section.header += Crlf;
     section.folded = foldPath(path);
     if (value) {
         section.entries.push_back({Entry::Kind::Value, formatValue(*value, Crlf)});
