@@ -385,10 +385,17 @@ void RegistryDocument::parseLines(std::string_view text, std::string_view fileNa
         if (!problem) {
             std::string data(line.substr(dataPos));
             if (startsWithNoCase(trimLeft(data), "hex")) {
-                // Hex data goes on over the next lines while a line ends in "\".
-                while (endsInBackslash(data) && i + 1 < lines.size()) {
+                // Hex data goes on over the next lines while a line ends in "\". One on the
+                // file's last line continues onto nothing: it reads as an empty line, which is
+                // what it becomes once anything is written after it.
+                for (bool continues = endsInBackslash(data); continues;
+                     continues = endsInBackslash(lines[i].content)) {
                     data = std::string(trimRight(data));
                     data.pop_back();
+                    if (i + 1 == lines.size()) {
+                        entry.open = true;
+                        break;
+                    }
                     ++i;
                     data += lines[i].content;
                     entry.text += lines[i].whole;
@@ -444,7 +451,14 @@ std::string RegistryDocument::text() const {
 }
 
 std::string RegistryDocument::formatValue(const RegValue& value, std::string_view eol) {
-    std::string out = value.name.empty() ? "@=" : "\"" + escape(value.name) + "\"=";
+    std::string out;
+    if (value.name.empty()) {
+        out = "@=";
+    } else {
+        out += '"';
+        out += escape(value.name);
+        out += "\"=";
+    }
     if (value.type == RegString && isQuotable(value.data)) {
         out += '"';
         out += escape(std::string_view(value.data).substr(0, value.data.size() - 1));
@@ -552,6 +566,7 @@ void RegistryDocument::setValue(const KeyPath& path, const RegValue& change, boo
         if (eol.empty())
             entry.text.resize(entry.text.size() - Crlf.size());
         entry.kind = Entry::Kind::Value;
+        entry.open = false;
         return;
     }
     if (sections.empty() || sections.back()->order <= deleted) {
@@ -563,12 +578,25 @@ void RegistryDocument::setValue(const KeyPath& path, const RegValue& change, boo
     std::size_t at = section.entries.size();
     while (at > 0 && section.entries[at - 1].kind == Entry::Kind::Blank)
         --at;
+    if (at > 0)
+        closeContinuation(section.entries[at - 1]);
     std::string& before = at > 0 ? section.entries[at - 1].text : section.header;
     if (lineEnd(before).empty())
         before += Crlf;
     section.entries.insert(section.entries.begin() + static_cast<std::ptrdiff_t>(at),
                            Entry{Entry::Kind::Value, formatValue(value, lineEnd(before))});
     section.lastDefinition[name] = at;
+}
+
+// Ends an open continuation with the empty line it was read as, so that nothing written after
+// it is taken for more of its data.
+void RegistryDocument::closeContinuation(Entry& entry) {
+    if (!entry.open)
+        return;
+    if (lineEnd(entry.text).empty())
+        entry.text += Crlf;
+    entry.text += Crlf;
+    entry.open = false;
 }
 
 std::string* RegistryDocument::lastLineOfFile() {
@@ -586,13 +614,18 @@ void RegistryDocument::appendKeySection(const KeyPath& path, const RegValue* val
         if (lineEnd(*last).empty())
             *last += Crlf;
         Section& tail = m_sections.back();
-        const bool blank = !tail.entries.empty() && tail.entries.back().kind == Entry::Kind::Blank;
-        if (!blank)
+        if (!tail.entries.empty() && tail.entries.back().open) {
+            closeContinuation(tail.entries.back()); // it now ends in a blank line
+        } else if (tail.entries.empty() || tail.entries.back().kind != Entry::Kind::Blank) {
             tail.entries.push_back({Entry::Kind::Blank, std::string(Crlf)});
+        }
     }
     Section section;
     section.kind = Section::Kind::Key;
-    section.header = "[" + joinPath(spelledPath(path)) + "]" + std::string(Crlf);
+    section.header += '[';
+    section.header += joinPath(spelledPath(path));
+    section.header += ']';
+    section.header += Crlf;
     section.folded = foldPath(path);
     if (value) {
         section.entries.push_back({Entry::Kind::Value, formatValue(*value, Crlf)});

@@ -55,7 +55,8 @@ private:
     struct Entry {
         enum class Kind { Blank, Comment, Value, ValueDeletion, Ignored, Malformed };
         Kind kind = Kind::Blank;
-        std::string text; // its physical lines with their line ends
+        std::string text;  // its physical lines with their line ends
+        bool open = false; // hex data whose last line, the file's last, asks for a continuation
     };
     struct Section {
         enum class Kind { Preamble, Key, Deletion, Dead };
@@ -82,6 +83,7 @@ private:
     // later deletion undoes.
     bool isWritten(const KeyPath& folded) const;
     std::string* lastLineOfFile();
+    static void closeContinuation(Entry& entry);
     KeyPath spelledPath(const KeyPath& path) const;
 
     RegKey m_top{""};
