@@ -40,22 +40,22 @@ REGISTRY = r'''REGEDIT4
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\CDS\0000\0\Memory]
 "Size"="64.0"
 "Type"="DDR SDRAM (Double Data Rate)"
-"Block Write Support"="0 (No)"
-"Upgrade Module Possibility"="0 (No)"
+"Block Write Support"="No (0)"
+"Upgrade Module Possibility"="No (0)"
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\CDS\0000\0\ASIC]
 "Chip ID"="0x5144 (RADEON)"
 "Bus Type"="AGP (Accelerated Graphics Port)"
 "AGP Transfer"="4x (1x,2x,4x)"
-"2D Acceleration"="1 (Yes)"
-"3D Acceleration"="1 (Yes)"
+"2D Acceleration"="Yes (1)"
+"3D Acceleration"="Yes (1)"
 "Aperture Range"="64MB (0xE4000000)"
-"Bus Mastering"="1 (Yes)"
-"IDCT"="1 (Yes)"
-"Motion Compensation"="1 (Yes)"
+"Bus Mastering"="Yes (1)"
+"IDCT"="Yes (1)"
+"Motion Compensation"="Yes (1)"
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\CDS\0000\0\Audio]
-"SPDIF Output"="0 (No)"
+"SPDIF Output"="No (0)"
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\CDS\0000\0\BIOS]
 "Part Number"="DEMO-0097-64 (R6)"
@@ -68,10 +68,10 @@ REGISTRY = r'''REGEDIT4
 "Version"="4.12.97 (Demo build)"
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\CDS\0000\0\Multi Media]
-"Any Video In"="1 (Yes)"
-"Any Video Out"="1 (Yes)"
-"Is All-in-Wonder Family"="0 (No)"
-"IO Expander Found"="0 (No)"
+"Any Video In"="Yes (1)"
+"Any Video Out"="Yes (1)"
+"Is All-in-Wonder Family"="No (0)"
+"IO Expander Found"="No (0)"
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\CDS\0000\0\Video In]
 "Chip Type"="Rage Theater (Rev. A)"
@@ -83,7 +83,7 @@ REGISTRY = r'''REGEDIT4
 "Crystal Frequency"="28.63636MHz (NTSC)"
 "Standard"="NTSC-J (Japan)"
 "Bus Type"="I2C (Serial)"
-"Macro Vision Support"="1 (Yes)"
+"Macro Vision Support"="Yes (1)"
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\Driver\0000\atidxhal]
 "UseAGP"="1"
@@ -103,8 +103,10 @@ REGISTRY = r'''REGEDIT4
 "GCORULE_RMXSupport"=dword:00000001
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\ATI Technologies\Driver\0000\OpenGL]
-"OGLEnableHWPageFlip"="1"
-"OGLWaitVerticalSync"="0"
+"OGLEnableHWPageFlip"=dword:00000001
+"OGLWaitVerticalSync"=dword:00000000
+"OGLMaxAnisotropy"=dword:00000004
+"OGLLODBias"=dword:00000002
 
 [HKEY_LOCAL_MACHINE\System\CurrentControlSet\Services\VxD\VIAGART]
 "Turbo"=hex:01,00
