@@ -140,9 +140,11 @@ CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& su
         const CardGroup& group = Groups[row.group];
         const int top = FirstLine + LineHeight * row.line;
         makeLabel(groups[row.group], "", QString::fromUtf8(row.caption), {group.captionX[row.column], top});
-        m_labels.emplace(row.control,
-                         makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
-                                   {group.valueX[row.column], top}));
+        QLabel* value = makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
+                                  {group.valueX[row.column], top});
+        // The card database's texts are shown as they are, never read as markup.
+        value->setTextFormat(Qt::PlainText);
+        m_labels.emplace(row.control, value);
     };
     for (const CardLabel& fact : SummaryFacts)
         place(fact);

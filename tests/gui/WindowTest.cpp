@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -50,6 +51,22 @@ TEST_F(WindowTest, SummaryShowsDiscoveryAndKeepsPresetsDisabled) {
         EXPECT_FALSE(find<QPushButton>(name)->isEnabled()) << name;
     EXPECT_EQ(find<QPushButton>("Button1")->toolTip(), QStringLiteral("Kavendelを終了します。"));
     EXPECT_EQ(find<QPushButton>("Button1")->statusTip(), QStringLiteral("Kavendelを終了します。"));
+}
+
+TEST_F(WindowTest, RegistryTextsAreShownAsTheyAreNotAsMarkup) {
+    putText(RootKey::LocalMachine, "\\System\\CurrentControlSet\\Services\\Class\\Display\\0000",
+            "InfSection", "R6_AGP_ENU");
+    putText(RootKey::LocalMachine, "\\System\\CurrentControlSet\\Services\\Class\\Display\\0000",
+            "DriverDesc", "<b>RADEON</b>");
+    createForm();
+    showPage("TabSheet6");
+    // Read as markup, the tags would vanish and the label would be narrower than its text.
+    for (const char* name : {"Label5", "Label104"}) {
+        const auto* label = find<QLabel>(name);
+        EXPECT_TRUE(label->text().startsWith(QStringLiteral("<b>RADEON</b> "))) << name;
+        EXPECT_GE(label->sizeHint().width(), QFontMetrics(label->font()).horizontalAdvance(label->text()))
+            << name;
+    }
 }
 
 TEST_F(WindowTest, AStoreErrorInDiscoveryEndsFormCreateAndShowsTheBox) {
