@@ -111,6 +111,18 @@ TEST_F(WindowTest, StatusBarShowsTheHintUnderThePointer) {
     EXPECT_EQ(form->StatusPanel->text(), QString());
 }
 
+TEST_F(WindowTest, StatusBarEmptiesOverAControlWithoutHint) {
+    createForm();
+    showPage("TabSheet2", "TabSheet4");
+    QTest::mouseMove(find<QCheckBox>("UCEngine"), {5, 5});
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusPanel->text(), QString());
+    QTest::mouseMove(find<QCheckBox>("TCL"), {5, 5});
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusPanel->text(),
+              QStringLiteral("ハードウェアでTransform,Cliping,Lightingを使用する。"));
+}
+
 TEST_F(WindowTest, NtMachineAsksToEnd) {
     osVersion.version = OsVersion{OsVersion::WindowsNT, 5, 0};
     createForm();
