@@ -39,6 +39,11 @@ QString textOf(const QWidget* w) {
         return c->currentText();
     if (auto* t = qobject_cast<const QPlainTextEdit*>(w))
         return t->toPlainText().left(200);
+    // A page of a tab control is captioned by its tab.
+    if (auto* tabs =
+            qobject_cast<const QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr);
+        tabs && tabs->indexOf(const_cast<QWidget*>(w)) >= 0)
+        return tabs->tabText(tabs->indexOf(const_cast<QWidget*>(w)));
     return w->windowTitle();
 }
 
