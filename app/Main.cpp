@@ -72,6 +72,10 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
     m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
                                    m_services.store, m_services.dialogs, this);
+    // The pointer entering any control of the registry page puts that control's hint in the
+    // panel, also when it has none, so that the opening text gives way as the pointer moves.
+    for (QWidget* control : TabSheet2->findChildren<QWidget*>())
+        control->installEventFilter(this);
     FormCreate();
 }
 
@@ -120,6 +124,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         StatusPanel->setText(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
+    if (event->type() == QEvent::Enter && watched != StatusPanel && watched != StatusBar1)
+        if (auto* control = qobject_cast<QWidget*>(watched))
+            StatusPanel->setText(control->statusTip());
     return QWidget::eventFilter(watched, event);
 }
 

@@ -6,6 +6,7 @@
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -38,6 +39,11 @@ QString textOf(const QWidget* w) {
         return c->currentText();
     if (auto* t = qobject_cast<const QPlainTextEdit*>(w))
         return t->toPlainText().left(200);
+    // A page of a tab control is captioned by its tab.
+    if (auto* tabs =
+            qobject_cast<const QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr);
+        tabs && tabs->indexOf(const_cast<QWidget*>(w)) >= 0)
+        return tabs->tabText(tabs->indexOf(const_cast<QWidget*>(w)));
     return w->windowTitle();
 }
 
@@ -126,6 +132,13 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
             form.PageControl2->setCurrentIndex(j);
             save(QStringLiteral("TabSheet2-") + form.PageControl2->currentWidget()->objectName());
         }
+    }
+    // The about window is modal and hidden; its picture is taken without showing it.
+    if (auto* about = form.findChild<QDialog*>(QStringLiteral("AboutBox"))) {
+        const QString file =
+            QStringLiteral("%1/%2-AboutBox.png").arg(base).arg(++shot, 2, 10, QLatin1Char('0'));
+        about->grab().save(file);
+        std::printf("%s\n", file.toLocal8Bit().constData());
     }
     QFile table(base + QStringLiteral("/controls.tsv"));
     if (!table.open(QIODevice::WriteOnly | QIODevice::Truncate)) {

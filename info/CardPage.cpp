@@ -139,10 +139,16 @@ CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& su
     const auto place = [&](const CardLabel& row) {
         const CardGroup& group = Groups[row.group];
         const int top = FirstLine + LineHeight * row.line;
-        makeLabel(groups[row.group], "", QString::fromUtf8(row.caption), {group.captionX[row.column], top});
-        m_labels.emplace(row.control,
-                         makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
-                                   {group.valueX[row.column], top}));
+        // Named after the value label it stands before ("Label110" has "Caption110"), as on the
+        // system page, so that the inventory of the window lists the captions too.
+        const std::string captionName = "Caption" + std::string(row.control).substr(5);
+        makeLabel(groups[row.group], captionName.c_str(), QString::fromUtf8(row.caption),
+                  {group.captionX[row.column], top});
+        QLabel* value = makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
+                                  {group.valueX[row.column], top});
+        // The card database's texts are shown as they are, never read as markup.
+        value->setTextFormat(Qt::PlainText);
+        m_labels.emplace(row.control, value);
     };
     for (const CardLabel& fact : SummaryFacts)
         place(fact);

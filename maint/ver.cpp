@@ -65,6 +65,13 @@ constexpr LinkRow LinkRows[] = {
      &TAboutBox::Label4Click},
 };
 
+void condense(QLabel* label) {
+    QFont font = label->font();
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+    label->setFont(font);
+    label->adjustSize();
+}
+
 } // namespace
 
 TAboutBox::TAboutBox(const Services& services, QWidget* parent)
@@ -113,11 +120,15 @@ void TAboutBox::buildPanel() {
     setLabelFont(makeLabel(Panel1, "Label1", QStringLiteral("ATI Kavendel"), {144, 24}), true, 16);
     makeLabel(Panel1, "Version", QStringLiteral("Version："), {112, 48});
     setLabelFont(makeLabel(Panel1, "Label3", QStringLiteral("0.97"), {160, 48}), true);
-    makeLabel(Panel1, "Label2", QStringLiteral("2001/05/04"), {288, 48});
+    QLabel* date = makeLabel(Panel1, "Label2", QStringLiteral("2001/05/04"), {288, 48});
     makeLabel(Panel1, "Copyright", QStringLiteral("Copyright (C) 2001 Kavendel Project"), {112, 64},
               QStringLiteral("いつもどうもです。"));
     makeLabel(Panel1, "Label10", QStringLiteral("言語：C++20 / Qt 6"), {49, 82});
-    makeLabel(Panel1, "Label14", QStringLiteral("ATI technologies Inc："), {7, 98});
+    QLabel* maker = makeLabel(Panel1, "Label14", QStringLiteral("ATI technologies Inc："), {7, 98});
+    // The window's Gothic substitute sets Latin text wider than the panel was laid out for: drawn
+    // plainly, the date would run past the panel's edge and the maker's link would cover the colon.
+    for (QLabel* tight : {date, maker})
+        condense(tight);
     makeLabel(Panel1, "Label5", QStringLiteral("メールアドレス："), {40, 114});
     QLabel* comments = makeLabel(Panel1, "Comments", QStringLiteral("サポートホームページ："), {2, 130});
     comments->setWordWrap(true);

@@ -407,7 +407,8 @@ Rect boxGeometry(const TwoStateSetting& row) {
         return {group.geometry.left, group.geometry.top + index * BoxPitch, group.geometry.width, BoxHeight};
     // MIPMAP stands below its group, out of sight like the groups beyond the page's edge.
     const int top = row.control == "MIPMAP" ? BelowPages : 16 + index * BoxPitch;
-    return {8, top, group.geometry.width - 16, BoxHeight};
+    // Each box reaches its group's right edge, so that the longer captions are not cut short.
+    return {8, top, group.geometry.width - 8, BoxHeight};
 }
 
 std::span<const ChoiceGroup> choiceGroups() {

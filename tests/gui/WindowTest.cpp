@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
@@ -52,6 +53,22 @@ TEST_F(WindowTest, SummaryShowsDiscoveryAndKeepsPresetsDisabled) {
     EXPECT_EQ(find<QPushButton>("Button1")->statusTip(), QStringLiteral("Kavendelを終了します。"));
 }
 
+TEST_F(WindowTest, RegistryTextsAreShownAsTheyAreNotAsMarkup) {
+    putText(RootKey::LocalMachine, "\\System\\CurrentControlSet\\Services\\Class\\Display\\0000",
+            "InfSection", "R6_AGP_ENU");
+    putText(RootKey::LocalMachine, "\\System\\CurrentControlSet\\Services\\Class\\Display\\0000",
+            "DriverDesc", "<b>RADEON</b>");
+    createForm();
+    showPage("TabSheet6");
+    // Read as markup, the tags would vanish and the label would be narrower than its text.
+    for (const char* name : {"Label5", "Label104"}) {
+        const auto* label = find<QLabel>(name);
+        EXPECT_TRUE(label->text().startsWith(QStringLiteral("<b>RADEON</b> "))) << name;
+        EXPECT_GE(label->sizeHint().width(), QFontMetrics(label->font()).horizontalAdvance(label->text()))
+            << name;
+    }
+}
+
 TEST_F(WindowTest, AStoreErrorInDiscoveryEndsFormCreateAndShowsTheBox) {
     putNumber(RootKey::LocalMachine, "\\SOFTWARE\\ATI Technologies\\CDS\\0000\\0\\Memory", "Size", 64);
     createForm();
@@ -92,6 +109,18 @@ TEST_F(WindowTest, StatusBarShowsTheHintUnderThePointer) {
     QTest::mouseMove(withoutHint, {5, 5});
     QApplication::processEvents();
     EXPECT_EQ(form->StatusPanel->text(), QString());
+}
+
+TEST_F(WindowTest, StatusBarEmptiesOverAControlWithoutHint) {
+    createForm();
+    showPage("TabSheet2", "TabSheet4");
+    QTest::mouseMove(find<QCheckBox>("UCEngine"), {5, 5});
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusPanel->text(), QString());
+    QTest::mouseMove(find<QCheckBox>("TCL"), {5, 5});
+    QApplication::processEvents();
+    EXPECT_EQ(form->StatusPanel->text(),
+              QStringLiteral("ハードウェアでTransform,Cliping,Lightingを使用する。"));
 }
 
 TEST_F(WindowTest, NtMachineAsksToEnd) {
