@@ -25,12 +25,14 @@ QMessageBox::Icon toQt(Dialogs::Icon icon) {
 
 void QtDialogs::message(const QString& caption, const QString& text, Icon icon) {
     QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText); // texts may carry names and paths from the registry
     box.exec();
 }
 
 bool QtDialogs::confirm(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                     QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
     return box.exec() == QMessageBox::Ok;
 }
 
