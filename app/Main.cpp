@@ -3,16 +3,16 @@
 #include "CardPage.h"
 #include "Discovery.h"
 #include "GamesPage.h"
+#include "GammaPage.h"
 #include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "PentiumMMX.h"
 #include "SettingsPages.h"
 #include "SummaryPage.h"
-#include "Uninstall.h"
-#include "ver.h"
-#include "GammaPage.h"
-#include "ViaPage.h"
 #include "SystemPage.h"
+#include "Uninstall.h"
+#include "ViaPage.h"
+#include "ver.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -51,27 +51,7 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     buildPageTree();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
-    connect(m_summary->Button25, &QPushButton::clicked, this,
-            [this] { guarded([this] { Button25Click(); }); });
-    connect(m_summary->uninstall, &QPushButton::clicked, this,
-            [this] { guarded([this] { uninstallClick(); }); });
-    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, [this] { Button1Click(); });
-    setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
-    m_gamma = new GammaPage(TabSheet9, services.store, services.dialogs, m_values);
-    setShowHandler(TabSheet9, [this] { m_gamma->TabSheet9Show(); });
-    m_via = new ViaPage(TabSheet10, PageControl2, services.store, services.dialogs);
-    setShowHandler(TabSheet2, [this] { m_via->TabSheet2Show(); });
-    m_card =
-        new CardPage(TabSheet6, services.store, {m_summary->Label5, m_summary->Label7, m_summary->Label11});
-    setShowHandler(TabSheet6, [this] { m_card->TabSheet6Show(); });
-    PentiumMMX1 = new TPentiumMMX(m_services.cpu, this);
-    PentiumMMX1->setObjectName(QStringLiteral("PentiumMMX1"));
-    m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
-    makeExitButton(TabSheet5, "Button5", {296, 328}, [this] { Button1Click(); });
-    setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
-    m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
-                                   m_services.store, m_services.dialogs, this);
+    assemblePages();
     // The pointer entering any control of the registry page puts that control's hint in the
     // panel, also when it has none, so that the opening text gives way as the pointer moves.
     for (QWidget* control : TabSheet2->findChildren<QWidget*>())
@@ -80,6 +60,30 @@ TForm1::TForm1(const Services& services, QWidget* parent)
 }
 
 TForm1::~TForm1() = default;
+
+void TForm1::assemblePages() {
+    m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    connect(m_summary->Button25, &QPushButton::clicked, this,
+            [this] { guarded([this] { Button25Click(); }); });
+    connect(m_summary->uninstall, &QPushButton::clicked, this,
+            [this] { guarded([this] { uninstallClick(); }); });
+    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, [this] { Button1Click(); });
+    setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
+    m_gamma = new GammaPage(TabSheet9, m_services.store, m_services.dialogs, m_values);
+    setShowHandler(TabSheet9, [this] { m_gamma->TabSheet9Show(); });
+    m_via = new ViaPage(TabSheet10, PageControl2, m_services.store, m_services.dialogs);
+    setShowHandler(TabSheet2, [this] { m_via->TabSheet2Show(); });
+    m_card =
+        new CardPage(TabSheet6, m_services.store, {m_summary->Label5, m_summary->Label7, m_summary->Label11});
+    setShowHandler(TabSheet6, [this] { m_card->TabSheet6Show(); });
+    PentiumMMX1 = new TPentiumMMX(m_services.cpu, this);
+    PentiumMMX1->setObjectName(QStringLiteral("PentiumMMX1"));
+    m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
+    makeExitButton(TabSheet5, "Button5", {296, 328}, [this] { Button1Click(); });
+    setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
+    m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
+                                   m_services.store, m_services.dialogs, this);
+}
 
 void TForm1::buildPageTree() {
     PageControl1 = new QTabWidget(this);

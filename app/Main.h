@@ -72,6 +72,8 @@ protected:
 
 private:
     void buildPageTree();
+    // Puts every page's controls on its tab sheet and registers the show handlers.
+    void assemblePages();
     void pageControl1Changed(int index);
     void pageControl2Changed(int index);
     // Runs the show handler of a page that has just come into view.
