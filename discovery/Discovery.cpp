@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <cstdio>
+
 namespace kv {
 
 namespace {
@@ -39,7 +41,7 @@ void findDisplayDriver(TSettingsAccessor& reg, ProgramValues& values, SummaryTex
         if (!acceptedInfSection(reg.LoadText("InfSection")))
             continue;
         values.displayClassKeyPath = indexedKey(DisplayClass, index);
-        values.driverKeyPath = indexedKey(DriverBase, index);
+        values.driverKeyPath = adapterKeyPath(index);
         texts.boardName = cp932::toUtf8(reg.LoadText("DriverDesc"));
         values.foundDisplayIndex = index;
     }
@@ -95,7 +97,13 @@ bool isVivo(const SummaryTexts& texts) {
 } // namespace
 
 std::string indexedKey(std::string_view prefix, int index) {
-    return std::string(prefix) + (index >= 10 ? "00" : "000") + std::to_string(index);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04d", index);
+    return std::string(prefix) + digits;
+}
+
+std::string adapterKeyPath(int index) {
+    return indexedKey(DriverBase, index);
 }
 
 std::string memorySizeText(std::string_view size) {
@@ -156,7 +164,7 @@ void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, D
         findDisplayDriver(reg, values, texts);
 
     if (values.driverKeyPath.empty()) {
-        values.driverKeyPath = indexedKey(DriverBase, 0);
+        values.driverKeyPath = adapterKeyPath(0);
         texts.caption = "Kavendel - 不明";
     }
 
