@@ -24,14 +24,6 @@ QPushButton* makePresetButton(QGroupBox* group, const char* name, const QString&
 
 } // namespace
 
-QPushButton* makeExitButton(QWidget* parent, const char* name, QPoint at,
-                            const std::function<void()>& handler) {
-    QPushButton* button = makeButton(parent, name, QStringLiteral("終了(&E)"), QRect(at, ButtonSize),
-                                     QStringLiteral("Kavendelを終了します。"));
-    QObject::connect(button, &QPushButton::clicked, button, handler);
-    return button;
-}
-
 SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandler)
     : QObject(sheet) {
     QLabel* title = makeLabel(sheet, "Label1", QStringLiteral("ATI Kavendel Ver0.97"), {88, 8});
@@ -86,7 +78,8 @@ SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandle
         makeButton(sheet, "uninstall", QStringLiteral("アンインストールする"), QRect({8, 328}, ButtonSize),
                    QStringLiteral("Radeonのドライバをアンインストールします。"));
     uninstall->setEnabled(false);
-    Button1 = makeExitButton(sheet, "Button1", {168, 328}, exitHandler);
+    Button1 = makeExitButton(sheet, "Button1", QRect({168, 328}, ButtonSize));
+    connect(Button1, &QPushButton::clicked, this, exitHandler);
     Button25 = makeButton(sheet, "Button25", QStringLiteral("バージョン情報"), QRect({296, 328}, ButtonSize),
                           QStringLiteral("Kavendelのバージョンを表示します。"));
 }

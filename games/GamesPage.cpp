@@ -74,15 +74,13 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     Button2 = makeButton(sheet, "Button2", QStringLiteral("書き換え"), {344, 32, 75, 25},
                          QStringLiteral("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
     Button2->setEnabled(false);
-    Button3 = makeButton(sheet, "Button3", QStringLiteral("終了(&E)"), {168, 328, 81, 25},
-                         QStringLiteral("Kavendelを終了します。"));
+    Button3 = makeExitButton(sheet, "Button3", {168, 328, 81, 25});
 
     Image1 = new QLabel(sheet);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(144, 384, 33, 33); // below the page's edge: a holder, never seen
 
-    connect(Button3, &QPushButton::clicked, this,
-            [this, exitHandler] { runGuarded(m_services.dialogs, exitHandler); });
+    connect(Button3, &QPushButton::clicked, this, exitHandler);
     connect(Button2, &QPushButton::clicked, this,
             [this] { runGuarded(m_services.dialogs, [this] { Button2Click(); }); });
     connect(ListView1, &QListWidget::itemSelectionChanged, this,

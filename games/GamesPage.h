@@ -27,8 +27,8 @@ class GamesPage : public QObject {
     Q_OBJECT
 public:
     // gamesPageState is the window's program-wide value (1 after start-up, 2 once the list is
-    // built); exitHandler is the window's shared exit action. The image list is owned by the
-    // sheet's window.
+    // built); exitHandler is the window's shared exit action, guarded by the window. The image
+    // list is owned by the sheet's window.
     GamesPage(QWidget* sheet, const Services& services, int& gamesPageState,
               const std::function<void()>& exitHandler);
 

@@ -54,6 +54,11 @@ QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& 
     return place(new QRadioButton(caption, parent), name, geometry, hint);
 }
 
+QPushButton* makeExitButton(QWidget* parent, const char* name, const QRect& geometry) {
+    return makeButton(parent, name, QStringLiteral("終了(&E)"), geometry,
+                      QStringLiteral("Kavendelを終了します。"));
+}
+
 void setLabelText(QLabel* label, const QString& text) {
     label->setText(text);
     label->adjustSize();

@@ -25,6 +25,8 @@ QCheckBox* makeCheckBox(QWidget* parent, const char* name, const QString& captio
                         const QString& hint = {});
 QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& caption,
                               const QRect& geometry, const QString& hint = {});
+// The window's exit button, "終了(&E)", as the summary, games and system pages place it.
+QPushButton* makeExitButton(QWidget* parent, const char* name, const QRect& geometry);
 
 // Sets a label's text and lets the label grow or shrink to it, as the window's labels do.
 void setLabelText(QLabel* label, const QString& text);
