@@ -26,10 +26,6 @@ namespace {
 
 constexpr int ImageIndexRole = Qt::UserRole;
 
-QString fromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 } // namespace
 
 GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageState,
@@ -101,7 +97,7 @@ void GamesPage::TabSheet3Show() {
     for (const GameRow& game : GameTable) {
         if (!reg.OpenPathForReading(game.gameKey))
             continue;
-        auto* item = new QListWidgetItem(fromView(game.title), ListView1);
+        auto* item = new QListWidgetItem(fromUtf8(game.title), ListView1);
         if (game.iconFile.empty()) {
             // Every icon went in ahead of the football, so the football is at position now.
             item->setData(ImageIndexRole, position);
@@ -129,8 +125,8 @@ const GameRow* GamesPage::selectedGame() const {
 }
 
 void GamesPage::showGame(const GameRow& game) {
-    setLabelText(Label19, fromView(game.title));
-    setLabelText(Label21, fromView(game.maker));
+    setLabelText(Label19, fromUtf8(game.title));
+    setLabelText(Label21, fromUtf8(game.maker));
 }
 
 std::string GamesPage::configPath(const TSettingsAccessor& reg, const GameRow& game) const {

@@ -36,10 +36,6 @@ void showPresence(QLabel* label, bool present, const QString& absentText) {
     setColour(label, present ? Navy : Red);
 }
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 enum class Style { Plain, Feature, Clock };
 
 // One line of Panel4: a caption and the value label beside it.

@@ -8,6 +8,10 @@
 
 namespace kv {
 
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 void setHint(QWidget* widget, const QString& hint) {
     widget->setToolTip(hint);
     widget->setStatusTip(hint);

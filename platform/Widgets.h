@@ -12,7 +12,12 @@ class QPushButton;
 class QRadioButton;
 class QWidget;
 
+#include <string_view>
+
 namespace kv {
+
+// UTF-8 text from the program's tables and stores, as a QString.
+QString fromUtf8(std::string_view text);
 
 void setHint(QWidget* widget, const QString& hint);
 

@@ -15,10 +15,6 @@
 
 namespace kv {
 
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 namespace {
 
 QRect toQRect(const Rect& r) {

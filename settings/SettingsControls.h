@@ -62,6 +62,4 @@ private:
     std::map<std::string_view, QComboBox*> m_lists;
 };
 
-QString fromUtf8(std::string_view text);
-
 } // namespace kv
