@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include <optional>
 #include <stdexcept>
 
 namespace kv {
@@ -159,44 +158,44 @@ void GamesPage::ListView1Change() {
 
 void GamesPage::Button2Click() {
     Memo1->clear();
-    {
-        TSettingsAccessor reg(m_services.store);
-        reg.SelectRoot(RootKey::LocalMachine);
-        std::optional<CardListKind> chosen;
-        if (const GameRow* game = selectedGame()) {
-            showGame(*game);
-            if (reg.OpenPathForReading(game->gameKey)) {
-                if (game->fileStep == FileStep::None) {
-                    chosen = game->cardList;
-                } else {
-                    const std::string path = configPath(reg, *game);
-                    const FileStepResult step = applyFileStep(*game, m_files.read(path));
-                    if (step.alreadyPresent) {
-                        showText(step.text);
-                        message(QStringLiteral("エラー"),
-                                QStringLiteral("すでにRadeon用の設定は登録されています。"));
-                    } else {
-                        m_files.save(path, step.text);
-                        showText(step.text);
-                        chosen = game->cardList;
-                    }
-                }
-            }
-        }
-        if (chosen) {
-            switch (registerCard(reg, cardList(*chosen))) {
-            case Registration::NoList:
-                break;
-            case Registration::AlreadyRegistered:
-                message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
-                break;
-            case Registration::Added:
-                message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
-                break;
-            }
-        }
-    }
+    rewriteSelectedGame();
     Button2->setEnabled(false);
+}
+
+void GamesPage::rewriteSelectedGame() {
+    TSettingsAccessor reg(m_services.store);
+    reg.SelectRoot(RootKey::LocalMachine);
+    const GameRow* game = selectedGame();
+    if (!game)
+        return;
+    showGame(*game);
+    if (!reg.OpenPathForReading(game->gameKey) || !runFileStep(reg, *game))
+        return;
+    switch (registerCard(reg, cardList(game->cardList))) {
+    case Registration::NoList:
+        break;
+    case Registration::AlreadyRegistered:
+        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
+        break;
+    case Registration::Added:
+        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
+        break;
+    }
+}
+
+bool GamesPage::runFileStep(const TSettingsAccessor& reg, const GameRow& game) {
+    if (game.fileStep == FileStep::None)
+        return true;
+    const std::string path = configPath(reg, game);
+    const FileStepResult step = applyFileStep(game, m_files.read(path));
+    if (step.alreadyPresent) {
+        showText(step.text);
+        message(QStringLiteral("エラー"), QStringLiteral("すでにRadeon用の設定は登録されています。"));
+        return false;
+    }
+    m_files.save(path, step.text);
+    showText(step.text);
+    return true;
 }
 
 } // namespace kv

@@ -53,6 +53,10 @@ public:
 private:
     const GameRow* selectedGame() const;
     void showGame(const GameRow& game);
+    // Button2Click's work while it holds its accessor: the file step, then the card registration.
+    void rewriteSelectedGame();
+    // The game's configuration file step; false when the file already had the card's line.
+    bool runFileStep(const TSettingsAccessor& reg, const GameRow& game);
     // The configuration file's Windows path: the game's install directory and the file name.
     std::string configPath(const TSettingsAccessor& reg, const GameRow& game) const;
     // Shows text (CP932 bytes with CR LF breaks) in Memo1, one file line per text line.
