@@ -66,9 +66,7 @@ ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialog
         makeCheckBox(sheet, "VIASideband", QStringLiteral("Sideband addressing設定"), {40, 176, 185, 17});
     for (const Text& text : Warnings) {
         QLabel* label = makeLabel(sheet, text.control, QString::fromUtf8(text.caption), text.at);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::red);
-        label->setPalette(palette);
+        setLabelColour(label, Qt::red);
         setLabelFont(label, true);
     }
 

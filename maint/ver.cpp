@@ -137,9 +137,7 @@ void TAboutBox::buildPanel() {
     for (const LinkRow& row : LinkRows) {
         QLabel* link = makeLabel(Panel1, row.name, QString::fromLatin1(row.address), row.at,
                                  QString::fromUtf8(row.hint));
-        QPalette palette = link->palette();
-        palette.setColor(QPalette::WindowText, Navy);
-        link->setPalette(palette);
+        setLabelColour(link, Navy);
         QFont font = link->font();
         font.setUnderline(true);
         link->setFont(font);

@@ -76,4 +76,10 @@ void setLabelFont(QLabel* label, bool bold, int pixelSize) {
     label->adjustSize();
 }
 
+void setLabelColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
 } // namespace kv

@@ -6,6 +6,7 @@
 #include <QString>
 
 class QCheckBox;
+class QColor;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -38,5 +39,7 @@ void setLabelText(QLabel* label, const QString& text);
 
 // A label's font: bold and/or a pixel height other than the window's 12.
 void setLabelFont(QLabel* label, bool bold, int pixelSize = 12);
+
+void setLabelColour(QLabel* label, const QColor& colour);
 
 } // namespace kv
