@@ -67,11 +67,6 @@ SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandle
     for (int i = 0; i < 4; ++i)
         optionLabels[i] = makeLabel(sheet, optionNames[i], QString(), {176, 232 + 16 * i},
                                     QStringLiteral("付属のオプション類を表示します。"));
-    // Discovery's texts come from the registry: shown as they are, never read as markup.
-    for (QLabel* label : {Label5, Label29, Label31, Label7, Label11})
-        label->setTextFormat(Qt::PlainText);
-    for (QLabel* label : optionLabels)
-        label->setTextFormat(Qt::PlainText);
     makeLabel(sheet, "Label4", QStringLiteral("｢Radeon256｣はATI Technologies社の商標です。"), {96, 304});
 
     uninstall =

@@ -161,8 +161,6 @@ CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& su
                   {group.captionX[row.column], top});
         QLabel* value = makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
                                   {group.valueX[row.column], top});
-        // The card database's texts are shown as they are, never read as markup.
-        value->setTextFormat(Qt::PlainText);
         m_labels.emplace(row.control, value);
     };
     for (const CardLabel& fact : SummaryFacts)

@@ -82,8 +82,6 @@ SystemPage::SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& service
     for (const PanelRow& row : PanelRows) {
         makeLabel(Panel4, row.captionName, QString::fromUtf8(row.caption), row.captionAt);
         QLabel* value = makeLabel(Panel4, row.valueName, QString::fromUtf8(row.designText), row.valueAt);
-        // The vendor text is the processor's own bytes: shown as they are, never read as markup.
-        value->setTextFormat(Qt::PlainText);
         if (row.style == Style::Feature) {
             setLabelFont(value, true);
             setLabelColour(value, row.designText == std::string_view("搭載") ? Navy : Red);

@@ -35,6 +35,9 @@ QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, 
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QString& hint) {
     auto* label = new QLabel(text, parent);
+    // The window's labels carry no markup, and those that show registry or processor texts must
+    // show a '<' in them as it is.
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->move(at);
     label->adjustSize();

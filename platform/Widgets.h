@@ -23,6 +23,7 @@ QString fromUtf8(std::string_view text);
 void setHint(QWidget* widget, const QString& hint);
 
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, const QRect& geometry);
+// A label that shows its text as plain text.
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QPoint at,
                   const QString& hint = {});
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry,
