@@ -35,6 +35,11 @@ const std::string& SettingsControls::driverKeyPath() const {
 }
 
 void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
+    buildBoxes(sheet, widget);
+    buildLists(sheet, widget);
+}
+
+void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
     std::map<BoxGroup, QWidget*> parents;
     for (const BoxGroupPlace& group : boxGroups()) {
         if (group.sheet == sheet)
@@ -52,7 +57,9 @@ void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
         QObject::connect(box, &QCheckBox::toggled, box,
                          [this, &row](bool checked) { guarded([&] { runClickAction(row, checked); }); });
     }
+}
 
+void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
     std::map<std::string_view, QGroupBox*> listGroups;
     for (const ChoiceGroup& group : choiceGroups())
         if (group.sheet == sheet)

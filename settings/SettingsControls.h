@@ -52,6 +52,8 @@ public:
     QGroupBox* antiAliasGroup = nullptr;
 
 private:
+    void buildBoxes(Sheet sheet, QWidget* widget);
+    void buildLists(Sheet sheet, QWidget* widget);
     void runClickAction(const TwoStateSetting& row, bool checked);
 
     const ProgramValues& m_values;
