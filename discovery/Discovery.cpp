@@ -13,9 +13,9 @@ namespace kv {
 namespace {
 
 constexpr std::string_view NtDriverKey = "\\SYSTEM\\CurrentControlSet\\Services\\ati2mtag\\Device0";
-constexpr std::string_view DisplayProbeHigh = "\\System\\CurrentControlSet\\Services\\Class\\DISPLAY\\";
-constexpr std::string_view DisplayProbeLow = "\\System\\CurrentControlSet\\Services\\Class\\Display\\";
 constexpr std::string_view DisplayClass = "\\System\\CurrentControlSet\\Services\\Class\\Display\\";
+// The keys from 10 up are probed in the class name's upper-case spelling.
+constexpr std::string_view DisplayClassUpper = "\\System\\CurrentControlSet\\Services\\Class\\DISPLAY\\";
 constexpr std::string_view DriverBase = "\\SOFTWARE\\ATI Technologies\\Driver\\";
 constexpr std::string_view MediaClass = "\\System\\CurrentControlSet\\Services\\Class\\MEDIA\\";
 constexpr std::string_view CardDatabase = "\\SOFTWARE\\ATI Technologies\\CDS\\0000\\0\\";
@@ -35,7 +35,7 @@ std::string prefixBefore(std::string_view text, char stop) {
 
 void findDisplayDriver(TSettingsAccessor& reg, ProgramValues& values, SummaryTexts& texts) {
     for (int index = 20; index >= 0; --index) {
-        const std::string_view probe = index >= 10 ? DisplayProbeHigh : DisplayProbeLow;
+        const std::string_view probe = index >= 10 ? DisplayClassUpper : DisplayClass;
         if (!reg.OpenPathForReading(indexedKey(probe, index)))
             continue;
         if (!acceptedInfSection(reg.LoadText("InfSection")))
