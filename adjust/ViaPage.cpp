@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include <cstdint>
+#include <utility>
 
 namespace kv {
 
@@ -70,14 +71,13 @@ ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialog
         setLabelFont(label, true);
     }
 
-    connect(VIATurbo, &QRadioButton::toggled, this, [this](bool selected) {
-        if (selected)
-            m_handlers.fromSignal([this] { VIATurboClick(); });
-    });
-    connect(VIAStandard, &QRadioButton::toggled, this, [this](bool selected) {
-        if (selected)
-            m_handlers.fromSignal([this] { VIAStandardClick(); });
-    });
+    // A radio button's handler runs when it becomes the selected one.
+    for (const auto& [button, handler] :
+         {std::pair{VIATurbo, &ViaPage::VIATurboClick}, std::pair{VIAStandard, &ViaPage::VIAStandardClick}})
+        connect(button, &QRadioButton::toggled, this, [this, handler](bool selected) {
+            if (selected)
+                m_handlers.fromSignal([this, handler] { (this->*handler)(); });
+        });
     connect(VIASideband, &QCheckBox::toggled, this,
             [this] { m_handlers.fromSignal([this] { VIASidebandClick(); }); });
 }
