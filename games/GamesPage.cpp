@@ -142,14 +142,19 @@ void GamesPage::message(const QString& caption, const QString& text) {
     m_services.dialogs.message(caption, text, Dialogs::Icon::None);
 }
 
-void GamesPage::ListView1Change() {
-    TSettingsAccessor reg(m_services.store);
+const GameRow* GamesPage::openSelectedGame(TSettingsAccessor& reg) {
     reg.SelectRoot(RootKey::LocalMachine);
     const GameRow* game = selectedGame();
     if (!game)
-        return;
+        return nullptr;
     showGame(*game);
-    if (!reg.OpenPathForReading(game->gameKey))
+    return reg.OpenPathForReading(game->gameKey) ? game : nullptr;
+}
+
+void GamesPage::ListView1Change() {
+    TSettingsAccessor reg(m_services.store);
+    const GameRow* game = openSelectedGame(reg);
+    if (!game)
         return;
     const std::string text = toCrLf(m_files.read(configPath(reg, *game)));
     showText(text);
@@ -164,12 +169,8 @@ void GamesPage::Button2Click() {
 
 void GamesPage::rewriteSelectedGame() {
     TSettingsAccessor reg(m_services.store);
-    reg.SelectRoot(RootKey::LocalMachine);
-    const GameRow* game = selectedGame();
-    if (!game)
-        return;
-    showGame(*game);
-    if (!reg.OpenPathForReading(game->gameKey) || !runFileStep(reg, *game))
+    const GameRow* game = openSelectedGame(reg);
+    if (!game || !runFileStep(reg, *game))
         return;
     switch (registerCard(reg, cardList(game->cardList))) {
     case Registration::NoList:

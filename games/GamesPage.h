@@ -53,6 +53,8 @@ public:
 private:
     const GameRow* selectedGame() const;
     void showGame(const GameRow& game);
+    // Shows the selected game and opens its key; null when none is selected or its key is gone.
+    const GameRow* openSelectedGame(TSettingsAccessor& reg);
     // Button2Click's work while it holds its accessor: the file step, then the card registration.
     void rewriteSelectedGame();
     // The game's configuration file step; false when the file already had the card's line.
