@@ -10,6 +10,7 @@
 #include <QTabWidget>
 
 #include <cstdint>
+#include <utility>
 
 namespace kv {
 
@@ -66,20 +67,17 @@ ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialog
         makeCheckBox(sheet, "VIASideband", QStringLiteral("Sideband addressing設定"), {40, 176, 185, 17});
     for (const Text& text : Warnings) {
         QLabel* label = makeLabel(sheet, text.control, QString::fromUtf8(text.caption), text.at);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::red);
-        label->setPalette(palette);
+        setLabelColour(label, Qt::red);
         setLabelFont(label, true);
     }
 
-    connect(VIATurbo, &QRadioButton::toggled, this, [this](bool selected) {
-        if (selected)
-            m_handlers.fromSignal([this] { VIATurboClick(); });
-    });
-    connect(VIAStandard, &QRadioButton::toggled, this, [this](bool selected) {
-        if (selected)
-            m_handlers.fromSignal([this] { VIAStandardClick(); });
-    });
+    // A radio button's handler runs when it becomes the selected one.
+    for (const auto& [button, handler] :
+         {std::pair{VIATurbo, &ViaPage::VIATurboClick}, std::pair{VIAStandard, &ViaPage::VIAStandardClick}})
+        connect(button, &QRadioButton::toggled, this, [this, handler](bool selected) {
+            if (selected)
+                m_handlers.fromSignal([this, handler] { (this->*handler)(); });
+        });
     connect(VIASideband, &QCheckBox::toggled, this,
             [this] { m_handlers.fromSignal([this] { VIASidebandClick(); }); });
 }

@@ -78,10 +78,10 @@ int runApplication(int argc, char** argv) {
     const Services services{*store, *dialogs, machine, osVersion, clock, cpu, launcher};
 
     TForm1 form(services);
-    // The window owns the about box, created hidden after it.
-    form.setAboutBox(new TAboutBox(services, &form));
     if (form.quitRequested())
         return 0;
+    // The window owns the about box, created hidden after it.
+    form.setAboutBox(new TAboutBox(services, &form));
     if (line.screenshotDir)
         return renderScreenshots(form, *line.screenshotDir);
     form.show();

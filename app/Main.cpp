@@ -12,6 +12,7 @@
 #include "SystemPage.h"
 #include "Uninstall.h"
 #include "ViaPage.h"
+#include "Widgets.h"
 #include "ver.h"
 
 #include <QGuiApplication>
@@ -62,12 +63,13 @@ TForm1::TForm1(const Services& services, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::assemblePages() {
-    m_summary = new SummaryPage(TabSheet1, [this] { Button1Click(); });
+    const auto exit = [this] { guarded([this] { Button1Click(); }); };
+    m_summary = new SummaryPage(TabSheet1, exit);
     connect(m_summary->Button25, &QPushButton::clicked, this,
             [this] { guarded([this] { Button25Click(); }); });
     connect(m_summary->uninstall, &QPushButton::clicked, this,
             [this] { guarded([this] { uninstallClick(); }); });
-    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, [this] { Button1Click(); });
+    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, exit);
     setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
     m_gamma = new GammaPage(TabSheet9, m_services.store, m_services.dialogs, m_values);
     setShowHandler(TabSheet9, [this] { m_gamma->TabSheet9Show(); });
@@ -79,7 +81,8 @@ void TForm1::assemblePages() {
     PentiumMMX1 = new TPentiumMMX(m_services.cpu, this);
     PentiumMMX1->setObjectName(QStringLiteral("PentiumMMX1"));
     m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
-    makeExitButton(TabSheet5, "Button5", {296, 328}, [this] { Button1Click(); });
+    QPushButton* Button5 = makeExitButton(TabSheet5, "Button5", {296, 328, 121, 25});
+    connect(Button5, &QPushButton::clicked, this, exit);
     setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
     m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
                                    m_services.store, m_services.dialogs, this);

@@ -26,6 +26,14 @@ QString clean(QString text) {
     return text.replace(u'\t', u' ').replace(u'\n', QStringLiteral("\\n"));
 }
 
+// The tab control that offers w as one of its pages, or null. A page's parent is the tab
+// control's page stack.
+QTabWidget* tabsOffering(const QWidget* w) {
+    QWidget* stack = w->parentWidget();
+    auto* tabs = qobject_cast<QTabWidget*>(stack ? stack->parentWidget() : nullptr);
+    return tabs && tabs->indexOf(w) >= 0 ? tabs : nullptr;
+}
+
 QString textOf(const QWidget* w) {
     if (auto* b = qobject_cast<const QAbstractButton*>(w))
         return b->text();
@@ -40,10 +48,8 @@ QString textOf(const QWidget* w) {
     if (auto* t = qobject_cast<const QPlainTextEdit*>(w))
         return t->toPlainText().left(200);
     // A page of a tab control is captioned by its tab.
-    if (auto* tabs =
-            qobject_cast<const QTabWidget*>(w->parentWidget() ? w->parentWidget()->parentWidget() : nullptr);
-        tabs && tabs->indexOf(const_cast<QWidget*>(w)) >= 0)
-        return tabs->tabText(tabs->indexOf(const_cast<QWidget*>(w)));
+    if (const QTabWidget* tabs = tabsOffering(w))
+        return tabs->tabText(tabs->indexOf(w));
     return w->windowTitle();
 }
 
@@ -70,9 +76,7 @@ QWidget* pageOf(QWidget* w, QString& path) {
     QWidget* page = nullptr;
     QStringList names;
     for (QWidget* p = w->parentWidget(); p; p = p->parentWidget()) {
-        if (auto* tabs =
-                qobject_cast<QTabWidget*>(p->parentWidget() ? p->parentWidget()->parentWidget() : nullptr);
-            tabs && tabs->indexOf(p) >= 0) {
+        if (tabsOffering(p)) {
             names.prepend(p->objectName());
             if (!page)
                 page = p;
@@ -113,12 +117,15 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
     form.show();
     QApplication::processEvents();
     int shot = 0;
-    auto save = [&](const QString& name) {
-        QApplication::processEvents();
+    const auto savePicture = [&](QWidget* window, const QString& name) {
         const QString file =
             QStringLiteral("%1/%2-%3.png").arg(base).arg(++shot, 2, 10, QLatin1Char('0')).arg(name);
-        form.grab().save(file);
+        window->grab().save(file);
         std::printf("%s\n", file.toLocal8Bit().constData());
+    };
+    const auto save = [&](const QString& name) {
+        QApplication::processEvents();
+        savePicture(&form, name);
     };
     for (int i = 0; i < form.PageControl1->count(); ++i) {
         form.PageControl1->setCurrentIndex(i);
@@ -134,12 +141,8 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
         }
     }
     // The about window is modal and hidden; its picture is taken without showing it.
-    if (auto* about = form.findChild<QDialog*>(QStringLiteral("AboutBox"))) {
-        const QString file =
-            QStringLiteral("%1/%2-AboutBox.png").arg(base).arg(++shot, 2, 10, QLatin1Char('0'));
-        about->grab().save(file);
-        std::printf("%s\n", file.toLocal8Bit().constData());
-    }
+    if (auto* about = form.findChild<QDialog*>(QStringLiteral("AboutBox")))
+        savePicture(about, QStringLiteral("AboutBox"));
     QFile table(base + QStringLiteral("/controls.tsv"));
     if (!table.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         std::fprintf(stderr, "kavendel: cannot write %s\n", table.fileName().toLocal8Bit().constData());

@@ -24,14 +24,6 @@ QPushButton* makePresetButton(QGroupBox* group, const char* name, const QString&
 
 } // namespace
 
-QPushButton* makeExitButton(QWidget* parent, const char* name, QPoint at,
-                            const std::function<void()>& handler) {
-    QPushButton* button = makeButton(parent, name, QStringLiteral("終了(&E)"), QRect(at, ButtonSize),
-                                     QStringLiteral("Kavendelを終了します。"));
-    QObject::connect(button, &QPushButton::clicked, button, handler);
-    return button;
-}
-
 SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandler)
     : QObject(sheet) {
     QLabel* title = makeLabel(sheet, "Label1", QStringLiteral("ATI Kavendel Ver0.97"), {88, 8});
@@ -75,18 +67,14 @@ SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandle
     for (int i = 0; i < 4; ++i)
         optionLabels[i] = makeLabel(sheet, optionNames[i], QString(), {176, 232 + 16 * i},
                                     QStringLiteral("付属のオプション類を表示します。"));
-    // Discovery's texts come from the registry: shown as they are, never read as markup.
-    for (QLabel* label : {Label5, Label29, Label31, Label7, Label11})
-        label->setTextFormat(Qt::PlainText);
-    for (QLabel* label : optionLabels)
-        label->setTextFormat(Qt::PlainText);
     makeLabel(sheet, "Label4", QStringLiteral("｢Radeon256｣はATI Technologies社の商標です。"), {96, 304});
 
     uninstall =
         makeButton(sheet, "uninstall", QStringLiteral("アンインストールする"), QRect({8, 328}, ButtonSize),
                    QStringLiteral("Radeonのドライバをアンインストールします。"));
     uninstall->setEnabled(false);
-    Button1 = makeExitButton(sheet, "Button1", {168, 328}, exitHandler);
+    Button1 = makeExitButton(sheet, "Button1", QRect({168, 328}, ButtonSize));
+    connect(Button1, &QPushButton::clicked, this, exitHandler);
     Button25 = makeButton(sheet, "Button25", QStringLiteral("バージョン情報"), QRect({296, 328}, ButtonSize),
                           QStringLiteral("Kavendelのバージョンを表示します。"));
 }

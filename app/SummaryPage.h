@@ -17,6 +17,7 @@ struct SummaryTexts;
 class SummaryPage : public QObject {
     Q_OBJECT
 public:
+    // exitHandler is the window's shared exit action, guarded by the window.
     SummaryPage(QWidget* sheet, const std::function<void()>& exitHandler);
 
     void showDiscovery(const SummaryTexts& texts);
@@ -35,9 +36,5 @@ public:
     QLabel* Label11 = nullptr;       // memory size
     QLabel* optionLabels[4] = {};    // Label9, Label90, Label8, Label16
 };
-
-// The shared exit button of the summary, games and system pages.
-QPushButton* makeExitButton(QWidget* parent, const char* name, QPoint at,
-                            const std::function<void()>& handler);
 
 } // namespace kv

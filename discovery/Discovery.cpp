@@ -6,14 +6,16 @@
 
 #include <QString>
 
+#include <cstdio>
+
 namespace kv {
 
 namespace {
 
 constexpr std::string_view NtDriverKey = "\\SYSTEM\\CurrentControlSet\\Services\\ati2mtag\\Device0";
-constexpr std::string_view DisplayProbeHigh = "\\System\\CurrentControlSet\\Services\\Class\\DISPLAY\\";
-constexpr std::string_view DisplayProbeLow = "\\System\\CurrentControlSet\\Services\\Class\\Display\\";
 constexpr std::string_view DisplayClass = "\\System\\CurrentControlSet\\Services\\Class\\Display\\";
+// The keys from 10 up are probed in the class name's upper-case spelling.
+constexpr std::string_view DisplayClassUpper = "\\System\\CurrentControlSet\\Services\\Class\\DISPLAY\\";
 constexpr std::string_view DriverBase = "\\SOFTWARE\\ATI Technologies\\Driver\\";
 constexpr std::string_view MediaClass = "\\System\\CurrentControlSet\\Services\\Class\\MEDIA\\";
 constexpr std::string_view CardDatabase = "\\SOFTWARE\\ATI Technologies\\CDS\\0000\\0\\";
@@ -33,13 +35,13 @@ std::string prefixBefore(std::string_view text, char stop) {
 
 void findDisplayDriver(TSettingsAccessor& reg, ProgramValues& values, SummaryTexts& texts) {
     for (int index = 20; index >= 0; --index) {
-        const std::string_view probe = index >= 10 ? DisplayProbeHigh : DisplayProbeLow;
+        const std::string_view probe = index >= 10 ? DisplayClassUpper : DisplayClass;
         if (!reg.OpenPathForReading(indexedKey(probe, index)))
             continue;
         if (!acceptedInfSection(reg.LoadText("InfSection")))
             continue;
         values.displayClassKeyPath = indexedKey(DisplayClass, index);
-        values.driverKeyPath = indexedKey(DriverBase, index);
+        values.driverKeyPath = adapterKeyPath(index);
         texts.boardName = cp932::toUtf8(reg.LoadText("DriverDesc"));
         values.foundDisplayIndex = index;
     }
@@ -95,7 +97,13 @@ bool isVivo(const SummaryTexts& texts) {
 } // namespace
 
 std::string indexedKey(std::string_view prefix, int index) {
-    return std::string(prefix) + (index >= 10 ? "00" : "000") + std::to_string(index);
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%04d", index);
+    return std::string(prefix) + digits;
+}
+
+std::string adapterKeyPath(int index) {
+    return indexedKey(DriverBase, index);
 }
 
 std::string memorySizeText(std::string_view size) {
@@ -156,7 +164,7 @@ void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, D
         findDisplayDriver(reg, values, texts);
 
     if (values.driverKeyPath.empty()) {
-        values.driverKeyPath = indexedKey(DriverBase, 0);
+        values.driverKeyPath = adapterKeyPath(0);
         texts.caption = "Kavendel - 不明";
     }
 

@@ -30,8 +30,10 @@ struct SummaryTexts {
 void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, Dialogs& dialogs,
                      ProgramValues& values, SummaryTexts& texts);
 
-// A key name from a prefix that ends in "00" and an index: "...00" + "12", "...000" + "3".
-std::string indexedKey(std::string_view prefixWithoutLastZero, int index);
+// A key name from a prefix and an index in four digits: "...\Display\" + "0012".
+std::string indexedKey(std::string_view prefix, int index);
+// "\SOFTWARE\ATI Technologies\Driver\" and the display index in four digits.
+std::string adapterKeyPath(int index);
 
 // The texts of the steps, exposed for their tests.
 std::string memorySizeText(std::string_view size);

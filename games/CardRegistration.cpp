@@ -28,7 +28,7 @@ Registration registerCard(TSettingsAccessor& reg, const CardListRow& list) {
 
     reg.OpenPathForReading(list.listKey);
     // Wraps like the 32-bit counter it is, rather than overflowing.
-    const auto number = static_cast<std::int32_t>(static_cast<std::uint32_t>(reg.LoadNumber("Cards")) + 1u);
+    const auto number = static_cast<std::int32_t>(static_cast<std::uint32_t>(last) + 1u);
     const std::string numberName = std::to_string(number);
     reg.StoreNumber("Cards", number);
     if (list.numberInListKey)

@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include <optional>
 #include <stdexcept>
 
 namespace kv {
@@ -25,10 +24,6 @@ namespace kv {
 namespace {
 
 constexpr int ImageIndexRole = Qt::UserRole;
-
-QString fromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 } // namespace
 
@@ -74,15 +69,13 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     Button2 = makeButton(sheet, "Button2", QStringLiteral("書き換え"), {344, 32, 75, 25},
                          QStringLiteral("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
     Button2->setEnabled(false);
-    Button3 = makeButton(sheet, "Button3", QStringLiteral("終了(&E)"), {168, 328, 81, 25},
-                         QStringLiteral("Kavendelを終了します。"));
+    Button3 = makeExitButton(sheet, "Button3", {168, 328, 81, 25});
 
     Image1 = new QLabel(sheet);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(144, 384, 33, 33); // below the page's edge: a holder, never seen
 
-    connect(Button3, &QPushButton::clicked, this,
-            [this, exitHandler] { runGuarded(m_services.dialogs, exitHandler); });
+    connect(Button3, &QPushButton::clicked, this, exitHandler);
     connect(Button2, &QPushButton::clicked, this,
             [this] { runGuarded(m_services.dialogs, [this] { Button2Click(); }); });
     connect(ListView1, &QListWidget::itemSelectionChanged, this,
@@ -103,7 +96,7 @@ void GamesPage::TabSheet3Show() {
     for (const GameRow& game : GameTable) {
         if (!reg.OpenPathForReading(game.gameKey))
             continue;
-        auto* item = new QListWidgetItem(fromView(game.title), ListView1);
+        auto* item = new QListWidgetItem(fromUtf8(game.title), ListView1);
         if (game.iconFile.empty()) {
             // Every icon went in ahead of the football, so the football is at position now.
             item->setData(ImageIndexRole, position);
@@ -131,8 +124,8 @@ const GameRow* GamesPage::selectedGame() const {
 }
 
 void GamesPage::showGame(const GameRow& game) {
-    setLabelText(Label19, fromView(game.title));
-    setLabelText(Label21, fromView(game.maker));
+    setLabelText(Label19, fromUtf8(game.title));
+    setLabelText(Label21, fromUtf8(game.maker));
 }
 
 std::string GamesPage::configPath(const TSettingsAccessor& reg, const GameRow& game) const {
@@ -149,14 +142,19 @@ void GamesPage::message(const QString& caption, const QString& text) {
     m_services.dialogs.message(caption, text, Dialogs::Icon::None);
 }
 
-void GamesPage::ListView1Change() {
-    TSettingsAccessor reg(m_services.store);
+const GameRow* GamesPage::openSelectedGame(TSettingsAccessor& reg) {
     reg.SelectRoot(RootKey::LocalMachine);
     const GameRow* game = selectedGame();
     if (!game)
-        return;
+        return nullptr;
     showGame(*game);
-    if (!reg.OpenPathForReading(game->gameKey))
+    return reg.OpenPathForReading(game->gameKey) ? game : nullptr;
+}
+
+void GamesPage::ListView1Change() {
+    TSettingsAccessor reg(m_services.store);
+    const GameRow* game = openSelectedGame(reg);
+    if (!game)
         return;
     const std::string text = toCrLf(m_files.read(configPath(reg, *game)));
     showText(text);
@@ -165,44 +163,40 @@ void GamesPage::ListView1Change() {
 
 void GamesPage::Button2Click() {
     Memo1->clear();
-    {
-        TSettingsAccessor reg(m_services.store);
-        reg.SelectRoot(RootKey::LocalMachine);
-        std::optional<CardListKind> chosen;
-        if (const GameRow* game = selectedGame()) {
-            showGame(*game);
-            if (reg.OpenPathForReading(game->gameKey)) {
-                if (game->fileStep == FileStep::None) {
-                    chosen = game->cardList;
-                } else {
-                    const std::string path = configPath(reg, *game);
-                    const FileStepResult step = applyFileStep(*game, m_files.read(path));
-                    if (step.alreadyPresent) {
-                        showText(step.text);
-                        message(QStringLiteral("エラー"),
-                                QStringLiteral("すでにRadeon用の設定は登録されています。"));
-                    } else {
-                        m_files.save(path, step.text);
-                        showText(step.text);
-                        chosen = game->cardList;
-                    }
-                }
-            }
-        }
-        if (chosen) {
-            switch (registerCard(reg, cardList(*chosen))) {
-            case Registration::NoList:
-                break;
-            case Registration::AlreadyRegistered:
-                message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
-                break;
-            case Registration::Added:
-                message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
-                break;
-            }
-        }
-    }
+    rewriteSelectedGame();
     Button2->setEnabled(false);
+}
+
+void GamesPage::rewriteSelectedGame() {
+    TSettingsAccessor reg(m_services.store);
+    const GameRow* game = openSelectedGame(reg);
+    if (!game || !runFileStep(reg, *game))
+        return;
+    switch (registerCard(reg, cardList(game->cardList))) {
+    case Registration::NoList:
+        break;
+    case Registration::AlreadyRegistered:
+        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
+        break;
+    case Registration::Added:
+        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
+        break;
+    }
+}
+
+bool GamesPage::runFileStep(const TSettingsAccessor& reg, const GameRow& game) {
+    if (game.fileStep == FileStep::None)
+        return true;
+    const std::string path = configPath(reg, game);
+    const FileStepResult step = applyFileStep(game, m_files.read(path));
+    if (step.alreadyPresent) {
+        showText(step.text);
+        message(QStringLiteral("エラー"), QStringLiteral("すでにRadeon用の設定は登録されています。"));
+        return false;
+    }
+    m_files.save(path, step.text);
+    showText(step.text);
+    return true;
 }
 
 } // namespace kv

@@ -27,8 +27,8 @@ class GamesPage : public QObject {
     Q_OBJECT
 public:
     // gamesPageState is the window's program-wide value (1 after start-up, 2 once the list is
-    // built); exitHandler is the window's shared exit action. The image list is owned by the
-    // sheet's window.
+    // built); exitHandler is the window's shared exit action, guarded by the window. The image
+    // list is owned by the sheet's window.
     GamesPage(QWidget* sheet, const Services& services, int& gamesPageState,
               const std::function<void()>& exitHandler);
 
@@ -53,6 +53,12 @@ public:
 private:
     const GameRow* selectedGame() const;
     void showGame(const GameRow& game);
+    // Shows the selected game and opens its key; null when none is selected or its key is gone.
+    const GameRow* openSelectedGame(TSettingsAccessor& reg);
+    // Button2Click's work while it holds its accessor: the file step, then the card registration.
+    void rewriteSelectedGame();
+    // The game's configuration file step; false when the file already had the card's line.
+    bool runFileStep(const TSettingsAccessor& reg, const GameRow& game);
     // The configuration file's Windows path: the game's install directory and the file name.
     std::string configPath(const TSettingsAccessor& reg, const GameRow& game) const;
     // Shows text (CP932 bytes with CR LF breaks) in Memo1, one file line per text line.

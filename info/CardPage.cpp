@@ -17,12 +17,12 @@ constexpr const char* Unknown = "不明";
 constexpr const char* No = "×";
 constexpr const char* Yes = "○";
 
-enum Group { Spec, Chip, Bios, Memory, VideoIn, Options, VideoOut };
+enum Group { Overview, Chip, Bios, Memory, VideoIn, Options, VideoOut };
 
 struct CardGroup {
     const char* name;
     const char* caption;
-    QRect geometry; // Spec on the page, the others inside Spec
+    QRect geometry; // Overview on the page, the others inside Overview
     int captionX[2];
     int valueX[2];
 };
@@ -61,14 +61,14 @@ struct CardRow {
 };
 
 constexpr CardLabel SummaryFacts[] = {
-    {Spec, 0, 0, "型番：", "Label104", Unknown},
-    {Spec, 0, 2, "メモリータイプ：", "Label109", Unknown},
-    {Spec, 1, 2, "メモリー容量：", "Label108", Unknown},
+    {Overview, 0, 0, "型番：", "Label104", Unknown},
+    {Overview, 0, 2, "メモリータイプ：", "Label109", Unknown},
+    {Overview, 1, 2, "メモリー容量：", "Label108", Unknown},
 };
 
 constexpr CardRow Rows[] = {
-    {"ASIC", "Chip ID", Kind::Text, {Spec, 0, 1, "チップ：", "Label110", Unknown}},
-    {"ASIC", "Bus Type", Kind::Text, {Spec, 1, 1, "バスタイプ：", "Label49", Unknown}},
+    {"ASIC", "Chip ID", Kind::Text, {Overview, 0, 1, "チップ：", "Label110", Unknown}},
+    {"ASIC", "Bus Type", Kind::Text, {Overview, 1, 1, "バスタイプ：", "Label49", Unknown}},
     {"ASIC", "2D Acceleration", Kind::Flag, {Chip, 0, 0, "2Dアクセラレーション：", "Label32", No}},
     {"ASIC", "3D Acceleration", Kind::Flag, {Chip, 0, 1, "3Dアクセラレーション：", "Label36", No}},
     {"ASIC", "Aperture Range", Kind::Text, {Chip, 0, 2, "Aperture Range：", "Label37", Unknown}},
@@ -117,6 +117,21 @@ constexpr CardKey Keys[] = {
 constexpr int FirstLine = 16;
 constexpr int LineHeight = 15;
 
+void showValue(QLabel* shown, Kind kind, const std::string& value) {
+    switch (kind) {
+    case Kind::Text:
+        setLabelText(shown, QString::fromStdString(cp932::toUtf8(cardTextShown(value))));
+        break;
+    case Kind::Flag:
+        if (cardFlagSet(value))
+            setLabelText(shown, QString::fromUtf8(Yes));
+        break;
+    case Kind::ClearedFlag:
+        setLabelText(shown, cardFlagSet(value) ? QString::fromUtf8(Yes) : QString());
+        break;
+    }
+}
+
 } // namespace
 
 std::string cardTextShown(std::string_view value) {
@@ -134,7 +149,7 @@ CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& su
     , m_summary(summary) {
     QGroupBox* groups[std::size(Groups)] = {};
     for (std::size_t i = 0; i < std::size(Groups); ++i)
-        groups[i] = makeGroup(i == Spec ? sheet : groups[Spec], Groups[i].name,
+        groups[i] = makeGroup(i == Overview ? sheet : groups[Overview], Groups[i].name,
                               QString::fromUtf8(Groups[i].caption), Groups[i].geometry);
     const auto place = [&](const CardLabel& row) {
         const CardGroup& group = Groups[row.group];
@@ -146,8 +161,6 @@ CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& su
                   {group.captionX[row.column], top});
         QLabel* value = makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
                                   {group.valueX[row.column], top});
-        // The card database's texts are shown as they are, never read as markup.
-        value->setTextFormat(Qt::PlainText);
         m_labels.emplace(row.control, value);
     };
     for (const CardLabel& fact : SummaryFacts)
@@ -178,24 +191,9 @@ void CardPage::TabSheet6Show() {
             continue;
         if (!reg.OpenPathForReading(std::string(CardDatabase) + key.name))
             continue;
-        for (const CardRow& row : Rows) {
-            if (std::string_view(row.key) != key.name || !reg.ValuePresent(row.value))
-                continue;
-            const std::string value = reg.LoadText(row.value);
-            QLabel* shown = label(row.label.control);
-            switch (row.kind) {
-            case Kind::Text:
-                setLabelText(shown, QString::fromStdString(cp932::toUtf8(cardTextShown(value))));
-                break;
-            case Kind::Flag:
-                if (cardFlagSet(value))
-                    setLabelText(shown, QString::fromUtf8(Yes));
-                break;
-            case Kind::ClearedFlag:
-                setLabelText(shown, cardFlagSet(value) ? QString::fromUtf8(Yes) : QString());
-                break;
-            }
-        }
+        for (const CardRow& row : Rows)
+            if (std::string_view(row.key) == key.name && reg.ValuePresent(row.value))
+                showValue(label(row.label.control), row.kind, reg.LoadText(row.value));
     }
 }
 

@@ -25,19 +25,9 @@ const QString Present = QStringLiteral("搭載");
 const QString NotSupported = QStringLiteral("非対応");
 const QString NoClock = QStringLiteral("---.----MHz");
 
-void setColour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
 void showPresence(QLabel* label, bool present, const QString& absentText) {
     setLabelText(label, present ? Present : absentText);
-    setColour(label, present ? Navy : Red);
-}
-
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    setLabelColour(label, present ? Navy : Red);
 }
 
 enum class Style { Plain, Feature, Clock };
@@ -92,11 +82,9 @@ SystemPage::SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& service
     for (const PanelRow& row : PanelRows) {
         makeLabel(Panel4, row.captionName, QString::fromUtf8(row.caption), row.captionAt);
         QLabel* value = makeLabel(Panel4, row.valueName, QString::fromUtf8(row.designText), row.valueAt);
-        // The vendor text is the processor's own bytes: shown as they are, never read as markup.
-        value->setTextFormat(Qt::PlainText);
         if (row.style == Style::Feature) {
             setLabelFont(value, true);
-            setColour(value, row.designText == std::string_view("搭載") ? Navy : Red);
+            setLabelColour(value, row.designText == std::string_view("搭載") ? Navy : Red);
         } else if (row.style == Style::Clock) {
             setLabelFont(value, true, 19);
         }

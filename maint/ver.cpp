@@ -50,18 +50,26 @@ struct LinkRow {
     int pixelSize;
     const char* hint;
     const char* address;
+    QLabel* TAboutBox::*member;
     void (TAboutBox::*handler)();
 };
 
 // The three addresses; each shows its address and opens its target on a click.
 constexpr LinkRow LinkRows[] = {
-    {"Label15", {121, 98}, 12, "", CardPage, &TAboutBox::Label15Click},
-    {"Label6", {121, 113}, 13, "クリックしてメール送ってね。", MailAddress, &TAboutBox::Label6Click},
+    {"Label15", {121, 98}, 12, "", CardPage, &TAboutBox::Label15, &TAboutBox::Label15Click},
+    {"Label6",
+     {121, 113},
+     13,
+     "クリックしてメール送ってね。",
+     MailAddress,
+     &TAboutBox::Label6,
+     &TAboutBox::Label6Click},
     {"Label4",
      {121, 129},
      13,
      "クリックするとホームページに行けます。",
      SupportPage,
+     &TAboutBox::Label4,
      &TAboutBox::Label4Click},
 };
 
@@ -137,19 +145,15 @@ void TAboutBox::buildPanel() {
     for (const LinkRow& row : LinkRows) {
         QLabel* link = makeLabel(Panel1, row.name, QString::fromLatin1(row.address), row.at,
                                  QString::fromUtf8(row.hint));
-        QPalette palette = link->palette();
-        palette.setColor(QPalette::WindowText, Navy);
-        link->setPalette(palette);
+        setLabelColour(link, Navy);
         QFont font = link->font();
         font.setUnderline(true);
         link->setFont(font);
         setLabelFont(link, false, row.pixelSize);
         link->setCursor(Qt::PointingHandCursor);
         m_clickHandlers[link] = row.handler;
+        this->*row.member = link;
     }
-    Label4 = Panel1->findChild<QLabel*>(QStringLiteral("Label4"));
-    Label6 = Panel1->findChild<QLabel*>(QStringLiteral("Label6"));
-    Label15 = Panel1->findChild<QLabel*>(QStringLiteral("Label15"));
     for (const auto& [widget, handler] : m_clickHandlers)
         widget->installEventFilter(this);
 }

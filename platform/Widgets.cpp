@@ -8,6 +8,10 @@
 
 namespace kv {
 
+QString fromUtf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 void setHint(QWidget* widget, const QString& hint) {
     widget->setToolTip(hint);
     widget->setStatusTip(hint);
@@ -31,6 +35,9 @@ QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, 
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QString& hint) {
     auto* label = new QLabel(text, parent);
+    // The window's labels carry no markup, and those that show registry or processor texts must
+    // show a '<' in them as it is.
+    label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->move(at);
     label->adjustSize();
@@ -54,6 +61,11 @@ QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& 
     return place(new QRadioButton(caption, parent), name, geometry, hint);
 }
 
+QPushButton* makeExitButton(QWidget* parent, const char* name, const QRect& geometry) {
+    return makeButton(parent, name, QStringLiteral("終了(&E)"), geometry,
+                      QStringLiteral("Kavendelを終了します。"));
+}
+
 void setLabelText(QLabel* label, const QString& text) {
     label->setText(text);
     label->adjustSize();
@@ -65,6 +77,12 @@ void setLabelFont(QLabel* label, bool bold, int pixelSize) {
     font.setPixelSize(pixelSize);
     label->setFont(font);
     label->adjustSize();
+}
+
+void setLabelColour(QLabel* label, const QColor& colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
 }
 
 } // namespace kv

@@ -1,10 +1,10 @@
 #include "DriverSettings.h"
 
+#include "Discovery.h"
 #include "SettingsAccessor.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 namespace kv {
 
@@ -71,12 +71,6 @@ void readOne(TSettingsAccessor& reg, const StartUpRead& read, InitialStateView& 
 
 std::string settingKeyPath(std::string_view driverKeyPath, std::string_view key) {
     return isSubKey(key) ? std::string(driverKeyPath) + std::string(key) : std::string(key);
-}
-
-std::string adapterKeyPath(int foundDisplayIndex) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%04d", foundDisplayIndex);
-    return std::string("\\SOFTWARE\\ATI Technologies\\Driver\\") + digits;
 }
 
 void storeTwoState(SettingsStore& store, std::string_view driverKeyPath, const TwoStateSetting& row,

@@ -14,9 +14,6 @@ namespace kv {
 // The key a row names: "\sub" is below the driver key path, anything else is taken as it is.
 std::string settingKeyPath(std::string_view driverKeyPath, std::string_view key);
 
-// "\SOFTWARE\ATI Technologies\Driver\" and the found display index in four digits.
-std::string adapterKeyPath(int foundDisplayIndex);
-
 // The click action of an ordinary box: the row's one value, as the flag of checked.
 void storeTwoState(SettingsStore& store, std::string_view driverKeyPath, const TwoStateSetting& row,
                    bool checked);

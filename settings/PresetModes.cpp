@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "DriverSettings.h"
 #include "SettingsControls.h"
+#include "Widgets.h"
 
 #include <QPushButton>
 #include <QWidget>

@@ -1,7 +1,6 @@
 #include "SettingsControls.h"
 
 #include "DriverSettings.h"
-#include "HandlerGuard.h"
 #include "ProgramValues.h"
 #include "RadioGroup.h"
 #include "Widgets.h"
@@ -9,15 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QSignalBlocker>
 
 #include <string>
 
 namespace kv {
-
-QString fromUtf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 namespace {
 
@@ -34,13 +28,18 @@ QGroupBox* makeNamedGroup(QWidget* parent, std::string_view name, std::string_vi
 SettingsControls::SettingsControls(const ProgramValues& values, SettingsStore& store, Dialogs& dialogs)
     : m_values(values)
     , m_store(store)
-    , m_dialogs(dialogs) {}
+    , m_handlers(dialogs) {}
 
 const std::string& SettingsControls::driverKeyPath() const {
     return m_values.driverKeyPath;
 }
 
 void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
+    buildBoxes(sheet, widget);
+    buildLists(sheet, widget);
+}
+
+void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
     std::map<BoxGroup, QWidget*> parents;
     for (const BoxGroupPlace& group : boxGroups()) {
         if (group.sheet == sheet)
@@ -56,9 +55,11 @@ void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
                                       toQRect(boxGeometry(row)), fromUtf8(row.hint));
         m_boxes[row.control] = box;
         QObject::connect(box, &QCheckBox::toggled, box,
-                         [this, &row](bool checked) { boxToggled(row, checked); });
+                         [this, &row](bool checked) { guarded([&] { runClickAction(row, checked); }); });
     }
+}
 
+void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
     std::map<std::string_view, QGroupBox*> listGroups;
     for (const ChoiceGroup& group : choiceGroups())
         if (group.sheet == sheet)
@@ -84,11 +85,7 @@ void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
 }
 
 void SettingsControls::guarded(const std::function<void()>& handler) {
-    runGuarded(m_dialogs, handler);
-}
-
-void SettingsControls::boxToggled(const TwoStateSetting& row, bool checked) {
-    guarded([&] { runClickAction(row, checked); });
+    m_handlers.fromSignal(handler);
 }
 
 void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) {
@@ -99,26 +96,11 @@ void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) 
 }
 
 void SettingsControls::setBoxByProgram(std::string_view control, bool checked) {
-    QCheckBox* target = box(control);
-    if (target->isChecked() == checked)
-        return;
-    {
-        // The click action runs here rather than from the signal, so that its error ends the
-        // caller's handler instead of being shown and passed over.
-        const QSignalBlocker blocker(target);
-        target->setChecked(checked);
-    }
-    runClickAction(*findTwoState(control), checked);
+    m_handlers.set([&] { box(control)->setChecked(checked); });
 }
 
 void SettingsControls::setAgpSpeedByProgram(int item) {
-    if (agpSpeed->itemIndex() == item)
-        return;
-    {
-        const QSignalBlocker blocker(agpSpeed);
-        agpSpeed->setItemIndex(item);
-    }
-    storeAgpSpeed(m_store, driverKeyPath(), item);
+    m_handlers.set([&] { agpSpeed->setItemIndex(item); });
 }
 
 void SettingsControls::setAntiAliasEnabled(bool enabled) {

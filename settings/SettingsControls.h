@@ -3,6 +3,7 @@
 // presets and the reading pass set them by name.
 #pragma once
 
+#include "HandlerNesting.h"
 #include "SettingsCatalogue.h"
 
 #include <QString>
@@ -29,15 +30,13 @@ public:
     // Builds the box groups, boxes, list groups and lists that stand on the sheet.
     void buildSheet(Sheet sheet, QWidget* widget);
 
-    // Runs a handler inside the error guard.
+    // Runs a handler that a control's signal started, inside the error guard; an error of a
+    // handler that another handler started ends that one too.
     void guarded(const std::function<void()>& handler);
 
-    // The click action of a box, outside the guard so that a caller's handler ends on an error.
-    void runClickAction(const TwoStateSetting& row, bool checked);
     // Sets a box as the program does: when its state really changes, its click action runs.
     void setBoxByProgram(std::string_view control, bool checked);
-    // Selects an AGP speed item as the program does: when the item changes, AGPSpeedClick's
-    // store runs.
+    // Selects an AGP speed item as the program does: when the item changes, AGPSpeedClick runs.
     void setAgpSpeedByProgram(int item);
 
     void setAntiAliasEnabled(bool enabled);
@@ -53,15 +52,15 @@ public:
     QGroupBox* antiAliasGroup = nullptr;
 
 private:
-    void boxToggled(const TwoStateSetting& row, bool checked);
+    void buildBoxes(Sheet sheet, QWidget* widget);
+    void buildLists(Sheet sheet, QWidget* widget);
+    void runClickAction(const TwoStateSetting& row, bool checked);
 
     const ProgramValues& m_values;
     SettingsStore& m_store;
-    Dialogs& m_dialogs;
+    HandlerNesting m_handlers;
     std::map<std::string_view, QCheckBox*> m_boxes;
     std::map<std::string_view, QComboBox*> m_lists;
 };
-
-QString fromUtf8(std::string_view text);
 
 } // namespace kv

@@ -31,7 +31,7 @@ public:
     SettingsPages(const SettingsSheets& sheets, const ProgramValues& values, SettingsStore& store,
                   Dialogs& dialogs, QObject* parent);
 
-    // Part of FormCreate, after discovery: a store error ends it and is the caller's to show.
+    // FormCreate runs this after discovery: a store error ends it and is the caller's to show.
     void readInitialStates();
 
     SettingsControls& controls() { return m_controls; }

@@ -1,5 +1,6 @@
 // Game files through the machine folder: what cannot be read, and saves that are all or nothing.
 #include "GameFiles.h"
+#include "FileContents.h"
 #include "MachineFolder.h"
 
 #include <QTemporaryDir>
@@ -30,10 +31,7 @@ protected:
     void put(const char* name, const std::string& bytes) const {
         std::ofstream(file(name), std::ios::binary) << bytes;
     }
-    std::string contents(const char* name) const {
-        std::ifstream in(file(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
+    std::string contents(const char* name) const { return test::fileContents(file(name)); }
     std::size_t entriesInFolder() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(file("").parent_path()), {}));
     }

@@ -1,6 +1,7 @@
 // The whole program on a copy of the demo machine: the real registry file, the real OS version
 // query and the real drive mapping, driven through the window.
 #include "Fakes.h"
+#include "FileContents.h"
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "Main.h"
@@ -23,18 +24,13 @@ using namespace kv;
 
 namespace {
 
-std::string slurp(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class DemoMachineTest : public ::testing::Test {
 protected:
     DemoMachineTest()
         : machine(fs::path(dir.path().toStdString()) / "machine") {
         fs::copy(fs::path(KAVENDEL_TEST_DATA) / ".." / ".." / "data" / "demo-machine", machine.dir(),
                  fs::copy_options::recursive);
-        original = slurp(machine.registryFile());
+        original = test::fileContents(machine.registryFile());
         store = openMachineRegistry(machine, dialogs);
         osVersion = std::make_unique<MachineOsVersion>(*store);
         form = std::make_unique<TForm1>(Services{*store, dialogs, machine, *osVersion, clock, cpu, launcher});
@@ -71,7 +67,7 @@ TEST_F(DemoMachineTest, StartsWithoutMessagesOrWritesAndShowsTheCard) {
     }
     QApplication::processEvents();
     EXPECT_TRUE(dialogs.shown.empty()) << dialogs.texts().join(u'\n').toStdString();
-    EXPECT_EQ(slurp(machine.registryFile()), original);
+    EXPECT_EQ(test::fileContents(machine.registryFile()), original);
 }
 
 TEST_F(DemoMachineTest, PatchesEuro2000AndRegistersTheCardInTheFile) {
@@ -88,7 +84,7 @@ TEST_F(DemoMachineTest, PatchesEuro2000AndRegistersTheCardInTheFile) {
 
     const auto config = machine.resolve("C:\\Program Files\\EA SPORTS\\Euro 2000\\3DSetup\\3dsetup.ini");
     ASSERT_TRUE(config);
-    const std::string text = slurp(*config);
+    const std::string text = test::fileContents(*config);
     EXPECT_TRUE(text.ends_with(
         "CARD_ATI Radeon256 /R:640x480 /R:800x600 /R:1024x768 /R:1280x1024 /R:1600x1200 /I\r\n"))
         << text;
@@ -101,7 +97,7 @@ TEST_F(DemoMachineTest, PatchesEuro2000AndRegistersTheCardInTheFile) {
     EXPECT_EQ(reg.LoadNumber("Cards"), 1);
     ASSERT_TRUE(reg.OpenPathForReading("\\Software\\Electronic Arts\\3D Data\\Card1"));
     EXPECT_EQ(reg.LoadText("Name"), "ATI Radeon256");
-    EXPECT_NE(slurp(machine.registryFile())
+    EXPECT_NE(test::fileContents(machine.registryFile())
                   .find("[HKEY_USERS\\.DEFAULT\\Software\\Electronic Arts\\3D Data\\Card1]"),
               std::string::npos);
 }

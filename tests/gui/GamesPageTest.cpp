@@ -1,4 +1,5 @@
 // The games page in the real window: the scan, the selection and the rewrite button.
+#include "FileContents.h"
 #include "FormFixture.h"
 #include "GameTable.h"
 #include "ImageList.h"
@@ -46,8 +47,7 @@ protected:
         std::ofstream(hostPath(title, std::string(findGame(title)->configFile)), std::ios::binary) << bytes;
     }
     std::string config(const char* title) {
-        std::ifstream in(hostPath(title, std::string(findGame(title)->configFile)), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+        return fileContents(hostPath(title, std::string(findGame(title)->configFile)));
     }
     void openPage() {
         if (!form)

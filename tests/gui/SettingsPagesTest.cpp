@@ -312,6 +312,17 @@ TEST_F(SettingsPagesTest, APresetShowsItsMessageFirstAndAFailingStoreEndsIt) {
     EXPECT_EQ(find<TRadioGroup>("AGPSpeed")->itemIndex(), -1);
 }
 
+TEST_F(SettingsPagesTest, ABoxActionFailingInAPresetEndsItWithOneErrorBox) {
+    create();
+    rec.failOn = "UseAGP"; // the agp box's own value, stored by its click action alone
+    presets().Button10Click();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("'UseAGP' の設定に失敗しました."));
+    EXPECT_TRUE(find<QCheckBox>("agp")->isChecked());
+    EXPECT_EQ(find<TRadioGroup>("AGPSpeed")->itemIndex(), -1); // set after the agp box
+    EXPECT_EQ(storesOf("UseMMX"), 0);
+}
+
 TEST_F(SettingsPagesTest, AGameModeSetsTheBoxesWhoseActionsStoreTheirOwnValues) {
     create();
     presets().Button10Click();

@@ -1,6 +1,7 @@
 // Start-up pieces outside the window: the command line and opening the machine's registry.
 #include "CommandLine.h"
 #include "Fakes.h"
+#include "FileContents.h"
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "SettingsStore.h"
@@ -14,11 +15,6 @@
 using namespace kv;
 
 namespace {
-
-std::string slurp(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 TEST(CommandLine, TakesTheFourOptionsAndRefusesTheRest) {
     const CommandLine line = parseCommandLine({"kavendel", "--machine", "/m", "--screenshot", "/s"});
@@ -60,7 +56,7 @@ TEST(MachineRegistry, AFileThatIsNotRegedit4IsNamedAndLeftUntouched) {
         } catch (const std::exception& e) {
             EXPECT_NE(std::string(e.what()).find("registry.reg"), std::string::npos) << e.what();
         }
-        EXPECT_EQ(slurp(machine.registryFile()), content);
+        EXPECT_EQ(test::fileContents(machine.registryFile()), content);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "MachineFolder.h"
+#include "FileContents.h"
 
 #include <QTemporaryDir>
 
@@ -26,9 +27,7 @@ protected:
 };
 
 TEST_F(MachineFolderTest, CreatesAnEmptyRegistryAndDriveC) {
-    std::ifstream in(machine.registryFile(), std::ios::binary);
-    std::string content((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(content, "REGEDIT4\r\n\r\n");
+    EXPECT_EQ(kv::test::fileContents(machine.registryFile()), "REGEDIT4\r\n\r\n");
     EXPECT_TRUE(fs::is_directory(root / "drive_c"));
 }
 

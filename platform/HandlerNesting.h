@@ -1,8 +1,9 @@
-// Handlers that run one another through the controls they set: the gamma bars and the VIA
-// radio buttons. A control's signal runs its handler; at top level that handler runs inside the
-// error guard, but when another handler set the control, the error is held and thrown again
-// once the setter returns, so it also ends the handler that set the control and the user sees
-// one error box, not one per control. No exception ever passes through Qt's signal code.
+// Handlers that run one another through the controls they set: the gamma bars, the VIA radio
+// buttons, and the mode buttons that set the driver boxes. A control's signal runs its handler;
+// at top level that handler runs inside the error guard, but when another handler set the
+// control, the error is held and thrown again once the setter returns, so it also ends the
+// handler that set the control and the user sees one error box, not one per control. No
+// exception ever passes through Qt's signal code.
 #pragma once
 
 #include <exception>
