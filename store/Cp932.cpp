@@ -16,8 +16,54 @@ std::string fold(std::string_view name) {
     return out;
 }
 
+namespace {
+
+// Walks a name's bytes as fold() would leave them.
+class FoldedBytes {
+public:
+    explicit FoldedBytes(std::string_view s)
+        : m_s(s) {}
+    bool done() const { return m_i >= m_s.size(); }
+    unsigned char next() {
+        const auto c = static_cast<unsigned char>(m_s[m_i++]);
+        if (m_trail) {
+            m_trail = false;
+            return c;
+        }
+        if (isLeadByte(c) && m_i < m_s.size()) {
+            m_trail = true;
+            return c;
+        }
+        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    }
+
+private:
+    std::string_view m_s;
+    std::size_t m_i = 0;
+    bool m_trail = false;
+};
+
+} // namespace
+
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && fold(a) == fold(b);
+    return a.size() == b.size() && compareIgnoringCase(a, b) == 0;
+}
+
+int compareIgnoringCase(std::string_view a, std::string_view b) {
+    FoldedBytes x(a), y(b);
+    while (!x.done() && !y.done()) {
+        const unsigned char cx = x.next(), cy = y.next();
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    return x.done() ? (y.done() ? 0 : -1) : 1;
+}
+
+std::size_t hashIgnoringCase(std::string_view name) {
+    std::size_t h = 14695981039346656037ull; // FNV-1a
+    for (FoldedBytes bytes(name); !bytes.done();)
+        h = (h ^ bytes.next()) * 1099511628211ull;
+    return h;
 }
 
 std::size_t findChar(std::string_view s, char c, std::size_t from) {

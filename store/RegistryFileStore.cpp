@@ -85,21 +85,28 @@ void RegistryFileStore::load() {
         throw unreadable();
     if (!S_ISREG(st.st_mode))
         throw RegistryFileError(m_file.string(), "not a regular file");
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[1 << 16];
+    // Read straight into the buffer the document keeps: a copy would double the peak memory.
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        // Past the size fstat gave, the file grew meanwhile: go on through a small buffer.
+        char more[1 << 12];
+        const bool within = done < bytes.size();
+        const ssize_t n = within ? ::read(fd.get(), bytes.data() + done, bytes.size() - done)
+                                 : ::read(fd.get(), more, sizeof more);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             throw unreadable();
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (!within)
+            bytes.append(more, static_cast<std::size_t>(n));
+        done += static_cast<std::size_t>(n);
     }
+    bytes.resize(done);
     try {
-        m_document = RegistryDocument::parse(bytes, m_file.filename().string());
+        m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
     } catch (const RegistryFileError& e) {
         throw RegistryFileError(m_file.string(), e.reason());
     }
