@@ -60,9 +60,13 @@ int compareIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 std::size_t hashIgnoringCase(std::string_view name) {
+    // Lowering every ASCII capital, trail bytes included, hashes fold(name) the same way and
+    // needs no walk by characters.
     std::size_t h = 14695981039346656037ull; // FNV-1a
-    for (FoldedBytes bytes(name); !bytes.done();)
-        h = (h ^ bytes.next()) * 1099511628211ull;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        h = (h ^ (static_cast<unsigned>(b - 'A') < 26u ? b | 0x20u : b)) * 1099511628211ull;
+    }
     return h;
 }
 

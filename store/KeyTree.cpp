@@ -63,6 +63,10 @@ const RegValue* RegKey::value(std::string_view name) const {
 }
 
 void RegKey::setValue(std::string_view name, std::uint32_t type, std::string data) {
+    if (m_values.empty() || cp932::compareIgnoringCase(m_values.back().name, name) < 0) {
+        m_values.push_back(RegValue{std::string(name), type, std::move(data)});
+        return;
+    }
     const auto [at, found] = locate(m_values, name);
     const auto it = m_values.begin() + (at - m_values.cbegin());
     if (!found) {

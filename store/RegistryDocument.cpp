@@ -268,7 +268,8 @@ public:
         const std::size_t size = m_text.size();
         if (m_lf != std::string_view::npos && m_lf < m_pos) {
             const void* lf = std::memchr(base + m_pos, '\n', size - m_pos);
-            m_lf = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : std::string_view::npos;
+            m_lf =
+                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : std::string_view::npos;
         }
         const std::size_t limit = m_lf == std::string_view::npos ? size : m_lf;
         const void* cr = std::memchr(base + m_pos, '\r', limit - m_pos);
@@ -408,8 +409,11 @@ void RegistryDocument::parseLines(std::string_view fileName) {
         m_entries.push_back(entry);
         ++m_sections[section].count;
     };
+    m_index.reserve(m_entries.capacity() / 4);
     std::string joined; // hex data over continuation lines
     std::vector<std::string_view> parts;
+    // The keys of the last [key] section's path: the next section mostly shares its start.
+    std::vector<std::pair<std::string_view, RegKey*>> chain;
 
     while (!lines.done()) {
         const std::string_view content = lines.next(start, length);
@@ -455,7 +459,8 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                 report(lines.number(), "missing ']' at the end of the key");
             } else if (hive == Hives.end()) {
                 report(lines.number(), "unknown root key '" + cp932::toUtf8(parts[0].substr(0, 40)) + "'");
-            } else if (std::any_of(parts.begin(), parts.end(), [](std::string_view p) { return p.empty(); })) {
+            } else if (std::any_of(parts.begin(), parts.end(),
+                                   [](std::string_view p) { return p.empty(); })) {
                 report(lines.number(), "empty key name in the path");
             } else if (deletion && parts.size() == 1) {
                 report(lines.number(), "a root key cannot be deleted");
@@ -464,6 +469,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                 path = inner;
                 RegKey* key = &m_top;
                 if (deletion) {
+                    chain.clear(); // the keys it held may be gone
                     next.kind = Section::Kind::Deletion;
                     for (std::size_t p = 0; key && p + 1 < parts.size(); ++p)
                         key = key->child(parts[p]);
@@ -471,8 +477,14 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                         key->removeChild(parts.back());
                 } else {
                     next.kind = Section::Kind::Key;
-                    for (const auto part : parts)
-                        key = &key->ensureChild(part);
+                    std::size_t p = 0;
+                    while (p < parts.size() && p < chain.size() && chain[p].first == parts[p])
+                        key = chain[p++].second;
+                    chain.resize(p);
+                    for (; p < parts.size(); ++p) {
+                        key = &key->ensureChild(parts[p]);
+                        chain.emplace_back(parts[p], key);
+                    }
                     current = key;
                 }
             }

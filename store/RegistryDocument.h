@@ -74,8 +74,8 @@ private:
     struct Section {
         enum class Kind : std::uint8_t { Preamble, Key, Deletion, Dead };
         Kind kind = Kind::Preamble;
-        bool ownsEntries = false;     // false: its entries are m_entries[first, first + count)
-        Text header;                  // the header line with its line end; empty for the preamble
+        bool ownsEntries = false;      // false: its entries are m_entries[first, first + count)
+        Text header;                   // the header line with its line end; empty for the preamble
         std::uint32_t previous = None; // the previous section of the same kind and path
         std::uint32_t first = 0, count = 0;
         std::vector<Entry> entries; // once ownsEntries
