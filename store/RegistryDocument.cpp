@@ -326,7 +326,7 @@ RegistryDocument::RegistryDocument()
     Section preamble;
     preamble.ownsEntries = true;
     preamble.entries.push_back({Entry::Kind::Comment, false, own(std::string(Header) + std::string(Crlf))});
-    addSection(std::move(preamble), {});
+    addSection(std::move(preamble));
 }
 
 RegistryDocument RegistryDocument::parse(std::string_view text, std::string_view fileName) {
@@ -340,6 +340,7 @@ RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view
     RegistryDocument doc;
     doc.m_sections.clear();
     doc.m_index.clear();
+    doc.m_indexed = false;
     doc.m_owned.clear();
     doc.m_bytes = std::make_unique<const std::string>(std::move(bytes));
     doc.parseLines(fileName);
@@ -403,13 +404,12 @@ void RegistryDocument::parseLines(std::string_view fileName) {
     m_entries.push_back({Entry::Kind::Comment, false, bytesAt(start, length)});
     Section preamble;
     preamble.count = 1;
-    std::uint32_t section = addSection(std::move(preamble), {});
+    std::uint32_t section = addSection(std::move(preamble));
     RegKey* current = nullptr; // the key values go to; none outside a [key] section
     const auto add = [&](Entry entry) {
         m_entries.push_back(entry);
         ++m_sections[section].count;
     };
-    m_index.reserve(m_entries.capacity() / 4);
     std::string joined; // hex data over continuation lines
     std::vector<std::string_view> parts;
     // The keys of the last [key] section's path: the next section mostly shares its start.
@@ -454,7 +454,6 @@ void RegistryDocument::parseLines(std::string_view fileName) {
             const auto hive = std::find_if(Hives.begin(), Hives.end(), [&](std::string_view h) {
                 return cp932::equalsIgnoreCase(h, parts[0]);
             });
-            std::string_view path;
             if (close == std::string_view::npos) {
                 report(lines.number(), "missing ']' at the end of the key");
             } else if (hive == Hives.end()) {
@@ -466,7 +465,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                 report(lines.number(), "a root key cannot be deleted");
             } else {
                 parts[0] = *hive;
-                path = inner;
+                next.path = bytesAt(static_cast<std::size_t>(inner.data() - text.data()), inner.size());
                 RegKey* key = &m_top;
                 if (deletion) {
                     chain.clear(); // the keys it held may be gone
@@ -488,7 +487,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                     current = key;
                 }
             }
-            section = addSection(std::move(next), path);
+            section = addSection(std::move(next));
             continue;
         }
         if (line.front() != '"' && line.front() != '@') {
@@ -542,30 +541,39 @@ void RegistryDocument::parseLines(std::string_view fileName) {
     }
 }
 
-std::uint32_t RegistryDocument::addSection(Section section, std::string_view path) {
+std::uint32_t RegistryDocument::addSection(Section section) {
     const auto index = static_cast<std::uint32_t>(m_sections.size());
-    if (section.kind == Section::Kind::Key) {
-        KeyIndex& key = m_index[path];
-        section.previous = std::exchange(key.lastSection, index);
-    } else if (section.kind == Section::Kind::Deletion) {
-        KeyIndex& key = m_index[path];
-        section.previous = std::exchange(key.lastDeletion, index);
-    }
     m_sections.push_back(std::move(section));
+    if (m_indexed)
+        indexSection(index);
     return index;
 }
 
-std::string RegistryDocument::text() const {
-    std::size_t size = 0;
-    for (const auto& section : m_sections) {
-        size += view(section.header).size();
-        for (const auto& entry : entriesOf(section))
-            size += view(entry.text).size();
-    }
-    std::string out;
-    out.reserve(size);
-    // Unchanged lines mostly follow each other in the file: copy them in runs.
+void RegistryDocument::indexSection(std::uint32_t index) {
+    Section& section = m_sections[index];
+    if (section.kind == Section::Kind::Key)
+        section.previous = std::exchange(m_index[view(section.path)].lastSection, index);
+    else if (section.kind == Section::Kind::Deletion)
+        section.previous = std::exchange(m_index[view(section.path)].lastDeletion, index);
+}
+
+void RegistryDocument::buildIndex() {
+    if (m_indexed)
+        return;
+    m_index.reserve(m_sections.size());
+    for (std::uint32_t i = 0; i < m_sections.size(); ++i)
+        indexSection(i);
+    m_indexed = true;
+}
+
+std::vector<std::string_view> RegistryDocument::pieces() const {
+    std::vector<std::string_view> out;
+    // Unchanged lines mostly follow each other in the file: they make one piece.
     std::size_t runStart = 0, runEnd = 0;
+    const auto endRun = [&] {
+        if (runEnd > runStart)
+            out.push_back(std::string_view(*m_bytes).substr(runStart, runEnd - runStart));
+    };
     const auto put = [&](const Text& text) {
         if (text.owned == None && text.length == 0)
             return;
@@ -573,12 +581,12 @@ std::string RegistryDocument::text() const {
             runEnd += text.length;
             return;
         }
-        out.append(*m_bytes, runStart, runEnd - runStart);
+        endRun();
         if (text.owned == None) {
             runStart = text.offset;
             runEnd = text.offset + text.length;
         } else {
-            out += m_owned[text.owned];
+            out.push_back(m_owned[text.owned]);
             runStart = runEnd = 0;
         }
     };
@@ -587,7 +595,19 @@ std::string RegistryDocument::text() const {
         for (const auto& entry : entriesOf(section))
             put(entry.text);
     }
-    out.append(*m_bytes, runStart, runEnd - runStart);
+    endRun();
+    return out;
+}
+
+std::string RegistryDocument::text() const {
+    const std::vector<std::string_view> parts = pieces();
+    std::size_t size = 0;
+    for (const auto part : parts)
+        size += part.size();
+    std::string out;
+    out.reserve(size);
+    for (const auto part : parts)
+        out += part;
     return out;
 }
 
@@ -646,6 +666,7 @@ std::string RegistryDocument::formatValue(const RegValue& value, std::string_vie
 }
 
 void RegistryDocument::apply(const Change& change) {
+    buildIndex();
     const bool existed = m_top.find(change.path) != nullptr;
     switch (change.kind) {
     case Change::Kind::CreateKey:
@@ -779,8 +800,8 @@ void RegistryDocument::appendKeySection(const KeyPath& path, const RegValue* val
     section.header = own("[" + joinPath(spelledPath(path)) + "]" + std::string(Crlf));
     if (value)
         section.entries.push_back({Entry::Kind::Value, false, own(formatValue(*value, Crlf))});
-    m_owned.push_back(joinPath(path)); // the index's name of it, which must not move
-    addSection(std::move(section), m_owned.back());
+    section.path = own(joinPath(path)); // never changed: the index keeps a view of it
+    addSection(std::move(section));
 }
 
 void RegistryDocument::removeKey(const KeyPath& path) {

@@ -50,6 +50,9 @@ public:
     // Changes the tree as applyChange does, and the lines as little as that needs.
     void apply(const Change& change);
     std::string text() const;
+    // The same text in consecutive pieces, each unchanged run of the file's lines as one: a
+    // writer can send them on without first copying the whole file.
+    std::vector<std::string_view> pieces() const;
 
     // One value as a REGEDIT4 entry, the way regedit writes it; eol ends every physical line.
     static std::string formatValue(const RegValue& value, std::string_view eol);
@@ -76,6 +79,7 @@ private:
         Kind kind = Kind::Preamble;
         bool ownsEntries = false;      // false: its entries are m_entries[first, first + count)
         Text header;                   // the header line with its line end; empty for the preamble
+        Text path;                     // Key and Deletion: the key's "\\"-joined path
         std::uint32_t previous = None; // the previous section of the same kind and path
         std::uint32_t first = 0, count = 0;
         std::vector<Entry> entries; // once ownsEntries
@@ -99,9 +103,11 @@ private:
     std::vector<Entry>& editEntries(Section& section);
 
     void parseLines(std::string_view fileName);
-    // Registers a section under its key path (a "\"-joined view that outlives the document's
-    // use of it) and returns its index, which is also its order in the file.
-    std::uint32_t addSection(Section section, std::string_view path);
+    // Appends a section and returns its index, which is also its order in the file.
+    std::uint32_t addSection(Section section);
+    // The index is made at the first change: a file only read never needs it.
+    void buildIndex();
+    void indexSection(std::uint32_t index);
     void setValue(const KeyPath& path, const RegValue& value, bool keyExisted);
     void removeKey(const KeyPath& path);
     void appendKeySection(const KeyPath& path, const RegValue* value);
@@ -118,7 +124,8 @@ private:
     RegKey m_top{""};
     std::vector<Entry> m_entries; // the lines of every section that was not changed
     std::vector<Section> m_sections;
-    std::unordered_map<std::string_view, KeyIndex, FoldedHash, FoldedEqual> m_index;
+    std::unordered_map<std::string_view, KeyIndex, FoldedHash, FoldedEqual> m_index; // by path
+    bool m_indexed = false;
     std::vector<std::string> m_malformed;
 };
 

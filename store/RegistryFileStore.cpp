@@ -139,7 +139,7 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
             for (const auto& change : m_pending)
                 m_document.apply(change);
         }
-        writeAtomically(m_document.text());
+        writeAtomically(m_document.pieces());
         m_pending.clear();
         if (const auto written = stampOnDisk())
             m_stamp = *written;
@@ -150,7 +150,7 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
     }
 }
 
-void RegistryFileStore::writeAtomically(const std::string& bytes) {
+void RegistryFileStore::writeAtomically(const std::vector<std::string_view>& pieces) {
     const std::filesystem::path folder = m_file.has_parent_path() ? m_file.parent_path() : ".";
     std::string temp = (folder / (m_file.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkstemp(temp.data()));
@@ -159,15 +159,17 @@ void RegistryFileStore::writeAtomically(const std::string& bytes) {
     try {
         if (::fchmod(fd.get(), m_mode) != 0)
             throwErrno("chmod " + temp);
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = m_write(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n == 0)
-                errno = ENOSPC;
-            if (n <= 0)
-                throwErrno("write " + temp);
-            done += static_cast<std::size_t>(n);
+        for (const auto bytes : pieces) {
+            for (std::size_t done = 0; done < bytes.size();) {
+                const ssize_t n = m_write(fd.get(), bytes.data() + done, bytes.size() - done);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n == 0)
+                    errno = ENOSPC;
+                if (n <= 0)
+                    throwErrno("write " + temp);
+                done += static_cast<std::size_t>(n);
+            }
         }
         if (::fsync(fd.get()) != 0)
             throwErrno("fsync " + temp);
