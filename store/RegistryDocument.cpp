@@ -38,7 +38,7 @@ std::string_view trimRight(std::string_view s) {
 }
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && cp932::fold(s.substr(0, prefix.size())) == prefix;
+    return s.size() >= prefix.size() && cp932::compareIgnoringCase(s.substr(0, prefix.size()), prefix) == 0;
 }
 
 int hexDigit(char c) {
@@ -70,6 +70,7 @@ bool parseHexList(std::string_view list, std::string& out) {
     list = trimRight(trimLeft(list));
     if (list.empty())
         return true;
+    out.reserve(out.size() + list.size() / 3 + 1); // "xx," a byte
     for (;;) {
         const std::size_t comma = list.find(',');
         const std::string_view token = trimRight(trimLeft(list.substr(0, comma)));
