@@ -63,6 +63,10 @@ const RegValue* RegKey::value(std::string_view name) const {
 }
 
 void RegKey::setValue(std::string_view name, std::uint32_t type, std::string data) {
+    // Most keys hold a handful of values: room for one more at a time up to a few wastes no
+    // slots (a value is 72 bytes) and reallocates no more often than doubling would.
+    if (m_values.size() == m_values.capacity() && m_values.size() < 4)
+        m_values.reserve(m_values.size() + 1);
     if (m_values.empty() || cp932::compareIgnoringCase(m_values.back().name, name) < 0) {
         m_values.push_back(RegValue{std::string(name), type, std::move(data)});
         return;

@@ -398,7 +398,14 @@ void RegistryDocument::parseLines(std::string_view fileName) {
     const auto bytesAt = [](std::size_t start, std::size_t length) {
         return Text{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), None};
     };
-    m_entries.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    // Sized once: growing by doubling would hold old and new arrays at once at the peak.
+    std::size_t lineEnds = 0, brackets = 0;
+    for (const char c : text) {
+        lineEnds += c == '\n';
+        brackets += c == '[';
+    }
+    m_entries.reserve(lineEnds + 1);
+    m_sections.reserve(brackets + 1);
 
     std::size_t start = 0, length = 0;
     lines.next(start, length);
