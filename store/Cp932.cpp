@@ -1,5 +1,6 @@
 #include "Cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -50,7 +51,20 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 int compareIgnoringCase(std::string_view a, std::string_view b) {
-    FoldedBytes x(a), y(b);
+    // Plain ASCII first, the common case; up to the first byte above it no character can have
+    // begun with a lead byte, so the walk by characters may start there.
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i < common; ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) & 0x80)
+            break;
+        x = static_cast<unsigned char>(static_cast<unsigned>(x - 'A') < 26u ? x | 0x20 : x);
+        y = static_cast<unsigned char>(static_cast<unsigned>(y - 'A') < 26u ? y | 0x20 : y);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    FoldedBytes x(a.substr(i)), y(b.substr(i));
     while (!x.done() && !y.done()) {
         const unsigned char cx = x.next(), cy = y.next();
         if (cx != cy)

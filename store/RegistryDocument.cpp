@@ -92,19 +92,20 @@ bool parseHexList(std::string_view list, std::string& out) {
 // second byte of a double-byte character is never one. Returns the position after the closing
 // quote, or npos when there is none.
 std::size_t readQuoted(std::string_view s, std::size_t pos, std::string& out) {
+    std::size_t run = pos; // bytes from here on are copied as they stand
     while (pos < s.size()) {
-        const std::size_t len = cp932::charLength(s, pos);
-        if (len == 2) {
-            out.append(s.substr(pos, 2));
-        } else if (s[pos] == '"') {
+        const auto c = static_cast<unsigned char>(s[pos]);
+        if (c == '"') {
+            out.append(s.substr(run, pos - run));
             return pos + 1;
-        } else if (s[pos] == '\\' && pos + 1 < s.size() && (s[pos + 1] == '\\' || s[pos + 1] == '"')) {
-            out += s[pos + 1];
-            ++pos;
-        } else {
-            out += s[pos];
         }
-        pos += len;
+        if (c == '\\' && pos + 1 < s.size() && (s[pos + 1] == '\\' || s[pos + 1] == '"')) {
+            out.append(s.substr(run, pos - run));
+            run = pos + 1; // the escaped character starts the next run
+            pos += 2;
+            continue;
+        }
+        pos += cp932::charLength(s, pos);
     }
     return std::string_view::npos;
 }
