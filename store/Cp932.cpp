@@ -1,5 +1,6 @@
 #include "Cp932.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -16,8 +17,71 @@ std::string fold(std::string_view name) {
     return out;
 }
 
+namespace {
+
+// Walks a name's bytes as fold() would leave them.
+class FoldedBytes {
+public:
+    explicit FoldedBytes(std::string_view s)
+        : m_s(s) {}
+    bool done() const { return m_i >= m_s.size(); }
+    unsigned char next() {
+        const auto c = static_cast<unsigned char>(m_s[m_i++]);
+        if (m_trail) {
+            m_trail = false;
+            return c;
+        }
+        if (isLeadByte(c) && m_i < m_s.size()) {
+            m_trail = true;
+            return c;
+        }
+        return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+    }
+
+private:
+    std::string_view m_s;
+    std::size_t m_i = 0;
+    bool m_trail = false;
+};
+
+} // namespace
+
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && fold(a) == fold(b);
+    return a.size() == b.size() && compareIgnoringCase(a, b) == 0;
+}
+
+int compareIgnoringCase(std::string_view a, std::string_view b) {
+    // Plain ASCII first, the common case; up to the first byte above it no character can have
+    // begun with a lead byte, so the walk by characters may start there.
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (; i < common; ++i) {
+        auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+        if ((x | y) & 0x80)
+            break;
+        x = static_cast<unsigned char>(static_cast<unsigned>(x - 'A') < 26u ? x | 0x20 : x);
+        y = static_cast<unsigned char>(static_cast<unsigned>(y - 'A') < 26u ? y | 0x20 : y);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    FoldedBytes x(a.substr(i)), y(b.substr(i));
+    while (!x.done() && !y.done()) {
+        const unsigned char cx = x.next(), cy = y.next();
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    return x.done() ? (y.done() ? 0 : -1) : 1;
+}
+
+std::size_t hashIgnoringCase(std::string_view name) {
+    // Lowering every ASCII capital, trail bytes included, hashes fold(name) the same way and
+    // needs no walk by characters.
+    std::size_t h = 14695981039346656037ull; // FNV-1a
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        h = (h ^ (static_cast<unsigned>(b - 'A') < 26u ? b | 0x20u : b)) * 1099511628211ull;
+    }
+    return h;
 }
 
 std::size_t findChar(std::string_view s, char c, std::size_t from) {

@@ -24,6 +24,12 @@ std::string fold(std::string_view name);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
+// Orders as fold(a) <=> fold(b) would, without making the folded copies.
+int compareIgnoringCase(std::string_view a, std::string_view b);
+
+// A hash of fold(name), without making the folded copy.
+std::size_t hashIgnoringCase(std::string_view name);
+
 // Position of the first single-byte character c at or after from, or npos.
 std::size_t findChar(std::string_view s, char c, std::size_t from = 0);
 

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -57,9 +56,11 @@ public:
     bool operator==(const RegKey& other) const;
 
 private:
+    // Sorted vectors rather than maps: a 10 MB registry has hundreds of thousands of values,
+    // and a node plus a folded copy of the name for each would outweigh the file many times.
     std::string m_name;
-    std::map<std::string, std::unique_ptr<RegKey>, std::less<>> m_children; // by folded name
-    std::map<std::string, RegValue, std::less<>> m_values;                  // by folded name
+    std::vector<std::unique_ptr<RegKey>> m_children; // by name, without regard to case
+    std::vector<RegValue> m_values;                  // by name, without regard to case
 };
 
 // Joins a path with "\" for messages and registry file headers.

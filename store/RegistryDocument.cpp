@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+#include <utility>
 
 namespace kv {
 
@@ -36,7 +38,7 @@ std::string_view trimRight(std::string_view s) {
 }
 
 bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && cp932::fold(s.substr(0, prefix.size())) == prefix;
+    return s.size() >= prefix.size() && cp932::compareIgnoringCase(s.substr(0, prefix.size()), prefix) == 0;
 }
 
 int hexDigit(char c) {
@@ -68,6 +70,7 @@ bool parseHexList(std::string_view list, std::string& out) {
     list = trimRight(trimLeft(list));
     if (list.empty())
         return true;
+    out.reserve(out.size() + list.size() / 3 + 1); // "xx," a byte
     for (;;) {
         const std::size_t comma = list.find(',');
         const std::string_view token = trimRight(trimLeft(list.substr(0, comma)));
@@ -89,19 +92,20 @@ bool parseHexList(std::string_view list, std::string& out) {
 // second byte of a double-byte character is never one. Returns the position after the closing
 // quote, or npos when there is none.
 std::size_t readQuoted(std::string_view s, std::size_t pos, std::string& out) {
+    std::size_t run = pos; // bytes from here on are copied as they stand
     while (pos < s.size()) {
-        const std::size_t len = cp932::charLength(s, pos);
-        if (len == 2) {
-            out.append(s.substr(pos, 2));
-        } else if (s[pos] == '"') {
+        const auto c = static_cast<unsigned char>(s[pos]);
+        if (c == '"') {
+            out.append(s.substr(run, pos - run));
             return pos + 1;
-        } else if (s[pos] == '\\' && pos + 1 < s.size() && (s[pos + 1] == '\\' || s[pos + 1] == '"')) {
-            out += s[pos + 1];
-            ++pos;
-        } else {
-            out += s[pos];
         }
-        pos += len;
+        if (c == '\\' && pos + 1 < s.size() && (s[pos + 1] == '\\' || s[pos + 1] == '"')) {
+            out.append(s.substr(run, pos - run));
+            run = pos + 1; // the escaped character starts the next run
+            pos += 2;
+            continue;
+        }
+        pos += cp932::charLength(s, pos);
     }
     return std::string_view::npos;
 }
@@ -161,18 +165,6 @@ std::string_view lineEnd(std::string_view text) {
     if (text.ends_with('\r'))
         return "\r";
     return {};
-}
-
-KeyPath foldPath(const KeyPath& path) {
-    KeyPath out;
-    out.reserve(path.size());
-    for (const auto& part : path)
-        out.push_back(cp932::fold(part));
-    return out;
-}
-
-bool hasPrefix(const KeyPath& path, const KeyPath& prefix) {
-    return path.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), path.begin());
 }
 
 void rejectIfNotText(std::string_view text, std::string_view fileName) {
@@ -263,26 +255,65 @@ std::optional<std::string> parseName(std::string_view line, ParsedValue& out, st
     return std::nullopt;
 }
 
-struct PhysicalLine {
-    std::string_view content;
-    std::string_view whole; // with its line end
+// Hands out the physical lines of a text one by one. Lines end in CR LF, LF or CR.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text)
+        : m_text(text)
+        , m_lf(text.find('\n')) {}
+    bool done() const { return m_pos >= m_text.size(); }
+    std::size_t number() const { return m_number; } // of the line read last, from 1
+
+    // The next line without its line end; whole gets its position and length with the end.
+    std::string_view next(std::size_t& start, std::size_t& length) {
+        const char* base = m_text.data();
+        const std::size_t size = m_text.size();
+        if (m_lf != std::string_view::npos && m_lf < m_pos) {
+            const void* lf = std::memchr(base + m_pos, '\n', size - m_pos);
+            m_lf =
+                lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : std::string_view::npos;
+        }
+        const std::size_t limit = m_lf == std::string_view::npos ? size : m_lf;
+        const void* cr = std::memchr(base + m_pos, '\r', limit - m_pos);
+        std::size_t end = limit, next = limit == size ? size : limit + 1;
+        if (cr) {
+            end = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+            next = end + 1 < size && base[end + 1] == '\n' ? end + 2 : end + 1;
+        }
+        start = m_pos;
+        length = next - m_pos;
+        m_pos = next;
+        ++m_number;
+        return m_text.substr(start, end - start);
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::size_t m_lf; // the next LF at or after m_pos; npos when there is none
+    std::size_t m_number = 0;
 };
 
-std::vector<PhysicalLine> splitLines(std::string_view text) {
-    std::vector<PhysicalLine> lines;
-    lines.reserve(text.size() / 24 + 1);
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = pos;
-        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
-            ++end;
-        std::size_t next = end;
-        if (next < text.size())
-            next += (text[next] == '\r' && next + 1 < text.size() && text[next + 1] == '\n') ? 2 : 1;
-        lines.push_back({text.substr(pos, end - pos), text.substr(pos, next - pos)});
-        pos = next;
-    }
-    return lines;
+// Whether path is prefix itself or a key below it, by "\\"-joined paths without regard to case.
+bool isPathOrBelow(std::string_view path, std::string_view prefix) {
+    const std::size_t n = prefix.size();
+    if (path.size() < n || cp932::compareIgnoringCase(path.substr(0, n), prefix) != 0)
+        return false;
+    if (path.size() == n)
+        return true;
+    std::size_t i = 0;
+    while (i < n)
+        i += cp932::charLength(path, i);
+    return i == n && path[n] == '\\';
+}
+
+// The value name of an entry's first line, which is known to read as a value line.
+std::string entryName(std::string_view text) {
+    const std::string_view line = trimLeft(text.substr(0, text.find_first_of("\r\n")));
+    ParsedValue value;
+    std::size_t dataPos = 0;
+    parseName(line, value, dataPos);
+    return value.name;
 }
 
 } // namespace
@@ -292,47 +323,125 @@ RegistryFileError::RegistryFileError(std::string file, std::string reason)
     , m_file(std::move(file))
     , m_reason(std::move(reason)) {}
 
-RegistryDocument::RegistryDocument() {
+RegistryDocument::RegistryDocument()
+    : m_bytes(std::make_unique<const std::string>()) {
     Section preamble;
-    preamble.entries.push_back({Entry::Kind::Comment, std::string(Header) + std::string(Crlf)});
+    preamble.ownsEntries = true;
+    preamble.entries.push_back({Entry::Kind::Comment, false, own(std::string(Header) + std::string(Crlf))});
     addSection(std::move(preamble));
 }
 
 RegistryDocument RegistryDocument::parse(std::string_view text, std::string_view fileName) {
-    rejectIfNotText(text, fileName);
+    return fromBytes(std::string(text), fileName);
+}
+
+RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view fileName) {
+    rejectIfNotText(bytes, fileName);
+    if (bytes.size() >= None)
+        throw RegistryFileError(std::string(fileName), "larger than 4 GB, not a registry export");
     RegistryDocument doc;
     doc.m_sections.clear();
-    doc.parseLines(text, fileName);
+    doc.m_index.clear();
+    doc.m_indexed = false;
+    doc.m_owned.clear();
+    doc.m_bytes = std::make_unique<const std::string>(std::move(bytes));
+    doc.parseLines(fileName);
     return doc;
 }
 
-void RegistryDocument::parseLines(std::string_view text, std::string_view fileName) {
-    const std::vector<PhysicalLine> lines = splitLines(text);
-    const auto report = [&](std::size_t index, const std::string& reason) {
-        m_malformed.push_back(std::string(fileName) + ":" + std::to_string(index + 1) + ": " + reason);
+std::string_view RegistryDocument::view(const Text& text) const {
+    if (text.owned != None)
+        return m_owned[text.owned];
+    return std::string_view(*m_bytes).substr(text.offset, text.length);
+}
+
+RegistryDocument::Text RegistryDocument::own(std::string content) {
+    m_owned.push_back(std::move(content));
+    return Text{0, 0, static_cast<std::uint32_t>(m_owned.size() - 1)};
+}
+
+void RegistryDocument::setText(Text& text, std::string content) {
+    if (text.owned != None)
+        m_owned[text.owned] = std::move(content);
+    else
+        text = own(std::move(content));
+}
+
+std::span<const RegistryDocument::Entry> RegistryDocument::entriesOf(const Section& section) const {
+    if (section.ownsEntries)
+        return section.entries;
+    return std::span<const Entry>(m_entries).subspan(section.first, section.count);
+}
+
+std::vector<RegistryDocument::Entry>& RegistryDocument::editEntries(Section& section) {
+    if (!section.ownsEntries) {
+        const auto from = m_entries.begin() + section.first;
+        section.entries.assign(from, from + section.count);
+        section.ownsEntries = true;
+    }
+    return section.entries;
+}
+
+std::size_t RegistryDocument::FoldedHash::operator()(std::string_view s) const {
+    return cp932::hashIgnoringCase(s);
+}
+
+bool RegistryDocument::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+    return a.size() == b.size() && cp932::compareIgnoringCase(a, b) == 0;
+}
+
+void RegistryDocument::parseLines(std::string_view fileName) {
+    const std::string_view text = *m_bytes;
+    LineReader lines(text);
+    const auto report = [&](std::size_t number, const std::string& reason) {
+        m_malformed.push_back(std::string(fileName) + ":" + std::to_string(number) + ": " + reason);
     };
+    const auto bytesAt = [](std::size_t start, std::size_t length) {
+        return Text{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), None};
+    };
+    // Sized once: growing by doubling would hold old and new arrays at once at the peak.
+    std::size_t lineEnds = 0, brackets = 0;
+    for (const char c : text) {
+        lineEnds += c == '\n';
+        brackets += c == '[';
+    }
+    m_entries.reserve(lineEnds + 1);
+    m_sections.reserve(brackets + 1);
 
+    std::size_t start = 0, length = 0;
+    lines.next(start, length);
+    m_entries.push_back({Entry::Kind::Comment, false, bytesAt(start, length)});
     Section preamble;
-    preamble.entries.push_back({Entry::Kind::Comment, std::string(lines[0].whole)});
-    SectionIt section = addSection(std::move(preamble));
+    preamble.count = 1;
+    std::uint32_t section = addSection(std::move(preamble));
     RegKey* current = nullptr; // the key values go to; none outside a [key] section
+    const auto add = [&](Entry entry) {
+        m_entries.push_back(entry);
+        ++m_sections[section].count;
+    };
+    std::string joined; // hex data over continuation lines
+    std::vector<std::string_view> parts;
+    // The keys of the last [key] section's path: the next section mostly shares its start.
+    std::vector<std::pair<std::string_view, RegKey*>> chain;
 
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string_view line = trimLeft(lines[i].content);
-        Entry entry{Entry::Kind::Blank, std::string(lines[i].whole)};
+    while (!lines.done()) {
+        const std::string_view content = lines.next(start, length);
+        const std::string_view line = trimLeft(content);
+        Entry entry{Entry::Kind::Blank, false, bytesAt(start, length)};
         if (line.empty()) {
-            section->entries.push_back(std::move(entry));
+            add(entry);
             continue;
         }
         if (line.front() == ';') {
             entry.kind = Entry::Kind::Comment;
-            section->entries.push_back(std::move(entry));
+            add(entry);
             continue;
         }
         if (line.front() == '[') {
             Section next;
-            next.header = std::move(entry.text);
             next.kind = Section::Kind::Dead;
+            next.header = entry.text;
+            next.first = static_cast<std::uint32_t>(m_entries.size());
             current = nullptr;
             std::size_t close = std::string_view::npos;
             for (std::size_t p = 1; p < line.size(); p += cp932::charLength(line, p))
@@ -343,29 +452,48 @@ void RegistryDocument::parseLines(std::string_view text, std::string_view fileNa
             const bool deletion = inner.starts_with('-');
             if (deletion)
                 inner.remove_prefix(1);
-            KeyPath path = cp932::split(inner);
+            parts.clear();
+            for (std::size_t from = 0;;) {
+                const std::size_t sep = cp932::findChar(inner, '\\', from);
+                parts.push_back(inner.substr(from, sep - from));
+                if (sep == std::string_view::npos)
+                    break;
+                from = sep + 1;
+            }
             const auto hive = std::find_if(Hives.begin(), Hives.end(), [&](std::string_view h) {
-                return cp932::equalsIgnoreCase(h, path[0]);
+                return cp932::equalsIgnoreCase(h, parts[0]);
             });
             if (close == std::string_view::npos) {
-                report(i, "missing ']' at the end of the key");
+                report(lines.number(), "missing ']' at the end of the key");
             } else if (hive == Hives.end()) {
-                report(i, "unknown root key '" + cp932::toUtf8(path[0].substr(0, 40)) + "'");
-            } else if (std::any_of(path.begin(), path.end(),
-                                   [](const std::string& p) { return p.empty(); })) {
-                report(i, "empty key name in the path");
-            } else if (deletion && path.size() == 1) {
-                report(i, "a root key cannot be deleted");
+                report(lines.number(), "unknown root key '" + cp932::toUtf8(parts[0].substr(0, 40)) + "'");
+            } else if (std::any_of(parts.begin(), parts.end(),
+                                   [](std::string_view p) { return p.empty(); })) {
+                report(lines.number(), "empty key name in the path");
+            } else if (deletion && parts.size() == 1) {
+                report(lines.number(), "a root key cannot be deleted");
             } else {
-                path[0] = std::string(*hive);
-                next.folded = foldPath(path);
+                parts[0] = *hive;
+                next.path = bytesAt(static_cast<std::size_t>(inner.data() - text.data()), inner.size());
+                RegKey* key = &m_top;
                 if (deletion) {
+                    chain.clear(); // the keys it held may be gone
                     next.kind = Section::Kind::Deletion;
-                    if (RegKey* parent = m_top.find(KeyPath(path.begin(), path.end() - 1)))
-                        parent->removeChild(path.back());
+                    for (std::size_t p = 0; key && p + 1 < parts.size(); ++p)
+                        key = key->child(parts[p]);
+                    if (key)
+                        key->removeChild(parts.back());
                 } else {
                     next.kind = Section::Kind::Key;
-                    current = &m_top.ensure(path);
+                    std::size_t p = 0;
+                    while (p < parts.size() && p < chain.size() && chain[p].first == parts[p])
+                        key = chain[p++].second;
+                    chain.resize(p);
+                    for (; p < parts.size(); ++p) {
+                        key = &key->ensureChild(parts[p]);
+                        chain.emplace_back(parts[p], key);
+                    }
+                    current = key;
                 }
             }
             section = addSection(std::move(next));
@@ -373,33 +501,35 @@ void RegistryDocument::parseLines(std::string_view text, std::string_view fileNa
         }
         if (line.front() != '"' && line.front() != '@') {
             entry.kind = Entry::Kind::Malformed;
-            report(i, "unexpected text");
-            section->entries.push_back(std::move(entry));
+            report(lines.number(), "unexpected text");
+            add(entry);
             continue;
         }
 
-        const std::size_t first = i;
+        const std::size_t first = lines.number();
         ParsedValue value;
         std::size_t dataPos = 0;
         std::optional<std::string> problem = parseName(line, value, dataPos);
         if (!problem) {
-            std::string data(line.substr(dataPos));
-            if (startsWithNoCase(trimLeft(data), "hex")) {
+            std::string_view data = line.substr(dataPos);
+            if (startsWithNoCase(trimLeft(data), "hex") && endsInBackslash(data)) {
                 // Hex data goes on over the next lines while a line ends in "\". One on the
                 // file's last line continues onto nothing: it reads as an empty line, which is
                 // what it becomes once anything is written after it.
-                for (bool continues = endsInBackslash(data); continues;
-                     continues = endsInBackslash(lines[i].content)) {
-                    data = std::string(trimRight(data));
-                    data.pop_back();
-                    if (i + 1 == lines.size()) {
+                joined.assign(data);
+                for (bool continues = true; continues;) {
+                    joined.resize(trimRight(joined).size() - 1);
+                    if (lines.done()) {
                         entry.open = true;
                         break;
                     }
-                    ++i;
-                    data += lines[i].content;
-                    entry.text += lines[i].whole;
+                    std::size_t more = 0;
+                    const std::string_view next = lines.next(more, length);
+                    joined += next;
+                    entry.text.length = static_cast<std::uint32_t>(more + length - start);
+                    continues = endsInBackslash(next);
                 }
+                data = joined;
             }
             problem = parseData(data, value);
         }
@@ -409,44 +539,84 @@ void RegistryDocument::parseLines(std::string_view text, std::string_view fileNa
         } else if (!current) {
             entry.kind = Entry::Kind::Ignored;
             report(first, "value line outside a key section");
+        } else if (value.deletion) {
+            entry.kind = Entry::Kind::ValueDeletion;
+            current->removeValue(value.name);
         } else {
-            if (value.deletion) {
-                entry.kind = Entry::Kind::ValueDeletion;
-                current->removeValue(value.name);
-            } else {
-                entry.kind = Entry::Kind::Value;
-                current->setValue(value.name, value.type, std::move(value.data));
-            }
-            section->lastDefinition[cp932::fold(value.name)] = section->entries.size();
+            entry.kind = Entry::Kind::Value;
+            current->setValue(value.name, value.type, std::move(value.data));
         }
-        section->entries.push_back(std::move(entry));
+        add(entry);
     }
 }
 
-RegistryDocument::SectionIt RegistryDocument::addSection(Section section) {
-    section.order = m_nextOrder++;
-    const auto it = m_sections.insert(m_sections.end(), std::move(section));
-    if (it->kind == Section::Kind::Key)
-        m_index[it->folded].sections.push_back(it);
-    else if (it->kind == Section::Kind::Deletion)
-        m_index[it->folded].deletions.push_back(it);
-    return it;
+std::uint32_t RegistryDocument::addSection(Section section) {
+    const auto index = static_cast<std::uint32_t>(m_sections.size());
+    m_sections.push_back(std::move(section));
+    if (m_indexed)
+        indexSection(index);
+    return index;
+}
+
+void RegistryDocument::indexSection(std::uint32_t index) {
+    Section& section = m_sections[index];
+    if (section.kind == Section::Kind::Key)
+        section.previous = std::exchange(m_index[view(section.path)].lastSection, index);
+    else if (section.kind == Section::Kind::Deletion)
+        section.previous = std::exchange(m_index[view(section.path)].lastDeletion, index);
+}
+
+void RegistryDocument::buildIndex() {
+    if (m_indexed)
+        return;
+    m_index.reserve(m_sections.size());
+    for (std::uint32_t i = 0; i < m_sections.size(); ++i)
+        indexSection(i);
+    m_indexed = true;
+}
+
+std::vector<std::string_view> RegistryDocument::pieces() const {
+    std::vector<std::string_view> out;
+    // Unchanged lines mostly follow each other in the file: they make one piece.
+    std::size_t runStart = 0, runEnd = 0;
+    const auto endRun = [&] {
+        if (runEnd > runStart)
+            out.push_back(std::string_view(*m_bytes).substr(runStart, runEnd - runStart));
+    };
+    const auto put = [&](const Text& text) {
+        if (text.owned == None && text.length == 0)
+            return;
+        if (text.owned == None && text.offset == runEnd) {
+            runEnd += text.length;
+            return;
+        }
+        endRun();
+        if (text.owned == None) {
+            runStart = text.offset;
+            runEnd = text.offset + text.length;
+        } else {
+            out.push_back(m_owned[text.owned]);
+            runStart = runEnd = 0;
+        }
+    };
+    for (const auto& section : m_sections) {
+        put(section.header);
+        for (const auto& entry : entriesOf(section))
+            put(entry.text);
+    }
+    endRun();
+    return out;
 }
 
 std::string RegistryDocument::text() const {
+    const std::vector<std::string_view> parts = pieces();
     std::size_t size = 0;
-    for (const auto& section : m_sections) {
-        size += section.header.size();
-        for (const auto& entry : section.entries)
-            size += entry.text.size();
-    }
+    for (const auto part : parts)
+        size += part.size();
     std::string out;
     out.reserve(size);
-    for (const auto& section : m_sections) {
-        out += section.header;
-        for (const auto& entry : section.entries)
-            out += entry.text;
-    }
+    for (const auto part : parts)
+        out += part;
     return out;
 }
 
@@ -505,6 +675,7 @@ std::string RegistryDocument::formatValue(const RegValue& value, std::string_vie
 }
 
 void RegistryDocument::apply(const Change& change) {
+    buildIndex();
     const bool existed = m_top.find(change.path) != nullptr;
     switch (change.kind) {
     case Change::Kind::CreateKey:
@@ -523,16 +694,16 @@ void RegistryDocument::apply(const Change& change) {
     }
 }
 
-std::uint64_t RegistryDocument::lastDeletionAffecting(const KeyPath& folded) const {
-    std::uint64_t last = 0;
-    KeyPath prefix;
-    for (const auto& part : folded) {
-        prefix.push_back(part);
-        const auto it = m_index.find(prefix);
-        if (it != m_index.end() && !it->second.deletions.empty())
-            last = std::max(last, it->second.deletions.back()->order);
+std::uint32_t RegistryDocument::lastDeletionAffecting(std::string_view path) const {
+    std::uint32_t last = 0;
+    for (std::size_t end = 0;; ++end) {
+        end = cp932::findChar(path, '\\', end);
+        const auto it = m_index.find(path.substr(0, end));
+        if (it != m_index.end() && it->second.lastDeletion != None)
+            last = std::max(last, it->second.lastDeletion);
+        if (end == std::string_view::npos)
+            return last;
     }
-    return last;
 }
 
 KeyPath RegistryDocument::spelledPath(const KeyPath& path) const {
@@ -547,45 +718,50 @@ KeyPath RegistryDocument::spelledPath(const KeyPath& path) const {
 
 void RegistryDocument::setValue(const KeyPath& path, const RegValue& change, bool keyExisted) {
     const RegValue& value = *m_top.find(path)->value(change.name); // keeps its first spelling
-    const KeyPath folded = foldPath(path);
-    const auto indexed = keyExisted ? m_index.find(folded) : m_index.end();
-    if (indexed == m_index.end()) {
+    const std::string joined = joinPath(path);
+    const auto indexed = keyExisted ? m_index.find(joined) : m_index.end();
+    if (indexed == m_index.end() || indexed->second.lastSection == None) {
         appendKeySection(path, &value);
         return;
     }
-    const std::uint64_t deleted = lastDeletionAffecting(folded);
-    const std::string name = cp932::fold(value.name);
-    auto& sections = indexed->second.sections;
-    for (auto s = sections.rbegin(); s != sections.rend() && (*s)->order > deleted; ++s) {
-        const auto def = (*s)->lastDefinition.find(name);
-        if (def == (*s)->lastDefinition.end())
-            continue;
-        Entry& entry = (*s)->entries[def->second];
-        const std::string_view eol = lineEnd(entry.text);
-        entry.text = formatValue(value, eol.empty() ? Crlf : eol);
-        if (eol.empty())
-            entry.text.resize(entry.text.size() - Crlf.size());
-        entry.kind = Entry::Kind::Value;
-        entry.open = false;
-        return;
+    const std::uint32_t deleted = lastDeletionAffecting(joined);
+    const std::uint32_t last = indexed->second.lastSection;
+    for (std::uint32_t s = last; s != None && s > deleted; s = m_sections[s].previous) {
+        Section& section = m_sections[s];
+        const std::span<const Entry> entries = entriesOf(section);
+        for (std::size_t i = entries.size(); i-- > 0;) {
+            const Entry& found = entries[i];
+            if ((found.kind != Entry::Kind::Value && found.kind != Entry::Kind::ValueDeletion) ||
+                !cp932::equalsIgnoreCase(entryName(view(found.text)), value.name))
+                continue;
+            Entry& entry = section.ownsEntries ? section.entries[i] : m_entries[section.first + i];
+            const std::string_view eol = lineEnd(view(entry.text));
+            std::string text = formatValue(value, eol.empty() ? Crlf : eol);
+            if (eol.empty())
+                text.resize(text.size() - Crlf.size());
+            setText(entry.text, std::move(text));
+            entry.kind = Entry::Kind::Value;
+            entry.open = false;
+            return;
+        }
     }
-    if (sections.empty() || sections.back()->order <= deleted) {
+    if (last <= deleted) {
         appendKeySection(path, &value);
         return;
     }
     // At the end of the key's last section, before the blank lines that part it from the next.
-    Section& section = *sections.back();
-    std::size_t at = section.entries.size();
-    while (at > 0 && section.entries[at - 1].kind == Entry::Kind::Blank)
+    Section& section = m_sections[last];
+    std::vector<Entry>& entries = editEntries(section);
+    std::size_t at = entries.size();
+    while (at > 0 && entries[at - 1].kind == Entry::Kind::Blank)
         --at;
     if (at > 0)
-        closeContinuation(section.entries[at - 1]);
-    std::string& before = at > 0 ? section.entries[at - 1].text : section.header;
-    if (lineEnd(before).empty())
-        before += Crlf;
-    section.entries.insert(section.entries.begin() + static_cast<std::ptrdiff_t>(at),
-                           Entry{Entry::Kind::Value, formatValue(value, lineEnd(before))});
-    section.lastDefinition[name] = at;
+        closeContinuation(entries[at - 1]);
+    Text& before = at > 0 ? entries[at - 1].text : section.header;
+    if (lineEnd(view(before)).empty())
+        setText(before, std::string(view(before)) + std::string(Crlf));
+    const Text text = own(formatValue(value, lineEnd(view(before))));
+    entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(at), Entry{Entry::Kind::Value, false, text});
 }
 
 // Ends an open continuation with the empty line it was read as, so that nothing written after
@@ -593,82 +769,84 @@ void RegistryDocument::setValue(const KeyPath& path, const RegValue& change, boo
 void RegistryDocument::closeContinuation(Entry& entry) {
     if (!entry.open)
         return;
-    if (lineEnd(entry.text).empty())
-        entry.text += Crlf;
-    entry.text += Crlf;
+    std::string text(view(entry.text));
+    if (lineEnd(text).empty())
+        text += Crlf;
+    text += Crlf;
+    setText(entry.text, std::move(text));
     entry.open = false;
 }
 
-std::string* RegistryDocument::lastLineOfFile() {
+RegistryDocument::Text* RegistryDocument::lastLineOfFile() {
     for (auto it = m_sections.rbegin(); it != m_sections.rend(); ++it) {
-        if (!it->entries.empty())
-            return &it->entries.back().text;
-        if (!it->header.empty())
+        if (it->ownsEntries ? !it->entries.empty() : it->count > 0)
+            return it->ownsEntries ? &it->entries.back().text : &m_entries[it->first + it->count - 1].text;
+        if (view(it->header).size() > 0)
             return &it->header;
     }
     return nullptr;
 }
 
 void RegistryDocument::appendKeySection(const KeyPath& path, const RegValue* value) {
-    if (std::string* last = lastLineOfFile()) {
-        if (lineEnd(*last).empty())
-            *last += Crlf;
-        Section& tail = m_sections.back();
-        if (!tail.entries.empty() && tail.entries.back().open) {
-            closeContinuation(tail.entries.back()); // it now ends in a blank line
-        } else if (tail.entries.empty() || tail.entries.back().kind != Entry::Kind::Blank) {
-            tail.entries.push_back({Entry::Kind::Blank, std::string(Crlf)});
+    // The section that ends the file, leaving out those emptied by a removal.
+    auto tail = m_sections.rbegin();
+    while (tail != m_sections.rend() && entriesOf(*tail).empty() && view(tail->header).empty())
+        ++tail;
+    if (tail != m_sections.rend()) {
+        Text& last = *lastLineOfFile();
+        if (lineEnd(view(last)).empty())
+            setText(last, std::string(view(last)) + std::string(Crlf));
+        std::vector<Entry>& entries = editEntries(*tail);
+        if (!entries.empty() && entries.back().open) {
+            closeContinuation(entries.back()); // it now ends in a blank line
+        } else if (entries.empty() || entries.back().kind != Entry::Kind::Blank) {
+            entries.push_back({Entry::Kind::Blank, false, own(std::string(Crlf))});
         }
     }
     Section section;
     section.kind = Section::Kind::Key;
-    section.header += '[';
-    section.header += joinPath(spelledPath(path));
-    section.header += ']';
-    section.header += Crlf;
-    section.folded = foldPath(path);
-    if (value) {
-        section.entries.push_back({Entry::Kind::Value, formatValue(*value, Crlf)});
-        section.lastDefinition[cp932::fold(value->name)] = 0;
-    }
+    section.ownsEntries = true;
+    section.header = own("[" + joinPath(spelledPath(path)) + "]" + std::string(Crlf));
+    if (value)
+        section.entries.push_back({Entry::Kind::Value, false, own(formatValue(*value, Crlf))});
+    section.path = own(joinPath(path)); // never changed: the index keeps a view of it
     addSection(std::move(section));
 }
 
 void RegistryDocument::removeKey(const KeyPath& path) {
-    const KeyPath folded = foldPath(path);
-    const auto drop = [&](SectionIt s) {
+    const auto drop = [&](Section& s) {
         // Lines broken in themselves do nothing wherever they stand: keep them.
         std::vector<Entry> kept;
-        for (auto& entry : s->entries)
+        for (const auto& entry : entriesOf(s))
             if (entry.kind == Entry::Kind::Malformed)
-                kept.push_back(std::move(entry));
-        if (kept.empty()) {
-            m_sections.erase(s);
-            return;
-        }
-        s->kind = Section::Kind::Dead;
-        s->header.clear();
-        s->folded.clear();
-        s->entries = std::move(kept);
-        s->lastDefinition.clear();
+                kept.push_back(entry);
+        s.kind = Section::Kind::Dead;
+        s.header = {};
+        s.ownsEntries = true;
+        s.entries = std::move(kept);
     };
-    for (auto it = m_index.lower_bound(folded); it != m_index.end() && hasPrefix(it->first, folded);) {
-        for (SectionIt s : it->second.sections)
-            drop(s);
-        for (SectionIt s : it->second.deletions)
-            drop(s);
+    const std::string joined = joinPath(path);
+    for (auto it = m_index.begin(); it != m_index.end();) {
+        if (!isPathOrBelow(it->first, joined)) {
+            ++it;
+            continue;
+        }
+        for (std::uint32_t s = it->second.lastSection; s != None; s = m_sections[s].previous)
+            drop(m_sections[s]);
+        for (std::uint32_t s = it->second.lastDeletion; s != None; s = m_sections[s].previous)
+            drop(m_sections[s]);
         it = m_index.erase(it);
     }
     // The parent may have stood only through the sections just dropped.
     const KeyPath parent(path.begin(), path.end() - 1);
-    if (!parent.empty() && !isWritten(foldPath(parent)))
+    if (!parent.empty() && !isWritten(joinPath(parent)))
         appendKeySection(parent, nullptr);
 }
 
-bool RegistryDocument::isWritten(const KeyPath& folded) const {
-    const std::uint64_t deleted = lastDeletionAffecting(folded);
-    for (auto it = m_index.lower_bound(folded); it != m_index.end() && hasPrefix(it->first, folded); ++it)
-        if (!it->second.sections.empty() && it->second.sections.back()->order > deleted)
+bool RegistryDocument::isWritten(std::string_view path) const {
+    const std::uint32_t deleted = lastDeletionAffecting(path);
+    for (const auto& [name, key] : m_index)
+        if (key.lastSection != None && key.lastSection > deleted && isPathOrBelow(name, path))
             return true;
     return false;
 }

@@ -85,21 +85,28 @@ void RegistryFileStore::load() {
         throw unreadable();
     if (!S_ISREG(st.st_mode))
         throw RegistryFileError(m_file.string(), "not a regular file");
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    char buffer[1 << 16];
+    // Read straight into the buffer the document keeps: a copy would double the peak memory.
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        // Past the size fstat gave, the file grew meanwhile: go on through a small buffer.
+        char more[1 << 12];
+        const bool within = done < bytes.size();
+        const ssize_t n = within ? ::read(fd.get(), bytes.data() + done, bytes.size() - done)
+                                 : ::read(fd.get(), more, sizeof more);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
             throw unreadable();
         if (n == 0)
             break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        if (!within)
+            bytes.append(more, static_cast<std::size_t>(n));
+        done += static_cast<std::size_t>(n);
     }
+    bytes.resize(done);
     try {
-        m_document = RegistryDocument::parse(bytes, m_file.filename().string());
+        m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
     } catch (const RegistryFileError& e) {
         throw RegistryFileError(m_file.string(), e.reason());
     }
@@ -132,7 +139,7 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
             for (const auto& change : m_pending)
                 m_document.apply(change);
         }
-        writeAtomically(m_document.text());
+        writeAtomically(m_document.pieces());
         m_pending.clear();
         if (const auto written = stampOnDisk())
             m_stamp = *written;
@@ -143,7 +150,7 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
     }
 }
 
-void RegistryFileStore::writeAtomically(const std::string& bytes) {
+void RegistryFileStore::writeAtomically(const std::vector<std::string_view>& pieces) {
     const std::filesystem::path folder = m_file.has_parent_path() ? m_file.parent_path() : ".";
     std::string temp = (folder / (m_file.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkstemp(temp.data()));
@@ -152,15 +159,17 @@ void RegistryFileStore::writeAtomically(const std::string& bytes) {
     try {
         if (::fchmod(fd.get(), m_mode) != 0)
             throwErrno("chmod " + temp);
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = m_write(fd.get(), bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n == 0)
-                errno = ENOSPC;
-            if (n <= 0)
-                throwErrno("write " + temp);
-            done += static_cast<std::size_t>(n);
+        for (const auto bytes : pieces) {
+            for (std::size_t done = 0; done < bytes.size();) {
+                const ssize_t n = m_write(fd.get(), bytes.data() + done, bytes.size() - done);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n == 0)
+                    errno = ENOSPC;
+                if (n <= 0)
+                    throwErrno("write " + temp);
+                done += static_cast<std::size_t>(n);
+            }
         }
         if (::fsync(fd.get()) != 0)
             throwErrno("fsync " + temp);

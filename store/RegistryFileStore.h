@@ -50,7 +50,7 @@ private:
     RegistryFileStore(std::filesystem::path file, WriteFunction write);
     std::optional<Stamp> stampOnDisk() const;
     void load();
-    void writeAtomically(const std::string& bytes);
+    void writeAtomically(const std::vector<std::string_view>& pieces);
 
     std::filesystem::path m_file;
     WriteFunction m_write;

@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace kv;
@@ -194,5 +197,83 @@ TEST_P(FaultTest, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultTest, ::testing::ValuesIn(FaultRows),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// Runs body in a child process; its exit status says whether it threw.
+pid_t spawn(const std::function<void()>& body) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            body();
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    return pid;
+}
+
+int exitStatus(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(FileStoreTest, TwoProcessesStoringFiveHundredValuesEachLoseNone) {
+    const auto writer = [&](int process) {
+        return spawn([&, process] {
+            auto store = RegistryFileStore::open(file);
+            for (int i = 0; i < 500; ++i)
+                storeText(*store, "\\SOFTWARE\\K", "P" + std::to_string(process) + "-" + std::to_string(i),
+                          std::to_string(i));
+        });
+    };
+    const pid_t one = writer(1), two = writer(2);
+    ASSERT_EQ(exitStatus(one), 0);
+    ASSERT_EQ(exitStatus(two), 0);
+    auto store = RegistryFileStore::open(file);
+    TSettingsAccessor reg(*store);
+    reg.OpenPathForReading("\\SOFTWARE\\K");
+    int missing = 0;
+    for (int process = 1; process <= 2; ++process)
+        for (int i = 0; i < 500; ++i)
+            if (reg.LoadText("P" + std::to_string(process) + "-" + std::to_string(i)) != std::to_string(i))
+                ++missing;
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(reg.LoadText("A"), "1");
+}
+
+TEST_F(FileStoreTest, KillingAWriterNeverLeavesATornOrEmptyFile) {
+    // Each flush writes a counter, its mirror and padding whose size follows the counter, so
+    // a file holding parts of two states shows.
+    const auto padding = [](int n) { return std::string(static_cast<std::size_t>(n % 5) * 20000, 'p'); };
+    int roundsWithWrites = 0;
+    for (int round = 0; round < 12; ++round) {
+        const pid_t pid = spawn([&] {
+            auto store = RegistryFileStore::open(file);
+            for (int n = 0;; ++n) {
+                TSettingsAccessor reg(*store);
+                reg.OpenPath("\\SOFTWARE\\K");
+                reg.StoreText("Counter", std::to_string(n));
+                reg.StoreText("Padding", padding(n));
+                reg.StoreText("Mirror", std::to_string(n));
+            }
+        });
+        ::usleep(static_cast<useconds_t>(3000 + round * 7000));
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(exitStatus(pid), 128 + SIGKILL);
+
+        std::unique_ptr<RegistryFileStore> store;
+        ASSERT_NO_THROW(store = RegistryFileStore::open(file)) << "round " << round;
+        EXPECT_TRUE(store->malformedLines().empty());
+        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "1");
+        const std::string counter = loadText(*store, "\\SOFTWARE\\K", "Counter");
+        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "Mirror"), counter) << "round " << round;
+        if (!counter.empty()) {
+            ++roundsWithWrites;
+            EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "Padding"), padding(std::stoi(counter)));
+        }
+    }
+    EXPECT_GT(roundsWithWrites, 6); // the kills did fall among writes
+}
 
 } // namespace
