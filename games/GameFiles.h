@@ -2,6 +2,8 @@
 // and configuration files, and replacing a configuration file atomically.
 #pragma once
 
+#include "AtomicFile.h"
+
 #include <sys/types.h>
 
 #include <cstddef>
@@ -24,14 +26,11 @@ public:
 
 class GameFiles {
 public:
-    // Writes part of a buffer to a descriptor, as write(2) does; tests pass one that fails.
-    using WriteFn = std::function<ssize_t(int fd, const void* data, std::size_t size)>;
-
     // A game's configuration file is a few kilobytes; anything past this is not one, and
     // loading it into the text box would stall the window.
     static constexpr std::size_t MaxFileSize = 8u << 20;
 
-    explicit GameFiles(const MachineFolder& machine, WriteFn write = {});
+    explicit GameFiles(const MachineFolder& machine, WriteFunction write = {});
 
     // The whole file. Throws cannotOpen when it is missing, not a regular file, outside the
     // machine folder, unreadable or larger than MaxFileSize.
@@ -45,7 +44,7 @@ public:
 
 private:
     const MachineFolder& m_machine;
-    WriteFn m_write;
+    WriteFunction m_write;
 };
 
 } // namespace kv

@@ -1,5 +1,6 @@
 #include "RegistryFileStore.h"
 
+#include "AtomicFile.h"
 #include "StoreError.h"
 
 #include <cerrno>
@@ -56,8 +57,7 @@ private:
 
 RegistryFileStore::RegistryFileStore(std::filesystem::path file, WriteFunction write)
     : m_file(std::move(file))
-    , m_write(write ? std::move(write)
-                    : [](int fd, const char* data, std::size_t size) { return ::write(fd, data, size); }) {}
+    , m_write(std::move(write)) {}
 
 std::unique_ptr<RegistryFileStore> RegistryFileStore::open(const std::filesystem::path& file,
                                                            WriteFunction write) {
@@ -139,7 +139,8 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
             for (const auto& change : m_pending)
                 m_document.apply(change);
         }
-        writeAtomically(m_document.pieces());
+        removeStaleTemporaries(m_file);
+        replaceFileAtomically(m_file, m_document.pieces(), m_mode, m_write);
         m_pending.clear();
         if (const auto written = stampOnDisk())
             m_stamp = *written;
@@ -148,42 +149,6 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
     } catch (const std::system_error&) {
         throw StoreError::storeFailed(failedValueName);
     }
-}
-
-void RegistryFileStore::writeAtomically(const std::vector<std::string_view>& pieces) {
-    const std::filesystem::path folder = m_file.has_parent_path() ? m_file.parent_path() : ".";
-    std::string temp = (folder / (m_file.filename().string() + ".XXXXXX")).string();
-    FileDescriptor fd(::mkstemp(temp.data()));
-    if (fd.get() < 0)
-        throwErrno("cannot create a temporary file in " + folder.string());
-    try {
-        if (::fchmod(fd.get(), m_mode) != 0)
-            throwErrno("chmod " + temp);
-        for (const auto bytes : pieces) {
-            for (std::size_t done = 0; done < bytes.size();) {
-                const ssize_t n = m_write(fd.get(), bytes.data() + done, bytes.size() - done);
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n == 0)
-                    errno = ENOSPC;
-                if (n <= 0)
-                    throwErrno("write " + temp);
-                done += static_cast<std::size_t>(n);
-            }
-        }
-        if (::fsync(fd.get()) != 0)
-            throwErrno("fsync " + temp);
-        if (::close(fd.release()) != 0)
-            throwErrno("close " + temp);
-        if (::rename(temp.c_str(), m_file.c_str()) != 0)
-            throwErrno("rename " + temp);
-    } catch (...) {
-        ::unlink(temp.c_str());
-        throw;
-    }
-    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() < 0 || ::fsync(dir.get()) != 0)
-        throwErrno("fsync " + folder.string());
 }
 
 } // namespace kv

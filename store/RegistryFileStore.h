@@ -5,6 +5,7 @@
 // Kavendel processes and the user's editor can share the file without losing a change.
 #pragma once
 
+#include "AtomicFile.h"
 #include "RegistryDocument.h"
 #include "SettingsStore.h"
 
@@ -21,9 +22,6 @@ namespace kv {
 
 class RegistryFileStore final : public SettingsStore {
 public:
-    // write(2)'s contract: bytes written, or -1 with errno set. Tests pass one that fails.
-    using WriteFunction = std::function<ssize_t(int fd, const char* data, std::size_t size)>;
-
     // Throws RegistryFileError, naming the file and the reason, when it is not REGEDIT4 text.
     static std::unique_ptr<RegistryFileStore> open(const std::filesystem::path& file,
                                                    WriteFunction write = {});
@@ -50,7 +48,6 @@ private:
     RegistryFileStore(std::filesystem::path file, WriteFunction write);
     std::optional<Stamp> stampOnDisk() const;
     void load();
-    void writeAtomically(const std::vector<std::string_view>& pieces);
 
     std::filesystem::path m_file;
     WriteFunction m_write;

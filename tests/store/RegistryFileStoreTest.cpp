@@ -276,4 +276,17 @@ TEST_F(FileStoreTest, KillingAWriterNeverLeavesATornOrEmptyFile) {
     EXPECT_GT(roundsWithWrites, 6); // the kills did fall among writes
 }
 
+TEST_F(FileStoreTest, TheNextWriterClearsTemporariesThatKilledWritersLeft) {
+    std::ofstream(dir / ".registry.reg.Ab12Cd") << "half a file";
+    std::ofstream(dir / ".registry.reg.notours") << "kept";
+    auto store = RegistryFileStore::open(file);
+    {
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\SOFTWARE\\K");
+        reg.StoreText("B", "2");
+    }
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{".registry.reg.notours", "registry.reg", "registry.reg.lock"}));
+}
+
 } // namespace
