@@ -170,16 +170,16 @@ std::string_view lineEnd(std::string_view text) {
 void rejectIfNotText(std::string_view text, std::string_view fileName) {
     const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        fail("UTF-16 text, not REGEDIT4");
+        fail("UTF-16 のテキストで、REGEDIT4 形式ではありません");
     if (text.find('\0') != std::string_view::npos) {
         const bool utf16 = text.size() >= 2 && ((text[0] == '\0') != (text[1] == '\0'));
-        fail(utf16 ? "UTF-16 text, not REGEDIT4" : "binary content, not REGEDIT4");
+        fail(utf16 ? "UTF-16 のテキストで、REGEDIT4 形式ではありません" : "バイナリデータで、REGEDIT4 形式ではありません");
     }
     if (text.empty())
-        fail("empty file, the REGEDIT4 header is missing");
+        fail("空のファイルで、REGEDIT4 の見出しがありません");
     const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
     if (trimRight(first) != Header)
-        fail("the first line is not REGEDIT4");
+        fail("1 行目が REGEDIT4 ではありません");
 }
 
 struct ParsedValue {
@@ -193,27 +193,27 @@ struct ParsedValue {
 std::optional<std::string> parseData(std::string_view data, ParsedValue& out) {
     data = trimLeft(data);
     if (data.empty())
-        return "missing data after '='";
+        return "'=' の後にデータがありません";
     if (data.front() == '"') {
         const std::size_t end = readQuoted(data, 1, out.data);
         if (end == std::string_view::npos)
-            return "unterminated string";
+            return "文字列が閉じていません";
         if (!trimRight(data.substr(end)).empty())
-            return "text after the string";
+            return "文字列の後に余分な文字があります";
         out.data += '\0';
         out.type = RegString;
         return std::nullopt;
     }
     if (data.front() == '-') {
         if (!trimRight(data.substr(1)).empty())
-            return "text after '-'";
+            return "'-' の後に余分な文字があります";
         out.deletion = true;
         return std::nullopt;
     }
     if (startsWithNoCase(data, "dword:")) {
         const auto n = parseHexNumber(trimRight(data.substr(6)));
         if (!n)
-            return "broken dword (1 to 8 hex digits expected)";
+            return "dword が不正です (16 進 1〜8 桁)";
         out.type = RegNumber;
         for (int i = 0; i < 4; ++i)
             out.data += static_cast<char>(*n >> (8 * i) & 0xFF);
@@ -228,14 +228,14 @@ std::optional<std::string> parseData(std::string_view data, ParsedValue& out) {
         const auto type =
             close == std::string_view::npos ? std::nullopt : parseHexNumber(data.substr(4, close - 4));
         if (!type)
-            return "broken hex(N): kind";
+            return "hex(N): の種類が不正です";
         out.type = *type;
         list = data.substr(close + 2);
     } else {
-        return "unknown kind of data";
+        return "データの種類が不明です";
     }
     if (!parseHexList(list, out.data))
-        return "broken hex list";
+        return "16 進の並びが不正です";
     return std::nullopt;
 }
 
@@ -245,12 +245,12 @@ std::optional<std::string> parseName(std::string_view line, ParsedValue& out, st
     if (line.front() == '"') {
         pos = readQuoted(line, 1, out.name);
         if (pos == std::string_view::npos)
-            return "unterminated value name";
+            return "値の名前が閉じていません";
     }
     while (pos < line.size() && isSpace(line[pos]))
         ++pos;
     if (pos >= line.size() || line[pos] != '=')
-        return "missing '=' after the value name";
+        return "値の名前の後に '=' がありません";
     dataPos = pos + 1;
     return std::nullopt;
 }
@@ -338,7 +338,7 @@ RegistryDocument RegistryDocument::parse(std::string_view text, std::string_view
 RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view fileName) {
     rejectIfNotText(bytes, fileName);
     if (bytes.size() >= None)
-        throw RegistryFileError(std::string(fileName), "larger than 4 GB, not a registry export");
+        throw RegistryFileError(std::string(fileName), "4 GB を超えていて、レジストリの書き出しではありません");
     RegistryDocument doc;
     doc.m_sections.clear();
     doc.m_index.clear();
@@ -464,14 +464,14 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                 return cp932::equalsIgnoreCase(h, parts[0]);
             });
             if (close == std::string_view::npos) {
-                report(lines.number(), "missing ']' at the end of the key");
+                report(lines.number(), "キーの終わりに ']' がありません");
             } else if (hive == Hives.end()) {
-                report(lines.number(), "unknown root key '" + cp932::toUtf8(parts[0].substr(0, 40)) + "'");
+                report(lines.number(), "不明なルートキー '" + cp932::toUtf8(parts[0].substr(0, 40)) + "'");
             } else if (std::any_of(parts.begin(), parts.end(),
                                    [](std::string_view p) { return p.empty(); })) {
-                report(lines.number(), "empty key name in the path");
+                report(lines.number(), "パスに空のキー名があります");
             } else if (deletion && parts.size() == 1) {
-                report(lines.number(), "a root key cannot be deleted");
+                report(lines.number(), "ルートキーは削除できません");
             } else {
                 parts[0] = *hive;
                 next.path = bytesAt(static_cast<std::size_t>(inner.data() - text.data()), inner.size());
@@ -501,7 +501,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
         }
         if (line.front() != '"' && line.front() != '@') {
             entry.kind = Entry::Kind::Malformed;
-            report(lines.number(), "unexpected text");
+            report(lines.number(), "解釈できない行です");
             add(entry);
             continue;
         }
@@ -538,7 +538,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
             report(first, *problem);
         } else if (!current) {
             entry.kind = Entry::Kind::Ignored;
-            report(first, "value line outside a key section");
+            report(first, "キーの見出しの外にある値の行です");
         } else if (value.deletion) {
             entry.kind = Entry::Kind::ValueDeletion;
             current->removeValue(value.name);

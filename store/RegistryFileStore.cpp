@@ -77,14 +77,14 @@ std::optional<RegistryFileStore::Stamp> RegistryFileStore::stampOnDisk() const {
 // Reads and parses the file; the store is unchanged when that fails.
 void RegistryFileStore::load() {
     const auto unreadable = [&] {
-        return RegistryFileError(m_file.string(), std::string("cannot be read: ") + std::strerror(errno));
+        return RegistryFileError(m_file.string(), std::string("読み込めません: ") + std::strerror(errno));
     };
     FileDescriptor fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
         throw unreadable();
     if (!S_ISREG(st.st_mode))
-        throw RegistryFileError(m_file.string(), "not a regular file");
+        throw RegistryFileError(m_file.string(), "通常のファイルではありません");
     // Read straight into the buffer the document keeps: a copy would double the peak memory.
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;

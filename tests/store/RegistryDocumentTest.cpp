@@ -147,16 +147,16 @@ struct MalformedRow {
 };
 
 const MalformedRow MalformedRows[] = {
-    {"UnknownRoot", "[HKEY_NOWHERE\\K]", "registry.reg:3: unknown root key 'HKEY_NOWHERE'"},
-    {"BrokenHex", "\"B\"=hex:01,zz", "registry.reg:3: broken hex list"},
-    {"BrokenContinuedHex", "\"B\"=hex:01,\\\r\n  0x1", "registry.reg:3: broken hex list"},
-    {"LongDword", "\"D\"=dword:123456789", "registry.reg:3: broken dword (1 to 8 hex digits expected)"},
-    {"StrayWord", "stray", "registry.reg:3: unexpected text"},
-    {"UnterminatedString", "\"S\"=\"abc", "registry.reg:3: unterminated string"},
-    {"NoEquals", "\"S\" \"abc\"", "registry.reg:3: missing '=' after the value name"},
-    {"UnknownKind", "\"S\"=word:1", "registry.reg:3: unknown kind of data"},
-    {"RootDeletion", "[-HKEY_LOCAL_MACHINE]", "registry.reg:3: a root key cannot be deleted"},
-    {"MissingBracket", "[HKEY_LOCAL_MACHINE\\K", "registry.reg:3: missing ']' at the end of the key"},
+    {"UnknownRoot", "[HKEY_NOWHERE\\K]", "registry.reg:3: 不明なルートキー 'HKEY_NOWHERE'"},
+    {"BrokenHex", "\"B\"=hex:01,zz", "registry.reg:3: 16 進の並びが不正です"},
+    {"BrokenContinuedHex", "\"B\"=hex:01,\\\r\n  0x1", "registry.reg:3: 16 進の並びが不正です"},
+    {"LongDword", "\"D\"=dword:123456789", "registry.reg:3: dword が不正です (16 進 1〜8 桁)"},
+    {"StrayWord", "stray", "registry.reg:3: 解釈できない行です"},
+    {"UnterminatedString", "\"S\"=\"abc", "registry.reg:3: 文字列が閉じていません"},
+    {"NoEquals", "\"S\" \"abc\"", "registry.reg:3: 値の名前の後に '=' がありません"},
+    {"UnknownKind", "\"S\"=word:1", "registry.reg:3: データの種類が不明です"},
+    {"RootDeletion", "[-HKEY_LOCAL_MACHINE]", "registry.reg:3: ルートキーは削除できません"},
+    {"MissingBracket", "[HKEY_LOCAL_MACHINE\\K", "registry.reg:3: キーの終わりに ']' がありません"},
 };
 
 class MalformedTest : public ::testing::TestWithParam<MalformedRow> {};
@@ -185,8 +185,8 @@ TEST(RegistryDocument, ValueLinesOutsideAKeyAreReportedWithTheirLine) {
     const auto doc = RegistryDocument::parse("REGEDIT4\n\"A\"=\"1\"\n[-HKEY_LOCAL_MACHINE\\K]\n\n\"B\"="
                                              "\"2\"\n[HKEY_LOCAL_MACHINE\\K]\n\"C\"=\"3\"\n");
     EXPECT_EQ(doc.malformedLines(),
-              (std::vector<std::string>{"registry.reg:2: value line outside a key section",
-                                        "registry.reg:5: value line outside a key section"}));
+              (std::vector<std::string>{"registry.reg:2: キーの見出しの外にある値の行です",
+                                        "registry.reg:5: キーの見出しの外にある値の行です"}));
     EXPECT_EQ(doc.tree().find({HKLM, "K"})->values().size(), 1u);
 }
 
@@ -197,13 +197,13 @@ struct RejectRow {
 };
 
 const RejectRow RejectRows[] = {
-    {"Empty", "", "empty file, the REGEDIT4 header is missing"},
-    {"OtherHeader", "Windows Registry Editor Version 5.00\r\n", "the first line is not REGEDIT4"},
-    {"Utf8Bom", "\xEF\xBB\xBFREGEDIT4\r\n", "the first line is not REGEDIT4"},
-    {"NoHeader", "[HKEY_LOCAL_MACHINE\\K]\r\n", "the first line is not REGEDIT4"},
-    {"Utf16Bom", "\xFF\xFER\0E\0"sv, "UTF-16 text, not REGEDIT4"},
-    {"Utf16NoBom", "R\0E\0G\0"sv, "UTF-16 text, not REGEDIT4"},
-    {"Binary", "REGEDIT4\r\n\0\0\x01\x02"sv, "binary content, not REGEDIT4"},
+    {"Empty", "", "空のファイルで、REGEDIT4 の見出しがありません"},
+    {"OtherHeader", "Windows Registry Editor Version 5.00\r\n", "1 行目が REGEDIT4 ではありません"},
+    {"Utf8Bom", "\xEF\xBB\xBFREGEDIT4\r\n", "1 行目が REGEDIT4 ではありません"},
+    {"NoHeader", "[HKEY_LOCAL_MACHINE\\K]\r\n", "1 行目が REGEDIT4 ではありません"},
+    {"Utf16Bom", "\xFF\xFER\0E\0"sv, "UTF-16 のテキストで、REGEDIT4 形式ではありません"},
+    {"Utf16NoBom", "R\0E\0G\0"sv, "UTF-16 のテキストで、REGEDIT4 形式ではありません"},
+    {"Binary", "REGEDIT4\r\n\0\0\x01\x02"sv, "バイナリデータで、REGEDIT4 形式ではありません"},
 };
 
 class RejectTest : public ::testing::TestWithParam<RejectRow> {};

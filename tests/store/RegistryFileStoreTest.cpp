@@ -127,7 +127,7 @@ TEST_F(FileStoreTest, UnusableFilesAreRefusedNamingFileAndReason) {
         RegistryFileStore::open(file);
         FAIL();
     } catch (const RegistryFileError& e) {
-        EXPECT_EQ(std::string(e.what()), file.string() + ": binary content, not REGEDIT4");
+        EXPECT_EQ(std::string(e.what()), file.string() + ": バイナリデータで、REGEDIT4 形式ではありません");
     }
     EXPECT_THROW(RegistryFileStore::open(dir / "missing.reg"), RegistryFileError);
 }
@@ -135,7 +135,7 @@ TEST_F(FileStoreTest, UnusableFilesAreRefusedNamingFileAndReason) {
 TEST_F(FileStoreTest, MalformedLinesAreListedFromTheFile) {
     write("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=hex:1,2,3x\r\n");
     EXPECT_EQ(RegistryFileStore::open(file)->malformedLines(),
-              std::vector<std::string>{"registry.reg:3: broken hex list"});
+              std::vector<std::string>{"registry.reg:3: 16 進の並びが不正です"});
 }
 
 TEST_F(FileStoreTest, CurrentUserIsUsersDefaultInAWholeExport) {
