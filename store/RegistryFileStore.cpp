@@ -139,7 +139,11 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
             for (const auto& change : m_pending)
                 m_document.apply(change);
         }
-        removeStaleTemporaries(m_file);
+        if (!m_clearedStaleTemporaries) {
+            // Killed writers are rare: one look per process is enough, and keeps flushes cheap.
+            removeStaleTemporaries(m_file);
+            m_clearedStaleTemporaries = true;
+        }
         replaceFileAtomically(m_file, m_document.pieces(), m_mode, m_write);
         m_pending.clear();
         if (const auto written = stampOnDisk())

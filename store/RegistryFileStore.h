@@ -55,6 +55,7 @@ private:
     Stamp m_stamp;
     mode_t m_mode = 0644;
     std::vector<Change> m_pending; // applied since the last successful flush
+    bool m_clearedStaleTemporaries = false;
 };
 
 } // namespace kv
