@@ -202,10 +202,10 @@ def write(path, data):
 def main():
     shutil.rmtree(ROOT, ignore_errors=True)
     write(os.path.join(ROOT, "registry.reg"), REGISTRY.replace("\n", "\r\n").encode("cp932"))
-    for folder, icon_spec, config, lines in GAMES:
+    for folder, icon_data, config, lines in GAMES:
         base = os.path.join(ROOT, "drive_c", folder)
-        if icon_spec:
-            name, body, edge = icon_spec
+        if icon_data:
+            name, body, edge = icon_data
             write(os.path.join(base, name), icon(body, edge))
         write(os.path.join(base, config), ("\r\n".join(lines) + "\r\n").encode("cp932"))
     for name in INF_FILES:
