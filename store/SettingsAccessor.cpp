@@ -45,8 +45,13 @@ std::optional<KeyPath> TSettingsAccessor::resolve(std::string_view path) const {
     if (!path.empty() && path.front() == '\\') {
         full = m_store.rootPath(m_root);
         path.remove_prefix(1);
+    } else if (m_current) {
+        // A removed key has no sub-keys to open: going on below it would bring it back.
+        if (!m_store.tree().find(*m_current))
+            return std::nullopt;
+        full = *m_current;
     } else {
-        full = m_current ? *m_current : m_store.rootPath(m_root);
+        full = m_store.rootPath(m_root);
     }
     if (path.empty())
         return full;
@@ -180,10 +185,11 @@ std::optional<std::string> TSettingsAccessor::CurrentPath() const {
     const KeyPath rootPath = m_store.rootPath(m_root);
     KeyPath below;
     const RegKey* key = &m_store.tree();
-    for (std::size_t i = 0; i < m_current->size() && key; ++i) {
-        key = key->child((*m_current)[i]);
-        if (key && i >= rootPath.size())
-            below.push_back(key->name());
+    for (std::size_t i = 0; i < m_current->size(); ++i) {
+        // Keys removed since keep the spelling they were opened with.
+        key = key ? key->child((*m_current)[i]) : nullptr;
+        if (i >= rootPath.size())
+            below.push_back(key ? key->name() : (*m_current)[i]);
     }
     return joinPath(below);
 }

@@ -159,6 +159,22 @@ TEST_F(AccessorTest, RemovePathTakesTheWholeSubtree) {
     EXPECT_EQ(reg.LoadText("V"), "1");
 }
 
+TEST_F(AccessorTest, AKeyRemovedByAnotherAccessorStaysGoneForItsHolder) {
+    TSettingsAccessor holder(store);
+    ASSERT_TRUE(holder.OpenPath("\\ATI\\Driver\\DAL"));
+    {
+        TSettingsAccessor other(store);
+        ASSERT_TRUE(other.RemovePath("\\ATI\\Driver"));
+    }
+    EXPECT_EQ(holder.CurrentPath(), "ATI\\Driver\\DAL");
+    EXPECT_THROW(holder.StoreText("V", "1"), StoreError);
+    // Nothing below the removed key opens, and nothing of it comes back.
+    EXPECT_FALSE(holder.OpenPath("Sub"));
+    EXPECT_FALSE(holder.OpenPathForReading(""));
+    EXPECT_FALSE(holder.PathExists("\\ATI\\Driver"));
+    EXPECT_TRUE(holder.PathExists("\\ATI"));
+}
+
 TEST(AccessorRoots, CurrentUserIsUsersDefaultInAWholeWindows98Export) {
     MemoryStore store;
     TSettingsAccessor setup(store);
