@@ -139,12 +139,16 @@ void RegistryFileStore::flush(std::string_view failedValueName) {
             for (const auto& change : m_pending)
                 m_document.apply(change);
         }
+        // Replace what a link points at, not the link: the registry may be kept elsewhere.
+        std::error_code unresolved;
+        const std::filesystem::path resolved = std::filesystem::canonical(m_file, unresolved);
+        const std::filesystem::path& target = unresolved ? m_file : resolved;
         if (!m_clearedStaleTemporaries) {
             // Killed writers are rare: one look per process is enough, and keeps flushes cheap.
-            removeStaleTemporaries(m_file);
+            removeStaleTemporaries(target);
             m_clearedStaleTemporaries = true;
         }
-        replaceFileAtomically(m_file, m_document.pieces(), m_mode, m_write);
+        replaceFileAtomically(target, m_document.pieces(), m_mode, m_write);
         m_pending.clear();
         if (const auto written = stampOnDisk())
             m_stamp = *written;

@@ -69,6 +69,17 @@ TEST_F(FileStoreTest, StoreIsOnDiskWhenTheAccessorIsFreedWithMinimalDiff) {
     EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\software\\k", "b"), "2");
 }
 
+TEST_F(FileStoreTest, ARegistryFileReachedThroughALinkIsWrittenWhereTheLinkPoints) {
+    fs::create_directories(dir / "kept");
+    fs::rename(file, dir / "kept" / "registry.reg");
+    fs::create_symlink(dir / "kept" / "registry.reg", file);
+    storeText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "B", "2");
+    EXPECT_TRUE(fs::is_symlink(file));
+    EXPECT_EQ(read(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"1\"\r\n\"B\"=\"2\"\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), fs::directory_iterator()),
+              1); // no temporaries
+}
+
 TEST_F(FileStoreTest, TwoStoresOnOneFileLoseNeitherChange) {
     auto one = RegistryFileStore::open(file);
     auto two = RegistryFileStore::open(file);
