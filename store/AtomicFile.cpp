@@ -54,14 +54,17 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
             writeAll(fd, bytes, write, temp);
         if (::fsync(fd) != 0)
             throwErrno("fsync " + temp);
-        if (::close(fd) != 0) {
-            ::unlink(temp.c_str());
-            throwErrno("close " + temp);
-        }
     } catch (...) {
         ::close(fd);
         ::unlink(temp.c_str());
         throw;
+    }
+    // close() releases the descriptor even when it fails, so it is never closed twice.
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.c_str());
+        errno = error;
+        throwErrno("close " + temp);
     }
     if (::rename(temp.c_str(), target.c_str()) != 0) {
         const int error = errno;
