@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace cp932 {
@@ -55,6 +56,8 @@ int compareIgnoringCase(std::string_view a, std::string_view b) {
     // begun with a lead byte, so the walk by characters may start there.
     const std::size_t common = std::min(a.size(), b.size());
     std::size_t i = 0;
+    while (i < common && a[i] == b[i] && !(static_cast<unsigned char>(a[i]) & 0x80))
+        ++i; // names compared mostly share a long start of the same spelling
     for (; i < common; ++i) {
         auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
         if ((x | y) & 0x80)
@@ -85,9 +88,27 @@ std::size_t hashIgnoringCase(std::string_view name) {
 }
 
 std::size_t findChar(std::string_view s, char c, std::size_t from) {
-    for (std::size_t i = from; i < s.size(); i += charLength(s, i))
-        if (s[i] == c)
-            return i;
+    if (isLeadByte(static_cast<unsigned char>(c))) {
+        for (std::size_t i = from; i < s.size(); i += charLength(s, i))
+            if (s[i] == c)
+                return i;
+        return std::string_view::npos;
+    }
+    // memchr finds the byte; it is a character of its own unless it trails a lead byte. From
+    // a character's start, lead-valued bytes pair up, so an odd run of them right before the
+    // byte makes it a trail byte.
+    while (from < s.size()) {
+        const void* found = std::memchr(s.data() + from, c, s.size() - from);
+        if (!found)
+            return std::string_view::npos;
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - s.data());
+        std::size_t run = at;
+        while (run > from && isLeadByte(static_cast<unsigned char>(s[run - 1])))
+            --run;
+        if ((at - run) % 2 == 0)
+            return at;
+        from = at + 1;
+    }
     return std::string_view::npos;
 }
 

@@ -41,14 +41,18 @@ bool startsWithNoCase(std::string_view s, std::string_view prefix) {
     return s.size() >= prefix.size() && cp932::compareIgnoringCase(s.substr(0, prefix.size()), prefix) == 0;
 }
 
+constexpr std::array<signed char, 256> HexDigits = [] {
+    std::array<signed char, 256> digits{};
+    for (int c = 0; c < 256; ++c)
+        digits[static_cast<std::size_t>(c)] = static_cast<signed char>(c >= '0' && c <= '9'   ? c - '0'
+                                                                       : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                                       : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                                                              : -1);
+    return digits;
+}();
+
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return HexDigits[static_cast<unsigned char>(c)];
 }
 
 // 1 to 8 hex digits and nothing else.
@@ -71,19 +75,36 @@ bool parseHexList(std::string_view list, std::string& out) {
     if (list.empty())
         return true;
     out.reserve(out.size() + list.size() / 3 + 1); // "xx," a byte
+    // One pass over the bytes: each token is 1 or 2 hex digits with blanks around it, and a
+    // comma ends it; after the last comma only blanks may follow.
+    const char* p = list.data();
+    const char* const end = p + list.size();
     for (;;) {
-        const std::size_t comma = list.find(',');
-        const std::string_view token = trimRight(trimLeft(list.substr(0, comma)));
-        if (token.empty() || token.size() > 2)
+        while (p < end && isSpace(*p))
+            ++p;
+        const int high = p < end ? hexDigit(*p) : -1;
+        if (high < 0)
             return false;
-        const auto byte = parseHexNumber(token);
-        if (!byte)
-            return false;
-        out += static_cast<char>(*byte);
-        if (comma == std::string_view::npos)
+        ++p;
+        int byte = high;
+        if (p < end) {
+            const int low = hexDigit(*p);
+            if (low >= 0) {
+                byte = high << 4 | low;
+                ++p;
+            }
+        }
+        out += static_cast<char>(byte);
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p == end)
             return true;
-        list = list.substr(comma + 1);
-        if (trimLeft(list).empty())
+        if (*p != ',')
+            return false;
+        ++p;
+        while (p < end && isSpace(*p))
+            ++p;
+        if (p == end)
             return true;
     }
 }
@@ -95,6 +116,10 @@ std::size_t readQuoted(std::string_view s, std::size_t pos, std::string& out) {
     std::size_t run = pos; // bytes from here on are copied as they stand
     while (pos < s.size()) {
         const auto c = static_cast<unsigned char>(s[pos]);
+        if (c < 0x80 && c != '"' && c != '\\') {
+            ++pos; // a plain single-byte character, the common case
+            continue;
+        }
         if (c == '"') {
             out.append(s.substr(run, pos - run));
             return pos + 1;
@@ -148,7 +173,13 @@ bool isQuotable(std::string_view data) {
 // Position of the last "\" standing as a character of its own, if it ends the text.
 bool endsInBackslash(std::string_view s) {
     s = trimRight(s);
-    std::size_t i = 0;
+    if (s.empty() || s.back() != '\\')
+        return false; // the walk below is needed only to tell a "\" from a trail byte
+    // A byte that cannot lead a character ends one, whether it stands alone or trails: the
+    // walk by characters may start after the last such byte before the end.
+    std::size_t i = s.size() - 1;
+    while (i > 0 && cp932::isLeadByte(static_cast<unsigned char>(s[i - 1])))
+        --i;
     std::size_t last = std::string_view::npos;
     while (i < s.size()) {
         last = i;
@@ -173,7 +204,8 @@ void rejectIfNotText(std::string_view text, std::string_view fileName) {
         fail("UTF-16 のテキストで、REGEDIT4 形式ではありません");
     if (text.find('\0') != std::string_view::npos) {
         const bool utf16 = text.size() >= 2 && ((text[0] == '\0') != (text[1] == '\0'));
-        fail(utf16 ? "UTF-16 のテキストで、REGEDIT4 形式ではありません" : "バイナリデータで、REGEDIT4 形式ではありません");
+        fail(utf16 ? "UTF-16 のテキストで、REGEDIT4 形式ではありません"
+                   : "バイナリデータで、REGEDIT4 形式ではありません");
     }
     if (text.empty())
         fail("空のファイルで、REGEDIT4 の見出しがありません");
@@ -338,7 +370,8 @@ RegistryDocument RegistryDocument::parse(std::string_view text, std::string_view
 RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view fileName) {
     rejectIfNotText(bytes, fileName);
     if (bytes.size() >= None)
-        throw RegistryFileError(std::string(fileName), "4 GB を超えていて、レジストリの書き出しではありません");
+        throw RegistryFileError(std::string(fileName),
+                                "4 GB を超えていて、レジストリの書き出しではありません");
     RegistryDocument doc;
     doc.m_sections.clear();
     doc.m_index.clear();
@@ -400,11 +433,18 @@ void RegistryDocument::parseLines(std::string_view fileName) {
         return Text{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), None};
     };
     // Sized once: growing by doubling would hold old and new arrays at once at the peak.
-    std::size_t lineEnds = 0, brackets = 0;
-    for (const char c : text) {
-        lineEnds += c == '\n';
-        brackets += c == '[';
-    }
+    const auto count = [&](char c) {
+        std::size_t n = 0;
+        const char* const end = text.data() + text.size();
+        for (const char* p = text.data(); p < end; ++n) {
+            const void* found = std::memchr(p, c, static_cast<std::size_t>(end - p));
+            if (!found)
+                break;
+            p = static_cast<const char*>(found) + 1;
+        }
+        return n;
+    };
+    const std::size_t lineEnds = count('\n'), brackets = count('[');
     m_entries.reserve(lineEnds + 1);
     m_sections.reserve(brackets + 1);
 

@@ -43,3 +43,25 @@ TEST(Cp932, CompareAndHashAgreeWithFold) {
         }
     }
 }
+
+// findChar searches with memchr and then decides whether the byte found trails a lead byte;
+// a walk by characters is the reference. Runs of lead-valued bytes are what it must count.
+TEST(Cp932, FindCharAgreesWithAWalkByCharacters) {
+    const std::string alphabet = "\\a\x81\x95\xe0\xfc\x5c\xa6";
+    std::mt19937 random(11);
+    for (int i = 0; i < 20000; ++i) {
+        std::string s(random() % 9, ' ');
+        for (auto& c : s)
+            c = alphabet[random() % alphabet.size()];
+        for (std::size_t from = 0; from <= s.size();
+             from += from < s.size() ? cp932::charLength(s, from) : 1) {
+            std::size_t expected = std::string_view::npos;
+            for (std::size_t p = from; p < s.size(); p += cp932::charLength(s, p))
+                if (s[p] == '\\') {
+                    expected = p;
+                    break;
+                }
+            ASSERT_EQ(cp932::findChar(s, '\\', from), expected) << s << " from " << from;
+        }
+    }
+}
