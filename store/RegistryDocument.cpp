@@ -82,6 +82,12 @@ bool parseHexList(std::string_view list, std::string& out) {
     for (;;) {
         while (p < end && isSpace(*p))
             ++p;
+        if (end - p > 3 && hexDigit(p[0]) >= 0 && hexDigit(p[1]) >= 0 && p[2] == ',' && !isSpace(p[3])) {
+            // "xx," with more after it, as regedit writes them: the common case
+            out += static_cast<char>(hexDigit(p[0]) << 4 | hexDigit(p[1]));
+            p += 3;
+            continue;
+        }
         const int high = p < end ? hexDigit(*p) : -1;
         if (high < 0)
             return false;
