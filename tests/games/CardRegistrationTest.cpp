@@ -37,7 +37,9 @@ protected:
         if (!reg.OpenPathForReading(key) || !reg.ValuePresent(name))
             return std::nullopt;
         try {
-            return "#" + std::to_string(reg.LoadNumber(name));
+            std::string number = std::to_string(reg.LoadNumber(name));
+            number.insert(number.begin(), '#'); // numbers read as "#N", apart from texts
+            return number;
         } catch (const StoreError&) {
             return reg.LoadText(name);
         }
