@@ -15,12 +15,16 @@ namespace fs = std::filesystem;
 
 namespace kv {
 
+static GameFileError naming(std::string_view windowsPath, const char* text) {
+    return GameFileError(Message{{}, "GameFiles", text, {cp932::toUtf8(windowsPath)}});
+}
+
 GameFileError GameFileError::cannotOpen(std::string_view windowsPath) {
-    return GameFileError("ファイル " + cp932::toUtf8(windowsPath) + " は開けません");
+    return naming(windowsPath, QT_TRANSLATE_NOOP("GameFiles", "ファイル %1 は開けません"));
 }
 
 GameFileError GameFileError::cannotCreate(std::string_view windowsPath) {
-    return GameFileError("ファイル " + cp932::toUtf8(windowsPath) + " を作成できません");
+    return naming(windowsPath, QT_TRANSLATE_NOOP("GameFiles", "ファイル %1 を作成できません"));
 }
 
 GameFiles::GameFiles(const MachineFolder& machine, WriteFunction write)
