@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "HostCpu.h"
+#include "Language.h"
 #include "MachineRegistry.h"
 #include "WindowFont.h"
 #include "ver.h"
@@ -16,8 +17,10 @@
 #include "OsVersion.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
+#include "Translation.h"
 
 #include <QApplication>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +58,9 @@ int runApplication(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(ApplicationTitle);
     installWindowFont();
+    QTranslator english;
+    if (chosenLanguage(line.language, configFile()) == Language::English && !installEnglish(english))
+        print(stderr, QStringLiteral("kavendel: the English translation is missing; showing Japanese\n"));
     // In the headless render no box may block: each is answered OK and logged instead.
     std::unique_ptr<Dialogs> dialogs;
     if (line.screenshotDir)
@@ -67,7 +73,7 @@ int runApplication(int argc, char** argv) {
     try {
         store = openMachineRegistry(machine, *dialogs);
     } catch (const std::exception& e) {
-        dialogs->message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
+        dialogs->message(ApplicationTitle, errorBoxText(shownText(e)), Dialogs::Icon::Error);
         return 1;
     }
 

@@ -3,14 +3,17 @@
 namespace kv {
 
 QString usageText() {
-    return QStringLiteral("Usage: kavendel [--machine DIR] [--screenshot DIR] [--help] [--version]\n"
-                          "\n"
-                          "  --machine DIR     work on the machine folder DIR (registry.reg and drive_c/);\n"
-                          "                    default: $XDG_DATA_HOME/kavendel/machine\n"
-                          "  --screenshot DIR  render every page to DIR/*.png, list the controls in\n"
-                          "                    DIR/controls.tsv, then exit\n"
-                          "  --help            show this text\n"
-                          "  --version         show the program's version\n");
+    return QStringLiteral(
+        "Usage: kavendel [--machine DIR] [--screenshot DIR] [--lang ja|en] [--help] [--version]\n"
+        "\n"
+        "  --machine DIR     work on the machine folder DIR (registry.reg and drive_c/);\n"
+        "                    default: $XDG_DATA_HOME/kavendel/machine\n"
+        "  --screenshot DIR  render every page to DIR/*.png, list the controls in\n"
+        "                    DIR/controls.tsv, then exit\n"
+        "  --lang ja|en      show the window in Japanese (the default) or English;\n"
+        "                    overrides lang= in $XDG_CONFIG_HOME/kavendel/kavendel.conf\n"
+        "  --help            show this text\n"
+        "  --version         show the program's version\n");
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -28,7 +31,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             takeDir(line.machine);
         else if (arg == QLatin1String("--screenshot"))
             takeDir(line.screenshotDir);
-        else if (arg == QLatin1String("--help"))
+        else if (arg == QLatin1String("--lang")) {
+            line.language = i + 1 < arguments.size() ? languageNamed(arguments[++i]) : std::nullopt;
+            if (!line.language)
+                line.error = arg + QStringLiteral(" needs ja or en");
+        } else if (arg == QLatin1String("--help"))
             line.help = true;
         else if (arg == QLatin1String("--version"))
             line.version = true;

@@ -1,5 +1,7 @@
-// The command line: kavendel [--machine DIR] [--screenshot DIR] [--help] [--version].
+// The command line: kavendel [--machine DIR] [--screenshot DIR] [--lang ja|en] [--help] [--version].
 #pragma once
+
+#include "Language.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,6 +14,7 @@ namespace kv {
 struct CommandLine {
     std::optional<std::filesystem::path> machine;
     std::optional<std::filesystem::path> screenshotDir;
+    std::optional<Language> language; // nothing: the configuration file decides
     bool help = false;
     bool version = false;
     QString error; // non-empty when the arguments cannot be used

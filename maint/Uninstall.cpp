@@ -6,6 +6,8 @@
 #include "Services.h"
 #include "SettingsAccessor.h"
 
+#include <QCoreApplication>
+
 #include <filesystem>
 #include <string>
 
@@ -47,8 +49,9 @@ void removeDriverTraces(SettingsStore& store, const MachineFolder& machine,
 }
 
 void uninstallDriver(const Services& services, const ProgramValues& values) {
-    if (!services.dialogs.confirm(QStringLiteral("どうする？"),
-                                  QStringLiteral("ドライバをアンインストールしますか？")))
+    if (!services.dialogs.confirm(
+            QCoreApplication::translate("Uninstall", "どうする？"),
+            QCoreApplication::translate("Uninstall", "ドライバをアンインストールしますか？")))
         return;
     removeDriverTraces(services.store, services.machine, values.displayClassKeyPath);
 }

@@ -6,10 +6,10 @@ set -euo pipefail
 
 runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo fonts-ipafont-gothic xdg-utils)
 build=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev
-       libbenchmark-dev libcpuid-dev appstream dpkg-dev file)
+       libbenchmark-dev libcpuid-dev appstream dpkg-dev file qt6-l10n-tools)
 
 case "${1:-build}" in
-  run) wanted=("${runtime[@]}" cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev) ;;
+  run) wanted=("${runtime[@]}" cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev qt6-l10n-tools) ;;
   *) wanted=("${runtime[@]}" "${build[@]}") ;;
 esac
 
