@@ -215,7 +215,7 @@
     </message>
     <message>
         <source>3DNow!を使用する。(K6-2/K6-III/WinChip2のみの設定)</source>
-        <translation>Uses 3DNow!. (K6-2, K6-III and WinChip 2 only)</translation>
+        <translation>Uses 3DNow! (K6-2, K6-III and WinChip 2 only).</translation>
     </message>
     <message>
         <source>SSEの使用</source>
@@ -223,7 +223,7 @@
     </message>
     <message>
         <source>SSEを使用する。(PentiumⅢのみの設定)</source>
-        <translation>Uses SSE. (Pentium III only)</translation>
+        <translation>Uses SSE (Pentium III only).</translation>
     </message>
     <message>
         <source>SSE2の使用</source>
@@ -231,7 +231,7 @@
     </message>
     <message>
         <source>SSE2を使用する。(Pentium４のみの設定)</source>
-        <translation>Uses SSE2. (Pentium 4 only)</translation>
+        <translation>Uses SSE2 (Pentium 4 only).</translation>
     </message>
     <message>
         <source>結合書き込みの使用</source>
@@ -355,7 +355,7 @@
     </message>
     <message>
         <source>WBufferを出力する。</source>
-        <translation>Offer a W-buffer</translation>
+        <translation>Expose a W-buffer</translation>
     </message>
     <message>
         <source>ローカルメモリーを変換しない。</source>
@@ -663,11 +663,11 @@
     </message>
     <message>
         <source>アプリケーションに依存する</source>
-        <translation>As the application asks</translation>
+        <translation>Application controlled</translation>
     </message>
     <message>
         <source>常に使用する</source>
-        <translation>Always</translation>
+        <translation>Always on</translation>
     </message>
     <message>
         <source>２ サンプル</source>
@@ -703,7 +703,7 @@
     </message>
     <message>
         <source>指定されたディザを使用する。</source>
-        <translation>Use the chosen dither</translation>
+        <translation>Use the specified dither</translation>
     </message>
     <message>
         <source>エラー拡散ディザを使用する。</source>
