@@ -34,8 +34,10 @@ std::optional<Language> configuredLanguage(const fs::path& file) {
     while (!conf.atEnd()) {
         const QString line = QString::fromUtf8(conf.readLine()).trimmed();
         const qsizetype equals = line.indexOf(u'=');
-        if (equals > 0 && QStringView(line).left(equals).trimmed() == u"lang")
-            language = languageNamed(QStringView(line).mid(equals + 1).trimmed());
+        if (equals <= 0 || QStringView(line).left(equals).trimmed() != u"lang")
+            continue;
+        if (const auto named = languageNamed(QStringView(line).mid(equals + 1).trimmed()))
+            language = named;
     }
     return language;
 }

@@ -40,6 +40,7 @@ const ChoiceRow ChoiceRows[] = {
     {"ConfWithCommentsAndSpaces", {}, "# interface\n  lang = en  \n", Language::English},
     {"CommentedOutLineIsIgnored", {}, "#lang=en\n", Language::Japanese},
     {"UnknownCodeIsIgnored", {}, "lang=fr\n", Language::Japanese},
+    {"UnknownCodeKeepsAnEarlierOne", {}, "lang=en\nlang=fr\n", Language::English},
     {"FlagChoosesEnglish", {"--lang", "en"}, nullptr, Language::English},
     {"FlagOverridesConf", {"--lang", "ja"}, "lang=en\n", Language::Japanese},
 };
