@@ -1,5 +1,4 @@
-// Start-up pieces outside the window: the command line and opening the machine's registry.
-#include "CommandLine.h"
+// Start-up pieces outside the window: opening the machine's registry.
 #include "Fakes.h"
 #include "FileContents.h"
 #include "MachineFolder.h"
@@ -15,17 +14,6 @@
 using namespace kv;
 
 namespace {
-
-TEST(CommandLine, TakesTheFourOptionsAndRefusesTheRest) {
-    const CommandLine line = parseCommandLine({"kavendel", "--machine", "/m", "--screenshot", "/s"});
-    EXPECT_EQ(line.machine, std::filesystem::path("/m"));
-    EXPECT_EQ(line.screenshotDir, std::filesystem::path("/s"));
-    EXPECT_TRUE(line.error.isEmpty());
-    EXPECT_TRUE(parseCommandLine({"kavendel", "--help"}).help);
-    EXPECT_TRUE(parseCommandLine({"kavendel", "--version"}).version);
-    EXPECT_FALSE(parseCommandLine({"kavendel", "--machine"}).error.isEmpty());
-    EXPECT_FALSE(parseCommandLine({"kavendel", "-x"}).error.isEmpty());
-}
 
 TEST(MachineRegistry, CreatesAFreshMachineAndReportsMalformedLines) {
     QTemporaryDir dir;
