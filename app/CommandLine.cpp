@@ -16,6 +16,12 @@ fs::path toPath(const QString& value) {
     return fs::path(QFile::encodeName(value).toStdString());
 }
 
+// Stores an option's value; an option whose values are limited would return its complaint.
+template <typename Field, typename Value> QString set(Field& field, Value value) {
+    field = std::move(value);
+    return {};
+}
+
 const OptionRow Options[] = {
     {.name = "--machine",
      .shortName = 0,
@@ -24,7 +30,7 @@ const OptionRow Options[] = {
      .help = "work on the machine folder DIR, which must hold\n"
              "registry.reg",
      .job = false,
-     .apply = [](CommandLine& line, const QString& value) { line.machine = toPath(value); }},
+     .apply = [](CommandLine& line, const QString& value) { return set(line.machine, toPath(value)); }},
     {.name = "--screenshot",
      .shortName = 0,
      .argument = OptionArgument::Required,
@@ -32,7 +38,7 @@ const OptionRow Options[] = {
      .help = "render every page to DIR/*.png, with DIR/controls.tsv\n"
              "and DIR/messages.txt, then exit",
      .job = false,
-     .apply = [](CommandLine& line, const QString& value) { line.screenshotDir = toPath(value); }},
+     .apply = [](CommandLine& line, const QString& value) { return set(line.screenshotDir, toPath(value)); }},
     {.name = "--create",
      .shortName = 0,
      .argument = OptionArgument::None,
@@ -40,21 +46,21 @@ const OptionRow Options[] = {
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
      .job = true,
-     .apply = [](CommandLine& line, const QString&) { line.create = true; }},
+     .apply = [](CommandLine& line, const QString&) { return set(line.create, true); }},
     {.name = "--help",
      .shortName = 'h',
      .argument = OptionArgument::None,
      .valueName = nullptr,
      .help = "show this text and exit",
      .job = false,
-     .apply = [](CommandLine& line, const QString&) { line.help = true; }},
+     .apply = [](CommandLine& line, const QString&) { return set(line.help, true); }},
     {.name = "--version",
      .shortName = 'V',
      .argument = OptionArgument::None,
      .valueName = nullptr,
      .help = "show the program's version and exit",
      .job = false,
-     .apply = [](CommandLine& line, const QString&) { line.version = true; }},
+     .apply = [](CommandLine& line, const QString&) { return set(line.version, true); }},
 };
 
 // Where the help texts start in --help; a text's "\n" continues at this column.
@@ -106,7 +112,7 @@ private:
         if (row->argument == OptionArgument::None) {
             if (equals >= 0)
                 return fail(QLatin1String(row->name) + QStringLiteral(" takes no value"));
-            return row->apply(m_line, {});
+            return fail(row->apply(m_line, {}));
         }
         if (equals < 0 && m_next >= m_arguments.size())
             return fail(QLatin1String(row->name) + QStringLiteral(" needs ") + QLatin1String(row->valueName));
@@ -122,7 +128,7 @@ private:
         if (value.startsWith(u'-'))
             return fail(needs + QStringLiteral(", not the option ") + value + QStringLiteral(" (write ./") +
                         value + QStringLiteral(" for a file of that name)"));
-        row.apply(m_line, value);
+        fail(row.apply(m_line, value));
     }
 
     void checkCombination() {
@@ -137,7 +143,11 @@ private:
             fail(jobs[0] + QStringLiteral(" ends without a window; it cannot be combined with --screenshot"));
     }
 
-    void fail(const QString& error) { m_line.error = error; }
+    // Keeps the first problem; an empty error is none.
+    void fail(const QString& error) {
+        if (m_line.error.isEmpty())
+            m_line.error = error;
+    }
 
     const QStringList& m_arguments;
     qsizetype m_next = 1;

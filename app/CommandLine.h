@@ -31,7 +31,8 @@ struct OptionRow {
     const char* valueName; // "DIR", shown in the usage text; nullptr without an argument
     const char* help;      // one line for --help
     bool job;              // the program does this and ends, without a window
-    void (*apply)(CommandLine& line, const QString& value);
+    // Stores the option in line; returns why value cannot be used, or an empty string.
+    QString (*apply)(CommandLine& line, const QString& value);
 };
 
 // Every option, in the order --help lists them.
