@@ -1,6 +1,7 @@
 // Start-up pieces outside the window: opening the machine's registry.
 #include "Fakes.h"
 #include "FileContents.h"
+#include "HandlerGuard.h"
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "SettingsStore.h"
@@ -59,6 +60,14 @@ TEST(MachineRegistry, AFolderThatCannotBeCreatedIsAClearError) {
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("file/machine"), std::string::npos) << e.what();
     }
+}
+
+// Docks and task bars group the window under the application's title, which is its window class.
+TEST(DesktopEntry, NamesTheWindowClassAndTheTitle) {
+    const std::string entry =
+        test::fileContents(KAVENDEL_TEST_DATA "/../../data/org.example.kavendel.desktop");
+    for (const char* key : {"\nName=", "\nStartupWMClass="})
+        EXPECT_NE(entry.find(key + ApplicationTitle.toStdString() + '\n'), std::string::npos) << key;
 }
 
 } // namespace
