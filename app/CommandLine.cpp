@@ -17,7 +17,7 @@ fs::path toPath(const QString& value) {
 }
 
 // Stores an option's value; an option whose values are limited would return its complaint.
-template <typename Field, typename Value> QString set(Field& field, Value value) {
+template <typename Field, typename Value> QString assign(Field& field, Value value) {
     field = std::move(value);
     return {};
 }
@@ -30,7 +30,7 @@ const OptionRow Options[] = {
      .help = "work on the machine folder DIR, which must hold\n"
              "registry.reg",
      .job = false,
-     .apply = [](CommandLine& line, const QString& value) { return set(line.machine, toPath(value)); }},
+     .apply = [](CommandLine& line, const QString& value) { return assign(line.machine, toPath(value)); }},
     {.name = "--screenshot",
      .shortName = 0,
      .argument = OptionArgument::Required,
@@ -38,7 +38,8 @@ const OptionRow Options[] = {
      .help = "render every page to DIR/*.png, with DIR/controls.tsv\n"
              "and DIR/messages.txt, then exit",
      .job = false,
-     .apply = [](CommandLine& line, const QString& value) { return set(line.screenshotDir, toPath(value)); }},
+     .apply = [](CommandLine& line,
+                 const QString& value) { return assign(line.screenshotDir, toPath(value)); }},
     {.name = "--create",
      .shortName = 0,
      .argument = OptionArgument::None,
@@ -46,21 +47,21 @@ const OptionRow Options[] = {
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
      .job = true,
-     .apply = [](CommandLine& line, const QString&) { return set(line.create, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.create, true); }},
     {.name = "--help",
      .shortName = 'h',
      .argument = OptionArgument::None,
      .valueName = nullptr,
      .help = "show this text and exit",
      .job = false,
-     .apply = [](CommandLine& line, const QString&) { return set(line.help, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.help, true); }},
     {.name = "--version",
      .shortName = 'V',
      .argument = OptionArgument::None,
      .valueName = nullptr,
      .help = "show the program's version and exit",
      .job = false,
-     .apply = [](CommandLine& line, const QString&) { return set(line.version, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.version, true); }},
 };
 
 // Where the help texts start in --help; a text's "\n" continues at this column.
@@ -223,7 +224,9 @@ QString machineFolderProblem(const CommandLine& line, const fs::path& dir) {
         return {}; // the default folder is made on first start
     const QString createHint = QStringLiteral(" (use --create to make a new machine folder)");
     if (!isDirectory(dir))
-        return name + QStringLiteral(": no such folder") + createHint;
+        return name +
+               (anythingAt(dir) ? QStringLiteral(": not a folder") : QStringLiteral(": no such folder")) +
+               createHint;
     if (!anythingAt(dir / "registry.reg"))
         return name + QStringLiteral(" is not a machine folder: it holds no registry.reg") + createHint;
     return {};

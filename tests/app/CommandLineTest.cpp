@@ -147,6 +147,7 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"--screenshot", "-V"}, 2, "--screenshot needs DIR, not the option -V"},
         {{"--machine"}, 2, "--machine needs DIR"},
         {{"--machine", "plain"}, 2, "plain is not a machine folder: it holds no registry.reg"},
+        {{"--machine", "full/notes.txt"}, 2, "full/notes.txt: not a folder"},
         {{"--machine", "full", "--create"}, 2, "full already exists and is not an empty folder"},
         {{"--create", "--screenshot", "shots"}, 2, "cannot be combined with --screenshot"},
         {{"--machine", "plain", "--machine", "plain"}, 2, "--machine is given twice"},
