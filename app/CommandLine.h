@@ -25,14 +25,14 @@ struct CommandLine {
 enum class OptionArgument { None, Required };
 
 struct OptionRow {
-    const char* name; // "--machine"; also accepted as "--machine=VALUE"
-    char shortName;   // 'h' for "-h", or 0
-    OptionArgument argument;
-    const char* valueName; // "DIR", shown in the usage text; nullptr without an argument
-    const char* help;      // one line for --help
-    bool job;              // the program does this and ends, without a window
+    const char* name;   // "--machine"; also "--machine=VALUE"
+    char shortName = 0; // 'h' for "-h"
+    OptionArgument argument = OptionArgument::None;
+    const char* valueName = nullptr; // "DIR", shown in the usage text
+    const char* help = "";           // for --help; "\n" continues a text
+    bool job = false;                // done without a window, then the program ends
     // Stores the option in line; returns why value cannot be used, or an empty string.
-    QString (*apply)(CommandLine& line, const QString& value);
+    QString (*apply)(CommandLine& line, const QString& value) = nullptr;
 };
 
 // Every option, in the order --help lists them.
