@@ -42,6 +42,7 @@ const ChoiceRow ChoiceRows[] = {
     {"UnknownCodeIsIgnored", {}, "lang=fr\n", Language::Japanese},
     {"UnknownCodeKeepsAnEarlierOne", {}, "lang=en\nlang=fr\n", Language::English},
     {"FlagChoosesEnglish", {"--lang", "en"}, nullptr, Language::English},
+    {"FlagWithEqualsSign", {"--lang=en"}, nullptr, Language::English},
     {"FlagOverridesConf", {"--lang", "ja"}, "lang=en\n", Language::Japanese},
 };
 
