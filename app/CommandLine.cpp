@@ -43,9 +43,8 @@ const OptionRow Options[] = {
     {.name = "--lang",
      .argument = OptionArgument::Required,
      .valueName = "ja|en",
-     .help = "show the window in Japanese (the default) or\n"
-             "English; overrides lang= in\n"
-             "$XDG_CONFIG_HOME/kavendel/kavendel.conf",
+     .help = "show the window in Japanese (the default) or English;\n"
+             "overrides lang= in kavendel.conf, see kavendel(1)",
      .apply = takeLanguage},
     {.name = "--create",
      .help = "make a new, empty machine folder (the --machine DIR,\n"
