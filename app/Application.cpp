@@ -21,6 +21,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 namespace kv {
 
@@ -49,6 +50,9 @@ int runApplication(int argc, char** argv) {
         print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
         return 0;
     }
+    if (line.job.kind != MachineJob::Kind::None)
+        return runMachineJob(line.job, line.machine.value_or(MachineFolder::defaultLocation()), std::cout,
+                             std::cerr);
     if (line.screenshotDir)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 

@@ -10,7 +10,10 @@ QString usageText() {
                           "  --screenshot DIR  render every page to DIR/*.png, list the controls in\n"
                           "                    DIR/controls.tsv, then exit\n"
                           "  --help            show this text\n"
-                          "  --version         show the program's version\n");
+                          "  --version         show the program's version\n"
+                          "\n"
+                          "Jobs on a machine folder, done without a window:\n") +
+           machineJobUsage();
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -32,11 +35,13 @@ CommandLine parseCommandLine(const QStringList& arguments) {
             line.help = true;
         else if (arg == QLatin1String("--version"))
             line.version = true;
-        else
+        else if (!takeMachineJobOption(arguments, i, line.job, line.error))
             line.error = QStringLiteral("unknown argument: ") + arg;
         if (!line.error.isEmpty())
             break;
     }
+    if (line.error.isEmpty())
+        line.error = checkMachineJob(line.job, line.machine.has_value());
     return line;
 }
 

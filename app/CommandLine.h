@@ -1,5 +1,8 @@
-// The command line: kavendel [--machine DIR] [--screenshot DIR] [--help] [--version].
+// The command line: kavendel [--machine DIR] [--screenshot DIR] [--help] [--version], or a job
+// on a machine folder (MachineJobs.h).
 #pragma once
+
+#include "MachineJobs.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,7 +17,8 @@ struct CommandLine {
     std::optional<std::filesystem::path> screenshotDir;
     bool help = false;
     bool version = false;
-    QString error; // non-empty when the arguments cannot be used
+    MachineJob job; // a job done without a window
+    QString error;  // non-empty when the arguments cannot be used
 };
 
 CommandLine parseCommandLine(const QStringList& arguments);

@@ -4,12 +4,12 @@
 # Usage: scripts/deps.sh build|run
 set -euo pipefail
 
-runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo fonts-ipafont-gothic xdg-utils)
+runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo libcreg1 fonts-ipafont-gothic xdg-utils)
 build=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev
-       libbenchmark-dev libcpuid-dev appstream dpkg-dev file)
+       libbenchmark-dev libcpuid-dev libcreg-dev libbfio-dev appstream dpkg-dev file)
 
 case "${1:-build}" in
-  run) wanted=("${runtime[@]}" cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev) ;;
+  run) wanted=("${runtime[@]}" cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev libcreg-dev libbfio-dev) ;;
   *) wanted=("${runtime[@]}" "${build[@]}") ;;
 esac
 

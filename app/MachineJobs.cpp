@@ -1,0 +1,252 @@
+#include "MachineJobs.h"
+
+#include "GameTable.h"
+#include "MachineFolder.h"
+#include "MachineImport.h"
+#include "RegistryDiff.h"
+#include "RegistryDocument.h"
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
+#include "Snapshots.h"
+#include "StartupPatch.h"
+#include "Uninstall.h"
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace kv {
+
+namespace {
+
+using Kind = MachineJob::Kind;
+
+struct JobOption {
+    QLatin1String name;
+    Kind kind;
+};
+
+constexpr JobOption JobOptions[] = {
+    {QLatin1String("--import"), Kind::Import},
+    {QLatin1String("--snapshot"), Kind::Snapshot},
+    {QLatin1String("--snapshots"), Kind::ListSnapshots},
+    {QLatin1String("--restore"), Kind::Restore},
+    {QLatin1String("--export-changes"), Kind::ExportChanges},
+};
+
+bool isOperand(const QStringList& arguments, int i) {
+    return i < arguments.size() && !arguments[i].startsWith(QLatin1String("--"));
+}
+
+std::filesystem::path pathOf(const QString& argument) {
+    return fs::path(argument.toLocal8Bit().toStdString());
+}
+
+// Up to max operands after the option.
+void takeOperands(const QStringList& arguments, int& i, std::size_t max, std::vector<QString>& into) {
+    while (into.size() < max && isOperand(arguments, i + 1))
+        into.push_back(arguments[++i]);
+}
+
+// A text value, or nullopt when it is missing or holds something else.
+std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_view name) {
+    try {
+        if (reg.ValuePresent(name))
+            return reg.LoadText(name);
+    } catch (const StoreError&) {
+    }
+    return std::nullopt;
+}
+
+bool takeJob(const QStringList& arguments, int& i, MachineJob& job, QString& error) {
+    const QString& arg = arguments[i];
+    const auto option = std::find_if(std::begin(JobOptions), std::end(JobOptions),
+                                     [&](const JobOption& o) { return arg == o.name; });
+    if (option == std::end(JobOptions))
+        return false;
+    if (job.kind != Kind::None) {
+        error =
+            QStringLiteral("only one of --import, --snapshot, --snapshots, --restore and --export-changes");
+        return true;
+    }
+    job.kind = option->kind;
+    std::vector<QString> operands;
+    const bool takesId = job.kind == Kind::Restore || job.kind == Kind::ExportChanges;
+    takeOperands(arguments, i, job.kind == Kind::Import ? 2 : (takesId ? 1 : 0), operands);
+    if (job.kind == Kind::Import) {
+        for (const QString& file : operands)
+            job.importFiles.push_back(pathOf(file));
+        if (operands.empty())
+            error = QStringLiteral("--import needs FILE.reg, or SYSTEM.DAT and USER.DAT");
+    } else if (!operands.empty()) {
+        job.id = operands.front().toStdString();
+    } else if (job.kind == Kind::Restore) {
+        error = QStringLiteral("--restore needs a snapshot id (see --snapshots)");
+    }
+    return true;
+}
+
+void requireMachineFolder(const fs::path& dir) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec) || !fs::is_regular_file(dir / "registry.reg", ec))
+        throw ImportError(dir.string() + " is not a machine folder: it has no registry.reg");
+}
+
+std::string readRegistry(const fs::path& dir) {
+    std::ifstream in(dir / "registry.reg", std::ios::binary);
+    std::ostringstream bytes;
+    if (!in || !(bytes << in.rdbuf()))
+        throw ImportError((dir / "registry.reg").string() + " cannot be read");
+    return std::move(bytes).str();
+}
+
+std::vector<fs::path> changeableFiles(const fs::path& dir) {
+    const MachineFolder machine(dir);
+    auto store = RegistryFileStore::open(machine.registryFile());
+    return filesKavendelMayChange(*store, machine);
+}
+
+void listSnapshots(const fs::path& dir, std::ostream& out) {
+    const Snapshots snapshots(dir);
+    const RegistryDocument now = RegistryDocument::fromBytes(readRegistry(dir));
+    out << "id\ttime (UTC)\t\tdifferences from now\n";
+    for (const SnapshotInfo& info : snapshots.list()) {
+        const RegistryDocument then = RegistryDocument::fromBytes(snapshots.registry(info.id));
+        const DiffCount count = countDifferences(then.tree(), now.tree());
+        out << info.id << '\t' << info.time << '\t' << count.keys << " keys, " << count.values << " values\n";
+    }
+}
+
+void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out) {
+    const Snapshots snapshots(dir);
+    std::uint64_t from = 0;
+    if (job.id) {
+        from = snapshots.parseId(*job.id);
+    } else {
+        const auto kept = snapshots.list();
+        if (kept.empty())
+            throw SnapshotError("there is no snapshot of " + dir.string() + " yet: take one with --snapshot");
+        from = kept.front().id;
+    }
+    const std::string now = readRegistry(dir);
+    const std::string patch = changesPatch(snapshots.registry(from), now);
+    if (job.applyAtNextStart) {
+        const MachineFolder machine(dir);
+        stagePatchForNextStart(
+            RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
+            patch);
+    }
+    out << patch;
+}
+
+void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
+    if (job.kind == Kind::Import) {
+        if (job.importFiles.size() == 1)
+            importRegistryExport(dir, job.importFiles[0], job.driveC);
+        else
+            importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC);
+        out << "created the machine folder " << dir.string() << '\n';
+        return;
+    }
+    requireMachineFolder(dir);
+    Snapshots snapshots(dir);
+    switch (job.kind) {
+    case Kind::Snapshot:
+        out << snapshots.take(changeableFiles(dir)) << '\n';
+        break;
+    case Kind::ListSnapshots:
+        listSnapshots(dir, out);
+        break;
+    case Kind::Restore: {
+        const std::uint64_t id = snapshots.parseId(*job.id);
+        const std::uint64_t before = snapshots.restore(id);
+        out << "restored snapshot " << id << "; what it replaced is snapshot " << before << '\n';
+        break;
+    }
+    case Kind::ExportChanges:
+        exportChanges(job, dir, out);
+        break;
+    case Kind::Import:
+    case Kind::None:
+        break;
+    }
+}
+
+} // namespace
+
+bool takeMachineJobOption(const QStringList& arguments, int& i, MachineJob& job, QString& error) {
+    const QString& arg = arguments[i];
+    if (arg == QLatin1String("--drive-c")) {
+        if (!isOperand(arguments, i + 1))
+            error = QStringLiteral("--drive-c needs a folder");
+        else
+            job.driveC = pathOf(arguments[++i]);
+        return true;
+    }
+    if (arg == QLatin1String("--apply-at-next-start")) {
+        job.applyAtNextStart = true;
+        return true;
+    }
+    return takeJob(arguments, i, job, error);
+}
+
+QString checkMachineJob(const MachineJob& job, bool machineGiven) {
+    if (job.kind == Kind::Import && !machineGiven)
+        return QStringLiteral("--import needs --machine DIR, the new machine folder");
+    if (job.driveC && job.kind != Kind::Import)
+        return QStringLiteral("--drive-c goes with --import");
+    if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
+        return QStringLiteral("--apply-at-next-start goes with --export-changes");
+    return {};
+}
+
+QString machineJobUsage() {
+    return QStringLiteral(
+        "  --import FILE.reg           with --machine DIR: make DIR, a new machine folder, from a\n"
+        "                              whole-registry export of Windows 98's regedit\n"
+        "  --import SYSTEM.DAT USER.DAT  the same from Windows 98's binary registry files\n"
+        "  --drive-c PATH              with --import: drive_c is a link to PATH\n"
+        "  --snapshot                  record the registry and the files Kavendel may change;\n"
+        "                              prints the snapshot's id\n"
+        "  --snapshots                 list the snapshots (the last 20 are kept)\n"
+        "  --restore ID                put snapshot ID back, after a snapshot of the present\n"
+        "  --export-changes [ID]       print the changes since snapshot ID (default: the oldest)\n"
+        "                              as a REGEDIT4 patch\n"
+        "  --apply-at-next-start       with --export-changes: Windows imports the patch at its\n"
+        "                              next start (C:\\KAVENDEL\\CHANGES.REG and a Startup batch)\n");
+}
+
+int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostream& out, std::ostream& err) {
+    try {
+        doJob(job, machineDir, out);
+        out.flush();
+        return 0;
+    } catch (const std::exception& e) {
+        err << "kavendel: " << e.what() << '\n';
+        return 2;
+    }
+}
+
+std::vector<fs::path> filesKavendelMayChange(SettingsStore& store, const MachineFolder& machine) {
+    std::vector<std::string> windowsPaths;
+    TSettingsAccessor reg(store);
+    reg.SelectRoot(RootKey::LocalMachine);
+    for (const GameRow& game : GameTable)
+        if (reg.OpenPathForReading(game.gameKey))
+            if (const auto installDir = textValue(reg, game.installDirValue))
+                windowsPaths.push_back(*installDir + std::string(game.configFile));
+    if (reg.OpenPathForReading("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"))
+        if (const auto systemRoot = textValue(reg, "SystemRoot"))
+            for (std::string_view inf : DriverInfFiles)
+                windowsPaths.push_back(*systemRoot + std::string(inf));
+    std::vector<fs::path> files;
+    std::error_code ec;
+    for (const std::string& path : windowsPaths)
+        if (const auto host = machine.resolve(path); host && fs::is_regular_file(*host, ec))
+            files.push_back(*host);
+    return files;
+}
+
+} // namespace kv
