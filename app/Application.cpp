@@ -14,6 +14,7 @@
 #include "MessageLog.h"
 #include "MillisecondClock.h"
 #include "OsVersion.h"
+#include "RunSafety.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
 
@@ -66,20 +67,26 @@ int runApplication(int argc, char** argv) {
     else
         dialogs = std::make_unique<QtDialogs>();
 
-    const MachineFolder machine(line.machine.value_or(MachineFolder::defaultLocation()));
-    std::unique_ptr<SettingsStore> store;
+    MachineFolder machine(line.machine.value_or(MachineFolder::defaultLocation()));
+    // The run's first change, to the registry or to a file, is preceded by a snapshot.
+    Snapshots snapshots(machine.dir());
+    RunSafety safety(snapshots);
+    machine.setChangeObserver(
+        [&safety](const std::filesystem::path& file) { safety.beforeFileChange(file); });
+    std::unique_ptr<SettingsStore> fileStore;
     try {
-        store = openMachineRegistry(machine, *dialogs);
+        fileStore = openMachineRegistry(machine, *dialogs);
     } catch (const std::exception& e) {
         dialogs->message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
         return 1;
     }
+    SafeguardedStore store(*fileStore, safety);
 
-    MachineOsVersion osVersion(*store);
+    MachineOsVersion osVersion(store);
     MonotonicClock clock;
     HostCpu cpu;
     DesktopLauncher launcher;
-    const Services services{*store, *dialogs, machine, osVersion, clock, cpu, launcher};
+    const Services services{store, *dialogs, machine, osVersion, clock, cpu, launcher};
 
     TForm1 form(services);
     if (form.quitRequested())
