@@ -7,6 +7,7 @@
 #include "ver.h"
 
 #include "Dialogs.h"
+#include "FirstRunDialog.h"
 #include "HandlerGuard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
@@ -17,6 +18,7 @@
 #include "RunSafety.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
+#include "UserConfig.h"
 
 #include <QApplication>
 
@@ -30,6 +32,43 @@ namespace {
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+FirstRunPlaces firstRunPlaces() {
+    const std::filesystem::path defaultMachine = MachineFolder::defaultLocation();
+    std::filesystem::path demo = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
+                                 "../share/kavendel/demo-machine";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(demo, ec))
+        demo = KAVENDEL_SOURCE_DEMO_MACHINE; // run from the build tree
+    return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
+}
+
+// Without --machine: the folder remembered from the last start, or the default; on a new one the
+// first-run dialog comes first (the headless render saves its picture instead).
+std::filesystem::path machineFolderOfRun(const CommandLine& line, Dialogs& dialogs) {
+    if (line.machine)
+        return *line.machine;
+    const UserConfig config(UserConfig::defaultFile());
+    const std::filesystem::path dir = machineToOpen(config, MachineFolder::defaultLocation());
+    if (!isNewMachine(dir))
+        return dir;
+    FirstRunDialog dialog;
+    if (line.screenshotDir) {
+        std::filesystem::create_directories(*line.screenshotDir);
+        dialog.grab().save(QString::fromStdString((*line.screenshotDir / "00-FirstRunDialog.png").string()));
+        return dir;
+    }
+    QtFilePicker picker;
+    const auto chosen = runFirstRun(dialog, picker, dialogs, firstRunPlaces());
+    if (!chosen)
+        return dir;
+    try {
+        rememberMachine(config, *chosen);
+    } catch (const std::exception&) {
+        // Not remembered: the next start offers the choices again.
+    }
+    return *chosen;
 }
 
 } // namespace
@@ -67,7 +106,7 @@ int runApplication(int argc, char** argv) {
     else
         dialogs = std::make_unique<QtDialogs>();
 
-    MachineFolder machine(line.machine.value_or(MachineFolder::defaultLocation()));
+    MachineFolder machine(machineFolderOfRun(line, *dialogs));
     // The run's first change, to the registry or to a file, is preceded by a snapshot.
     Snapshots snapshots(machine.dir());
     RunSafety safety(snapshots);
