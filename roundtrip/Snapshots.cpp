@@ -194,6 +194,12 @@ std::uint64_t Snapshots::publish(const fs::path& built) {
 }
 
 void Snapshots::prune() {
+    // Folders that a writer killed mid-snapshot left; an hour is far longer than any snapshot takes.
+    std::error_code ec;
+    const auto stale = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (fs::directory_iterator it(folder(), ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename().string().starts_with(".new-") && it->last_write_time(ec) < stale && !ec)
+            fs::remove_all(it->path(), ec);
     const auto kept = list();
     if (kept.size() <= Kept)
         return;

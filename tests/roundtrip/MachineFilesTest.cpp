@@ -81,8 +81,16 @@ TEST(Snapshots, KeepsTheLastTwentyAndNamesPrunedAndUnknownIds) {
     const fs::path dir = freshDir("prune");
     write(dir / "registry.reg", "REGEDIT4\r\n");
     Snapshots snapshots(dir);
+    const fs::path killed = snapshots.folder() / ".new-killed",
+                   building = snapshots.folder() / ".new-building";
+    fs::create_directories(killed);
+    fs::create_directories(building);
+    fs::last_write_time(killed, fs::file_time_type::clock::now() - std::chrono::hours(2));
     for (std::size_t i = 0; i < Snapshots::Kept + 2; ++i)
         snapshots.take({});
+    EXPECT_FALSE(fs::exists(killed)) << "what a killed writer left is cleared";
+    EXPECT_TRUE(fs::exists(building)) << "another writer's folder is left alone";
+    fs::remove(building);
     const auto kept = snapshots.list();
     ASSERT_EQ(kept.size(), Snapshots::Kept);
     EXPECT_EQ(kept.front().id, 3u);
