@@ -26,14 +26,15 @@ using Kind = MachineJob::Kind;
 struct JobOption {
     QLatin1String name;
     Kind kind;
+    std::size_t operands; // at most, each an argument not starting with "--"
 };
 
 constexpr JobOption JobOptions[] = {
-    {QLatin1String("--import"), Kind::Import},
-    {QLatin1String("--snapshot"), Kind::Snapshot},
-    {QLatin1String("--snapshots"), Kind::ListSnapshots},
-    {QLatin1String("--restore"), Kind::Restore},
-    {QLatin1String("--export-changes"), Kind::ExportChanges},
+    {QLatin1String("--import"), Kind::Import, 2},
+    {QLatin1String("--snapshot"), Kind::Snapshot, 0},
+    {QLatin1String("--snapshots"), Kind::ListSnapshots, 0},
+    {QLatin1String("--restore"), Kind::Restore, 1},
+    {QLatin1String("--export-changes"), Kind::ExportChanges, 1},
 };
 
 bool isOperand(const QStringList& arguments, int i) {
@@ -73,8 +74,7 @@ bool takeJob(const QStringList& arguments, int& i, MachineJob& job, QString& err
     }
     job.kind = option->kind;
     std::vector<QString> operands;
-    const bool takesId = job.kind == Kind::Restore || job.kind == Kind::ExportChanges;
-    takeOperands(arguments, i, job.kind == Kind::Import ? 2 : (takesId ? 1 : 0), operands);
+    takeOperands(arguments, i, option->operands, operands);
     if (job.kind == Kind::Import) {
         for (const QString& file : operands)
             job.importFiles.push_back(pathOf(file));
