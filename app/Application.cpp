@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "EchoingDialogs.h"
 #include "HostCpu.h"
 #include "MachineRegistry.h"
 #include "WindowFont.h"
@@ -21,6 +22,8 @@
 #include "UserConfig.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,32 +33,57 @@ namespace kv {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+// The desktop entry that docks and task bars match the window to.
+const QString DesktopFileName = QStringLiteral("org.example.kavendel");
+
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+int usageError(const QString& error) {
+    print(stderr, QStringLiteral("kavendel: ") + error + QStringLiteral("\nTry 'kavendel --help'.\n"));
+    return ExitUsage;
+}
+
+QByteArray systemEnvironment(const char* name) {
+    return qgetenv(name);
+}
+
+int createMachine(const fs::path& dir) {
+    try {
+        MachineFolder(dir).ensureCreated();
+    } catch (const fs::filesystem_error& e) {
+        print(stderr, QStringLiteral("kavendel: cannot create ") + QFile::decodeName(dir.c_str()) +
+                          QStringLiteral(": ") + QString::fromStdString(e.code().message()) + u'\n');
+        return ExitFailure;
+    }
+    return 0;
+}
+
 FirstRunPlaces firstRunPlaces() {
-    const std::filesystem::path defaultMachine = MachineFolder::defaultLocation();
-    std::filesystem::path demo = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) /
-                                 "../share/kavendel/demo-machine";
+    const fs::path defaultMachine = MachineFolder::defaultLocation();
+    fs::path demo =
+        fs::path(QCoreApplication::applicationDirPath().toStdString()) / "../share/kavendel/demo-machine";
     std::error_code ec;
-    if (!std::filesystem::is_directory(demo, ec))
+    if (!fs::is_directory(demo, ec))
         demo = KAVENDEL_SOURCE_DEMO_MACHINE; // run from the build tree
     return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
 }
 
 // Without --machine: the folder remembered from the last start, or the default; on a new one the
 // first-run dialog comes first (the headless render saves its picture instead).
-std::filesystem::path machineFolderOfRun(const CommandLine& line, Dialogs& dialogs) {
+fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs) {
     if (line.machine)
         return *line.machine;
     const UserConfig config(UserConfig::defaultFile());
-    const std::filesystem::path dir = machineToOpen(config, MachineFolder::defaultLocation());
+    const fs::path dir = machineToOpen(config, defaultDir);
     if (!isNewMachine(dir))
         return dir;
     FirstRunDialog dialog;
     if (line.screenshotDir) {
-        std::filesystem::create_directories(*line.screenshotDir);
+        fs::create_directories(*line.screenshotDir);
         dialog.grab().save(QString::fromStdString((*line.screenshotDir / "00-FirstRunDialog.png").string()));
         return dir;
     }
@@ -71,53 +99,36 @@ std::filesystem::path machineFolderOfRun(const CommandLine& line, Dialogs& dialo
     return *chosen;
 }
 
-} // namespace
-
-int runApplication(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
-    if (!line.error.isEmpty()) {
-        print(stderr, QStringLiteral("kavendel: ") + line.error + u'\n' + usageText());
-        return 2;
-    }
-    if (line.help) {
-        print(stdout, usageText());
-        return 0;
-    }
-    if (line.version) {
-        print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
-        return 0;
-    }
-    if (line.job.kind != MachineJob::Kind::None)
-        return runMachineJob(line.job, line.machine.value_or(MachineFolder::defaultLocation()), std::cout,
-                             std::cerr);
-    if (line.screenshotDir)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-    QApplication app(argc, argv);
+// The application's name is the window class that docks and task bars group by.
+void nameApplication() {
     QApplication::setApplicationName(ApplicationTitle);
+    QGuiApplication::setDesktopFileName(DesktopFileName);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
+}
+
+int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir) {
+    QApplication app(argc, argv);
+    nameApplication();
     installWindowFont();
     // In the headless render no box may block: each is answered OK and logged instead.
-    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<Dialogs> boxes;
     if (line.screenshotDir)
-        dialogs = std::make_unique<MessageLog>(*line.screenshotDir / "messages.txt");
+        boxes = std::make_unique<MessageLog>(*line.screenshotDir / "messages.txt");
     else
-        dialogs = std::make_unique<QtDialogs>();
+        boxes = std::make_unique<QtDialogs>();
+    EchoingDialogs dialogs(*boxes, stderr);
 
-    MachineFolder machine(machineFolderOfRun(line, *dialogs));
+    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs));
     // The run's first change, to the registry or to a file, is preceded by a snapshot.
     Snapshots snapshots(machine.dir());
     RunSafety safety(snapshots);
-    machine.setChangeObserver(
-        [&safety](const std::filesystem::path& file) { safety.beforeFileChange(file); });
+    machine.setChangeObserver([&safety](const fs::path& file) { safety.beforeFileChange(file); });
     std::unique_ptr<SettingsStore> fileStore;
     try {
-        fileStore = openMachineRegistry(machine, *dialogs);
+        fileStore = openMachineRegistry(machine, dialogs);
     } catch (const std::exception& e) {
-        dialogs->message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
-        return 1;
+        dialogs.message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
+        return ExitFailure;
     }
     SafeguardedStore store(*fileStore, safety);
 
@@ -125,7 +136,7 @@ int runApplication(int argc, char** argv) {
     MonotonicClock clock;
     HostCpu cpu;
     DesktopLauncher launcher;
-    const Services services{store, *dialogs, machine, osVersion, clock, cpu, launcher};
+    const Services services{store, dialogs, machine, osVersion, clock, cpu, launcher};
 
     TForm1 form(services);
     if (form.quitRequested())
@@ -136,6 +147,39 @@ int runApplication(int argc, char** argv) {
         return renderScreenshots(form, *line.screenshotDir);
     form.show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(arguments);
+    if (!line.error.isEmpty())
+        return usageError(line.error);
+    if (line.help) {
+        print(stdout, usageText());
+        return 0;
+    }
+    if (line.version) {
+        print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
+        return 0;
+    }
+    const fs::path machineDir = line.machine.value_or(MachineFolder::defaultLocation());
+    if (const QString problem = machineFolderProblem(line, machineDir); !problem.isEmpty())
+        return usageError(problem);
+    if (line.create)
+        return createMachine(machineDir);
+    if (line.job.kind != MachineJob::Kind::None)
+        return runMachineJob(line.job, machineDir, std::cout, std::cerr);
+    if (line.screenshotDir)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    else if (lacksDisplay(systemEnvironment)) {
+        print(stderr, NoDisplayMessage + u'\n');
+        return ExitFailure;
+    }
+    return runWindow(argc, argv, line, machineDir);
 }
 
 } // namespace kv

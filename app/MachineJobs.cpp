@@ -23,34 +23,6 @@ namespace {
 
 using Kind = MachineJob::Kind;
 
-struct JobOption {
-    QLatin1String name;
-    Kind kind;
-    std::size_t operands; // at most, each an argument not starting with "--"
-};
-
-constexpr JobOption JobOptions[] = {
-    {QLatin1String("--import"), Kind::Import, 2},
-    {QLatin1String("--snapshot"), Kind::Snapshot, 0},
-    {QLatin1String("--snapshots"), Kind::ListSnapshots, 0},
-    {QLatin1String("--restore"), Kind::Restore, 1},
-    {QLatin1String("--export-changes"), Kind::ExportChanges, 1},
-};
-
-bool isOperand(const QStringList& arguments, int i) {
-    return i < arguments.size() && !arguments[i].startsWith(QLatin1String("--"));
-}
-
-std::filesystem::path pathOf(const QString& argument) {
-    return fs::path(argument.toLocal8Bit().toStdString());
-}
-
-// Up to max operands after the option.
-void takeOperands(const QStringList& arguments, int& i, std::size_t max, std::vector<QString>& into) {
-    while (into.size() < max && isOperand(arguments, i + 1))
-        into.push_back(arguments[++i]);
-}
-
 // A text value, or nullopt when it is missing or holds something else.
 std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_view name) {
     try {
@@ -59,33 +31,6 @@ std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_v
     } catch (const StoreError&) {
     }
     return std::nullopt;
-}
-
-bool takeJob(const QStringList& arguments, int& i, MachineJob& job, QString& error) {
-    const QString& arg = arguments[i];
-    const auto option = std::find_if(std::begin(JobOptions), std::end(JobOptions),
-                                     [&](const JobOption& o) { return arg == o.name; });
-    if (option == std::end(JobOptions))
-        return false;
-    if (job.kind != Kind::None) {
-        error =
-            QStringLiteral("only one of --import, --snapshot, --snapshots, --restore and --export-changes");
-        return true;
-    }
-    job.kind = option->kind;
-    std::vector<QString> operands;
-    takeOperands(arguments, i, option->operands, operands);
-    if (job.kind == Kind::Import) {
-        for (const QString& file : operands)
-            job.importFiles.push_back(pathOf(file));
-        if (operands.empty())
-            error = QStringLiteral("--import needs FILE.reg, or SYSTEM.DAT and USER.DAT");
-    } else if (!operands.empty()) {
-        job.id = operands.front().toStdString();
-    } else if (job.kind == Kind::Restore) {
-        error = QStringLiteral("--restore needs a snapshot id (see --snapshots)");
-    }
-    return true;
 }
 
 void requireMachineFolder(const fs::path& dir) {
@@ -176,22 +121,6 @@ void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
 
 } // namespace
 
-bool takeMachineJobOption(const QStringList& arguments, int& i, MachineJob& job, QString& error) {
-    const QString& arg = arguments[i];
-    if (arg == QLatin1String("--drive-c")) {
-        if (!isOperand(arguments, i + 1))
-            error = QStringLiteral("--drive-c needs a folder");
-        else
-            job.driveC = pathOf(arguments[++i]);
-        return true;
-    }
-    if (arg == QLatin1String("--apply-at-next-start")) {
-        job.applyAtNextStart = true;
-        return true;
-    }
-    return takeJob(arguments, i, job, error);
-}
-
 QString checkMachineJob(const MachineJob& job, bool machineGiven) {
     if (job.kind == Kind::Import && !machineGiven)
         return QStringLiteral("--import needs --machine DIR, the new machine folder");
@@ -200,22 +129,6 @@ QString checkMachineJob(const MachineJob& job, bool machineGiven) {
     if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
         return QStringLiteral("--apply-at-next-start goes with --export-changes");
     return {};
-}
-
-QString machineJobUsage() {
-    return QStringLiteral(
-        "  --import FILE.reg           with --machine DIR: make DIR, a new machine folder, from a\n"
-        "                              whole-registry export of Windows 98's regedit\n"
-        "  --import SYSTEM.DAT USER.DAT  the same from Windows 98's binary registry files\n"
-        "  --drive-c PATH              with --import: drive_c is a link to PATH\n"
-        "  --snapshot                  record the registry and the files Kavendel may change;\n"
-        "                              prints the snapshot's id\n"
-        "  --snapshots                 list the snapshots (the last 20 are kept)\n"
-        "  --restore ID                put snapshot ID back, after a snapshot of the present\n"
-        "  --export-changes [ID]       print the changes since snapshot ID (default: the oldest)\n"
-        "                              as a REGEDIT4 patch\n"
-        "  --apply-at-next-start       with --export-changes: Windows imports the patch at its\n"
-        "                              next start (C:\\KAVENDEL\\CHANGES.REG and a Startup batch)\n");
 }
 
 int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostream& out, std::ostream& err) {

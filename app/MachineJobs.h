@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <filesystem>
 #include <optional>
@@ -25,12 +24,8 @@ struct MachineJob {
     bool applyAtNextStart = false;
 };
 
-// Reads the job option at arguments[i] with its operands, moving i past them. False when
-// arguments[i] is none of the jobs' options; error is set when the option is misused.
-bool takeMachineJobOption(const QStringList& arguments, int& i, MachineJob& job, QString& error);
-// What is wrong with the options read as a whole, or an empty string.
+// What is wrong with the job's options taken together, or an empty string.
 QString checkMachineJob(const MachineJob& job, bool machineGiven);
-QString machineJobUsage();
 
 // Does the job; errors go to err as "kavendel: …". Returns the exit status: 0, or 2 when the
 // job was refused, in which case nothing was changed.

@@ -27,13 +27,13 @@ TEST(MachineJobOptions, AreReadAndCheckedAsAWhole) {
         {{"--export-changes", "--apply-at-next-start"}, ""},
         {{"--export-changes", "4", "--machine", "d"}, ""},
         {{"--import", "x.reg"}, "--import needs --machine"},
-        {{"--machine", "d", "--import"}, "--import needs FILE.reg"},
-        {{"--restore"}, "--restore needs a snapshot id"},
-        {{"--restore", "--machine", "d"}, "--restore needs a snapshot id"},
-        {{"--snapshot", "--snapshots"}, "only one of"},
+        {{"--machine", "d", "--import"}, "--import needs FILE"},
+        {{"--restore"}, "--restore needs ID"},
+        {{"--restore", "--machine", "d"}, "--restore needs ID"},
+        {{"--snapshot", "--snapshots"}, "cannot be combined"},
         {{"--snapshot", "--drive-c", "/c"}, "--drive-c goes with --import"},
         {{"--snapshot", "--apply-at-next-start"}, "goes with --export-changes"},
-        {{"--machine", "d", "--import", "a", "b", "c"}, "unknown argument: c"},
+        {{"--machine", "d", "--import", "a", "b", "c"}, "unknown option: c"},
     };
     for (const ParseRow& row : rows) {
         const CommandLine line = parseCommandLine(QStringList{"kavendel"} + row.arguments);
