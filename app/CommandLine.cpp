@@ -260,8 +260,11 @@ QString usageText() {
             row.shortName ? shortForm(row) + QStringLiteral(", ") : QStringLiteral("    ");
         const QString left = QStringLiteral("  ") + shortPart + QLatin1String(row.name) + valueSpelling(row);
         const QString help = QLatin1String(row.help);
-        list += left.leftJustified(HelpColumn - 1) + u' ' +
-                QString(help).replace(u'\n', u'\n' + QString(HelpColumn, u' ')) + u'\n';
+        const QString indent(HelpColumn, u' ');
+        // An option too long for its column has its text start on the next line.
+        list += (left.size() < HelpColumn - 1 ? left.leftJustified(HelpColumn - 1) + u' '
+                                              : left + u'\n' + indent) +
+                QString(help).replace(u'\n', u'\n' + indent) + u'\n';
     }
     return synopsis + QStringLiteral("\n\n") + list +
            QStringLiteral("\nWithout --machine, Kavendel works on $XDG_DATA_HOME/kavendel/machine,\n"

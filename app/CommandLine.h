@@ -34,8 +34,8 @@ struct OptionRow {
     OptionArgument argument = OptionArgument::None;
     const char* valueName = nullptr; // "DIR", shown in the usage text
     const char* help = "";           // for --help; "\n" continues a text
-    int moreValues = 0;              // further values it may take, each an argument not beginning with "-"
     bool job = false;                // done without a window, then the program ends
+    int moreValues = 0;              // further values it may take, each an argument not beginning with "-"
     // Stores the option in line; returns why value cannot be used, or an empty string.
     QString (*apply)(CommandLine& line, const QString& value) = nullptr;
 };
