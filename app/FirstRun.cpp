@@ -1,13 +1,12 @@
 #include "FirstRun.h"
 
+#include "FileBytes.h"
 #include "MachineImport.h"
 #include "RegistryDocument.h"
 #include "UserConfig.h"
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -61,14 +60,13 @@ fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const f
 } // namespace
 
 bool isNewMachine(const fs::path& dir) {
-    std::ifstream in(dir / "registry.reg", std::ios::binary);
-    if (!in)
-        return true;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
+    std::optional<std::string> bytes;
     try {
-        return RegistryDocument::parse(bytes.str()).tree().childCount() == 0;
-    } catch (const RegistryFileError&) {
+        bytes = readIfPresent(dir / "registry.reg");
+        if (!bytes)
+            return true;
+        return RegistryDocument::parse(*bytes).tree().childCount() == 0;
+    } catch (const std::exception&) {
         return false; // not ours to replace: the window names the file and the reason
     }
 }

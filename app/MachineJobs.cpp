@@ -1,5 +1,6 @@
 #include "MachineJobs.h"
 
+#include "FileBytes.h"
 #include "GameTable.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
@@ -12,8 +13,6 @@
 #include "Uninstall.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -40,11 +39,10 @@ void requireMachineFolder(const fs::path& dir) {
 }
 
 std::string readRegistry(const fs::path& dir) {
-    std::ifstream in(dir / "registry.reg", std::ios::binary);
-    std::ostringstream bytes;
-    if (!in || !(bytes << in.rdbuf()))
+    auto bytes = readIfPresent(dir / "registry.reg");
+    if (!bytes)
         throw ImportError((dir / "registry.reg").string() + " cannot be read");
-    return std::move(bytes).str();
+    return std::move(*bytes);
 }
 
 std::vector<fs::path> changeableFiles(const fs::path& dir) {

@@ -1,14 +1,9 @@
 #include "MachineImport.h"
 
 #include "AtomicFile.h"
+#include "FileBytes.h"
 #include "HiveReader.h"
 #include "RegistryDocument.h"
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -17,22 +12,10 @@ namespace kv {
 namespace {
 
 std::string readWhole(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
+    auto bytes = readIfPresent(file);
+    if (!bytes)
         throw ImportError(file.string() + ": no such file");
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    if (!in || !(bytes << in.rdbuf()))
-        throw ImportError(file.string() + ": cannot be read");
-    return std::move(bytes).str();
-}
-
-void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    return std::move(*bytes);
 }
 
 } // namespace

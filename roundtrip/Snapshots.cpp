@@ -1,6 +1,7 @@
 #include "Snapshots.h"
 
 #include "AtomicFile.h"
+#include "FileBytes.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,7 +15,6 @@
 #include <ctime>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -29,30 +29,9 @@ constexpr std::string_view ManifestName = "snapshot.txt";
     throw std::system_error(errno, std::generic_category(), what);
 }
 
-// The file's bytes, or nullopt when there is no regular file there.
-std::optional<std::string> readIfPresent(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
-        return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    if (!in || !(bytes << in.rdbuf()) || in.bad())
-        throw std::system_error(errno ? errno : EIO, std::generic_category(), "cannot read " + file.string());
-    return std::move(bytes).str();
-}
-
 mode_t modeOf(const fs::path& file) {
     struct stat st {};
     return ::stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644;
-}
-
-void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced)
-        throwErrno("fsync " + folder.string());
 }
 
 // Writes a file that did not exist, creating its folders; each new folder is fsynced up to top.
