@@ -50,6 +50,7 @@ void GameFiles::save(std::string_view windowsPath, std::string_view bytes) const
     auto host = m_machine.resolve(windowsPath);
     if (!host)
         throw GameFileError::cannotCreate(windowsPath);
+    m_machine.beforeChange(*host);
     fs::path target = *host;
     mode_t mode = 0644;
     struct stat st {};
