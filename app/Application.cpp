@@ -114,7 +114,8 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     nameApplication();
     installWindowFont();
     QTranslator english;
-    if (chosenLanguage(line.language, configFile()) == Language::English && !installEnglish(english))
+    if (chosenLanguage(line.language, UserConfig(UserConfig::defaultFile())) == Language::English &&
+        !installEnglish(english))
         print(stderr, QStringLiteral("kavendel: the English translation is missing; showing Japanese\n"));
     // In the headless render no box may block: each is answered OK and logged instead.
     std::unique_ptr<Dialogs> boxes;

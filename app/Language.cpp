@@ -1,15 +1,12 @@
 #include "Language.h"
 
+#include "UserConfig.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QString>
 #include <QTranslator>
 
-#include <cstdlib>
-
 namespace kv {
-
-namespace fs = std::filesystem;
 
 std::optional<Language> languageNamed(QStringView code) {
     if (code == u"ja")
@@ -19,33 +16,18 @@ std::optional<Language> languageNamed(QStringView code) {
     return std::nullopt;
 }
 
-fs::path configFile() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
-        return fs::path(xdg) / "kavendel" / "kavendel.conf";
-    const char* home = std::getenv("HOME");
-    return fs::path(home ? home : ".") / ".config" / "kavendel" / "kavendel.conf";
-}
-
-std::optional<Language> configuredLanguage(const fs::path& file) {
-    QFile conf(QString::fromStdString(file.string()));
-    if (!conf.open(QIODevice::ReadOnly | QIODevice::Text))
-        return std::nullopt;
+std::optional<Language> configuredLanguage(const UserConfig& config) {
     std::optional<Language> language;
-    while (!conf.atEnd()) {
-        const QString line = QString::fromUtf8(conf.readLine()).trimmed();
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals <= 0 || QStringView(line).left(equals).trimmed() != u"lang")
-            continue;
-        if (const auto named = languageNamed(QStringView(line).mid(equals + 1).trimmed()))
+    for (const std::string& code : config.values("lang"))
+        if (const auto named = languageNamed(QString::fromStdString(code)))
             language = named;
-    }
     return language;
 }
 
-Language chosenLanguage(std::optional<Language> fromCommandLine, const fs::path& configFile) {
+Language chosenLanguage(std::optional<Language> fromCommandLine, const UserConfig& config) {
     if (fromCommandLine)
         return *fromCommandLine;
-    return configuredLanguage(configFile).value_or(Language::Japanese);
+    return configuredLanguage(config).value_or(Language::Japanese);
 }
 
 bool installEnglish(QTranslator& translator) {

@@ -5,26 +5,24 @@
 
 #include <QStringView>
 
-#include <filesystem>
 #include <optional>
 
 class QTranslator;
 
 namespace kv {
 
+class UserConfig;
+
 enum class Language { Japanese, English };
 
 // "ja" or "en"; nothing for any other code.
 std::optional<Language> languageNamed(QStringView code);
 
-// $XDG_CONFIG_HOME/kavendel/kavendel.conf, by default under ~/.config.
-std::filesystem::path configFile();
+// The language that the last "lang=" line with a known code names. A missing file, a missing
+// line and an unknown code all give nothing.
+std::optional<Language> configuredLanguage(const UserConfig& config);
 
-// The language that the file's "lang=" line names. A missing file, a missing line and an
-// unknown code all give nothing.
-std::optional<Language> configuredLanguage(const std::filesystem::path& file);
-
-Language chosenLanguage(std::optional<Language> fromCommandLine, const std::filesystem::path& configFile);
+Language chosenLanguage(std::optional<Language> fromCommandLine, const UserConfig& config);
 
 // Loads the English translation into translator and installs it in the application.
 bool installEnglish(QTranslator& translator);

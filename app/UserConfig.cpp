@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -45,10 +44,17 @@ fs::path UserConfig::defaultFile() {
 }
 
 std::optional<std::string> UserConfig::value(std::string_view key) const {
-    std::optional<std::string> found;
+    std::vector<std::string> found = values(key);
+    if (found.empty())
+        return std::nullopt;
+    return std::move(found.back());
+}
+
+std::vector<std::string> UserConfig::values(std::string_view key) const {
+    std::vector<std::string> found;
     for (const std::string& line : linesOf(m_file))
         if (keyOf(line) == key)
-            found = std::string(trimmed(std::string_view(line).substr(line.find('=') + 1)));
+            found.emplace_back(trimmed(std::string_view(line).substr(line.find('=') + 1)));
     return found;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -19,6 +20,8 @@ public:
 
     // The value of the last line setting key, read from the file now.
     std::optional<std::string> value(std::string_view key) const;
+    // The values of every line setting key, in the file's order.
+    std::vector<std::string> values(std::string_view key) const;
     // Replaces key's lines with one (or adds it), atomically. Throws std::system_error.
     void setValue(std::string_view key, std::string_view value) const;
 

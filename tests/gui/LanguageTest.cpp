@@ -7,6 +7,7 @@
 #include "RegistryDocument.h"
 #include "StoreError.h"
 #include "Translation.h"
+#include "UserConfig.h"
 #include "ver.h"
 
 #include <QAbstractButton>
@@ -56,7 +57,7 @@ TEST_P(LanguageChoiceTest, FlagThenConfThenJapanese) {
         std::ofstream(conf) << row.conf;
     const CommandLine line = parseCommandLine(QStringList{"kavendel"} + row.arguments);
     ASSERT_TRUE(line.error.isEmpty()) << line.error.toStdString();
-    EXPECT_EQ(chosenLanguage(line.language, conf), row.expected);
+    EXPECT_EQ(chosenLanguage(line.language, UserConfig(conf)), row.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, LanguageChoiceTest, ::testing::ValuesIn(ChoiceRows),
@@ -70,7 +71,7 @@ TEST(LanguageChoice, RefusesAMissingOrUnknownLanguage) {
 TEST(LanguageChoice, ConfigurationFileFollowsXdgConfigHome) {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/cfg");
-    EXPECT_EQ(configFile(), std::filesystem::path("/cfg/kavendel/kavendel.conf"));
+    EXPECT_EQ(UserConfig::defaultFile(), std::filesystem::path("/cfg/kavendel/kavendel.conf"));
     qputenv("XDG_CONFIG_HOME", saved);
 }
 
