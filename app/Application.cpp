@@ -91,15 +91,7 @@ fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir,
         return dir;
     }
     QtFilePicker picker;
-    const auto chosen = runFirstRun(dialog, picker, dialogs, firstRunPlaces());
-    if (!chosen)
-        return dir;
-    try {
-        rememberMachine(config, *chosen);
-    } catch (const std::exception&) {
-        // Not remembered: the next start offers the choices again.
-    }
-    return *chosen;
+    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(), config).value_or(dir);
 }
 
 // The application's name is the window class that docks and task bars group by.

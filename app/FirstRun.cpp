@@ -2,6 +2,7 @@
 
 #include "FileBytes.h"
 #include "MachineImport.h"
+#include "Message.h"
 #include "RegistryDocument.h"
 #include "UserConfig.h"
 
@@ -51,7 +52,11 @@ fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const f
     }
     const auto system = findEntry(picked, "SYSTEM.DAT"), user = findEntry(picked, "USER.DAT");
     if (!system || !user)
-        throw std::runtime_error("フォルダ " + picked.string() + " に SYSTEM.DAT と USER.DAT がありません");
+        throw TranslatableError(
+            Message{"",
+                    "FirstRun",
+                    QT_TRANSLATE_NOOP("FirstRun", "フォルダ %1 に SYSTEM.DAT と USER.DAT がありません"),
+                    {picked.string()}});
     clearUntouchedMachine(places.defaultMachine);
     importHives(places.defaultMachine, *system, *user, std::nullopt);
     return places.defaultMachine;
@@ -86,16 +91,16 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
     switch (choice) {
     case FirstRunChoice::OpenFolder:
         if (!holdsRegistry(picked))
-            throw std::runtime_error("フォルダ " + picked.string() +
-                                     " はマシンフォルダではありません (registry.reg がありません)");
+            throw TranslatableError(Message{
+                "",
+                "FirstRun",
+                QT_TRANSLATE_NOOP("FirstRun",
+                                  "フォルダ %1 はマシンフォルダではありません (registry.reg がありません)"),
+                {picked.string()}});
         return picked;
     case FirstRunChoice::ImportExport:
     case FirstRunChoice::ImportHives:
-        try {
-            return importInto(places, choice, picked);
-        } catch (const std::runtime_error& e) {
-            throw std::runtime_error(std::string("読み込めません: ") + e.what());
-        }
+        return importInto(places, choice, picked);
     case FirstRunChoice::TryDemo:
         if (!holdsRegistry(places.demoCopy))
             fs::copy(places.demoSource, places.demoCopy, fs::copy_options::recursive);

@@ -30,7 +30,8 @@ void rememberMachine(const UserConfig& config, const std::filesystem::path& dir)
 // Carries out the choice and returns the machine folder to open. picked is the folder or file
 // the user chose (not used to try the demo). Imports go into the default machine folder, once
 // its untouched empty registry and drive C are cleared. Throws std::runtime_error with a
-// message for the error box; the default machine then stays new.
+// message for the error box (the import's own for a failed import); the default machine then
+// stays new.
 std::filesystem::path carryOutFirstRunChoice(FirstRunChoice choice, const std::filesystem::path& picked,
                                              const FirstRunPlaces& places);
 

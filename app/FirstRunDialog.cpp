@@ -2,6 +2,8 @@
 
 #include "Dialogs.h"
 #include "HandlerGuard.h"
+#include "Translation.h"
+#include "UserConfig.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -19,27 +21,44 @@ struct ChoiceRow {
 };
 
 constexpr ChoiceRow ChoiceRows[] = {
-    {FirstRunChoice::OpenFolder, "OpenFolderButton", "既存のマシンフォルダを開く..."},
+    {FirstRunChoice::OpenFolder, "OpenFolderButton",
+     QT_TRANSLATE_NOOP("kv::FirstRunDialog", "既存のマシンフォルダを開く...")},
     {FirstRunChoice::ImportExport, "ImportExportButton",
-     "Windows 98 のレジストリのエクスポート (.reg) を読み込む..."},
+     QT_TRANSLATE_NOOP("kv::FirstRunDialog", "Windows 98 のレジストリのエクスポート (.reg) を読み込む...")},
     {FirstRunChoice::ImportHives, "ImportHivesButton",
-     "レジストリファイル (SYSTEM.DAT と USER.DAT) のフォルダを読み込む..."},
-    {FirstRunChoice::TryDemo, "TryDemoButton", "デモマシンのコピーで試す"},
+     QT_TRANSLATE_NOOP("kv::FirstRunDialog",
+                       "レジストリファイル (SYSTEM.DAT と USER.DAT) のフォルダを読み込む...")},
+    {FirstRunChoice::TryDemo, "TryDemoButton",
+     QT_TRANSLATE_NOOP("kv::FirstRunDialog", "デモマシンのコピーで試す")},
 };
 
 std::optional<std::filesystem::path> pick(FirstRunChoice choice, FilePicker& picker) {
     switch (choice) {
     case FirstRunChoice::OpenFolder:
-        return picker.folder(QStringLiteral("マシンフォルダを選択"));
+        return picker.folder(FirstRunDialog::tr("マシンフォルダを選択"));
     case FirstRunChoice::ImportExport:
-        return picker.file(QStringLiteral("レジストリのエクスポートを選択"),
-                           QStringLiteral("レジストリファイル (*.reg *.REG);;すべてのファイル (*)"));
+        return picker.file(FirstRunDialog::tr("レジストリのエクスポートを選択"),
+                           FirstRunDialog::tr("レジストリファイル (*.reg *.REG);;すべてのファイル (*)"));
     case FirstRunChoice::ImportHives:
-        return picker.folder(QStringLiteral("SYSTEM.DAT と USER.DAT のあるフォルダを選択"));
+        return picker.folder(FirstRunDialog::tr("SYSTEM.DAT と USER.DAT のあるフォルダを選択"));
     case FirstRunChoice::TryDemo:
         return std::filesystem::path();
     }
     return std::nullopt;
+}
+
+// What went wrong, in the interface language; an import names the step that failed.
+QString failureText(FirstRunChoice choice, const std::exception& error) {
+    const bool import = choice == FirstRunChoice::ImportExport || choice == FirstRunChoice::ImportHives;
+    return import ? FirstRunDialog::tr("読み込めません: %1").arg(shownText(error)) : shownText(error);
+}
+
+void rememberIfPossible(const UserConfig& config, const std::filesystem::path& dir) {
+    try {
+        rememberMachine(config, dir);
+    } catch (const std::exception&) {
+        // Not remembered: the next start offers the choices again.
+    }
 }
 
 std::optional<std::filesystem::path> toPath(const QString& chosen) {
@@ -63,14 +82,13 @@ FirstRunDialog::FirstRunDialog(QWidget* parent)
     setObjectName(QStringLiteral("FirstRunDialog"));
     setWindowTitle(ApplicationTitle);
     auto* layout = new QVBoxLayout(this);
-    auto* intro =
-        new QLabel(QStringLiteral("このマシンフォルダにはまだ何もありません。\n"
-                                  "Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。"),
-                   this);
+    auto* intro = new QLabel(tr("このマシンフォルダにはまだ何もありません。\n"
+                                "Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。"),
+                             this);
     intro->setObjectName(QStringLiteral("FirstRunText"));
     layout->addWidget(intro);
     for (const ChoiceRow& row : ChoiceRows) {
-        auto* button = new QPushButton(QString::fromUtf8(row.text), this);
+        auto* button = new QPushButton(tr(row.text), this);
         button->setObjectName(QLatin1String(row.objectName));
         connect(button, &QPushButton::clicked, this, [this, choice = row.choice] {
             m_choice = choice;
@@ -81,15 +99,17 @@ FirstRunDialog::FirstRunDialog(QWidget* parent)
 }
 
 std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePicker& picker, Dialogs& dialogs,
-                                                 const FirstRunPlaces& places) {
+                                                 const FirstRunPlaces& places, const UserConfig& config) {
     while (dialog.exec() == QDialog::Accepted && dialog.choice()) {
         const auto picked = pick(*dialog.choice(), picker);
         if (!picked)
             continue; // the file dialog was cancelled: back to the four choices
         try {
-            return carryOutFirstRunChoice(*dialog.choice(), *picked, places);
+            const std::filesystem::path chosen = carryOutFirstRunChoice(*dialog.choice(), *picked, places);
+            rememberIfPossible(config, chosen);
+            return chosen;
         } catch (const std::exception& e) {
-            dialogs.message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())),
+            dialogs.message(ApplicationTitle, errorBoxText(failureText(*dialog.choice(), e)),
                             Dialogs::Icon::Error);
         }
     }

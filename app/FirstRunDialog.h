@@ -1,5 +1,5 @@
 // The small dialog before the main window on a new default machine folder: four choices, in
-// Japanese like the window, with Qt's file dialogs to pick the folder or file.
+// the interface language like the window, with Qt's file dialogs to pick the folder or file.
 #pragma once
 
 #include "FirstRun.h"
@@ -13,6 +13,7 @@
 namespace kv {
 
 class Dialogs;
+class UserConfig;
 
 // Where the user picks a folder or a file; tests script the answers.
 class FilePicker {
@@ -40,8 +41,9 @@ private:
 };
 
 // Shows the dialog until a choice works out or the user closes it. Returns the machine folder
-// to open, or nullopt to go on with the empty default machine. Failures go to dialogs.
+// to open, remembered in config for the next start, or nullopt to go on with the empty default
+// machine. Failures go to dialogs.
 std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePicker& picker, Dialogs& dialogs,
-                                                 const FirstRunPlaces& places);
+                                                 const FirstRunPlaces& places, const UserConfig& config);
 
 } // namespace kv

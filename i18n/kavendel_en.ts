@@ -17,6 +17,17 @@
     </message>
 </context>
 <context>
+    <name>FirstRun</name>
+    <message>
+        <source>フォルダ %1 に SYSTEM.DAT と USER.DAT がありません</source>
+        <translation>The folder %1 does not hold SYSTEM.DAT and USER.DAT</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 はマシンフォルダではありません (registry.reg がありません)</source>
+        <translation>The folder %1 is not a machine folder (it has no registry.reg)</translation>
+    </message>
+</context>
+<context>
     <name>GameFiles</name>
     <message>
         <source>ファイル %1 は開けません</source>
@@ -971,6 +982,51 @@
     <message>
         <source>RadeonLEをRadeon化します。HyperZとHierarchicalZを使用可能にします。</source>
         <translation>Makes a Radeon LE a full Radeon: turns HyperZ and Hierarchical Z on.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::FirstRunDialog</name>
+    <message>
+        <source>既存のマシンフォルダを開く...</source>
+        <translation>Open an existing machine folder...</translation>
+    </message>
+    <message>
+        <source>Windows 98 のレジストリのエクスポート (.reg) を読み込む...</source>
+        <translation>Import a Windows 98 registry export (.reg)...</translation>
+    </message>
+    <message>
+        <source>レジストリファイル (SYSTEM.DAT と USER.DAT) のフォルダを読み込む...</source>
+        <translation>Import a folder of registry files (SYSTEM.DAT and USER.DAT)...</translation>
+    </message>
+    <message>
+        <source>デモマシンのコピーで試す</source>
+        <translation>Try a copy of the demo machine</translation>
+    </message>
+    <message>
+        <source>マシンフォルダを選択</source>
+        <translation>Choose a machine folder</translation>
+    </message>
+    <message>
+        <source>レジストリのエクスポートを選択</source>
+        <translation>Choose a registry export</translation>
+    </message>
+    <message>
+        <source>レジストリファイル (*.reg *.REG);;すべてのファイル (*)</source>
+        <translation>Registry files (*.reg *.REG);;All files (*)</translation>
+    </message>
+    <message>
+        <source>SYSTEM.DAT と USER.DAT のあるフォルダを選択</source>
+        <translation>Choose the folder that holds SYSTEM.DAT and USER.DAT</translation>
+    </message>
+    <message>
+        <source>読み込めません: %1</source>
+        <translation>Cannot import: %1</translation>
+    </message>
+    <message>
+        <source>このマシンフォルダにはまだ何もありません。
+Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
+        <translation>This machine folder is still empty.
+Import a Windows 98 registry, or open a machine folder.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 // Japanese, the source language.
 #include "Language.h"
 #include "CommandLine.h"
+#include "FirstRunDialog.h"
 #include "FormFixture.h"
 #include "GameFiles.h"
 #include "RegistryDocument.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -101,6 +103,16 @@ QStringList shownTexts(const QWidget* w) {
     return texts;
 }
 
+// The texts among the widgets' that are still Japanese, each after its widget's name.
+QStringList untranslatedTexts(const QList<QWidget*>& widgets) {
+    QStringList untranslated;
+    for (const QWidget* w : widgets)
+        for (const QString& text : shownTexts(w))
+            if (hasJapanese(text))
+                untranslated << w->objectName() + QStringLiteral(": ") + text;
+    return untranslated;
+}
+
 class EnglishWindowTest : public test::FormFixture {
 protected:
     void SetUp() override { ASSERT_TRUE(installEnglish(english)); }
@@ -123,14 +135,11 @@ TEST_F(EnglishWindowTest, EveryTextTheWindowShowsIsTranslated) {
         form->PageControl2->setCurrentIndex(i);
     QTest::mouseClick(about.ProgramIcon, Qt::LeftButton);
 
-    QStringList untranslated;
-    QStringList clipped;
     QList<QWidget*> widgets = form->findChildren<QWidget*>();
     widgets << form.get();
+    QStringList untranslated = untranslatedTexts(widgets);
+    QStringList clipped;
     for (const QWidget* w : widgets) {
-        for (const QString& text : shownTexts(w))
-            if (hasJapanese(text))
-                untranslated << w->objectName() + QStringLiteral(": ") + text;
         // The layout is the Japanese one: each English caption and item must fit the control laid
         // out for it. These controls size their hint to their widest text.
         const bool sizedToText = qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w) ||
@@ -146,6 +155,14 @@ TEST_F(EnglishWindowTest, EveryTextTheWindowShowsIsTranslated) {
     EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
     EXPECT_TRUE(clipped.isEmpty()) << clipped.join(u'\n').toStdString();
     EXPECT_EQ(form->PageControl1->tabText(0), QStringLiteral("General"));
+}
+
+TEST_F(EnglishWindowTest, TheFirstRunDialogIsInEnglishToo) {
+    FirstRunDialog dialog;
+    const QList<QWidget*> widgets = dialog.findChildren<QWidget*>();
+    ASSERT_EQ(dialog.findChildren<QPushButton*>().size(), 4);
+    const QStringList untranslated = untranslatedTexts(widgets);
+    EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
 }
 
 struct ErrorRow {

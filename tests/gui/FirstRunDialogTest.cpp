@@ -1,0 +1,78 @@
+// The first-run dialog driven through its buttons: what a choice returns, what is remembered
+// for the next start, and a failed choice that brings the choices back.
+#include "FirstRunDialog.h"
+#include "Fakes.h"
+#include "UserConfig.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using namespace kv;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Answers every file dialog with the same folder.
+class FixedPicker final : public FilePicker {
+public:
+    explicit FixedPicker(fs::path answer)
+        : m_answer(std::move(answer)) {}
+    std::optional<fs::path> folder(const QString&) override { return m_answer; }
+    std::optional<fs::path> file(const QString&, const QString&) override { return m_answer; }
+
+private:
+    fs::path m_answer;
+};
+
+// Presses the named buttons, one each time the dialog is shown; closes it once they run out.
+void pressInTurn(FirstRunDialog& dialog, std::deque<QString> buttons) {
+    auto* timer = new QTimer(&dialog);
+    QObject::connect(timer, &QTimer::timeout, &dialog, [&dialog, buttons]() mutable {
+        if (!dialog.isVisible())
+            return;
+        auto* button = buttons.empty() ? nullptr : dialog.findChild<QPushButton*>(buttons.front());
+        if (!buttons.empty())
+            buttons.pop_front();
+        button ? button->click() : dialog.reject();
+    });
+    timer->start(0);
+}
+
+TEST(FirstRunDialog, AFailedChoiceComesBackAndTheDemoCopyIsOpenedAndRemembered) {
+    QTemporaryDir temp;
+    const fs::path root = temp.path().toStdString();
+    const FirstRunPlaces places{root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo-machine"};
+    const UserConfig config(root / "config/kavendel.conf");
+    FixedPicker picker(root); // a folder without registry.reg
+    test::ScriptedDialogs boxes;
+    FirstRunDialog dialog;
+    pressInTurn(dialog, {"OpenFolderButton", "TryDemoButton"});
+
+    EXPECT_EQ(runFirstRun(dialog, picker, boxes, places, config), places.demoCopy);
+    ASSERT_EQ(boxes.shown.size(), 1u) << "the folder without a registry is refused";
+    EXPECT_TRUE(boxes.shown[0].text.contains(QString::fromStdString(root.string())));
+    EXPECT_TRUE(fs::is_regular_file(places.demoCopy / "registry.reg"));
+    EXPECT_EQ(config.value("machine"), fs::absolute(places.demoCopy).string());
+}
+
+TEST(FirstRunDialog, ClosingItRemembersNothing) {
+    QTemporaryDir temp;
+    const fs::path root = temp.path().toStdString();
+    const UserConfig config(root / "kavendel.conf");
+    FixedPicker picker(root);
+    test::ScriptedDialogs boxes;
+    FirstRunDialog dialog;
+    pressInTurn(dialog, {});
+
+    EXPECT_EQ(
+        runFirstRun(dialog, picker, boxes, {root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"}, config),
+        std::nullopt);
+    EXPECT_FALSE(fs::exists(config.file()));
+}
+
+} // namespace
