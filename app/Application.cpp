@@ -65,8 +65,7 @@ int createMachine(const fs::path& dir) {
     return 0;
 }
 
-FirstRunPlaces firstRunPlaces() {
-    const fs::path defaultMachine = MachineFolder::defaultLocation();
+FirstRunPlaces firstRunPlaces(const fs::path& defaultMachine) {
     fs::path demo =
         fs::path(QCoreApplication::applicationDirPath().toStdString()) / "../share/kavendel/demo-machine";
     std::error_code ec;
@@ -91,7 +90,7 @@ fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir,
         return dir;
     }
     QtFilePicker picker;
-    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(), config).value_or(dir);
+    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(dir);
 }
 
 // The application's name is the window class that docks and task bars group by.
@@ -165,7 +164,11 @@ int runApplication(int argc, char** argv) {
         print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
         return 0;
     }
-    const fs::path machineDir = line.machine.value_or(MachineFolder::defaultLocation());
+    const std::optional<fs::path> knownDir = line.machine ? line.machine : MachineFolder::defaultLocation();
+    if (!knownDir)
+        return usageError(QStringLiteral("no default machine folder: neither XDG_DATA_HOME nor HOME names "
+                                         "an absolute folder; set one, or use --machine DIR"));
+    const fs::path& machineDir = *knownDir;
     if (const QString problem = machineFolderProblem(line, machineDir); !problem.isEmpty())
         return usageError(problem);
     if (line.create)

@@ -66,11 +66,12 @@ bool isInside(const fs::path& path, const fs::path& base) {
 MachineFolder::MachineFolder(fs::path dir)
     : m_dir(std::move(dir)) {}
 
-fs::path MachineFolder::defaultLocation() {
+std::optional<fs::path> MachineFolder::defaultLocation() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
         return fs::path(xdg) / "kavendel" / "machine";
-    const char* home = std::getenv("HOME");
-    return fs::path(home ? home : ".") / ".local" / "share" / "kavendel" / "machine";
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return fs::path(home) / ".local" / "share" / "kavendel" / "machine";
+    return std::nullopt;
 }
 
 void MachineFolder::ensureCreated() const {

@@ -15,8 +15,9 @@ class MachineFolder {
 public:
     explicit MachineFolder(std::filesystem::path dir);
 
-    // $XDG_DATA_HOME/kavendel/machine, or ~/.local/share/kavendel/machine.
-    static std::filesystem::path defaultLocation();
+    // $XDG_DATA_HOME/kavendel/machine, or ~/.local/share/kavendel/machine; nothing when neither
+    // names an absolute folder, rather than a folder relative to wherever the program started.
+    static std::optional<std::filesystem::path> defaultLocation();
 
     // Creates the folder with an empty registry and an empty drive C where they are missing.
     void ensureCreated() const;

@@ -102,13 +102,14 @@ public:
         std::ofstream(m_dir.filePath(QStringLiteral("full/notes.txt")).toStdString()) << "mine";
     }
 
-    // Runs kavendel here with HOME here, and no display.
-    int run(const QStringList& arguments, QString* standardError) const {
+    // Runs kavendel here with HOME here (or with no HOME at all), and no display.
+    int run(const QStringList& arguments, QString* standardError, bool withHome = true) const {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME", "HOME"})
             environment.remove(QString::fromLatin1(name));
-        environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+        if (withHome)
+            environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(m_dir.path());
         process.start(QStringLiteral(KAVENDEL_PROGRAM), arguments);
@@ -165,6 +166,21 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         EXPECT_TRUE(error.contains(row.message)) << name << ": " << error.toStdString();
         EXPECT_EQ(sandbox.contents(), before) << name;
     }
+}
+
+// Without HOME and XDG_DATA_HOME there is no default machine folder: nothing is made in the
+// current folder instead, and a named one still works.
+TEST(CommandLine, WithoutHomeTheDefaultMachineIsRefused) {
+    const Sandbox sandbox;
+    const std::set<QString> before = sandbox.contents();
+    QString error;
+    for (const QStringList& arguments :
+         {QStringList{"--screenshot", "shots"}, {"--snapshot"}, {"--create"}}) {
+        EXPECT_EQ(sandbox.run(arguments, &error, false), 2) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(error.contains(QStringLiteral("no default machine folder"))) << error.toStdString();
+    }
+    EXPECT_EQ(sandbox.contents(), before);
+    EXPECT_EQ(sandbox.run({"--create", "--machine", "plain"}, &error, false), 0) << error.toStdString();
 }
 
 TEST(CommandLine, CreateMakesAnEmptyMachineFolderAndEnds) {
