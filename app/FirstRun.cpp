@@ -16,6 +16,11 @@ namespace kv {
 
 namespace {
 
+// A message about the folder, which stands for %1.
+TranslatableError folderError(const char* text, const fs::path& folder) {
+    return TranslatableError(Message{"", "FirstRun", text, {folder.string()}});
+}
+
 bool holdsRegistry(const fs::path& dir) {
     std::error_code ec;
     return fs::is_regular_file(dir / "registry.reg", ec);
@@ -52,11 +57,8 @@ fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const f
     }
     const auto system = findEntry(picked, "SYSTEM.DAT"), user = findEntry(picked, "USER.DAT");
     if (!system || !user)
-        throw TranslatableError(
-            Message{"",
-                    "FirstRun",
-                    QT_TRANSLATE_NOOP("FirstRun", "フォルダ %1 に SYSTEM.DAT と USER.DAT がありません"),
-                    {picked.string()}});
+        throw folderError(QT_TRANSLATE_NOOP("FirstRun", "フォルダ %1 に SYSTEM.DAT と USER.DAT がありません"),
+                          picked);
     clearUntouchedMachine(places.defaultMachine);
     importHives(places.defaultMachine, *system, *user, std::nullopt);
     return places.defaultMachine;
@@ -91,12 +93,10 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
     switch (choice) {
     case FirstRunChoice::OpenFolder:
         if (!holdsRegistry(picked))
-            throw TranslatableError(Message{
-                "",
-                "FirstRun",
+            throw folderError(
                 QT_TRANSLATE_NOOP("FirstRun",
                                   "フォルダ %1 はマシンフォルダではありません (registry.reg がありません)"),
-                {picked.string()}});
+                picked);
         return picked;
     case FirstRunChoice::ImportExport:
     case FirstRunChoice::ImportHives:
