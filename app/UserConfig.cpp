@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -39,8 +40,9 @@ std::vector<std::string> linesOf(const fs::path& file) {
 fs::path UserConfig::defaultFile() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/')
         return fs::path(xdg) / "kavendel" / "kavendel.conf";
-    const char* home = std::getenv("HOME");
-    return fs::path(home ? home : ".") / ".config" / "kavendel" / "kavendel.conf";
+    if (const char* home = std::getenv("HOME"); home && *home == '/')
+        return fs::path(home) / ".config" / "kavendel" / "kavendel.conf";
+    return {};
 }
 
 std::optional<std::string> UserConfig::value(std::string_view key) const {
@@ -59,6 +61,9 @@ std::vector<std::string> UserConfig::values(std::string_view key) const {
 }
 
 void UserConfig::setValue(std::string_view key, std::string_view value) const {
+    if (m_file.empty())
+        throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
+                                "no settings file");
     std::string text;
     for (const std::string& line : linesOf(m_file))
         if (keyOf(line) != key)

@@ -13,6 +13,8 @@ namespace kv {
 
 class UserConfig {
 public:
+    // Empty when neither XDG_CONFIG_HOME nor HOME names an absolute folder: then there are no
+    // settings to read, and none are written into the current folder.
     static std::filesystem::path defaultFile();
 
     explicit UserConfig(std::filesystem::path file)

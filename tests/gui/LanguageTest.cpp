@@ -70,11 +70,39 @@ TEST(LanguageChoice, RefusesAMissingOrUnknownLanguage) {
         EXPECT_FALSE(parseCommandLine(arguments).error.isEmpty()) << arguments.join(u' ').toStdString();
 }
 
-TEST(LanguageChoice, ConfigurationFileFollowsXdgConfigHome) {
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/cfg");
-    EXPECT_EQ(UserConfig::defaultFile(), std::filesystem::path("/cfg/kavendel/kavendel.conf"));
-    qputenv("XDG_CONFIG_HOME", saved);
+// Sets or (for nullptr) unsets a variable, and puts it back as it was when done.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value)
+        : m_name(name)
+        , m_was(qEnvironmentVariableIsSet(name))
+        , m_saved(qgetenv(name)) {
+        value ? qputenv(name, value) : qunsetenv(name);
+    }
+    ~ScopedVariable() { m_was ? qputenv(m_name, m_saved) : qunsetenv(m_name); }
+
+private:
+    const char* m_name;
+    bool m_was;
+    QByteArray m_saved;
+};
+
+TEST(LanguageChoice, ConfigurationFileFollowsXdgConfigHomeThenHomeAndIsNeverRelative) {
+    const struct {
+        const char* xdgConfigHome;
+        const char* home;
+        const char* expected; // "": no settings file
+    } rows[] = {
+        {"/cfg", "/home/u", "/cfg/kavendel/kavendel.conf"},
+        {"cfg", "/home/u", "/home/u/.config/kavendel/kavendel.conf"},
+        {nullptr, "home/u", ""},
+        {nullptr, nullptr, ""},
+    };
+    for (const auto& row : rows) {
+        const ScopedVariable xdg("XDG_CONFIG_HOME", row.xdgConfigHome), home("HOME", row.home);
+        EXPECT_EQ(UserConfig::defaultFile(), std::filesystem::path(row.expected)) << row.expected;
+    }
+    EXPECT_THROW(UserConfig({}).setValue("lang", "en"), std::system_error);
 }
 
 // Kana, kanji and full-width forms: a text that still holds one was not translated.
