@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "HostCpu.h"
 #include "MachineRegistry.h"
+#include "ReplayCpu.h"
 #include "WindowFont.h"
 #include "ver.h"
 
@@ -30,6 +31,19 @@ void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
+// The host's processor, or the one recorded in the file that --cpu names; null after saying
+// why that file cannot be read.
+std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
+    if (!line.cpuFile)
+        return std::make_unique<HostCpu>();
+    try {
+        return std::make_unique<ReplayCpu>(loadRecordedProcessor(*line.cpuFile));
+    } catch (const RecordingError& e) {
+        print(stderr, QStringLiteral("kavendel: ") + QString::fromLocal8Bit(e.what()) + u'\n');
+        return nullptr;
+    }
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv) {
@@ -49,6 +63,9 @@ int runApplication(int argc, char** argv) {
         print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
         return 0;
     }
+    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line);
+    if (!cpu)
+        return 2;
     if (line.screenshotDir)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
@@ -73,9 +90,8 @@ int runApplication(int argc, char** argv) {
 
     MachineOsVersion osVersion(*store);
     MonotonicClock clock;
-    HostCpu cpu;
     DesktopLauncher launcher;
-    const Services services{*store, *dialogs, machine, osVersion, clock, cpu, launcher};
+    const Services services{*store, *dialogs, machine, osVersion, clock, *cpu, launcher};
 
     TForm1 form(services);
     if (form.quitRequested())

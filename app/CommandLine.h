@@ -1,4 +1,4 @@
-// The command line: kavendel [--machine DIR] [--screenshot DIR] [--help] [--version].
+// The command line: kavendel [--machine DIR] [--screenshot DIR] [--cpu FILE] [--help] [--version].
 #pragma once
 
 #include <QString>
@@ -12,6 +12,7 @@ namespace kv {
 struct CommandLine {
     std::optional<std::filesystem::path> machine;
     std::optional<std::filesystem::path> screenshotDir;
+    std::optional<std::filesystem::path> cpuFile; // a recorded processor to run on
     bool help = false;
     bool version = false;
     QString error; // non-empty when the arguments cannot be used
