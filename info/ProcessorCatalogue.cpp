@@ -2,6 +2,7 @@
 
 #include <array>
 #include <limits>
+#include <utility>
 
 namespace kv {
 
@@ -174,7 +175,42 @@ std::optional<std::string_view> clockDetail(std::int32_t clock) {
     return std::nullopt;
 }
 
+std::optional<std::pair<std::int32_t, std::int32_t>> clockOf(const ClockRange& range) {
+    if (range.low == AnyClock.low && range.high == AnyClock.high)
+        return std::nullopt;
+    return std::pair{range.low, range.high};
+}
+
+std::string field(int value) {
+    return value == Any ? std::string("任意") : std::to_string(value);
+}
+
+std::string identityText(std::string_view vendor, const std::string& family, const std::string& model,
+                         const std::string& stepping, const std::string& clock) {
+    std::string text(vendor);
+    text.append(" ファミリ ").append(family);
+    text.append(" モデル ").append(model);
+    text.append(" ステッピング ").append(stepping);
+    text.append(" クロック ").append(clock);
+    return text;
+}
+
 } // namespace
+
+std::string describeMatch(const ProcessorIdentity& cpu, const ProcessorName& found) {
+    if (!found.row) {
+        const auto number = [](unsigned n) { return std::to_string(n); };
+        return "カタログに該当する行はありません：" + identityText(cpu.vendor, number(cpu.family),
+                                                                   number(cpu.model), number(cpu.stepping),
+                                                                   std::to_string(cpu.measuredClock));
+    }
+    const CatalogueRow& row = *found.row;
+    const std::string clock =
+        row.clock ? std::to_string(row.clock->first) + "～" + std::to_string(row.clock->second)
+                  : std::string("任意");
+    return "該当したカタログの行：" +
+           identityText(row.vendor, field(row.family), field(row.model), field(row.stepping), clock);
+}
 
 std::string_view makerLabel(std::string_view vendor) {
     for (const MakerRow& row : Makers)
@@ -206,6 +242,7 @@ ProcessorName lookUpName(const ProcessorIdentity& cpu) {
         out.threeDNow = row.marks & ThreeDNow;
         out.enhanced3DNow = row.marks & Enhanced3DNow;
         out.sse = row.marks & Sse;
+        out.row = CatalogueRow{row.vendor, row.family, row.model, row.stepping, clockOf(row.clock)};
         break;
     }
     return out;

@@ -183,6 +183,7 @@ void SystemPage::showName() {
     const ProcessorName found = lookUpName(identity);
     if (found.name)
         setLabelText(Label62, fromUtf8(*found.name));
+    setHint(Label62, fromUtf8(describeMatch(identity, found)));
     if (found.detail)
         setLabelText(Label71, fromUtf8(*found.detail));
     for (const auto& [marked, label] :
