@@ -159,15 +159,24 @@ void TAboutBox::buildPanel() {
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        const auto it = m_clickHandlers.find(watched);
-        if (it != m_clickHandlers.end()) {
-            runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
-            return true;
-        }
+    const auto it = m_clickHandlers.find(watched);
+    if (it == m_clickHandlers.end() ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease))
+        return QDialog::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return QDialog::eventFilter(watched, event);
+    // A click is a press and a release both on the control; a release elsewhere cancels it.
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_pressed = watched;
+        return true;
     }
-    return QDialog::eventFilter(watched, event);
+    const bool clicked =
+        m_pressed == watched && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint());
+    m_pressed = nullptr;
+    if (clicked)
+        runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
+    return true;
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {
