@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "CardPage.h"
+#include "CompactTabs.h"
 #include "Discovery.h"
 #include "GamesPage.h"
 #include "GammaPage.h"
@@ -104,6 +105,7 @@ void TForm1::buildPageTree() {
     layout->setSpacing(0);
     PageControl2 = new QTabWidget;
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
+    useCompactTabs(PageControl2);
     TabSheet4 = addPage(PageControl2, "TabSheet4", QStringLiteral("Radeonエンジン"));
     TabSheet7 = addPage(PageControl2, "TabSheet7", QStringLiteral("Direct3D 設定"));
     TabSheet8 = addPage(PageControl2, "TabSheet8", QStringLiteral("OpenGL 設定"));

@@ -73,9 +73,9 @@ constexpr LinkRow LinkRows[] = {
      &TAboutBox::Label4Click},
 };
 
-void condense(QLabel* label) {
+void condense(QLabel* label, qreal letterSpacing) {
     QFont font = label->font();
-    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, letterSpacing);
     label->setFont(font);
     label->adjustSize();
 }
@@ -134,9 +134,9 @@ void TAboutBox::buildPanel() {
     makeLabel(Panel1, "Label10", QStringLiteral("言語：C++20 / Qt 6"), {49, 82});
     QLabel* maker = makeLabel(Panel1, "Label14", QStringLiteral("ATI technologies Inc："), {7, 98});
     // The window's Gothic substitute sets Latin text wider than the panel was laid out for: drawn
-    // plainly, the date would run past the panel's edge and the maker's link would cover the colon.
-    for (QLabel* tight : {date, maker})
-        condense(tight);
+    // plainly, the date would run into the panel's frame and the maker's link would cover the colon.
+    condense(date, -1);
+    condense(maker, -0.5);
     makeLabel(Panel1, "Label5", QStringLiteral("メールアドレス："), {40, 114});
     QLabel* comments = makeLabel(Panel1, "Comments", QStringLiteral("サポートホームページ："), {2, 130});
     comments->setWordWrap(true);

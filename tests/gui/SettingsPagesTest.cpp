@@ -408,6 +408,7 @@ TEST_F(SettingsPagesTest, TheControlsTableShowsEachControlsState) {
     EXPECT_EQ(line("busmaster").value(6), QStringLiteral("no"));
     EXPECT_EQ(line("MIPMAP").value(6), QStringLiteral("no"));
     EXPECT_EQ(line("TCL").value(6), QStringLiteral("yes"));
+    EXPECT_EQ(line("TabSheet10").value(7), QStringLiteral("withheld")); // no VIA driver here
     EXPECT_EQ(line("MAXXMode").value(5), QStringLiteral("no"));
 }
 
