@@ -26,6 +26,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <span>
+
 namespace kv {
 
 namespace {
@@ -33,11 +35,35 @@ namespace {
 constexpr int ClientWidth = 431;
 constexpr int ClientHeight = 386;
 
-QWidget* addPage(QTabWidget* pages, const char* name, const QString& caption) {
-    auto* page = new QWidget;
-    page->setObjectName(QString::fromLatin1(name));
-    pages->addTab(page, caption);
-    return page;
+struct PageRow {
+    const char* name;
+    const char* caption;
+    QWidget* TForm1::*page;
+};
+
+constexpr PageRow OuterPages[] = {
+    {"TabSheet1", "一般", &TForm1::TabSheet1},       {"TabSheet2", "レジストリ", &TForm1::TabSheet2},
+    {"TabSheet3", "３Ｄゲーム", &TForm1::TabSheet3}, {"TabSheet6", "情報", &TForm1::TabSheet6},
+    {"TabSheet5", "その他", &TForm1::TabSheet5},
+};
+
+constexpr PageRow RegistryPages[] = {
+    {"TabSheet4", "Radeonエンジン", &TForm1::TabSheet4}, {"TabSheet7", "Direct3D 設定", &TForm1::TabSheet7},
+    {"TabSheet8", "OpenGL 設定", &TForm1::TabSheet8},    {"TabSheet9", "3Dカラー設定", &TForm1::TabSheet9},
+    {"TabSheet10", "VIA専用設定", &TForm1::TabSheet10},
+};
+
+// A tab bar measures all its tabs again at each insertion, so the captions go in only once
+// every page is there: the bar then measures them once, when it first comes into view.
+void addPages(TForm1& form, QTabWidget* tabs, std::span<const PageRow> rows) {
+    for (const PageRow& row : rows) {
+        auto* page = new QWidget;
+        page->setObjectName(QString::fromLatin1(row.name));
+        tabs->addTab(page, QString());
+        form.*row.page = page;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        tabs->setTabText(static_cast<int>(i), QString::fromUtf8(rows[i].caption));
 }
 
 } // namespace
@@ -94,11 +120,7 @@ void TForm1::buildPageTree() {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, 0, ClientWidth, ClientHeight);
     PageControl1->setDocumentMode(true);
-    TabSheet1 = addPage(PageControl1, "TabSheet1", QStringLiteral("一般"));
-    TabSheet2 = addPage(PageControl1, "TabSheet2", QStringLiteral("レジストリ"));
-    TabSheet3 = addPage(PageControl1, "TabSheet3", QStringLiteral("３Ｄゲーム"));
-    TabSheet6 = addPage(PageControl1, "TabSheet6", QStringLiteral("情報"));
-    TabSheet5 = addPage(PageControl1, "TabSheet5", QStringLiteral("その他"));
+    addPages(*this, PageControl1, OuterPages);
 
     auto* layout = new QVBoxLayout(TabSheet2);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -106,11 +128,7 @@ void TForm1::buildPageTree() {
     PageControl2 = new QTabWidget;
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
     useCompactTabs(PageControl2);
-    TabSheet4 = addPage(PageControl2, "TabSheet4", QStringLiteral("Radeonエンジン"));
-    TabSheet7 = addPage(PageControl2, "TabSheet7", QStringLiteral("Direct3D 設定"));
-    TabSheet8 = addPage(PageControl2, "TabSheet8", QStringLiteral("OpenGL 設定"));
-    TabSheet9 = addPage(PageControl2, "TabSheet9", QStringLiteral("3Dカラー設定"));
-    TabSheet10 = addPage(PageControl2, "TabSheet10", QStringLiteral("VIA専用設定"));
+    addPages(*this, PageControl2, RegistryPages);
     layout->addWidget(PageControl2, 1);
 
     StatusBar1 = new QStatusBar;

@@ -1,6 +1,7 @@
 #include "Screenshot.h"
 
 #include "Main.h"
+#include "Widgets.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -169,6 +170,8 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
         std::fprintf(stderr, "kavendel: cannot write %s\n", table.fileName().toLocal8Bit().constData());
         return 1;
     }
+    // Pages never shown, such as a withheld one, list their labels at the size of their texts.
+    fitWaitingLabels(&form);
     table.write(controlsTable(&form).toUtf8());
     std::printf("%s\n", table.fileName().toLocal8Bit().constData());
     return 0;
