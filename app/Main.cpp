@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
@@ -121,6 +122,11 @@ void TForm1::buildPageTree() {
     PageControl1->setGeometry(0, 0, ClientWidth, ClientHeight);
     PageControl1->setDocumentMode(true);
     addPages(*this, PageControl1, OuterPages);
+    // The tab control places its page stack only once it is visible. Sized now, the stack is
+    // spared the asking of every page's size (the nested tabs' captions among them) that showing
+    // an unsized widget costs.
+    if (auto* stack = PageControl1->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        stack->resize(PageControl1->size());
 
     auto* layout = new QVBoxLayout(TabSheet2);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -36,7 +36,9 @@ public:
 
     void fit() {
         m_fitPending = !isVisible();
-        if (!m_fitPending)
+        if (m_fitPending)
+            setAttribute(Qt::WA_Resized); // sized here when shown, not once more by Qt's show()
+        else
             adjustSize();
     }
     void fitIfWaiting() {
