@@ -140,10 +140,13 @@ void TForm1::buildPageTree() {
     StatusBar1 = new QStatusBar;
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    StatusPanel = new QLabel(QStringLiteral("※設定を変更後は再起動してください。"));
+    // The panel gets its text once it is in the bar: the bar measures what it takes in at once,
+    // and a text set later waits until the page is shown.
+    StatusPanel = new QLabel;
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusPanel->setFixedWidth(300);
     StatusBar1->addWidget(StatusPanel);
+    StatusPanel->setText(QStringLiteral("※設定を変更後は再起動してください。"));
     layout->addWidget(StatusBar1);
     // Status tips of the controls under the pointer travel up to the page; show them in the panel.
     TabSheet2->installEventFilter(this);
