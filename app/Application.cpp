@@ -1,13 +1,16 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "EchoingDialogs.h"
 #include "HostCpu.h"
+#include "Language.h"
 #include "MachineRegistry.h"
 #include "ReplayCpu.h"
 #include "WindowFont.h"
 #include "ver.h"
 
 #include "Dialogs.h"
+#include "FirstRunDialog.h"
 #include "HandlerGuard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
@@ -15,20 +18,89 @@
 #include "MessageLog.h"
 #include "MillisecondClock.h"
 #include "OsVersion.h"
+#include "RunSafety.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
+#include "Translation.h"
+#include "UserConfig.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 namespace kv {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+// The desktop entry that docks and task bars match the window to.
+const QString DesktopFileName = QStringLiteral("org.example.kavendel");
+
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+int usageError(const QString& error) {
+    print(stderr, QStringLiteral("kavendel: ") + error + QStringLiteral("\nTry 'kavendel --help'.\n"));
+    return ExitUsage;
+}
+
+QByteArray systemEnvironment(const char* name) {
+    return qgetenv(name);
+}
+
+int createMachine(const fs::path& dir) {
+    try {
+        MachineFolder(dir).ensureCreated();
+    } catch (const fs::filesystem_error& e) {
+        print(stderr, QStringLiteral("kavendel: cannot create ") + QFile::decodeName(dir.c_str()) +
+                          QStringLiteral(": ") + QString::fromStdString(e.code().message()) + u'\n');
+        return ExitFailure;
+    }
+    return 0;
+}
+
+FirstRunPlaces firstRunPlaces() {
+    const fs::path defaultMachine = MachineFolder::defaultLocation();
+    fs::path demo =
+        fs::path(QCoreApplication::applicationDirPath().toStdString()) / "../share/kavendel/demo-machine";
+    std::error_code ec;
+    if (!fs::is_directory(demo, ec))
+        demo = KAVENDEL_SOURCE_DEMO_MACHINE; // run from the build tree
+    return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
+}
+
+// Without --machine: the folder remembered from the last start, or the default; on a new one the
+// first-run dialog comes first (the headless render saves its picture instead).
+fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs) {
+    if (line.machine)
+        return *line.machine;
+    const UserConfig config(UserConfig::defaultFile());
+    const fs::path dir = machineToOpen(config, defaultDir);
+    if (!isNewMachine(dir))
+        return dir;
+    FirstRunDialog dialog;
+    if (line.screenshotDir) {
+        fs::create_directories(*line.screenshotDir);
+        dialog.grab().save(QString::fromStdString((*line.screenshotDir / "00-FirstRunDialog.png").string()));
+        return dir;
+    }
+    QtFilePicker picker;
+    const auto chosen = runFirstRun(dialog, picker, dialogs, firstRunPlaces());
+    if (!chosen)
+        return dir;
+    try {
+        rememberMachine(config, *chosen);
+    } catch (const std::exception&) {
+        // Not remembered: the next start offers the choices again.
+    }
+    return *chosen;
 }
 
 // The host's processor, or the one recorded in the file that --cpu names; null after saying
@@ -44,54 +116,47 @@ std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
     }
 }
 
-} // namespace
-
-int runApplication(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
-    if (!line.error.isEmpty()) {
-        print(stderr, QStringLiteral("kavendel: ") + line.error + u'\n' + usageText());
-        return 2;
-    }
-    if (line.help) {
-        print(stdout, usageText());
-        return 0;
-    }
-    if (line.version) {
-        print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
-        return 0;
-    }
-    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line);
-    if (!cpu)
-        return 2;
-    if (line.screenshotDir)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-    QApplication app(argc, argv);
+// The application's name is the window class that docks and task bars group by.
+void nameApplication() {
     QApplication::setApplicationName(ApplicationTitle);
+    QGuiApplication::setDesktopFileName(DesktopFileName);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
+}
+
+int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
+              CpuInstructions& cpu) {
+    QApplication app(argc, argv);
+    nameApplication();
     installWindowFont();
+    QTranslator english;
+    if (chosenLanguage(line.language, configFile()) == Language::English && !installEnglish(english))
+        print(stderr, QStringLiteral("kavendel: the English translation is missing; showing Japanese\n"));
     // In the headless render no box may block: each is answered OK and logged instead.
-    std::unique_ptr<Dialogs> dialogs;
+    std::unique_ptr<Dialogs> boxes;
     if (line.screenshotDir)
-        dialogs = std::make_unique<MessageLog>(*line.screenshotDir / "messages.txt");
+        boxes = std::make_unique<MessageLog>(*line.screenshotDir / "messages.txt");
     else
-        dialogs = std::make_unique<QtDialogs>();
+        boxes = std::make_unique<QtDialogs>();
+    EchoingDialogs dialogs(*boxes, stderr);
 
-    const MachineFolder machine(line.machine.value_or(MachineFolder::defaultLocation()));
-    std::unique_ptr<SettingsStore> store;
+    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs));
+    // The run's first change, to the registry or to a file, is preceded by a snapshot.
+    Snapshots snapshots(machine.dir());
+    RunSafety safety(snapshots);
+    machine.setChangeObserver([&safety](const fs::path& file) { safety.beforeFileChange(file); });
+    std::unique_ptr<SettingsStore> fileStore;
     try {
-        store = openMachineRegistry(machine, *dialogs);
+        fileStore = openMachineRegistry(machine, dialogs);
     } catch (const std::exception& e) {
-        dialogs->message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
-        return 1;
+        dialogs.message(ApplicationTitle, errorBoxText(shownText(e)), Dialogs::Icon::Error);
+        return ExitFailure;
     }
+    SafeguardedStore store(*fileStore, safety);
 
-    MachineOsVersion osVersion(*store);
+    MachineOsVersion osVersion(store);
     MonotonicClock clock;
     DesktopLauncher launcher;
-    const Services services{*store, *dialogs, machine, osVersion, clock, *cpu, launcher};
+    const Services services{store, dialogs, machine, osVersion, clock, cpu, launcher};
 
     TForm1 form(services);
     if (form.quitRequested())
@@ -102,6 +167,42 @@ int runApplication(int argc, char** argv) {
         return renderScreenshots(form, *line.screenshotDir);
     form.show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(arguments);
+    if (!line.error.isEmpty())
+        return usageError(line.error);
+    if (line.help) {
+        print(stdout, usageText());
+        return 0;
+    }
+    if (line.version) {
+        print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
+        return 0;
+    }
+    const fs::path machineDir = line.machine.value_or(MachineFolder::defaultLocation());
+    if (const QString problem = machineFolderProblem(line, machineDir); !problem.isEmpty())
+        return usageError(problem);
+    if (line.create)
+        return createMachine(machineDir);
+    if (line.job.kind != MachineJob::Kind::None)
+        return runMachineJob(line.job, machineDir, std::cout, std::cerr);
+    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line);
+    if (!cpu)
+        return ExitUsage;
+    if (line.screenshotDir)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    else if (lacksDisplay(systemEnvironment)) {
+        print(stderr, NoDisplayMessage + u'\n');
+        return ExitFailure;
+    }
+    return runWindow(argc, argv, line, machineDir, *cpu);
 }
 
 } // namespace kv

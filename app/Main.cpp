@@ -38,20 +38,24 @@ constexpr int ClientHeight = 386;
 
 struct PageRow {
     const char* name;
-    const char* caption;
+    const char* caption; // translated in TForm1's context
     QWidget* TForm1::*page;
 };
 
 constexpr PageRow OuterPages[] = {
-    {"TabSheet1", "一般", &TForm1::TabSheet1},       {"TabSheet2", "レジストリ", &TForm1::TabSheet2},
-    {"TabSheet3", "３Ｄゲーム", &TForm1::TabSheet3}, {"TabSheet6", "情報", &TForm1::TabSheet6},
-    {"TabSheet5", "その他", &TForm1::TabSheet5},
+    {"TabSheet1", QT_TRANSLATE_NOOP("kv::TForm1", "一般"), &TForm1::TabSheet1},
+    {"TabSheet2", QT_TRANSLATE_NOOP("kv::TForm1", "レジストリ"), &TForm1::TabSheet2},
+    {"TabSheet3", QT_TRANSLATE_NOOP("kv::TForm1", "３Ｄゲーム"), &TForm1::TabSheet3},
+    {"TabSheet6", QT_TRANSLATE_NOOP("kv::TForm1", "情報"), &TForm1::TabSheet6},
+    {"TabSheet5", QT_TRANSLATE_NOOP("kv::TForm1", "その他"), &TForm1::TabSheet5},
 };
 
 constexpr PageRow RegistryPages[] = {
-    {"TabSheet4", "Radeonエンジン", &TForm1::TabSheet4}, {"TabSheet7", "Direct3D 設定", &TForm1::TabSheet7},
-    {"TabSheet8", "OpenGL 設定", &TForm1::TabSheet8},    {"TabSheet9", "3Dカラー設定", &TForm1::TabSheet9},
-    {"TabSheet10", "VIA専用設定", &TForm1::TabSheet10},
+    {"TabSheet4", QT_TRANSLATE_NOOP("kv::TForm1", "Radeonエンジン"), &TForm1::TabSheet4},
+    {"TabSheet7", QT_TRANSLATE_NOOP("kv::TForm1", "Direct3D 設定"), &TForm1::TabSheet7},
+    {"TabSheet8", QT_TRANSLATE_NOOP("kv::TForm1", "OpenGL 設定"), &TForm1::TabSheet8},
+    {"TabSheet9", QT_TRANSLATE_NOOP("kv::TForm1", "3Dカラー設定"), &TForm1::TabSheet9},
+    {"TabSheet10", QT_TRANSLATE_NOOP("kv::TForm1", "VIA専用設定"), &TForm1::TabSheet10},
 };
 
 // A tab bar measures all its tabs again at each insertion, so the captions go in only once
@@ -64,7 +68,7 @@ void addPages(TForm1& form, QTabWidget* tabs, std::span<const PageRow> rows) {
         form.*row.page = page;
     }
     for (std::size_t i = 0; i < rows.size(); ++i)
-        tabs->setTabText(static_cast<int>(i), QString::fromUtf8(rows[i].caption));
+        tabs->setTabText(static_cast<int>(i), TForm1::tr(rows[i].caption));
 }
 
 } // namespace
@@ -146,7 +150,7 @@ void TForm1::buildPageTree() {
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusPanel->setFixedWidth(300);
     StatusBar1->addWidget(StatusPanel);
-    StatusPanel->setText(QStringLiteral("※設定を変更後は再起動してください。"));
+    StatusPanel->setText(tr("※設定を変更後は再起動してください。"));
     layout->addWidget(StatusBar1);
     // Status tips of the controls under the pointer travel up to the page; show them in the panel.
     TabSheet2->installEventFilter(this);

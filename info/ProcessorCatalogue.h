@@ -45,8 +45,13 @@ struct ProcessorName {
 
 ProcessorName lookUpName(const ProcessorIdentity& cpu);
 
-// The hint of the name label: the row that matched, or that none did and what was looked up,
-// so that a user can report a processor the catalogue is missing.
-std::string describeMatch(const ProcessorIdentity& cpu, const ProcessorName& found);
+// What the name label's hint tells, so that a user can report a processor the catalogue is
+// missing: the row that matched, or (when none did) what was looked up. An empty field is one
+// the row matches whatever its value; the vendor text shows a control character as "?".
+struct MatchFields {
+    bool matched = false;
+    std::string vendor, family, model, stepping, clock;
+};
+MatchFields describeMatch(const ProcessorIdentity& cpu, const ProcessorName& found);
 
 } // namespace kv

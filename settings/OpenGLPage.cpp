@@ -17,8 +17,8 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     QWidget* group = sheet->findChild<QWidget*>(QStringLiteral("DetailBiasGroup"));
     auto* bar = new TrackBar(group, DetailBias.control.data(), {8, 16, 185, 33}, DetailBias.minimum,
                              DetailBias.maximum, DetailBias.designPosition, 1);
-    makeLabel(group, "", QStringLiteral("ファジー"), {6, 48});
-    makeLabel(group, "", QStringLiteral("シャープ"), {155, 48});
+    makeLabel(group, "", tr("ファジー"), {6, 48});
+    makeLabel(group, "", tr("シャープ"), {155, 48});
     // Every movement stores the position of that moment, also a key press or click that leaves
     // the bar where it was, and the end of a drag stores it once more.
     connect(bar, &QSlider::valueChanged, this, &OpenGLPage::DetailBiasChange);
