@@ -20,6 +20,7 @@ constexpr const char* GammaKey = "\\DAL";
 constexpr int FieldHeight = 21;
 constexpr int BarWidth = 313;
 constexpr int BarHeight = 45;
+constexpr int BarPageSize = 10;
 
 struct Preset {
     const char* control;
@@ -57,7 +58,7 @@ QString positionText(int position) {
 
 TrackBar* makeBar(QWidget* sheet, const char* name, int top) {
     return new TrackBar(sheet, name, QRect(48, top, BarWidth, BarHeight), GammaChannels::Minimum,
-                        GammaChannels::Maximum, GammaChannels::Default);
+                        GammaChannels::Maximum, GammaChannels::Default, BarPageSize);
 }
 
 } // namespace

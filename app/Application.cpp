@@ -5,6 +5,7 @@
 #include "HostCpu.h"
 #include "Language.h"
 #include "MachineRegistry.h"
+#include "ReplayCpu.h"
 #include "WindowFont.h"
 #include "ver.h"
 
@@ -93,6 +94,19 @@ fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir,
     return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(dir);
 }
 
+// The host's processor, or the one recorded in the file that --cpu names; null after saying
+// why that file cannot be read.
+std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
+    if (!line.cpuFile)
+        return std::make_unique<HostCpu>();
+    try {
+        return std::make_unique<ReplayCpu>(loadRecordedProcessor(*line.cpuFile));
+    } catch (const RecordingError& e) {
+        print(stderr, QStringLiteral("kavendel: ") + QString::fromLocal8Bit(e.what()) + u'\n');
+        return nullptr;
+    }
+}
+
 // The application's name is the window class that docks and task bars group by.
 void nameApplication() {
     QApplication::setApplicationName(ApplicationTitle);
@@ -100,7 +114,8 @@ void nameApplication() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
 }
 
-int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir) {
+int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
+              CpuInstructions& cpu) {
     QApplication app(argc, argv);
     nameApplication();
     installWindowFont();
@@ -132,7 +147,6 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
 
     MachineOsVersion osVersion(store);
     MonotonicClock clock;
-    HostCpu cpu;
     DesktopLauncher launcher;
     const Services services{store, dialogs, machine, osVersion, clock, cpu, launcher};
 
@@ -175,13 +189,16 @@ int runApplication(int argc, char** argv) {
         return createMachine(machineDir);
     if (line.job.kind != MachineJob::Kind::None)
         return runMachineJob(line.job, machineDir, std::cout, std::cerr);
+    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line);
+    if (!cpu)
+        return ExitUsage;
     if (line.screenshotDir)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     else if (lacksDisplay(systemEnvironment)) {
         print(stderr, NoDisplayMessage + u'\n');
         return ExitFailure;
     }
-    return runWindow(argc, argv, line, machineDir);
+    return runWindow(argc, argv, line, machineDir, *cpu);
 }
 
 } // namespace kv

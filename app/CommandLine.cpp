@@ -40,6 +40,12 @@ const OptionRow Options[] = {
      .help = "render every page to DIR/*.png, with DIR/controls.tsv\n"
              "and DIR/messages.txt, then exit",
      .apply = [](CommandLine& line, const QString& dir) { return assign(line.screenshotDir, toPath(dir)); }},
+    {.name = "--cpu",
+     .argument = OptionArgument::Required,
+     .valueName = "FILE",
+     .help = "run on the processor recorded in FILE: the replay format,\n"
+             "or the raw dump of cpuid -r or cpuid_tool --save",
+     .apply = [](CommandLine& line, const QString& file) { return assign(line.cpuFile, toPath(file)); }},
     {.name = "--lang",
      .argument = OptionArgument::Required,
      .valueName = "ja|en",

@@ -19,7 +19,8 @@ namespace kv {
 struct CommandLine {
     std::optional<std::filesystem::path> machine;
     std::optional<std::filesystem::path> screenshotDir;
-    std::optional<Language> language; // nothing: the configuration file decides
+    std::optional<std::filesystem::path> cpuFile; // a recorded processor to run on
+    std::optional<Language> language;             // nothing: the configuration file decides
     bool create = false;
     bool help = false;
     bool version = false;

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include <stdexcept>
 
@@ -24,6 +25,8 @@ namespace kv {
 namespace {
 
 constexpr int ImageIndexRole = Qt::UserRole;
+constexpr int ListWidth = 97;
+constexpr int ItemHeight = 84;
 
 } // namespace
 
@@ -45,8 +48,13 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     ListView1->setMovement(QListView::Static);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setWordWrap(true);
-    ListView1->setGridSize(QSize(90, 84)); // one arranged column; long titles are cut as the desktop does
-    ListView1->setFixedWidth(97);
+    ListView1->setFixedWidth(ListWidth);
+    // One arranged column as wide as the room beside the vertical scroll bar: captions wrap on
+    // whole words, long titles are cut at their last line as the desktop does, and nothing
+    // needs a horizontal scroll bar.
+    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int scrollBar = ListView1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView1);
+    ListView1->setGridSize(QSize(ListWidth - 2 * ListView1->frameWidth() - scrollBar, ItemHeight));
     // Docked along the left edge; the other controls keep their fixed places.
     auto* dock = new QHBoxLayout(sheet);
     dock->setContentsMargins(0, 0, 0, 0);

@@ -1362,6 +1362,18 @@ Import a Windows 98 registry, or open a machine folder.</translation>
         <source>なし</source>
         <translation>No</translation>
     </message>
+    <message>
+        <source>任意</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>該当したカタログの行：%1 ファミリ %2 モデル %3 ステッピング %4 クロック %5</source>
+        <translation>Catalogue row that matched: %1 family %2 model %3 stepping %4 clock %5</translation>
+    </message>
+    <message>
+        <source>カタログに該当する行はありません：%1 ファミリ %2 モデル %3 ステッピング %4 クロック %5</source>
+        <translation>No catalogue row matches: %1 family %2 model %3 stepping %4 clock %5</translation>
+    </message>
 </context>
 <context>
     <name>kv::TAboutBox</name>

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <limits>
+#include <utility>
 
 namespace kv {
 
@@ -176,7 +177,40 @@ std::optional<std::string_view> clockDetail(std::int32_t clock) {
     return std::nullopt;
 }
 
+std::optional<std::pair<std::int32_t, std::int32_t>> clockOf(const ClockRange& range) {
+    if (range.low == AnyClock.low && range.high == AnyClock.high)
+        return std::nullopt;
+    return std::pair{range.low, range.high};
+}
+
+std::string field(int value) {
+    return value == Any ? std::string() : std::to_string(value);
+}
+
+std::string printable(std::string_view vendor) {
+    std::string text(vendor);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
 } // namespace
+
+MatchFields describeMatch(const ProcessorIdentity& cpu, const ProcessorName& found) {
+    if (!found.row)
+        return {false,
+                printable(cpu.vendor),
+                std::to_string(cpu.family),
+                std::to_string(cpu.model),
+                std::to_string(cpu.stepping),
+                std::to_string(cpu.measuredClock)};
+    const CatalogueRow& row = *found.row;
+    const std::string clock = row.clock
+                                  ? std::to_string(row.clock->first) + "-" + std::to_string(row.clock->second)
+                                  : std::string();
+    return {true, printable(row.vendor), field(row.family), field(row.model), field(row.stepping), clock};
+}
 
 std::string_view makerLabel(std::string_view vendor) {
     for (const MakerRow& row : Makers)
@@ -208,6 +242,7 @@ ProcessorName lookUpName(const ProcessorIdentity& cpu) {
         out.threeDNow = row.marks & ThreeDNow;
         out.enhanced3DNow = row.marks & Enhanced3DNow;
         out.sse = row.marks & Sse;
+        out.row = CatalogueRow{row.vendor, row.family, row.model, row.stepping, clockOf(row.clock)};
         break;
     }
     return out;

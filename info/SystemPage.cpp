@@ -172,6 +172,16 @@ void SystemPage::showClock() {
     setLabelText(Label58, QString::fromStdString(reading.text));
 }
 
+QString SystemPage::nameHint(const MatchFields& match) {
+    const auto field = [](const std::string& value) { return value.empty() ? tr("任意") : fromUtf8(value); };
+    const QString text =
+        match.matched
+            ? tr("該当したカタログの行：%1 ファミリ %2 モデル %3 ステッピング %4 クロック %5")
+            : tr("カタログに該当する行はありません：%1 ファミリ %2 モデル %3 ステッピング %4 クロック %5");
+    return text.arg(fromUtf8(match.vendor), field(match.family), field(match.model), field(match.stepping),
+                    field(match.clock));
+}
+
 void SystemPage::showName() {
     const QByteArray vendor = m_cpu.VendorString();
     ProcessorIdentity identity;
@@ -183,6 +193,7 @@ void SystemPage::showName() {
     const ProcessorName found = lookUpName(identity);
     if (found.name)
         setLabelText(Label62, translated("ProcessorCatalogue", *found.name));
+    setHint(Label62, nameHint(describeMatch(identity, found)));
     if (found.detail)
         setLabelText(Label71, translated("ProcessorCatalogue", *found.detail));
     for (const auto& [marked, label] :

@@ -73,9 +73,9 @@ constexpr LinkRow LinkRows[] = {
      &TAboutBox::Label4Click},
 };
 
-void condense(QLabel* label) {
+void condense(QLabel* label, qreal letterSpacing) {
     QFont font = label->font();
-    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, letterSpacing);
     label->setFont(font);
     label->adjustSize();
 }
@@ -134,9 +134,9 @@ void TAboutBox::buildPanel() {
     makeLabel(Panel1, "Label10", tr("言語：C++20 / Qt 6"), {49, 82});
     QLabel* maker = makeLabel(Panel1, "Label14", tr("ATI technologies Inc："), {7, 98});
     // The window's Gothic substitute sets Latin text wider than the panel was laid out for: drawn
-    // plainly, the date would run past the panel's edge and the maker's link would cover the colon.
-    for (QLabel* tight : {date, maker})
-        condense(tight);
+    // plainly, the date would run into the panel's frame and the maker's link would cover the colon.
+    condense(date, -1);
+    condense(maker, -0.5);
     makeLabel(Panel1, "Label5", tr("メールアドレス："), {40, 114});
     QLabel* comments = makeLabel(Panel1, "Comments", tr("サポートホームページ："), {2, 130});
     comments->setWordWrap(true);
@@ -158,15 +158,24 @@ void TAboutBox::buildPanel() {
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        const auto it = m_clickHandlers.find(watched);
-        if (it != m_clickHandlers.end()) {
-            runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
-            return true;
-        }
+    const auto it = m_clickHandlers.find(watched);
+    if (it == m_clickHandlers.end() ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease))
+        return QDialog::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return QDialog::eventFilter(watched, event);
+    // A click is a press and a release both on the control; a release elsewhere cancels it.
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_pressed = watched;
+        return true;
     }
-    return QDialog::eventFilter(watched, event);
+    const bool clicked =
+        m_pressed == watched && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint());
+    m_pressed = nullptr;
+    if (clicked)
+        runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
+    return true;
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

@@ -13,7 +13,7 @@ _kavendel() {
             COMPREPLY=($(compgen -W 'ja en' -- "$cur"))
             return
             ;;
-        --import)
+        --import | --cpu)
             _filedir
             return
             ;;

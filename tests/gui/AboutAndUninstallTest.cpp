@@ -76,6 +76,8 @@ TEST_F(UninstallTest, RemovesTheKeysAndExactlyThePresentInfFiles) {
     touch(drive() / "Windows/inf/ATIXBAR.INF");
     touch(drive() / "Windows/inf/ATI_9XAX.INF");                  // not one of ours
     fs::create_directories(drive() / "Windows/inf/ATIVIDIN.INF"); // a folder is no file
+    touch(drive() / "Windows/inf/ATITUNEP.INF");                  // read-only: DeleteFile refuses it
+    fs::permissions(drive() / "Windows/inf/ATITUNEP.INF", fs::perms::owner_read | fs::perms::group_read);
     createForm();
     ASSERT_EQ(form->values().displayClassKeyPath, DisplayKey);
     dialogs.answers = {true};
@@ -90,6 +92,7 @@ TEST_F(UninstallTest, RemovesTheKeysAndExactlyThePresentInfFiles) {
     EXPECT_FALSE(fs::exists(drive() / "Windows/inf/ATIXBAR.INF"));
     EXPECT_TRUE(fs::exists(drive() / "Windows/inf/ATI_9XAX.INF"));
     EXPECT_TRUE(fs::is_directory(drive() / "Windows/inf/ATIVIDIN.INF"));
+    EXPECT_TRUE(fs::exists(drive() / "Windows/inf/ATITUNEP.INF"));
 
     // The keys come back when a setting is stored again.
     putText(RootKey::LocalMachine, form->values().driverKeyPath + "\\atidxhal", "DisableHyperZ", "0");
