@@ -12,6 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kv::RegistryDocument doc = kv::RegistryDocument::parse(text);
         if (doc.text() != text)
             std::abort();
+        doc.malformedLines();
         if (!(kv::RegistryDocument::parse(doc.text()).tree() == doc.tree()))
             std::abort();
         // Change the first key the file names, and add one.
