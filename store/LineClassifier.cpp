@@ -42,21 +42,21 @@ std::string_view withoutTrailingSeparators(std::string_view path) {
     return path.substr(0, end);
 }
 
-// Checks the key names below the hive: none empty, and not more of them than Windows keeps.
+// Checks the key names below the hive: the first may not be empty, and a path may not go deeper
+// than Windows keeps keys. Further runs of "\\" name one key, as regedit reads them.
 const char* checkKeyNames(std::string_view path, std::size_t hiveLength) {
     if (path.size() == hiveLength)
         return nullptr;
+    if (path[hiveLength + 1] == '\\')
+        return "パスに空のキー名があります";
     std::size_t depth = 0;
-    for (std::size_t from = hiveLength + 1;;) {
+    for (std::size_t from = hiveLength + 1; from != std::string_view::npos;) {
         const std::size_t sep = cp932::findChar(path, '\\', from);
-        if (sep == from || from == path.size())
-            return "パスに空のキー名があります";
-        if (++depth > MaxKeyDepth)
+        if (sep != from && ++depth > MaxKeyDepth)
             return "キーの階層が深すぎます (512 まで)";
-        if (sep == std::string_view::npos)
-            return nullptr;
-        from = sep + 1;
+        from = sep == std::string_view::npos ? sep : sep + 1;
     }
+    return nullptr;
 }
 
 } // namespace
