@@ -45,8 +45,31 @@ ValueEntry joinValue(LineReader& lines, std::size_t start, std::string_view firs
 
 } // namespace
 
-EntrySplitter::EntrySplitter(std::string_view text)
-    : m_lines(text) {}
+EntrySplitter::EntrySplitter(std::string_view text, Mode mode)
+    : m_lines(text)
+    , m_mode(mode) {}
+
+// Lines that start with a hex digit and cannot continue end a value's continuation when its
+// data is sound; when it is not, they are stray lines that change nothing. Either way reading
+// goes on after them as after a value, so only a line of another kind needs the value read.
+ValueEntry EntrySplitter::skimValue(std::size_t start) {
+    ValueEntry entry;
+    while (!m_lines.done()) {
+        const std::string_view next = m_lines.next();
+        ++entry.lines;
+        const LineKind kind = classifyLine(next);
+        if (kind == LineKind::Blank || kind == LineKind::Comment)
+            continue;
+        if (!startsWithHexDigit(next))
+            break;
+        if (cannotContinue(next))
+            return entry;
+    }
+    m_lines.seek(start);
+    std::size_t at = 0, length = 0;
+    const std::string_view first = m_lines.next(at, length);
+    return joinValue(m_lines, start, first, nullptr);
+}
 
 bool EntrySplitter::next(RawEntry& entry) {
     using Kind = RawEntry::Kind;
@@ -54,9 +77,10 @@ bool EntrySplitter::next(RawEntry& entry) {
         return false;
     std::size_t start = 0, length = 0;
     const std::string_view line = m_lines.next(start, length);
-    entry = RawEntry{};
+    entry.open = false; // the section line is only set for section kinds
     entry.offset = start;
     entry.length = length;
+    entry.lines = 1;
     switch (classifyLine(line)) {
     case LineKind::Blank:
         entry.kind = Kind::Blank;
@@ -75,7 +99,8 @@ bool EntrySplitter::next(RawEntry& entry) {
         entry.kind = Kind::Value;
         if (cannotContinue(line))
             break; // most value lines: what they hold is read when it is first asked for
-        const ValueEntry value = joinValue(m_lines, start, line, nullptr);
+        const ValueEntry value =
+            m_mode == Mode::Sections ? skimValue(start) : joinValue(m_lines, start, line, nullptr);
         entry.lines = value.lines;
         entry.open = value.open;
         entry.length = m_lines.position() - start;

@@ -30,17 +30,6 @@ struct RawEntry {
     SectionLine section; // BadSection and Section
 };
 
-class EntrySplitter {
-public:
-    explicit EntrySplitter(std::string_view text);
-    // Starts after the first line (a file's header).
-    void skipLine() { m_lines.next(); }
-    bool next(RawEntry& entry);
-
-private:
-    LineReader m_lines;
-};
-
 // A value entry read in full.
 struct ValueEntry {
     const char* problem = nullptr; // why it has no effect; nullptr when it has one
@@ -48,6 +37,26 @@ struct ValueEntry {
     bool open = false;
     std::size_t mark = 0; // open: where the "\" that asks for more stands in the text
     std::size_t lines = 1;
+};
+
+class EntrySplitter {
+public:
+    enum class Mode : std::uint8_t {
+        Exact, // every entry as regedit groups its lines
+        // Only the section headers are exact: a value's continuation lines are followed by their
+        // shape, and read in full only where that decides whether a line starts a section.
+        Sections,
+    };
+    explicit EntrySplitter(std::string_view text, Mode mode = Mode::Exact);
+    // Starts after the first line (a file's header).
+    void skipLine() { m_lines.next(); }
+    bool next(RawEntry& entry);
+
+private:
+    ValueEntry skimValue(std::size_t start);
+
+    LineReader m_lines;
+    Mode m_mode;
 };
 
 // Reads the value entry that makes up text; value, when not null, gets what it sets.

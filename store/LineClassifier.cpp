@@ -24,22 +24,28 @@ std::string_view hiveOf(std::string_view path) {
     return {};
 }
 
+// Whether s[i] is the second byte of a double-byte character. A byte that cannot lead a
+// character ends one, so the walk back stops at the first such byte.
+bool isTrailByte(std::string_view s, std::size_t i) {
+    std::size_t leads = 0;
+    while (i > leads && cp932::isLeadByte(static_cast<unsigned char>(s[i - leads - 1])))
+        ++leads;
+    return leads % 2 == 1;
+}
+
 // Position of the last "]" that is a character of its own, or npos.
 std::size_t lastClosingBracket(std::string_view line) {
-    std::size_t close = std::string_view::npos;
-    for (std::size_t p = 0; p < line.size(); p += cp932::charLength(line, p))
-        if (line[p] == ']')
-            close = p;
+    std::size_t close = line.rfind(']');
+    while (close != std::string_view::npos && isTrailByte(line, close))
+        close = close == 0 ? std::string_view::npos : line.rfind(']', close - 1);
     return close;
 }
 
 // Drops the "\" characters that end a path, never the trail byte of a double-byte character.
 std::string_view withoutTrailingSeparators(std::string_view path) {
-    std::size_t end = 0;
-    for (std::size_t p = 0; p < path.size(); p += cp932::charLength(path, p))
-        if (path[p] != '\\')
-            end = p + cp932::charLength(path, p);
-    return path.substr(0, end);
+    while (!path.empty() && path.back() == '\\' && !isTrailByte(path, path.size() - 1))
+        path.remove_suffix(1);
+    return path;
 }
 
 // Checks the key names below the hive: the first may not be empty, and a path may not go deeper
@@ -78,6 +84,11 @@ std::string_view trimRight(std::string_view s) {
 LineReader::LineReader(std::string_view text)
     : m_text(text)
     , m_lf(text.find('\n')) {}
+
+void LineReader::seek(std::size_t position) {
+    m_pos = position;
+    m_lf = m_text.find('\n', position);
+}
 
 std::string_view LineReader::next(std::size_t& start, std::size_t& length) {
     const char* base = m_text.data();
@@ -156,7 +167,7 @@ SectionLine readSection(std::string_view line) {
 std::string sectionProblem(const SectionLine& section) {
     std::string out = section.problem;
     if (section.effect == SectionLine::Effect::CloseKey && section.hive.empty()) // an unknown root
-        out += " '" + cp932::toUtf8(section.detail) + "'";
+        (out += " '").append(cp932::toUtf8(section.detail)) += '\'';
     return out;
 }
 

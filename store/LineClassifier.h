@@ -22,6 +22,7 @@ public:
     explicit LineReader(std::string_view text);
     bool done() const { return m_pos >= m_text.size(); }
     std::size_t position() const { return m_pos; }
+    void seek(std::size_t position);
     // The next line without its line end; start and length cover it with its line end.
     std::string_view next(std::size_t& start, std::size_t& length);
     std::string_view next();

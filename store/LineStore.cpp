@@ -51,10 +51,6 @@ std::string_view LineStore::view(const Text& text) const {
     return std::string_view(*m_bytes).substr(text.offset, text.length);
 }
 
-LineStore::Text LineStore::span(std::size_t offset, std::size_t length) const {
-    return Text{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length), None};
-}
-
 LineStore::Text LineStore::own(std::string content) {
     m_owned.push_back(std::move(content));
     return Text{0, 0, static_cast<std::uint32_t>(m_owned.size() - 1)};

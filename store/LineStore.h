@@ -45,7 +45,9 @@ public:
 
     std::string_view bytes() const { return *m_bytes; }
     std::string_view view(const Text& text) const;
-    Text span(std::size_t offset, std::size_t length) const;
+    static Text span(std::size_t offset, std::size_t length) {
+        return Text{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length), None};
+    }
     Text own(std::string content);
     void setText(Text& text, std::string content);
 

@@ -155,7 +155,7 @@ RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view
 void RegistryDocument::load() {
     const std::string_view text = m_lines->bytes();
     auto& sections = m_lines->sections();
-    EntrySplitter splitter(text);
+    EntrySplitter splitter(text, EntrySplitter::Mode::Sections);
     RawEntry entry;
     splitter.next(entry); // the header line
     sections.emplace_back().header = m_lines->span(0, entry.length);

@@ -162,8 +162,11 @@ void RegistryEditor::insertValue(Section& section, const RegValue& value) {
 }
 
 void RegistryEditor::endWithLineEnd(Text& text) {
-    if (lineEnd(m_lines.view(text)).empty())
-        m_lines.setText(text, std::string(m_lines.view(text)) + std::string(Crlf));
+    if (!lineEnd(m_lines.view(text)).empty())
+        return;
+    std::string ended(m_lines.view(text));
+    ended += Crlf;
+    m_lines.setText(text, std::move(ended));
 }
 
 // A value whose hex data asks for more on the file's last line reads as the data it has. The
@@ -209,7 +212,11 @@ void RegistryEditor::appendKeySection(const KeyPath& path, const RegValue* value
     Section section;
     section.kind = Section::Kind::Key;
     section.entries = std::make_unique<std::vector<Entry>>();
-    section.header = m_lines.own("[" + joinPath(spelledPath(path)) + "]" + std::string(Crlf));
+    std::string header = "[";
+    header += joinPath(spelledPath(path));
+    header += ']';
+    header += Crlf;
+    section.header = m_lines.own(std::move(header));
     if (value)
         section.entries->push_back({Entry::Kind::Value, false, m_lines.own(formatValue(*value, Crlf))});
     section.path = m_lines.own(joinPath(path)); // never changed: the index keeps a view of it

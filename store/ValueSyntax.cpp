@@ -217,6 +217,13 @@ HexEnd readHexList(std::string_view list, std::string* data, std::size_t* mark) 
     if (data)
         data->reserve(data->size() + list.size() / 3 + 1); // "xx," a byte
     while (p < end) {
+        if (end - p > 2 && hexDigit(p[0]) >= 0 && hexDigit(p[1]) >= 0 && p[2] == ',') {
+            // "xx," as regedit writes them: the common case, in one step
+            if (data)
+                *data += static_cast<char>(hexDigit(p[0]) << 4 | hexDigit(p[1]));
+            p += 3;
+            continue;
+        }
         const char* after = nullptr;
         const std::uint64_t byte = readNumber(p, end, true, after);
         if (byte > 0xFF)
