@@ -6,6 +6,7 @@
 #include "RegistryEditor.h"
 #include "ValueSyntax.h"
 
+#include <cstring>
 #include <utility>
 
 namespace kv {
@@ -118,6 +119,15 @@ private:
     std::vector<std::pair<std::string_view, RegKey*>> m_chain;
 };
 
+// At most one section a "[": sized once, as growing by doubling would hold two arrays at the peak.
+std::size_t countBrackets(std::string_view text) {
+    std::size_t n = 0;
+    const char* const end = text.data() + text.size();
+    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '[', end - p))); ++p)
+        ++n;
+    return n;
+}
+
 } // namespace
 
 RegistryFileError::RegistryFileError(std::string file, std::string reason)
@@ -155,6 +165,7 @@ RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view
 void RegistryDocument::load() {
     const std::string_view text = m_lines->bytes();
     auto& sections = m_lines->sections();
+    sections.reserve(countBrackets(text) + 1);
     EntrySplitter splitter(text, EntrySplitter::Mode::Sections);
     RawEntry entry;
     splitter.next(entry); // the header line
