@@ -48,8 +48,6 @@ public:
         Sections,
     };
     explicit EntrySplitter(std::string_view text, Mode mode = Mode::Exact);
-    // Starts after the first line (a file's header).
-    void skipLine() { m_lines.next(); }
     bool next(RawEntry& entry);
 
 private:

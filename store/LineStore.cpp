@@ -30,8 +30,7 @@ void applyValueEntry(std::string_view text, RegKey& key) {
         key.setValue(value.name, value.type, std::move(value.data));
 }
 
-} // namespace
-
+// What a value entry in a section of that kind does, judged from its text.
 LineStore::Entry::Kind valueEntryKind(std::string_view text, LineStore::Section::Kind section) {
     using Kind = LineStore::Entry::Kind;
     const ValueEntry entry = readValueEntry(text, nullptr);
@@ -41,6 +40,8 @@ LineStore::Entry::Kind valueEntryKind(std::string_view text, LineStore::Section:
         return Kind::Ignored;
     return entry.deletion ? Kind::ValueDeletion : Kind::Value;
 }
+
+} // namespace
 
 LineStore::LineStore(std::string bytes)
     : m_bytes(std::make_unique<const std::string>(std::move(bytes))) {}

@@ -67,7 +67,4 @@ private:
     std::vector<Section> m_sections;
 };
 
-// What a value entry in a section of that kind does, judged from its text.
-LineStore::Entry::Kind valueEntryKind(std::string_view text, LineStore::Section::Kind section);
-
 } // namespace kv
