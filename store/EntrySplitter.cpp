@@ -1,5 +1,6 @@
 #include "EntrySplitter.h"
 
+#include "Message.h"
 #include "ValueSyntax.h"
 
 namespace kv {
@@ -31,14 +32,14 @@ ValueEntry joinValue(LineReader& lines, std::size_t start, std::string_view firs
         if (kind == LineKind::Blank || kind == LineKind::Comment)
             continue;
         if (!startsWithHexDigit(next)) {
-            entry.problem = "'\\' の次の行が 16 進の続きではありません";
+            entry.problem = QT_TRANSLATE_NOOP("RegistryFile", "'\\' の次の行が 16 進の続きではありません");
             break;
         }
         std::size_t markInLine = 0;
         hex = readHexList(next, data, &markInLine);
         mark = at + markInLine;
         if (hex == HexEnd::Invalid)
-            entry.problem = "16 進の並びが不正です";
+            entry.problem = QT_TRANSLATE_NOOP("RegistryFile", "16 進の並びが不正です");
     }
     return entry;
 }

@@ -1,6 +1,7 @@
 #include "LineClassifier.h"
 
 #include "Cp932.h"
+#include "Message.h"
 
 #include <algorithm>
 #include <array>
@@ -54,12 +55,12 @@ const char* checkKeyNames(std::string_view path, std::size_t hiveLength) {
     if (path.size() == hiveLength)
         return nullptr;
     if (path[hiveLength + 1] == '\\')
-        return "パスに空のキー名があります";
+        return QT_TRANSLATE_NOOP("RegistryFile", "パスに空のキー名があります");
     std::size_t depth = 0;
     for (std::size_t from = hiveLength + 1; from != std::string_view::npos;) {
         const std::size_t sep = cp932::findChar(path, '\\', from);
         if (sep != from && ++depth > MaxKeyDepth)
-            return "キーの階層が深すぎます (512 まで)";
+            return QT_TRANSLATE_NOOP("RegistryFile", "キーの階層が深すぎます (512 まで)");
         from = sep == std::string_view::npos ? sep : sep + 1;
     }
     return nullptr;
@@ -67,7 +68,7 @@ const char* checkKeyNames(std::string_view path, std::size_t hiveLength) {
 
 } // namespace
 
-const char* const StrayLineProblem = "解釈できない行です";
+const char* const StrayLineProblem = QT_TRANSLATE_NOOP("RegistryFile", "解釈できない行です");
 
 std::string_view trimLeft(std::string_view s) {
     while (!s.empty() && isBlank(s.front()))
@@ -137,12 +138,12 @@ SectionLine readSection(std::string_view line) {
     SectionLine out;
     line = trimLeft(line).substr(1);
     if (!line.empty() && isBlank(line.front())) {
-        out.problem = "'[' の直後に空白があります";
+        out.problem = QT_TRANSLATE_NOOP("RegistryFile", "'[' の直後に空白があります");
         return out;
     }
     const std::size_t close = lastClosingBracket(line);
     if (close == std::string_view::npos) {
-        out.problem = "キーの終わりに ']' がありません";
+        out.problem = QT_TRANSLATE_NOOP("RegistryFile", "キーの終わりに ']' がありません");
         return out;
     }
     std::string_view inner = line.substr(0, close);
@@ -154,21 +155,20 @@ SectionLine readSection(std::string_view line) {
     out.hive = hiveOf(out.path);
     if (out.hive.empty()) {
         out.detail = out.path.substr(0, std::min(cp932::findChar(out.path, '\\'), std::size_t{40}));
-        out.problem = "不明なルートキー";
+        out.problem = QT_TRANSLATE_NOOP("RegistryFile", "不明なルートキー '%1'");
     } else if ((out.problem = checkKeyNames(out.path, out.hive.size()))) {
     } else if (deletion && out.path.size() == out.hive.size()) {
-        out.problem = "ルートキーは削除できません";
+        out.problem = QT_TRANSLATE_NOOP("RegistryFile", "ルートキーは削除できません");
     } else {
         out.effect = deletion ? Effect::DeleteKey : Effect::OpenKey;
     }
     return out;
 }
 
-std::string sectionProblem(const SectionLine& section) {
-    std::string out = section.problem;
+std::vector<std::string> sectionProblemArguments(const SectionLine& section) {
     if (section.effect == SectionLine::Effect::CloseKey && section.hive.empty()) // an unknown root
-        (out += " '").append(cp932::toUtf8(section.detail)) += '\'';
-    return out;
+        return {cp932::toUtf8(section.detail)};
+    return {};
 }
 
 } // namespace kv

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -58,8 +59,8 @@ constexpr std::size_t MaxKeyDepth = 512;
 
 SectionLine readSection(std::string_view line);
 
-// "registry.reg:LINE: reason"-style text of a section line's problem.
-std::string sectionProblem(const SectionLine& section);
+// The arguments of a section line's problem: the unknown root it names, if that is the problem.
+std::vector<std::string> sectionProblemArguments(const SectionLine& section);
 
 extern const char* const StrayLineProblem;
 

@@ -19,20 +19,20 @@ constexpr std::uint32_t None = ValueSource::None;
 void rejectIfNotText(std::string_view text, std::string_view fileName) {
     const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        fail("UTF-16 のテキストで、REGEDIT4 形式ではありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません"));
     if (text.find('\0') != std::string_view::npos) {
         const bool utf16 = text.size() >= 2 && ((text[0] == '\0') != (text[1] == '\0'));
-        fail(utf16 ? "UTF-16 のテキストで、REGEDIT4 形式ではありません"
-                   : "バイナリデータで、REGEDIT4 形式ではありません");
+        fail(utf16 ? QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません")
+                   : QT_TRANSLATE_NOOP("RegistryFile", "バイナリデータで、REGEDIT4 形式ではありません"));
     }
     if (text.empty())
-        fail("空のファイルで、REGEDIT4 の見出しがありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "空のファイルで、REGEDIT4 の見出しがありません"));
     // Blanks may come before the header, as on every line; anything after it makes regedit
     // take the file for another format and import nothing.
     if (trimLeft(text.substr(0, text.find_first_of("\r\n"))) != Header)
-        fail("1 行目が REGEDIT4 ではありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
     if (text.size() >= None)
-        fail("4 GB を超えていて、レジストリの書き出しではありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "4 GB を超えていて、レジストリの書き出しではありません"));
 }
 
 // Builds the keys of the sections in file order, and hands each key the sections its values
@@ -130,10 +130,13 @@ std::size_t countBrackets(std::string_view text) {
 
 } // namespace
 
-RegistryFileError::RegistryFileError(std::string file, std::string reason)
-    : std::runtime_error(file + ": " + reason)
-    , m_file(std::move(file))
-    , m_reason(std::move(reason)) {}
+RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
+                                     std::vector<std::string> args)
+    : TranslatableError(Message{file + ": ", "RegistryFile", reason, std::move(args)}) {}
+
+RegistryFileError RegistryFileError::naming(const std::string& file) const {
+    return RegistryFileError(file, message().source, message().args);
+}
 
 RegistryDocument::RegistryDocument()
     : RegistryDocument(std::string()) {
@@ -183,21 +186,28 @@ void RegistryDocument::load() {
     sections.back().body = m_lines->span(bodyStart, text.size() - bodyStart);
 }
 
-const std::vector<std::string>& RegistryDocument::malformedLines() const {
+const std::vector<Message>& RegistryDocument::malformedLines() const {
     if (!m_malformed)
         listMalformedLines();
     return *m_malformed;
 }
 
 void RegistryDocument::listMalformedLines() const {
-    std::vector<std::string>& out = m_malformed.emplace();
+    std::vector<Message>& out = m_malformed.emplace();
     std::size_t line = 1;
-    const auto report = [&](std::size_t number, const std::string& reason) {
-        out.push_back(m_fileName + ":" + std::to_string(number) + ": " + reason);
+    const auto report = [&](std::size_t number, const char* reason, std::vector<std::string> args = {}) {
+        std::string lead = m_fileName;
+        lead += ':';
+        lead += std::to_string(number);
+        lead += ": ";
+        out.push_back(Message{std::move(lead), "RegistryFile", reason, std::move(args)});
+    };
+    const auto reportSection = [&](std::size_t number, const SectionLine& section) {
+        report(number, section.problem, sectionProblemArguments(section));
     };
     for (const auto& section : m_lines->sections()) {
         if (section.kind == LineStore::Section::Kind::Dead)
-            report(line, sectionProblem(readSection(m_lines->view(section.header))));
+            reportSection(line, readSection(m_lines->view(section.header)));
         ++line;
         const std::string_view body = m_lines->view(section.body);
         EntrySplitter splitter(body);
@@ -205,14 +215,14 @@ void RegistryDocument::listMalformedLines() const {
             if (entry.kind == RawEntry::Kind::Stray)
                 report(line, StrayLineProblem);
             else if (entry.kind == RawEntry::Kind::BadSection)
-                report(line, sectionProblem(entry.section));
+                reportSection(line, entry.section);
             else if (entry.kind != RawEntry::Kind::Value)
                 continue;
             else if (const char* problem =
                          readValueEntry(body.substr(entry.offset, entry.length), nullptr).problem)
                 report(line, problem);
             else if (section.kind != LineStore::Section::Kind::Key)
-                report(line, "キーの見出しの外にある値の行です");
+                report(line, QT_TRANSLATE_NOOP("RegistryFile", "キーの見出しの外にある値の行です"));
         }
     }
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "KeyTree.h"
+#include "Message.h"
 #include "SettingsStore.h"
 
 #include <memory>
@@ -22,16 +23,15 @@ namespace kv {
 class LineStore;
 class RegistryEditor;
 
-// A file that is not REGEDIT4 text at all; such a file is never written to.
-class RegistryFileError : public std::runtime_error {
+// A file that is not REGEDIT4 text at all; such a file is never written to. The message is
+// "file: reason"; the reason is a text marked in the context "RegistryFile".
+class RegistryFileError : public TranslatableError {
 public:
-    RegistryFileError(std::string file, std::string reason);
-    const std::string& file() const { return m_file; }
-    const std::string& reason() const { return m_reason; }
-
-private:
-    std::string m_file;
-    std::string m_reason;
+    RegistryFileError(const std::string& file, const char* reason, std::vector<std::string> args = {});
+    // The reason alone, in the source language.
+    std::string reason() const { return fillArguments(message().source, message().args); }
+    // The same reason, naming another file.
+    RegistryFileError naming(const std::string& file) const;
 };
 
 class RegistryDocument {
@@ -50,7 +50,7 @@ public:
 
     const RegKey& tree() const { return *m_top; }
     // "registry.reg:LINE: reason" for every line that had no effect because it is malformed.
-    const std::vector<std::string>& malformedLines() const;
+    const std::vector<Message>& malformedLines() const;
 
     // Changes the tree as applyChange does, and the lines as little as that needs.
     void apply(const Change& change);
@@ -73,7 +73,7 @@ private:
     std::unique_ptr<RegKey> m_top;
     std::unique_ptr<RegistryEditor> m_editor; // made at the first change
     std::string m_fileName;
-    mutable std::optional<std::vector<std::string>> m_malformed;
+    mutable std::optional<std::vector<Message>> m_malformed;
 };
 
 } // namespace kv

@@ -2,6 +2,7 @@
 
 #include "Cp932.h"
 #include "LineClassifier.h"
+#include "Message.h"
 
 #include <algorithm>
 #include <array>
@@ -88,13 +89,13 @@ std::size_t readQuoted(std::string_view s, std::size_t pos, std::string* out) {
 const char* readDword(std::string_view digits, std::string* data) {
     digits = trimLeft(digits);
     if (digits.empty())
-        return "dword が不正です (16 進 1〜8 桁)";
+        return QT_TRANSLATE_NOOP("RegistryFile", "dword が不正です (16 進 1〜8 桁)");
     std::size_t count = 0;
     std::uint32_t n = 0;
     for (; count < digits.size() && hexDigit(digits[count]) >= 0; ++count)
         n = n << 4 | static_cast<std::uint32_t>(hexDigit(digits[count]));
     if (count > 8 || !onlyCommentFollows(digits.substr(count)))
-        return "dword が不正です (16 進 1〜8 桁)";
+        return QT_TRANSLATE_NOOP("RegistryFile", "dword が不正です (16 進 1〜8 桁)");
     if (data)
         for (int i = 0; i < 4; ++i)
             *data += static_cast<char>(n >> (8 * i) & 0xFF);
@@ -104,9 +105,9 @@ const char* readDword(std::string_view digits, std::string* data) {
 const char* readString(std::string_view text, std::string* data) {
     const std::size_t end = readQuoted(text, 1, data);
     if (end == std::string_view::npos)
-        return "文字列が閉じていません";
+        return QT_TRANSLATE_NOOP("RegistryFile", "文字列が閉じていません");
     if (!onlyCommentFollows(text.substr(end)))
-        return "文字列の後に余分な文字があります";
+        return QT_TRANSLATE_NOOP("RegistryFile", "文字列の後に余分な文字があります");
     if (data)
         *data += '\0';
     return nullptr;
@@ -126,28 +127,30 @@ const char* readHexData(std::string_view text, ValueLine& out, std::string* data
                                        : readNumber(from, text.data() + text.size(), false, end);
         const std::size_t close = end ? static_cast<std::size_t>(end - text.data()) : 0;
         if (type > UINT32_MAX || close + 1 >= text.size() || text[close] != ')' || text[close + 1] != ':')
-            return "hex(N): の種類が不正です";
+            return QT_TRANSLATE_NOOP("RegistryFile", "hex(N): の種類が不正です");
         out.type = static_cast<std::uint32_t>(type);
         list = text.substr(close + 2);
     }
     std::size_t mark = 0;
     out.hex = readHexList(list, data, &mark);
     out.mark = static_cast<std::size_t>(list.data() - text.data()) + mark;
-    return out.hex == HexEnd::Invalid ? "16 進の並びが不正です" : nullptr;
+    return out.hex == HexEnd::Invalid ? QT_TRANSLATE_NOOP("RegistryFile", "16 進の並びが不正です") : nullptr;
 }
 
 // The data after "name"= and blanks.
 const char* readData(std::string_view text, ValueLine& out, std::string* data) {
     text = trimRight(text);
     if (text.empty())
-        return "'=' の後にデータがありません";
+        return QT_TRANSLATE_NOOP("RegistryFile", "'=' の後にデータがありません");
     if (text.front() == '"') {
         out.type = RegString;
         return readString(text, data);
     }
     if (text.front() == '-') {
         out.deletion = true;
-        return onlyCommentFollows(text.substr(1)) ? nullptr : "'-' の後に余分な文字があります";
+        return onlyCommentFollows(text.substr(1))
+                   ? nullptr
+                   : QT_TRANSLATE_NOOP("RegistryFile", "'-' の後に余分な文字があります");
     }
     if (text.starts_with("dword:")) {
         out.type = RegNumber;
@@ -155,7 +158,7 @@ const char* readData(std::string_view text, ValueLine& out, std::string* data) {
     }
     if (text.starts_with("hex:") || text.starts_with("hex("))
         return readHexData(text, out, data);
-    return "データの種類が不明です";
+    return QT_TRANSLATE_NOOP("RegistryFile", "データの種類が不明です");
 }
 
 std::string escape(std::string_view s) {
@@ -257,12 +260,12 @@ const char* readValueLine(std::string_view whole, ValueLine& out, std::string* n
     if (line.front() == '"') {
         pos = readQuoted(line, 1, name);
         if (pos == std::string_view::npos)
-            return "値の名前が閉じていません";
+            return QT_TRANSLATE_NOOP("RegistryFile", "値の名前が閉じていません");
     }
     while (pos < line.size() && isBlank(line[pos]))
         ++pos;
     if (pos >= line.size() || line[pos] != '=')
-        return "値の名前の後に '=' がありません";
+        return QT_TRANSLATE_NOOP("RegistryFile", "値の名前の後に '=' がありません");
     const std::string_view text = trimLeft(line.substr(pos + 1));
     const char* problem = readData(text, out, data);
     out.mark += static_cast<std::size_t>(text.data() - whole.data());

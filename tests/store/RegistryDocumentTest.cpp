@@ -292,7 +292,7 @@ TEST_P(MalformedTest, IsReportedHasNoEffectAndSurvivesChanges) {
         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n" + std::string(row.line) + "\r\n\"After\"=\"1\"\r\n";
     RegistryDocument doc = RegistryDocument::parse(text);
     ASSERT_FALSE(doc.malformedLines().empty());
-    EXPECT_EQ(doc.malformedLines().front(), row.report);
+    EXPECT_EQ(doc.malformedLines().front().text(), row.report);
     EXPECT_EQ(doc.text(), text);
     const RegKey* key = doc.tree().find({HKLM, "K"});
     ASSERT_TRUE(key);
@@ -309,9 +309,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, MalformedTest, ::testing::ValuesIn(MalformedRows)
 TEST(RegistryDocument, ValueLinesOutsideAKeyAreReportedWithTheirLine) {
     const auto doc = RegistryDocument::parse("REGEDIT4\n\"A\"=\"1\"\n[-HKEY_LOCAL_MACHINE\\K]\n\n\"B\"="
                                              "\"2\"\n[HKEY_LOCAL_MACHINE\\K]\n\"C\"=\"3\"\n");
-    EXPECT_EQ(doc.malformedLines(),
-              (std::vector<std::string>{"registry.reg:2: キーの見出しの外にある値の行です",
-                                        "registry.reg:5: キーの見出しの外にある値の行です"}));
+    ASSERT_EQ(doc.malformedLines().size(), 2u);
+    EXPECT_EQ(doc.malformedLines()[0].text(), "registry.reg:2: キーの見出しの外にある値の行です");
+    EXPECT_EQ(doc.malformedLines()[1].text(), "registry.reg:5: キーの見出しの外にある値の行です");
     EXPECT_EQ(doc.tree().find({HKLM, "K"})->values().size(), 1u);
 }
 
@@ -328,9 +328,9 @@ TEST(RegistryDocument, KeyDeeperThanWindowsKeepsIsMalformed) {
     EXPECT_TRUE(RegistryDocument::parse(deep(512)).tree().find(path)->value("V"));
     for (const std::size_t levels : {513u, 300000u}) {
         const auto doc = RegistryDocument::parse(deep(levels));
-        EXPECT_EQ(doc.malformedLines(),
-                  (std::vector<std::string>{"registry.reg:2: キーの階層が深すぎます (512 まで)",
-                                            "registry.reg:3: キーの見出しの外にある値の行です"}));
+        ASSERT_EQ(doc.malformedLines().size(), 2u);
+        EXPECT_EQ(doc.malformedLines()[0].text(), "registry.reg:2: キーの階層が深すぎます (512 まで)");
+        EXPECT_EQ(doc.malformedLines()[1].text(), "registry.reg:3: キーの見出しの外にある値の行です");
         EXPECT_EQ(doc.tree().child(HKLM), nullptr);
     }
 }
