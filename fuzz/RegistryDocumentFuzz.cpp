@@ -1,16 +1,37 @@
 // Hostile registry files: the parser must never crash, must write back what it read byte for
 // byte, and a change must read back as the tree it made.
+#include "EntrySplitter.h"
 #include "RegistryDocument.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
+
+namespace {
+
+// Loading follows values by the shape of their lines; the section headers it finds must be
+// those that reading every line in full finds.
+std::vector<std::size_t> sectionStarts(std::string_view text, kv::EntrySplitter::Mode mode) {
+    std::vector<std::size_t> starts;
+    kv::EntrySplitter splitter(text, mode);
+    for (kv::RawEntry entry; splitter.next(entry);)
+        if (entry.kind == kv::RawEntry::Kind::Section)
+            starts.push_back(entry.offset);
+    return starts;
+}
+
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
         kv::RegistryDocument doc = kv::RegistryDocument::parse(text);
         if (doc.text() != text)
+            std::abort();
+        doc.malformedLines();
+        if (sectionStarts(text, kv::EntrySplitter::Mode::Exact) !=
+            sectionStarts(text, kv::EntrySplitter::Mode::Sections))
             std::abort();
         if (!(kv::RegistryDocument::parse(doc.text()).tree() == doc.tree()))
             std::abort();

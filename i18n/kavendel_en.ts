@@ -201,6 +201,18 @@
         <source>1 行目が REGEDIT4 ではありません</source>
         <translation>the first line is not REGEDIT4</translation>
     </message>
+    <message>
+        <source>&apos;\&apos; の次の行が 16 進の続きではありません</source>
+        <translation>the line after &apos;\&apos; does not go on with hex data</translation>
+    </message>
+    <message>
+        <source>キーの階層が深すぎます (512 まで)</source>
+        <translation>key nested too deep (512 levels at most)</translation>
+    </message>
+    <message>
+        <source>&apos;[&apos; の直後に空白があります</source>
+        <translation>blank right after &apos;[&apos;</translation>
+    </message>
 </context>
 <context>
     <name>SettingsCatalogue</name>

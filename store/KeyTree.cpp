@@ -3,6 +3,7 @@
 #include "Cp932.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace kv {
 
@@ -57,12 +58,28 @@ std::vector<RegKey*> RegKey::children() const {
     return out;
 }
 
+std::uint32_t RegKey::deferValues(const ValueSource& source, std::uint32_t section) {
+    m_source = &source;
+    if (m_firstDeferred == ValueSource::None)
+        m_firstDeferred = section;
+    return std::exchange(m_lastDeferred, section);
+}
+
+void RegKey::readDeferred() const {
+    if (!m_source)
+        return;
+    const ValueSource* source = std::exchange(m_source, nullptr);
+    source->readValues(m_firstDeferred, const_cast<RegKey&>(*this));
+}
+
 const RegValue* RegKey::value(std::string_view name) const {
+    readDeferred();
     const auto [it, found] = locate(m_values, name);
     return found ? &*it : nullptr;
 }
 
 void RegKey::setValue(std::string_view name, std::uint32_t type, std::string data) {
+    readDeferred();
     // Most keys hold a handful of values: room for one more at a time up to a few wastes no
     // slots (a value is 72 bytes) and reallocates no more often than doubling would.
     if (m_values.size() == m_values.capacity() && m_values.size() < 4)
@@ -82,6 +99,7 @@ void RegKey::setValue(std::string_view name, std::uint32_t type, std::string dat
 }
 
 bool RegKey::removeValue(std::string_view name) {
+    readDeferred();
     const auto [it, found] = locate(m_values, name);
     if (found)
         m_values.erase(it);
@@ -89,6 +107,7 @@ bool RegKey::removeValue(std::string_view name) {
 }
 
 std::vector<const RegValue*> RegKey::values() const {
+    readDeferred();
     std::vector<const RegValue*> out;
     out.reserve(m_values.size());
     for (const auto& value : m_values)
@@ -117,6 +136,8 @@ RegKey& RegKey::ensure(const KeyPath& path) {
 
 bool RegKey::operator==(const RegKey& other) const {
     // Both sides are sorted the same way, so equal trees line up element by element.
+    readDeferred();
+    other.readDeferred();
     if (m_values.size() != other.m_values.size() || m_children.size() != other.m_children.size())
         return false;
     for (std::size_t i = 0; i < m_values.size(); ++i) {

@@ -28,6 +28,20 @@ struct RegValue {
 
 using KeyPath = std::vector<std::string>;
 
+class RegKey;
+
+// Where a key's values are read from when they are first looked at: a registry file's lines.
+// Loading a file makes its keys only; most values are never asked for.
+class ValueSource {
+public:
+    static constexpr std::uint32_t None = UINT32_MAX;
+    // Sets and deletes the key's values as the source's sections from first on say.
+    virtual void readValues(std::uint32_t first, RegKey& key) const = 0;
+
+protected:
+    ~ValueSource() = default;
+};
+
 class RegKey {
 public:
     explicit RegKey(std::string name)
@@ -55,12 +69,23 @@ public:
 
     bool operator==(const RegKey& other) const;
 
+    // Values to read from source's section when first looked at, after those deferred before.
+    // Returns the section deferred last before it (ValueSource::None when none was), which the
+    // source links to this one.
+    std::uint32_t deferValues(const ValueSource& source, std::uint32_t section);
+
 private:
+    // Reads the deferred values, once. Looking at values is const, so this changes a const key:
+    // every key is made by its tree, never as a const object.
+    void readDeferred() const;
+
     // Sorted vectors rather than maps: a 10 MB registry has hundreds of thousands of values,
     // and a node plus a folded copy of the name for each would outweigh the file many times.
     std::string m_name;
     std::vector<std::unique_ptr<RegKey>> m_children; // by name, without regard to case
     std::vector<RegValue> m_values;                  // by name, without regard to case
+    mutable const ValueSource* m_source = nullptr;   // values not yet read
+    std::uint32_t m_firstDeferred = ValueSource::None, m_lastDeferred = ValueSource::None;
 };
 
 // Joins a path with "\" for messages and registry file headers.

@@ -2,22 +2,26 @@
 // regedit reads REGEDIT4 text, and as its own lines, so that a change rewrites only the lines
 // it touches and everything else (comments, order, line ends, lines regedit would skip) is
 // written back byte for byte.
+//
+// Loading makes the keys only. A key's values are read from its lines when they are first
+// looked at, and the malformed lines are listed when first asked for, or before the first change.
 #pragma once
 
 #include "KeyTree.h"
 #include "Message.h"
 #include "SettingsStore.h"
 
-#include <deque>
 #include <memory>
-#include <span>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace kv {
+
+class LineStore;
+class RegistryEditor;
 
 // A file that is not REGEDIT4 text at all; such a file is never written to. The message is
 // "file: reason"; the reason is a text marked in the context "RegistryFile".
@@ -34,18 +38,19 @@ class RegistryDocument {
 public:
     // An empty registry: the header line only.
     RegistryDocument();
+    ~RegistryDocument();
     // Throws RegistryFileError (naming fileName) when the text is not REGEDIT4 at all.
     // fileName also prefixes the malformed-line reports.
     static RegistryDocument parse(std::string_view text, std::string_view fileName = "registry.reg");
     // The same, keeping bytes as the document's own: lines nobody changes stay views into them.
     static RegistryDocument fromBytes(std::string bytes, std::string_view fileName = "registry.reg");
 
-    RegistryDocument(RegistryDocument&&) = default;
-    RegistryDocument& operator=(RegistryDocument&&) = default;
+    RegistryDocument(RegistryDocument&&) noexcept;
+    RegistryDocument& operator=(RegistryDocument&&) noexcept;
 
-    const RegKey& tree() const { return m_top; }
+    const RegKey& tree() const { return *m_top; }
     // "registry.reg:LINE: reason" for every line that had no effect because it is malformed.
-    const std::vector<Message>& malformedLines() const { return m_malformed; }
+    const std::vector<Message>& malformedLines() const;
 
     // Changes the tree as applyChange does, and the lines as little as that needs.
     void apply(const Change& change);
@@ -58,75 +63,17 @@ public:
     static std::string formatValue(const RegValue& value, std::string_view eol);
 
 private:
-    static constexpr std::uint32_t None = UINT32_MAX;
+    explicit RegistryDocument(std::string bytes);
+    void load();
+    void listMalformedLines() const;
 
-    // Some physical lines with their line ends: a span of the file's bytes until a change
-    // gives them text of their own. A 10 MB file has some 300 000 lines; a string each would
-    // cost more than the file.
-    struct Text {
-        std::uint32_t offset = 0;
-        std::uint32_t length = 0;
-        std::uint32_t owned = None; // index into m_owned
-    };
-    struct Entry {
-        enum class Kind : std::uint8_t { Blank, Comment, Value, ValueDeletion, Ignored, Malformed };
-        Kind kind = Kind::Blank;
-        bool open = false; // hex data whose last line, the file's last, asks for a continuation
-        Text text;
-    };
-    struct Section {
-        enum class Kind : std::uint8_t { Preamble, Key, Deletion, Dead };
-        Kind kind = Kind::Preamble;
-        bool ownsEntries = false;      // false: its entries are m_entries[first, first + count)
-        Text header;                   // the header line with its line end; empty for the preamble
-        Text path;                     // Key and Deletion: the key's "\\"-joined path
-        std::uint32_t previous = None; // the previous section of the same kind and path
-        std::uint32_t first = 0, count = 0;
-        std::vector<Entry> entries; // once ownsEntries
-    };
-    // The sections of one key path, newest first through Section::previous.
-    struct KeyIndex {
-        std::uint32_t lastSection = None;
-        std::uint32_t lastDeletion = None;
-    };
-    struct FoldedHash {
-        std::size_t operator()(std::string_view s) const;
-    };
-    struct FoldedEqual {
-        bool operator()(std::string_view a, std::string_view b) const;
-    };
-
-    std::string_view view(const Text& text) const;
-    void setText(Text& text, std::string content);
-    Text own(std::string content);
-    std::span<const Entry> entriesOf(const Section& section) const;
-    std::vector<Entry>& editEntries(Section& section);
-
-    void parseLines(std::string_view fileName);
-    // Appends a section and returns its index, which is also its order in the file.
-    std::uint32_t addSection(Section section);
-    // The index is made at the first change: a file only read never needs it.
-    void buildIndex();
-    void indexSection(std::uint32_t index);
-    void setValue(const KeyPath& path, const RegValue& value, bool keyExisted);
-    void removeKey(const KeyPath& path);
-    void appendKeySection(const KeyPath& path, const RegValue* value);
-    std::uint32_t lastDeletionAffecting(std::string_view path) const;
-    // Whether reading the text back creates the key: a section of it or below it that no
-    // later deletion undoes.
-    bool isWritten(std::string_view path) const;
-    Text* lastLineOfFile();
-    void closeContinuation(Entry& entry);
-    KeyPath spelledPath(const KeyPath& path) const;
-
-    std::unique_ptr<const std::string> m_bytes; // the file as read; never changes
-    std::deque<std::string> m_owned;            // changed and new lines; never move
-    RegKey m_top{""};
-    std::vector<Entry> m_entries; // the lines of every section that was not changed
-    std::vector<Section> m_sections;
-    std::unordered_map<std::string_view, KeyIndex, FoldedHash, FoldedEqual> m_index; // by path
-    bool m_indexed = false;
-    std::vector<Message> m_malformed;
+    // On the heap, so that the keys' links to their lines and the editor's links to both
+    // survive a move of the document.
+    std::unique_ptr<LineStore> m_lines;
+    std::unique_ptr<RegKey> m_top;
+    std::unique_ptr<RegistryEditor> m_editor; // made at the first change
+    std::string m_fileName;
+    mutable std::optional<std::vector<Message>> m_malformed;
 };
 
 } // namespace kv

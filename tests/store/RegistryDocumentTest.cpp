@@ -20,6 +20,7 @@ struct ReadRow {
     std::string_view name;
     std::uint32_t type; // 0: the value must be absent
     std::string_view data;
+    std::size_t malformed = 0; // lines reported as malformed
 };
 
 const ReadRow ReadRows[] = {
@@ -124,7 +125,7 @@ TEST_P(ReadTest, ReadsAsRegeditAndWritesBackByteIdentical) {
     const ReadRow& row = GetParam();
     const RegistryDocument doc = RegistryDocument::parse(row.text);
     EXPECT_EQ(doc.text(), row.text);
-    EXPECT_TRUE(doc.malformedLines().empty()) << doc.malformedLines().front().text();
+    EXPECT_EQ(doc.malformedLines().size(), row.malformed);
     const RegKey* key = doc.tree().find(row.key);
     ASSERT_TRUE(key);
     const RegValue* value = key->value(row.name);
@@ -140,6 +141,130 @@ TEST_P(ReadTest, ReadsAsRegeditAndWritesBackByteIdentical) {
 INSTANTIATE_TEST_SUITE_P(Rows, ReadTest, ::testing::ValuesIn(ReadRows),
                          [](const auto& info) { return std::string(info.param.label); });
 
+// regedit's reading rules, each against a file that tells them apart.
+#define FILE_K "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
+const ReadRow RuleRows[] = {
+    {"BlanksBeforeHeader",
+     " \tREGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "1\0"sv},
+    {"KeyLineWithoutBracketKeepsTheKey",
+     FILE_K "[HKEY_LOCAL_MACHINE\\L\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "1\0"sv,
+     1},
+    {"BlankAfterBracketKeepsTheKey",
+     FILE_K "[ HKEY_LOCAL_MACHINE\\L]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "1\0"sv,
+     1},
+    {"TrailingBackslashesDropped",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\\\]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "1\0"sv},
+    {"RunOfBackslashesNamesOneKey",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\\\\\S]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K", "S"},
+     "A",
+     RegString,
+     "1\0"sv},
+    {"EmptyFirstKeyNameClosesTheKey",
+     FILE_K "[HKEY_LOCAL_MACHINE\\\\L]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     0,
+     "",
+     2},
+    {"TextAfterBracketIgnored",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K] x\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     RegString,
+     "1\0"sv},
+    {"BlanksAfterDwordTag", FILE_K "\"A\"=dword: \t1f\r\n", {HKLM, "K"}, "A", RegNumber, "\x1f\0\0\0"sv},
+    {"CommentAfterString", FILE_K "\"A\"=\"x;y\" ; note\r\n", {HKLM, "K"}, "A", RegString, "x;y\0"sv},
+    {"CommentAfterDword", FILE_K "\"A\"=dword:2;note\r\n", {HKLM, "K"}, "A", RegNumber, "\2\0\0\0"sv},
+    {"CommentAfterHex", FILE_K "\"A\"=hex:01,02 ;note\r\n", {HKLM, "K"}, "A", RegBinary, "\1\2"sv},
+    {"CommentAfterDeletion", FILE_K "\"A\"=\"1\"\r\n\"A\"=- ;gone\r\n", {HKLM, "K"}, "A", 0, ""},
+    {"CommentAfterContinuationMark",
+     FILE_K "\"A\"=hex:01,\\ ;more\r\n  02\r\n",
+     {HKLM, "K"},
+     "A",
+     RegBinary,
+     "\1\2"sv},
+    {"DwordTagHasItsCase", FILE_K "\"A\"=DWORD:1\r\n", {HKLM, "K"}, "A", 0, "", 1},
+    {"HexTagHasItsCase", FILE_K "\"A\"=Hex:01\r\n", {HKLM, "K"}, "A", 0, "", 1},
+    {"HexBytesAsRegeditReadsThem",
+     FILE_K "\"A\"=hex:1,001,+2,0x3, 4\r\n",
+     {HKLM, "K"},
+     "A",
+     RegBinary,
+     "\1\1\2\3\4"sv},
+    {"BlankBeforeCommaBreaksHex", FILE_K "\"A\"=hex:01 ,02\r\n", {HKLM, "K"}, "A", 0, "", 1},
+    {"ContinuationOnlyAfterComma", FILE_K "\"A\"=hex:01\\\r\n02\r\n", {HKLM, "K"}, "A", 0, "", 2},
+    {"ContinuationSkipsBlankAndComment",
+     FILE_K "\"A\"=hex:01,\\\r\n\r\n ; c\r\n  02\r\n",
+     {HKLM, "K"},
+     "A",
+     RegBinary,
+     "\1\2"sv},
+    {"ContinuationNeedsHexDigit", FILE_K "\"A\"=hex:01,\\\r\n\"B\"=\"1\"\r\n", {HKLM, "K"}, "A", 0, "", 1},
+    {"LineAfterDroppedContinuationConsumed",
+     FILE_K "\"A\"=hex:01,\\\r\n\"B\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "B",
+     0,
+     "",
+     1},
+    {"SectionAfterDroppedContinuationConsumed",
+     FILE_K "\"A\"=hex:01,\\\r\n[HKEY_LOCAL_MACHINE\\L]\r\n\"B\"=\"1\"",
+     {HKLM, "K"},
+     "B",
+     RegString,
+     "1\0"sv,
+     1},
+    {"BrokenHexEndsContinuationEarly",
+     FILE_K "\"A\"=hex:zz,\\\r\n01,\\\r\n[HKEY_LOCAL_MACHINE\\L]\r\n\"B\"=\"1\"",
+     {HKLM, "L"},
+     "B",
+     RegString,
+     "1\0"sv,
+     2},
+    {"DwordWithoutDigitsBeforeComment",
+     FILE_K "\"A\"=dword: ;none\r\n",
+     {HKLM, "K"},
+     "A",
+     RegNumber,
+     "\0\0\0\0"sv},
+    {"HexKindAsRegeditReadsIt", FILE_K "\"A\"=hex( 2):41,00\r\n", {HKLM, "K"}, "A", 2, "A\0"sv},
+    {"ValueAfterDeletionGoesNowhere",
+     FILE_K "[-HKEY_LOCAL_MACHINE\\X]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     0,
+     "",
+     1},
+    {"ValueAfterUnknownRootGoesNowhere",
+     FILE_K "[HKEY_ELSEWHERE\\X]\r\n\"A\"=\"1\"\r\n",
+     {HKLM, "K"},
+     "A",
+     0,
+     "",
+     2},
+};
+#undef FILE_K
+
+INSTANTIATE_TEST_SUITE_P(Rules, ReadTest, ::testing::ValuesIn(RuleRows),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 struct MalformedRow {
     const char* label;
     std::string_view line;
@@ -149,7 +274,7 @@ struct MalformedRow {
 const MalformedRow MalformedRows[] = {
     {"UnknownRoot", "[HKEY_NOWHERE\\K]", "registry.reg:3: 不明なルートキー 'HKEY_NOWHERE'"},
     {"BrokenHex", "\"B\"=hex:01,zz", "registry.reg:3: 16 進の並びが不正です"},
-    {"BrokenContinuedHex", "\"B\"=hex:01,\\\r\n  0x1", "registry.reg:3: 16 進の並びが不正です"},
+    {"BrokenContinuedHex", "\"B\"=hex:01,\\\r\n  1z", "registry.reg:3: 16 進の並びが不正です"},
     {"LongDword", "\"D\"=dword:123456789", "registry.reg:3: dword が不正です (16 進 1〜8 桁)"},
     {"StrayWord", "stray", "registry.reg:3: 解釈できない行です"},
     {"UnterminatedString", "\"S\"=\"abc", "registry.reg:3: 文字列が閉じていません"},
@@ -190,6 +315,26 @@ TEST(RegistryDocument, ValueLinesOutsideAKeyAreReportedWithTheirLine) {
     EXPECT_EQ(doc.tree().find({HKLM, "K"})->values().size(), 1u);
 }
 
+// Windows keeps keys at most 512 levels deep: a deeper key is a malformed line, however deep.
+TEST(RegistryDocument, KeyDeeperThanWindowsKeepsIsMalformed) {
+    const auto deep = [](std::size_t levels) {
+        std::string text = "REGEDIT4\r\n[HKEY_LOCAL_MACHINE";
+        for (std::size_t i = 0; i < levels; ++i)
+            text += "\\a";
+        return text + "]\r\n\"V\"=\"1\"\r\n";
+    };
+    KeyPath path{HKLM};
+    path.resize(513, "a");
+    EXPECT_TRUE(RegistryDocument::parse(deep(512)).tree().find(path)->value("V"));
+    for (const std::size_t levels : {513u, 300000u}) {
+        const auto doc = RegistryDocument::parse(deep(levels));
+        ASSERT_EQ(doc.malformedLines().size(), 2u);
+        EXPECT_EQ(doc.malformedLines()[0].text(), "registry.reg:2: キーの階層が深すぎます (512 まで)");
+        EXPECT_EQ(doc.malformedLines()[1].text(), "registry.reg:3: キーの見出しの外にある値の行です");
+        EXPECT_EQ(doc.tree().child(HKLM), nullptr);
+    }
+}
+
 struct RejectRow {
     const char* label;
     std::string_view bytes;
@@ -201,6 +346,8 @@ const RejectRow RejectRows[] = {
     {"OtherHeader", "Windows Registry Editor Version 5.00\r\n", "1 行目が REGEDIT4 ではありません"},
     {"Utf8Bom", "\xEF\xBB\xBFREGEDIT4\r\n", "1 行目が REGEDIT4 ではありません"},
     {"NoHeader", "[HKEY_LOCAL_MACHINE\\K]\r\n", "1 行目が REGEDIT4 ではありません"},
+    {"BlankAfterHeader", "REGEDIT4 \r\n", "1 行目が REGEDIT4 ではありません"},
+    {"BlankLineBeforeHeader", "\r\nREGEDIT4\r\n", "1 行目が REGEDIT4 ではありません"},
     {"Utf16Bom", "\xFF\xFER\0E\0"sv, "UTF-16 のテキストで、REGEDIT4 形式ではありません"},
     {"Utf16NoBom", "R\0E\0G\0"sv, "UTF-16 のテキストで、REGEDIT4 形式ではありません"},
     {"Binary", "REGEDIT4\r\n\0\0\x01\x02"sv, "バイナリデータで、REGEDIT4 形式ではありません"},
@@ -253,9 +400,13 @@ const DiffRow DiffRows[] = {
      {Change::Kind::CreateKey, {HKLM, "K", "\x83\x5C"}, {}},
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\K\\\x83\x5C]\r\n"},
     {"AfterBackslashOnLastLine",
-     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,zz\\\\",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,\\ ; more",
      {Change::Kind::SetValue, {HKLM, "K"}, {"C", RegBinary, "\x02"s}},
-     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,zz\\\\\r\n\r\n\"C\"=hex:02\r\n"},
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01, ; more\r\n\"C\"=hex:02\r\n"},
+    {"AfterContinuationIntoSkippedLines",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,\\\r\n\r\n; c\r\n",
+     {Change::Kind::CreateKey, {HKLM, "L"}, {}},
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"B\"=hex:01,\r\n\r\n; c\r\n\r\n[HKEY_LOCAL_MACHINE\\L]\r\n"},
     {"ExistingKeyIsNoChange",
      "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K\\S]\r\n",
      {Change::Kind::CreateKey, {HKLM, "K"}, {}},
