@@ -127,7 +127,7 @@ void TAboutBox::buildPanel() {
     makeLabel(Panel1, "ProductName", QStringLiteral("Product Name"), {112, 8});
     setLabelFont(makeLabel(Panel1, "Label1", QStringLiteral("ATI Kavendel"), {144, 24}), true, 16);
     makeLabel(Panel1, "Version", QStringLiteral("Version："), {112, 48});
-    setLabelFont(makeLabel(Panel1, "Label3", QStringLiteral("0.97"), {160, 48}), true);
+    setLabelFont(makeLabel(Panel1, "Label3", QStringLiteral(KAVENDEL_VERSION_SHORT), {160, 48}), true);
     QLabel* date = makeLabel(Panel1, "Label2", QStringLiteral("2001/05/04"), {288, 48});
     makeLabel(Panel1, "Copyright", QStringLiteral("Copyright (C) 2001 Kavendel Project"), {112, 64},
               QStringLiteral("いつもどうもです。"));
