@@ -1,8 +1,8 @@
 #include "EnginePage.h"
 
 #include "DriverSettings.h"
-#include "RadioGroup.h"
 #include "SettingsControls.h"
+#include "TRadioGroup.h"
 #include "Widgets.h"
 
 #include <QCheckBox>
@@ -18,7 +18,7 @@ EnginePage::EnginePage(QWidget* sheet, SettingsControls& controls)
     // Nothing enables the dual-chip box; it only stores when something clicks it.
     controls.box("MAXXMode")->setEnabled(false);
 
-    const RadioGroup& data = agpSpeed();
+    const RadioSetting& data = agpSpeedSetting();
     QStringList items;
     for (const ChoiceItem& item : data.items)
         items << fromUtf8(item.text);

@@ -35,7 +35,7 @@ void PresetModes::runMode(Mode mode) {
         storePresetValues(m_controls.store(), m_controls.driverKeyPath(), mode);
         for (const PresetControl& control : presetControls()) {
             const int state = control.state[column];
-            if (control.control == agpSpeed().control)
+            if (control.control == agpSpeedSetting().control)
                 m_controls.setAgpSpeedByProgram(state);
             else
                 m_controls.setBoxByProgram(control.control, state != 0);

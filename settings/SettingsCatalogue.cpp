@@ -243,13 +243,14 @@ constexpr ChoiceList Lists[] = {
      OglFsaaItems, 0},
 };
 
-constexpr RadioGroup AgpSpeed{"AGPSpeed",
-                              "AGPSpeedClick",
-                              "AGPの速度設定",
-                              "AGPの速度を決定する。(Socket7ユーザーで動作が不安定な人は1xでご使用ください)",
-                              Cpu,
-                              "AGPFlags",
-                              AgpSpeedItems};
+constexpr RadioSetting AgpSpeed{
+    "AGPSpeed",
+    "AGPSpeedClick",
+    "AGPの速度設定",
+    "AGPの速度を決定する。(Socket7ユーザーで動作が不安定な人は1xでご使用ください)",
+    Cpu,
+    "AGPFlags",
+    AgpSpeedItems};
 
 constexpr StartUpRead AtidxhalReads[] = {
     {"TCL", "TCL"},
@@ -438,7 +439,7 @@ int itemForNumber(const ChoiceList& list, std::int32_t number) {
     return list.otherNumberItem;
 }
 
-const RadioGroup& agpSpeed() {
+const RadioSetting& agpSpeedSetting() {
     return AgpSpeed;
 }
 

@@ -122,7 +122,7 @@ struct Slider {
 };
 inline constexpr Slider DetailBias{"DetailBias", "DetailBiasChange", OpenGL, "OGLLODBias", 0, 6, 6};
 
-struct RadioGroup {
+struct RadioSetting {
     std::string_view control;
     std::string_view handler;
     std::string_view caption;
@@ -131,7 +131,7 @@ struct RadioGroup {
     std::string_view value;
     std::span<const ChoiceItem> items;
 };
-const RadioGroup& agpSpeed();
+const RadioSetting& agpSpeedSetting();
 
 // ---- Start-up reading pass -----------------------------------------------------------------------
 

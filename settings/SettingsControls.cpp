@@ -2,7 +2,7 @@
 
 #include "DriverSettings.h"
 #include "ProgramValues.h"
-#include "RadioGroup.h"
+#include "TRadioGroup.h"
 #include "Widgets.h"
 
 #include <QCheckBox>

@@ -3,10 +3,10 @@
 #include "EnginePage.h"
 #include "FormFixture.h"
 #include "PresetModes.h"
-#include "RadioGroup.h"
 #include "RecordingStore.h"
 #include "Screenshot.h"
 #include "SettingsCatalogue.h"
+#include "TRadioGroup.h"
 
 #include <QApplication>
 #include <QCheckBox>
