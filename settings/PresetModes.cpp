@@ -29,9 +29,8 @@ PresetModes::PresetModes(QWidget* summarySheet, SettingsControls& controls, Dial
 void PresetModes::runMode(Mode mode) {
     const auto column = static_cast<std::size_t>(mode);
     m_controls.guarded([&] {
-        const PresetButton& button = presetButtons()[column];
         // Nothing is stored until the user has closed the box.
-        m_dialogs.message(QStringLiteral("情報"), fromUtf8(button.message), Dialogs::Icon::Information);
+        m_dialogs.message(QStringLiteral("情報"), fromUtf8(presetMessage(mode)), Dialogs::Icon::Information);
         storePresetValues(m_controls.store(), m_controls.driverKeyPath(), mode);
         for (const PresetControl& control : presetControls()) {
             const int state = control.state[column];

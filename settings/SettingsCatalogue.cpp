@@ -315,12 +315,12 @@ constexpr StartUpRead OpenGLReads[] = {
 };
 constexpr StartUpKey StartUpKeys[] = {{Atidxhal, AtidxhalReads}, {Dal, DalReads}, {OpenGL, OpenGLReads}};
 
-constexpr PresetButton Presets[] = {
-    {Mode::Emergency, "Button9", "Button9Click", "レジストリの設定を｢緊急時専用設定｣にしました。"},
-    {Mode::Game, "Button10", "Button10Click", "レジストリの設定を｢ゲームに特化した設定｣にしました。"},
-    {Mode::Benchmark, "Button12", "Button12Click", "レジストリの設定を｢ベンチマーク専用の設定｣にしました。"},
-    {Mode::Default, "Button11", "Button11Click",
-     "レジストリの設定を｢ドライバインストール時の初期設定｣にしました。"},
+// By Mode: Button9, Button10, Button12, Button11.
+constexpr std::string_view PresetMessages[] = {
+    "レジストリの設定を｢緊急時専用設定｣にしました。",
+    "レジストリの設定を｢ゲームに特化した設定｣にしました。",
+    "レジストリの設定を｢ベンチマーク専用の設定｣にしました。",
+    "レジストリの設定を｢ドライバインストール時の初期設定｣にしました。",
 };
 
 // Columns: Button9, Button10, Button12, Button11. Several names also belong to a box under
@@ -447,8 +447,8 @@ std::span<const StartUpKey> startUpKeys() {
     return StartUpKeys;
 }
 
-std::span<const PresetButton> presetButtons() {
-    return Presets;
+std::string_view presetMessage(Mode mode) {
+    return PresetMessages[static_cast<std::size_t>(mode)];
 }
 
 std::span<const PresetValue> presetValues() {

@@ -19,11 +19,11 @@ SettingsPages::SettingsPages(const SettingsSheets& sheets, const ProgramValues& 
     : QObject(parent)
     , m_values(values)
     , m_controls(values, store, dialogs) {
-    m_engine = new EnginePage(sheets.engine, m_controls);
+    new EnginePage(sheets.engine, m_controls);
     new Direct3DPage(sheets.direct3D, m_controls);
     new OpenGLPage(sheets.openGL, m_controls);
     new RegistryPage(sheets.registry, m_controls);
-    m_presets = new PresetModes(sheets.summary, m_controls, dialogs);
+    new PresetModes(sheets.summary, m_controls, dialogs);
 }
 
 void SettingsPages::readInitialStates() {

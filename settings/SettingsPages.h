@@ -13,8 +13,6 @@ class QWidget;
 namespace kv {
 
 class Dialogs;
-class EnginePage;
-class PresetModes;
 struct ProgramValues;
 
 struct SettingsSheets {
@@ -34,10 +32,6 @@ public:
     // FormCreate runs this after discovery: a store error ends it and is the caller's to show.
     void readInitialStates();
 
-    SettingsControls& controls() { return m_controls; }
-    EnginePage* enginePage() const { return m_engine; }
-    PresetModes* presets() const { return m_presets; }
-
 private:
     void showChecked(std::string_view control, bool checked) override;
     void showChoice(std::string_view control, int index) override;
@@ -45,8 +39,6 @@ private:
 
     const ProgramValues& m_values;
     SettingsControls m_controls;
-    EnginePage* m_engine = nullptr;
-    PresetModes* m_presets = nullptr;
 };
 
 } // namespace kv
