@@ -7,7 +7,7 @@
 #include "ver.h"
 
 #include "Dialogs.h"
-#include "HandlerGuard.h"
+#include "Guard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
 #include "Main.h"

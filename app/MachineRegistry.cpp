@@ -1,7 +1,7 @@
 #include "MachineRegistry.h"
 
 #include "Dialogs.h"
-#include "HandlerGuard.h"
+#include "Guard.h"
 #include "MachineFolder.h"
 #include "RegistryFileStore.h"
 

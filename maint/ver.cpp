@@ -1,7 +1,7 @@
 #include "ver.h"
 
 #include "Dialogs.h"
-#include "HandlerGuard.h"
+#include "Guard.h"
 #include "JpegDecoder.h"
 #include "Launcher.h"
 #include "Logo.h"
@@ -85,7 +85,8 @@ void condense(QLabel* label) {
 TAboutBox::TAboutBox(const Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_services(services) {
+    , m_services(services)
+    , m_guard(services.dialogs) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("バージョン情報"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -104,8 +105,7 @@ TAboutBox::TAboutBox(const Services& services, QWidget* parent)
     OKButton = makeButton(this, "OKButton", QStringLiteral("OK"), {135, 172, 90, 25});
     OKButton->setDefault(true);
     OKButton->setAutoDefault(true);
-    connect(OKButton, &QPushButton::clicked, this,
-            [this] { runGuarded(m_services.dialogs, [this] { OKButtonClick(); }); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { m_guard.run([this] { OKButtonClick(); }); });
     OKButton->setFocus();
 }
 
@@ -163,7 +163,7 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         const auto it = m_clickHandlers.find(watched);
         if (it != m_clickHandlers.end()) {
-            runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
+            m_guard.run([this, handler = it->second] { (this->*handler)(); });
             return true;
         }
     }

@@ -1,6 +1,7 @@
 #include "EnginePage.h"
 
 #include "DriverSettings.h"
+#include "Guard.h"
 #include "SettingsControls.h"
 #include "TRadioGroup.h"
 #include "Widgets.h"
@@ -23,13 +24,12 @@ EnginePage::EnginePage(QWidget* sheet, SettingsControls& controls)
     for (const ChoiceItem& item : data.items)
         items << fromUtf8(item.text);
     QWidget* system = sheet->findChild<QWidget*>(QStringLiteral("System"));
-    auto* group = new TRadioGroup(fromUtf8(data.caption), items, 2, system);
-    group->setObjectName(fromUtf8(data.control));
-    group->setGeometry(8, BelowPages, 217, 57);
-    setHint(group, fromUtf8(data.hint));
-    group->setVisible(false);
-    connect(group, &TRadioGroup::itemChanged, this, &EnginePage::AGPSpeedClick);
-    controls.agpSpeed = group;
+    AGPSpeed = new TRadioGroup(fromUtf8(data.caption), items, 2, system);
+    AGPSpeed->setObjectName(fromUtf8(data.control));
+    AGPSpeed->setGeometry(8, BelowPages, 217, 57);
+    setHint(AGPSpeed, fromUtf8(data.hint));
+    AGPSpeed->setVisible(false);
+    connect(AGPSpeed, &TRadioGroup::itemChanged, this, &EnginePage::AGPSpeedClick);
 
     Button89 =
         makeButton(sheet, "Button89", QStringLiteral("RadeonLE用お手軽設定"), {200, 248, 209, 25},
@@ -38,12 +38,12 @@ EnginePage::EnginePage(QWidget* sheet, SettingsControls& controls)
 }
 
 void EnginePage::AGPSpeedClick(int item) {
-    m_controls.guarded([&] { storeAgpSpeed(m_controls.store(), m_controls.driverKeyPath(), item); });
+    m_controls.guard().run([&] { storeAgpSpeed(m_controls.store(), m_controls.driverKeyPath(), item); });
 }
 
 void EnginePage::Button89Click() {
     // The two HyperZ boxes keep what they show until the next start reads the values again.
-    m_controls.guarded([&] { storeRadeonLe(m_controls.store(), m_controls.driverKeyPath()); });
+    m_controls.guard().run([&] { storeRadeonLe(m_controls.store(), m_controls.driverKeyPath()); });
 }
 
 } // namespace kv

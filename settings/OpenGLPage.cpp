@@ -1,6 +1,7 @@
 #include "OpenGLPage.h"
 
 #include "DriverSettings.h"
+#include "Guard.h"
 #include "SettingsControls.h"
 #include "Widgets.h"
 
@@ -28,13 +29,12 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     // Every movement stores the position of that moment, and the end of a drag stores it once more.
     connect(bar, &QSlider::valueChanged, this, &OpenGLPage::DetailBiasChange);
     connect(bar, &QSlider::sliderReleased, this, &OpenGLPage::DetailBiasChange);
-    controls.detailBias = bar;
+    m_bar = bar;
 }
 
 void OpenGLPage::DetailBiasChange() {
-    m_controls.guarded([this] {
-        storeDetailBias(m_controls.store(), m_controls.driverKeyPath(), m_controls.detailBias->value());
-    });
+    m_controls.guard().run(
+        [this] { storeDetailBias(m_controls.store(), m_controls.driverKeyPath(), m_bar->value()); });
 }
 
 } // namespace kv

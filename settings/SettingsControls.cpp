@@ -1,8 +1,8 @@
 #include "SettingsControls.h"
 
 #include "DriverSettings.h"
+#include "Guard.h"
 #include "ProgramValues.h"
-#include "TRadioGroup.h"
 #include "Widgets.h"
 
 #include <QCheckBox>
@@ -25,10 +25,10 @@ QGroupBox* makeNamedGroup(QWidget* parent, std::string_view name, std::string_vi
 
 } // namespace
 
-SettingsControls::SettingsControls(const ProgramValues& values, SettingsStore& store, Dialogs& dialogs)
+SettingsControls::SettingsControls(const ProgramValues& values, SettingsStore& store, Guard& guard)
     : m_values(values)
     , m_store(store)
-    , m_handlers(dialogs) {}
+    , m_guard(guard) {}
 
 const std::string& SettingsControls::driverKeyPath() const {
     return m_values.driverKeyPath;
@@ -55,7 +55,7 @@ void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
                                       toQRect(boxGeometry(row)), fromUtf8(row.hint));
         m_boxes[row.control] = box;
         QObject::connect(box, &QCheckBox::toggled, box,
-                         [this, &row](bool checked) { guarded([&] { runClickAction(row, checked); }); });
+                         [this, &row](bool checked) { m_guard.run([&] { runClickAction(row, checked); }); });
     }
 }
 
@@ -77,15 +77,11 @@ void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
         m_lists[row.control] = list;
         // Only the user's choice runs the handler; an item selected by the program does not.
         QObject::connect(list, &QComboBox::activated, list, [this, &row](int item) {
-            guarded([&] { storeChoice(m_store, driverKeyPath(), row, item); });
+            m_guard.run([&] { storeChoice(m_store, driverKeyPath(), row, item); });
         });
     }
     if (const auto group = listGroups.find("AntiAliasGroup"); group != listGroups.end())
-        antiAliasGroup = group->second;
-}
-
-void SettingsControls::guarded(const std::function<void()>& handler) {
-    m_handlers.fromSignal(handler);
+        m_antiAliasGroup = group->second;
 }
 
 void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) {
@@ -96,15 +92,11 @@ void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) 
 }
 
 void SettingsControls::setBoxByProgram(std::string_view control, bool checked) {
-    m_handlers.set([&] { box(control)->setChecked(checked); });
-}
-
-void SettingsControls::setAgpSpeedByProgram(int item) {
-    m_handlers.set([&] { agpSpeed->setItemIndex(item); });
+    m_guard.setByProgram([&] { box(control)->setChecked(checked); });
 }
 
 void SettingsControls::setAntiAliasEnabled(bool enabled) {
-    antiAliasGroup->setEnabled(enabled);
+    m_antiAliasGroup->setEnabled(enabled);
     list("AntiAlias")->setEnabled(enabled);
     list("AntiAliasRatio")->setEnabled(enabled);
 }
