@@ -7,15 +7,16 @@
 #include "ver.h"
 
 #include "Dialogs.h"
-#include "Guard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
 #include "Main.h"
 #include "MessageLog.h"
 #include "MillisecondClock.h"
 #include "OsVersion.h"
+#include "QtDialogs.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
+#include "Widgets.h"
 
 #include <QApplication>
 
@@ -53,7 +54,7 @@ int runApplication(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setApplicationName(fromUtf8(ApplicationTitle));
     installWindowFont();
     // In the headless render no box may block: each is answered OK and logged instead.
     std::unique_ptr<Dialogs> dialogs;
@@ -67,7 +68,7 @@ int runApplication(int argc, char** argv) {
     try {
         store = openMachineRegistry(machine, *dialogs);
     } catch (const std::exception& e) {
-        dialogs->message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
+        dialogs->message(ApplicationTitle, errorBoxText(e.what()), Dialogs::Icon::Error);
         return 1;
     }
 

@@ -1,11 +1,8 @@
 #include "MachineRegistry.h"
 
 #include "Dialogs.h"
-#include "Guard.h"
 #include "MachineFolder.h"
 #include "RegistryFileStore.h"
-
-#include <QStringList>
 
 #include <stdexcept>
 
@@ -20,10 +17,10 @@ std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine,
     }
     auto store = RegistryFileStore::open(machine.registryFile());
     if (!store->malformedLines().empty()) {
-        QStringList lines;
+        std::string lines;
         for (const auto& line : store->malformedLines())
-            lines << QString::fromStdString(line);
-        dialogs.message(ApplicationTitle, lines.join(u'\n'), Dialogs::Icon::Error);
+            lines += (lines.empty() ? "" : "\n") + line;
+        dialogs.message(ApplicationTitle, lines, Dialogs::Icon::Error);
     }
     return store;
 }

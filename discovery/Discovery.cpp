@@ -4,8 +4,6 @@
 #include "Dialogs.h"
 #include "SettingsAccessor.h"
 
-#include <QString>
-
 #include <cstdio>
 
 namespace kv {
@@ -53,8 +51,7 @@ void findNtDriver(TSettingsAccessor& reg, Dialogs& dialogs, ProgramValues& value
         texts.boardName = cp932::toUtf8(reg.LoadText("Device Description"));
         return;
     }
-    dialogs.message(QStringLiteral("エラー"),
-                    QStringLiteral("お使いのビデオカードはRadeon256搭載カードではありません。"),
+    dialogs.message("エラー", "お使いのビデオカードはRadeon256搭載カードではありません。",
                     Dialogs::Icon::Error);
     texts.quitRequested = true;
 }

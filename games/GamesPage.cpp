@@ -138,7 +138,7 @@ void GamesPage::showText(std::string_view text) {
     Memo1->setPlainText(shown);
 }
 
-void GamesPage::message(const QString& caption, const QString& text) {
+void GamesPage::message(std::string_view caption, std::string_view text) {
     m_services.dialogs.message(caption, text, Dialogs::Icon::None);
 }
 
@@ -176,10 +176,10 @@ void GamesPage::rewriteSelectedGame() {
     case Registration::NoList:
         break;
     case Registration::AlreadyRegistered:
-        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
+        message("情報", "レジストリ情報は既に書き換えられてます。");
         break;
     case Registration::Added:
-        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
+        message("情報", "レジストリ情報を書き換えました。");
         break;
     }
 }
@@ -191,7 +191,7 @@ bool GamesPage::runFileStep(const TSettingsAccessor& reg, const GameRow& game) {
     const FileStepResult step = applyFileStep(game, m_files.read(path));
     if (step.alreadyPresent) {
         showText(step.text);
-        message(QStringLiteral("エラー"), QStringLiteral("すでにRadeon用の設定は登録されています。"));
+        message("エラー", "すでにRadeon用の設定は登録されています。");
         return false;
     }
     m_files.save(path, step.text);

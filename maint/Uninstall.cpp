@@ -47,8 +47,7 @@ void removeDriverTraces(SettingsStore& store, const MachineFolder& machine,
 }
 
 void uninstallDriver(const Services& services, const ProgramValues& values) {
-    if (!services.dialogs.confirm(QStringLiteral("どうする？"),
-                                  QStringLiteral("ドライバをアンインストールしますか？")))
+    if (!services.dialogs.confirm("どうする？", "ドライバをアンインストールしますか？"))
         return;
     removeDriverTraces(services.store, services.machine, values.displayClassKeyPath);
 }

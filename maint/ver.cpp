@@ -197,8 +197,7 @@ void TAboutBox::Label15Click() {
 }
 
 void TAboutBox::ProgramIconClick() {
-    m_services.dialogs.message(QStringLiteral("情報"), QStringLiteral("Radeon速いじょ～"),
-                               Dialogs::Icon::Information);
+    m_services.dialogs.message("情報", "Radeon速いじょ～", Dialogs::Icon::Information);
 }
 
 } // namespace kv

@@ -38,8 +38,7 @@ TEST(MachineRegistry, CreatesAFreshMachineAndReportsMalformedLines) {
     std::ofstream(machine.registryFile(), std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_NOWHERE\\X]\r\n";
     openMachineRegistry(machine, dialogs);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(dialogs.shown[0].text.startsWith(QStringLiteral("registry.reg:3:")))
-        << dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(dialogs.shown[0].text.starts_with("registry.reg:3:")) << dialogs.shown[0].text;
 }
 
 TEST(MachineRegistry, AFileThatIsNotRegedit4IsNamedAndLeftUntouched) {

@@ -2,6 +2,7 @@
 // controls.
 #include "Guard.h"
 
+#include "Dialogs.h"
 #include "Fakes.h"
 #include "StoreError.h"
 
@@ -24,8 +25,8 @@ TEST(Guard, ShowsTheErrorUnderTheApplicationTitleAndGoesOn) {
     guard.run(failStore);
     guard.run([&] { after = true; });
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("ATI Kavendel"));
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("'DisableHyperZ' の設定に失敗しました."));
+    EXPECT_EQ(dialogs.shown[0].caption, "ATI Kavendel");
+    EXPECT_EQ(dialogs.shown[0].text, "'DisableHyperZ' の設定に失敗しました.");
     EXPECT_EQ(dialogs.shown[0].icon, Dialogs::Icon::Error);
     EXPECT_TRUE(after);
 }
@@ -41,7 +42,7 @@ TEST(Guard, AFailingHandlerSetByProgramEndsTheChainWithOneBox) {
         }
     });
     EXPECT_EQ(controlsSet, 1);
-    ASSERT_EQ(dialogs.texts(), QStringList{QStringLiteral("'DisableHyperZ' の設定に失敗しました.")});
+    ASSERT_EQ(dialogs.texts(), std::vector<std::string>{"'DisableHyperZ' の設定に失敗しました."});
     // The guard is clear again for the next handler.
     guard.run([&] { guard.setByProgram([] {}); });
     EXPECT_EQ(dialogs.shown.size(), 1u);
@@ -55,16 +56,16 @@ TEST(Guard, ANestedErrorOutsideASetterIsShownFirst) {
         guard.run([] { throw std::runtime_error("first"); });
         throw std::runtime_error("second");
     });
-    EXPECT_EQ(dialogs.texts(), (QStringList{QStringLiteral("first."), QStringLiteral("second.")}));
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"first.", "second."}));
 }
 
 TEST(Guard, AppendsAFullStopOnlyAfterCharactersSortingAfterIt) {
-    const std::pair<QString, QString> rows[] = {
+    const std::pair<std::string_view, std::string_view> rows[] = {
         {"abc", "abc."},   {"abc.", "abc."}, {"abc!", "abc!"},      {"abc-", "abc-"},
         {"abc/", "abc/."}, {"", ""},         {"終了。", "終了。."},
     };
     for (const auto& [message, shown] : rows)
-        EXPECT_EQ(errorBoxText(message), shown) << message.toStdString();
+        EXPECT_EQ(errorBoxText(message), shown) << message;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 
+#include <string>
 #include <utility>
 
 namespace kv {
@@ -22,12 +23,6 @@ private:
 };
 
 } // namespace
-
-QString errorBoxText(const QString& message) {
-    if (!message.isEmpty() && message.back() > QChar(u'.'))
-        return message + u'.';
-    return message;
-}
 
 void Guard::run(const std::function<void()>& handler) {
     if (m_depth == 0) {
@@ -66,13 +61,13 @@ void Guard::setByProgram(const std::function<void()>& setter) {
 }
 
 void Guard::showError(std::exception_ptr error) {
-    QString message;
+    std::string message;
     try {
         std::rethrow_exception(std::move(error));
     } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
+        message = e.what();
     } catch (...) {
-        message = QStringLiteral("不明なエラーが発生しました");
+        message = "不明なエラーが発生しました";
     }
     m_dialogs.message(ApplicationTitle, errorBoxText(message), Dialogs::Icon::Error);
 }

@@ -8,19 +8,12 @@
 // and the user sees one error box, not one per control.
 #pragma once
 
-#include <QString>
-
 #include <exception>
 #include <functional>
 
 namespace kv {
 
 class Dialogs;
-
-inline const QString ApplicationTitle = QStringLiteral("ATI Kavendel");
-
-// The error box's text: "." is appended when the message's last character sorts after ".".
-QString errorBoxText(const QString& message);
 
 class Guard {
 public:
