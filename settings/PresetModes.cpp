@@ -5,7 +5,6 @@
 #include "Guard.h"
 #include "SettingsControls.h"
 #include "TRadioGroup.h"
-#include "Widgets.h"
 
 #include <QPushButton>
 
