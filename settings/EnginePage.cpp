@@ -7,6 +7,7 @@
 #include "Widgets.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QWidget>
 
@@ -23,7 +24,7 @@ EnginePage::EnginePage(QWidget* sheet, SettingsControls& controls)
     QStringList items;
     for (const ChoiceItem& item : data.items)
         items << fromUtf8(item.text);
-    QWidget* system = sheet->findChild<QWidget*>(QStringLiteral("System"));
+    QWidget* system = controls.group("System");
     AGPSpeed = new TRadioGroup(fromUtf8(data.caption), items, 2, system);
     AGPSpeed->setObjectName(fromUtf8(data.control));
     AGPSpeed->setGeometry(8, BelowPages, 217, 57);

@@ -5,6 +5,7 @@
 #include "SettingsControls.h"
 #include "Widgets.h"
 
+#include <QGroupBox>
 #include <QSlider>
 #include <QWidget>
 
@@ -15,7 +16,7 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     , m_controls(controls) {
     controls.buildSheet(Sheet::OpenGL, sheet);
 
-    QWidget* group = sheet->findChild<QWidget*>(QStringLiteral("DetailBiasGroup"));
+    QWidget* group = controls.group("DetailBiasGroup");
     auto* bar = new QSlider(Qt::Horizontal, group);
     bar->setObjectName(fromUtf8(DetailBias.control));
     bar->setGeometry(8, 16, 185, 33);

@@ -42,10 +42,13 @@ void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
 void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
     std::map<BoxGroup, QWidget*> parents;
     for (const BoxGroupPlace& group : boxGroups()) {
-        if (group.sheet == sheet)
-            parents[group.id] = group.name.empty()
-                                    ? widget
-                                    : makeNamedGroup(widget, group.name, group.caption, group.geometry);
+        if (group.sheet != sheet)
+            continue;
+        if (group.name.empty())
+            parents[group.id] = widget;
+        else
+            parents[group.id] = m_groups[group.name] =
+                makeNamedGroup(widget, group.name, group.caption, group.geometry);
     }
     for (const TwoStateSetting& row : twoStateSettings()) {
         const auto parent = parents.find(row.group);
@@ -63,7 +66,8 @@ void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
     std::map<std::string_view, QGroupBox*> listGroups;
     for (const ChoiceGroup& group : choiceGroups())
         if (group.sheet == sheet)
-            listGroups[group.name] = makeNamedGroup(widget, group.name, group.caption, group.geometry);
+            listGroups[group.name] = m_groups[group.name] =
+                makeNamedGroup(widget, group.name, group.caption, group.geometry);
     for (const ChoiceList& row : choiceLists()) {
         const auto group = listGroups.find(row.group);
         if (group == listGroups.end())
@@ -80,8 +84,6 @@ void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
             m_guard.run([&] { storeChoice(m_store, driverKeyPath(), row, item); });
         });
     }
-    if (const auto group = listGroups.find("AntiAliasGroup"); group != listGroups.end())
-        m_antiAliasGroup = group->second;
 }
 
 void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) {
@@ -96,7 +98,7 @@ void SettingsControls::setBoxByProgram(std::string_view control, bool checked) {
 }
 
 void SettingsControls::setAntiAliasEnabled(bool enabled) {
-    m_antiAliasGroup->setEnabled(enabled);
+    group("AntiAliasGroup")->setEnabled(enabled);
     list("AntiAlias")->setEnabled(enabled);
     list("AntiAliasRatio")->setEnabled(enabled);
 }
@@ -107,6 +109,10 @@ QCheckBox* SettingsControls::box(std::string_view control) const {
 
 QComboBox* SettingsControls::list(std::string_view control) const {
     return m_lists.at(control);
+}
+
+QGroupBox* SettingsControls::group(std::string_view name) const {
+    return m_groups.at(name);
 }
 
 } // namespace kv

@@ -31,6 +31,8 @@ public:
 
     QCheckBox* box(std::string_view control) const;
     QComboBox* list(std::string_view control) const;
+    // A named group of boxes or lists, for the pages to place their own controls in.
+    QGroupBox* group(std::string_view name) const;
 
     SettingsStore& store() { return m_store; }
     const std::string& driverKeyPath() const;
@@ -44,7 +46,7 @@ private:
     const ProgramValues& m_values;
     SettingsStore& m_store;
     Guard& m_guard;
-    QGroupBox* m_antiAliasGroup = nullptr;
+    std::map<std::string_view, QGroupBox*> m_groups;
     std::map<std::string_view, QCheckBox*> m_boxes;
     std::map<std::string_view, QComboBox*> m_lists;
 };
