@@ -1,12 +1,15 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "EchoingDialogs.h"
 #include "HostCpu.h"
+#include "Language.h"
 #include "MachineRegistry.h"
 #include "WindowFont.h"
 #include "ver.h"
 
 #include "Dialogs.h"
+#include "FirstRunDialog.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
 #include "Main.h"
@@ -14,69 +17,133 @@
 #include "MillisecondClock.h"
 #include "OsVersion.h"
 #include "QtDialogs.h"
+#include "RunSafety.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
+#include "Translation.h"
+#include "UserConfig.h"
 #include "Widgets.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 namespace kv {
 
 namespace {
 
+namespace fs = std::filesystem;
+
+// The desktop entry that docks and task bars match the window to.
+const QString DesktopFileName = QStringLiteral("org.example.kavendel");
+
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
-} // namespace
+int usageError(const QString& error) {
+    print(stderr, QStringLiteral("kavendel: ") + error + QStringLiteral("\nTry 'kavendel --help'.\n"));
+    return ExitUsage;
+}
 
-int runApplication(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
-    if (!line.error.isEmpty()) {
-        print(stderr, QStringLiteral("kavendel: ") + line.error + u'\n' + usageText());
-        return 2;
-    }
-    if (line.help) {
-        print(stdout, usageText());
-        return 0;
-    }
-    if (line.version) {
-        print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
-        return 0;
-    }
-    if (line.screenshotDir)
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+QByteArray systemEnvironment(const char* name) {
+    return qgetenv(name);
+}
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(fromUtf8(ApplicationTitle));
-    installWindowFont();
-    // In the headless render no box may block: each is answered OK and logged instead.
-    std::unique_ptr<Dialogs> dialogs;
-    if (line.screenshotDir)
-        dialogs = std::make_unique<MessageLog>(*line.screenshotDir / "messages.txt");
-    else
-        dialogs = std::make_unique<QtDialogs>();
-
-    const MachineFolder machine(line.machine.value_or(MachineFolder::defaultLocation()));
-    std::unique_ptr<SettingsStore> store;
+int createMachine(const fs::path& dir) {
     try {
-        store = openMachineRegistry(machine, *dialogs);
-    } catch (const std::exception& e) {
-        dialogs->message(ApplicationTitle, errorBoxText(e.what()), Dialogs::Icon::Error);
-        return 1;
+        MachineFolder(dir).ensureCreated();
+    } catch (const fs::filesystem_error& e) {
+        print(stderr, QStringLiteral("kavendel: cannot create ") + QFile::decodeName(dir.c_str()) +
+                          QStringLiteral(": ") + QString::fromStdString(e.code().message()) + u'\n');
+        return ExitFailure;
     }
+    return 0;
+}
 
-    MachineOsVersion osVersion(*store);
+FirstRunPlaces firstRunPlaces() {
+    const fs::path defaultMachine = MachineFolder::defaultLocation();
+    fs::path demo =
+        fs::path(QCoreApplication::applicationDirPath().toStdString()) / "../share/kavendel/demo-machine";
+    std::error_code ec;
+    if (!fs::is_directory(demo, ec))
+        demo = KAVENDEL_SOURCE_DEMO_MACHINE; // run from the build tree
+    return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
+}
+
+// Without --machine: the folder remembered from the last start, or the default; on a new one the
+// first-run dialog comes first (the headless render saves its picture instead).
+fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs) {
+    if (line.machine)
+        return *line.machine;
+    const UserConfig config(UserConfig::defaultFile());
+    const fs::path dir = machineToOpen(config, defaultDir);
+    if (!isNewMachine(dir))
+        return dir;
+    FirstRunDialog dialog;
+    if (line.screenshotDir) {
+        fs::create_directories(*line.screenshotDir);
+        dialog.grab().save(QString::fromStdString((*line.screenshotDir / "00-FirstRunDialog.png").string()));
+        return dir;
+    }
+    QtFilePicker picker;
+    const auto chosen = runFirstRun(dialog, picker, dialogs, firstRunPlaces());
+    if (!chosen)
+        return dir;
+    try {
+        rememberMachine(config, *chosen);
+    } catch (const std::exception&) {
+        // Not remembered: the next start offers the choices again.
+    }
+    return *chosen;
+}
+
+// The application's name is the window class that docks and task bars group by.
+void nameApplication() {
+    QApplication::setApplicationName(fromUtf8(ApplicationTitle));
+    QGuiApplication::setDesktopFileName(DesktopFileName);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
+}
+
+int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir) {
+    QApplication app(argc, argv);
+    nameApplication();
+    installWindowFont();
+    QTranslator english;
+    if (chosenLanguage(line.language, configFile()) == Language::English && !installEnglish(english))
+        print(stderr, QStringLiteral("kavendel: the English translation is missing; showing Japanese\n"));
+    // In the headless render no box may block: each is answered OK and logged instead.
+    std::unique_ptr<Dialogs> boxes;
+    if (line.screenshotDir)
+        boxes = std::make_unique<MessageLog>(*line.screenshotDir / "messages.txt");
+    else
+        boxes = std::make_unique<QtDialogs>();
+    EchoingDialogs dialogs(*boxes, stderr);
+
+    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs));
+    // The run's first change, to the registry or to a file, is preceded by a snapshot.
+    Snapshots snapshots(machine.dir());
+    RunSafety safety(snapshots);
+    machine.setChangeObserver([&safety](const fs::path& file) { safety.beforeFileChange(file); });
+    std::unique_ptr<SettingsStore> fileStore;
+    try {
+        fileStore = openMachineRegistry(machine, dialogs);
+    } catch (const std::exception& e) {
+        dialogs.message(ApplicationTitle, errorBoxText(shownText(e).toStdString()), Dialogs::Icon::Error);
+        return ExitFailure;
+    }
+    SafeguardedStore store(*fileStore, safety);
+
+    MachineOsVersion osVersion(store);
     MonotonicClock clock;
     HostCpu cpu;
     DesktopLauncher launcher;
-    const Services services{*store, *dialogs, machine, osVersion, clock, cpu, launcher};
+    const Services services{store, dialogs, machine, osVersion, clock, cpu, launcher};
 
     TForm1 form(services);
     if (form.quitRequested())
@@ -87,6 +154,39 @@ int runApplication(int argc, char** argv) {
         return renderScreenshots(form, *line.screenshotDir);
     form.show();
     return QApplication::exec();
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine line = parseCommandLine(arguments);
+    if (!line.error.isEmpty())
+        return usageError(line.error);
+    if (line.help) {
+        print(stdout, usageText());
+        return 0;
+    }
+    if (line.version) {
+        print(stdout, QStringLiteral("kavendel " KAVENDEL_VERSION "\n"));
+        return 0;
+    }
+    const fs::path machineDir = line.machine.value_or(MachineFolder::defaultLocation());
+    if (const QString problem = machineFolderProblem(line, machineDir); !problem.isEmpty())
+        return usageError(problem);
+    if (line.create)
+        return createMachine(machineDir);
+    if (line.job.kind != MachineJob::Kind::None)
+        return runMachineJob(line.job, machineDir, std::cout, std::cerr);
+    if (line.screenshotDir)
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    else if (lacksDisplay(systemEnvironment)) {
+        print(stderr, NoDisplayMessage + u'\n');
+        return ExitFailure;
+    }
+    return runWindow(argc, argv, line, machineDir);
 }
 
 } // namespace kv

@@ -3,6 +3,9 @@
 #include "Dialogs.h"
 #include "MachineFolder.h"
 #include "RegistryFileStore.h"
+#include "Translation.h"
+
+#include <QCoreApplication>
 
 #include <stdexcept>
 
@@ -12,14 +15,17 @@ std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine,
     try {
         machine.ensureCreated();
     } catch (const std::filesystem::filesystem_error& e) {
-        throw std::runtime_error("マシンフォルダ " + machine.dir().string() +
-                                 " を作成できません: " + e.code().message());
+        throw std::runtime_error(
+            QCoreApplication::translate("MachineRegistry", "マシンフォルダ %1 を作成できません: %2")
+                .arg(QString::fromStdString(machine.dir().string()),
+                     QString::fromStdString(e.code().message()))
+                .toStdString());
     }
     auto store = RegistryFileStore::open(machine.registryFile());
     if (!store->malformedLines().empty()) {
         std::string lines;
         for (const auto& line : store->malformedLines())
-            lines += (lines.empty() ? "" : "\n") + line;
+            lines += (lines.empty() ? "" : "\n") + shownText(line).toStdString();
         dialogs.message(ApplicationTitle, lines, Dialogs::Icon::Error);
     }
     return store;

@@ -54,11 +54,11 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, Guard& guard, int
     dock->addWidget(ListView1);
     dock->addStretch(1);
 
-    Label17 = makeLabel(sheet, "Label17", QStringLiteral("タイトル："), {107, 8});
+    Label17 = makeLabel(sheet, "Label17", tr("タイトル："), {107, 8});
     setLabelFont(Label17, false, 16);
     Label19 = makeLabel(sheet, "Label19", QString(), {168, 8});
     setLabelFont(Label19, false, 16);
-    Label20 = makeLabel(sheet, "Label20", QStringLiteral("メーカー名："), {104, 40});
+    Label20 = makeLabel(sheet, "Label20", tr("メーカー名："), {104, 40});
     Label21 = makeLabel(sheet, "Label21", QString(), {168, 40});
 
     Memo1 = new QPlainTextEdit(sheet);
@@ -67,8 +67,8 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, Guard& guard, int
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    Button2 = makeButton(sheet, "Button2", QStringLiteral("書き換え"), {344, 32, 75, 25},
-                         QStringLiteral("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
+    Button2 = makeButton(sheet, "Button2", tr("書き換え"), {344, 32, 75, 25},
+                         tr("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
     Button2->setEnabled(false);
     Button3 = makeExitButton(sheet, "Button3", {168, 328, 81, 25});
 
@@ -106,7 +106,7 @@ void GamesPage::TabSheet3Show() {
         const std::string path = reg.LoadText(game.installDirValue) + std::string(game.iconFile);
         const QImage icon = decodeIcon(m_files.read(path));
         if (icon.isNull())
-            throw std::runtime_error("アイコンイメージが不正です");
+            throw std::runtime_error(tr("アイコンイメージが不正です").toStdString());
         Image1->setPixmap(QPixmap::fromImage(icon));
         IconList->insert(position, icon);
         item->setData(ImageIndexRole, position);
@@ -138,8 +138,8 @@ void GamesPage::showText(std::string_view text) {
     Memo1->setPlainText(shown);
 }
 
-void GamesPage::message(std::string_view caption, std::string_view text) {
-    m_services.dialogs.message(caption, text, Dialogs::Icon::None);
+void GamesPage::message(const QString& caption, const QString& text) {
+    m_services.dialogs.message(caption.toStdString(), text.toStdString(), Dialogs::Icon::None);
 }
 
 const GameRow* GamesPage::openSelectedGame(TSettingsAccessor& reg) {
@@ -176,10 +176,10 @@ void GamesPage::rewriteSelectedGame() {
     case Registration::NoList:
         break;
     case Registration::AlreadyRegistered:
-        message("情報", "レジストリ情報は既に書き換えられてます。");
+        message(tr("情報"), tr("レジストリ情報は既に書き換えられてます。"));
         break;
     case Registration::Added:
-        message("情報", "レジストリ情報を書き換えました。");
+        message(tr("情報"), tr("レジストリ情報を書き換えました。"));
         break;
     }
 }
@@ -191,7 +191,7 @@ bool GamesPage::runFileStep(const TSettingsAccessor& reg, const GameRow& game) {
     const FileStepResult step = applyFileStep(game, m_files.read(path));
     if (step.alreadyPresent) {
         showText(step.text);
-        message("エラー", "すでにRadeon用の設定は登録されています。");
+        message(tr("エラー"), tr("すでにRadeon用の設定は登録されています。"));
         return false;
     }
     m_files.save(path, step.text);

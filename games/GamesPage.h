@@ -64,7 +64,7 @@ private:
     std::string configPath(const TSettingsAccessor& reg, const GameRow& game) const;
     // Shows text (CP932 bytes with CR LF breaks) in Memo1, one file line per text line.
     void showText(std::string_view text);
-    void message(std::string_view caption, std::string_view text);
+    void message(const QString& caption, const QString& text);
 
     Services m_services;
     Guard& m_guard;

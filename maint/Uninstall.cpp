@@ -6,6 +6,8 @@
 #include "Services.h"
 #include "SettingsAccessor.h"
 
+#include <QCoreApplication>
+
 #include <filesystem>
 #include <string>
 
@@ -19,15 +21,18 @@ constexpr std::string_view DriverRootKey = "\\SOFTWARE\\ATI Technologies";
 constexpr std::string_view WindowsVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
 // Deletes a file, or a link in the link's place, as DeleteFile would; folders and anything
-// else are left alone, and so is every failure.
+// else are left alone, and so is every failure to delete. What the machine's change observer
+// throws stops the uninstall.
 void deleteQuietly(const MachineFolder& machine, const std::string& windowsPath) {
     const auto host = machine.resolve(windowsPath);
     if (!host)
         return; // would leave the machine folder
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(*host, ec);
-    if (!ec && (fs::is_regular_file(status) || fs::is_symlink(status)))
+    if (!ec && (fs::is_regular_file(status) || fs::is_symlink(status))) {
+        machine.beforeChange(*host);
         fs::remove(*host, ec);
+    }
 }
 
 } // namespace
@@ -47,7 +52,9 @@ void removeDriverTraces(SettingsStore& store, const MachineFolder& machine,
 }
 
 void uninstallDriver(const Services& services, const ProgramValues& values) {
-    if (!services.dialogs.confirm("どうする？", "ドライバをアンインストールしますか？"))
+    if (!services.dialogs.confirm(
+            QCoreApplication::translate("Uninstall", "どうする？").toStdString(),
+            QCoreApplication::translate("Uninstall", "ドライバをアンインストールしますか？").toStdString()))
         return;
     removeDriverTraces(services.store, services.machine, values.displayClassKeyPath);
 }

@@ -23,18 +23,17 @@ EnginePage::EnginePage(QWidget* sheet, SettingsControls& controls)
     const RadioSetting& data = agpSpeedSetting();
     QStringList items;
     for (const ChoiceItem& item : data.items)
-        items << fromUtf8(item.text);
+        items << catalogueText(item.text);
     QWidget* system = controls.group("System");
-    AGPSpeed = new TRadioGroup(fromUtf8(data.caption), items, 2, system);
+    AGPSpeed = new TRadioGroup(catalogueText(data.caption), items, 2, system);
     AGPSpeed->setObjectName(fromUtf8(data.control));
     AGPSpeed->setGeometry(8, BelowPages, 217, 57);
-    setHint(AGPSpeed, fromUtf8(data.hint));
+    setHint(AGPSpeed, catalogueText(data.hint));
     AGPSpeed->setVisible(false);
     connect(AGPSpeed, &TRadioGroup::itemChanged, this, &EnginePage::AGPSpeedClick);
 
-    Button89 =
-        makeButton(sheet, "Button89", QStringLiteral("RadeonLE用お手軽設定"), {200, 248, 209, 25},
-                   QStringLiteral("RadeonLEをRadeon化します。HyperZとHierarchicalZを使用可能にします。"));
+    Button89 = makeButton(sheet, "Button89", tr("RadeonLE用お手軽設定"), {200, 248, 209, 25},
+                          tr("RadeonLEをRadeon化します。HyperZとHierarchicalZを使用可能にします。"));
     connect(Button89, &QPushButton::clicked, this, &EnginePage::Button89Click);
 }
 

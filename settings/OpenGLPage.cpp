@@ -25,8 +25,8 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     bar->setTickPosition(QSlider::TicksBelow);
     bar->setTickInterval(1);
     bar->setPageStep(1);
-    makeLabel(group, "", QStringLiteral("ファジー"), {6, 48});
-    makeLabel(group, "", QStringLiteral("シャープ"), {155, 48});
+    makeLabel(group, "", tr("ファジー"), {6, 48});
+    makeLabel(group, "", tr("シャープ"), {155, 48});
     // Every movement stores the position of that moment, and the end of a drag stores it once more.
     connect(bar, &QSlider::valueChanged, this, &OpenGLPage::DetailBiasChange);
     connect(bar, &QSlider::sliderReleased, this, &OpenGLPage::DetailBiasChange);

@@ -28,7 +28,8 @@ void PresetModes::runMode(Mode mode) {
     Guard& guard = m_controls.guard();
     guard.run([&] {
         // Nothing is stored until the user has closed the box.
-        m_dialogs.message("情報", presetMessage(mode), Dialogs::Icon::Information);
+        m_dialogs.message(tr("情報").toStdString(), catalogueText(presetMessage(mode)).toStdString(),
+                          Dialogs::Icon::Information);
         storePresetValues(m_controls.store(), m_controls.driverKeyPath(), mode);
         for (const PresetControl& control : presetControls()) {
             const int state = control.state[column];

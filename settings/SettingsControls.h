@@ -5,6 +5,8 @@
 
 #include "SettingsCatalogue.h"
 
+#include <QString>
+
 #include <map>
 
 class QCheckBox;
@@ -16,6 +18,9 @@ namespace kv {
 
 class Guard;
 struct ProgramValues;
+
+// A text of the catalogue in the interface language.
+QString catalogueText(std::string_view text);
 
 class SettingsControls {
 public:

@@ -77,14 +77,16 @@ std::optional<RegistryFileStore::Stamp> RegistryFileStore::stampOnDisk() const {
 // Reads and parses the file; the store is unchanged when that fails.
 void RegistryFileStore::load() {
     const auto unreadable = [&] {
-        return RegistryFileError(m_file.string(), std::string("読み込めません: ") + std::strerror(errno));
+        return RegistryFileError(m_file.string(), QT_TRANSLATE_NOOP("RegistryFile", "読み込めません: %1"),
+                                 {std::strerror(errno)});
     };
     FileDescriptor fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
         throw unreadable();
     if (!S_ISREG(st.st_mode))
-        throw RegistryFileError(m_file.string(), "通常のファイルではありません");
+        throw RegistryFileError(m_file.string(),
+                                QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません"));
     // Read straight into the buffer the document keeps: a copy would double the peak memory.
     std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t done = 0;
@@ -108,7 +110,7 @@ void RegistryFileStore::load() {
     try {
         m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
     } catch (const RegistryFileError& e) {
-        throw RegistryFileError(m_file.string(), e.reason());
+        throw e.naming(m_file.string());
     }
     // The stamp of what was read, not of what the path names by now.
     m_stamp = Stamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,

@@ -27,7 +27,7 @@ public:
                                                    WriteFunction write = {});
 
     // "registry.reg:LINE: reason" for each line of the last load that had no effect.
-    const std::vector<std::string>& malformedLines() const { return m_document.malformedLines(); }
+    const std::vector<Message>& malformedLines() const { return m_document.malformedLines(); }
     const std::filesystem::path& file() const { return m_file; }
 
     void refresh() override;

@@ -1,8 +1,10 @@
 #include "Guard.h"
 
 #include "Dialogs.h"
+#include "Translation.h"
 
-#include <string>
+#include <QCoreApplication>
+
 #include <utility>
 
 namespace kv {
@@ -61,15 +63,15 @@ void Guard::setByProgram(const std::function<void()>& setter) {
 }
 
 void Guard::showError(std::exception_ptr error) {
-    std::string message;
+    QString message;
     try {
         std::rethrow_exception(std::move(error));
     } catch (const std::exception& e) {
-        message = e.what();
+        message = shownText(e);
     } catch (...) {
-        message = "不明なエラーが発生しました";
+        message = QCoreApplication::translate("HandlerGuard", "不明なエラーが発生しました");
     }
-    m_dialogs.message(ApplicationTitle, errorBoxText(message), Dialogs::Icon::Error);
+    m_dialogs.message(ApplicationTitle, errorBoxText(message.toStdString()), Dialogs::Icon::Error);
 }
 
 } // namespace kv

@@ -1,6 +1,7 @@
 #include "Widgets.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -62,8 +63,8 @@ QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& 
 }
 
 QPushButton* makeExitButton(QWidget* parent, const char* name, const QRect& geometry) {
-    return makeButton(parent, name, QStringLiteral("終了(&E)"), geometry,
-                      QStringLiteral("Kavendelを終了します。"));
+    return makeButton(parent, name, QCoreApplication::translate("Widgets", "終了(&E)"), geometry,
+                      QCoreApplication::translate("Widgets", "Kavendelを終了します。"));
 }
 
 void setLabelText(QLabel* label, const QString& text) {

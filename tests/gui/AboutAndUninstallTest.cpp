@@ -109,6 +109,23 @@ TEST_F(UninstallTest, NoWindowsVersionKeyDeletesNoFiles) {
     EXPECT_FALSE(fs::exists(drive() / "INF/ATI_9XAA.INF"));
 }
 
+// The machine's change observer sees each file before its deletion; what it throws stops it.
+TEST_F(UninstallTest, AFileIsDeletedOnlyOnceTheChangeObserverAllowsIt) {
+    putText(RootKey::LocalMachine, WindowsKey, "SystemRoot", "C:\\WINDOWS");
+    touch(drive() / "WINDOWS/INF/ATI_9XAA.INF");
+    std::vector<fs::path> seen;
+    machine.setChangeObserver([&](const fs::path& file) {
+        seen.push_back(file);
+        throw std::runtime_error("no snapshot");
+    });
+    EXPECT_THROW(removeDriverTraces(store, machine, ""), std::runtime_error);
+    EXPECT_TRUE(fs::exists(drive() / "WINDOWS/INF/ATI_9XAA.INF"));
+    EXPECT_EQ(seen, std::vector<fs::path>{drive() / "WINDOWS/INF/ATI_9XAA.INF"});
+    machine.setChangeObserver({});
+    removeDriverTraces(store, machine, "");
+    EXPECT_FALSE(fs::exists(drive() / "WINDOWS/INF/ATI_9XAA.INF"));
+}
+
 TEST_F(UninstallTest, ASystemRootLeadingOutOfTheMachineDeletesNothingThere) {
     QTemporaryDir outside;
     const fs::path victim = fs::path(outside.path().toStdString()) / "INF" / "ATI_9XAA.INF";
