@@ -1,6 +1,7 @@
 #include "GammaPage.h"
 
 #include "GammaChannels.h"
+#include "Guard.h"
 #include "ProgramValues.h"
 #include "SettingsAccessor.h"
 #include "TrackBar.h"
@@ -63,18 +64,17 @@ TrackBar* makeBar(QWidget* sheet, const char* name, int top) {
 
 } // namespace
 
-GammaPage::GammaPage(QWidget* sheet, SettingsStore& store, Dialogs& dialogs, const ProgramValues& values)
+GammaPage::GammaPage(QWidget* sheet, SettingsStore& store, Guard& guard, const ProgramValues& values)
     : QObject(sheet)
     , m_store(store)
     , m_values(values)
-    , m_handlers(dialogs) {
+    , m_guard(guard) {
     const std::string start = GammaChannels::positionText(GammaChannels::Default);
     for (const Preset& preset : Presets) {
         QPushButton* button = makeButton(sheet, preset.control, tr(preset.caption),
                                          QRect(preset.x, 8, 59, 25), tr(preset.hint));
-        connect(button, &QPushButton::clicked, this, [this, brightness = preset.brightness] {
-            m_handlers.fromSignal([&] { presetClick(brightness); });
-        });
+        connect(button, &QPushButton::clicked, this,
+                [this, brightness = preset.brightness] { m_guard.run([&] { presetClick(brightness); }); });
     }
     makeLabel(sheet, "Label155", tr("値："), {304, 20});
     Edit5 = makeField(sheet, "Edit5", {328, 16, 73, FieldHeight},
@@ -109,8 +109,7 @@ GammaPage::GammaPage(QWidget* sheet, SettingsStore& store, Dialogs& dialogs, con
     connectBar(TrackBar2, &GammaPage::TrackBar2Change);
     connectBar(TrackBar3, &GammaPage::TrackBar3Change);
     connectBar(TrackBar4, &GammaPage::TrackBar4Change);
-    connect(Gamma3D, &QCheckBox::toggled, this,
-            [this] { m_handlers.fromSignal([this] { Gamma3DClick(); }); });
+    connect(Gamma3D, &QCheckBox::toggled, this, [this] { m_guard.run([this] { Gamma3DClick(); }); });
 }
 
 std::array<QWidget*, 9> GammaPage::fineControls() const {
@@ -118,13 +117,13 @@ std::array<QWidget*, 9> GammaPage::fineControls() const {
 }
 
 void GammaPage::connectBar(TrackBar* bar, void (GammaPage::*handler)()) {
-    const auto run = [this, handler] { m_handlers.fromSignal([this, handler] { (this->*handler)(); }); };
+    const auto run = [this, handler] { m_guard.run([this, handler] { (this->*handler)(); }); };
     connect(bar, &QSlider::valueChanged, this, run);
     connect(bar, &TrackBar::movedInPlace, this, run);
 }
 
 void GammaPage::setBar(TrackBar* bar, int position) {
-    m_handlers.set([&] { bar->setValue(GammaChannels::clamp(position)); });
+    m_guard.setByProgram([&] { bar->setValue(GammaChannels::clamp(position)); });
 }
 
 void GammaPage::showValue() {
@@ -178,25 +177,23 @@ void GammaPage::Gamma3DClick() {
 }
 
 void GammaPage::TabSheet9Show() {
-    m_handlers.within([this] {
-        GammaChannels stored;
-        {
-            // Released before the bars move: their handlers store through accessors of their own.
-            TSettingsAccessor reg(m_store);
-            reg.SelectRoot(RootKey::LocalMachine);
-            const std::string key = m_values.driverKeyPath + GammaKey;
-            if (!reg.PathExists(key))
-                return;
-            reg.OpenPath(key);
-            if (!reg.ValuePresent(GammaValueName))
-                return;
-            stored = GammaChannels::split(reg.LoadNumber(GammaValueName));
-        }
-        setBar(TrackBar1, stored.average());
-        setBar(TrackBar2, stored.red);
-        setBar(TrackBar3, stored.green);
-        setBar(TrackBar4, stored.blue);
-    });
+    GammaChannels stored;
+    {
+        // Released before the bars move: their handlers store through accessors of their own.
+        TSettingsAccessor reg(m_store);
+        reg.SelectRoot(RootKey::LocalMachine);
+        const std::string key = m_values.driverKeyPath + GammaKey;
+        if (!reg.PathExists(key))
+            return;
+        reg.OpenPath(key);
+        if (!reg.ValuePresent(GammaValueName))
+            return;
+        stored = GammaChannels::split(reg.LoadNumber(GammaValueName));
+    }
+    setBar(TrackBar1, stored.average());
+    setBar(TrackBar2, stored.red);
+    setBar(TrackBar3, stored.green);
+    setBar(TrackBar4, stored.blue);
 }
 
 } // namespace kv

@@ -2,8 +2,6 @@
 // brightness bar and three colour bars, four presets and the fine-adjustment switch.
 #pragma once
 
-#include "HandlerNesting.h"
-
 #include <QObject>
 
 #include <array>
@@ -16,7 +14,7 @@ class QWidget;
 
 namespace kv {
 
-class Dialogs;
+class Guard;
 class SettingsStore;
 class TrackBar;
 struct ProgramValues;
@@ -25,7 +23,7 @@ class GammaPage : public QObject {
     Q_OBJECT
 public:
     // values supplies the driver key path, which start-up fixes after the page is built.
-    GammaPage(QWidget* sheet, SettingsStore& store, Dialogs& dialogs, const ProgramValues& values);
+    GammaPage(QWidget* sheet, SettingsStore& store, Guard& guard, const ProgramValues& values);
 
     void TabSheet9Show();
     void TrackBar1Change();
@@ -61,7 +59,7 @@ private:
 
     SettingsStore& m_store;
     const ProgramValues& m_values;
-    HandlerNesting m_handlers;
+    Guard& m_guard;
 };
 
 } // namespace kv

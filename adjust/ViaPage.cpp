@@ -1,5 +1,6 @@
 #include "ViaPage.h"
 
+#include "Guard.h"
 #include "SettingsAccessor.h"
 #include "Widgets.h"
 
@@ -52,12 +53,12 @@ std::uint16_t loadFlag(const TSettingsAccessor& reg, std::string_view name) {
 
 } // namespace
 
-ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialogs& dialogs)
+ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Guard& guard)
     : QObject(sheet)
     , m_sheet(sheet)
     , m_pages(pages)
     , m_store(store)
-    , m_handlers(dialogs) {
+    , m_guard(guard) {
     QGroupBox* group = makeGroup(sheet, "GroupBox11", tr("VIAチップセット専用 AGP設定"), {24, 8, 369, 153});
     VIATurbo = makeRadioButton(group, "VIATurbo", QStringLiteral("Turbo"), {16, 24, 113, 17});
     VIATurbo->setChecked(true);
@@ -76,10 +77,9 @@ ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialog
          {std::pair{VIATurbo, &ViaPage::VIATurboClick}, std::pair{VIAStandard, &ViaPage::VIAStandardClick}})
         connect(button, &QRadioButton::toggled, this, [this, handler](bool selected) {
             if (selected)
-                m_handlers.fromSignal([this, handler] { (this->*handler)(); });
+                m_guard.run([this, handler] { (this->*handler)(); });
         });
-    connect(VIASideband, &QCheckBox::toggled, this,
-            [this] { m_handlers.fromSignal([this] { VIASidebandClick(); }); });
+    connect(VIASideband, &QCheckBox::toggled, this, [this] { m_guard.run([this] { VIASidebandClick(); }); });
 }
 
 void ViaPage::storeFlag(std::string_view name, bool set) {
@@ -103,26 +103,24 @@ void ViaPage::VIASidebandClick() {
 }
 
 void ViaPage::TabSheet2Show() {
-    m_handlers.within([this] {
-        std::uint16_t sideBand = 0;
-        std::uint16_t turbo = 0;
-        {
-            // Released before the controls change: their handlers store through accessors of their own.
-            TSettingsAccessor reg(m_store);
-            reg.SelectRoot(RootKey::LocalMachine);
-            if (!reg.PathExists(ViaKey)) {
-                // Hidden for the rest of the run, even if the key appears later.
-                m_pages->setTabVisible(m_pages->indexOf(m_sheet), false);
-                return;
-            }
-            reg.OpenPath(ViaKey);
-            sideBand = loadFlag(reg, SideBandValue);
-            turbo = loadFlag(reg, TurboValue);
+    std::uint16_t sideBand = 0;
+    std::uint16_t turbo = 0;
+    {
+        // Released before the controls change: their handlers store through accessors of their own.
+        TSettingsAccessor reg(m_store);
+        reg.SelectRoot(RootKey::LocalMachine);
+        if (!reg.PathExists(ViaKey)) {
+            // Hidden for the rest of the run, even if the key appears later.
+            m_pages->setTabVisible(m_pages->indexOf(m_sheet), false);
+            return;
         }
-        m_handlers.set([&] { (turbo == 1 ? VIATurbo : VIAStandard)->setChecked(true); });
-        if (sideBand == 1)
-            m_handlers.set([&] { VIASideband->setChecked(true); });
-    });
+        reg.OpenPath(ViaKey);
+        sideBand = loadFlag(reg, SideBandValue);
+        turbo = loadFlag(reg, TurboValue);
+    }
+    m_guard.setByProgram([&] { (turbo == 1 ? VIATurbo : VIAStandard)->setChecked(true); });
+    if (sideBand == 1)
+        m_guard.setByProgram([&] { VIASideband->setChecked(true); });
 }
 
 } // namespace kv

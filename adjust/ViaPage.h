@@ -2,8 +2,6 @@
 // own key, the AGP mode (Turbo or Standard) and sideband addressing.
 #pragma once
 
-#include "HandlerNesting.h"
-
 #include <QObject>
 
 #include <string_view>
@@ -15,14 +13,14 @@ class QWidget;
 
 namespace kv {
 
-class Dialogs;
+class Guard;
 class SettingsStore;
 
 class ViaPage : public QObject {
     Q_OBJECT
 public:
     // pages is the page control that offers sheet; reading hides the sheet's tab there.
-    ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialogs& dialogs);
+    ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Guard& guard);
 
     // The show handler of the "レジストリ" page: its whole work is reading this page's state.
     void TabSheet2Show();
@@ -40,7 +38,7 @@ private:
     QWidget* m_sheet;
     QTabWidget* m_pages;
     SettingsStore& m_store;
-    HandlerNesting m_handlers;
+    Guard& m_guard;
 };
 
 } // namespace kv

@@ -11,18 +11,19 @@
 
 #include "Dialogs.h"
 #include "FirstRunDialog.h"
-#include "HandlerGuard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
 #include "Main.h"
 #include "MessageLog.h"
 #include "MillisecondClock.h"
 #include "OsVersion.h"
+#include "QtDialogs.h"
 #include "RunSafety.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
 #include "Translation.h"
 #include "UserConfig.h"
+#include "Widgets.h"
 
 #include <QApplication>
 #include <QFile>
@@ -109,7 +110,7 @@ std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
 
 // The application's name is the window class that docks and task bars group by.
 void nameApplication() {
-    QApplication::setApplicationName(ApplicationTitle);
+    QApplication::setApplicationName(fromUtf8(ApplicationTitle));
     QGuiApplication::setDesktopFileName(DesktopFileName);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
 }
@@ -140,7 +141,7 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     try {
         fileStore = openMachineRegistry(machine, dialogs);
     } catch (const std::exception& e) {
-        dialogs.message(ApplicationTitle, errorBoxText(shownText(e)), Dialogs::Icon::Error);
+        dialogs.message(ApplicationTitle, errorBoxText(shownText(e).toStdString()), Dialogs::Icon::Error);
         return ExitFailure;
     }
     SafeguardedStore store(*fileStore, safety);

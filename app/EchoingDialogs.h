@@ -13,8 +13,8 @@ public:
     EchoingDialogs(Dialogs& boxes, std::FILE* stream)
         : m_boxes(boxes)
         , m_stream(stream) {}
-    void message(const QString& caption, const QString& text, Icon icon) override;
-    bool confirm(const QString& caption, const QString& text) override;
+    void message(std::string_view caption, std::string_view text, Icon icon) override;
+    bool confirm(std::string_view caption, std::string_view text) override;
 
 private:
     Dialogs& m_boxes;

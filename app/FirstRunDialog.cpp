@@ -1,9 +1,9 @@
 #include "FirstRunDialog.h"
 
 #include "Dialogs.h"
-#include "HandlerGuard.h"
 #include "Translation.h"
 #include "UserConfig.h"
+#include "Widgets.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -80,7 +80,7 @@ std::optional<std::filesystem::path> QtFilePicker::file(const QString& caption, 
 FirstRunDialog::FirstRunDialog(QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("FirstRunDialog"));
-    setWindowTitle(ApplicationTitle);
+    setWindowTitle(fromUtf8(ApplicationTitle));
     auto* layout = new QVBoxLayout(this);
     auto* intro = new QLabel(tr("このマシンフォルダにはまだ何もありません。\n"
                                 "Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。"),
@@ -109,7 +109,7 @@ std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePic
             rememberIfPossible(config, chosen);
             return chosen;
         } catch (const std::exception& e) {
-            dialogs.message(ApplicationTitle, errorBoxText(failureText(*dialog.choice(), e)),
+            dialogs.message(ApplicationTitle, errorBoxText(failureText(*dialog.choice(), e).toStdString()),
                             Dialogs::Icon::Error);
         }
     }

@@ -1,13 +1,11 @@
 #include "MachineRegistry.h"
 
 #include "Dialogs.h"
-#include "HandlerGuard.h"
 #include "MachineFolder.h"
 #include "RegistryFileStore.h"
 #include "Translation.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 #include <stdexcept>
 
@@ -25,10 +23,10 @@ std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine,
     }
     auto store = RegistryFileStore::open(machine.registryFile());
     if (!store->malformedLines().empty()) {
-        QStringList lines;
+        std::string lines;
         for (const auto& line : store->malformedLines())
-            lines << shownText(line);
-        dialogs.message(ApplicationTitle, lines.join(u'\n'), Dialogs::Icon::Error);
+            lines += (lines.empty() ? "" : "\n") + shownText(line).toStdString();
+        dialogs.message(ApplicationTitle, lines, Dialogs::Icon::Error);
     }
     return store;
 }

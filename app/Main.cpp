@@ -5,7 +5,6 @@
 #include "Discovery.h"
 #include "GamesPage.h"
 #include "GammaPage.h"
-#include "HandlerGuard.h"
 #include "OsVersion.h"
 #include "PentiumMMX.h"
 #include "SettingsPages.h"
@@ -77,7 +76,8 @@ TForm1::TForm1(const Services& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint)
-    , m_services(services) {
+    , m_services(services)
+    , m_guard(services.dialogs) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Kavendel"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -95,29 +95,31 @@ TForm1::TForm1(const Services& services, QWidget* parent)
 TForm1::~TForm1() = default;
 
 void TForm1::assemblePages() {
-    const auto exit = [this] { guarded([this] { Button1Click(); }); };
+    const auto exit = [this] { m_guard.run([this] { Button1Click(); }); };
     m_summary = new SummaryPage(TabSheet1, exit);
     connect(m_summary->Button25, &QPushButton::clicked, this,
-            [this] { guarded([this] { Button25Click(); }); });
+            [this] { m_guard.run([this] { Button25Click(); }); });
     connect(m_summary->uninstall, &QPushButton::clicked, this,
-            [this] { guarded([this] { uninstallClick(); }); });
-    m_games = new GamesPage(TabSheet3, m_services, m_values.gamesPageState, exit);
+            [this] { m_guard.run([this] { uninstallClick(); }); });
+    m_games = new GamesPage(TabSheet3, m_services, m_guard, m_values.gamesPageState, exit);
     setShowHandler(TabSheet3, [this] { m_games->TabSheet3Show(); });
-    m_gamma = new GammaPage(TabSheet9, m_services.store, m_services.dialogs, m_values);
+    m_gamma = new GammaPage(TabSheet9, m_services.store, m_guard, m_values);
     setShowHandler(TabSheet9, [this] { m_gamma->TabSheet9Show(); });
-    m_via = new ViaPage(TabSheet10, PageControl2, m_services.store, m_services.dialogs);
+    m_via = new ViaPage(TabSheet10, PageControl2, m_services.store, m_guard);
     setShowHandler(TabSheet2, [this] { m_via->TabSheet2Show(); });
     m_card =
         new CardPage(TabSheet6, m_services.store, {m_summary->Label5, m_summary->Label7, m_summary->Label11});
     setShowHandler(TabSheet6, [this] { m_card->TabSheet6Show(); });
     PentiumMMX1 = new TPentiumMMX(m_services.cpu, this);
     PentiumMMX1->setObjectName(QStringLiteral("PentiumMMX1"));
-    m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services);
+    m_system = new SystemPage(TabSheet5, *PentiumMMX1, m_services, m_guard);
     QPushButton* Button5 = makeExitButton(TabSheet5, "Button5", {296, 328, 121, 25});
     connect(Button5, &QPushButton::clicked, this, exit);
     setShowHandler(TabSheet5, [this] { m_system->TabSheet4Show(); });
-    m_settings = new SettingsPages({TabSheet1, TabSheet2, TabSheet4, TabSheet7, TabSheet8}, m_values,
-                                   m_services.store, m_services.dialogs, this);
+    const ModeButtons modeButtons{m_summary->Button9, m_summary->Button10, m_summary->Button12,
+                                  m_summary->Button11};
+    m_settings = new SettingsPages({TabSheet2, TabSheet4, TabSheet7, TabSheet8}, modeButtons, m_values,
+                                   m_services.store, m_services.dialogs, m_guard, this);
 }
 
 void TForm1::buildPageTree() {
@@ -174,14 +176,10 @@ void TForm1::setShowHandler(QWidget* page, std::function<void()> handler) {
     m_showHandlers[page] = std::move(handler);
 }
 
-void TForm1::guarded(const std::function<void()>& handler) {
-    runGuarded(m_services.dialogs, handler);
-}
-
 void TForm1::pageShown(QWidget* page) {
     const auto it = m_showHandlers.find(page);
     if (it != m_showHandlers.end())
-        guarded(it->second);
+        m_guard.run(it->second);
 }
 
 void TForm1::pageControl1Changed(int index) {
@@ -201,7 +199,7 @@ void TForm1::pageControl2Changed(int index) {
 }
 
 void TForm1::FormCreate() {
-    guarded([this] {
+    m_guard.run([this] {
         SummaryTexts texts;
         // The summary shows what discovery found, also when a store error ends it early.
         const auto showSummary = qScopeGuard([&] {

@@ -2,6 +2,7 @@
 // program-wide values and runs FormCreate.
 #pragma once
 
+#include "Guard.h"
 #include "ProgramValues.h"
 #include "Services.h"
 
@@ -48,8 +49,6 @@ public:
 
     // The handler that runs each time page comes into view, also through its parent page.
     void setShowHandler(QWidget* page, std::function<void()> handler);
-    // Runs handler inside the error guard.
-    void guarded(const std::function<void()>& handler);
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr; // 一般
@@ -82,6 +81,8 @@ private:
     std::map<QWidget*, std::function<void()>> m_showHandlers;
 
     Services m_services;
+    // Every handler of the window and its pages runs in this one guard.
+    Guard m_guard;
     ProgramValues m_values;
     bool m_quitRequested = false;
     SummaryPage* m_summary = nullptr;

@@ -1,29 +1,34 @@
 #include "MessageLog.h"
 
-#include <QFile>
+#include <fstream>
+#include <string>
 
 namespace kv {
 
 MessageLog::MessageLog(std::filesystem::path file)
     : m_file(std::move(file)) {
     std::filesystem::create_directories(m_file.parent_path());
-    QFile(QString::fromStdString(m_file.string())).remove();
+    std::error_code ignored;
+    std::filesystem::remove(m_file, ignored);
 }
 
-void MessageLog::append(const QString& caption, const QString& text) {
-    QFile log(QString::fromStdString(m_file.string()));
-    if (log.open(QIODevice::Append)) {
-        QString flat = text;
-        flat.replace(u'\n', QStringLiteral("\\n"));
-        log.write((caption + u'\t' + flat + u'\n').toUtf8());
+void MessageLog::append(std::string_view caption, std::string_view text) {
+    std::ofstream log(m_file, std::ios::binary | std::ios::app);
+    std::string flat;
+    for (const char c : text) {
+        if (c == '\n')
+            flat += "\\n";
+        else
+            flat += c;
     }
+    log << caption << '\t' << flat << '\n';
 }
 
-void MessageLog::message(const QString& caption, const QString& text, Icon) {
+void MessageLog::message(std::string_view caption, std::string_view text, Icon) {
     append(caption, text);
 }
 
-bool MessageLog::confirm(const QString& caption, const QString& text) {
+bool MessageLog::confirm(std::string_view caption, std::string_view text) {
     append(caption, text);
     return true;
 }

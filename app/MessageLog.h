@@ -11,11 +11,11 @@ namespace kv {
 class MessageLog final : public Dialogs {
 public:
     explicit MessageLog(std::filesystem::path file);
-    void message(const QString& caption, const QString& text, Icon icon) override;
-    bool confirm(const QString& caption, const QString& text) override;
+    void message(std::string_view caption, std::string_view text, Icon icon) override;
+    bool confirm(std::string_view caption, std::string_view text) override;
 
 private:
-    void append(const QString& caption, const QString& text);
+    void append(std::string_view caption, std::string_view text);
     std::filesystem::path m_file;
 };
 

@@ -26,7 +26,8 @@ QPushButton* makePresetButton(QGroupBox* group, const char* name, const QString&
 
 SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandler)
     : QObject(sheet) {
-    QLabel* title = makeLabel(sheet, "Label1", QStringLiteral("ATI Kavendel Ver0.97"), {88, 8});
+    QLabel* title =
+        makeLabel(sheet, "Label1", QStringLiteral("ATI Kavendel Ver" KAVENDEL_VERSION_SHORT), {88, 8});
     setLabelFont(title, true, 19);
 
     QGroupBox* presets = makeGroup(sheet, "GroupBox2", tr("レジストリのお手軽設定"), {8, 42, 401, 81});

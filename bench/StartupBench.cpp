@@ -15,6 +15,7 @@
 #include "WindowFont.h"
 
 #include "Fakes.h"
+#include "RecordingLauncher.h"
 
 #include <QApplication>
 #include <QWidget>

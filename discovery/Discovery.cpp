@@ -5,7 +5,6 @@
 #include "SettingsAccessor.h"
 
 #include <QCoreApplication>
-#include <QString>
 
 #include <cstdio>
 
@@ -55,8 +54,9 @@ void findNtDriver(TSettingsAccessor& reg, Dialogs& dialogs, ProgramValues& value
         return;
     }
     dialogs.message(
-        QCoreApplication::translate("Discovery", "エラー"),
-        QCoreApplication::translate("Discovery", "お使いのビデオカードはRadeon256搭載カードではありません。"),
+        QCoreApplication::translate("Discovery", "エラー").toStdString(),
+        QCoreApplication::translate("Discovery", "お使いのビデオカードはRadeon256搭載カードではありません。")
+            .toStdString(),
         Dialogs::Icon::Error);
     texts.quitRequested = true;
 }

@@ -5,7 +5,7 @@
 #include "Cp932.h"
 #include "Dialogs.h"
 #include "GameTable.h"
-#include "HandlerGuard.h"
+#include "Guard.h"
 #include "ImageList.h"
 #include "SettingsAccessor.h"
 #include "Widgets.h"
@@ -30,10 +30,11 @@ constexpr int ItemHeight = 84;
 
 } // namespace
 
-GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageState,
+GamesPage::GamesPage(QWidget* sheet, const Services& services, Guard& guard, int& gamesPageState,
                      const std::function<void()>& exitHandler)
     : QObject(sheet)
     , m_services(services)
+    , m_guard(guard)
     , m_gamesPageState(gamesPageState)
     , m_files(services.machine) {
     IconList = new ImageList(sheet->window());
@@ -84,10 +85,9 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     Image1->setGeometry(144, 384, 33, 33); // below the page's edge: a holder, never seen
 
     connect(Button3, &QPushButton::clicked, this, exitHandler);
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { runGuarded(m_services.dialogs, [this] { Button2Click(); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { m_guard.run([this] { Button2Click(); }); });
     connect(ListView1, &QListWidget::itemSelectionChanged, this,
-            [this] { runGuarded(m_services.dialogs, [this] { ListView1Change(); }); });
+            [this] { m_guard.run([this] { ListView1Change(); }); });
 }
 
 void GamesPage::TabSheet3Show() {
@@ -147,7 +147,7 @@ void GamesPage::showText(std::string_view text) {
 }
 
 void GamesPage::message(const QString& caption, const QString& text) {
-    m_services.dialogs.message(caption, text, Dialogs::Icon::None);
+    m_services.dialogs.message(caption.toStdString(), text.toStdString(), Dialogs::Icon::None);
 }
 
 const GameRow* GamesPage::openSelectedGame(TSettingsAccessor& reg) {

@@ -19,6 +19,7 @@ class QWidget;
 
 namespace kv {
 
+class Guard;
 class ImageList;
 class TSettingsAccessor;
 struct GameRow;
@@ -29,7 +30,7 @@ public:
     // gamesPageState is the window's program-wide value (1 after start-up, 2 once the list is
     // built); exitHandler is the window's shared exit action, guarded by the window. The image
     // list is owned by the sheet's window.
-    GamesPage(QWidget* sheet, const Services& services, int& gamesPageState,
+    GamesPage(QWidget* sheet, const Services& services, Guard& guard, int& gamesPageState,
               const std::function<void()>& exitHandler);
 
     // Fills the list on the first showing after start-up; later showings leave it as it is.
@@ -66,6 +67,7 @@ private:
     void message(const QString& caption, const QString& text);
 
     Services m_services;
+    Guard& m_guard;
     int& m_gamesPageState;
     GameFiles m_files;
 };

@@ -1,7 +1,7 @@
 #include "SystemPage.h"
 
 #include "ClockMeasurement.h"
-#include "HandlerGuard.h"
+#include "Guard.h"
 #include "OsVersion.h"
 #include "PentiumMMX.h"
 #include "ProcessorCatalogue.h"
@@ -69,11 +69,11 @@ const PanelRow PanelRows[] = {
 
 } // namespace
 
-SystemPage::SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& services)
+SystemPage::SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& services, Guard& guard)
     : QObject(sheet)
     , m_cpu(cpu)
     , m_store(services.store)
-    , m_dialogs(services.dialogs)
+    , m_guard(guard)
     , m_osVersion(services.osVersion)
     , m_clock(services.clock) {
     Panel4 = new QFrame(sheet);
@@ -92,7 +92,7 @@ SystemPage::SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& service
         this->*row.member = value;
     }
     retry = makeButton(sheet, "retry", tr("再計算(&R)"), {8, 328, 121, 25}, tr("CPUクロックを再測定する。"));
-    connect(retry, &QPushButton::clicked, this, [this] { runGuarded(m_dialogs, [this] { retryClick(); }); });
+    connect(retry, &QPushButton::clicked, this, [this] { m_guard.run([this] { retryClick(); }); });
 }
 
 void SystemPage::TabSheet4Show() {

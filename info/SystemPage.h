@@ -15,7 +15,7 @@ class QWidget;
 
 namespace kv {
 
-class Dialogs;
+class Guard;
 class MillisecondClock;
 class OsVersionQuery;
 class SettingsStore;
@@ -26,7 +26,7 @@ struct Services;
 class SystemPage : public QObject {
     Q_OBJECT
 public:
-    SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& services);
+    SystemPage(QWidget* sheet, TPentiumMMX& cpu, const Services& services, Guard& guard);
 
     // The page's show handler: version, OS name, maker, features, identity, clock, name.
     void TabSheet4Show();
@@ -68,7 +68,7 @@ private:
 
     TPentiumMMX& m_cpu;
     SettingsStore& m_store;
-    Dialogs& m_dialogs;
+    Guard& m_guard;
     OsVersionQuery& m_osVersion;
     MillisecondClock& m_clock;
     QString m_versionText; // kept for the program's life once known

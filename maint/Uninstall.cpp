@@ -62,8 +62,8 @@ void removeDriverTraces(SettingsStore& store, const MachineFolder& machine,
 
 void uninstallDriver(const Services& services, const ProgramValues& values) {
     if (!services.dialogs.confirm(
-            QCoreApplication::translate("Uninstall", "どうする？"),
-            QCoreApplication::translate("Uninstall", "ドライバをアンインストールしますか？")))
+            QCoreApplication::translate("Uninstall", "どうする？").toStdString(),
+            QCoreApplication::translate("Uninstall", "ドライバをアンインストールしますか？").toStdString()))
         return;
     removeDriverTraces(services.store, services.machine, values.displayClassKeyPath);
 }

@@ -1,7 +1,7 @@
 #include "ver.h"
 
 #include "Dialogs.h"
-#include "HandlerGuard.h"
+#include "Guard.h"
 #include "JpegDecoder.h"
 #include "Launcher.h"
 #include "Logo.h"
@@ -85,7 +85,8 @@ void condense(QLabel* label, qreal letterSpacing) {
 TAboutBox::TAboutBox(const Services& services, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
-    , m_services(services) {
+    , m_services(services)
+    , m_guard(services.dialogs) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(tr("バージョン情報"));
     setFixedSize(ClientWidth, ClientHeight);
@@ -104,8 +105,7 @@ TAboutBox::TAboutBox(const Services& services, QWidget* parent)
     OKButton = makeButton(this, "OKButton", QStringLiteral("OK"), {135, 172, 90, 25});
     OKButton->setDefault(true);
     OKButton->setAutoDefault(true);
-    connect(OKButton, &QPushButton::clicked, this,
-            [this] { runGuarded(m_services.dialogs, [this] { OKButtonClick(); }); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { m_guard.run([this] { OKButtonClick(); }); });
     OKButton->setFocus();
 }
 
@@ -127,7 +127,7 @@ void TAboutBox::buildPanel() {
     makeLabel(Panel1, "ProductName", QStringLiteral("Product Name"), {112, 8});
     setLabelFont(makeLabel(Panel1, "Label1", QStringLiteral("ATI Kavendel"), {144, 24}), true, 16);
     makeLabel(Panel1, "Version", tr("Version："), {112, 48});
-    setLabelFont(makeLabel(Panel1, "Label3", QStringLiteral("0.97"), {160, 48}), true);
+    setLabelFont(makeLabel(Panel1, "Label3", QStringLiteral(KAVENDEL_VERSION_SHORT), {160, 48}), true);
     QLabel* date = makeLabel(Panel1, "Label2", QStringLiteral("2001/05/04"), {288, 48});
     makeLabel(Panel1, "Copyright", QStringLiteral("Copyright (C) 2001 Kavendel Project"), {112, 64},
               tr("いつもどうもです。"));
@@ -174,7 +174,7 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
         m_pressed == watched && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint());
     m_pressed = nullptr;
     if (clicked)
-        runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
+        m_guard.run([this, handler = it->second] { (this->*handler)(); });
     return true;
 }
 
@@ -205,7 +205,8 @@ void TAboutBox::Label15Click() {
 }
 
 void TAboutBox::ProgramIconClick() {
-    m_services.dialogs.message(tr("情報"), tr("Radeon速いじょ～"), Dialogs::Icon::Information);
+    m_services.dialogs.message(tr("情報").toStdString(), tr("Radeon速いじょ～").toStdString(),
+                               Dialogs::Icon::Information);
 }
 
 } // namespace kv

@@ -2,6 +2,7 @@
 // addresses that open in the desktop's browser or mail program.
 #pragma once
 
+#include "Guard.h"
 #include "Services.h"
 
 #include <QDialog>
@@ -45,6 +46,8 @@ private:
     void openTarget(const QString& target);
 
     Services m_services;
+    // The about box is modal: its handlers never run inside the main window's.
+    Guard m_guard;
     QImage m_logo;
     std::map<QObject*, void (TAboutBox::*)()> m_clickHandlers;
     QObject* m_pressed = nullptr; // the clickable control the left button went down on

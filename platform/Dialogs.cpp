@@ -1,39 +1,13 @@
 #include "Dialogs.h"
 
-#include <QApplication>
-#include <QMessageBox>
-
 namespace kv {
 
-namespace {
-
-QMessageBox::Icon toQt(Dialogs::Icon icon) {
-    switch (icon) {
-    case Dialogs::Icon::Information:
-        return QMessageBox::Information;
-    case Dialogs::Icon::Warning:
-        return QMessageBox::Warning;
-    case Dialogs::Icon::Error:
-        return QMessageBox::Critical;
-    case Dialogs::Icon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
-} // namespace
-
-void QtDialogs::message(const QString& caption, const QString& text, Icon icon) {
-    QMessageBox box(toQt(icon), caption, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText); // texts may carry names and paths from the registry
-    box.exec();
-}
-
-bool QtDialogs::confirm(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
-                    QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Ok;
+std::string errorBoxText(std::string_view message) {
+    // Compared as the character's first code unit would be: every byte of a multi-byte UTF-8
+    // character sorts after ".", as every character beyond ASCII does.
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        return std::string(message) + '.';
+    return std::string(message);
 }
 
 } // namespace kv

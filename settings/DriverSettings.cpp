@@ -142,7 +142,7 @@ void storeDetailBias(SettingsStore& store, std::string_view driverKeyPath, int p
 }
 
 void storeAgpSpeed(SettingsStore& store, std::string_view driverKeyPath, int item) {
-    const RadioGroup& group = agpSpeed();
+    const RadioSetting& group = agpSpeedSetting();
     TSettingsAccessor reg(store);
     reg.SelectRoot(RootKey::LocalMachine);
     reg.OpenPath(settingKeyPath(driverKeyPath, group.key));

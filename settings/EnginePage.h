@@ -10,6 +10,7 @@ class QWidget;
 namespace kv {
 
 class SettingsControls;
+class TRadioGroup;
 
 class EnginePage : public QObject {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
     void AGPSpeedClick(int item);
     void Button89Click();
 
+    TRadioGroup* AGPSpeed = nullptr; // hidden below the page
     QPushButton* Button89 = nullptr;
 
 private:

@@ -1,10 +1,12 @@
 #include "OpenGLPage.h"
 
 #include "DriverSettings.h"
+#include "Guard.h"
 #include "SettingsControls.h"
 #include "TrackBar.h"
 #include "Widgets.h"
 
+#include <QGroupBox>
 #include <QWidget>
 
 namespace kv {
@@ -14,7 +16,7 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     , m_controls(controls) {
     controls.buildSheet(Sheet::OpenGL, sheet);
 
-    QWidget* group = sheet->findChild<QWidget*>(QStringLiteral("DetailBiasGroup"));
+    QWidget* group = controls.group("DetailBiasGroup");
     auto* bar = new TrackBar(group, DetailBias.control.data(), {8, 16, 185, 33}, DetailBias.minimum,
                              DetailBias.maximum, DetailBias.designPosition, 1);
     makeLabel(group, "", tr("ファジー"), {6, 48});
@@ -24,13 +26,12 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     connect(bar, &QSlider::valueChanged, this, &OpenGLPage::DetailBiasChange);
     connect(bar, &TrackBar::movedInPlace, this, &OpenGLPage::DetailBiasChange);
     connect(bar, &TrackBar::releasedAfterDrag, this, &OpenGLPage::DetailBiasChange);
-    controls.detailBias = bar;
+    m_bar = bar;
 }
 
 void OpenGLPage::DetailBiasChange() {
-    m_controls.guarded([this] {
-        storeDetailBias(m_controls.store(), m_controls.driverKeyPath(), m_controls.detailBias->value());
-    });
+    m_controls.guard().run(
+        [this] { storeDetailBias(m_controls.store(), m_controls.driverKeyPath(), m_bar->value()); });
 }
 
 } // namespace kv

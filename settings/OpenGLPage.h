@@ -18,8 +18,12 @@ public:
 
     void DetailBiasChange();
 
+    // The level-of-detail bar, DetailBias.
+    QSlider* bar() const { return m_bar; }
+
 private:
     SettingsControls& m_controls;
+    QSlider* m_bar = nullptr;
 };
 
 } // namespace kv

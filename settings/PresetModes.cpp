@@ -2,41 +2,39 @@
 
 #include "Dialogs.h"
 #include "DriverSettings.h"
+#include "Guard.h"
 #include "SettingsControls.h"
-#include "Widgets.h"
+#include "TRadioGroup.h"
 
 #include <QPushButton>
-#include <QWidget>
 
 namespace kv {
 
-PresetModes::PresetModes(QWidget* summarySheet, SettingsControls& controls, Dialogs& dialogs)
-    : QObject(summarySheet)
+PresetModes::PresetModes(const ModeButtons& buttons, SettingsControls& controls, TRadioGroup* agpSpeed,
+                         Dialogs& dialogs, QObject* parent)
+    : QObject(parent)
     , m_controls(controls)
+    , m_agpSpeed(agpSpeed)
     , m_dialogs(dialogs) {
     setObjectName(QStringLiteral("PresetModes"));
-    const std::pair<const char*, void (PresetModes::*)()> handlers[] = {
-        {"Button9", &PresetModes::Button9Click},
-        {"Button10", &PresetModes::Button10Click},
-        {"Button12", &PresetModes::Button12Click},
-        {"Button11", &PresetModes::Button11Click},
-    };
-    for (const auto& [name, handler] : handlers)
-        if (auto* button = summarySheet->findChild<QPushButton*>(QString::fromLatin1(name)))
-            connect(button, &QPushButton::clicked, this, handler);
+    connect(buttons.Button9, &QPushButton::clicked, this, &PresetModes::Button9Click);
+    connect(buttons.Button10, &QPushButton::clicked, this, &PresetModes::Button10Click);
+    connect(buttons.Button12, &QPushButton::clicked, this, &PresetModes::Button12Click);
+    connect(buttons.Button11, &QPushButton::clicked, this, &PresetModes::Button11Click);
 }
 
 void PresetModes::runMode(Mode mode) {
     const auto column = static_cast<std::size_t>(mode);
-    m_controls.guarded([&] {
-        const PresetButton& button = presetButtons()[column];
+    Guard& guard = m_controls.guard();
+    guard.run([&] {
         // Nothing is stored until the user has closed the box.
-        m_dialogs.message(tr("情報"), catalogueText(button.message), Dialogs::Icon::Information);
+        m_dialogs.message(tr("情報").toStdString(), catalogueText(presetMessage(mode)).toStdString(),
+                          Dialogs::Icon::Information);
         storePresetValues(m_controls.store(), m_controls.driverKeyPath(), mode);
         for (const PresetControl& control : presetControls()) {
             const int state = control.state[column];
-            if (control.control == agpSpeed().control)
-                m_controls.setAgpSpeedByProgram(state);
+            if (control.control == agpSpeedSetting().control)
+                guard.setByProgram([&] { m_agpSpeed->setItemIndex(state); });
             else
                 m_controls.setBoxByProgram(control.control, state != 0);
         }

@@ -6,18 +6,27 @@
 
 #include <QObject>
 
-class QWidget;
+class QPushButton;
 
 namespace kv {
 
 class Dialogs;
 class SettingsControls;
+class TRadioGroup;
+
+// The summary page's mode buttons.
+struct ModeButtons {
+    QPushButton* Button9;  // 緊急時専用モード
+    QPushButton* Button10; // ゲームモード
+    QPushButton* Button12; // ベンチマークモード
+    QPushButton* Button11; // 初期設定
+};
 
 class PresetModes : public QObject {
     Q_OBJECT
 public:
-    // Binds the buttons named Button9 to Button12 found on the summary sheet.
-    PresetModes(QWidget* summarySheet, SettingsControls& controls, Dialogs& dialogs);
+    PresetModes(const ModeButtons& buttons, SettingsControls& controls, TRadioGroup* agpSpeed,
+                Dialogs& dialogs, QObject* parent);
 
     void Button9Click() { runMode(Mode::Emergency); }
     void Button10Click() { runMode(Mode::Game); }
@@ -28,6 +37,7 @@ private:
     void runMode(Mode mode);
 
     SettingsControls& m_controls;
+    TRadioGroup* m_agpSpeed;
     Dialogs& m_dialogs;
 };
 

@@ -265,13 +265,13 @@ constexpr ChoiceList Lists[] = {
      OglFsaaItems, 0},
 };
 
-constexpr RadioGroup AgpSpeed{"AGPSpeed",
-                              "AGPSpeedClick",
-                              QT_TRANSLATE_NOOP("SettingsCatalogue", "AGPの速度設定"),
-                              QT_TRANSLATE_NOOP("SettingsCatalogue", "AGPの速度を決定する。(Socket7ユーザーで動作が不安定な人は1xでご使用ください)"),
-                              Cpu,
-                              "AGPFlags",
-                              AgpSpeedItems};
+constexpr RadioSetting AgpSpeed{"AGPSpeed",
+                                "AGPSpeedClick",
+                                QT_TRANSLATE_NOOP("SettingsCatalogue", "AGPの速度設定"),
+                                QT_TRANSLATE_NOOP("SettingsCatalogue", "AGPの速度を決定する。(Socket7ユーザーで動作が不安定な人は1xでご使用ください)"),
+                                Cpu,
+                                "AGPFlags",
+                                AgpSpeedItems};
 
 constexpr StartUpRead AtidxhalReads[] = {
     {"TCL", "TCL"},
@@ -336,12 +336,12 @@ constexpr StartUpRead OpenGLReads[] = {
 };
 constexpr StartUpKey StartUpKeys[] = {{Atidxhal, AtidxhalReads}, {Dal, DalReads}, {OpenGL, OpenGLReads}};
 
-constexpr PresetButton Presets[] = {
-    {Mode::Emergency, "Button9", "Button9Click", QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢緊急時専用設定｣にしました。")},
-    {Mode::Game, "Button10", "Button10Click", QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢ゲームに特化した設定｣にしました。")},
-    {Mode::Benchmark, "Button12", "Button12Click", QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢ベンチマーク専用の設定｣にしました。")},
-    {Mode::Default, "Button11", "Button11Click",
-     QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢ドライバインストール時の初期設定｣にしました。")},
+// By Mode: Button9, Button10, Button12, Button11.
+constexpr std::string_view PresetMessages[] = {
+    QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢緊急時専用設定｣にしました。"),
+    QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢ゲームに特化した設定｣にしました。"),
+    QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢ベンチマーク専用の設定｣にしました。"),
+    QT_TRANSLATE_NOOP("SettingsCatalogue", "レジストリの設定を｢ドライバインストール時の初期設定｣にしました。"),
 };
 // clang-format on
 
@@ -461,7 +461,7 @@ int itemForNumber(const ChoiceList& list, std::int32_t number) {
     return list.otherNumberItem;
 }
 
-const RadioGroup& agpSpeed() {
+const RadioSetting& agpSpeedSetting() {
     return AgpSpeed;
 }
 
@@ -469,8 +469,8 @@ std::span<const StartUpKey> startUpKeys() {
     return StartUpKeys;
 }
 
-std::span<const PresetButton> presetButtons() {
-    return Presets;
+std::string_view presetMessage(Mode mode) {
+    return PresetMessages[static_cast<std::size_t>(mode)];
 }
 
 std::span<const PresetValue> presetValues() {

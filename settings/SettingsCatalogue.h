@@ -122,7 +122,7 @@ struct Slider {
 };
 inline constexpr Slider DetailBias{"DetailBias", "DetailBiasChange", OpenGL, "OGLLODBias", 0, 6, 6};
 
-struct RadioGroup {
+struct RadioSetting {
     std::string_view control;
     std::string_view handler;
     std::string_view caption;
@@ -131,7 +131,7 @@ struct RadioGroup {
     std::string_view value;
     std::span<const ChoiceItem> items;
 };
-const RadioGroup& agpSpeed();
+const RadioSetting& agpSpeedSetting();
 
 // ---- Start-up reading pass -----------------------------------------------------------------------
 
@@ -153,13 +153,6 @@ std::span<const StartUpKey> startUpKeys();
 // The four mode buttons, in the order of the preset tables' columns.
 enum class Mode { Emergency, Game, Benchmark, Default }; // Button9, Button10, Button12, Button11
 
-struct PresetButton {
-    Mode mode;
-    std::string_view button;
-    std::string_view handler;
-    std::string_view message; // UTF-8
-};
-
 struct PresetValue {
     RootKey root;
     std::string_view key;
@@ -175,7 +168,8 @@ struct PresetControl {
     std::array<int, 4> state; // by Mode
 };
 
-std::span<const PresetButton> presetButtons();
+// The box a mode button shows before it stores anything (UTF-8).
+std::string_view presetMessage(Mode mode);
 std::span<const PresetValue> presetValues();
 std::span<const PresetControl> presetControls();
 

@@ -1,8 +1,8 @@
 #include "SettingsControls.h"
 
 #include "DriverSettings.h"
+#include "Guard.h"
 #include "ProgramValues.h"
-#include "RadioGroup.h"
 #include "Translation.h"
 #include "Widgets.h"
 
@@ -30,10 +30,10 @@ QString catalogueText(std::string_view text) {
     return translated("SettingsCatalogue", text);
 }
 
-SettingsControls::SettingsControls(const ProgramValues& values, SettingsStore& store, Dialogs& dialogs)
+SettingsControls::SettingsControls(const ProgramValues& values, SettingsStore& store, Guard& guard)
     : m_values(values)
     , m_store(store)
-    , m_handlers(dialogs) {}
+    , m_guard(guard) {}
 
 const std::string& SettingsControls::driverKeyPath() const {
     return m_values.driverKeyPath;
@@ -47,10 +47,13 @@ void SettingsControls::buildSheet(Sheet sheet, QWidget* widget) {
 void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
     std::map<BoxGroup, QWidget*> parents;
     for (const BoxGroupPlace& group : boxGroups()) {
-        if (group.sheet == sheet)
-            parents[group.id] = group.name.empty()
-                                    ? widget
-                                    : makeNamedGroup(widget, group.name, group.caption, group.geometry);
+        if (group.sheet != sheet)
+            continue;
+        if (group.name.empty())
+            parents[group.id] = widget;
+        else
+            parents[group.id] = m_groups[group.name] =
+                makeNamedGroup(widget, group.name, group.caption, group.geometry);
     }
     for (const TwoStateSetting& row : twoStateSettings()) {
         const auto parent = parents.find(row.group);
@@ -61,7 +64,7 @@ void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
                          toQRect(boxGeometry(row)), catalogueText(row.hint));
         m_boxes[row.control] = box;
         QObject::connect(box, &QCheckBox::toggled, box,
-                         [this, &row](bool checked) { guarded([&] { runClickAction(row, checked); }); });
+                         [this, &row](bool checked) { m_guard.run([&] { runClickAction(row, checked); }); });
     }
 }
 
@@ -69,7 +72,8 @@ void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
     std::map<std::string_view, QGroupBox*> listGroups;
     for (const ChoiceGroup& group : choiceGroups())
         if (group.sheet == sheet)
-            listGroups[group.name] = makeNamedGroup(widget, group.name, group.caption, group.geometry);
+            listGroups[group.name] = m_groups[group.name] =
+                makeNamedGroup(widget, group.name, group.caption, group.geometry);
     for (const ChoiceList& row : choiceLists()) {
         const auto group = listGroups.find(row.group);
         if (group == listGroups.end())
@@ -83,15 +87,9 @@ void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
         m_lists[row.control] = list;
         // Only the user's choice runs the handler; an item selected by the program does not.
         QObject::connect(list, &QComboBox::activated, list, [this, &row](int item) {
-            guarded([&] { storeChoice(m_store, driverKeyPath(), row, item); });
+            m_guard.run([&] { storeChoice(m_store, driverKeyPath(), row, item); });
         });
     }
-    if (const auto group = listGroups.find("AntiAliasGroup"); group != listGroups.end())
-        antiAliasGroup = group->second;
-}
-
-void SettingsControls::guarded(const std::function<void()>& handler) {
-    m_handlers.fromSignal(handler);
 }
 
 void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) {
@@ -102,15 +100,11 @@ void SettingsControls::runClickAction(const TwoStateSetting& row, bool checked) 
 }
 
 void SettingsControls::setBoxByProgram(std::string_view control, bool checked) {
-    m_handlers.set([&] { box(control)->setChecked(checked); });
-}
-
-void SettingsControls::setAgpSpeedByProgram(int item) {
-    m_handlers.set([&] { agpSpeed->setItemIndex(item); });
+    m_guard.setByProgram([&] { box(control)->setChecked(checked); });
 }
 
 void SettingsControls::setAntiAliasEnabled(bool enabled) {
-    antiAliasGroup->setEnabled(enabled);
+    group("AntiAliasGroup")->setEnabled(enabled);
     list("AntiAlias")->setEnabled(enabled);
     list("AntiAliasRatio")->setEnabled(enabled);
 }
@@ -121,6 +115,10 @@ QCheckBox* SettingsControls::box(std::string_view control) const {
 
 QComboBox* SettingsControls::list(std::string_view control) const {
     return m_lists.at(control);
+}
+
+QGroupBox* SettingsControls::group(std::string_view name) const {
+    return m_groups.at(name);
 }
 
 } // namespace kv

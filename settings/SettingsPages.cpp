@@ -14,16 +14,17 @@
 
 namespace kv {
 
-SettingsPages::SettingsPages(const SettingsSheets& sheets, const ProgramValues& values, SettingsStore& store,
-                             Dialogs& dialogs, QObject* parent)
+SettingsPages::SettingsPages(const SettingsSheets& sheets, const ModeButtons& modeButtons,
+                             const ProgramValues& values, SettingsStore& store, Dialogs& dialogs,
+                             Guard& guard, QObject* parent)
     : QObject(parent)
     , m_values(values)
-    , m_controls(values, store, dialogs) {
-    m_engine = new EnginePage(sheets.engine, m_controls);
+    , m_controls(values, store, guard) {
+    const auto* engine = new EnginePage(sheets.engine, m_controls);
     new Direct3DPage(sheets.direct3D, m_controls);
-    new OpenGLPage(sheets.openGL, m_controls);
+    m_openGL = new OpenGLPage(sheets.openGL, m_controls);
     new RegistryPage(sheets.registry, m_controls);
-    m_presets = new PresetModes(sheets.summary, m_controls, dialogs);
+    new PresetModes(modeButtons, m_controls, engine->AGPSpeed, dialogs, this);
 }
 
 void SettingsPages::readInitialStates() {
@@ -38,8 +39,8 @@ void SettingsPages::showChecked(std::string_view control, bool checked) {
 
 void SettingsPages::showChoice(std::string_view control, int index) {
     if (control == DetailBias.control) {
-        const QSignalBlocker blocker(m_controls.detailBias);
-        m_controls.detailBias->setValue(index);
+        const QSignalBlocker blocker(m_openGL->bar());
+        m_openGL->bar()->setValue(index);
         return;
     }
     m_controls.list(control)->setCurrentIndex(index);

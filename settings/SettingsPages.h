@@ -4,6 +4,7 @@
 #pragma once
 
 #include "DriverSettings.h"
+#include "PresetModes.h"
 #include "SettingsControls.h"
 
 #include <QObject>
@@ -13,12 +14,11 @@ class QWidget;
 namespace kv {
 
 class Dialogs;
-class EnginePage;
-class PresetModes;
+class Guard;
+class OpenGLPage;
 struct ProgramValues;
 
 struct SettingsSheets {
-    QWidget* summary;  // TabSheet1, with the mode buttons
     QWidget* registry; // TabSheet2
     QWidget* engine;   // TabSheet4
     QWidget* direct3D; // TabSheet7
@@ -28,15 +28,11 @@ struct SettingsSheets {
 class SettingsPages : public QObject, private InitialStateView {
     Q_OBJECT
 public:
-    SettingsPages(const SettingsSheets& sheets, const ProgramValues& values, SettingsStore& store,
-                  Dialogs& dialogs, QObject* parent);
+    SettingsPages(const SettingsSheets& sheets, const ModeButtons& modeButtons, const ProgramValues& values,
+                  SettingsStore& store, Dialogs& dialogs, Guard& guard, QObject* parent);
 
     // FormCreate runs this after discovery: a store error ends it and is the caller's to show.
     void readInitialStates();
-
-    SettingsControls& controls() { return m_controls; }
-    EnginePage* enginePage() const { return m_engine; }
-    PresetModes* presets() const { return m_presets; }
 
 private:
     void showChecked(std::string_view control, bool checked) override;
@@ -45,8 +41,7 @@ private:
 
     const ProgramValues& m_values;
     SettingsControls m_controls;
-    EnginePage* m_engine = nullptr;
-    PresetModes* m_presets = nullptr;
+    OpenGLPage* m_openGL;
 };
 
 } // namespace kv

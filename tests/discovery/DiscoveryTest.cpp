@@ -132,9 +132,8 @@ TEST_F(DiscoveryTest, NtFamilyWithoutTheDriverReportsAndEnds) {
     EXPECT_EQ(values.ntFlag, 1);
     EXPECT_TRUE(texts.quitRequested);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("エラー"));
-    EXPECT_EQ(dialogs.shown[0].text,
-              QStringLiteral("お使いのビデオカードはRadeon256搭載カードではありません。"));
+    EXPECT_EQ(dialogs.shown[0].caption, "エラー");
+    EXPECT_EQ(dialogs.shown[0].text, "お使いのビデオカードはRadeon256搭載カードではありません。");
 }
 
 TEST_F(DiscoveryTest, AWrongKindEndsDiscoveryWithWhatWasFound) {

@@ -2,8 +2,7 @@
 #include "GameFiles.h"
 #include "FileContents.h"
 #include "MachineFolder.h"
-
-#include <QTemporaryDir>
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +21,7 @@ namespace {
 class GameFilesTest : public ::testing::Test {
 protected:
     GameFilesTest()
-        : machine(dir.path().toStdString()) {
+        : machine(dir.path()) {
         machine.ensureCreated();
         fs::create_directories(machine.dir() / "drive_c" / "Games" / "3DSetup");
         put("3dsetup.ini", "old\r\n");
@@ -44,7 +43,7 @@ protected:
         return "(no error)";
     }
 
-    QTemporaryDir dir;
+    kv::test::TemporaryFolder dir;
     MachineFolder machine;
 };
 

@@ -53,8 +53,8 @@ TEST_F(UninstallTest, CancelLeavesEverything) {
     dialogs.answers = {false};
     form->uninstallClick();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("どうする？"));
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("ドライバをアンインストールしますか？"));
+    EXPECT_EQ(dialogs.shown[0].caption, "どうする？");
+    EXPECT_EQ(dialogs.shown[0].text, "ドライバをアンインストールしますか？");
     EXPECT_TRUE(dialogs.shown[0].confirm);
     EXPECT_TRUE(present(DriverKey + "\\atidxhal"));
     EXPECT_TRUE(present(DisplayKey));
@@ -65,7 +65,7 @@ TEST_F(UninstallTest, NothingInstalledFinishesWithoutAMessage) {
     createForm();
     dialogs.answers = {true};
     form->uninstallClick();
-    EXPECT_EQ(dialogs.shown.size(), 1u) << dialogs.texts().join(u'|').toStdString();
+    EXPECT_EQ(dialogs.shown.size(), 1u) << ::testing::PrintToString(dialogs.texts());
 }
 
 TEST_F(UninstallTest, RemovesTheKeysAndExactlyThePresentInfFiles) {
@@ -156,7 +156,7 @@ TEST_F(UninstallTest, ButtonStaysDisabledAndRunsTheHandlerWhenClicked) {
     EXPECT_FALSE(button->isEnabled());
     button->setEnabled(true); // as no part of the program does
     QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("ドライバをアンインストールしますか？")});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"ドライバをアンインストールしますか？"});
 }
 
 TEST_F(UninstallTest, VersionButtonShowsTheAboutBoxModallyEachTime) {

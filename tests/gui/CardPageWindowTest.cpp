@@ -108,7 +108,7 @@ TEST_F(CardPageTest, WrongKindStopsTheShowingThere) {
     put("Memory", "Block Write Support", "Yes (1)");
     createForm();
     showCardPage();
-    EXPECT_EQ(dialogs.texts(), QStringList({"'Version' のデータ型が不正です."}));
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>({"'Version' のデータ型が不正です."}));
     EXPECT_EQ(shown("Label94"), "113-83701-101 ");
     EXPECT_EQ(shown("Label96"), "不明");
     EXPECT_EQ(shown("Label98"), "不明");

@@ -6,6 +6,7 @@
 #include "MachineRegistry.h"
 #include "Main.h"
 #include "Screenshot.h"
+#include "RecordingLauncher.h"
 #include "SettingsAccessor.h"
 #include "ver.h"
 
@@ -59,7 +60,7 @@ protected:
 };
 
 TEST_F(DemoMachineTest, StartsWithoutMessagesOrWritesAndShowsTheCard) {
-    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(dialogs.shown.empty()) << ::testing::PrintToString(dialogs.texts());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Kavendel"));
     EXPECT_EQ(find<QLabel>("Label5")->text(), QStringLiteral("RADEON DDR 64MB VIVO"));
     EXPECT_EQ(find<QLabel>("Label29")->text(), QStringLiteral("AGP 4x"));
@@ -72,7 +73,7 @@ TEST_F(DemoMachineTest, StartsWithoutMessagesOrWritesAndShowsTheCard) {
             form->PageControl2->setCurrentIndex(j);
     }
     QApplication::processEvents();
-    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.texts().join(u'\n').toStdString();
+    EXPECT_TRUE(dialogs.shown.empty()) << ::testing::PrintToString(dialogs.texts());
     EXPECT_EQ(test::fileContents(machine.registryFile()), original);
 }
 
@@ -86,7 +87,7 @@ TEST_F(DemoMachineTest, PatchesEuro2000AndRegistersTheCardInTheFile) {
     auto* rewrite = find<QPushButton>("Button2");
     ASSERT_TRUE(rewrite->isEnabled());
     QTest::mouseClick(rewrite, Qt::LeftButton);
-    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("レジストリ情報を書き換えました。")});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"レジストリ情報を書き換えました。"});
 
     const auto config = machine.resolve("C:\\Program Files\\EA SPORTS\\Euro 2000\\3DSetup\\3dsetup.ini");
     ASSERT_TRUE(config);

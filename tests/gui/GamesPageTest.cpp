@@ -125,12 +125,13 @@ TEST_F(GamesPageTest, IconErrorsStopTheScanUntilTheNextShowing) {
     install("Euro 2000", false);
     install("NBA Live 2000");
     openPage();
-    EXPECT_EQ(dialogs.texts(), QStringList{"ファイル C:\\Games\\Euro 2000\\euro2000.ico は開けません."});
+    EXPECT_EQ(dialogs.texts(),
+              std::vector<std::string>{"ファイル C:\\Games\\Euro 2000\\euro2000.ico は開けません."});
     EXPECT_EQ(form->values().gamesPageState, 1);
 
     fs::copy_file(KAVENDEL_TEST_DATA "/games/not_an_icon.ico", hostPath("Euro 2000", "\\EURO2000.ICO"));
     openPage();
-    EXPECT_EQ(dialogs.texts().value(1), "アイコンイメージが不正です.");
+    EXPECT_EQ(dialogs.texts().at(1), "アイコンイメージが不正です.");
     EXPECT_EQ(form->values().gamesPageState, 1);
 
     fs::remove(hostPath("Euro 2000", "\\EURO2000.ICO"));
@@ -191,8 +192,7 @@ TEST_F(GamesPageTest, SelectionErrorsAndEmptyClicksKeepThePage) {
     openPage();
     clickItem("Euro 2000");
     clickItem("NBA Live 2000"); // no configuration file
-    EXPECT_EQ(dialogs.texts().value(0),
-              "ファイル C:\\Games\\NBA Live 2000\\setup\\3dsetup.ini は開けません.");
+    EXPECT_EQ(dialogs.texts().at(0), "ファイル C:\\Games\\NBA Live 2000\\setup\\3dsetup.ini は開けません.");
     EXPECT_EQ(find<QLabel>("Label19")->text(), "NBA Live 2000");
     EXPECT_EQ(memo()->toPlainText(), "x\n");
     EXPECT_TRUE(button2());
@@ -203,7 +203,7 @@ TEST_F(GamesPageTest, SelectionErrorsAndEmptyClicksKeepThePage) {
 
     putNumber(RootKey::LocalMachine, std::string(findGame("Euro 2000")->gameKey), "Install Dir", 1);
     clickItem("Euro 2000");
-    EXPECT_EQ(dialogs.texts().value(1), "'Install Dir' のデータ型が不正です.");
+    EXPECT_EQ(dialogs.texts().at(1), "'Install Dir' のデータ型が不正です.");
 }
 
 TEST_F(GamesPageTest, RewriteAppendsTheCardLineAndRegistersInTheUserList) {
@@ -247,7 +247,7 @@ TEST_F(GamesPageTest, RewriteInsertsForHighStakesAndRegistersInTheMachineList) {
               "; 3D data\r\nCARD_Generic\r\nCARD_ATI Radeon256\r\n; \x95\x5c\x8e\xa6 display\r\nMODE 640\r\n"
               "CARD_ATI Radeon256\r\nMODE 800\r\nMODE 1024\r\nTEX 16\r\nTEX 32\r\nEND\r\n");
     EXPECT_EQ(number(RootKey::LocalMachine, MachineList, "4"), 4);
-    EXPECT_EQ(dialogs.texts(), QStringList{"レジストリ情報を書き換えました。"});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"レジストリ情報を書き換えました。"});
 }
 
 TEST_F(GamesPageTest, RewriteWithoutAFileStep) {
@@ -262,8 +262,8 @@ TEST_F(GamesPageTest, RewriteWithoutAFileStep) {
         clickButton2();
         EXPECT_EQ(memo()->toPlainText(), QString());
     }
-    EXPECT_EQ(dialogs.texts(),
-              QStringList({"レジストリ情報を書き換えました。", "レジストリ情報は既に書き換えられてます。"}));
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>({"レジストリ情報を書き換えました。",
+                                                         "レジストリ情報は既に書き換えられてます。"}));
     EXPECT_EQ(number(RootKey::LocalMachine, MachineList, "Cards"), 2);
 
     clickItem("NBA Live 2000"); // the user list key does not exist
@@ -288,8 +288,8 @@ TEST_F(GamesPageTest, RewriteWithNothingSelectedOrAReadOnlyFile) {
     ::chmod(hostPath("Euro 2000", "\\3DSetup\\3dsetup.ini").c_str(), 0444);
     clickItem("Euro 2000");
     clickButton2();
-    EXPECT_EQ(dialogs.texts(),
-              QStringList{"ファイル C:\\Games\\Euro 2000\\3DSetup\\3dsetup.ini を作成できません."});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{
+                                   "ファイル C:\\Games\\Euro 2000\\3DSetup\\3dsetup.ini を作成できません."});
     EXPECT_EQ(config("Euro 2000"), "x\r\n");
     EXPECT_EQ(number(RootKey::CurrentUser, UserList, "Cards"), 3);
     EXPECT_TRUE(button2());

@@ -186,7 +186,7 @@ TEST_F(GammaPageTest, NothingStoredOrWrongKindLeavesTheBars) {
     putText(RootKey::LocalMachine, DalKey, Gamma, "0x00805040");
     showPage("TabSheet1");
     showPage("TabSheet2");
-    EXPECT_EQ(dialogs.texts(), QStringList({"'DALGameGammaScale' のデータ型が不正です."}));
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>({"'DALGameGammaScale' のデータ型が不正です."}));
     EXPECT_EQ(bars(), GammaChannels{});
     EXPECT_TRUE(recorder.writes.empty());
 }
@@ -195,7 +195,7 @@ TEST_F(GammaPageTest, AFailedWriteEndsTheWholeChainWithOneBox) {
     createGammaForm();
     recorder.failFlush = true;
     click("Button4"); // 暗め(44)
-    EXPECT_EQ(dialogs.texts(), QStringList({"'DALGameGammaScale' の設定に失敗しました."}));
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>({"'DALGameGammaScale' の設定に失敗しました."}));
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "44");
     EXPECT_EQ(bars(), (GammaChannels{68, 116, 116}));
 }

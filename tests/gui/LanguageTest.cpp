@@ -176,9 +176,9 @@ TEST_F(EnglishWindowTest, EveryTextTheWindowShowsIsTranslated) {
             clipped << w->objectName();
     }
     for (const auto& box : dialogs.shown)
-        for (const QString& text : {box.caption, box.text})
-            if (hasJapanese(text))
-                untranslated << QStringLiteral("box: ") + text;
+        for (const std::string& text : {box.caption, box.text})
+            if (hasJapanese(QString::fromStdString(text)))
+                untranslated << QStringLiteral("box: ") + QString::fromStdString(text);
     EXPECT_EQ(dialogs.shown.size(), 1u);
     EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
     EXPECT_TRUE(clipped.isEmpty()) << clipped.join(u'\n').toStdString();

@@ -3,10 +3,10 @@
 #include "EnginePage.h"
 #include "FormFixture.h"
 #include "PresetModes.h"
-#include "RadioGroup.h"
 #include "RecordingStore.h"
 #include "Screenshot.h"
 #include "SettingsCatalogue.h"
+#include "TRadioGroup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -230,8 +230,8 @@ TEST_F(SettingsPagesTest, AWrongKindShowsTheErrorAndLeavesLaterControlsAsDesigne
     rec.putNumber(LM, Driver + "\\atidxhal", "ZFormats", 3);
     rec.putText(LM, Driver + "\\atidxhal", "UseAGP", "1");
     create();
-    ASSERT_EQ(dialogs.texts(), QStringList{QStringLiteral("'ZFormats' のデータ型が不正です.")});
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("ATI Kavendel"));
+    ASSERT_EQ(dialogs.texts(), std::vector<std::string>{"'ZFormats' のデータ型が不正です."});
+    EXPECT_EQ(dialogs.shown[0].caption, "ATI Kavendel");
     EXPECT_TRUE(find<QCheckBox>("TCL")->isChecked());
     EXPECT_FALSE(find<QCheckBox>("agp")->isChecked());
     EXPECT_EQ(form->values().gamesPageState, 0);
@@ -289,7 +289,7 @@ TEST_F(SettingsPagesTest, FullSceneAASwitchesTheListsEvenWhenItsStoreFails) {
     EXPECT_TRUE(box->isChecked());
     for (const QWidget* w : lists)
         EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("'AntiAlias' の設定に失敗しました.")});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"'AntiAlias' の設定に失敗しました."});
     EXPECT_EQ(rec.get(LM, Driver + "\\atidxhal", "AntiAlias"), "0");
 }
 
@@ -314,9 +314,9 @@ TEST_F(SettingsPagesTest, APresetShowsItsMessageFirstAndAFailingStoreEndsIt) {
     rec.failOn = "HicolorMode";
     presets().Button9Click();
     ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("情報"));
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("レジストリの設定を｢緊急時専用設定｣にしました。"));
-    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("'HicolorMode' の設定に失敗しました."));
+    EXPECT_EQ(dialogs.shown[0].caption, "情報");
+    EXPECT_EQ(dialogs.shown[0].text, "レジストリの設定を｢緊急時専用設定｣にしました。");
+    EXPECT_EQ(dialogs.shown[1].text, "'HicolorMode' の設定に失敗しました.");
     EXPECT_EQ(rec.stored.size(), 3u); // the two PowerDesk numbers and ForceDDC
     EXPECT_FALSE(find<QCheckBox>("Powerdesk")->isChecked());
     EXPECT_EQ(find<TRadioGroup>("AGPSpeed")->itemIndex(), -1);
@@ -327,7 +327,7 @@ TEST_F(SettingsPagesTest, ABoxActionFailingInAPresetEndsItWithOneErrorBox) {
     rec.failOn = "UseAGP"; // the agp box's own value, stored by its click action alone
     presets().Button10Click();
     ASSERT_EQ(dialogs.shown.size(), 2u);
-    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("'UseAGP' の設定に失敗しました."));
+    EXPECT_EQ(dialogs.shown[1].text, "'UseAGP' の設定に失敗しました.");
     EXPECT_TRUE(find<QCheckBox>("agp")->isChecked());
     EXPECT_EQ(find<TRadioGroup>("AGPSpeed")->itemIndex(), -1); // set after the agp box
     EXPECT_EQ(storesOf("UseMMX"), 0);
@@ -337,7 +337,7 @@ TEST_F(SettingsPagesTest, AGameModeSetsTheBoxesWhoseActionsStoreTheirOwnValues) 
     create();
     presets().Button10Click();
     EXPECT_EQ(dialogs.texts(),
-              QStringList{QStringLiteral("レジストリの設定を｢ゲームに特化した設定｣にしました。")});
+              std::vector<std::string>{"レジストリの設定を｢ゲームに特化した設定｣にしました。"});
     EXPECT_EQ(rec.get(LM, Driver + "\\CPU", "AGP"), "1");
     EXPECT_EQ(rec.get(LM, Driver + "\\atidxhal", "UseAGP"), "1");
     EXPECT_EQ(rec.get(LM, Driver + "\\atidxhal", "CacheBMP"), "1");

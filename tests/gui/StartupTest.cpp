@@ -1,7 +1,7 @@
 // Start-up pieces outside the window: opening the machine's registry.
+#include "Dialogs.h"
 #include "Fakes.h"
 #include "FileContents.h"
-#include "HandlerGuard.h"
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "SettingsStore.h"
@@ -27,8 +27,7 @@ TEST(MachineRegistry, CreatesAFreshMachineAndReportsMalformedLines) {
     std::ofstream(machine.registryFile(), std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_NOWHERE\\X]\r\n";
     openMachineRegistry(machine, dialogs);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_TRUE(dialogs.shown[0].text.startsWith(QStringLiteral("registry.reg:3:")))
-        << dialogs.shown[0].text.toStdString();
+    EXPECT_TRUE(dialogs.shown[0].text.starts_with("registry.reg:3:")) << dialogs.shown[0].text;
 }
 
 TEST(MachineRegistry, AFileThatIsNotRegedit4IsNamedAndLeftUntouched) {
@@ -67,7 +66,7 @@ TEST(DesktopEntry, NamesTheWindowClassAndTheTitle) {
     const std::string entry =
         test::fileContents(KAVENDEL_TEST_DATA "/../../data/org.example.kavendel.desktop");
     for (const char* key : {"\nName=", "\nStartupWMClass="})
-        EXPECT_NE(entry.find(key + ApplicationTitle.toStdString() + '\n'), std::string::npos) << key;
+        EXPECT_NE(entry.find(key + std::string(ApplicationTitle) + '\n'), std::string::npos) << key;
 }
 
 } // namespace

@@ -135,7 +135,7 @@ TEST_F(SystemPageTest, AVersionNumberOfTheWrongTypeEndsTheHandler) {
     useRecording("pentium-mmx.txt");
     createForm();
     showPage("TabSheet5");
-    EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("'VersionNumber' のデータ型が不正です.")});
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"'VersionNumber' のデータ型が不正です."});
     EXPECT_EQ(text("Label43"), QStringLiteral("4.10"));
     EXPECT_EQ(text("Label64"), QStringLiteral("Unknown CPU Vender"));
 }

@@ -74,8 +74,8 @@ TEST_F(WindowTest, AStoreErrorInDiscoveryEndsFormCreateAndShowsTheBox) {
     createForm();
     EXPECT_EQ(form->values().gamesPageState, 0);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].caption, QStringLiteral("ATI Kavendel"));
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("'Size' のデータ型が不正です."));
+    EXPECT_EQ(dialogs.shown[0].caption, "ATI Kavendel");
+    EXPECT_EQ(dialogs.shown[0].text, "'Size' のデータ型が不正です.");
     EXPECT_EQ(find<QLabel>("Label11")->text(), QStringLiteral("不明"));
 }
 

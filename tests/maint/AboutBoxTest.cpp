@@ -97,7 +97,7 @@ TEST_F(AboutBoxTest, PictureShowsItsMessageAndTheWindowStays) {
     QApplication::processEvents();
     QTest::mouseClick(box.ProgramIcon, Qt::LeftButton);
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, QStringLiteral("Radeon速いじょ～"));
+    EXPECT_EQ(dialogs.shown[0].text, "Radeon速いじょ～");
     EXPECT_EQ(dialogs.shown[0].icon, Dialogs::Icon::Information);
     EXPECT_FALSE(dialogs.shown[0].confirm);
     EXPECT_TRUE(box.isVisible());

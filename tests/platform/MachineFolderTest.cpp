@@ -1,7 +1,6 @@
 #include "MachineFolder.h"
 #include "FileContents.h"
-
-#include <QTemporaryDir>
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +14,13 @@ namespace {
 class MachineFolderTest : public ::testing::Test {
 protected:
     MachineFolderTest()
-        : root(dir.path().toStdString())
+        : root(dir.path())
         , machine(root) {
         machine.ensureCreated();
         fs::create_directories(root / "drive_c" / "Program Files" / "Game");
         std::ofstream(root / "drive_c" / "Program Files" / "Game" / "Icon.ICO") << "x";
     }
-    QTemporaryDir dir;
+    kv::test::TemporaryFolder dir;
     fs::path root;
     MachineFolder machine;
 };

@@ -109,12 +109,12 @@ TEST(SettingsCatalogue, PresetsSetExistingControlsAndAgreeOnAgpSpeed) {
     EXPECT_EQ(presetValues().size(), 32u);
     EXPECT_EQ(presetControls().size(), 28u);
     const PresetValue& agpFlags = presetValues()[21];
-    ASSERT_EQ(agpFlags.value, agpSpeed().value);
+    ASSERT_EQ(agpFlags.value, agpSpeedSetting().value);
     for (const PresetControl& control : presetControls()) {
-        if (control.control == agpSpeed().control) {
+        if (control.control == agpSpeedSetting().control) {
             // The item each mode selects stores the very code the mode has just stored.
             for (std::size_t mode = 0; mode < 4; ++mode)
-                EXPECT_EQ(agpSpeed().items[static_cast<std::size_t>(control.state[mode])].storedText,
+                EXPECT_EQ(agpSpeedSetting().items[static_cast<std::size_t>(control.state[mode])].storedText,
                           agpFlags.data[mode])
                     << "mode " << mode;
             continue;

@@ -1,17 +1,14 @@
-// Test doubles for the platform seams: scripted dialogs, a hand-driven clock, a fixed OS
-// version, a recording launcher and a simple fixed processor.
+// Test doubles for the seams that need no Qt: scripted dialogs, a hand-driven clock, a fixed OS
+// version and a simple fixed processor.
 #pragma once
 
 #include "CpuInstructions.h"
 #include "Dialogs.h"
-#include "Launcher.h"
 #include "MillisecondClock.h"
 #include "OsVersion.h"
 
-#include <QString>
-#include <QStringList>
-
 #include <deque>
+#include <string>
 #include <vector>
 
 namespace kv::test {
@@ -19,16 +16,16 @@ namespace kv::test {
 class ScriptedDialogs final : public Dialogs {
 public:
     struct Shown {
-        QString caption;
-        QString text;
+        std::string caption;
+        std::string text;
         Icon icon;
         bool confirm;
     };
-    void message(const QString& caption, const QString& text, Icon icon) override {
-        shown.push_back({caption, text, icon, false});
+    void message(std::string_view caption, std::string_view text, Icon icon) override {
+        shown.push_back({std::string(caption), std::string(text), icon, false});
     }
-    bool confirm(const QString& caption, const QString& text) override {
-        shown.push_back({caption, text, Icon::None, true});
+    bool confirm(std::string_view caption, std::string_view text) override {
+        shown.push_back({std::string(caption), std::string(text), Icon::None, true});
         if (answers.empty())
             return false;
         const bool answer = answers.front();
@@ -36,10 +33,10 @@ public:
         return answer;
     }
     // The texts of every box shown so far.
-    QStringList texts() const {
-        QStringList out;
+    std::vector<std::string> texts() const {
+        std::vector<std::string> out;
         for (const auto& s : shown)
-            out << s.text;
+            out.push_back(s.text);
         return out;
     }
 
@@ -58,12 +55,6 @@ class FixedOsVersion final : public OsVersionQuery {
 public:
     std::optional<OsVersion> query() override { return version; }
     std::optional<OsVersion> version = OsVersion{OsVersion::Windows9x, 4, 10};
-};
-
-class RecordingLauncher final : public Launcher {
-public:
-    void open(const QString& address) override { opened << address; }
-    QStringList opened;
 };
 
 // A processor without CPUID and with a counter that moves by a fixed step.

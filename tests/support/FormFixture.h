@@ -5,6 +5,7 @@
 #include "Fakes.h"
 #include "MachineFolder.h"
 #include "Main.h"
+#include "RecordingLauncher.h"
 #include "Services.h"
 #include "SettingsAccessor.h"
 

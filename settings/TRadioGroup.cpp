@@ -1,4 +1,4 @@
-#include "RadioGroup.h"
+#include "TRadioGroup.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -1,0 +1,71 @@
+// The handler guard: one error box per error, and one per chain of handlers that set each other's
+// controls.
+#include "Guard.h"
+
+#include "Dialogs.h"
+#include "Fakes.h"
+#include "StoreError.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace kv;
+
+namespace {
+
+[[noreturn]] void failStore() {
+    throw StoreError::storeFailed("DisableHyperZ");
+}
+
+TEST(Guard, ShowsTheErrorUnderTheApplicationTitleAndGoesOn) {
+    test::ScriptedDialogs dialogs;
+    Guard guard(dialogs);
+    bool after = false;
+    guard.run(failStore);
+    guard.run([&] { after = true; });
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].caption, "ATI Kavendel");
+    EXPECT_EQ(dialogs.shown[0].text, "'DisableHyperZ' の設定に失敗しました.");
+    EXPECT_EQ(dialogs.shown[0].icon, Dialogs::Icon::Error);
+    EXPECT_TRUE(after);
+}
+
+// A handler sets a control whose own handler fails: the error ends the setter too, one box.
+TEST(Guard, AFailingHandlerSetByProgramEndsTheChainWithOneBox) {
+    test::ScriptedDialogs dialogs;
+    Guard guard(dialogs);
+    int controlsSet = 0;
+    guard.run([&] {
+        for (int i = 0; i < 3; ++i) {
+            guard.setByProgram([&] { guard.run([&] { ++controlsSet, failStore(); }); });
+        }
+    });
+    EXPECT_EQ(controlsSet, 1);
+    ASSERT_EQ(dialogs.texts(), std::vector<std::string>{"'DisableHyperZ' の設定に失敗しました."});
+    // The guard is clear again for the next handler.
+    guard.run([&] { guard.setByProgram([] {}); });
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+// A nested error that no setter picked up is still shown, ahead of the handler's own.
+TEST(Guard, ANestedErrorOutsideASetterIsShownFirst) {
+    test::ScriptedDialogs dialogs;
+    Guard guard(dialogs);
+    guard.run([&] {
+        guard.run([] { throw std::runtime_error("first"); });
+        throw std::runtime_error("second");
+    });
+    EXPECT_EQ(dialogs.texts(), (std::vector<std::string>{"first.", "second."}));
+}
+
+TEST(Guard, AppendsAFullStopOnlyAfterCharactersSortingAfterIt) {
+    const std::pair<std::string_view, std::string_view> rows[] = {
+        {"abc", "abc."},   {"abc.", "abc."}, {"abc!", "abc!"},      {"abc-", "abc-"},
+        {"abc/", "abc/."}, {"", ""},         {"終了。", "終了。."},
+    };
+    for (const auto& [message, shown] : rows)
+        EXPECT_EQ(errorBoxText(message), shown) << message;
+}
+
+} // namespace
