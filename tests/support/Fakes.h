@@ -12,6 +12,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace kv::test {
@@ -26,6 +27,8 @@ public:
     };
     void message(const QString& caption, const QString& text, Icon icon) override {
         shown.push_back({caption, text, icon, false});
+        if (onMessage)
+            onMessage();
     }
     bool confirm(const QString& caption, const QString& text) override {
         shown.push_back({caption, text, Icon::None, true});
@@ -44,7 +47,8 @@ public:
     }
 
     std::vector<Shown> shown;
-    std::deque<bool> answers; // for confirm(); Cancel once they run out
+    std::deque<bool> answers;        // for confirm(); Cancel once they run out
+    std::function<void()> onMessage; // runs while a message box is up
 };
 
 class ManualClock final : public MillisecondClock {
