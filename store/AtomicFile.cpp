@@ -52,7 +52,8 @@ bool isStaleTemporary(const std::filesystem::path& file) {
 
 void FileCalls::writeAll(int fd, std::string_view bytes, const std::string& what) const {
     while (!bytes.empty()) {
-        const ssize_t n = write ? write(fd, bytes.data(), bytes.size()) : ::write(fd, bytes.data(), bytes.size());
+        const ssize_t n =
+            write ? write(fd, bytes.data(), bytes.size()) : ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n == 0)
@@ -76,7 +77,7 @@ int FileCalls::callRename(const char* from, const char* to) const {
 }
 
 void markModifiedNow(int fd) {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     now.tv_sec -= 2;
     const timespec times[2] = {{0, UTIME_OMIT}, now};

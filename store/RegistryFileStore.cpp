@@ -21,10 +21,12 @@ namespace kv {
 
 namespace {
 
-// Appended sections are folded back once they pass this many bytes or an eighth of the file,
-// or this many sections, whichever comes first: each reader replays them as it loads.
+// Appended sections are folded back once they pass 64 KB or an eighth of the file, or 256
+// sections or one per 4 KB of the file: each reader replays them as it loads, and a fold
+// costs a write of the whole file.
 constexpr std::size_t MinimumFoldBytes = 64u << 10;
-constexpr std::size_t MaximumAppendedSections = 256;
+constexpr std::size_t MinimumFoldSections = 256;
+constexpr std::size_t FileBytesPerSection = 4u << 10;
 
 [[noreturn]] void throwErrno(const std::string& what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -68,7 +70,7 @@ private:
 // the same second or two on a file system that keeps coarse times, shown by a time that is a
 // whole second.
 bool timeTellsChanges(const struct stat& st) {
-    timespec now {}, tick {};
+    timespec now{}, tick{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     ::clock_getres(CLOCK_REALTIME_COARSE, &tick);
     const auto nanoseconds = [](const timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; };
@@ -358,8 +360,9 @@ void RegistryFileStore::rewrite(const fs::path& file) {
 }
 
 void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
-    const std::size_t threshold = std::max(MinimumFoldBytes, static_cast<std::size_t>(m_stamp.size) / 8);
-    if (m_appended <= threshold && m_appendedSections <= MaximumAppendedSections)
+    const auto size = static_cast<std::size_t>(m_stamp.size);
+    if (m_appended <= std::max(MinimumFoldBytes, size / 8) &&
+        m_appendedSections <= std::max(MinimumFoldSections, size / FileBytesPerSection))
         return;
     try {
         rewrite(file);

@@ -77,8 +77,8 @@ private:
     // in that tick keeps the stamp, so the content's hash has to tell.
     std::optional<std::size_t> m_racyHash;
     mode_t m_mode = 0644;
-    std::string m_tail;          // the file's last section on disk, from which appends are judged
-    std::size_t m_appended = 0;  // bytes on disk after the minimal-diff text, marker included
+    std::string m_tail;         // the file's last section on disk, from which appends are judged
+    std::size_t m_appended = 0; // bytes on disk after the minimal-diff text, marker included
     std::size_t m_appendedSections = 0;
     bool m_foldWhenReleased = false; // this store appended
     bool m_sweptTemporaries = false;

@@ -18,7 +18,8 @@
 namespace kv::appended {
 
 // The line that opens the appended sections.
-inline constexpr std::string_view Marker = "; Kavendel: changes appended since the file was last written whole";
+inline constexpr std::string_view Marker =
+    "; Kavendel: changes appended since the file was last written whole";
 
 // The section that makes the change when it is read after the file, with a blank line before
 // it. Keys that exist keep their spelling in top.

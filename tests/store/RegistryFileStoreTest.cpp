@@ -379,8 +379,9 @@ TEST_F(FileStoreTest, TheNextWriterClearsOnlyTemporariesThatKilledWritersLeft) {
     ASSERT_EQ(::flock(inUse, LOCK_EX), 0);
     storeText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "B", "2");
     ::close(inUse);
-    EXPECT_EQ(entries(), (std::vector<std::string>{".registry.reg.InUse1", ".registry.reg.Young1",
-                                                   ".registry.reg.notours", "registry.reg", "registry.reg.lock"}));
+    EXPECT_EQ(entries(),
+              (std::vector<std::string>{".registry.reg.InUse1", ".registry.reg.Young1",
+                                        ".registry.reg.notours", "registry.reg", "registry.reg.lock"}));
 }
 
 TEST_F(FileStoreTest, AnythingButARegularFileIsRefusedWithoutOpeningIt) {
