@@ -1,43 +1,233 @@
 #include "CommandLine.h"
 
+#include <QFile>
+
+#include <algorithm>
+#include <set>
+#include <system_error>
+
 namespace kv {
 
-QString usageText() {
-    return QStringLiteral("Usage: kavendel [--machine DIR] [--screenshot DIR] [--help] [--version]\n"
-                          "\n"
-                          "  --machine DIR     work on the machine folder DIR (registry.reg and drive_c/);\n"
-                          "                    default: $XDG_DATA_HOME/kavendel/machine\n"
-                          "  --screenshot DIR  render every page to DIR/*.png, list the controls in\n"
-                          "                    DIR/controls.tsv, then exit\n"
-                          "  --help            show this text\n"
-                          "  --version         show the program's version\n");
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path toPath(const QString& value) {
+    return fs::path(QFile::encodeName(value).toStdString());
+}
+
+// Stores an option's value; an option whose values are limited would return its complaint.
+template <typename Field, typename Value> QString assign(Field& field, Value value) {
+    field = std::move(value);
+    return {};
+}
+
+const OptionRow Options[] = {
+    {.name = "--machine",
+     .argument = OptionArgument::Required,
+     .valueName = "DIR",
+     .help = "work on the machine folder DIR, which must hold\n"
+             "registry.reg",
+     .apply = [](CommandLine& line, const QString& dir) { return assign(line.machine, toPath(dir)); }},
+    {.name = "--screenshot",
+     .argument = OptionArgument::Required,
+     .valueName = "DIR",
+     .help = "render every page to DIR/*.png, with DIR/controls.tsv\n"
+             "and DIR/messages.txt, then exit",
+     .apply = [](CommandLine& line, const QString& dir) { return assign(line.screenshotDir, toPath(dir)); }},
+    {.name = "--create",
+     .help = "make a new, empty machine folder (the --machine DIR,\n"
+             "or the default one), then exit",
+     .job = true,
+     .apply = [](CommandLine& line, const QString&) { return assign(line.create, true); }},
+    {.name = "--help",
+     .shortName = 'h',
+     .help = "show this text and exit",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.help, true); }},
+    {.name = "--version",
+     .shortName = 'V',
+     .help = "show the program's version and exit",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.version, true); }},
+};
+
+// Where the help texts start in --help; a text's "\n" continues at this column.
+constexpr int HelpColumn = 25;
+
+QString shortForm(const OptionRow& row) {
+    return QStringLiteral("-") + QLatin1Char(row.shortName);
+}
+
+// "-h|--help", or "--machine DIR".
+QString spelling(const OptionRow& row) {
+    QString text = row.shortName ? shortForm(row) + u'|' : QString();
+    text += QLatin1String(row.name);
+    if (row.valueName)
+        text += u' ' + QLatin1String(row.valueName);
+    return text;
+}
+
+const OptionRow* findOption(const QString& name) {
+    const auto found = std::find_if(std::begin(Options), std::end(Options), [&](const OptionRow& row) {
+        return name == QLatin1String(row.name) || (row.shortName && name == shortForm(row));
+    });
+    return found == std::end(Options) ? nullptr : found;
+}
+
+// Walks the arguments one option at a time; the first problem ends the walk.
+class Parser {
+public:
+    explicit Parser(const QStringList& arguments)
+        : m_arguments(arguments) {}
+
+    CommandLine run() {
+        for (m_next = 1; m_next < m_arguments.size() && m_line.error.isEmpty();)
+            takeOption(m_arguments[m_next++]);
+        if (m_line.error.isEmpty())
+            checkCombination();
+        return m_line;
+    }
+
+private:
+    void takeOption(const QString& argument) {
+        const qsizetype equals = argument.startsWith(QLatin1String("--")) ? argument.indexOf(u'=') : -1;
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        const OptionRow* row = findOption(name);
+        if (!row)
+            return fail(QStringLiteral("unknown option: ") + argument);
+        if (!m_seen.insert(row).second)
+            return fail(QLatin1String(row->name) + QStringLiteral(" is given twice"));
+        if (row->argument == OptionArgument::None) {
+            if (equals >= 0)
+                return fail(QLatin1String(row->name) + QStringLiteral(" takes no value"));
+            return fail(row->apply(m_line, {}));
+        }
+        if (equals < 0 && m_next >= m_arguments.size())
+            return fail(QLatin1String(row->name) + QStringLiteral(" needs ") + QLatin1String(row->valueName));
+        takeValue(*row, equals < 0 ? m_arguments[m_next++] : argument.mid(equals + 1));
+    }
+
+    void takeValue(const OptionRow& row, const QString& value) {
+        const QString needs =
+            QLatin1String(row.name) + QStringLiteral(" needs ") + QLatin1String(row.valueName);
+        if (value.isEmpty())
+            return fail(needs + QStringLiteral(", not an empty word"));
+        // A forgotten value must not turn the next option into a file name; "./-x" names a file -x.
+        if (value.startsWith(u'-'))
+            return fail(needs + QStringLiteral(", not the option ") + value + QStringLiteral(" (write ./") +
+                        value + QStringLiteral(" for a file of that name)"));
+        fail(row.apply(m_line, value));
+    }
+
+    void checkCombination() {
+        std::vector<QString> jobs;
+        for (const OptionRow* row : m_seen)
+            if (row->job)
+                jobs.push_back(QLatin1String(row->name));
+        std::sort(jobs.begin(), jobs.end());
+        if (jobs.size() > 1)
+            fail(jobs[0] + QStringLiteral(" and ") + jobs[1] + QStringLiteral(" cannot be combined"));
+        else if (!jobs.empty() && m_line.screenshotDir)
+            fail(jobs[0] + QStringLiteral(" ends without a window; it cannot be combined with --screenshot"));
+    }
+
+    // Keeps the first problem; an empty error is none.
+    void fail(const QString& error) {
+        if (m_line.error.isEmpty())
+            m_line.error = error;
+    }
+
+    const QStringList& m_arguments;
+    qsizetype m_next = 1;
+    CommandLine m_line;
+    std::set<const OptionRow*> m_seen;
+};
+
+bool isDirectory(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+bool isEmptyDirectory(const fs::path& path) {
+    std::error_code error;
+    return fs::is_empty(path, error) && !error;
+}
+
+bool anythingAt(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+QString displayed(const fs::path& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
+}
+
+} // namespace
+
+std::span<const OptionRow> commandLineOptions() {
+    return Options;
 }
 
 CommandLine parseCommandLine(const QStringList& arguments) {
-    CommandLine line;
-    for (int i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        auto takeDir = [&](std::optional<std::filesystem::path>& into) {
-            if (i + 1 >= arguments.size()) {
-                line.error = arg + QStringLiteral(" needs a folder");
-                return;
-            }
-            into = std::filesystem::path(arguments[++i].toStdString());
-        };
-        if (arg == QLatin1String("--machine"))
-            takeDir(line.machine);
-        else if (arg == QLatin1String("--screenshot"))
-            takeDir(line.screenshotDir);
-        else if (arg == QLatin1String("--help"))
-            line.help = true;
-        else if (arg == QLatin1String("--version"))
-            line.version = true;
-        else
-            line.error = QStringLiteral("unknown argument: ") + arg;
-        if (!line.error.isEmpty())
-            break;
+    return Parser(arguments).run();
+}
+
+QString usageText() {
+    const QString prefix = QStringLiteral("Usage: kavendel");
+    QString synopsis = prefix;
+    qsizetype lineStart = 0;
+    QString list;
+    for (const OptionRow& row : Options) {
+        const QString item = QStringLiteral(" [") + spelling(row) + u']';
+        if (synopsis.size() - lineStart + item.size() > 79) {
+            lineStart = synopsis.size() + 1;
+            synopsis += u'\n' + QString(prefix.size(), u' ');
+        }
+        synopsis += item;
+        const QString shortPart =
+            row.shortName ? shortForm(row) + QStringLiteral(", ") : QStringLiteral("    ");
+        QString left = QStringLiteral("  ") + shortPart + QLatin1String(row.name);
+        if (row.valueName)
+            left += u' ' + QLatin1String(row.valueName);
+        const QString help = QLatin1String(row.help);
+        list += left.leftJustified(HelpColumn - 1) + u' ' +
+                QString(help).replace(u'\n', u'\n' + QString(HelpColumn, u' ')) + u'\n';
     }
-    return line;
+    return synopsis + QStringLiteral("\n\n") + list +
+           QStringLiteral("\nWithout --machine, Kavendel works on $XDG_DATA_HOME/kavendel/machine,\n"
+                          "made on first start. Exit status: 0 done, 1 failed, 2 bad usage.\n"
+                          "See kavendel(1).\n");
+}
+
+QString machineFolderProblem(const CommandLine& line, const fs::path& dir) {
+    const QString name = displayed(dir);
+    if (line.create) {
+        if (anythingAt(dir) && !(isDirectory(dir) && isEmptyDirectory(dir)))
+            return name +
+                   QStringLiteral(" already exists and is not an empty folder; --create makes a new one");
+        return {};
+    }
+    if (!line.machine)
+        return {}; // the default folder is made on first start
+    const QString createHint = QStringLiteral(" (use --create to make a new machine folder)");
+    if (!isDirectory(dir))
+        return name +
+               (anythingAt(dir) ? QStringLiteral(": not a folder") : QStringLiteral(": no such folder")) +
+               createHint;
+    if (!anythingAt(dir / "registry.reg"))
+        return name + QStringLiteral(" is not a machine folder: it holds no registry.reg") + createHint;
+    return {};
+}
+
+bool lacksDisplay(const Environment& environment) {
+    if (!environment("DISPLAY").isEmpty() || !environment("WAYLAND_DISPLAY").isEmpty())
+        return false;
+    // Qt tries each platform of a ";" list in turn; "name:options" passes options to one.
+    static const std::set<QByteArray> headless = {"offscreen", "minimal", "minimalegl",  "linuxfb",
+                                                  "eglfs",     "vnc",     "vkkhrdisplay"};
+    for (const QByteArray& entry : environment("QT_QPA_PLATFORM").split(';'))
+        if (headless.count(entry.split(':').front().trimmed()))
+            return false;
+    return true;
 }
 
 } // namespace kv

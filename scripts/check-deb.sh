@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a Kavendel .deb on a fresh, minimal Debian 12 in a chroot and starts it: prints the
-# version, then renders every page offscreen over a new machine folder. Run as root; it needs
-# debootstrap and the network. The chroot is made on first use and kept for later runs; give a
+# version, makes a new machine folder and renders every page offscreen over it. Run as root; it
+# needs debootstrap and the network. The chroot is made on first use and kept for later runs; give a
 # new ROOT for a really fresh one.
 # Usage: scripts/check-deb.sh DEB [ROOT]
 #   NO_RECOMMENDS=1  install with --no-install-recommends, to prove that Depends alone suffice
@@ -27,7 +27,8 @@ in_root apt-get update -qq
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${extra[@]}" "/tmp/$name"
 in_root kavendel --version
 in_root rm -rf /tmp/m /tmp/s
-in_root env QT_QPA_PLATFORM=offscreen kavendel --machine /tmp/m --screenshot /tmp/s
+in_root kavendel --machine /tmp/m --create
+in_root kavendel --machine /tmp/m --screenshot /tmp/s
 pages=$(find "$root/tmp/s" -name '*.png' | wc -l)
 [[ -s "$root/tmp/m/registry.reg" && -s "$root/tmp/s/controls.tsv" && $pages -gt 0 ]] || {
   echo "FAIL: the machine folder or the rendered pages are missing" >&2

@@ -5,11 +5,13 @@
 set -euo pipefail
 
 runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo fonts-ipafont-gothic xdg-utils)
-build=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev
-       libbenchmark-dev libcpuid-dev appstream dpkg-dev file)
+# Needed to configure at all: the compilers and Qt, and the tools that make the manual page,
+# the window icon and the packaged changelog.
+tools=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev scdoc librsvg2-bin dpkg-dev)
+build=("${tools[@]}" libgtest-dev libgmock-dev libbenchmark-dev libcpuid-dev appstream desktop-file-utils file)
 
 case "${1:-build}" in
-  run) wanted=("${runtime[@]}" cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev) ;;
+  run) wanted=("${runtime[@]}" "${tools[@]}" libgtest-dev libgmock-dev libbenchmark-dev) ;;
   *) wanted=("${runtime[@]}" "${build[@]}") ;;
 esac
 

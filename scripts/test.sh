@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh build
 werror=OFF
 [[ "${CI:-}" == "true" ]] && werror=ON
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVENDEL_WERROR=$werror
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKAVENDEL_WERROR=$werror -DBUILD_TESTING=ON
 cmake --build build -j "$(nproc)"
 cd build && ctest --output-on-failure -j "$(nproc)"

@@ -1,7 +1,7 @@
-// Start-up pieces outside the window: the command line and opening the machine's registry.
-#include "CommandLine.h"
+// Start-up pieces outside the window: opening the machine's registry.
 #include "Fakes.h"
 #include "FileContents.h"
+#include "HandlerGuard.h"
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "SettingsStore.h"
@@ -15,17 +15,6 @@
 using namespace kv;
 
 namespace {
-
-TEST(CommandLine, TakesTheFourOptionsAndRefusesTheRest) {
-    const CommandLine line = parseCommandLine({"kavendel", "--machine", "/m", "--screenshot", "/s"});
-    EXPECT_EQ(line.machine, std::filesystem::path("/m"));
-    EXPECT_EQ(line.screenshotDir, std::filesystem::path("/s"));
-    EXPECT_TRUE(line.error.isEmpty());
-    EXPECT_TRUE(parseCommandLine({"kavendel", "--help"}).help);
-    EXPECT_TRUE(parseCommandLine({"kavendel", "--version"}).version);
-    EXPECT_FALSE(parseCommandLine({"kavendel", "--machine"}).error.isEmpty());
-    EXPECT_FALSE(parseCommandLine({"kavendel", "-x"}).error.isEmpty());
-}
 
 TEST(MachineRegistry, CreatesAFreshMachineAndReportsMalformedLines) {
     QTemporaryDir dir;
@@ -71,6 +60,14 @@ TEST(MachineRegistry, AFolderThatCannotBeCreatedIsAClearError) {
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("file/machine"), std::string::npos) << e.what();
     }
+}
+
+// Docks and task bars group the window under the application's title, which is its window class.
+TEST(DesktopEntry, NamesTheWindowClassAndTheTitle) {
+    const std::string entry =
+        test::fileContents(KAVENDEL_TEST_DATA "/../../data/org.example.kavendel.desktop");
+    for (const char* key : {"\nName=", "\nStartupWMClass="})
+        EXPECT_NE(entry.find(key + ApplicationTitle.toStdString() + '\n'), std::string::npos) << key;
 }
 
 } // namespace

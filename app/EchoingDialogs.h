@@ -1,0 +1,24 @@
+// Dialogs that also write each error box's text to standard error, so that a start-up failure
+// is seen from a terminal and in logs, not only in a box.
+#pragma once
+
+#include "Dialogs.h"
+
+#include <cstdio>
+
+namespace kv {
+
+class EchoingDialogs final : public Dialogs {
+public:
+    EchoingDialogs(Dialogs& boxes, std::FILE* stream)
+        : m_boxes(boxes)
+        , m_stream(stream) {}
+    void message(const QString& caption, const QString& text, Icon icon) override;
+    bool confirm(const QString& caption, const QString& text) override;
+
+private:
+    Dialogs& m_boxes;
+    std::FILE* m_stream;
+};
+
+} // namespace kv

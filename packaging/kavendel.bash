@@ -1,0 +1,17 @@
+# bash completion for kavendel(1). The options come from `kavendel --help`; an option
+# that takes a value gets its own case below.
+_kavendel() {
+    local cur prev words cword split
+    _init_completion -s || return
+
+    case $prev in
+        --machine | --screenshot)
+            _filedir -d
+            return
+            ;;
+    esac
+    $split && return
+
+    COMPREPLY=($(compgen -W '$(_parse_help "$1")' -- "$cur"))
+}
+complete -F _kavendel kavendel

@@ -1,0 +1,199 @@
+// The command line: what each spelling means, the display check, and the program's refusals,
+// run as a user runs them, each of which must leave the disk as it was.
+#include "CommandLine.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+
+using namespace kv;
+
+namespace {
+
+TEST(CommandLine, ReadsEachSpelling) {
+    struct Row {
+        QStringList arguments;
+        std::optional<std::filesystem::path> machine = std::nullopt;
+        bool create = false, help = false, version = false;
+    };
+    const Row rows[] = {
+        {.arguments = {"--machine", "/m"}, .machine = "/m"},
+        {.arguments = {"--machine=/m"}, .machine = "/m"},
+        {.arguments = {"--create", "--machine", "./-odd"}, .machine = "./-odd", .create = true},
+        {.arguments = {"-h"}, .help = true},
+        {.arguments = {"--help"}, .help = true},
+        {.arguments = {"-V"}, .version = true},
+    };
+    for (const Row& row : rows) {
+        const CommandLine line = parseCommandLine(QStringList{"kavendel"} + row.arguments);
+        const std::string name = row.arguments.join(u' ').toStdString();
+        EXPECT_TRUE(line.error.isEmpty()) << name << ": " << line.error.toStdString();
+        EXPECT_EQ(line.machine, row.machine) << name;
+        EXPECT_EQ(line.create, row.create) << name;
+        EXPECT_EQ(line.help, row.help) << name;
+        EXPECT_EQ(line.version, row.version) << name;
+    }
+    EXPECT_EQ(parseCommandLine({"kavendel", "--screenshot=/s"}).screenshotDir, std::filesystem::path("/s"));
+}
+
+TEST(CommandLine, KnowsWhenThereIsNoDisplay) {
+    struct Row {
+        std::map<std::string, QByteArray> environment;
+        bool lacksDisplay;
+    };
+    const Row rows[] = {
+        {{}, true},
+        {{{"DISPLAY", ":0"}}, false},
+        {{{"WAYLAND_DISPLAY", "wayland-0"}}, false},
+        {{{"DISPLAY", ""}}, true},
+        {{{"QT_QPA_PLATFORM", "offscreen"}}, false},
+        {{{"QT_QPA_PLATFORM", "minimal:enable_fonts"}}, false},
+        {{{"QT_QPA_PLATFORM", "wayland;offscreen"}}, false},
+        {{{"QT_QPA_PLATFORM", "xcb"}}, true},
+        {{{"QT_QPA_PLATFORM", "wayland;xcb"}}, true},
+    };
+    for (const Row& row : rows) {
+        const auto environment = [&](const char* name) {
+            const auto found = row.environment.find(name);
+            return found == row.environment.end() ? QByteArray() : found->second;
+        };
+        EXPECT_EQ(lacksDisplay(environment), row.lacksDisplay)
+            << (row.environment.empty() ? "nothing set" : row.environment.begin()->second.toStdString());
+    }
+}
+
+// Every option has its paragraph in the manual, and one that takes a value its completion.
+TEST(CommandLine, EachOptionIsInTheManualAndTheCompletion) {
+    QFile manual(KAVENDEL_SOURCE_DIR "/packaging/kavendel.1.scd.in");
+    QFile completion(KAVENDEL_SOURCE_DIR "/packaging/kavendel.bash");
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(completion.open(QIODevice::ReadOnly));
+    const QByteArray manualText = manual.readAll();
+    const QByteArray completionText = completion.readAll();
+    for (const OptionRow& row : commandLineOptions()) {
+        // A paragraph starts with the option's line, "*-h*, *--help*", then an indented text.
+        const QRegularExpression paragraph(QStringLiteral("^(\\*-\\w\\*, )?\\*") +
+                                               QRegularExpression::escape(QLatin1String(row.name)) +
+                                               QStringLiteral("\\*.*\n\t"),
+                                           QRegularExpression::MultilineOption);
+        EXPECT_TRUE(paragraph.match(QString::fromUtf8(manualText)).hasMatch()) << row.name;
+        if (row.argument == OptionArgument::Required) {
+            EXPECT_TRUE(completionText.contains(row.name)) << row.name;
+        }
+    }
+}
+
+// A folder to run the program in, with a plain empty folder and a folder holding a file.
+class Sandbox {
+public:
+    Sandbox() {
+        QDir(m_dir.path()).mkpath(QStringLiteral("plain"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("home"));
+        QDir(m_dir.path()).mkpath(QStringLiteral("full"));
+        std::ofstream(m_dir.filePath(QStringLiteral("full/notes.txt")).toStdString()) << "mine";
+    }
+
+    // Runs kavendel here with HOME here, and no display.
+    int run(const QStringList& arguments, QString* standardError) const {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME"})
+            environment.remove(QString::fromLatin1(name));
+        environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(m_dir.path());
+        process.start(QStringLiteral(KAVENDEL_PROGRAM), arguments);
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return -1;
+        *standardError = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitCode();
+    }
+
+    std::set<QString> contents() const {
+        std::set<QString> paths;
+        QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            paths.insert(it.next());
+        return paths;
+    }
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+TEST(CommandLine, RefusesAndLeavesNoTrace) {
+    struct Row {
+        QStringList arguments;
+        int exitCode;
+        QString message;
+    };
+    const Row rows[] = {
+        {{"--machine", "typo/machin"}, 2, "typo/machin: no such folder"},
+        {{"--machine", ""}, 2, "--machine needs DIR, not an empty word"},
+        {{"--machine="}, 2, "--machine needs DIR, not an empty word"},
+        {{"--machine", "--help"}, 2, "--machine needs DIR, not the option --help"},
+        {{"--screenshot", "-V"}, 2, "--screenshot needs DIR, not the option -V"},
+        {{"--machine"}, 2, "--machine needs DIR"},
+        {{"--machine", "plain"}, 2, "plain is not a machine folder: it holds no registry.reg"},
+        {{"--machine", "full/notes.txt"}, 2, "full/notes.txt: not a folder"},
+        {{"--machine", "full", "--create"}, 2, "full already exists and is not an empty folder"},
+        {{"--create", "--screenshot", "shots"}, 2, "cannot be combined with --screenshot"},
+        {{"--machine", "plain", "--machine", "plain"}, 2, "--machine is given twice"},
+        {{"--help=yes"}, 2, "--help takes no value"},
+        {{"-x"}, 2, "unknown option: -x"},
+        {{"--machine", "typo/machin", "--screenshot", "shots"}, 2, "typo/machin: no such folder"},
+        {{}, 1, NoDisplayMessage + u'\n'},
+    };
+    for (const Row& row : rows) {
+        const Sandbox sandbox;
+        const std::set<QString> before = sandbox.contents();
+        QString error;
+        const std::string name = row.arguments.join(u' ').toStdString();
+        EXPECT_EQ(sandbox.run(row.arguments, &error), row.exitCode) << name << ": " << error.toStdString();
+        EXPECT_TRUE(error.contains(row.message)) << name << ": " << error.toStdString();
+        EXPECT_EQ(sandbox.contents(), before) << name;
+    }
+}
+
+TEST(CommandLine, CreateMakesAnEmptyMachineFolderAndEnds) {
+    const Sandbox sandbox;
+    QString error;
+    for (const QString& dir : {QStringLiteral("plain"), QStringLiteral("new/machine")}) {
+        EXPECT_EQ(sandbox.run({"--create", "--machine", dir}, &error), 0) << error.toStdString();
+        QFile registry(sandbox.path(dir + QStringLiteral("/registry.reg")));
+        ASSERT_TRUE(registry.open(QIODevice::ReadOnly)) << dir.toStdString();
+        EXPECT_EQ(registry.readAll(), QByteArray("REGEDIT4\r\n\r\n"));
+        EXPECT_TRUE(QDir(sandbox.path(dir + QStringLiteral("/drive_c"))).isEmpty());
+    }
+}
+
+// A start-up error box is also written to standard error; the file it names stays untouched.
+TEST(CommandLine, StartUpErrorsGoToStandardError) {
+    const Sandbox sandbox;
+    const QByteArray notRegedit4("Windows Registry Editor Version 5.00\r\n");
+    {
+        QFile registry(sandbox.path(QStringLiteral("plain/registry.reg")));
+        ASSERT_TRUE(registry.open(QIODevice::WriteOnly));
+        registry.write(notRegedit4);
+    }
+    QString error;
+    EXPECT_EQ(sandbox.run({"--machine", "plain", "--screenshot", "shots"}, &error), 1);
+    EXPECT_TRUE(error.contains(QStringLiteral("kavendel: plain/registry.reg:"))) << error.toStdString();
+    QFile registry(sandbox.path(QStringLiteral("plain/registry.reg")));
+    ASSERT_TRUE(registry.open(QIODevice::ReadOnly));
+    EXPECT_EQ(registry.readAll(), notRegedit4);
+}
+
+} // namespace
