@@ -107,6 +107,11 @@ protected:
         putText(RootKey::LocalMachine, WindowsKey, "SystemRoot", "C:\\WINDOWS");
         touch(inf());
     }
+    // The store folds its file when released, through calls that use this fixture's members.
+    void TearDown() override {
+        form.reset();
+        fileStore.reset();
+    }
     fs::path inf() const { return drive() / "WINDOWS/INF/ATI_9XAA.INF"; }
     bool presentOnDisk(const std::string& path) {
         auto disk = RegistryFileStore::open(machine.registryFile());

@@ -308,6 +308,11 @@ protected:
         putNumber(RootKey::CurrentUser, UserList, "Cards", 3);
         putNumber(RootKey::CurrentUser, UserList + "\\Sort Order", "1", 1);
     }
+    // The store folds its file when released, through calls that use this fixture's members.
+    void TearDown() override {
+        form.reset();
+        fileStore.reset();
+    }
     void rewriteEuro2000() {
         openPage();
         clickItem("Euro 2000");

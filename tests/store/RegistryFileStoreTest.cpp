@@ -332,6 +332,7 @@ TEST_F(FileStoreTest, KillingAWriterLeavesEveryStoreThatReturnedAndNoTornFile) {
     const auto padding = [](int n) { return std::string(static_cast<std::size_t>(n % 5) * 20000, 'p'); };
     int roundsWithWrites = 0;
     for (int round = 0; round < 12; ++round) {
+        write(Original);
         const pid_t pid = spawn([&] {
             auto store = RegistryFileStore::open(file);
             for (int n = 0;; ++n) {
@@ -357,10 +358,12 @@ TEST_F(FileStoreTest, KillingAWriterLeavesEveryStoreThatReturnedAndNoTornFile) {
         const int n = std::stoi(counter);
         const std::string mirror = loadText(*store, "\\SOFTWARE\\K", "Mirror");
         const std::string padded = loadText(*store, "\\SOFTWARE\\K", "Padding");
+        const std::string mirrorBefore = n == 0 ? "" : std::to_string(n - 1);
+        const std::string paddingBefore = n == 0 ? "" : padding(n - 1);
         if (mirror == counter)
             EXPECT_EQ(padded, padding(n)) << "round " << round;
         else
-            EXPECT_TRUE(mirror == std::to_string(n - 1) && (padded == padding(n) || padded == padding(n - 1)))
+            EXPECT_TRUE(mirror == mirrorBefore && (padded == padding(n) || padded == paddingBefore))
                 << "round " << round << ": counter " << n << ", mirror " << mirror;
     }
     EXPECT_GT(roundsWithWrites, 6); // the kills did fall among writes
