@@ -21,11 +21,11 @@ namespace kv {
 
 namespace {
 
-// Appended sections are folded back once they pass 64 KB or an eighth of the file, or 256
+// Appended sections are folded back once they pass 64 KB or an eighth of the file, or 64
 // sections or one per 4 KB of the file: each reader replays them as it loads, and a fold
 // costs a write of the whole file.
 constexpr std::size_t MinimumFoldBytes = 64u << 10;
-constexpr std::size_t MinimumFoldSections = 256;
+constexpr std::size_t MinimumFoldSections = 64;
 constexpr std::size_t FileBytesPerSection = 4u << 10;
 
 [[noreturn]] void throwErrno(const std::string& what) {
@@ -213,27 +213,36 @@ void RegistryFileStore::load(const fs::path& target) {
 }
 
 // Takes bytes read with the stamp st as the store's file; the store is unchanged when they are
-// not REGEDIT4 text. Appended sections that fold are folded into the document.
+// not REGEDIT4 text. Appended sections are read as they stand, and folded only when the file
+// is next written whole.
 void RegistryFileStore::adopt(std::string bytes, const struct stat& st) {
     std::optional<std::size_t> racyHash;
     if (!timeTellsChanges(st))
         racyHash = hashOf(bytes);
     const auto region = appended::findRegion(bytes);
-    const std::size_t base = region ? region->start : bytes.size();
-    const std::string_view last = std::string_view(bytes).substr(region ? base : 0);
-    std::string tail(last.substr(appended::lastSectionStart(last)));
-    bytes.resize(base);
-    RegistryDocument document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
-    if (region)
-        for (const auto& change : region->changes)
-            document.apply(change);
-    m_document = std::move(document);
+    const std::size_t total = bytes.size();
+    std::string tail = bytes.substr(appended::lastSectionStart(bytes));
+    m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
     m_tail = std::move(tail);
-    m_appended = static_cast<std::size_t>(st.st_size) - std::min<std::size_t>(base, st.st_size);
+    m_appended = region ? total - region->start : 0;
     m_appendedSections = region ? region->changes.size() : 0;
     m_stamp = stampOf(st);
     m_racyHash = racyHash;
     m_mode = st.st_mode & 07777;
+}
+
+// The file on disk with its appended sections folded into the lines they change.
+RegistryDocument RegistryFileStore::folded(const fs::path& target) const {
+    FileBytes file = readRegularFile(target);
+    const auto region = appended::findRegion(file.bytes);
+    if (region)
+        file.bytes.resize(region->start);
+    RegistryDocument document =
+        RegistryDocument::fromBytes(std::move(file.bytes), m_file.filename().string());
+    if (region)
+        for (const auto& change : region->changes)
+            document.apply(change);
+    return document;
 }
 
 void RegistryFileStore::syncWithDisk(const fs::path& target) {
@@ -287,8 +296,7 @@ void RegistryFileStore::write(const fs::path& file, const Change& change) {
         section.insert(0, opening);
     }
     if (!appended::readsAs(m_tail, section, {&change, 1})) {
-        m_document.apply(change);
-        rewrite(file);
+        rewrite(file, &change);
         return;
     }
     append(file, section);
@@ -327,8 +335,11 @@ void RegistryFileStore::append(const fs::path& file, std::string_view section) {
 void RegistryFileStore::takeBackAppend(int fd) {
     const int error = errno;
     struct stat st {};
-    const bool restored = m_calls.callTruncate(fd, m_stamp.size) == 0 &&
-                          (markModifiedNow(fd), m_calls.callFsync(fd) == 0) && ::fstat(fd, &st) == 0;
+    bool restored = m_calls.callTruncate(fd, m_stamp.size) == 0;
+    if (restored) {
+        markModifiedNow(fd);
+        restored = m_calls.callFsync(fd) == 0 && ::fstat(fd, &st) == 0;
+    }
     if (restored)
         recordWritten(st);
     else
@@ -336,9 +347,14 @@ void RegistryFileStore::takeBackAppend(int fd) {
     errno = error;
 }
 
-// Writes the document whole, atomically. On failure the store loads the file again, so that
-// what it holds is what the file holds.
-void RegistryFileStore::rewrite(const fs::path& file) {
+// Writes the file whole, atomically, with its appended sections folded in and the change, if
+// any, made. On failure the store loads the file again, so that what it holds is what the
+// file holds.
+void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
+    if (m_appended > 0)
+        m_document = folded(file); // reads the same as what it replaces
+    if (change)
+        m_document.apply(*change);
     try {
         replaceFileAtomically(file, m_document.pieces(), m_mode, m_calls);
     } catch (const std::system_error&) {
@@ -365,9 +381,10 @@ void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
         m_appendedSections <= std::max(MinimumFoldSections, size / FileBytesPerSection))
         return;
     try {
-        rewrite(file);
+        rewrite(file, nullptr);
     } catch (const std::system_error&) {
         // The change is on disk already; the appended form stays until the next fold.
+    } catch (const RegistryFileError&) {
     }
 }
 
@@ -378,7 +395,7 @@ void RegistryFileStore::compact() {
     const LockFile lock(file, LOCK_EX);
     syncWithDisk(file);
     if (m_appended > 0)
-        rewrite(file);
+        rewrite(file, nullptr);
 }
 
 // The stamp of what this store just wrote. Its time was set below the clock's tick, so any

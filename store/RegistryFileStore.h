@@ -65,7 +65,8 @@ private:
     void write(const std::filesystem::path& target, const Change& change);
     void append(const std::filesystem::path& target, std::string_view section);
     void takeBackAppend(int fd);
-    void rewrite(const std::filesystem::path& target);
+    RegistryDocument folded(const std::filesystem::path& target) const;
+    void rewrite(const std::filesystem::path& target, const Change* change);
     void rewriteWhenLarge(const std::filesystem::path& target);
     void recordWritten(const struct stat& st);
 
