@@ -20,6 +20,7 @@ constexpr const char* GammaKey = "\\DAL";
 constexpr int FieldHeight = 21;
 constexpr int BarWidth = 313;
 constexpr int BarHeight = 45;
+constexpr int BarPageSize = 10;
 
 struct Preset {
     const char* control;
@@ -30,15 +31,18 @@ struct Preset {
     int brightness;
 };
 
+// clang-format off
 constexpr Preset Presets[] = {
-    {"Button4", "Button4Click", "暗め(44)", "暗めの設定です。44に設定します。", 8, 0x44},
-    {"Button88", "Button88Click", "適度(54)",
-     "普通だと思われる設定です。54に設定します。若干暗めが好みの方用", 72, 0x54},
-    {"Button6", "Button6Click", "適度(64)",
-     "普通だと思われる設定です。64に設定します。若干明るめが好みの方用", 136, 0x64},
-    {"Button7", "Button7Click", "明るめ(74)", "かなり明るめの設定です。74に設定します。デフォルト値です。",
-     200, 0x74},
+    {"Button4", "Button4Click", QT_TRANSLATE_NOOP("kv::GammaPage", "暗め(44)"),
+     QT_TRANSLATE_NOOP("kv::GammaPage", "暗めの設定です。44に設定します。"), 8, 0x44},
+    {"Button88", "Button88Click", QT_TRANSLATE_NOOP("kv::GammaPage", "適度(54)"),
+     QT_TRANSLATE_NOOP("kv::GammaPage", "普通だと思われる設定です。54に設定します。若干暗めが好みの方用"), 72, 0x54},
+    {"Button6", "Button6Click", QT_TRANSLATE_NOOP("kv::GammaPage", "適度(64)"),
+     QT_TRANSLATE_NOOP("kv::GammaPage", "普通だと思われる設定です。64に設定します。若干明るめが好みの方用"), 136, 0x64},
+    {"Button7", "Button7Click", QT_TRANSLATE_NOOP("kv::GammaPage", "明るめ(74)"),
+     QT_TRANSLATE_NOOP("kv::GammaPage", "かなり明るめの設定です。74に設定します。デフォルト値です。"), 200, 0x74},
 };
+// clang-format on
 
 QLineEdit* makeField(QWidget* sheet, const char* name, const QRect& geometry, const std::string& text) {
     auto* field = new QLineEdit(QString::fromStdString(text), sheet);
@@ -54,7 +58,7 @@ QString positionText(int position) {
 
 TrackBar* makeBar(QWidget* sheet, const char* name, int top) {
     return new TrackBar(sheet, name, QRect(48, top, BarWidth, BarHeight), GammaChannels::Minimum,
-                        GammaChannels::Maximum, GammaChannels::Default);
+                        GammaChannels::Maximum, GammaChannels::Default, BarPageSize);
 }
 
 } // namespace
@@ -66,13 +70,13 @@ GammaPage::GammaPage(QWidget* sheet, SettingsStore& store, Dialogs& dialogs, con
     , m_handlers(dialogs) {
     const std::string start = GammaChannels::positionText(GammaChannels::Default);
     for (const Preset& preset : Presets) {
-        QPushButton* button = makeButton(sheet, preset.control, QString::fromUtf8(preset.caption),
-                                         QRect(preset.x, 8, 59, 25), QString::fromUtf8(preset.hint));
+        QPushButton* button = makeButton(sheet, preset.control, tr(preset.caption),
+                                         QRect(preset.x, 8, 59, 25), tr(preset.hint));
         connect(button, &QPushButton::clicked, this, [this, brightness = preset.brightness] {
             m_handlers.fromSignal([&] { presetClick(brightness); });
         });
     }
-    makeLabel(sheet, "Label155", QStringLiteral("値："), {304, 20});
+    makeLabel(sheet, "Label155", tr("値："), {304, 20});
     Edit5 = makeField(sheet, "Edit5", {328, 16, 73, FieldHeight},
                       GammaChannels::valueText(GammaChannels{}.value()));
     // The window's Gothic substitute draws digits a little wider than this field was laid out for.
@@ -80,22 +84,22 @@ GammaPage::GammaPage(QWidget* sheet, SettingsStore& store, Dialogs& dialogs, con
     narrow.setLetterSpacing(QFont::AbsoluteSpacing, -1);
     Edit5->setFont(narrow);
     Edit5->setCursorPosition(0);
-    makeLabel(sheet, "Label156", QStringLiteral("暗い"), {48, 44});
-    makeLabel(sheet, "Label157", QStringLiteral("明るい"), {336, 44});
+    makeLabel(sheet, "Label156", tr("暗い"), {48, 44});
+    makeLabel(sheet, "Label157", tr("明るい"), {336, 44});
 
-    makeLabel(sheet, "Label151", QStringLiteral("明るさ："), {12, 64});
+    makeLabel(sheet, "Label151", tr("明るさ："), {12, 64});
     TrackBar1 = makeBar(sheet, "TrackBar1", 56);
     Edit1 = makeField(sheet, "Edit1", {368, 56, 33, FieldHeight}, start);
 
-    Gamma3D = makeCheckBox(sheet, "Gamma3D", QStringLiteral("RGBの微調整する。"), {56, 112, 150, 17});
+    Gamma3D = makeCheckBox(sheet, "Gamma3D", tr("RGBの微調整する。"), {56, 112, 150, 17});
 
-    Label152 = makeLabel(sheet, "Label152", QStringLiteral("赤："), {32, 144});
+    Label152 = makeLabel(sheet, "Label152", tr("赤："), {32, 144});
     TrackBar2 = makeBar(sheet, "TrackBar2", 136);
     Edit2 = makeField(sheet, "Edit2", {368, 136, 33, FieldHeight}, start);
-    Label153 = makeLabel(sheet, "Label153", QStringLiteral("緑："), {32, 192});
+    Label153 = makeLabel(sheet, "Label153", tr("緑："), {32, 192});
     TrackBar3 = makeBar(sheet, "TrackBar3", 184);
     Edit3 = makeField(sheet, "Edit3", {368, 184, 33, FieldHeight}, start);
-    Label154 = makeLabel(sheet, "Label154", QStringLiteral("青："), {32, 240});
+    Label154 = makeLabel(sheet, "Label154", tr("青："), {32, 240});
     TrackBar4 = makeBar(sheet, "TrackBar4", 232);
     Edit4 = makeField(sheet, "Edit4", {368, 232, 33, FieldHeight}, start);
     for (QWidget* w : fineControls())

@@ -1,7 +1,12 @@
-// A horizontal track bar whose user actions count even when they leave the position where it
-// was: a key press at the end of the range, a wheel turn against a stop, or grabbing the thumb
-// and letting go in place. Qt's valueChanged only reports real moves, which is what a move set
-// by the program must run; movedInPlace covers the rest of the user's moves.
+// A horizontal track bar that answers keys and counts actions as the Windows control does.
+//
+// Keys: Right and Down raise the position by one step, Left and Up lower it; Page Down raises
+// it by the page size and Page Up lowers it; Home goes to the minimum and End to the maximum.
+//
+// A user's action counts even when it leaves the position where it was: a key press at the end
+// of the range, a wheel turn against a stop, a click on the bar, or grabbing the thumb and
+// letting go in place. Qt's valueChanged only reports real moves, which is what a move set by
+// the program must run; movedInPlace covers the rest of the user's actions.
 #pragma once
 
 #include <QSlider>
@@ -11,11 +16,13 @@ namespace kv {
 class TrackBar : public QSlider {
     Q_OBJECT
 public:
-    TrackBar(QWidget* parent, const char* name, const QRect& geometry, int minimum, int maximum,
-             int position);
+    TrackBar(QWidget* parent, const char* name, const QRect& geometry, int minimum, int maximum, int position,
+             int pageSize);
 
 signals:
     void movedInPlace();
+    // A drag that moved the thumb has ended; a grab released in place reports movedInPlace.
+    void releasedAfterDrag();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -26,19 +26,21 @@ struct Text {
     QPoint at;
 };
 
+// clang-format off
 constexpr Text GroupLabels[] = {
-    {"Label137", "・FastWrite 有効", {48, 40}},
-    {"Label138", "・AGPモード - 1x,2x,4x 自動認識", {48, 56}},
-    {"Label140", "・FastWrite 無効", {48, 104}},
-    {"Label147", "・AGPモード - 1x 固定", {48, 120}},
+    {"Label137", QT_TRANSLATE_NOOP("kv::ViaPage", "・FastWrite 有効"), {48, 40}},
+    {"Label138", QT_TRANSLATE_NOOP("kv::ViaPage", "・AGPモード - 1x,2x,4x 自動認識"), {48, 56}},
+    {"Label140", QT_TRANSLATE_NOOP("kv::ViaPage", "・FastWrite 無効"), {48, 104}},
+    {"Label147", QT_TRANSLATE_NOOP("kv::ViaPage", "・AGPモード - 1x 固定"), {48, 120}},
 };
 
 // The restart warning, red and bold.
 constexpr Text Warnings[] = {
-    {"Label148", "※ 設定変更後は再起動を必ずしてください。", {32, 224}},
-    {"Label149", "もし、再起動後Windowsが正常に動作しない場合は", {48, 240}},
-    {"Label150", "セーフモードで起動し再度設定をしてください。", {48, 256}},
+    {"Label148", QT_TRANSLATE_NOOP("kv::ViaPage", "※ 設定変更後は再起動を必ずしてください。"), {32, 224}},
+    {"Label149", QT_TRANSLATE_NOOP("kv::ViaPage", "もし、再起動後Windowsが正常に動作しない場合は"), {48, 240}},
+    {"Label150", QT_TRANSLATE_NOOP("kv::ViaPage", "セーフモードで起動し再度設定をしてください。"), {48, 256}},
 };
+// clang-format on
 
 // A 16-bit little-endian flag. A missing value leaves the buffer at 00 00, and shorter data fills
 // it from its first byte.
@@ -56,17 +58,15 @@ ViaPage::ViaPage(QWidget* sheet, QTabWidget* pages, SettingsStore& store, Dialog
     , m_pages(pages)
     , m_store(store)
     , m_handlers(dialogs) {
-    QGroupBox* group =
-        makeGroup(sheet, "GroupBox11", QStringLiteral("VIAチップセット専用 AGP設定"), {24, 8, 369, 153});
+    QGroupBox* group = makeGroup(sheet, "GroupBox11", tr("VIAチップセット専用 AGP設定"), {24, 8, 369, 153});
     VIATurbo = makeRadioButton(group, "VIATurbo", QStringLiteral("Turbo"), {16, 24, 113, 17});
     VIATurbo->setChecked(true);
     VIAStandard = makeRadioButton(group, "VIAStandard", QStringLiteral("Standard"), {16, 88, 113, 17});
     for (const Text& text : GroupLabels)
-        makeLabel(group, text.control, QString::fromUtf8(text.caption), text.at);
-    VIASideband =
-        makeCheckBox(sheet, "VIASideband", QStringLiteral("Sideband addressing設定"), {40, 176, 185, 17});
+        makeLabel(group, text.control, tr(text.caption), text.at);
+    VIASideband = makeCheckBox(sheet, "VIASideband", tr("Sideband addressing設定"), {40, 176, 185, 17});
     for (const Text& text : Warnings) {
-        QLabel* label = makeLabel(sheet, text.control, QString::fromUtf8(text.caption), text.at);
+        QLabel* label = makeLabel(sheet, text.control, tr(text.caption), text.at);
         setLabelColour(label, Qt::red);
         setLabelFont(label, true);
     }

@@ -3,11 +3,14 @@
 #include "CommandLine.h"
 #include "EchoingDialogs.h"
 #include "HostCpu.h"
+#include "Language.h"
 #include "MachineRegistry.h"
+#include "ReplayCpu.h"
 #include "WindowFont.h"
 #include "ver.h"
 
 #include "Dialogs.h"
+#include "FirstRunDialog.h"
 #include "HandlerGuard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
@@ -15,15 +18,20 @@
 #include "MessageLog.h"
 #include "MillisecondClock.h"
 #include "OsVersion.h"
+#include "RunSafety.h"
 #include "Screenshot.h"
 #include "SettingsStore.h"
+#include "Translation.h"
+#include "UserConfig.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 
 namespace kv {
 
@@ -58,6 +66,56 @@ int createMachine(const fs::path& dir) {
     return 0;
 }
 
+FirstRunPlaces firstRunPlaces() {
+    const fs::path defaultMachine = MachineFolder::defaultLocation();
+    fs::path demo =
+        fs::path(QCoreApplication::applicationDirPath().toStdString()) / "../share/kavendel/demo-machine";
+    std::error_code ec;
+    if (!fs::is_directory(demo, ec))
+        demo = KAVENDEL_SOURCE_DEMO_MACHINE; // run from the build tree
+    return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
+}
+
+// Without --machine: the folder remembered from the last start, or the default; on a new one the
+// first-run dialog comes first (the headless render saves its picture instead).
+fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs) {
+    if (line.machine)
+        return *line.machine;
+    const UserConfig config(UserConfig::defaultFile());
+    const fs::path dir = machineToOpen(config, defaultDir);
+    if (!isNewMachine(dir))
+        return dir;
+    FirstRunDialog dialog;
+    if (line.screenshotDir) {
+        fs::create_directories(*line.screenshotDir);
+        dialog.grab().save(QString::fromStdString((*line.screenshotDir / "00-FirstRunDialog.png").string()));
+        return dir;
+    }
+    QtFilePicker picker;
+    const auto chosen = runFirstRun(dialog, picker, dialogs, firstRunPlaces());
+    if (!chosen)
+        return dir;
+    try {
+        rememberMachine(config, *chosen);
+    } catch (const std::exception&) {
+        // Not remembered: the next start offers the choices again.
+    }
+    return *chosen;
+}
+
+// The host's processor, or the one recorded in the file that --cpu names; null after saying
+// why that file cannot be read.
+std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
+    if (!line.cpuFile)
+        return std::make_unique<HostCpu>();
+    try {
+        return std::make_unique<ReplayCpu>(loadRecordedProcessor(*line.cpuFile));
+    } catch (const RecordingError& e) {
+        print(stderr, QStringLiteral("kavendel: ") + QString::fromLocal8Bit(e.what()) + u'\n');
+        return nullptr;
+    }
+}
+
 // The application's name is the window class that docks and task bars group by.
 void nameApplication() {
     QApplication::setApplicationName(ApplicationTitle);
@@ -65,10 +123,14 @@ void nameApplication() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
 }
 
-int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir) {
+int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
+              CpuInstructions& cpu) {
     QApplication app(argc, argv);
     nameApplication();
     installWindowFont();
+    QTranslator english;
+    if (chosenLanguage(line.language, configFile()) == Language::English && !installEnglish(english))
+        print(stderr, QStringLiteral("kavendel: the English translation is missing; showing Japanese\n"));
     // In the headless render no box may block: each is answered OK and logged instead.
     std::unique_ptr<Dialogs> boxes;
     if (line.screenshotDir)
@@ -77,20 +139,24 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
         boxes = std::make_unique<QtDialogs>();
     EchoingDialogs dialogs(*boxes, stderr);
 
-    const MachineFolder machine(machineDir);
-    std::unique_ptr<SettingsStore> store;
+    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs));
+    // The run's first change, to the registry or to a file, is preceded by a snapshot.
+    Snapshots snapshots(machine.dir());
+    RunSafety safety(snapshots);
+    machine.setChangeObserver([&safety](const fs::path& file) { safety.beforeFileChange(file); });
+    std::unique_ptr<SettingsStore> fileStore;
     try {
-        store = openMachineRegistry(machine, dialogs);
+        fileStore = openMachineRegistry(machine, dialogs);
     } catch (const std::exception& e) {
-        dialogs.message(ApplicationTitle, errorBoxText(QString::fromUtf8(e.what())), Dialogs::Icon::Error);
+        dialogs.message(ApplicationTitle, errorBoxText(shownText(e)), Dialogs::Icon::Error);
         return ExitFailure;
     }
+    SafeguardedStore store(*fileStore, safety);
 
-    MachineOsVersion osVersion(*store);
+    MachineOsVersion osVersion(store);
     MonotonicClock clock;
-    HostCpu cpu;
     DesktopLauncher launcher;
-    const Services services{*store, dialogs, machine, osVersion, clock, cpu, launcher};
+    const Services services{store, dialogs, machine, osVersion, clock, cpu, launcher};
 
     TForm1 form(services);
     if (form.quitRequested())
@@ -125,13 +191,18 @@ int runApplication(int argc, char** argv) {
         return usageError(problem);
     if (line.create)
         return createMachine(machineDir);
+    if (line.job.kind != MachineJob::Kind::None)
+        return runMachineJob(line.job, machineDir, std::cout, std::cerr);
+    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line);
+    if (!cpu)
+        return ExitUsage;
     if (line.screenshotDir)
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     else if (lacksDisplay(systemEnvironment)) {
         print(stderr, NoDisplayMessage + u'\n');
         return ExitFailure;
     }
-    return runWindow(argc, argv, line, machineDir);
+    return runWindow(argc, argv, line, machineDir, *cpu);
 }
 
 } // namespace kv

@@ -22,6 +22,11 @@ template <typename Field, typename Value> QString assign(Field& field, Value val
     return {};
 }
 
+QString takeLanguage(CommandLine& line, const QString& code) {
+    line.language = languageNamed(code);
+    return line.language ? QString() : QStringLiteral("--lang needs ja or en, not ") + code;
+}
+
 const OptionRow Options[] = {
     {.name = "--machine",
      .argument = OptionArgument::Required,
@@ -35,11 +40,81 @@ const OptionRow Options[] = {
      .help = "render every page to DIR/*.png, with DIR/controls.tsv\n"
              "and DIR/messages.txt, then exit",
      .apply = [](CommandLine& line, const QString& dir) { return assign(line.screenshotDir, toPath(dir)); }},
+    {.name = "--cpu",
+     .argument = OptionArgument::Required,
+     .valueName = "FILE",
+     .help = "run on the processor recorded in FILE: the replay format,\n"
+             "or the raw dump of cpuid -r or cpuid_tool --save",
+     .apply = [](CommandLine& line, const QString& file) { return assign(line.cpuFile, toPath(file)); }},
+    {.name = "--lang",
+     .argument = OptionArgument::Required,
+     .valueName = "ja|en",
+     .help = "show the window in Japanese (the default) or English;\n"
+             "overrides lang= in kavendel.conf, see kavendel(1)",
+     .apply = takeLanguage},
     {.name = "--create",
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
      .job = true,
      .apply = [](CommandLine& line, const QString&) { return assign(line.create, true); }},
+    {.name = "--import",
+     .argument = OptionArgument::Required,
+     .valueName = "FILE",
+     .help = "make the --machine DIR, new or empty, from Windows 98:\n"
+             "FILE.reg, a whole regedit export, or SYSTEM.DAT USER.DAT,\n"
+             "then exit",
+     .job = true,
+     .moreValues = 1,
+     .apply =
+         [](CommandLine& line, const QString& file) {
+             line.job.kind = MachineJob::Kind::Import;
+             line.job.importFiles.push_back(toPath(file));
+             return QString();
+         }},
+    {.name = "--drive-c",
+     .argument = OptionArgument::Required,
+     .valueName = "PATH",
+     .help = "with --import: drive_c is a link to PATH",
+     .apply = [](CommandLine& line, const QString& path) { return assign(line.job.driveC, toPath(path)); }},
+    {.name = "--snapshot",
+     .help = "record the registry and the files Kavendel may change,\n"
+             "print the snapshot's id, then exit",
+     .job = true,
+     .apply = [](CommandLine& line,
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::Snapshot); }},
+    {.name = "--snapshots",
+     .help = "list the snapshots (the last 20 are kept), then exit",
+     .job = true,
+     .apply = [](CommandLine& line,
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::ListSnapshots); }},
+    {.name = "--restore",
+     .argument = OptionArgument::Required,
+     .valueName = "ID",
+     .help = "put snapshot ID back, after a snapshot of the present,\n"
+             "then exit",
+     .job = true,
+     .apply =
+         [](CommandLine& line, const QString& id) {
+             line.job.kind = MachineJob::Kind::Restore;
+             return assign(line.job.id, id.toStdString());
+         }},
+    {.name = "--export-changes",
+     .argument = OptionArgument::Optional,
+     .valueName = "ID",
+     .help = "print the changes since snapshot ID (default: the oldest)\n"
+             "as a REGEDIT4 patch, then exit",
+     .job = true,
+     .apply =
+         [](CommandLine& line, const QString& id) {
+             line.job.kind = MachineJob::Kind::ExportChanges;
+             if (!id.isEmpty())
+                 line.job.id = id.toStdString();
+             return QString();
+         }},
+    {.name = "--apply-at-next-start",
+     .help = "with --export-changes: Windows imports the patch at its\n"
+             "next start, from C:\\KAVENDEL\\CHANGES.REG",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.job.applyAtNextStart, true); }},
     {.name = "--help",
      .shortName = 'h',
      .help = "show this text and exit",
@@ -57,13 +132,19 @@ QString shortForm(const OptionRow& row) {
     return QStringLiteral("-") + QLatin1Char(row.shortName);
 }
 
+// " DIR", " [ID]" for a value that may be left out, " FILE..." for more than one.
+QString valueSpelling(const OptionRow& row) {
+    if (!row.valueName)
+        return {};
+    QString value = QLatin1String(row.valueName) + (row.moreValues ? QStringLiteral("...") : QString());
+    return row.argument == OptionArgument::Optional ? QStringLiteral(" [") + value + u']' : u' ' + value;
+}
+
 // "-h|--help", or "--machine DIR".
 QString spelling(const OptionRow& row) {
     QString text = row.shortName ? shortForm(row) + u'|' : QString();
     text += QLatin1String(row.name);
-    if (row.valueName)
-        text += u' ' + QLatin1String(row.valueName);
-    return text;
+    return text + valueSpelling(row);
 }
 
 const OptionRow* findOption(const QString& name) {
@@ -101,10 +182,17 @@ private:
                 return fail(QLatin1String(row->name) + QStringLiteral(" takes no value"));
             return fail(row->apply(m_line, {}));
         }
+        if (row->argument == OptionArgument::Optional && equals < 0 && !valueFollows())
+            return fail(row->apply(m_line, {}));
         if (equals < 0 && m_next >= m_arguments.size())
             return fail(QLatin1String(row->name) + QStringLiteral(" needs ") + QLatin1String(row->valueName));
         takeValue(*row, equals < 0 ? m_arguments[m_next++] : argument.mid(equals + 1));
+        for (int more = 0; more < row->moreValues && valueFollows(); ++more)
+            takeValue(*row, m_arguments[m_next++]);
     }
+
+    // Whether the next argument is a value rather than an option.
+    bool valueFollows() const { return m_next < m_arguments.size() && !m_arguments[m_next].startsWith(u'-'); }
 
     void takeValue(const OptionRow& row, const QString& value) {
         const QString needs =
@@ -128,6 +216,8 @@ private:
             fail(jobs[0] + QStringLiteral(" and ") + jobs[1] + QStringLiteral(" cannot be combined"));
         else if (!jobs.empty() && m_line.screenshotDir)
             fail(jobs[0] + QStringLiteral(" ends without a window; it cannot be combined with --screenshot"));
+        else
+            fail(checkMachineJob(m_line.job, m_line.machine.has_value()));
     }
 
     // Keeps the first problem; an empty error is none.
@@ -185,12 +275,13 @@ QString usageText() {
         synopsis += item;
         const QString shortPart =
             row.shortName ? shortForm(row) + QStringLiteral(", ") : QStringLiteral("    ");
-        QString left = QStringLiteral("  ") + shortPart + QLatin1String(row.name);
-        if (row.valueName)
-            left += u' ' + QLatin1String(row.valueName);
+        const QString left = QStringLiteral("  ") + shortPart + QLatin1String(row.name) + valueSpelling(row);
         const QString help = QLatin1String(row.help);
-        list += left.leftJustified(HelpColumn - 1) + u' ' +
-                QString(help).replace(u'\n', u'\n' + QString(HelpColumn, u' ')) + u'\n';
+        const QString indent(HelpColumn, u' ');
+        // An option too long for its column has its text start on the next line.
+        list += (left.size() < HelpColumn - 1 ? left.leftJustified(HelpColumn - 1) + u' '
+                                              : left + u'\n' + indent) +
+                QString(help).replace(u'\n', u'\n' + indent) + u'\n';
     }
     return synopsis + QStringLiteral("\n\n") + list +
            QStringLiteral("\nWithout --machine, Kavendel works on $XDG_DATA_HOME/kavendel/machine,\n"
@@ -200,10 +291,11 @@ QString usageText() {
 
 QString machineFolderProblem(const CommandLine& line, const fs::path& dir) {
     const QString name = displayed(dir);
-    if (line.create) {
+    if (line.create || line.job.kind == MachineJob::Kind::Import) {
+        const QString option = line.create ? QStringLiteral("--create") : QStringLiteral("--import");
         if (anythingAt(dir) && !(isDirectory(dir) && isEmptyDirectory(dir)))
-            return name +
-                   QStringLiteral(" already exists and is not an empty folder; --create makes a new one");
+            return name + QStringLiteral(" already exists and is not an empty folder; ") + option +
+                   QStringLiteral(" makes a new one");
         return {};
     }
     if (!line.machine)

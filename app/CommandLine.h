@@ -2,6 +2,9 @@
 // a file is touched, and the checks that run before Qt starts (the machine folder, the display).
 #pragma once
 
+#include "Language.h"
+#include "MachineJobs.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -16,13 +19,17 @@ namespace kv {
 struct CommandLine {
     std::optional<std::filesystem::path> machine;
     std::optional<std::filesystem::path> screenshotDir;
+    std::optional<std::filesystem::path> cpuFile; // a recorded processor to run on
+    std::optional<Language> language;             // nothing: the configuration file decides
     bool create = false;
     bool help = false;
     bool version = false;
-    QString error; // non-empty when the arguments cannot be used
+    MachineJob job; // --import, --snapshot and the other jobs on a machine folder
+    QString error;  // non-empty when the arguments cannot be used
 };
 
-enum class OptionArgument { None, Required };
+// Optional: the next argument is the value unless it begins with "-".
+enum class OptionArgument { None, Required, Optional };
 
 struct OptionRow {
     const char* name;   // "--machine"; also "--machine=VALUE"
@@ -31,6 +38,7 @@ struct OptionRow {
     const char* valueName = nullptr; // "DIR", shown in the usage text
     const char* help = "";           // for --help; "\n" continues a text
     bool job = false;                // done without a window, then the program ends
+    int moreValues = 0;              // further values it may take, each an argument not beginning with "-"
     // Stores the option in line; returns why value cannot be used, or an empty string.
     QString (*apply)(CommandLine& line, const QString& value) = nullptr;
 };

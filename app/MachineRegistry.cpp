@@ -4,7 +4,9 @@
 #include "HandlerGuard.h"
 #include "MachineFolder.h"
 #include "RegistryFileStore.h"
+#include "Translation.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <stdexcept>
@@ -15,14 +17,17 @@ std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine,
     try {
         machine.ensureCreated();
     } catch (const std::filesystem::filesystem_error& e) {
-        throw std::runtime_error("マシンフォルダ " + machine.dir().string() +
-                                 " を作成できません: " + e.code().message());
+        throw std::runtime_error(
+            QCoreApplication::translate("MachineRegistry", "マシンフォルダ %1 を作成できません: %2")
+                .arg(QString::fromStdString(machine.dir().string()),
+                     QString::fromStdString(e.code().message()))
+                .toStdString());
     }
     auto store = RegistryFileStore::open(machine.registryFile());
     if (!store->malformedLines().empty()) {
         QStringList lines;
         for (const auto& line : store->malformedLines())
-            lines << QString::fromStdString(line);
+            lines << shownText(line);
         dialogs.message(ApplicationTitle, lines.join(u'\n'), Dialogs::Icon::Error);
     }
     return store;

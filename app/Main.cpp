@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "CardPage.h"
+#include "CompactTabs.h"
 #include "Discovery.h"
 #include "GamesPage.h"
 #include "GammaPage.h"
@@ -20,10 +21,13 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <span>
 
 namespace kv {
 
@@ -32,11 +36,39 @@ namespace {
 constexpr int ClientWidth = 431;
 constexpr int ClientHeight = 386;
 
-QWidget* addPage(QTabWidget* pages, const char* name, const QString& caption) {
-    auto* page = new QWidget;
-    page->setObjectName(QString::fromLatin1(name));
-    pages->addTab(page, caption);
-    return page;
+struct PageRow {
+    const char* name;
+    const char* caption; // translated in TForm1's context
+    QWidget* TForm1::*page;
+};
+
+constexpr PageRow OuterPages[] = {
+    {"TabSheet1", QT_TRANSLATE_NOOP("kv::TForm1", "一般"), &TForm1::TabSheet1},
+    {"TabSheet2", QT_TRANSLATE_NOOP("kv::TForm1", "レジストリ"), &TForm1::TabSheet2},
+    {"TabSheet3", QT_TRANSLATE_NOOP("kv::TForm1", "３Ｄゲーム"), &TForm1::TabSheet3},
+    {"TabSheet6", QT_TRANSLATE_NOOP("kv::TForm1", "情報"), &TForm1::TabSheet6},
+    {"TabSheet5", QT_TRANSLATE_NOOP("kv::TForm1", "その他"), &TForm1::TabSheet5},
+};
+
+constexpr PageRow RegistryPages[] = {
+    {"TabSheet4", QT_TRANSLATE_NOOP("kv::TForm1", "Radeonエンジン"), &TForm1::TabSheet4},
+    {"TabSheet7", QT_TRANSLATE_NOOP("kv::TForm1", "Direct3D 設定"), &TForm1::TabSheet7},
+    {"TabSheet8", QT_TRANSLATE_NOOP("kv::TForm1", "OpenGL 設定"), &TForm1::TabSheet8},
+    {"TabSheet9", QT_TRANSLATE_NOOP("kv::TForm1", "3Dカラー設定"), &TForm1::TabSheet9},
+    {"TabSheet10", QT_TRANSLATE_NOOP("kv::TForm1", "VIA専用設定"), &TForm1::TabSheet10},
+};
+
+// A tab bar measures all its tabs again at each insertion, so the captions go in only once
+// every page is there: the bar then measures them once, when it first comes into view.
+void addPages(TForm1& form, QTabWidget* tabs, std::span<const PageRow> rows) {
+    for (const PageRow& row : rows) {
+        auto* page = new QWidget;
+        page->setObjectName(QString::fromLatin1(row.name));
+        tabs->addTab(page, QString());
+        form.*row.page = page;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        tabs->setTabText(static_cast<int>(i), TForm1::tr(rows[i].caption));
 }
 
 } // namespace
@@ -93,31 +125,32 @@ void TForm1::buildPageTree() {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, 0, ClientWidth, ClientHeight);
     PageControl1->setDocumentMode(true);
-    TabSheet1 = addPage(PageControl1, "TabSheet1", QStringLiteral("一般"));
-    TabSheet2 = addPage(PageControl1, "TabSheet2", QStringLiteral("レジストリ"));
-    TabSheet3 = addPage(PageControl1, "TabSheet3", QStringLiteral("３Ｄゲーム"));
-    TabSheet6 = addPage(PageControl1, "TabSheet6", QStringLiteral("情報"));
-    TabSheet5 = addPage(PageControl1, "TabSheet5", QStringLiteral("その他"));
+    addPages(*this, PageControl1, OuterPages);
+    // The tab control places its page stack only once it is visible. Sized now, the stack is
+    // spared the asking of every page's size (the nested tabs' captions among them) that showing
+    // an unsized widget costs.
+    if (auto* stack = PageControl1->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        stack->resize(PageControl1->size());
 
     auto* layout = new QVBoxLayout(TabSheet2);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     PageControl2 = new QTabWidget;
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
-    TabSheet4 = addPage(PageControl2, "TabSheet4", QStringLiteral("Radeonエンジン"));
-    TabSheet7 = addPage(PageControl2, "TabSheet7", QStringLiteral("Direct3D 設定"));
-    TabSheet8 = addPage(PageControl2, "TabSheet8", QStringLiteral("OpenGL 設定"));
-    TabSheet9 = addPage(PageControl2, "TabSheet9", QStringLiteral("3Dカラー設定"));
-    TabSheet10 = addPage(PageControl2, "TabSheet10", QStringLiteral("VIA専用設定"));
+    useCompactTabs(PageControl2);
+    addPages(*this, PageControl2, RegistryPages);
     layout->addWidget(PageControl2, 1);
 
     StatusBar1 = new QStatusBar;
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
-    StatusPanel = new QLabel(QStringLiteral("※設定を変更後は再起動してください。"));
+    // The panel gets its text once it is in the bar: the bar measures what it takes in at once,
+    // and a text set later waits until the page is shown.
+    StatusPanel = new QLabel;
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusPanel->setFixedWidth(300);
     StatusBar1->addWidget(StatusPanel);
+    StatusPanel->setText(tr("※設定を変更後は再起動してください。"));
     layout->addWidget(StatusBar1);
     // Status tips of the controls under the pointer travel up to the page; show them in the panel.
     TabSheet2->installEventFilter(this);

@@ -1,6 +1,7 @@
 #include "Screenshot.h"
 
 #include "Main.h"
+#include "Widgets.h"
 
 #include <QAbstractButton>
 #include <QAbstractSlider>
@@ -34,6 +35,14 @@ QTabWidget* tabsOffering(const QWidget* w) {
     return tabs && tabs->indexOf(w) >= 0 ? tabs : nullptr;
 }
 
+// A list's item captions in order, joined by "|".
+template <typename ItemText> QString joinedItems(int count, ItemText itemText) {
+    QStringList items;
+    for (int i = 0; i < count; ++i)
+        items << itemText(i);
+    return items.join(u'|');
+}
+
 QString textOf(const QWidget* w) {
     if (auto* b = qobject_cast<const QAbstractButton*>(w))
         return b->text();
@@ -43,10 +52,12 @@ QString textOf(const QWidget* w) {
         return g->title();
     if (auto* e = qobject_cast<const QLineEdit*>(w))
         return e->text();
-    if (auto* c = qobject_cast<const QComboBox*>(w))
-        return c->currentText();
     if (auto* t = qobject_cast<const QPlainTextEdit*>(w))
         return t->toPlainText().left(200);
+    if (auto* c = qobject_cast<const QComboBox*>(w))
+        return joinedItems(c->count(), [c](int i) { return c->itemText(i); });
+    if (auto* l = qobject_cast<const QListWidget*>(w))
+        return joinedItems(l->count(), [l](int i) { return l->item(i)->text(); });
     // A page of a tab control is captioned by its tab.
     if (const QTabWidget* tabs = tabsOffering(w))
         return tabs->tabText(tabs->indexOf(w));
@@ -65,6 +76,9 @@ QString stateOf(const QWidget* w) {
         return QStringLiteral("index=%1").arg(l->currentRow());
     if (auto* t = qobject_cast<const QTabWidget*>(w))
         return QStringLiteral("index=%1").arg(t->currentIndex());
+    // Whether a tab page's tab is offered to the user or withheld (hidden).
+    if (const QTabWidget* tabs = tabsOffering(w))
+        return tabs->isTabVisible(tabs->indexOf(w)) ? QStringLiteral("offered") : QStringLiteral("withheld");
     // A radio group tells its selected item through this property.
     if (const QVariant item = w->property("itemIndex"); item.isValid())
         return QStringLiteral("index=%1").arg(item.toInt());
@@ -97,7 +111,10 @@ QString controlsTable(QWidget* root) {
     QString out;
     QTextStream stream(&out);
     stream << "page\tobjectName\tclass\ttext\thint\tenabled\tvisibleArea\tstate\tgeometry\n";
-    for (QWidget* w : root->findChildren<QWidget*>()) {
+    // The window itself first, then everything in it, the windows it owns among them.
+    QList<QWidget*> widgets{root};
+    widgets += root->findChildren<QWidget*>();
+    for (QWidget* w : widgets) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
             continue;
         QString path;
@@ -140,14 +157,21 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
             save(QStringLiteral("TabSheet2-") + form.PageControl2->currentWidget()->objectName());
         }
     }
-    // The about window is modal and hidden; its picture is taken without showing it.
-    if (auto* about = form.findChild<QDialog*>(QStringLiteral("AboutBox")))
+    // The about window is shown without its modal loop, which would wait for a user; its labels
+    // take their sizes when they come into view.
+    if (auto* about = form.findChild<QDialog*>(QStringLiteral("AboutBox"))) {
+        about->show();
+        QApplication::processEvents();
         savePicture(about, QStringLiteral("AboutBox"));
+        about->hide();
+    }
     QFile table(base + QStringLiteral("/controls.tsv"));
     if (!table.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         std::fprintf(stderr, "kavendel: cannot write %s\n", table.fileName().toLocal8Bit().constData());
         return 1;
     }
+    // Pages never shown, such as a withheld one, list their labels at the size of their texts.
+    fitWaitingLabels(&form);
     table.write(controlsTable(&form).toUtf8());
     std::printf("%s\n", table.fileName().toLocal8Bit().constData());
     return 0;

@@ -29,54 +29,49 @@ SummaryPage::SummaryPage(QWidget* sheet, const std::function<void()>& exitHandle
     QLabel* title = makeLabel(sheet, "Label1", QStringLiteral("ATI Kavendel Ver0.97"), {88, 8});
     setLabelFont(title, true, 19);
 
-    QGroupBox* presets =
-        makeGroup(sheet, "GroupBox2", QStringLiteral("レジストリのお手軽設定"), {8, 42, 401, 81});
-    Button12 = makePresetButton(presets, "Button12", QStringLiteral("ベンチマークモード"), {32, 16},
-                                QStringLiteral("最も性能を発揮する設定です。"));
-    Button10 = makePresetButton(presets, "Button10", QStringLiteral("ゲームモード"), {216, 16},
-                                QStringLiteral("ゲーム用に最適の設定です。"));
-    Button11 = makePresetButton(presets, "Button11", QStringLiteral("初期設定"), {32, 48},
-                                QStringLiteral("ドライバを入れた最初の設定"));
-    Button9 = makePresetButton(presets, "Button9", QStringLiteral("緊急時専用モード"), {216, 48},
-                               QStringLiteral("Socket7ユーザー等きちんと動作しない場合の設定"));
+    QGroupBox* presets = makeGroup(sheet, "GroupBox2", tr("レジストリのお手軽設定"), {8, 42, 401, 81});
+    Button12 = makePresetButton(presets, "Button12", tr("ベンチマークモード"), {32, 16},
+                                tr("最も性能を発揮する設定です。"));
+    Button10 = makePresetButton(presets, "Button10", tr("ゲームモード"), {216, 16},
+                                tr("ゲーム用に最適の設定です。"));
+    Button11 =
+        makePresetButton(presets, "Button11", tr("初期設定"), {32, 48}, tr("ドライバを入れた最初の設定"));
+    Button9 = makePresetButton(presets, "Button9", tr("緊急時専用モード"), {216, 48},
+                               tr("Socket7ユーザー等きちんと動作しない場合の設定"));
 
     auto* bevel = new QFrame(sheet);
     bevel->setObjectName(QStringLiteral("Bevel1"));
     bevel->setFrameStyle(QFrame::Box | QFrame::Sunken);
     bevel->setGeometry(8, 128, 401, 193);
 
-    makeLabel(sheet, "Label13", QStringLiteral("ボード："), {60, 140});
+    makeLabel(sheet, "Label13", tr("ボード："), {60, 140});
     Label5 = makeLabel(sheet, "Label5", QStringLiteral("ATI All in Wonder Radeon"), {104, 138},
-                       QStringLiteral("お使いのRadeonのモデル名"));
+                       tr("お使いのRadeonのモデル名"));
     setLabelFont(Label5, true, 15);
-    makeLabel(sheet, "Label30", QStringLiteral("AGP動作："), {124, 162});
-    Label29 = makeLabel(sheet, "Label29", QStringLiteral("不明"), {180, 162},
-                        QStringLiteral("AGPの動作速度を示しています。"));
+    makeLabel(sheet, "Label30", tr("AGP動作："), {124, 162});
+    Label29 = makeLabel(sheet, "Label29", tr("不明"), {180, 162}, tr("AGPの動作速度を示しています。"));
     setLabelFont(Label29, true);
-    makeLabel(sheet, "Label27", QStringLiteral("使用ドライバ："), {106, 178});
-    Label31 = makeLabel(sheet, "Label31", QStringLiteral("不明"), {180, 178},
-                        QStringLiteral("現在使用中のドライバのバージョンです。"));
-    makeLabel(sheet, "Label6", QStringLiteral("搭載メモリー："), {104, 200});
-    Label7 = makeLabel(sheet, "Label7", QStringLiteral("不明"), {176, 200},
-                       QStringLiteral("メモリーの種類を表示します。"));
-    makeLabel(sheet, "Label14", QStringLiteral("メモリー容量："), {104, 216});
-    Label11 = makeLabel(sheet, "Label11", QStringLiteral("不明"), {176, 216},
-                        QStringLiteral("メモリーの容量を表示します。"));
-    makeLabel(sheet, "Label15", QStringLiteral("オプション："), {118, 232});
+    makeLabel(sheet, "Label27", tr("使用ドライバ："), {106, 178});
+    Label31 =
+        makeLabel(sheet, "Label31", tr("不明"), {180, 178}, tr("現在使用中のドライバのバージョンです。"));
+    makeLabel(sheet, "Label6", tr("搭載メモリー："), {104, 200});
+    Label7 = makeLabel(sheet, "Label7", tr("不明"), {176, 200}, tr("メモリーの種類を表示します。"));
+    makeLabel(sheet, "Label14", tr("メモリー容量："), {104, 216});
+    Label11 = makeLabel(sheet, "Label11", tr("不明"), {176, 216}, tr("メモリーの容量を表示します。"));
+    makeLabel(sheet, "Label15", tr("オプション："), {118, 232});
     const char* optionNames[4] = {"Label9", "Label90", "Label8", "Label16"};
     for (int i = 0; i < 4; ++i)
         optionLabels[i] = makeLabel(sheet, optionNames[i], QString(), {176, 232 + 16 * i},
-                                    QStringLiteral("付属のオプション類を表示します。"));
-    makeLabel(sheet, "Label4", QStringLiteral("｢Radeon256｣はATI Technologies社の商標です。"), {96, 304});
+                                    tr("付属のオプション類を表示します。"));
+    makeLabel(sheet, "Label4", tr("｢Radeon256｣はATI Technologies社の商標です。"), {96, 304});
 
-    uninstall =
-        makeButton(sheet, "uninstall", QStringLiteral("アンインストールする"), QRect({8, 328}, ButtonSize),
-                   QStringLiteral("Radeonのドライバをアンインストールします。"));
+    uninstall = makeButton(sheet, "uninstall", tr("アンインストールする"), QRect({8, 328}, ButtonSize),
+                           tr("Radeonのドライバをアンインストールします。"));
     uninstall->setEnabled(false);
     Button1 = makeExitButton(sheet, "Button1", QRect({168, 328}, ButtonSize));
     connect(Button1, &QPushButton::clicked, this, exitHandler);
-    Button25 = makeButton(sheet, "Button25", QStringLiteral("バージョン情報"), QRect({296, 328}, ButtonSize),
-                          QStringLiteral("Kavendelのバージョンを表示します。"));
+    Button25 = makeButton(sheet, "Button25", tr("バージョン情報"), QRect({296, 328}, ButtonSize),
+                          tr("Kavendelのバージョンを表示します。"));
 }
 
 void SummaryPage::showDiscovery(const SummaryTexts& texts) {

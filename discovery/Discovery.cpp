@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "SettingsAccessor.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstdio>
@@ -53,9 +54,10 @@ void findNtDriver(TSettingsAccessor& reg, Dialogs& dialogs, ProgramValues& value
         texts.boardName = cp932::toUtf8(reg.LoadText("Device Description"));
         return;
     }
-    dialogs.message(QStringLiteral("エラー"),
-                    QStringLiteral("お使いのビデオカードはRadeon256搭載カードではありません。"),
-                    Dialogs::Icon::Error);
+    dialogs.message(
+        QCoreApplication::translate("Discovery", "エラー"),
+        QCoreApplication::translate("Discovery", "お使いのビデオカードはRadeon256搭載カードではありません。"),
+        Dialogs::Icon::Error);
     texts.quitRequested = true;
 }
 
@@ -96,6 +98,10 @@ bool isVivo(const SummaryTexts& texts) {
 
 } // namespace
 
+std::string unknownText() {
+    return QCoreApplication::translate("Discovery", "不明").toStdString();
+}
+
 std::string indexedKey(std::string_view prefix, int index) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%04d", index);
@@ -128,8 +134,8 @@ std::string driverVersionText(std::string_view version) {
 }
 
 std::string memoryTypeText(const std::string& memorySize, std::string_view boardName) {
-    if (memorySize == "不明")
-        return "不明";
+    if (memorySize == unknownText())
+        return memorySize;
     if (memorySize == "64MB")
         return "DDR SDRAM";
     // An "S" that starts a word within the first 21 characters, as in "RADEON SDR". The board
@@ -165,11 +171,12 @@ void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, D
 
     if (values.driverKeyPath.empty()) {
         values.driverKeyPath = adapterKeyPath(0);
-        texts.caption = "Kavendel - 不明";
+        texts.caption = "Kavendel - " + unknownText();
     }
 
     const std::string cds(CardDatabase);
-    texts.memorySize = reg.OpenPathForReading(cds + "Memory") ? memorySizeText(reg.LoadText("Size")) : "不明";
+    texts.memorySize =
+        reg.OpenPathForReading(cds + "Memory") ? memorySizeText(reg.LoadText("Size")) : unknownText();
     if (reg.OpenPathForReading(cds + "ASIC"))
         texts.agpMode = agpModeText(reg.LoadText("AGP Transfer"));
     if (reg.OpenPathForReading(cds + "Driver"))

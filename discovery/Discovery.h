@@ -13,13 +13,16 @@ namespace kv {
 class Dialogs;
 class SettingsStore;
 
+// "不明" in the interface language, for what discovery does not find (UTF-8).
+std::string unknownText();
+
 // What discovery tells the summary page; display texts in UTF-8.
 struct SummaryTexts {
     std::string boardName = "ATI All in Wonder Radeon";
-    std::string agpMode = "不明";
-    std::string driverVersion = "不明";
-    std::string memoryType = "不明";
-    std::string memorySize = "不明";
+    std::string agpMode = unknownText();
+    std::string driverVersion = unknownText();
+    std::string memoryType = unknownText();
+    std::string memorySize = unknownText();
     std::string optionDevices[4];
     std::optional<std::string> caption; // set when discovery changes the window caption
     bool quitRequested = false;

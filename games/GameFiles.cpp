@@ -15,12 +15,16 @@ namespace fs = std::filesystem;
 
 namespace kv {
 
+static GameFileError naming(std::string_view windowsPath, const char* text) {
+    return GameFileError(Message{{}, "GameFiles", text, {cp932::toUtf8(windowsPath)}});
+}
+
 GameFileError GameFileError::cannotOpen(std::string_view windowsPath) {
-    return GameFileError("ファイル " + cp932::toUtf8(windowsPath) + " は開けません");
+    return naming(windowsPath, QT_TRANSLATE_NOOP("GameFiles", "ファイル %1 は開けません"));
 }
 
 GameFileError GameFileError::cannotCreate(std::string_view windowsPath) {
-    return GameFileError("ファイル " + cp932::toUtf8(windowsPath) + " を作成できません");
+    return naming(windowsPath, QT_TRANSLATE_NOOP("GameFiles", "ファイル %1 を作成できません"));
 }
 
 GameFiles::GameFiles(const MachineFolder& machine, WriteFunction write)
@@ -46,6 +50,7 @@ void GameFiles::save(std::string_view windowsPath, std::string_view bytes) const
     auto host = m_machine.resolve(windowsPath);
     if (!host)
         throw GameFileError::cannotCreate(windowsPath);
+    m_machine.beforeChange(*host);
     fs::path target = *host;
     mode_t mode = 0644;
     struct stat st {};

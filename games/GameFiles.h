@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AtomicFile.h"
+#include "Message.h"
 
 #include <sys/types.h>
 
@@ -16,12 +17,12 @@ namespace kv {
 
 class MachineFolder;
 
-// A file error; its message names the Windows path and is ready for the error box (UTF-8).
-class GameFileError : public std::runtime_error {
+// A file error; its message names the Windows path (UTF-8) and can be shown translated.
+class GameFileError : public TranslatableError {
 public:
-    using std::runtime_error::runtime_error;
-    static GameFileError cannotOpen(std::string_view windowsPath);   // ファイル %s は開けません
-    static GameFileError cannotCreate(std::string_view windowsPath); // ファイル %s を作成できません
+    using TranslatableError::TranslatableError;
+    static GameFileError cannotOpen(std::string_view windowsPath);   // ファイル %1 は開けません
+    static GameFileError cannotCreate(std::string_view windowsPath); // ファイル %1 を作成できません
 };
 
 class GameFiles {

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include <stdexcept>
 
@@ -24,6 +25,8 @@ namespace kv {
 namespace {
 
 constexpr int ImageIndexRole = Qt::UserRole;
+constexpr int ListWidth = 97;
+constexpr int ItemHeight = 84;
 
 } // namespace
 
@@ -45,19 +48,24 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     ListView1->setMovement(QListView::Static);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setWordWrap(true);
-    ListView1->setGridSize(QSize(90, 84)); // one arranged column; long titles are cut as the desktop does
-    ListView1->setFixedWidth(97);
+    ListView1->setFixedWidth(ListWidth);
+    // One arranged column as wide as the room beside the vertical scroll bar: captions wrap on
+    // whole words, long titles are cut at their last line as the desktop does, and nothing
+    // needs a horizontal scroll bar.
+    ListView1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int scrollBar = ListView1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ListView1);
+    ListView1->setGridSize(QSize(ListWidth - 2 * ListView1->frameWidth() - scrollBar, ItemHeight));
     // Docked along the left edge; the other controls keep their fixed places.
     auto* dock = new QHBoxLayout(sheet);
     dock->setContentsMargins(0, 0, 0, 0);
     dock->addWidget(ListView1);
     dock->addStretch(1);
 
-    Label17 = makeLabel(sheet, "Label17", QStringLiteral("タイトル："), {107, 8});
+    Label17 = makeLabel(sheet, "Label17", tr("タイトル："), {107, 8});
     setLabelFont(Label17, false, 16);
     Label19 = makeLabel(sheet, "Label19", QString(), {168, 8});
     setLabelFont(Label19, false, 16);
-    Label20 = makeLabel(sheet, "Label20", QStringLiteral("メーカー名："), {104, 40});
+    Label20 = makeLabel(sheet, "Label20", tr("メーカー名："), {104, 40});
     Label21 = makeLabel(sheet, "Label21", QString(), {168, 40});
 
     Memo1 = new QPlainTextEdit(sheet);
@@ -66,8 +74,8 @@ GamesPage::GamesPage(QWidget* sheet, const Services& services, int& gamesPageSta
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    Button2 = makeButton(sheet, "Button2", QStringLiteral("書き換え"), {344, 32, 75, 25},
-                         QStringLiteral("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
+    Button2 = makeButton(sheet, "Button2", tr("書き換え"), {344, 32, 75, 25},
+                         tr("表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。"));
     Button2->setEnabled(false);
     Button3 = makeExitButton(sheet, "Button3", {168, 328, 81, 25});
 
@@ -106,7 +114,7 @@ void GamesPage::TabSheet3Show() {
         const std::string path = reg.LoadText(game.installDirValue) + std::string(game.iconFile);
         const QImage icon = decodeIcon(m_files.read(path));
         if (icon.isNull())
-            throw std::runtime_error("アイコンイメージが不正です");
+            throw std::runtime_error(tr("アイコンイメージが不正です").toStdString());
         Image1->setPixmap(QPixmap::fromImage(icon));
         IconList->insert(position, icon);
         item->setData(ImageIndexRole, position);
@@ -176,10 +184,10 @@ void GamesPage::rewriteSelectedGame() {
     case Registration::NoList:
         break;
     case Registration::AlreadyRegistered:
-        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報は既に書き換えられてます。"));
+        message(tr("情報"), tr("レジストリ情報は既に書き換えられてます。"));
         break;
     case Registration::Added:
-        message(QStringLiteral("情報"), QStringLiteral("レジストリ情報を書き換えました。"));
+        message(tr("情報"), tr("レジストリ情報を書き換えました。"));
         break;
     }
 }
@@ -191,7 +199,7 @@ bool GamesPage::runFileStep(const TSettingsAccessor& reg, const GameRow& game) {
     const FileStepResult step = applyFileStep(game, m_files.read(path));
     if (step.alreadyPresent) {
         showText(step.text);
-        message(QStringLiteral("エラー"), QStringLiteral("すでにRadeon用の設定は登録されています。"));
+        message(tr("エラー"), tr("すでにRadeon用の設定は登録されています。"));
         return false;
     }
     m_files.save(path, step.text);

@@ -13,7 +13,7 @@ namespace kv {
 namespace {
 
 constexpr std::string_view CardDatabase = "\\SOFTWARE\\ATI Technologies\\CDS\\0000\\0\\";
-constexpr const char* Unknown = "不明";
+constexpr const char* Unknown = QT_TRANSLATE_NOOP("kv::CardPage", "不明");
 constexpr const char* No = "×";
 constexpr const char* Yes = "○";
 
@@ -27,15 +27,17 @@ struct CardGroup {
     int valueX[2];
 };
 
+// clang-format off
 constexpr CardGroup Groups[] = {
-    {"GroupBox3", "あなたのRadeonの仕様", {4, 2, 423, 332}, {8, 216}, {104, 304}},
-    {"GroupBox6", "チップ情報", {6, 68, 204, 124}, {8, 0}, {140, 0}},
-    {"GroupBox4", "BIOS情報", {214, 68, 203, 94}, {8, 0}, {100, 0}},
-    {"GroupBox7", "メモリー情報", {6, 194, 204, 50}, {8, 0}, {116, 0}},
-    {"GroupBox8", "ビデオ入力情報", {214, 164, 203, 64}, {8, 0}, {72, 0}},
-    {"GroupBox5", "オプション情報", {6, 246, 204, 80}, {8, 0}, {100, 0}},
-    {"GroupBox9", "ビデオ出力情報", {214, 230, 203, 94}, {8, 0}, {100, 0}},
+    {"GroupBox3", QT_TRANSLATE_NOOP("kv::CardPage", "あなたのRadeonの仕様"), {4, 2, 423, 332}, {8, 216}, {104, 304}},
+    {"GroupBox6", QT_TRANSLATE_NOOP("kv::CardPage", "チップ情報"), {6, 68, 204, 124}, {8, 0}, {140, 0}},
+    {"GroupBox4", QT_TRANSLATE_NOOP("kv::CardPage", "BIOS情報"), {214, 68, 203, 94}, {8, 0}, {100, 0}},
+    {"GroupBox7", QT_TRANSLATE_NOOP("kv::CardPage", "メモリー情報"), {6, 194, 204, 50}, {8, 0}, {116, 0}},
+    {"GroupBox8", QT_TRANSLATE_NOOP("kv::CardPage", "ビデオ入力情報"), {214, 164, 203, 64}, {8, 0}, {72, 0}},
+    {"GroupBox5", QT_TRANSLATE_NOOP("kv::CardPage", "オプション情報"), {6, 246, 204, 80}, {8, 0}, {100, 0}},
+    {"GroupBox9", QT_TRANSLATE_NOOP("kv::CardPage", "ビデオ出力情報"), {214, 230, 203, 94}, {8, 0}, {100, 0}},
 };
+// clang-format on
 
 // A caption and the label after it, at a column and line of its group.
 struct CardLabel {
@@ -61,47 +63,43 @@ struct CardRow {
 };
 
 constexpr CardLabel SummaryFacts[] = {
-    {Overview, 0, 0, "型番：", "Label104", Unknown},
-    {Overview, 0, 2, "メモリータイプ：", "Label109", Unknown},
-    {Overview, 1, 2, "メモリー容量：", "Label108", Unknown},
+    {Overview, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "型番："), "Label104", Unknown},
+    {Overview, 0, 2, QT_TRANSLATE_NOOP("kv::CardPage", "メモリータイプ："), "Label109", Unknown},
+    {Overview, 1, 2, QT_TRANSLATE_NOOP("kv::CardPage", "メモリー容量："), "Label108", Unknown},
 };
 
+// clang-format off
 constexpr CardRow Rows[] = {
-    {"ASIC", "Chip ID", Kind::Text, {Overview, 0, 1, "チップ：", "Label110", Unknown}},
-    {"ASIC", "Bus Type", Kind::Text, {Overview, 1, 1, "バスタイプ：", "Label49", Unknown}},
-    {"ASIC", "2D Acceleration", Kind::Flag, {Chip, 0, 0, "2Dアクセラレーション：", "Label32", No}},
-    {"ASIC", "3D Acceleration", Kind::Flag, {Chip, 0, 1, "3Dアクセラレーション：", "Label36", No}},
-    {"ASIC", "Aperture Range", Kind::Text, {Chip, 0, 2, "Aperture Range：", "Label37", Unknown}},
-    {"ASIC", "Bus Mastering", Kind::Flag, {Chip, 0, 3, "バスマスター転送：", "Label107", No}},
-    {"ASIC", "IDCT", Kind::Flag, {Chip, 0, 4, "DVD支援-IDCT：", "Label56", No}},
-    {"ASIC", "Motion Compensation", Kind::Flag, {Chip, 0, 5, "DVD支援 - MC：", "Label89", No}},
-    {"Audio", "SPDIF Output", Kind::Flag, {Chip, 0, 6, "AIW内蔵SPDIF：", "Label92", No}},
-    {"BIOS", "Part Number", Kind::Text, {Bios, 0, 0, "パートナンバー：", "Label94", Unknown}},
-    {"BIOS", "Version", Kind::Text, {Bios, 0, 1, "バージョン：", "Label96", Unknown}},
-    {"BIOS", "File Name", Kind::Text, {Bios, 0, 2, "ファイル名：", "Label98", Unknown}},
-    {"BIOS", "Date", Kind::Text, {Bios, 0, 3, "日付：", "Label100", Unknown}},
-    {"BIOS", "DDC Detected", Kind::Text, {Bios, 0, 4, "対応DDC：", "Label102", Unknown}},
-    {"Memory", "Block Write Support", Kind::Flag, {Memory, 0, 0, "ブロック書き込み：", "Label112", No}},
-    {"Memory", "Upgrade Module Possibility", Kind::Flag, {Memory, 0, 1, "アップデート：", "Label118", No}},
-    {"Multi Media", "Any Video In", Kind::Flag, {Options, 0, 0, "ビデオ入力：", "Label111", No}},
-    {"Multi Media", "Any Video Out", Kind::Flag, {Options, 0, 1, "ビデオ出力：", "Label105", No}},
-    {"Multi Media",
-     "Is All-in-Wonder Family",
-     Kind::Flag,
-     {Options, 0, 2, "AIWファミリー：", "Label119", "不可"}},
-    {"Multi Media", "IO Expander Found", Kind::Flag, {Options, 0, 3, "追加機器：", "Label38", No}},
-    {"Video In", "Chip Type", Kind::Text, {VideoIn, 0, 0, "チップ：", "Label123", Unknown}},
-    {"Video In", "Crystal Frequency", Kind::Text, {VideoIn, 0, 1, "クロック：", "Label124", Unknown}},
-    {"Video In", "Standard", Kind::Text, {VideoIn, 0, 2, "規格：", "Label125", Unknown}},
-    {"Video Out", "Chip Type", Kind::Text, {VideoOut, 0, 0, "チップ：", "Label129", Unknown}},
-    {"Video Out", "Crystal Frequency", Kind::Text, {VideoOut, 0, 1, "クロック：", "Label130", Unknown}},
-    {"Video Out", "Standard", Kind::Text, {VideoOut, 0, 2, "規格：", "Label131", Unknown}},
-    {"Video Out", "Bus Type", Kind::Text, {VideoOut, 0, 3, "バスタイプ：", "Label116", Unknown}},
-    {"Video Out",
-     "Macro Vision Support",
-     Kind::ClearedFlag,
-     {VideoOut, 0, 4, "マクロビジョン：", "Label133", No}},
+    {"ASIC", "Chip ID", Kind::Text, {Overview, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "チップ："), "Label110", Unknown}},
+    {"ASIC", "Bus Type", Kind::Text, {Overview, 1, 1, QT_TRANSLATE_NOOP("kv::CardPage", "バスタイプ："), "Label49", Unknown}},
+    {"ASIC", "2D Acceleration", Kind::Flag, {Chip, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "2Dアクセラレーション："), "Label32", No}},
+    {"ASIC", "3D Acceleration", Kind::Flag, {Chip, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "3Dアクセラレーション："), "Label36", No}},
+    {"ASIC", "Aperture Range", Kind::Text, {Chip, 0, 2, QT_TRANSLATE_NOOP("kv::CardPage", "Aperture Range："), "Label37", Unknown}},
+    {"ASIC", "Bus Mastering", Kind::Flag, {Chip, 0, 3, QT_TRANSLATE_NOOP("kv::CardPage", "バスマスター転送："), "Label107", No}},
+    {"ASIC", "IDCT", Kind::Flag, {Chip, 0, 4, QT_TRANSLATE_NOOP("kv::CardPage", "DVD支援-IDCT："), "Label56", No}},
+    {"ASIC", "Motion Compensation", Kind::Flag, {Chip, 0, 5, QT_TRANSLATE_NOOP("kv::CardPage", "DVD支援 - MC："), "Label89", No}},
+    {"Audio", "SPDIF Output", Kind::Flag, {Chip, 0, 6, QT_TRANSLATE_NOOP("kv::CardPage", "AIW内蔵SPDIF："), "Label92", No}},
+    {"BIOS", "Part Number", Kind::Text, {Bios, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "パートナンバー："), "Label94", Unknown}},
+    {"BIOS", "Version", Kind::Text, {Bios, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "バージョン："), "Label96", Unknown}},
+    {"BIOS", "File Name", Kind::Text, {Bios, 0, 2, QT_TRANSLATE_NOOP("kv::CardPage", "ファイル名："), "Label98", Unknown}},
+    {"BIOS", "Date", Kind::Text, {Bios, 0, 3, QT_TRANSLATE_NOOP("kv::CardPage", "日付："), "Label100", Unknown}},
+    {"BIOS", "DDC Detected", Kind::Text, {Bios, 0, 4, QT_TRANSLATE_NOOP("kv::CardPage", "対応DDC："), "Label102", Unknown}},
+    {"Memory", "Block Write Support", Kind::Flag, {Memory, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "ブロック書き込み："), "Label112", No}},
+    {"Memory", "Upgrade Module Possibility", Kind::Flag, {Memory, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "アップデート："), "Label118", No}},
+    {"Multi Media", "Any Video In", Kind::Flag, {Options, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "ビデオ入力："), "Label111", No}},
+    {"Multi Media", "Any Video Out", Kind::Flag, {Options, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "ビデオ出力："), "Label105", No}},
+    {"Multi Media", "Is All-in-Wonder Family", Kind::Flag, {Options, 0, 2, QT_TRANSLATE_NOOP("kv::CardPage", "AIWファミリー："), "Label119", QT_TRANSLATE_NOOP("kv::CardPage", "不可")}},
+    {"Multi Media", "IO Expander Found", Kind::Flag, {Options, 0, 3, QT_TRANSLATE_NOOP("kv::CardPage", "追加機器："), "Label38", No}},
+    {"Video In", "Chip Type", Kind::Text, {VideoIn, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "チップ："), "Label123", Unknown}},
+    {"Video In", "Crystal Frequency", Kind::Text, {VideoIn, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "クロック："), "Label124", Unknown}},
+    {"Video In", "Standard", Kind::Text, {VideoIn, 0, 2, QT_TRANSLATE_NOOP("kv::CardPage", "規格："), "Label125", Unknown}},
+    {"Video Out", "Chip Type", Kind::Text, {VideoOut, 0, 0, QT_TRANSLATE_NOOP("kv::CardPage", "チップ："), "Label129", Unknown}},
+    {"Video Out", "Crystal Frequency", Kind::Text, {VideoOut, 0, 1, QT_TRANSLATE_NOOP("kv::CardPage", "クロック："), "Label130", Unknown}},
+    {"Video Out", "Standard", Kind::Text, {VideoOut, 0, 2, QT_TRANSLATE_NOOP("kv::CardPage", "規格："), "Label131", Unknown}},
+    {"Video Out", "Bus Type", Kind::Text, {VideoOut, 0, 3, QT_TRANSLATE_NOOP("kv::CardPage", "バスタイプ："), "Label116", Unknown}},
+    {"Video Out", "Macro Vision Support", Kind::ClearedFlag, {VideoOut, 0, 4, QT_TRANSLATE_NOOP("kv::CardPage", "マクロビジョン："), "Label133", No}},
 };
+// clang-format on
 
 // The keys in reading order; a gated key is read only while its gate label shows "○".
 struct CardKey {
@@ -149,18 +147,17 @@ CardPage::CardPage(QWidget* sheet, SettingsStore& store, const SummaryLabels& su
     , m_summary(summary) {
     QGroupBox* groups[std::size(Groups)] = {};
     for (std::size_t i = 0; i < std::size(Groups); ++i)
-        groups[i] = makeGroup(i == Overview ? sheet : groups[Overview], Groups[i].name,
-                              QString::fromUtf8(Groups[i].caption), Groups[i].geometry);
+        groups[i] = makeGroup(i == Overview ? sheet : groups[Overview], Groups[i].name, tr(Groups[i].caption),
+                              Groups[i].geometry);
     const auto place = [&](const CardLabel& row) {
         const CardGroup& group = Groups[row.group];
         const int top = FirstLine + LineHeight * row.line;
         // Named after the value label it stands before ("Label110" has "Caption110"), as on the
         // system page, so that the inventory of the window lists the captions too.
         const std::string captionName = "Caption" + std::string(row.control).substr(5);
-        makeLabel(groups[row.group], captionName.c_str(), QString::fromUtf8(row.caption),
-                  {group.captionX[row.column], top});
-        QLabel* value = makeLabel(groups[row.group], row.control, QString::fromUtf8(row.designText),
-                                  {group.valueX[row.column], top});
+        makeLabel(groups[row.group], captionName.c_str(), tr(row.caption), {group.captionX[row.column], top});
+        QLabel* value =
+            makeLabel(groups[row.group], row.control, tr(row.designText), {group.valueX[row.column], top});
         m_labels.emplace(row.control, value);
     };
     for (const CardLabel& fact : SummaryFacts)

@@ -1,7 +1,10 @@
 #include "ProcessorCatalogue.h"
 
+#include "Message.h"
+
 #include <array>
 #include <limits>
+#include <utility>
 
 namespace kv {
 
@@ -86,10 +89,10 @@ constexpr NameRow Names[] = {
     {Intel, 6, 7, 3, AnyClock, "PentiumIII / PentiumIII Xeon Processor", "450,500,550,600,533B,600BMHz (Katmai/Tarner) [0.25μ]", Sse},
     {Intel, 6, 7, 4, AnyClock, "PentiumIII", "533B,600BMHz (Katmai) [0.25μ]", Sse},
     {Intel, 6, 7, 5, AnyClock, "PentiumIII", "533B,600BMHz (Coppermine) [0.18μ]", Sse},
-    {Intel, 6, 8, 1, AnyClock, "PentiumIII Processor (Coppermine cA2コア)", "500E,533EB,550E,600E,600EB,650,667,700,733,750MHz", Sse},
-    {Intel, 6, 8, 3, AnyClock, "PentiumIII / Celeron Processor (Coppermine cB0コア)", "500～1000MHz", Sse},
-    {Intel, 6, 8, 6, AnyClock, "PentiumIII / Celeron Processor (Coppermine cC0コア)", "500～1.13GHz", Sse},
-    {Intel, 6, 8, 10, AnyClock, "PentiumIII / Celeron Processor (Coppermine cD0コア)", "1～1.13GHz", Sse},
+    {Intel, 6, 8, 1, AnyClock, QT_TRANSLATE_NOOP("ProcessorCatalogue", "PentiumIII Processor (Coppermine cA2コア)"), "500E,533EB,550E,600E,600EB,650,667,700,733,750MHz", Sse},
+    {Intel, 6, 8, 3, AnyClock, QT_TRANSLATE_NOOP("ProcessorCatalogue", "PentiumIII / Celeron Processor (Coppermine cB0コア)"), QT_TRANSLATE_NOOP("ProcessorCatalogue", "500～1000MHz"), Sse},
+    {Intel, 6, 8, 6, AnyClock, QT_TRANSLATE_NOOP("ProcessorCatalogue", "PentiumIII / Celeron Processor (Coppermine cC0コア)"), QT_TRANSLATE_NOOP("ProcessorCatalogue", "500～1.13GHz"), Sse},
+    {Intel, 6, 8, 10, AnyClock, QT_TRANSLATE_NOOP("ProcessorCatalogue", "PentiumIII / Celeron Processor (Coppermine cD0コア)"), QT_TRANSLATE_NOOP("ProcessorCatalogue", "1～1.13GHz"), Sse},
     {Intel, 7, 1, Any, AnyClock, "Itanium ?", "Itanium [0.18μ]", 0},
     {Intel, 7, Any, Any, AnyClock, nullptr, "Itanium [0.18μ]", 0},
     {Intel, 15, 0, 5, AnyClock, "Pentium4 [0.18μ] Wilamette Engennering Sample", "1.30,1.40,1.50,1.60GHz", Sse},
@@ -120,7 +123,7 @@ constexpr NameRow Names[] = {
     {Cyrix, 5, 2, Any, AnyClock, "Cyrix 6x86 or 6x86L Processor", "PR90+,120+,133+,150+,166+,200+", 0},
     {Cyrix, 5, 4, Any, AnyClock, "MediaGXm Processor", "", 0},
     {Cyrix, 6, Any, Any, {100, 220}, "Cyrix 6x86MX Processor", DetailByClock, 0},
-    {Cyrix, 6, Any, Any, {221, 360}, "Cyrix ＭII Processor", DetailByClock, 0},
+    {Cyrix, 6, Any, Any, {221, 360}, QT_TRANSLATE_NOOP("ProcessorCatalogue", "Cyrix ＭII Processor"), DetailByClock, 0},
     {Cyrix, 6, Any, Any, AnyClock, nullptr, DetailByClock, 0},
     // IDT
     {Idt, 5, 4, Any, AnyClock, "WinChip C6 Processor", "180,200,225,240MHz", 0},
@@ -148,11 +151,11 @@ constexpr ClockDetailRow CyrixClockDetails[] = {
     {{181, 193}, "6x86MX PR233GP [2.9v 75x2.5 0.35μ]"},
     {{194, 205}, "6x86MX PR233GP [2.9v 66x3 0.35μ]"},
     {{206, 215}, "6x86MX PR266GP [2.9v 83x2.5 0.35μ]"},
-    {{216, 237}, "ＭII PR300GP [2.8v 66x3.5 0.25μ]"},
-    {{238, 249}, "ＭII PR333GP [2.8v 83x3 0.25μ]"},
+    {{216, 237}, QT_TRANSLATE_NOOP("ProcessorCatalogue", "ＭII PR300GP [2.8v 66x3.5 0.25μ]")},
+    {{238, 249}, QT_TRANSLATE_NOOP("ProcessorCatalogue", "ＭII PR333GP [2.8v 83x3 0.25μ]")},
     {{250, 310}, nullptr},
-    {{311, 360}, "ＭII PR350GP [2.8v 100x3 0.25μ]"},
-    {{361, 410}, "ＭII PR400GP [2.8v 100x3.5 0.25μ]"},
+    {{311, 360}, QT_TRANSLATE_NOOP("ProcessorCatalogue", "ＭII PR350GP [2.8v 100x3 0.25μ]")},
+    {{361, 410}, QT_TRANSLATE_NOOP("ProcessorCatalogue", "ＭII PR400GP [2.8v 100x3.5 0.25μ]")},
 };
 // clang-format on
 
@@ -174,13 +177,46 @@ std::optional<std::string_view> clockDetail(std::int32_t clock) {
     return std::nullopt;
 }
 
+std::optional<std::pair<std::int32_t, std::int32_t>> clockOf(const ClockRange& range) {
+    if (range.low == AnyClock.low && range.high == AnyClock.high)
+        return std::nullopt;
+    return std::pair{range.low, range.high};
+}
+
+std::string field(int value) {
+    return value == Any ? std::string() : std::to_string(value);
+}
+
+std::string printable(std::string_view vendor) {
+    std::string text(vendor);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return text;
+}
+
 } // namespace
+
+MatchFields describeMatch(const ProcessorIdentity& cpu, const ProcessorName& found) {
+    if (!found.row)
+        return {false,
+                printable(cpu.vendor),
+                std::to_string(cpu.family),
+                std::to_string(cpu.model),
+                std::to_string(cpu.stepping),
+                std::to_string(cpu.measuredClock)};
+    const CatalogueRow& row = *found.row;
+    const std::string clock = row.clock
+                                  ? std::to_string(row.clock->first) + "-" + std::to_string(row.clock->second)
+                                  : std::string();
+    return {true, printable(row.vendor), field(row.family), field(row.model), field(row.stepping), clock};
+}
 
 std::string_view makerLabel(std::string_view vendor) {
     for (const MakerRow& row : Makers)
         if (row.vendor == vendor)
             return row.label;
-    return "未定義";
+    return QT_TRANSLATE_NOOP("ProcessorCatalogue", "未定義");
 }
 
 ProcessorName lookUpName(const ProcessorIdentity& cpu) {
@@ -189,7 +225,7 @@ ProcessorName lookUpName(const ProcessorIdentity& cpu) {
     for (std::string_view v : NamedVendors)
         known = known || v == cpu.vendor;
     if (!known) {
-        out.name = "未定義";
+        out.name = QT_TRANSLATE_NOOP("ProcessorCatalogue", "未定義");
         out.detail = "";
         return out;
     }
@@ -206,6 +242,7 @@ ProcessorName lookUpName(const ProcessorIdentity& cpu) {
         out.threeDNow = row.marks & ThreeDNow;
         out.enhanced3DNow = row.marks & Enhanced3DNow;
         out.sse = row.marks & Sse;
+        out.row = CatalogueRow{row.vendor, row.family, row.model, row.stepping, clockOf(row.clock)};
         break;
     }
     return out;

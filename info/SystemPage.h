@@ -20,6 +20,7 @@ class MillisecondClock;
 class OsVersionQuery;
 class SettingsStore;
 class TPentiumMMX;
+struct MatchFields;
 struct Services;
 
 class SystemPage : public QObject {
@@ -62,6 +63,8 @@ private:
     void showIdentity();
     void showClock();
     void showName();
+    // The name label's hint: the catalogue row that matched, or that none did.
+    static QString nameHint(const MatchFields& match);
 
     TPentiumMMX& m_cpu;
     SettingsStore& m_store;

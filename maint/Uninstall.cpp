@@ -6,6 +6,8 @@
 #include "Services.h"
 #include "SettingsAccessor.h"
 
+#include <QCoreApplication>
+
 #include <filesystem>
 #include <string>
 
@@ -18,16 +20,28 @@ namespace {
 constexpr std::string_view DriverRootKey = "\\SOFTWARE\\ATI Technologies";
 constexpr std::string_view WindowsVersionKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 
-// Deletes a file, or a link in the link's place, as DeleteFile would; folders and anything
-// else are left alone, and so is every failure.
+// A file without any write permission stands for a read-only file, which DeleteFile refuses.
+// A link counts by what it points at.
+bool isReadOnly(const fs::path& file) {
+    std::error_code ec;
+    const fs::perms perms = fs::status(file, ec).permissions();
+    constexpr fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return !ec && (perms & anyWrite) == fs::perms::none;
+}
+
+// Deletes a file, or a link in the link's place, as DeleteFile would; folders, read-only files
+// and anything else are left alone, and so is every failure to delete. What the machine's
+// change observer throws stops the uninstall.
 void deleteQuietly(const MachineFolder& machine, const std::string& windowsPath) {
     const auto host = machine.resolve(windowsPath);
     if (!host)
         return; // would leave the machine folder
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(*host, ec);
-    if (!ec && (fs::is_regular_file(status) || fs::is_symlink(status)))
+    if (!ec && (fs::is_regular_file(status) || fs::is_symlink(status)) && !isReadOnly(*host)) {
+        machine.beforeChange(*host);
         fs::remove(*host, ec);
+    }
 }
 
 } // namespace
@@ -47,8 +61,9 @@ void removeDriverTraces(SettingsStore& store, const MachineFolder& machine,
 }
 
 void uninstallDriver(const Services& services, const ProgramValues& values) {
-    if (!services.dialogs.confirm(QStringLiteral("どうする？"),
-                                  QStringLiteral("ドライバをアンインストールしますか？")))
+    if (!services.dialogs.confirm(
+            QCoreApplication::translate("Uninstall", "どうする？"),
+            QCoreApplication::translate("Uninstall", "ドライバをアンインストールしますか？")))
         return;
     removeDriverTraces(services.store, services.machine, values.displayClassKeyPath);
 }

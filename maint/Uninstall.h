@@ -19,7 +19,8 @@ inline constexpr std::array<std::string_view, 8> DriverInfFiles = {
 };
 
 // Removes "\SOFTWARE\ATI Technologies", then the display class key (when not empty), then the
-// INF files. Keys and files that are missing or cannot be removed are passed over. Files are
+// INF files. Keys and files that are missing or cannot be removed, read-only files among them,
+// are passed over. Files are
 // deleted only inside the machine folder, whatever "SystemRoot" holds.
 void removeDriverTraces(SettingsStore& store, const MachineFolder& machine,
                         std::string_view displayClassKeyPath);

@@ -60,22 +60,22 @@ constexpr LinkRow LinkRows[] = {
     {"Label6",
      {121, 113},
      13,
-     "クリックしてメール送ってね。",
+     QT_TRANSLATE_NOOP("kv::TAboutBox", "クリックしてメール送ってね。"),
      MailAddress,
      &TAboutBox::Label6,
      &TAboutBox::Label6Click},
     {"Label4",
      {121, 129},
      13,
-     "クリックするとホームページに行けます。",
+     QT_TRANSLATE_NOOP("kv::TAboutBox", "クリックするとホームページに行けます。"),
      SupportPage,
      &TAboutBox::Label4,
      &TAboutBox::Label4Click},
 };
 
-void condense(QLabel* label) {
+void condense(QLabel* label, qreal letterSpacing) {
     QFont font = label->font();
-    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.5);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, letterSpacing);
     label->setFont(font);
     label->adjustSize();
 }
@@ -87,7 +87,7 @@ TAboutBox::TAboutBox(const Services& services, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_services(services) {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("バージョン情報"));
+    setWindowTitle(tr("バージョン情報"));
     setFixedSize(ClientWidth, ClientHeight);
     setModal(true);
     QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
@@ -121,30 +121,29 @@ void TAboutBox::buildPanel() {
     // The control takes the picture's size; the drawing is centred and scaled to the control.
     ProgramIcon->setGeometry(QRect({8, 16}, m_logo.isNull() ? QSize(102, 51) : m_logo.size()));
     ProgramIcon->setPixmap(QPixmap::fromImage(m_logo));
-    setHint(ProgramIcon, QStringLiteral("３Ｄが速いATI"));
+    setHint(ProgramIcon, tr("３Ｄが速いATI"));
     m_clickHandlers[ProgramIcon] = &TAboutBox::ProgramIconClick;
 
     makeLabel(Panel1, "ProductName", QStringLiteral("Product Name"), {112, 8});
     setLabelFont(makeLabel(Panel1, "Label1", QStringLiteral("ATI Kavendel"), {144, 24}), true, 16);
-    makeLabel(Panel1, "Version", QStringLiteral("Version："), {112, 48});
+    makeLabel(Panel1, "Version", tr("Version："), {112, 48});
     setLabelFont(makeLabel(Panel1, "Label3", QStringLiteral("0.97"), {160, 48}), true);
     QLabel* date = makeLabel(Panel1, "Label2", QStringLiteral("2001/05/04"), {288, 48});
     makeLabel(Panel1, "Copyright", QStringLiteral("Copyright (C) 2001 Kavendel Project"), {112, 64},
-              QStringLiteral("いつもどうもです。"));
-    makeLabel(Panel1, "Label10", QStringLiteral("言語：C++20 / Qt 6"), {49, 82});
-    QLabel* maker = makeLabel(Panel1, "Label14", QStringLiteral("ATI technologies Inc："), {7, 98});
+              tr("いつもどうもです。"));
+    makeLabel(Panel1, "Label10", tr("言語：C++20 / Qt 6"), {49, 82});
+    QLabel* maker = makeLabel(Panel1, "Label14", tr("ATI technologies Inc："), {7, 98});
     // The window's Gothic substitute sets Latin text wider than the panel was laid out for: drawn
-    // plainly, the date would run past the panel's edge and the maker's link would cover the colon.
-    for (QLabel* tight : {date, maker})
-        condense(tight);
-    makeLabel(Panel1, "Label5", QStringLiteral("メールアドレス："), {40, 114});
-    QLabel* comments = makeLabel(Panel1, "Comments", QStringLiteral("サポートホームページ："), {2, 130});
+    // plainly, the date would run into the panel's frame and the maker's link would cover the colon.
+    condense(date, -1);
+    condense(maker, -0.5);
+    makeLabel(Panel1, "Label5", tr("メールアドレス："), {40, 114});
+    QLabel* comments = makeLabel(Panel1, "Comments", tr("サポートホームページ："), {2, 130});
     comments->setWordWrap(true);
     comments->setFixedWidth(comments->sizeHint().width());
 
     for (const LinkRow& row : LinkRows) {
-        QLabel* link = makeLabel(Panel1, row.name, QString::fromLatin1(row.address), row.at,
-                                 QString::fromUtf8(row.hint));
+        QLabel* link = makeLabel(Panel1, row.name, QString::fromLatin1(row.address), row.at, tr(row.hint));
         setLabelColour(link, Navy);
         QFont font = link->font();
         font.setUnderline(true);
@@ -159,15 +158,24 @@ void TAboutBox::buildPanel() {
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        const auto it = m_clickHandlers.find(watched);
-        if (it != m_clickHandlers.end()) {
-            runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
-            return true;
-        }
+    const auto it = m_clickHandlers.find(watched);
+    if (it == m_clickHandlers.end() ||
+        (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonRelease))
+        return QDialog::eventFilter(watched, event);
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+        return QDialog::eventFilter(watched, event);
+    // A click is a press and a release both on the control; a release elsewhere cancels it.
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_pressed = watched;
+        return true;
     }
-    return QDialog::eventFilter(watched, event);
+    const bool clicked =
+        m_pressed == watched && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint());
+    m_pressed = nullptr;
+    if (clicked)
+        runGuarded(m_services.dialogs, [this, handler = it->second] { (this->*handler)(); });
+    return true;
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {
@@ -197,8 +205,7 @@ void TAboutBox::Label15Click() {
 }
 
 void TAboutBox::ProgramIconClick() {
-    m_services.dialogs.message(QStringLiteral("情報"), QStringLiteral("Radeon速いじょ～"),
-                               Dialogs::Icon::Information);
+    m_services.dialogs.message(tr("情報"), tr("Radeon速いじょ～"), Dialogs::Icon::Information);
 }
 
 } // namespace kv

@@ -47,6 +47,7 @@ private:
     Services m_services;
     QImage m_logo;
     std::map<QObject*, void (TAboutBox::*)()> m_clickHandlers;
+    QObject* m_pressed = nullptr; // the clickable control the left button went down on
 };
 
 } // namespace kv

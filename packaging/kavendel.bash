@@ -5,8 +5,19 @@ _kavendel() {
     _init_completion -s || return
 
     case $prev in
-        --machine | --screenshot)
+        --machine | --screenshot | --drive-c)
             _filedir -d
+            return
+            ;;
+        --lang)
+            COMPREPLY=($(compgen -W 'ja en' -- "$cur"))
+            return
+            ;;
+        --import | --cpu)
+            _filedir
+            return
+            ;;
+        --restore)
             return
             ;;
     esac

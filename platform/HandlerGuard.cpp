@@ -1,6 +1,9 @@
 #include "HandlerGuard.h"
 
 #include "Dialogs.h"
+#include "Translation.h"
+
+#include <QCoreApplication>
 
 #include <exception>
 
@@ -18,9 +21,9 @@ void runGuarded(Dialogs& dialogs, const std::function<void()>& handler) {
         handler();
         return;
     } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
+        message = shownText(e);
     } catch (...) {
-        message = QStringLiteral("不明なエラーが発生しました");
+        message = QCoreApplication::translate("HandlerGuard", "不明なエラーが発生しました");
     }
     dialogs.message(ApplicationTitle, errorBoxText(message), Dialogs::Icon::Error);
 }

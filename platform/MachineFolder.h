@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -29,8 +30,18 @@ public:
     // relative path, or a drive letter with no folder.
     std::optional<std::filesystem::path> resolve(std::string_view windowsPath) const;
 
+    // Everything that replaces or deletes a file of the machine calls beforeChange with the
+    // path resolve() gave, just before the change; what it throws stops the change.
+    using ChangeObserver = std::function<void(const std::filesystem::path& file)>;
+    void setChangeObserver(ChangeObserver observer) { m_beforeChange = std::move(observer); }
+    void beforeChange(const std::filesystem::path& file) const {
+        if (m_beforeChange)
+            m_beforeChange(file);
+    }
+
 private:
     std::filesystem::path m_dir;
+    ChangeObserver m_beforeChange;
 };
 
 } // namespace kv

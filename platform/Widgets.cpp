@@ -1,6 +1,8 @@
 #include "Widgets.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -27,6 +29,44 @@ template <typename W> W* place(W* widget, const char* name, const QRect& geometr
     return widget;
 }
 
+// A label that takes the size of its text. While it is out of sight it waits until it first
+// comes into view, so that the texts of pages not yet shown are not measured at start.
+class FittedLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+    void fit() {
+        m_fitPending = !isVisible();
+        if (m_fitPending)
+            setAttribute(Qt::WA_Resized); // sized here when shown, not once more by Qt's show()
+        else
+            adjustSize();
+    }
+    void fitIfWaiting() {
+        if (m_fitPending) {
+            m_fitPending = false;
+            adjustSize();
+        }
+    }
+
+protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            fitIfWaiting();
+        return QLabel::event(event);
+    }
+
+private:
+    bool m_fitPending = false;
+};
+
+void fitToText(QLabel* label) {
+    if (auto* fitted = dynamic_cast<FittedLabel*>(label))
+        fitted->fit();
+    else
+        label->adjustSize();
+}
+
 } // namespace
 
 QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, const QRect& geometry) {
@@ -34,13 +74,13 @@ QGroupBox* makeGroup(QWidget* parent, const char* name, const QString& caption, 
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QPoint at, const QString& hint) {
-    auto* label = new QLabel(text, parent);
+    auto* label = new FittedLabel(text, parent);
     // The window's labels carry no markup, and those that show registry or processor texts must
     // show a '<' in them as it is.
     label->setTextFormat(Qt::PlainText);
     label->setObjectName(QString::fromLatin1(name));
     label->move(at);
-    label->adjustSize();
+    label->fit();
     if (!hint.isEmpty())
         setHint(label, hint);
     return label;
@@ -62,13 +102,19 @@ QRadioButton* makeRadioButton(QWidget* parent, const char* name, const QString& 
 }
 
 QPushButton* makeExitButton(QWidget* parent, const char* name, const QRect& geometry) {
-    return makeButton(parent, name, QStringLiteral("終了(&E)"), geometry,
-                      QStringLiteral("Kavendelを終了します。"));
+    return makeButton(parent, name, QCoreApplication::translate("Widgets", "終了(&E)"), geometry,
+                      QCoreApplication::translate("Widgets", "Kavendelを終了します。"));
 }
 
 void setLabelText(QLabel* label, const QString& text) {
     label->setText(text);
-    label->adjustSize();
+    fitToText(label);
+}
+
+void fitWaitingLabels(QWidget* root) {
+    for (QLabel* label : root->findChildren<QLabel*>())
+        if (auto* fitted = dynamic_cast<FittedLabel*>(label))
+            fitted->fitIfWaiting();
 }
 
 void setLabelFont(QLabel* label, bool bold, int pixelSize) {
@@ -76,7 +122,7 @@ void setLabelFont(QLabel* label, bool bold, int pixelSize) {
     font.setBold(bold);
     font.setPixelSize(pixelSize);
     label->setFont(font);
-    label->adjustSize();
+    fitToText(label);
 }
 
 void setLabelColour(QLabel* label, const QColor& colour) {

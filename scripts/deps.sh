@@ -4,10 +4,11 @@
 # Usage: scripts/deps.sh build|run
 set -euo pipefail
 
-runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo fonts-ipafont-gothic xdg-utils)
-# Needed to configure at all: the compilers and Qt, and the tools that make the manual page,
-# the window icon and the packaged changelog.
-tools=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev scdoc librsvg2-bin dpkg-dev)
+runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo libcreg1 fonts-ipafont-gothic xdg-utils)
+# Needed to configure at all: the compilers, Qt and libcreg, and the tools that make the manual page,
+# the window icon, the packaged changelog and the English translation.
+tools=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libcreg-dev libbfio-dev scdoc librsvg2-bin
+       dpkg-dev qt6-l10n-tools)
 build=("${tools[@]}" libgtest-dev libgmock-dev libbenchmark-dev libcpuid-dev appstream desktop-file-utils file)
 
 case "${1:-build}" in

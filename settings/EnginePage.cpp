@@ -21,19 +21,18 @@ EnginePage::EnginePage(QWidget* sheet, SettingsControls& controls)
     const RadioGroup& data = agpSpeed();
     QStringList items;
     for (const ChoiceItem& item : data.items)
-        items << fromUtf8(item.text);
+        items << catalogueText(item.text);
     QWidget* system = sheet->findChild<QWidget*>(QStringLiteral("System"));
-    auto* group = new TRadioGroup(fromUtf8(data.caption), items, 2, system);
+    auto* group = new TRadioGroup(catalogueText(data.caption), items, 2, system);
     group->setObjectName(fromUtf8(data.control));
     group->setGeometry(8, BelowPages, 217, 57);
-    setHint(group, fromUtf8(data.hint));
+    setHint(group, catalogueText(data.hint));
     group->setVisible(false);
     connect(group, &TRadioGroup::itemChanged, this, &EnginePage::AGPSpeedClick);
     controls.agpSpeed = group;
 
-    Button89 =
-        makeButton(sheet, "Button89", QStringLiteral("RadeonLE用お手軽設定"), {200, 248, 209, 25},
-                   QStringLiteral("RadeonLEをRadeon化します。HyperZとHierarchicalZを使用可能にします。"));
+    Button89 = makeButton(sheet, "Button89", tr("RadeonLE用お手軽設定"), {200, 248, 209, 25},
+                          tr("RadeonLEをRadeon化します。HyperZとHierarchicalZを使用可能にします。"));
     connect(Button89, &QPushButton::clicked, this, &EnginePage::Button89Click);
 }
 

@@ -2,9 +2,9 @@
 
 #include "DriverSettings.h"
 #include "SettingsControls.h"
+#include "TrackBar.h"
 #include "Widgets.h"
 
-#include <QSlider>
 #include <QWidget>
 
 namespace kv {
@@ -15,19 +15,15 @@ OpenGLPage::OpenGLPage(QWidget* sheet, SettingsControls& controls)
     controls.buildSheet(Sheet::OpenGL, sheet);
 
     QWidget* group = sheet->findChild<QWidget*>(QStringLiteral("DetailBiasGroup"));
-    auto* bar = new QSlider(Qt::Horizontal, group);
-    bar->setObjectName(fromUtf8(DetailBias.control));
-    bar->setGeometry(8, 16, 185, 33);
-    bar->setRange(DetailBias.minimum, DetailBias.maximum);
-    bar->setValue(DetailBias.designPosition);
-    bar->setTickPosition(QSlider::TicksBelow);
-    bar->setTickInterval(1);
-    bar->setPageStep(1);
-    makeLabel(group, "", QStringLiteral("ファジー"), {6, 48});
-    makeLabel(group, "", QStringLiteral("シャープ"), {155, 48});
-    // Every movement stores the position of that moment, and the end of a drag stores it once more.
+    auto* bar = new TrackBar(group, DetailBias.control.data(), {8, 16, 185, 33}, DetailBias.minimum,
+                             DetailBias.maximum, DetailBias.designPosition, 1);
+    makeLabel(group, "", tr("ファジー"), {6, 48});
+    makeLabel(group, "", tr("シャープ"), {155, 48});
+    // Every movement stores the position of that moment, also a key press or click that leaves
+    // the bar where it was, and the end of a drag stores it once more.
     connect(bar, &QSlider::valueChanged, this, &OpenGLPage::DetailBiasChange);
-    connect(bar, &QSlider::sliderReleased, this, &OpenGLPage::DetailBiasChange);
+    connect(bar, &TrackBar::movedInPlace, this, &OpenGLPage::DetailBiasChange);
+    connect(bar, &TrackBar::releasedAfterDrag, this, &OpenGLPage::DetailBiasChange);
     controls.detailBias = bar;
 }
 

@@ -31,7 +31,7 @@ void PresetModes::runMode(Mode mode) {
     m_controls.guarded([&] {
         const PresetButton& button = presetButtons()[column];
         // Nothing is stored until the user has closed the box.
-        m_dialogs.message(QStringLiteral("情報"), fromUtf8(button.message), Dialogs::Icon::Information);
+        m_dialogs.message(tr("情報"), catalogueText(button.message), Dialogs::Icon::Information);
         storePresetValues(m_controls.store(), m_controls.driverKeyPath(), mode);
         for (const PresetControl& control : presetControls()) {
             const int state = control.state[column];

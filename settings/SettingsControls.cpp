@@ -3,6 +3,7 @@
 #include "DriverSettings.h"
 #include "ProgramValues.h"
 #include "RadioGroup.h"
+#include "Translation.h"
 #include "Widgets.h"
 
 #include <QCheckBox>
@@ -20,10 +21,14 @@ QRect toQRect(const Rect& r) {
 }
 
 QGroupBox* makeNamedGroup(QWidget* parent, std::string_view name, std::string_view caption, const Rect& at) {
-    return makeGroup(parent, std::string(name).c_str(), fromUtf8(caption), toQRect(at));
+    return makeGroup(parent, std::string(name).c_str(), catalogueText(caption), toQRect(at));
 }
 
 } // namespace
+
+QString catalogueText(std::string_view text) {
+    return translated("SettingsCatalogue", text);
+}
 
 SettingsControls::SettingsControls(const ProgramValues& values, SettingsStore& store, Dialogs& dialogs)
     : m_values(values)
@@ -51,8 +56,9 @@ void SettingsControls::buildBoxes(Sheet sheet, QWidget* widget) {
         const auto parent = parents.find(row.group);
         if (parent == parents.end())
             continue;
-        QCheckBox* box = makeCheckBox(parent->second, std::string(row.control).c_str(), fromUtf8(row.caption),
-                                      toQRect(boxGeometry(row)), fromUtf8(row.hint));
+        QCheckBox* box =
+            makeCheckBox(parent->second, std::string(row.control).c_str(), catalogueText(row.caption),
+                         toQRect(boxGeometry(row)), catalogueText(row.hint));
         m_boxes[row.control] = box;
         QObject::connect(box, &QCheckBox::toggled, box,
                          [this, &row](bool checked) { guarded([&] { runClickAction(row, checked); }); });
@@ -72,7 +78,7 @@ void SettingsControls::buildLists(Sheet sheet, QWidget* widget) {
         list->setObjectName(fromUtf8(row.control));
         list->setGeometry(row.left, row.top, row.width, list->sizeHint().height());
         for (const ChoiceItem& item : row.items)
-            list->addItem(fromUtf8(item.text));
+            list->addItem(catalogueText(item.text));
         list->setCurrentIndex(-1);
         m_lists[row.control] = list;
         // Only the user's choice runs the handler; an item selected by the program does not.

@@ -23,6 +23,9 @@ class Dialogs;
 class TRadioGroup;
 struct ProgramValues;
 
+// A text of the catalogue in the interface language.
+QString catalogueText(std::string_view text);
+
 class SettingsControls {
 public:
     SettingsControls(const ProgramValues& values, SettingsStore& store, Dialogs& dialogs);

@@ -207,17 +207,17 @@ std::string_view lineEnd(std::string_view text) {
 void rejectIfNotText(std::string_view text, std::string_view fileName) {
     const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        fail("UTF-16 のテキストで、REGEDIT4 形式ではありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません"));
     if (text.find('\0') != std::string_view::npos) {
         const bool utf16 = text.size() >= 2 && ((text[0] == '\0') != (text[1] == '\0'));
-        fail(utf16 ? "UTF-16 のテキストで、REGEDIT4 形式ではありません"
-                   : "バイナリデータで、REGEDIT4 形式ではありません");
+        fail(utf16 ? QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません")
+                   : QT_TRANSLATE_NOOP("RegistryFile", "バイナリデータで、REGEDIT4 形式ではありません"));
     }
     if (text.empty())
-        fail("空のファイルで、REGEDIT4 の見出しがありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "空のファイルで、REGEDIT4 の見出しがありません"));
     const std::string_view first = text.substr(0, text.find_first_of("\r\n"));
     if (trimRight(first) != Header)
-        fail("1 行目が REGEDIT4 ではありません");
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
 }
 
 struct ParsedValue {
@@ -228,34 +228,34 @@ struct ParsedValue {
 };
 
 // The data after "name"=, joined over continuation lines. Returns a reason when it is broken.
-std::optional<std::string> parseData(std::string_view data, ParsedValue& out) {
+const char* parseData(std::string_view data, ParsedValue& out) {
     data = trimLeft(data);
     if (data.empty())
-        return "'=' の後にデータがありません";
+        return QT_TRANSLATE_NOOP("RegistryFile", "'=' の後にデータがありません");
     if (data.front() == '"') {
         const std::size_t end = readQuoted(data, 1, out.data);
         if (end == std::string_view::npos)
-            return "文字列が閉じていません";
+            return QT_TRANSLATE_NOOP("RegistryFile", "文字列が閉じていません");
         if (!trimRight(data.substr(end)).empty())
-            return "文字列の後に余分な文字があります";
+            return QT_TRANSLATE_NOOP("RegistryFile", "文字列の後に余分な文字があります");
         out.data += '\0';
         out.type = RegString;
-        return std::nullopt;
+        return nullptr;
     }
     if (data.front() == '-') {
         if (!trimRight(data.substr(1)).empty())
-            return "'-' の後に余分な文字があります";
+            return QT_TRANSLATE_NOOP("RegistryFile", "'-' の後に余分な文字があります");
         out.deletion = true;
-        return std::nullopt;
+        return nullptr;
     }
     if (startsWithNoCase(data, "dword:")) {
         const auto n = parseHexNumber(trimRight(data.substr(6)));
         if (!n)
-            return "dword が不正です (16 進 1〜8 桁)";
+            return QT_TRANSLATE_NOOP("RegistryFile", "dword が不正です (16 進 1〜8 桁)");
         out.type = RegNumber;
         for (int i = 0; i < 4; ++i)
             out.data += static_cast<char>(*n >> (8 * i) & 0xFF);
-        return std::nullopt;
+        return nullptr;
     }
     std::string_view list;
     if (startsWithNoCase(data, "hex:")) {
@@ -266,31 +266,31 @@ std::optional<std::string> parseData(std::string_view data, ParsedValue& out) {
         const auto type =
             close == std::string_view::npos ? std::nullopt : parseHexNumber(data.substr(4, close - 4));
         if (!type)
-            return "hex(N): の種類が不正です";
+            return QT_TRANSLATE_NOOP("RegistryFile", "hex(N): の種類が不正です");
         out.type = *type;
         list = data.substr(close + 2);
     } else {
-        return "データの種類が不明です";
+        return QT_TRANSLATE_NOOP("RegistryFile", "データの種類が不明です");
     }
     if (!parseHexList(list, out.data))
-        return "16 進の並びが不正です";
-    return std::nullopt;
+        return QT_TRANSLATE_NOOP("RegistryFile", "16 進の並びが不正です");
+    return nullptr;
 }
 
 // "name"= or @=; returns the position of the data, or a reason.
-std::optional<std::string> parseName(std::string_view line, ParsedValue& out, std::size_t& dataPos) {
+const char* parseName(std::string_view line, ParsedValue& out, std::size_t& dataPos) {
     std::size_t pos = 1;
     if (line.front() == '"') {
         pos = readQuoted(line, 1, out.name);
         if (pos == std::string_view::npos)
-            return "値の名前が閉じていません";
+            return QT_TRANSLATE_NOOP("RegistryFile", "値の名前が閉じていません");
     }
     while (pos < line.size() && isSpace(line[pos]))
         ++pos;
     if (pos >= line.size() || line[pos] != '=')
-        return "値の名前の後に '=' がありません";
+        return QT_TRANSLATE_NOOP("RegistryFile", "値の名前の後に '=' がありません");
     dataPos = pos + 1;
-    return std::nullopt;
+    return nullptr;
 }
 
 // Hands out the physical lines of a text one by one. Lines end in CR LF, LF or CR.
@@ -356,10 +356,13 @@ std::string entryName(std::string_view text) {
 
 } // namespace
 
-RegistryFileError::RegistryFileError(std::string file, std::string reason)
-    : std::runtime_error(file + ": " + reason)
-    , m_file(std::move(file))
-    , m_reason(std::move(reason)) {}
+RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
+                                     std::vector<std::string> args)
+    : TranslatableError(Message{file + ": ", "RegistryFile", reason, std::move(args)}) {}
+
+RegistryFileError RegistryFileError::naming(const std::string& file) const {
+    return RegistryFileError(file, message().source, message().args);
+}
 
 RegistryDocument::RegistryDocument()
     : m_bytes(std::make_unique<const std::string>()) {
@@ -376,8 +379,9 @@ RegistryDocument RegistryDocument::parse(std::string_view text, std::string_view
 RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view fileName) {
     rejectIfNotText(bytes, fileName);
     if (bytes.size() >= None)
-        throw RegistryFileError(std::string(fileName),
-                                "4 GB を超えていて、レジストリの書き出しではありません");
+        throw RegistryFileError(
+            std::string(fileName),
+            QT_TRANSLATE_NOOP("RegistryFile", "4 GB を超えていて、レジストリの書き出しではありません"));
     RegistryDocument doc;
     doc.m_sections.clear();
     doc.m_index.clear();
@@ -432,8 +436,12 @@ bool RegistryDocument::FoldedEqual::operator()(std::string_view a, std::string_v
 void RegistryDocument::parseLines(std::string_view fileName) {
     const std::string_view text = *m_bytes;
     LineReader lines(text);
-    const auto report = [&](std::size_t number, const std::string& reason) {
-        m_malformed.push_back(std::string(fileName) + ":" + std::to_string(number) + ": " + reason);
+    const auto report = [&](std::size_t number, const char* reason, std::vector<std::string> args = {}) {
+        std::string lead(fileName);
+        lead += ':';
+        lead += std::to_string(number);
+        lead += ": ";
+        m_malformed.push_back(Message{std::move(lead), "RegistryFile", reason, std::move(args)});
     };
     const auto bytesAt = [](std::size_t start, std::size_t length) {
         return Text{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), None};
@@ -510,14 +518,15 @@ void RegistryDocument::parseLines(std::string_view fileName) {
                 return cp932::equalsIgnoreCase(h, parts[0]);
             });
             if (close == std::string_view::npos) {
-                report(lines.number(), "キーの終わりに ']' がありません");
+                report(lines.number(), QT_TRANSLATE_NOOP("RegistryFile", "キーの終わりに ']' がありません"));
             } else if (hive == Hives.end()) {
-                report(lines.number(), "不明なルートキー '" + cp932::toUtf8(parts[0].substr(0, 40)) + "'");
+                report(lines.number(), QT_TRANSLATE_NOOP("RegistryFile", "不明なルートキー '%1'"),
+                       {cp932::toUtf8(parts[0].substr(0, 40))});
             } else if (std::any_of(parts.begin(), parts.end(),
                                    [](std::string_view p) { return p.empty(); })) {
-                report(lines.number(), "パスに空のキー名があります");
+                report(lines.number(), QT_TRANSLATE_NOOP("RegistryFile", "パスに空のキー名があります"));
             } else if (deletion && parts.size() == 1) {
-                report(lines.number(), "ルートキーは削除できません");
+                report(lines.number(), QT_TRANSLATE_NOOP("RegistryFile", "ルートキーは削除できません"));
             } else {
                 parts[0] = *hive;
                 next.path = bytesAt(static_cast<std::size_t>(inner.data() - text.data()), inner.size());
@@ -547,7 +556,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
         }
         if (line.front() != '"' && line.front() != '@') {
             entry.kind = Entry::Kind::Malformed;
-            report(lines.number(), "解釈できない行です");
+            report(lines.number(), QT_TRANSLATE_NOOP("RegistryFile", "解釈できない行です"));
             add(entry);
             continue;
         }
@@ -555,7 +564,7 @@ void RegistryDocument::parseLines(std::string_view fileName) {
         const std::size_t first = lines.number();
         ParsedValue value;
         std::size_t dataPos = 0;
-        std::optional<std::string> problem = parseName(line, value, dataPos);
+        const char* problem = parseName(line, value, dataPos);
         if (!problem) {
             std::string_view data = line.substr(dataPos);
             if (startsWithNoCase(trimLeft(data), "hex") && endsInBackslash(data)) {
@@ -581,10 +590,10 @@ void RegistryDocument::parseLines(std::string_view fileName) {
         }
         if (problem) {
             entry.kind = Entry::Kind::Malformed;
-            report(first, *problem);
+            report(first, problem);
         } else if (!current) {
             entry.kind = Entry::Kind::Ignored;
-            report(first, "キーの見出しの外にある値の行です");
+            report(first, QT_TRANSLATE_NOOP("RegistryFile", "キーの見出しの外にある値の行です"));
         } else if (value.deletion) {
             entry.kind = Entry::Kind::ValueDeletion;
             current->removeValue(value.name);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "KeyTree.h"
+#include "Message.h"
 #include "SettingsStore.h"
 
 #include <deque>
@@ -18,16 +19,15 @@
 
 namespace kv {
 
-// A file that is not REGEDIT4 text at all; such a file is never written to.
-class RegistryFileError : public std::runtime_error {
+// A file that is not REGEDIT4 text at all; such a file is never written to. The message is
+// "file: reason"; the reason is a text marked in the context "RegistryFile".
+class RegistryFileError : public TranslatableError {
 public:
-    RegistryFileError(std::string file, std::string reason);
-    const std::string& file() const { return m_file; }
-    const std::string& reason() const { return m_reason; }
-
-private:
-    std::string m_file;
-    std::string m_reason;
+    RegistryFileError(const std::string& file, const char* reason, std::vector<std::string> args = {});
+    // The reason alone, in the source language.
+    std::string reason() const { return fillArguments(message().source, message().args); }
+    // The same reason, naming another file.
+    RegistryFileError naming(const std::string& file) const;
 };
 
 class RegistryDocument {
@@ -45,7 +45,7 @@ public:
 
     const RegKey& tree() const { return m_top; }
     // "registry.reg:LINE: reason" for every line that had no effect because it is malformed.
-    const std::vector<std::string>& malformedLines() const { return m_malformed; }
+    const std::vector<Message>& malformedLines() const { return m_malformed; }
 
     // Changes the tree as applyChange does, and the lines as little as that needs.
     void apply(const Change& change);
@@ -126,7 +126,7 @@ private:
     std::vector<Section> m_sections;
     std::unordered_map<std::string_view, KeyIndex, FoldedHash, FoldedEqual> m_index; // by path
     bool m_indexed = false;
-    std::vector<std::string> m_malformed;
+    std::vector<Message> m_malformed;
 };
 
 } // namespace kv

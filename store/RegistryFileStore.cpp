@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "RegistryFileStoreAppend.h"
+#include "StoreError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -91,9 +92,13 @@ struct FileBytes {
 // would wait for a writer for good.
 FileBytes readRegularFile(const fs::path& file) {
     const auto unreadable = [&] {
-        return RegistryFileError(file.string(), std::string("読み込めません: ") + std::strerror(errno));
+        return RegistryFileError(file.string(), QT_TRANSLATE_NOOP("RegistryFile", "読み込めません: %1"),
+                                 {std::strerror(errno)});
     };
-    const auto notRegular = [&] { return RegistryFileError(file.string(), "通常のファイルではありません"); };
+    const auto notRegular = [&] {
+        return RegistryFileError(file.string(),
+                                 QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません"));
+    };
     FileBytes out;
     if (::stat(file.c_str(), &out.st) != 0)
         throw unreadable();
@@ -208,7 +213,7 @@ void RegistryFileStore::load(const fs::path& target) {
     try {
         adopt(std::move(file.bytes), file.st);
     } catch (const RegistryFileError& e) {
-        throw RegistryFileError(m_file.string(), e.reason());
+        throw e.naming(m_file.string());
     }
 }
 

@@ -33,7 +33,7 @@ public:
     ~RegistryFileStore() override;
 
     // "registry.reg:LINE: reason" for each line of the last load that had no effect.
-    const std::vector<std::string>& malformedLines() const { return m_document.malformedLines(); }
+    const std::vector<Message>& malformedLines() const { return m_document.malformedLines(); }
     const std::filesystem::path& file() const { return m_file; }
     // Bytes appended to the file since it was last written whole.
     std::size_t appendedBytes() const { return m_appended; }

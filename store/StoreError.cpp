@@ -6,27 +6,22 @@ namespace kv {
 
 namespace {
 
-StoreError named(std::string_view valueName, const char* tail) {
-    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "'" + std::string.
-    std::string message(1, '\'');
-    message += cp932::toUtf8(valueName);
-    message += "' ";
-    message += tail;
-    return StoreError(message);
+StoreError named(std::string_view valueName, const char* text) {
+    return StoreError(Message{{}, "StoreError", text, {cp932::toUtf8(valueName)}});
 }
 
 } // namespace
 
 StoreError StoreError::storeFailed(std::string_view valueName) {
-    return named(valueName, "の設定に失敗しました");
+    return named(valueName, QT_TRANSLATE_NOOP("StoreError", "'%1' の設定に失敗しました"));
 }
 
 StoreError StoreError::loadFailed(std::string_view valueName) {
-    return named(valueName, "の取得に失敗しました");
+    return named(valueName, QT_TRANSLATE_NOOP("StoreError", "'%1' の取得に失敗しました"));
 }
 
 StoreError StoreError::wrongType(std::string_view valueName) {
-    return named(valueName, "のデータ型が不正です");
+    return named(valueName, QT_TRANSLATE_NOOP("StoreError", "'%1' のデータ型が不正です"));
 }
 
 } // namespace kv

@@ -1,20 +1,21 @@
-// The error every store operation raises; its message is ready for the error box (UTF-8).
+// The error every store operation raises; its message names the value (UTF-8) and can be shown
+// translated.
 #pragma once
 
-#include <stdexcept>
-#include <string>
+#include "Message.h"
+
 #include <string_view>
 
 namespace kv {
 
-class StoreError : public std::runtime_error {
+class StoreError : public TranslatableError {
 public:
-    using std::runtime_error::runtime_error;
+    using TranslatableError::TranslatableError;
 
-    // valueName is CP932; the messages name it in place of %s.
-    static StoreError storeFailed(std::string_view valueName); // '%s' の設定に失敗しました
-    static StoreError loadFailed(std::string_view valueName);  // '%s' の取得に失敗しました
-    static StoreError wrongType(std::string_view valueName);   // '%s' のデータ型が不正です
+    // valueName is CP932; the messages name it in place of %1.
+    static StoreError storeFailed(std::string_view valueName); // '%1' の設定に失敗しました
+    static StoreError loadFailed(std::string_view valueName);  // '%1' の取得に失敗しました
+    static StoreError wrongType(std::string_view valueName);   // '%1' のデータ型が不正です
 };
 
 } // namespace kv

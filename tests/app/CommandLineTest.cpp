@@ -43,6 +43,7 @@ TEST(CommandLine, ReadsEachSpelling) {
         EXPECT_EQ(line.version, row.version) << name;
     }
     EXPECT_EQ(parseCommandLine({"kavendel", "--screenshot=/s"}).screenshotDir, std::filesystem::path("/s"));
+    EXPECT_EQ(parseCommandLine({"kavendel", "--cpu", "k6.txt"}).cpuFile, std::filesystem::path("k6.txt"));
 }
 
 TEST(CommandLine, KnowsWhenThereIsNoDisplay) {

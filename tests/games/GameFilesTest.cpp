@@ -109,4 +109,21 @@ TEST_F(GameFilesTest, ReadOnlyOrUnreachableFilesAreNotReplaced) {
     EXPECT_FALSE(fs::exists(machine.dir() / "escape.ini"));
 }
 
+// The machine's change observer sees each save first, and what it throws stops the save.
+TEST_F(GameFilesTest, ASaveWaitsForTheMachinesChangeObserver) {
+    std::vector<fs::path> seen;
+    machine.setChangeObserver([&](const fs::path& changed) {
+        seen.push_back(changed);
+        if (test::fileContents(changed) == "old\r\n")
+            throw std::runtime_error("no snapshot");
+    });
+    GameFiles files(machine);
+    EXPECT_THROW(files.save("C:\\Games\\3DSetup\\3dsetup.ini", "new\r\n"), std::runtime_error);
+    EXPECT_EQ(contents("3dsetup.ini"), "old\r\n");
+    put("3dsetup.ini", "allowed\r\n");
+    files.save("C:\\Games\\3DSetup\\3dsetup.ini", "new\r\n");
+    EXPECT_EQ(contents("3dsetup.ini"), "new\r\n");
+    EXPECT_EQ(seen, std::vector<fs::path>(2, file("3dsetup.ini")));
+}
+
 } // namespace

@@ -79,6 +79,8 @@ TEST_F(UninstallTest, RemovesTheKeysAndExactlyThePresentInfFiles) {
     touch(drive() / "Windows/inf/ATIXBAR.INF");
     touch(drive() / "Windows/inf/ATI_9XAX.INF");                  // not one of ours
     fs::create_directories(drive() / "Windows/inf/ATIVIDIN.INF"); // a folder is no file
+    touch(drive() / "Windows/inf/ATITUNEP.INF");                  // read-only: DeleteFile refuses it
+    fs::permissions(drive() / "Windows/inf/ATITUNEP.INF", fs::perms::owner_read | fs::perms::group_read);
     createForm();
     ASSERT_EQ(form->values().displayClassKeyPath, DisplayKey);
     dialogs.answers = {true};
@@ -93,6 +95,7 @@ TEST_F(UninstallTest, RemovesTheKeysAndExactlyThePresentInfFiles) {
     EXPECT_FALSE(fs::exists(drive() / "Windows/inf/ATIXBAR.INF"));
     EXPECT_TRUE(fs::exists(drive() / "Windows/inf/ATI_9XAX.INF"));
     EXPECT_TRUE(fs::is_directory(drive() / "Windows/inf/ATIVIDIN.INF"));
+    EXPECT_TRUE(fs::exists(drive() / "Windows/inf/ATITUNEP.INF"));
 
     // The keys come back when a setting is stored again.
     putText(RootKey::LocalMachine, form->values().driverKeyPath + "\\atidxhal", "DisableHyperZ", "0");
@@ -168,6 +171,23 @@ TEST_F(UninstallTest, NoWindowsVersionKeyDeletesNoFiles) {
     dialogs.answers = {true};
     form->uninstallClick();
     EXPECT_FALSE(fs::exists(drive() / "INF/ATI_9XAA.INF"));
+}
+
+// The machine's change observer sees each file before its deletion; what it throws stops it.
+TEST_F(UninstallTest, AFileIsDeletedOnlyOnceTheChangeObserverAllowsIt) {
+    putText(RootKey::LocalMachine, WindowsKey, "SystemRoot", "C:\\WINDOWS");
+    touch(drive() / "WINDOWS/INF/ATI_9XAA.INF");
+    std::vector<fs::path> seen;
+    machine.setChangeObserver([&](const fs::path& file) {
+        seen.push_back(file);
+        throw std::runtime_error("no snapshot");
+    });
+    EXPECT_THROW(removeDriverTraces(store, machine, ""), std::runtime_error);
+    EXPECT_TRUE(fs::exists(drive() / "WINDOWS/INF/ATI_9XAA.INF"));
+    EXPECT_EQ(seen, std::vector<fs::path>{drive() / "WINDOWS/INF/ATI_9XAA.INF"});
+    machine.setChangeObserver({});
+    removeDriverTraces(store, machine, "");
+    EXPECT_FALSE(fs::exists(drive() / "WINDOWS/INF/ATI_9XAA.INF"));
 }
 
 TEST_F(UninstallTest, ASystemRootLeadingOutOfTheMachineDeletesNothingThere) {

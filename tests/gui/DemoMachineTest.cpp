@@ -5,12 +5,17 @@
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "Main.h"
+#include "Screenshot.h"
 #include "SettingsAccessor.h"
+#include "ver.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSet>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
@@ -33,11 +38,12 @@ protected:
         original = test::fileContents(machine.registryFile());
         store = openMachineRegistry(machine, dialogs);
         osVersion = std::make_unique<MachineOsVersion>(*store);
-        form = std::make_unique<TForm1>(Services{*store, dialogs, machine, *osVersion, clock, cpu, launcher});
+        form = std::make_unique<TForm1>(services());
         form->show();
         QApplication::processEvents();
     }
 
+    Services services() { return {*store, dialogs, machine, *osVersion, clock, cpu, launcher}; }
     template <typename T> T* find(const char* name) { return form->findChild<T*>(QString::fromLatin1(name)); }
 
     QTemporaryDir dir;
@@ -104,6 +110,73 @@ TEST_F(DemoMachineTest, PatchesEuro2000AndRegistersTheCardInTheFile) {
     EXPECT_NE(test::fileContents(machine.registryFile())
                   .find("[HKEY_USERS\\.DEFAULT\\Software\\Electronic Arts\\3D Data\\Card1]"),
               std::string::npos);
+}
+
+TEST_F(DemoMachineTest, EveryTabLiesInsideItsBar) {
+    form->PageControl1->setCurrentWidget(form->TabSheet2);
+    QApplication::processEvents();
+    for (QTabWidget* tabs : {form->PageControl1, form->PageControl2}) {
+        const QTabBar* bar = tabs->tabBar();
+        for (int i = 0; i < bar->count(); ++i)
+            EXPECT_TRUE(bar->rect().contains(bar->tabRect(i)))
+                << tabs->tabText(i).toStdString() << " at " << bar->tabRect(i).x() << "+"
+                << bar->tabRect(i).width();
+        for (const QWidget* arrow : bar->findChildren<QWidget*>())
+            EXPECT_FALSE(arrow->isVisible()) << "a scroll arrow shows";
+    }
+}
+
+TEST_F(DemoMachineTest, TheGamesListWrapsCaptionsOnWholeWordsWithoutAHorizontalScrollBar) {
+    form->PageControl1->setCurrentWidget(form->TabSheet3);
+    auto* list = find<QListWidget>("ListView1");
+    ASSERT_EQ(list->width(), 97);
+    const QFontMetrics metrics(list->font());
+    for (int i = 0; i < list->count(); ++i) {
+        // Scrolling each game into view lets the list lay out and show its scroll bars.
+        list->setCurrentRow(i);
+        list->scrollToItem(list->item(i));
+        QTest::qWait(20);
+        EXPECT_FALSE(list->horizontalScrollBar()->isVisible());
+        const QRect item = list->visualItemRect(list->item(i));
+        EXPECT_LE(item.right(), list->viewport()->width()) << list->item(i)->text().toStdString();
+        // Every word fits the item's width, so wrapping never cuts one.
+        for (const QString& word : list->item(i)->text().split(u' '))
+            EXPECT_LE(metrics.horizontalAdvance(word), item.width()) << word.toStdString();
+    }
+}
+
+TEST_F(DemoMachineTest, TheAboutWindowsDateKeepsClearOfThePanelFrame) {
+    TAboutBox about(services(), form.get());
+    about.show();
+    QApplication::processEvents();
+    const QWidget* date = about.findChild<QWidget*>(QStringLiteral("Label2"));
+    ASSERT_NE(date, nullptr);
+    constexpr int Bevel = 2;
+    EXPECT_LT(date->geometry().right(), about.Panel1->width() - Bevel - 1);
+}
+
+TEST_F(DemoMachineTest, TheControlsTableHasEachWindowAndEachListsItemsOnce) {
+    new TAboutBox(services(), form.get()); // as start-up owns it
+    form->PageControl1->setCurrentWidget(form->TabSheet3);
+    QApplication::processEvents();
+    QStringList lines = controlsTable(form.get()).split(u'\n', Qt::SkipEmptyParts);
+    lines.removeFirst(); // the column names
+    EXPECT_EQ(QSet<QString>(lines.begin(), lines.end()).size(), lines.size()) << "a line shows twice";
+    const auto column = [&](const char* page, const char* name, int index) {
+        for (const QString& line : lines)
+            if (line.section(u'\t', 0, 0) == QLatin1String(page) &&
+                line.section(u'\t', 1, 1) == QLatin1String(name))
+                return line.section(u'\t', index, index);
+        return QStringLiteral("(missing)");
+    };
+    EXPECT_EQ(column("Form1", "Form1", 3), QStringLiteral("Kavendel"));
+    EXPECT_EQ(column("AboutBox", "AboutBox", 3), QStringLiteral("バージョン情報"));
+    EXPECT_EQ(column("TabSheet3", "ListView1", 3),
+              QStringLiteral("Euro 2000|Need For Speed Porsche Unleashed|Need For Speed High Stakes|NBA Live "
+                             "2000|FIFA 2000"));
+    EXPECT_EQ(column("TabSheet2/TabSheet8", "SubPixelC", 3), QStringLiteral("2|4"));
+    EXPECT_EQ(column("TabSheet2", "TabSheet10", 7), QStringLiteral("offered"));
+    EXPECT_EQ(column("Form1", "TabSheet3", 7), QStringLiteral("offered"));
 }
 
 } // namespace

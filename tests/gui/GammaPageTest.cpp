@@ -120,6 +120,29 @@ TEST_F(GammaPageTest, UsersMoveInPlaceStillRunsTheBrightnessHandler) {
     EXPECT_EQ(recorder.writes, std::vector<GammaChannels>({{128, 128, 128}}));
 }
 
+TEST_F(GammaPageTest, BarKeysFollowTheWindowsTrackBar) {
+    createGammaForm();
+    struct Row {
+        Qt::Key key;
+        int gamma;  // TrackBar1 from 100, page size 10, range 64-128
+        int detail; // DetailBias from 3, page size 1, range 0-6
+    };
+    const Row rows[] = {
+        {Qt::Key_Right, 101, 4},    {Qt::Key_Down, 101, 4},  {Qt::Key_Left, 99, 2}, {Qt::Key_Up, 99, 2},
+        {Qt::Key_PageDown, 110, 4}, {Qt::Key_PageUp, 90, 2}, {Qt::Key_Home, 64, 0}, {Qt::Key_End, 128, 6},
+    };
+    auto* gamma = find<QSlider>("TrackBar1");
+    auto* detail = find<QSlider>("DetailBias");
+    for (const Row& row : rows) {
+        gamma->setValue(100);
+        detail->setValue(3);
+        QTest::keyClick(gamma, row.key);
+        QTest::keyClick(detail, row.key);
+        EXPECT_EQ(gamma->value(), row.gamma) << QKeySequence(row.key).toString().toStdString();
+        EXPECT_EQ(detail->value(), row.detail) << QKeySequence(row.key).toString().toStdString();
+    }
+}
+
 struct ShowCase {
     const char* name;
     GammaChannels stored;

@@ -264,29 +264,4 @@ TEST(PentiumMMX, MmxOperateMatchesTheProcessorOnEveryCode) {
     }
 }
 
-TEST(ReplayCpu, ReadsItsFormatAndNamesBadLines) {
-    const RecordedProcessor rec = parseRecordedProcessor("# a comment\r\n"
-                                                         "cpuid no\r\n"
-                                                         "vendor CentaurHauls   # IDT\n"
-                                                         "leaf 2 1 2 3 0x4\n"
-                                                         "tsc 0x10 20 +5\n");
-    EXPECT_FALSE(rec.idBitToggles);
-    EXPECT_EQ(rec.leaves.at(0).ebx, 0x746e6543u);
-    EXPECT_EQ(rec.leaves.at(2).edx, 4u);
-    ReplayCpu cpu(rec);
-    EXPECT_EQ(cpu.rdtsc(), 16u);
-    EXPECT_EQ(cpu.rdtsc(), 20u);
-    EXPECT_EQ(cpu.rdtsc(), 25u);
-    const char* bad[] = {"cpuid maybe",      "vendor Short", "leaf 1 0 0 0",
-                         "leaf 1 0 0 0 xyz", "tsc +1 2",     "mmx yes"};
-    for (const char* text : bad) {
-        try {
-            parseRecordedProcessor(std::string("\n") + text, "cpu.txt");
-            ADD_FAILURE() << "accepted " << text;
-        } catch (const RecordingError& e) {
-            EXPECT_EQ(std::string(e.what()).rfind("cpu.txt:2: ", 0), 0u) << e.what();
-        }
-    }
-}
-
 } // namespace

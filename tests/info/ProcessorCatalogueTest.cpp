@@ -101,4 +101,27 @@ TEST(ProcessorCatalogue, NameLookUp) {
     }
 }
 
+TEST(ProcessorCatalogue, TheNameHintNamesTheMatchedRowOrWhatWasLookedUp) {
+    struct Row {
+        ProcessorIdentity cpu;
+        MatchFields fields;
+    } rows[] = {
+        {{"GenuineIntel", 6, 5, 2, 266}, {true, "GenuineIntel", "6", "5", "2", "266-280"}},
+        {{"GenuineIntel", 6, 6, 9, 400}, {true, "GenuineIntel", "6", "6", "", ""}},
+        {{"RiseRiseRise", 5, 0, 4, 0}, {true, "RiseRiseRise", "", "", "", ""}},
+        {{"GenuineIntel", 6, 5, 2, 250}, {false, "GenuineIntel", "6", "5", "2", "250"}},
+        {{"Geode by NSC", 5, 10, 2, 1}, {false, "Geode by NSC", "5", "10", "2", "1"}},
+        {{std::string_view("\0\0\0\0\0\0\0\0\0\0\0\0", 12), 0, 0, 0, 0},
+         {false, "????????????", "0", "0", "0", "0"}},
+    };
+    for (const Row& row : rows) {
+        const MatchFields got = describeMatch(row.cpu, lookUpName(row.cpu));
+        const auto text = [](const MatchFields& f) {
+            return std::string(f.matched ? "row " : "none ") + f.vendor + "/" + f.family + "/" + f.model +
+                   "/" + f.stepping + "/" + f.clock;
+        };
+        EXPECT_EQ(text(got), text(row.fields));
+    }
+}
+
 } // namespace

@@ -79,6 +79,19 @@ TEST_F(AboutBoxTest, LinksOpenTheirTargetsAndKeepTheWindowOpen) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(AboutBoxTest, APressOrAReleaseAloneIsNoClick) {
+    box.show();
+    QApplication::processEvents();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{box.Label4, box.Label6, box.Label15, box.ProgramIcon}) {
+        QTest::mousePress(control, Qt::LeftButton);
+        QTest::mouseRelease(control, Qt::LeftButton, {}, QPoint(-4, control->height() / 2));
+        QTest::mouseRelease(control, Qt::LeftButton); // without a press on it first
+    }
+    EXPECT_TRUE(launcher.opened.isEmpty());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
 TEST_F(AboutBoxTest, PictureShowsItsMessageAndTheWindowStays) {
     box.show();
     QApplication::processEvents();

@@ -124,7 +124,7 @@ TEST_P(ReadTest, ReadsAsRegeditAndWritesBackByteIdentical) {
     const ReadRow& row = GetParam();
     const RegistryDocument doc = RegistryDocument::parse(row.text);
     EXPECT_EQ(doc.text(), row.text);
-    EXPECT_TRUE(doc.malformedLines().empty()) << doc.malformedLines().front();
+    EXPECT_TRUE(doc.malformedLines().empty()) << doc.malformedLines().front().text();
     const RegKey* key = doc.tree().find(row.key);
     ASSERT_TRUE(key);
     const RegValue* value = key->value(row.name);
@@ -167,7 +167,7 @@ TEST_P(MalformedTest, IsReportedHasNoEffectAndSurvivesChanges) {
         "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n" + std::string(row.line) + "\r\n\"After\"=\"1\"\r\n";
     RegistryDocument doc = RegistryDocument::parse(text);
     ASSERT_FALSE(doc.malformedLines().empty());
-    EXPECT_EQ(doc.malformedLines().front(), row.report);
+    EXPECT_EQ(doc.malformedLines().front().text(), row.report);
     EXPECT_EQ(doc.text(), text);
     const RegKey* key = doc.tree().find({HKLM, "K"});
     ASSERT_TRUE(key);
@@ -184,9 +184,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, MalformedTest, ::testing::ValuesIn(MalformedRows)
 TEST(RegistryDocument, ValueLinesOutsideAKeyAreReportedWithTheirLine) {
     const auto doc = RegistryDocument::parse("REGEDIT4\n\"A\"=\"1\"\n[-HKEY_LOCAL_MACHINE\\K]\n\n\"B\"="
                                              "\"2\"\n[HKEY_LOCAL_MACHINE\\K]\n\"C\"=\"3\"\n");
-    EXPECT_EQ(doc.malformedLines(),
-              (std::vector<std::string>{"registry.reg:2: キーの見出しの外にある値の行です",
-                                        "registry.reg:5: キーの見出しの外にある値の行です"}));
+    ASSERT_EQ(doc.malformedLines().size(), 2u);
+    EXPECT_EQ(doc.malformedLines()[0].text(), "registry.reg:2: キーの見出しの外にある値の行です");
+    EXPECT_EQ(doc.malformedLines()[1].text(), "registry.reg:5: キーの見出しの外にある値の行です");
     EXPECT_EQ(doc.tree().find({HKLM, "K"})->values().size(), 1u);
 }
 

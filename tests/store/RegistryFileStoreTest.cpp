@@ -171,8 +171,9 @@ TEST_F(FileStoreTest, UnusableFilesAreRefusedNamingFileAndReason) {
 
 TEST_F(FileStoreTest, MalformedLinesAreListedFromTheFile) {
     write("REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"A\"=hex:1,2,3x\r\n");
-    EXPECT_EQ(RegistryFileStore::open(file)->malformedLines(),
-              std::vector<std::string>{"registry.reg:3: 16 進の並びが不正です"});
+    const auto store = RegistryFileStore::open(file);
+    ASSERT_EQ(store->malformedLines().size(), 1u);
+    EXPECT_EQ(store->malformedLines()[0].text(), "registry.reg:3: 16 進の並びが不正です");
 }
 
 TEST_F(FileStoreTest, CurrentUserIsUsersDefaultInAWholeExport) {

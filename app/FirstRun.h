@@ -1,0 +1,37 @@
+// The first start on a new default machine folder: rather than an empty machine whose every
+// field reads "不明", the user opens a machine folder, imports a Windows 98 registry, or tries a
+// copy of the demo machine. This is the part without widgets: what each choice does.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace kv {
+
+class UserConfig;
+
+enum class FirstRunChoice { OpenFolder, ImportExport, ImportHives, TryDemo };
+
+struct FirstRunPlaces {
+    std::filesystem::path defaultMachine; // where imports go
+    std::filesystem::path demoSource;     // the installed demo machine
+    std::filesystem::path demoCopy;       // the user's copy of it
+};
+
+// True when dir holds no registry.reg, or one without a single key.
+bool isNewMachine(const std::filesystem::path& dir);
+
+// The machine folder to open when none is named: the one remembered in the configuration while
+// it still holds a registry, else the default.
+std::filesystem::path machineToOpen(const UserConfig& config, const std::filesystem::path& defaultMachine);
+// Remembers the folder for the next start.
+void rememberMachine(const UserConfig& config, const std::filesystem::path& dir);
+
+// Carries out the choice and returns the machine folder to open. picked is the folder or file
+// the user chose (not used to try the demo). Imports go into the default machine folder, once
+// its untouched empty registry and drive C are cleared. Throws std::runtime_error with a
+// message for the error box; the default machine then stays new.
+std::filesystem::path carryOutFirstRunChoice(FirstRunChoice choice, const std::filesystem::path& picked,
+                                             const FirstRunPlaces& places);
+
+} // namespace kv

@@ -1,0 +1,47 @@
+// The small dialog before the main window on a new default machine folder: four choices, in
+// Japanese like the window, with Qt's file dialogs to pick the folder or file.
+#pragma once
+
+#include "FirstRun.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+namespace kv {
+
+class Dialogs;
+
+// Where the user picks a folder or a file; tests script the answers.
+class FilePicker {
+public:
+    virtual ~FilePicker() = default;
+    virtual std::optional<std::filesystem::path> folder(const QString& caption) = 0;
+    virtual std::optional<std::filesystem::path> file(const QString& caption, const QString& filter) = 0;
+};
+
+class QtFilePicker final : public FilePicker {
+public:
+    std::optional<std::filesystem::path> folder(const QString& caption) override;
+    std::optional<std::filesystem::path> file(const QString& caption, const QString& filter) override;
+};
+
+class FirstRunDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit FirstRunDialog(QWidget* parent = nullptr);
+    // The button pressed last, once the dialog was accepted.
+    std::optional<FirstRunChoice> choice() const { return m_choice; }
+
+private:
+    std::optional<FirstRunChoice> m_choice;
+};
+
+// Shows the dialog until a choice works out or the user closes it. Returns the machine folder
+// to open, or nullopt to go on with the empty default machine. Failures go to dialogs.
+std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePicker& picker, Dialogs& dialogs,
+                                                 const FirstRunPlaces& places);
+
+} // namespace kv

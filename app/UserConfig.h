@@ -1,0 +1,31 @@
+// The user's settings file, $XDG_CONFIG_HOME/kavendel/kavendel.conf (normally
+// ~/.config/kavendel/kavendel.conf): one "key=value" per line. Lines it does not know, and
+// other keys, are kept as they are when a value is set.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+class UserConfig {
+public:
+    static std::filesystem::path defaultFile();
+
+    explicit UserConfig(std::filesystem::path file)
+        : m_file(std::move(file)) {}
+
+    // The value of the last line setting key, read from the file now.
+    std::optional<std::string> value(std::string_view key) const;
+    // Replaces key's lines with one (or adds it), atomically. Throws std::system_error.
+    void setValue(std::string_view key, std::string_view value) const;
+
+    const std::filesystem::path& file() const { return m_file; }
+
+private:
+    std::filesystem::path m_file;
+};
+
+} // namespace kv

@@ -1,0 +1,105 @@
+// The program's own replay format; RecordedProcessor.h describes it.
+#include "RecordedProcessor.h"
+#include "TextLines.h"
+
+namespace kv {
+
+namespace {
+
+using cpurecord::parseNumber;
+using cpurecord::TextLines;
+using cpurecord::trimmed;
+
+constexpr std::size_t VendorLength = 12;
+
+std::uint32_t vendorRegister(std::string_view four) {
+    std::uint32_t value = 0;
+    for (int i = 3; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(four[i]);
+    return value;
+}
+
+// The line after its keyword: the vendor text as it stands, or between double quotes.
+void readVendor(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
+    std::string_view text = trimmed(rest);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = text.substr(1, text.size() - 2);
+    if (text.size() != VendorLength)
+        lines.fail("\"vendor\" takes a text of 12 characters, in double quotes when it ends in a blank");
+    CpuidResult& leaf0 = rec.leaves[0];
+    leaf0.ebx = vendorRegister(text.substr(0, 4));
+    leaf0.edx = vendorRegister(text.substr(4, 4));
+    leaf0.ecx = vendorRegister(text.substr(8, 4));
+}
+
+void readIdBit(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
+    const auto w = cpurecord::words(rest);
+    if (w.size() != 1 || (w[0] != "yes" && w[0] != "no"))
+        lines.fail("\"cpuid\" takes yes or no");
+    rec.idBitToggles = w[0] == "yes";
+}
+
+void readLeaf(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
+    const auto w = cpurecord::words(rest);
+    std::uint32_t leaf = 0;
+    std::uint32_t regs[4] = {};
+    if (w.size() != 5 || !parseNumber(w[0], 10, leaf))
+        lines.fail("\"leaf\" takes a leaf number and four registers EAX EBX ECX EDX");
+    for (int i = 0; i < 4; ++i)
+        if (!parseNumber(w[1 + i], 16, regs[i]))
+            lines.fail("register " + std::string(w[1 + i]) + " is not 32-bit hexadecimal");
+    rec.leaves[leaf] = CpuidResult{regs[0], regs[1], regs[2], regs[3]};
+}
+
+void readCounter(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
+    const auto w = cpurecord::words(rest);
+    rec.counterReadings.clear();
+    rec.counterStep = 0;
+    for (std::size_t i = 0; i < w.size(); ++i) {
+        const bool isStep = w[i].front() == '+';
+        std::uint64_t value = 0;
+        if (!parseNumber(isStep ? w[i].substr(1) : w[i], 10, value))
+            lines.fail("counter value " + std::string(w[i]) + " is not a number");
+        if (isStep && i + 1 != w.size())
+            lines.fail("the step \"+n\" comes last");
+        if (isStep)
+            rec.counterStep = value;
+        else
+            rec.counterReadings.push_back(value);
+    }
+}
+
+struct Keyword {
+    std::string_view word;
+    void (*read)(std::string_view rest, RecordedProcessor& rec, const TextLines& lines);
+};
+
+constexpr Keyword Keywords[] = {
+    {"cpuid", readIdBit},
+    {"vendor", readVendor},
+    {"leaf", readLeaf},
+    {"tsc", readCounter},
+};
+
+} // namespace
+
+RecordedProcessor parseReplayFormat(std::string_view text, const std::string& origin) {
+    RecordedProcessor rec;
+    TextLines lines(text, origin);
+    for (std::string_view line; lines.next(line);) {
+        line = trimmed(line.substr(0, line.find('#')));
+        if (line.empty())
+            continue;
+        const std::string_view word = line.substr(0, std::min(line.find_first_of(" \t"), line.size()));
+        const Keyword* keyword = nullptr;
+        for (const Keyword& k : Keywords)
+            if (k.word == word)
+                keyword = &k;
+        if (!keyword)
+            lines.fail("unknown line \"" + std::string(word) + "\"");
+        keyword->read(line.substr(word.size()), rec, lines);
+    }
+    return rec;
+}
+
+} // namespace kv

@@ -1,0 +1,1459 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>Discovery</name>
+    <message>
+        <source>エラー</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>お使いのビデオカードはRadeon256搭載カードではありません。</source>
+        <translation>Your video card is not a Radeon256 card.</translation>
+    </message>
+    <message>
+        <source>不明</source>
+        <translation>Unknown</translation>
+    </message>
+</context>
+<context>
+    <name>GameFiles</name>
+    <message>
+        <source>ファイル %1 は開けません</source>
+        <translation>Cannot open the file %1</translation>
+    </message>
+    <message>
+        <source>ファイル %1 を作成できません</source>
+        <translation>Cannot create the file %1</translation>
+    </message>
+</context>
+<context>
+    <name>HandlerGuard</name>
+    <message>
+        <source>不明なエラーが発生しました</source>
+        <translation>An unknown error occurred</translation>
+    </message>
+</context>
+<context>
+    <name>MachineRegistry</name>
+    <message>
+        <source>マシンフォルダ %1 を作成できません: %2</source>
+        <translation>Cannot create the machine folder %1: %2</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessorCatalogue</name>
+    <message>
+        <source>PentiumIII Processor (Coppermine cA2コア)</source>
+        <translation>PentiumIII Processor (Coppermine cA2 core)</translation>
+    </message>
+    <message>
+        <source>PentiumIII / Celeron Processor (Coppermine cB0コア)</source>
+        <translation>PentiumIII / Celeron Processor (Coppermine cB0 core)</translation>
+    </message>
+    <message>
+        <source>500～1000MHz</source>
+        <translation>500-1000MHz</translation>
+    </message>
+    <message>
+        <source>PentiumIII / Celeron Processor (Coppermine cC0コア)</source>
+        <translation>PentiumIII / Celeron Processor (Coppermine cC0 core)</translation>
+    </message>
+    <message>
+        <source>500～1.13GHz</source>
+        <translation>500MHz-1.13GHz</translation>
+    </message>
+    <message>
+        <source>PentiumIII / Celeron Processor (Coppermine cD0コア)</source>
+        <translation>PentiumIII / Celeron Processor (Coppermine cD0 core)</translation>
+    </message>
+    <message>
+        <source>1～1.13GHz</source>
+        <translation>1-1.13GHz</translation>
+    </message>
+    <message>
+        <source>Cyrix ＭII Processor</source>
+        <translation>Cyrix MII Processor</translation>
+    </message>
+    <message>
+        <source>ＭII PR300GP [2.8v 66x3.5 0.25μ]</source>
+        <translation>MII PR300GP [2.8v 66x3.5 0.25μ]</translation>
+    </message>
+    <message>
+        <source>ＭII PR333GP [2.8v 83x3 0.25μ]</source>
+        <translation>MII PR333GP [2.8v 83x3 0.25μ]</translation>
+    </message>
+    <message>
+        <source>ＭII PR350GP [2.8v 100x3 0.25μ]</source>
+        <translation>MII PR350GP [2.8v 100x3 0.25μ]</translation>
+    </message>
+    <message>
+        <source>ＭII PR400GP [2.8v 100x3.5 0.25μ]</source>
+        <translation>MII PR400GP [2.8v 100x3.5 0.25μ]</translation>
+    </message>
+    <message>
+        <source>未定義</source>
+        <translation>Undefined</translation>
+    </message>
+</context>
+<context>
+    <name>RegistryFile</name>
+    <message>
+        <source>UTF-16 のテキストで、REGEDIT4 形式ではありません</source>
+        <translation>UTF-16 text, not REGEDIT4</translation>
+    </message>
+    <message>
+        <source>バイナリデータで、REGEDIT4 形式ではありません</source>
+        <translation>binary data, not REGEDIT4</translation>
+    </message>
+    <message>
+        <source>&apos;=&apos; の後にデータがありません</source>
+        <translation>no data after &apos;=&apos;</translation>
+    </message>
+    <message>
+        <source>文字列が閉じていません</source>
+        <translation>unterminated string</translation>
+    </message>
+    <message>
+        <source>文字列の後に余分な文字があります</source>
+        <translation>extra characters after the string</translation>
+    </message>
+    <message>
+        <source>&apos;-&apos; の後に余分な文字があります</source>
+        <translation>extra characters after &apos;-&apos;</translation>
+    </message>
+    <message>
+        <source>dword が不正です (16 進 1〜8 桁)</source>
+        <translation>invalid dword (1 to 8 hex digits)</translation>
+    </message>
+    <message>
+        <source>hex(N): の種類が不正です</source>
+        <translation>invalid type N in hex(N):</translation>
+    </message>
+    <message>
+        <source>データの種類が不明です</source>
+        <translation>unknown data type</translation>
+    </message>
+    <message>
+        <source>16 進の並びが不正です</source>
+        <translation>invalid hex list</translation>
+    </message>
+    <message>
+        <source>値の名前が閉じていません</source>
+        <translation>unterminated value name</translation>
+    </message>
+    <message>
+        <source>値の名前の後に &apos;=&apos; がありません</source>
+        <translation>no &apos;=&apos; after the value name</translation>
+    </message>
+    <message>
+        <source>4 GB を超えていて、レジストリの書き出しではありません</source>
+        <translation>larger than 4 GB, not a registry export</translation>
+    </message>
+    <message>
+        <source>キーの終わりに &apos;]&apos; がありません</source>
+        <translation>no &apos;]&apos; at the end of the key</translation>
+    </message>
+    <message>
+        <source>不明なルートキー &apos;%1&apos;</source>
+        <translation>unknown root key &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>パスに空のキー名があります</source>
+        <translation>empty key name in the path</translation>
+    </message>
+    <message>
+        <source>ルートキーは削除できません</source>
+        <translation>a root key cannot be deleted</translation>
+    </message>
+    <message>
+        <source>解釈できない行です</source>
+        <translation>line not understood</translation>
+    </message>
+    <message>
+        <source>キーの見出しの外にある値の行です</source>
+        <translation>value line outside any key section</translation>
+    </message>
+    <message>
+        <source>読み込めません: %1</source>
+        <translation>cannot be read: %1</translation>
+    </message>
+    <message>
+        <source>通常のファイルではありません</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>空のファイルで、REGEDIT4 の見出しがありません</source>
+        <translation>empty file, no REGEDIT4 header</translation>
+    </message>
+    <message>
+        <source>1 行目が REGEDIT4 ではありません</source>
+        <translation>the first line is not REGEDIT4</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsCatalogue</name>
+    <message>
+        <source>AGPを使用</source>
+        <translation>Use AGP</translation>
+    </message>
+    <message>
+        <source>AGPを使用する。</source>
+        <translation>Uses AGP.</translation>
+    </message>
+    <message>
+        <source>MMXの使用</source>
+        <translation>Use MMX</translation>
+    </message>
+    <message>
+        <source>MMXを使用する。</source>
+        <translation>Uses MMX.</translation>
+    </message>
+    <message>
+        <source>3D Now!の使用</source>
+        <translation>Use 3DNow!</translation>
+    </message>
+    <message>
+        <source>3DNow!を使用する。(K6-2/K6-III/WinChip2のみの設定)</source>
+        <translation>Uses 3DNow! (K6-2, K6-III and WinChip 2 only).</translation>
+    </message>
+    <message>
+        <source>SSEの使用</source>
+        <translation>Use SSE</translation>
+    </message>
+    <message>
+        <source>SSEを使用する。(PentiumⅢのみの設定)</source>
+        <translation>Uses SSE (Pentium III only).</translation>
+    </message>
+    <message>
+        <source>SSE2の使用</source>
+        <translation>Use SSE2</translation>
+    </message>
+    <message>
+        <source>SSE2を使用する。(Pentium４のみの設定)</source>
+        <translation>Uses SSE2 (Pentium 4 only).</translation>
+    </message>
+    <message>
+        <source>結合書き込みの使用</source>
+        <translation>Use write combining</translation>
+    </message>
+    <message>
+        <source>結合書き込みを使用する。</source>
+        <translation>Uses write combining.</translation>
+    </message>
+    <message>
+        <source>DeviceBitmapsをキャッシング</source>
+        <translation>Cache device bitmaps</translation>
+    </message>
+    <message>
+        <source>Zバッファを高速にクリアする</source>
+        <translation>Fast Z-buffer clear</translation>
+    </message>
+    <message>
+        <source>縁をスムーズにする</source>
+        <translation>Smooth edges</translation>
+    </message>
+    <message>
+        <source>画像をパネルの大きさに合わせる</source>
+        <translation>Stretch the picture to the panel</translation>
+    </message>
+    <message>
+        <source>HyperZを使用しない</source>
+        <translation>Disable HyperZ</translation>
+    </message>
+    <message>
+        <source>HierarchicalZを使用しない</source>
+        <translation>Disable Hierarchical Z</translation>
+    </message>
+    <message>
+        <source>Dualチップモードを使用する</source>
+        <translation>Use dual-chip mode</translation>
+    </message>
+    <message>
+        <source>Radeon MAXXのDualチップモードを使用する。</source>
+        <translation>Uses the dual-chip mode of a Radeon MAXX.</translation>
+    </message>
+    <message>
+        <source>TCLエンジン</source>
+        <translation>TCL engine</translation>
+    </message>
+    <message>
+        <source>ハードウェアでTransform,Cliping,Lightingを使用する。</source>
+        <translation>Does transform, clipping and lighting in hardware.</translation>
+    </message>
+    <message>
+        <source>UCエンジン</source>
+        <translation>UC engine</translation>
+    </message>
+    <message>
+        <source>ROエンジン</source>
+        <translation>RO engine</translation>
+    </message>
+    <message>
+        <source>Bltエンジン</source>
+        <translation>Blt engine</translation>
+    </message>
+    <message>
+        <source>Txtエンジン</source>
+        <translation>Txt engine</translation>
+    </message>
+    <message>
+        <source>Outエンジン</source>
+        <translation>Out engine</translation>
+    </message>
+    <message>
+        <source>Pixエンジン</source>
+        <translation>Pix engine</translation>
+    </message>
+    <message>
+        <source>Dib2Devエンジン</source>
+        <translation>Dib2Dev engine</translation>
+    </message>
+    <message>
+        <source>DibBltエンジン</source>
+        <translation>DibBlt engine</translation>
+    </message>
+    <message>
+        <source>Stretchエンジン</source>
+        <translation>Stretch engine</translation>
+    </message>
+    <message>
+        <source>StretchDibエンジン</source>
+        <translation>StretchDib engine</translation>
+    </message>
+    <message>
+        <source>Bmbエンジン</source>
+        <translation>Bmb engine</translation>
+    </message>
+    <message>
+        <source>シャドウマスク管用画質調整</source>
+        <translation>Tune for shadow-mask CRTs</translation>
+    </message>
+    <message>
+        <source>テクスチャ圧縮使用</source>
+        <translation>Texture compression</translation>
+    </message>
+    <message>
+        <source>テクスチャ圧縮を使うかどうかの設定</source>
+        <translation>Whether to use texture compression</translation>
+    </message>
+    <message>
+        <source>Colorfillを有効にする。</source>
+        <translation>Enable color fill</translation>
+    </message>
+    <message>
+        <source>Bltにシステムメモリーを使用</source>
+        <translation>System memory for blits</translation>
+    </message>
+    <message>
+        <source>Volumeテクスチャを使用する</source>
+        <translation>Use volume textures</translation>
+    </message>
+    <message>
+        <source>BumpMappingを有効にする。</source>
+        <translation>Enable bump mapping</translation>
+    </message>
+    <message>
+        <source>WBufferを出力する。</source>
+        <translation>Expose a W-buffer</translation>
+    </message>
+    <message>
+        <source>ローカルメモリーを変換しない。</source>
+        <translation>Untransformed in VRAM</translation>
+    </message>
+    <message>
+        <source>Table Fogフィルタ</source>
+        <translation>Table fog</translation>
+    </message>
+    <message>
+        <source>Table Fogフィルタを使うかどうかの設定</source>
+        <translation>Whether to use table fog</translation>
+    </message>
+    <message>
+        <source>WFogフィルタ</source>
+        <translation>W fog</translation>
+    </message>
+    <message>
+        <source>W Fogフォルタを使用する</source>
+        <translation>Uses W fog</translation>
+    </message>
+    <message>
+        <source>ZFogフィルタ</source>
+        <translation>Z fog</translation>
+    </message>
+    <message>
+        <source>Z Fogフィルタを使うかどうかの設定</source>
+        <translation>Whether to use Z fog</translation>
+    </message>
+    <message>
+        <source>4BitSubPixelフィルタ</source>
+        <translation>4-bit subpixel precision</translation>
+    </message>
+    <message>
+        <source>4BitのSubPixelフィルタを使うかどうかの設定</source>
+        <translation>Whether to use 4-bit subpixel precision</translation>
+    </message>
+    <message>
+        <source>V-Syncを使用する</source>
+        <translation>Use V-Sync</translation>
+    </message>
+    <message>
+        <source>FullSceneAAフィルタ</source>
+        <translation>Full-scene anti-aliasing</translation>
+    </message>
+    <message>
+        <source>FullSceneAntiAliasを使うかどうかの設定</source>
+        <translation>Whether to use full-scene anti-aliasing</translation>
+    </message>
+    <message>
+        <source>Mip Mappingフィルタ</source>
+        <translation>Mip mapping</translation>
+    </message>
+    <message>
+        <source>Mip Mappingフィルタ使用するか</source>
+        <translation>Whether to use mip mapping</translation>
+    </message>
+    <message>
+        <source>高速転送を使用する</source>
+        <translation>Use fast blits</translation>
+    </message>
+    <message>
+        <source>高速転送を使用する。</source>
+        <translation>Uses fast blits.</translation>
+    </message>
+    <message>
+        <source>拡大表示時にフィルタリングを行う</source>
+        <translation>Filter when scaling up</translation>
+    </message>
+    <message>
+        <source>Direct3Dでレンダリングをする</source>
+        <translation>Render with Direct3D</translation>
+    </message>
+    <message>
+        <source>深度32BitのZBufferを使用する</source>
+        <translation>Use a 32-bit Z-buffer</translation>
+    </message>
+    <message>
+        <source>32Bitカラー時、ZBufferを16Bitか32Bitにするかの設定</source>
+        <translation>In 32-bit color, whether the Z-buffer is 16-bit or 32-bit</translation>
+    </message>
+    <message>
+        <source>テクスチャパレットを有効にする</source>
+        <translation>Enable texture palettes</translation>
+    </message>
+    <message>
+        <source>Palettized Texturesを有効にする</source>
+        <translation>Enables palettized textures</translation>
+    </message>
+    <message>
+        <source>トリプルバッファリングを使用</source>
+        <translation>Use triple buffering</translation>
+    </message>
+    <message>
+        <source>トリプルバッファを使用する。</source>
+        <translation>Uses triple buffering.</translation>
+    </message>
+    <message>
+        <source>Indeoムービーを拡大表示</source>
+        <translation>Scale up Indeo movies</translation>
+    </message>
+    <message>
+        <source>Indeoビデオ再生時拡大表示に対応させる</source>
+        <translation>Lets Indeo videos play scaled up</translation>
+    </message>
+    <message>
+        <source>Cinepakムービーを拡大表示</source>
+        <translation>Scale up Cinepak movies</translation>
+    </message>
+    <message>
+        <source>Cinepacビデオ再生時拡大表示に対応させる</source>
+        <translation>Lets Cinepak videos play scaled up</translation>
+    </message>
+    <message>
+        <source>AGP ExecuteModelを使用する。</source>
+        <translation>Use the AGP execute model</translation>
+    </message>
+    <message>
+        <source>システムメモリの一部をAGPのテクスチャとして割り当てます。</source>
+        <translation>Sets aside part of system memory for AGP textures.</translation>
+    </message>
+    <message>
+        <source>32ビットテクスチャを16ビットに変換する。</source>
+        <translation>Convert 32-bit textures to 16-bit</translation>
+    </message>
+    <message>
+        <source>アルファブレンド時のディザを無効にする。</source>
+        <translation>Disable dithering when alpha blending</translation>
+    </message>
+    <message>
+        <source>ページフリッピングを有効にする。</source>
+        <translation>Enable page flipping</translation>
+    </message>
+    <message>
+        <source>KTXバッファ領域拡張を有効にする。</source>
+        <translation>Enable the KTX buffer region extension</translation>
+    </message>
+    <message>
+        <source>16ビットZバッファを使用する。</source>
+        <translation>Use a 16-bit Z-buffer</translation>
+    </message>
+    <message>
+        <source>テクスチャ圧縮を有効にする。</source>
+        <translation>Enable texture compression</translation>
+    </message>
+    <message>
+        <source>垂直同期を待つを有効にする。</source>
+        <translation>Wait for vertical sync</translation>
+    </message>
+    <message>
+        <source>PowerDeskに裏設定を表示させる</source>
+        <translation>Show hidden PowerDesk settings</translation>
+    </message>
+    <message>
+        <source>PowerdeskにAdvancedSettingを表示させる。</source>
+        <translation>Shows the advanced settings in PowerDesk.</translation>
+    </message>
+    <message>
+        <source>DDCの影響を強くする</source>
+        <translation>Let DDC take precedence</translation>
+    </message>
+    <message>
+        <source>PowerDeskのMonitorの設定を無効にする。</source>
+        <translation>Overrides the monitor settings of PowerDesk.</translation>
+    </message>
+    <message>
+        <source>ハイカラーモード</source>
+        <translation>High color mode</translation>
+    </message>
+    <message>
+        <source>ハイカラーモードを有効にする。</source>
+        <translation>Enables high color mode.</translation>
+    </message>
+    <message>
+        <source>タスクトレイにQuickDeskを常駐。</source>
+        <translation>QuickDesk in the system tray</translation>
+    </message>
+    <message>
+        <source>タスクトレイにQuickdeskを常駐するかどうかの設定</source>
+        <translation>Whether QuickDesk stays in the system tray</translation>
+    </message>
+    <message>
+        <source>バス マスタリングを行う</source>
+        <translation>Use bus mastering</translation>
+    </message>
+    <message>
+        <source>バスマスター転送を使用(通常はOnのままで使用)</source>
+        <translation>Uses bus master transfers (normally left on)</translation>
+    </message>
+    <message>
+        <source>円の描画</source>
+        <translation>Circles</translation>
+    </message>
+    <message>
+        <source>円の描画を高速化させる。</source>
+        <translation>Speeds up drawing circles.</translation>
+    </message>
+    <message>
+        <source>長方形の描画</source>
+        <translation>Rectangles</translation>
+    </message>
+    <message>
+        <source>長方形の描画を高速化させる。</source>
+        <translation>Speeds up drawing rectangles.</translation>
+    </message>
+    <message>
+        <source>長円､楕円の描画</source>
+        <translation>Ellipses and ovals</translation>
+    </message>
+    <message>
+        <source>長円､楕円の描画を高速化させる。</source>
+        <translation>Speeds up drawing ellipses and ovals.</translation>
+    </message>
+    <message>
+        <source>フォントをキャッシュリングする</source>
+        <translation>Cache fonts</translation>
+    </message>
+    <message>
+        <source>フォントをキャッシングさせて高速にテキストを扱う。</source>
+        <translation>Caches fonts to draw text faster.</translation>
+    </message>
+    <message>
+        <source>ポリゴンの描画を高速化する</source>
+        <translation>Faster polygon drawing</translation>
+    </message>
+    <message>
+        <source>パレットを同期させる</source>
+        <translation>Synchronize the palette</translation>
+    </message>
+    <message>
+        <source>グラフィックメモリーに書き込むパレットを同期させる。</source>
+        <translation>Synchronizes palette writes to video memory.</translation>
+    </message>
+    <message>
+        <source>ディザリングを有効にする</source>
+        <translation>Enable dithering</translation>
+    </message>
+    <message>
+        <source>ディザリングを有効にする。</source>
+        <translation>Enables dithering.</translation>
+    </message>
+    <message>
+        <source>カーソルの形を同期させる</source>
+        <translation>Synchronize the cursor shape</translation>
+    </message>
+    <message>
+        <source>カーソルの形を同期させる。</source>
+        <translation>Synchronizes the cursor shape.</translation>
+    </message>
+    <message>
+        <source>TV Outを使用する。</source>
+        <translation>Use TV out</translation>
+    </message>
+    <message>
+        <source>Mystique G200､Marvel G200専用の設定。TV Out機能を使用するかの設定</source>
+        <translation>For the Mystique G200 and Marvel G200 only: whether to use TV out</translation>
+    </message>
+    <message>
+        <source>テクスチャを圧縮して使用</source>
+        <translation>Use compressed textures</translation>
+    </message>
+    <message>
+        <source>仮想デスクトップを使用</source>
+        <translation>Use a virtual desktop</translation>
+    </message>
+    <message>
+        <source>Windows98使用時仮想デスクトップを使用するかどうか？(PowerDesk Ver.4.51以降)</source>
+        <translation>Whether to use a virtual desktop on Windows 98 (PowerDesk 4.51 or later)</translation>
+    </message>
+    <message>
+        <source>アナログジョイスティック対応</source>
+        <translation>Analog joystick support</translation>
+    </message>
+    <message>
+        <source>アナログジョイスティックを使用する。</source>
+        <translation>Uses an analog joystick.</translation>
+    </message>
+    <message>
+        <source>システム設定</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>各種エンジン設定</source>
+        <translation>Engines</translation>
+    </message>
+    <message>
+        <source>Direct3D設定</source>
+        <translation>Direct3D</translation>
+    </message>
+    <message>
+        <source>DirectX関連の諸設定</source>
+        <translation>DirectX</translation>
+    </message>
+    <message>
+        <source>OpenGL設定</source>
+        <translation>OpenGL</translation>
+    </message>
+    <message>
+        <source>一般設定</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>2D(GDI)の設定</source>
+        <translation>2D (GDI)</translation>
+    </message>
+    <message>
+        <source>アプリケーションに依存する</source>
+        <translation>Application controlled</translation>
+    </message>
+    <message>
+        <source>常に使用する</source>
+        <translation>Always on</translation>
+    </message>
+    <message>
+        <source>２ サンプル</source>
+        <translation>2 samples</translation>
+    </message>
+    <message>
+        <source>４ サンプル</source>
+        <translation>4 samples</translation>
+    </message>
+    <message>
+        <source>16 ビット</source>
+        <translation>16-bit</translation>
+    </message>
+    <message>
+        <source>16 , 24 ビット</source>
+        <translation>16/24-bit</translation>
+    </message>
+    <message>
+        <source>16 , 24 ビット + 8ビットステンシル</source>
+        <translation>16/24-bit + 8-bit stencil</translation>
+    </message>
+    <message>
+        <source>16 , 24 , 32 ビット</source>
+        <translation>16/24/32-bit</translation>
+    </message>
+    <message>
+        <source>16 , 24 , 32 ビット + 8Bitステンシル</source>
+        <translation>16/24/32-bit + 8-bit stencil</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>指定されたディザを使用する。</source>
+        <translation>Use the specified dither</translation>
+    </message>
+    <message>
+        <source>エラー拡散ディザを使用する。</source>
+        <translation>Use error diffusion dither</translation>
+    </message>
+    <message>
+        <source>使用しない</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>高品質</source>
+        <translation>High quality</translation>
+    </message>
+    <message>
+        <source>最高品質</source>
+        <translation>Highest quality</translation>
+    </message>
+    <message>
+        <source>無効</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>自動設定</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>フルシーン アンチ エイリアス設定</source>
+        <translation>Full-scene anti-aliasing</translation>
+    </message>
+    <message>
+        <source>Zバッファ設定</source>
+        <translation>Z-buffer</translation>
+    </message>
+    <message>
+        <source>ディザアルファの方式設定</source>
+        <translation>Alpha dithering</translation>
+    </message>
+    <message>
+        <source>SubPixel 設定</source>
+        <translation>Subpixel precision</translation>
+    </message>
+    <message>
+        <source>異方性テクスチャフィルタリング設定</source>
+        <translation>Anisotropic filtering</translation>
+    </message>
+    <message>
+        <source>フルシーンアンチエイリアスの設定</source>
+        <translation>Full-scene anti-aliasing</translation>
+    </message>
+    <message>
+        <source>描画の細かさのレベル設定</source>
+        <translation>Level of detail</translation>
+    </message>
+    <message>
+        <source>AGPの速度設定</source>
+        <translation>AGP speed</translation>
+    </message>
+    <message>
+        <source>AGPの速度を決定する。(Socket7ユーザーで動作が不安定な人は1xでご使用ください)</source>
+        <translation>Sets the AGP speed. (On an unstable Socket 7 board, use 1x.)</translation>
+    </message>
+    <message>
+        <source>レジストリの設定を｢緊急時専用設定｣にしました。</source>
+        <translation>The registry now holds the emergency settings.</translation>
+    </message>
+    <message>
+        <source>レジストリの設定を｢ゲームに特化した設定｣にしました。</source>
+        <translation>The registry now holds the settings tuned for games.</translation>
+    </message>
+    <message>
+        <source>レジストリの設定を｢ベンチマーク専用の設定｣にしました。</source>
+        <translation>The registry now holds the benchmark settings.</translation>
+    </message>
+    <message>
+        <source>レジストリの設定を｢ドライバインストール時の初期設定｣にしました。</source>
+        <translation>The registry now holds the settings the driver installs.</translation>
+    </message>
+</context>
+<context>
+    <name>StoreError</name>
+    <message>
+        <source>&apos;%1&apos; の設定に失敗しました</source>
+        <translation>Could not store &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; の取得に失敗しました</source>
+        <translation>Could not read &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; のデータ型が不正です</source>
+        <translation>&apos;%1&apos; has the wrong data type</translation>
+    </message>
+</context>
+<context>
+    <name>Uninstall</name>
+    <message>
+        <source>どうする？</source>
+        <translation>Uninstall</translation>
+    </message>
+    <message>
+        <source>ドライバをアンインストールしますか？</source>
+        <translation>Uninstall the driver?</translation>
+    </message>
+</context>
+<context>
+    <name>Widgets</name>
+    <message>
+        <source>終了(&amp;E)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>Kavendelを終了します。</source>
+        <translation>Closes Kavendel.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::CardPage</name>
+    <message>
+        <source>不明</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>あなたのRadeonの仕様</source>
+        <translation>Your Radeon&apos;s specifications</translation>
+    </message>
+    <message>
+        <source>チップ情報</source>
+        <translation>Chip</translation>
+    </message>
+    <message>
+        <source>BIOS情報</source>
+        <translation>BIOS</translation>
+    </message>
+    <message>
+        <source>メモリー情報</source>
+        <translation>Memory</translation>
+    </message>
+    <message>
+        <source>ビデオ入力情報</source>
+        <translation>Video input</translation>
+    </message>
+    <message>
+        <source>オプション情報</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>ビデオ出力情報</source>
+        <translation>Video output</translation>
+    </message>
+    <message>
+        <source>型番：</source>
+        <translation>Model:</translation>
+    </message>
+    <message>
+        <source>メモリータイプ：</source>
+        <translation>Memory type:</translation>
+    </message>
+    <message>
+        <source>メモリー容量：</source>
+        <translation>Memory size:</translation>
+    </message>
+    <message>
+        <source>チップ：</source>
+        <translation>Chip:</translation>
+    </message>
+    <message>
+        <source>バスタイプ：</source>
+        <translation>Bus type:</translation>
+    </message>
+    <message>
+        <source>2Dアクセラレーション：</source>
+        <translation>2D acceleration:</translation>
+    </message>
+    <message>
+        <source>3Dアクセラレーション：</source>
+        <translation>3D acceleration:</translation>
+    </message>
+    <message>
+        <source>Aperture Range：</source>
+        <translation>Aperture range:</translation>
+    </message>
+    <message>
+        <source>バスマスター転送：</source>
+        <translation>Bus mastering:</translation>
+    </message>
+    <message>
+        <source>DVD支援-IDCT：</source>
+        <translation>DVD IDCT:</translation>
+    </message>
+    <message>
+        <source>DVD支援 - MC：</source>
+        <translation>DVD motion comp.:</translation>
+    </message>
+    <message>
+        <source>AIW内蔵SPDIF：</source>
+        <translation>AIW S/PDIF out:</translation>
+    </message>
+    <message>
+        <source>パートナンバー：</source>
+        <translation>Part number:</translation>
+    </message>
+    <message>
+        <source>バージョン：</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>ファイル名：</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>日付：</source>
+        <translation>Date:</translation>
+    </message>
+    <message>
+        <source>対応DDC：</source>
+        <translation>DDC:</translation>
+    </message>
+    <message>
+        <source>ブロック書き込み：</source>
+        <translation>Block write:</translation>
+    </message>
+    <message>
+        <source>アップデート：</source>
+        <translation>Upgradable:</translation>
+    </message>
+    <message>
+        <source>ビデオ入力：</source>
+        <translation>Video in:</translation>
+    </message>
+    <message>
+        <source>ビデオ出力：</source>
+        <translation>Video out:</translation>
+    </message>
+    <message>
+        <source>AIWファミリー：</source>
+        <translation>AIW family:</translation>
+    </message>
+    <message>
+        <source>不可</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>追加機器：</source>
+        <translation>IO expander:</translation>
+    </message>
+    <message>
+        <source>クロック：</source>
+        <translation>Clock:</translation>
+    </message>
+    <message>
+        <source>規格：</source>
+        <translation>Standard:</translation>
+    </message>
+    <message>
+        <source>マクロビジョン：</source>
+        <translation>Macrovision:</translation>
+    </message>
+</context>
+<context>
+    <name>kv::EnginePage</name>
+    <message>
+        <source>RadeonLE用お手軽設定</source>
+        <translation>Quick setting for Radeon LE</translation>
+    </message>
+    <message>
+        <source>RadeonLEをRadeon化します。HyperZとHierarchicalZを使用可能にします。</source>
+        <translation>Makes a Radeon LE a full Radeon: turns HyperZ and Hierarchical Z on.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::GamesPage</name>
+    <message>
+        <source>タイトル：</source>
+        <translation>Title:</translation>
+    </message>
+    <message>
+        <source>メーカー名：</source>
+        <translation>Publisher:</translation>
+    </message>
+    <message>
+        <source>書き換え</source>
+        <translation>Rewrite</translation>
+    </message>
+    <message>
+        <source>表示の３ＤゲームをRadeon対応に設定ファイルを書き換えます。</source>
+        <translation>Rewrites the shown 3D game&apos;s configuration file for the Radeon.</translation>
+    </message>
+    <message>
+        <source>アイコンイメージが不正です</source>
+        <translation>The icon image is invalid</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>レジストリ情報は既に書き換えられてます。</source>
+        <translation>The registry entries were already rewritten.</translation>
+    </message>
+    <message>
+        <source>レジストリ情報を書き換えました。</source>
+        <translation>The registry entries have been rewritten.</translation>
+    </message>
+    <message>
+        <source>エラー</source>
+        <translation>Error</translation>
+    </message>
+    <message>
+        <source>すでにRadeon用の設定は登録されています。</source>
+        <translation>The settings for the Radeon are already there.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::GammaPage</name>
+    <message>
+        <source>暗め(44)</source>
+        <translation>Dark(44)</translation>
+    </message>
+    <message>
+        <source>暗めの設定です。44に設定します。</source>
+        <translation>A darker setting. Sets 44.</translation>
+    </message>
+    <message>
+        <source>適度(54)</source>
+        <translation>Mid(54)</translation>
+    </message>
+    <message>
+        <source>普通だと思われる設定です。54に設定します。若干暗めが好みの方用</source>
+        <translation>A normal setting. Sets 54, for those who like it a little darker.</translation>
+    </message>
+    <message>
+        <source>適度(64)</source>
+        <translation>Mid(64)</translation>
+    </message>
+    <message>
+        <source>普通だと思われる設定です。64に設定します。若干明るめが好みの方用</source>
+        <translation>A normal setting. Sets 64, for those who like it a little brighter.</translation>
+    </message>
+    <message>
+        <source>明るめ(74)</source>
+        <translation>Light(74)</translation>
+    </message>
+    <message>
+        <source>かなり明るめの設定です。74に設定します。デフォルト値です。</source>
+        <translation>A quite bright setting. Sets 74, the default.</translation>
+    </message>
+    <message>
+        <source>値：</source>
+        <translation>Val:</translation>
+    </message>
+    <message>
+        <source>暗い</source>
+        <translation>Dark</translation>
+    </message>
+    <message>
+        <source>明るい</source>
+        <translation>Bright</translation>
+    </message>
+    <message>
+        <source>明るさ：</source>
+        <translation>Gamma:</translation>
+    </message>
+    <message>
+        <source>RGBの微調整する。</source>
+        <translation>Fine-tune R, G and B</translation>
+    </message>
+    <message>
+        <source>赤：</source>
+        <translation>R:</translation>
+    </message>
+    <message>
+        <source>緑：</source>
+        <translation>G:</translation>
+    </message>
+    <message>
+        <source>青：</source>
+        <translation>B:</translation>
+    </message>
+</context>
+<context>
+    <name>kv::OpenGLPage</name>
+    <message>
+        <source>ファジー</source>
+        <translation>Soft</translation>
+    </message>
+    <message>
+        <source>シャープ</source>
+        <translation>Sharp</translation>
+    </message>
+</context>
+<context>
+    <name>kv::PresetModes</name>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+</context>
+<context>
+    <name>kv::SummaryPage</name>
+    <message>
+        <source>レジストリのお手軽設定</source>
+        <translation>Quick registry settings</translation>
+    </message>
+    <message>
+        <source>ベンチマークモード</source>
+        <translation>Benchmark mode</translation>
+    </message>
+    <message>
+        <source>最も性能を発揮する設定です。</source>
+        <translation>The settings for the highest performance.</translation>
+    </message>
+    <message>
+        <source>ゲームモード</source>
+        <translation>Game mode</translation>
+    </message>
+    <message>
+        <source>ゲーム用に最適の設定です。</source>
+        <translation>The best settings for games.</translation>
+    </message>
+    <message>
+        <source>初期設定</source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>ドライバを入れた最初の設定</source>
+        <translation>The settings as the driver installs them</translation>
+    </message>
+    <message>
+        <source>緊急時専用モード</source>
+        <translation>Emergency mode</translation>
+    </message>
+    <message>
+        <source>Socket7ユーザー等きちんと動作しない場合の設定</source>
+        <translation>For when things do not work right, as on some Socket 7 boards</translation>
+    </message>
+    <message>
+        <source>ボード：</source>
+        <translation>Board:</translation>
+    </message>
+    <message>
+        <source>お使いのRadeonのモデル名</source>
+        <translation>The model of your Radeon</translation>
+    </message>
+    <message>
+        <source>AGP動作：</source>
+        <translation>AGP:</translation>
+    </message>
+    <message>
+        <source>不明</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>AGPの動作速度を示しています。</source>
+        <translation>The speed the AGP bus runs at.</translation>
+    </message>
+    <message>
+        <source>使用ドライバ：</source>
+        <translation>Driver:</translation>
+    </message>
+    <message>
+        <source>現在使用中のドライバのバージョンです。</source>
+        <translation>The version of the driver in use.</translation>
+    </message>
+    <message>
+        <source>搭載メモリー：</source>
+        <translation>Memory:</translation>
+    </message>
+    <message>
+        <source>メモリーの種類を表示します。</source>
+        <translation>The kind of memory on the card.</translation>
+    </message>
+    <message>
+        <source>メモリー容量：</source>
+        <translation>Size:</translation>
+    </message>
+    <message>
+        <source>メモリーの容量を表示します。</source>
+        <translation>The amount of memory on the card.</translation>
+    </message>
+    <message>
+        <source>オプション：</source>
+        <translation>Options:</translation>
+    </message>
+    <message>
+        <source>付属のオプション類を表示します。</source>
+        <translation>The extra devices that came with the card.</translation>
+    </message>
+    <message>
+        <source>｢Radeon256｣はATI Technologies社の商標です。</source>
+        <translation>&quot;Radeon256&quot; is a trademark of ATI Technologies Inc.</translation>
+    </message>
+    <message>
+        <source>アンインストールする</source>
+        <translation>Uninstall</translation>
+    </message>
+    <message>
+        <source>Radeonのドライバをアンインストールします。</source>
+        <translation>Uninstalls the Radeon driver.</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Kavendelのバージョンを表示します。</source>
+        <translation>Shows the version of Kavendel.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::SystemPage</name>
+    <message>
+        <source>搭載</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>非対応</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>OS：</source>
+        <translation>OS:</translation>
+    </message>
+    <message>
+        <source>不明</source>
+        <translation>Unknown</translation>
+    </message>
+    <message>
+        <source>CPU 社名：</source>
+        <translation>Maker:</translation>
+    </message>
+    <message>
+        <source>CPU 名：</source>
+        <translation>CPU:</translation>
+    </message>
+    <message>
+        <source>CPU詳細：</source>
+        <translation>Details:</translation>
+    </message>
+    <message>
+        <source>ベンダーネーム：</source>
+        <translation>Vendor string:</translation>
+    </message>
+    <message>
+        <source>ファミリ：</source>
+        <translation>Family:</translation>
+    </message>
+    <message>
+        <source>モデル：</source>
+        <translation>Model:</translation>
+    </message>
+    <message>
+        <source>ステッピングID：</source>
+        <translation>Stepping ID:</translation>
+    </message>
+    <message>
+        <source>CPU ID命令：</source>
+        <translation>CPUID instruction:</translation>
+    </message>
+    <message>
+        <source>対応</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>RDTSC 命令：</source>
+        <translation>RDTSC instruction:</translation>
+    </message>
+    <message>
+        <source>MMX 命令：</source>
+        <translation>MMX instructions:</translation>
+    </message>
+    <message>
+        <source>3DNow!!命令：</source>
+        <translation>3DNow! instructions:</translation>
+    </message>
+    <message>
+        <source>Enhanced 3DNow!!命令：</source>
+        <translation>Enhanced 3DNow!:</translation>
+    </message>
+    <message>
+        <source>Streaming SIMD拡張命令：</source>
+        <translation>SSE instructions:</translation>
+    </message>
+    <message>
+        <source>Streaming SIMD拡張命令2：</source>
+        <translation>SSE2 instructions:</translation>
+    </message>
+    <message>
+        <source>CPU 動作クロック：</source>
+        <translation>CPU clock:</translation>
+    </message>
+    <message>
+        <source>再計算(&amp;R)</source>
+        <translation>&amp;Recalculate</translation>
+    </message>
+    <message>
+        <source>CPUクロックを再測定する。</source>
+        <translation>Measures the CPU clock again.</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>任意</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>該当したカタログの行：%1 ファミリ %2 モデル %3 ステッピング %4 クロック %5</source>
+        <translation>Catalogue row that matched: %1 family %2 model %3 stepping %4 clock %5</translation>
+    </message>
+    <message>
+        <source>カタログに該当する行はありません：%1 ファミリ %2 モデル %3 ステッピング %4 クロック %5</source>
+        <translation>No catalogue row matches: %1 family %2 model %3 stepping %4 clock %5</translation>
+    </message>
+</context>
+<context>
+    <name>kv::TAboutBox</name>
+    <message>
+        <source>クリックしてメール送ってね。</source>
+        <translation>Click to send us an e-mail!</translation>
+    </message>
+    <message>
+        <source>クリックするとホームページに行けます。</source>
+        <translation>Click to visit the home page.</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>３Ｄが速いATI</source>
+        <translation>ATI, fast in 3D</translation>
+    </message>
+    <message>
+        <source>Version：</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>いつもどうもです。</source>
+        <translation>Thanks, as always!</translation>
+    </message>
+    <message>
+        <source>言語：C++20 / Qt 6</source>
+        <translation>Language: C++20 / Qt 6</translation>
+    </message>
+    <message>
+        <source>ATI technologies Inc：</source>
+        <translation>ATI technologies Inc:</translation>
+    </message>
+    <message>
+        <source>メールアドレス：</source>
+        <translation>E-mail:</translation>
+    </message>
+    <message>
+        <source>サポートホームページ：</source>
+        <translation>Support page:</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Radeon速いじょ～</source>
+        <translation>Radeon is sooo fast!</translation>
+    </message>
+</context>
+<context>
+    <name>kv::TForm1</name>
+    <message>
+        <source>一般</source>
+        <translation>General</translation>
+    </message>
+    <message>
+        <source>レジストリ</source>
+        <translation>Registry</translation>
+    </message>
+    <message>
+        <source>３Ｄゲーム</source>
+        <translation>3D Games</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>System</translation>
+    </message>
+    <message>
+        <source>Radeonエンジン</source>
+        <translation>Radeon Engine</translation>
+    </message>
+    <message>
+        <source>Direct3D 設定</source>
+        <translation>Direct3D</translation>
+    </message>
+    <message>
+        <source>OpenGL 設定</source>
+        <translation>OpenGL</translation>
+    </message>
+    <message>
+        <source>3Dカラー設定</source>
+        <translation>3D Color</translation>
+    </message>
+    <message>
+        <source>VIA専用設定</source>
+        <translation>VIA Only</translation>
+    </message>
+    <message>
+        <source>※設定を変更後は再起動してください。</source>
+        <translation>* Restart Windows after changing settings.</translation>
+    </message>
+</context>
+<context>
+    <name>kv::ViaPage</name>
+    <message>
+        <source>・FastWrite 有効</source>
+        <translation>- FastWrite on</translation>
+    </message>
+    <message>
+        <source>・AGPモード - 1x,2x,4x 自動認識</source>
+        <translation>- AGP mode: 1x, 2x or 4x, detected</translation>
+    </message>
+    <message>
+        <source>・FastWrite 無効</source>
+        <translation>- FastWrite off</translation>
+    </message>
+    <message>
+        <source>・AGPモード - 1x 固定</source>
+        <translation>- AGP mode: always 1x</translation>
+    </message>
+    <message>
+        <source>※ 設定変更後は再起動を必ずしてください。</source>
+        <translation>* Always restart Windows after a change here.</translation>
+    </message>
+    <message>
+        <source>もし、再起動後Windowsが正常に動作しない場合は</source>
+        <translation>If Windows does not work properly after the restart,</translation>
+    </message>
+    <message>
+        <source>セーフモードで起動し再度設定をしてください。</source>
+        <translation>start it in Safe Mode and set this again.</translation>
+    </message>
+    <message>
+        <source>VIAチップセット専用 AGP設定</source>
+        <translation>AGP settings for VIA chipsets only</translation>
+    </message>
+    <message>
+        <source>Sideband addressing設定</source>
+        <translation>Sideband addressing</translation>
+    </message>
+</context>
+</TS>

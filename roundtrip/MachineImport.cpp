@@ -1,0 +1,71 @@
+#include "MachineImport.h"
+
+#include "AtomicFile.h"
+#include "FileBytes.h"
+#include "HiveReader.h"
+#include "RegistryDocument.h"
+
+namespace fs = std::filesystem;
+
+namespace kv {
+
+namespace {
+
+std::string readWhole(const fs::path& file) {
+    auto bytes = readIfPresent(file);
+    if (!bytes)
+        throw ImportError(file.string() + ": no such file");
+    return std::move(*bytes);
+}
+
+} // namespace
+
+void checkImportTarget(const fs::path& dir, const std::optional<fs::path>& driveC) {
+    std::error_code ec;
+    if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec)))
+        throw ImportError(dir.string() +
+                          " already exists and is not empty: import into a new or empty folder");
+    if (driveC && !fs::is_directory(*driveC, ec))
+        throw ImportError("--drive-c " + driveC->string() + ": no such folder");
+}
+
+void createMachine(const fs::path& dir, const std::string& registryBytes,
+                   const std::optional<fs::path>& driveC) {
+    checkImportTarget(dir, driveC);
+    std::error_code ec;
+    const bool existed = fs::exists(dir, ec);
+    try {
+        fs::create_directories(dir);
+        replaceFileAtomically(dir / "registry.reg", {registryBytes}, 0644);
+        if (driveC)
+            fs::create_directory_symlink(fs::absolute(*driveC), dir / "drive_c");
+        else
+            fs::create_directory(dir / "drive_c");
+        syncFolder(dir);
+    } catch (const std::exception& e) {
+        if (existed) {
+            fs::remove(dir / "registry.reg", ec);
+            fs::remove(dir / "drive_c", ec);
+        } else {
+            fs::remove_all(dir, ec);
+        }
+        throw ImportError("cannot create the machine folder " + dir.string() + ": " + e.what());
+    }
+}
+
+void importRegistryExport(const fs::path& dir, const fs::path& regFile,
+                          const std::optional<fs::path>& driveC) {
+    checkImportTarget(dir, driveC);
+    std::string bytes = readWhole(regFile);
+    // Parsed only to refuse what is not REGEDIT4; the file is kept as it is.
+    RegistryDocument::parse(bytes, regFile.filename().string());
+    createMachine(dir, bytes, driveC);
+}
+
+void importHives(const fs::path& dir, const fs::path& systemDat, const fs::path& userDat,
+                 const std::optional<fs::path>& driveC) {
+    checkImportTarget(dir, driveC);
+    createMachine(dir, exportHives(systemDat, userDat), driveC);
+}
+
+} // namespace kv

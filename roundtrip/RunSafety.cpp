@@ -1,0 +1,63 @@
+#include "RunSafety.h"
+
+#include <stdexcept>
+
+namespace kv {
+
+namespace {
+
+[[noreturn]] void refuse(const SnapshotError& e) {
+    throw std::runtime_error(std::string("変更の前のスナップショットを保存できないため、変更しません: ") +
+                             e.what());
+}
+
+// Whether applying the change would alter the tree: opening an existing key, or storing a value
+// exactly as it is, changes nothing and needs no snapshot.
+bool alters(const RegKey& top, const Change& change) {
+    const RegKey* key = top.find(change.path);
+    switch (change.kind) {
+    case Change::Kind::CreateKey:
+        return !key;
+    case Change::Kind::RemoveKey:
+        return key != nullptr;
+    case Change::Kind::SetValue: {
+        const RegValue* value = key ? key->value(change.value.name) : nullptr;
+        return !value || value->type != change.value.type || value->data != change.value.data;
+    }
+    }
+    return true;
+}
+
+} // namespace
+
+void RunSafety::beforeRegistryChange() {
+    if (m_id)
+        return;
+    try {
+        m_id = m_snapshots.take({});
+    } catch (const SnapshotError& e) {
+        refuse(e);
+    }
+}
+
+void RunSafety::beforeFileChange(const std::filesystem::path& file) {
+    if (m_recorded.contains(file))
+        return;
+    try {
+        if (m_id)
+            m_snapshots.addFile(*m_id, file);
+        else
+            m_id = m_snapshots.take({file});
+    } catch (const SnapshotError& e) {
+        refuse(e);
+    }
+    m_recorded.insert(file);
+}
+
+void SafeguardedStore::apply(const Change& change) {
+    if (alters(m_inner.tree(), change))
+        m_safety.beforeRegistryChange();
+    m_inner.apply(change);
+}
+
+} // namespace kv

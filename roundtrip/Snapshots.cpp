@@ -1,0 +1,302 @@
+#include "Snapshots.h"
+
+#include "AtomicFile.h"
+#include "FileBytes.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <ctime>
+#include <fstream>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace kv {
+
+namespace {
+
+constexpr std::string_view ManifestName = "snapshot.txt";
+
+[[noreturn]] void throwErrno(const std::string& what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+mode_t modeOf(const fs::path& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0644;
+}
+
+// Writes a file that did not exist, creating its folders; each new folder is fsynced up to top.
+void writeNew(const fs::path& top, const fs::path& relative, std::string_view bytes, mode_t mode) {
+    const fs::path file = top / relative;
+    fs::create_directories(file.parent_path());
+    replaceFileAtomically(file, {bytes}, mode);
+    for (fs::path folder = file.parent_path(); folder != top && folder.has_relative_path();
+         folder = folder.parent_path())
+        syncFolder(folder.parent_path());
+}
+
+// Replaces a file that the machine holds: through a link to where it points, as the program's
+// own writers do, keeping its mode.
+void writeOver(const fs::path& file, std::string_view bytes, mode_t mode) {
+    std::error_code ec;
+    fs::path target = fs::canonical(file, ec);
+    if (ec) {
+        target = file;
+        fs::create_directories(file.parent_path());
+    }
+    replaceFileAtomically(target, {bytes}, mode);
+}
+
+std::string utcNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm tm{};
+    ::gmtime_r(&now, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm);
+    return text;
+}
+
+std::optional<std::uint64_t> idFromName(std::string_view name) {
+    std::uint64_t id = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), id);
+    if (name.empty() || error != std::errc() || end != name.data() + name.size() || name.front() == '0')
+        return std::nullopt;
+    return id;
+}
+
+bool escapes(const fs::path& relative) {
+    return relative.empty() || relative.is_absolute() ||
+           std::any_of(relative.begin(), relative.end(), [](const fs::path& part) { return part == ".."; });
+}
+
+// Held while registry.reg is replaced, against the store's writers, which take the same lock.
+class RegistryLock {
+public:
+    explicit RegistryLock(const fs::path& registry)
+        : m_fd(::open((registry.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        if (m_fd < 0)
+            throwErrno("cannot open the lock file of " + registry.string());
+        while (::flock(m_fd, LOCK_EX) != 0)
+            if (errno != EINTR) {
+                ::close(m_fd);
+                throwErrno("cannot lock " + registry.string());
+            }
+    }
+    RegistryLock(const RegistryLock&) = delete;
+    RegistryLock& operator=(const RegistryLock&) = delete;
+    ~RegistryLock() { ::close(m_fd); }
+
+private:
+    int m_fd;
+};
+
+template <typename Action> auto reporting(const std::string& what, Action action) {
+    try {
+        return action();
+    } catch (const SnapshotError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw SnapshotError(what + ": " + e.what());
+    }
+}
+
+} // namespace
+
+Snapshots::Snapshots(fs::path machineDir)
+    : m_machine(std::move(machineDir)) {}
+
+fs::path Snapshots::folderOf(std::uint64_t id) const {
+    return folder() / std::to_string(id);
+}
+
+fs::path Snapshots::relativeOf(const fs::path& file) const {
+    const fs::path relative = file.lexically_normal().lexically_relative(m_machine.lexically_normal());
+    if (escapes(relative))
+        throw SnapshotError(file.string() + " is not inside the machine folder " + m_machine.string());
+    return relative;
+}
+
+std::uint64_t Snapshots::take(const std::vector<fs::path>& files) {
+    return reporting("cannot take a snapshot in " + folder().string(), [&] {
+        if (fs::create_directories(folder()))
+            syncFolder(m_machine);
+        std::string built = (folder() / ".new-XXXXXX").string();
+        if (!::mkdtemp(built.data()))
+            throwErrno("cannot create a folder in " + folder().string());
+        try {
+            const auto registry = readIfPresent(m_machine / "registry.reg");
+            if (!registry)
+                throw SnapshotError(m_machine.string() + " has no registry.reg");
+            writeNew(built, "registry.reg", *registry, 0644);
+            std::string manifest = "time\t" + utcNow() + "\n";
+            for (const fs::path& file : files) {
+                const fs::path relative = relativeOf(file);
+                const auto bytes = readIfPresent(file);
+                if (bytes)
+                    writeNew(built, "files" / relative, *bytes, modeOf(file));
+                manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
+            }
+            writeNew(built, std::string(ManifestName), manifest, 0644);
+            const std::uint64_t id = publish(built);
+            prune();
+            return id;
+        } catch (...) {
+            std::error_code ec;
+            fs::remove_all(built, ec);
+            throw;
+        }
+    });
+}
+
+std::uint64_t Snapshots::publish(const fs::path& built) {
+    syncFolder(built);
+    for (;;) {
+        const auto kept = list();
+        const std::uint64_t id = kept.empty() ? 1 : kept.back().id + 1;
+        if (::rename(built.c_str(), folderOf(id).c_str()) == 0) {
+            syncFolder(folder());
+            return id;
+        }
+        if (errno != EEXIST && errno != ENOTEMPTY)
+            throwErrno("cannot rename " + built.string());
+        // Another process published this id first: take the next one.
+    }
+}
+
+void Snapshots::prune() {
+    // Folders that a writer killed mid-snapshot left; an hour is far longer than any snapshot takes.
+    std::error_code ec;
+    const auto stale = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (fs::directory_iterator it(folder(), ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().filename().string().starts_with(".new-") && it->last_write_time(ec) < stale && !ec)
+            fs::remove_all(it->path(), ec);
+    const auto kept = list();
+    if (kept.size() <= Kept)
+        return;
+    for (std::size_t i = 0; i + Kept < kept.size(); ++i)
+        fs::remove_all(folderOf(kept[i].id));
+    syncFolder(folder());
+}
+
+void Snapshots::addFile(std::uint64_t id, const fs::path& file) {
+    reporting("cannot add " + file.string() + " to snapshot " + std::to_string(id), [&] {
+        const fs::path relative = relativeOf(file);
+        const auto recorded = entries(id);
+        if (std::any_of(recorded.begin(), recorded.end(),
+                        [&](const Entry& e) { return e.relative == relative; }))
+            return;
+        const auto bytes = readIfPresent(file);
+        if (bytes)
+            writeNew(folderOf(id), "files" / relative, *bytes, modeOf(file));
+        // The manifest names the file only once its copy is durable.
+        auto manifest = readIfPresent(folderOf(id) / ManifestName).value_or("");
+        manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
+        replaceFileAtomically(folderOf(id) / ManifestName, {manifest}, 0644);
+    });
+}
+
+std::vector<SnapshotInfo> Snapshots::list() const {
+    std::vector<SnapshotInfo> found;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder(), ec), end; !ec && it != end; it.increment(ec)) {
+        const auto id = idFromName(it->path().filename().string());
+        if (!id)
+            continue;
+        std::ifstream manifest(it->path() / ManifestName);
+        std::string first;
+        if (!std::getline(manifest, first) || !first.starts_with("time\t"))
+            continue;
+        found.push_back({*id, first.substr(5)});
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    return found;
+}
+
+std::uint64_t Snapshots::parseId(std::string_view text) const {
+    const auto id = idFromName(text);
+    if (!id)
+        throw SnapshotError("'" + std::string(text) + "' is not a snapshot id (see --snapshots)");
+    const auto kept = list();
+    if (std::any_of(kept.begin(), kept.end(), [&](const SnapshotInfo& s) { return s.id == *id; }))
+        return *id;
+    if (!kept.empty() && *id < kept.front().id)
+        throw SnapshotError("snapshot " + std::string(text) + " was pruned: only the last " +
+                            std::to_string(Kept) + " snapshots are kept");
+    throw SnapshotError("there is no snapshot " + std::string(text) + " in " + folder().string());
+}
+
+std::string Snapshots::registry(std::uint64_t id) const {
+    return reporting("cannot read snapshot " + std::to_string(id), [&] {
+        auto bytes = readIfPresent(folderOf(id) / "registry.reg");
+        if (!bytes)
+            throw SnapshotError("snapshot " + std::to_string(id) + " has no registry.reg");
+        return std::move(*bytes);
+    });
+}
+
+std::vector<Snapshots::Entry> Snapshots::entries(std::uint64_t id) const {
+    std::ifstream manifest(folderOf(id) / ManifestName);
+    if (!manifest)
+        throw SnapshotError("snapshot " + std::to_string(id) + " has no " + std::string(ManifestName));
+    std::vector<Entry> found;
+    for (std::string line; std::getline(manifest, line);) {
+        const std::size_t tab = line.find('\t');
+        const std::string kind = line.substr(0, tab);
+        if (tab == std::string::npos || (kind != "file" && kind != "absent"))
+            continue;
+        const fs::path relative = line.substr(tab + 1);
+        if (escapes(relative))
+            throw SnapshotError("snapshot " + std::to_string(id) +
+                                " names a file outside the machine folder");
+        found.push_back({kind == "file", relative});
+    }
+    return found;
+}
+
+std::uint64_t Snapshots::restore(std::uint64_t id) {
+    // Everything is read first: the snapshot of the present may prune this one.
+    const std::string registryBytes = registry(id);
+    struct Saved {
+        Entry entry;
+        std::string bytes;
+        mode_t mode = 0644;
+    };
+    std::vector<Saved> saved;
+    std::vector<fs::path> files;
+    for (const Entry& entry : entries(id)) {
+        const fs::path copy = folderOf(id) / "files" / entry.relative;
+        const auto bytes = entry.present ? readIfPresent(copy) : std::string();
+        if (!bytes)
+            throw SnapshotError("snapshot " + std::to_string(id) + " lacks its copy of " +
+                                entry.relative.string());
+        saved.push_back({entry, *bytes, modeOf(copy)});
+        files.push_back(m_machine / entry.relative);
+    }
+    const std::uint64_t present = take(files);
+    reporting("cannot restore snapshot " + std::to_string(id), [&] {
+        const fs::path registryFile = m_machine / "registry.reg";
+        const RegistryLock lock(registryFile);
+        writeOver(registryFile, registryBytes, modeOf(registryFile));
+        for (const Saved& file : saved) {
+            const fs::path target = m_machine / file.entry.relative;
+            std::error_code ec;
+            if (file.entry.present)
+                writeOver(target, file.bytes, file.mode);
+            else if (const auto status = fs::symlink_status(target, ec);
+                     fs::is_regular_file(status) || fs::is_symlink(status))
+                fs::remove(target);
+        }
+    });
+    return present;
+}
+
+} // namespace kv

@@ -1,0 +1,70 @@
+// Snapshots of a machine folder, in DIR/snapshots/: the registry as a whole file and the files
+// Kavendel may change, as they were, so that a restore puts them back byte for byte.
+//
+//   snapshots/ID/registry.reg   the registry
+//   snapshots/ID/files/...      each recorded file, at its place under the machine folder
+//   snapshots/ID/snapshot.txt   "time<TAB>…", then "file<TAB>path" or "absent<TAB>path" per file
+//
+// A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
+// place: it is there whole or not at all. Ids count up; only the last Kept snapshots stay.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv {
+
+class SnapshotError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SnapshotInfo {
+    std::uint64_t id = 0;
+    std::string time; // UTC, "2026-12-07 13:06:10"
+};
+
+class Snapshots {
+public:
+    static constexpr std::size_t Kept = 20;
+
+    explicit Snapshots(std::filesystem::path machineDir);
+
+    // Records registry.reg and the given files (host paths inside the machine folder; missing
+    // ones are recorded as absent) as they are now, and returns the new snapshot's id.
+    std::uint64_t take(const std::vector<std::filesystem::path>& files);
+    // Records one more file, as it is now, in snapshot id, unless it holds that file already.
+    void addFile(std::uint64_t id, const std::filesystem::path& file);
+
+    // Oldest first.
+    std::vector<SnapshotInfo> list() const;
+    // The id written as text, checked to name a snapshot that is kept. Throws SnapshotError
+    // saying whether it is malformed, was pruned, or never existed.
+    std::uint64_t parseId(std::string_view text) const;
+    std::string registry(std::uint64_t id) const;
+
+    // Takes a snapshot of the present first, then puts registry.reg and the snapshot's files
+    // back byte for byte; a file recorded as absent is deleted.
+    std::uint64_t restore(std::uint64_t id);
+
+    std::filesystem::path folder() const { return m_machine / "snapshots"; }
+
+private:
+    struct Entry {
+        bool present = false;
+        std::filesystem::path relative;
+    };
+    std::filesystem::path folderOf(std::uint64_t id) const;
+    std::filesystem::path relativeOf(const std::filesystem::path& file) const;
+    std::vector<Entry> entries(std::uint64_t id) const;
+    std::uint64_t publish(const std::filesystem::path& built);
+    void prune();
+
+    std::filesystem::path m_machine;
+};
+
+} // namespace kv

@@ -1,0 +1,36 @@
+// Handing a patch to the real Windows 98 behind a machine folder: the patch goes to
+// C:\KAVENDEL\CHANGES.REG, and a batch file in the Startup folder imports it silently at the
+// next start of Windows, then deletes itself.
+#pragma once
+
+#include "KeyTree.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+class StartupPatchError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where a Windows path lies in the machine folder, or nullopt (MachineFolder::resolve).
+using WindowsPathResolver = std::function<std::optional<std::filesystem::path>(std::string_view)>;
+
+inline constexpr std::string_view PatchWindowsPath = "C:\\KAVENDEL\\CHANGES.REG";
+inline constexpr std::string_view StartupBatchName = "KAVENDEL.BAT";
+
+// The batch file: CP932 text with CR LF line ends, as Windows 98's command interpreter reads it.
+std::string startupBatch(std::string_view startupFolder);
+
+// Writes both files. The Startup folder is the "Startup" value of HKEY_CURRENT_USER's
+// "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders" key in tree. Throws StartupPatchError,
+// before writing anything, when that value is missing or names no folder of the machine.
+void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch);
+
+} // namespace kv

@@ -1,0 +1,67 @@
+// The first start's choices and the remembered machine folder, without the dialog's widgets.
+#include "FirstRun.h"
+#include "FileContents.h"
+#include "MachineFolder.h"
+#include "UserConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace kv;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Places {
+    Places() {
+        fs::remove_all(root);
+        MachineFolder(places.defaultMachine).ensureCreated(); // as the first start leaves it
+        fs::create_directories(root / "picked");
+    }
+    fs::path root = fs::path(testing::TempDir()) / "first-run";
+    FirstRunPlaces places{root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo-machine"};
+};
+
+TEST(FirstRun, EachChoiceLeadsToAMachineFolderWithARegistry) {
+    const std::string demo = test::fileContents(KAVENDEL_DEMO_MACHINE "/registry.reg");
+    Places p;
+    EXPECT_TRUE(isNewMachine(p.places.defaultMachine));
+    EXPECT_EQ(carryOutFirstRunChoice(FirstRunChoice::TryDemo, {}, p.places), p.places.demoCopy);
+    EXPECT_EQ(test::fileContents(p.places.demoCopy / "registry.reg"), demo);
+    EXPECT_EQ(carryOutFirstRunChoice(FirstRunChoice::OpenFolder, p.places.demoCopy, p.places),
+              p.places.demoCopy);
+    EXPECT_THROW(carryOutFirstRunChoice(FirstRunChoice::OpenFolder, p.root / "picked", p.places),
+                 std::runtime_error);
+
+    EXPECT_THROW(carryOutFirstRunChoice(FirstRunChoice::ImportHives, p.root / "picked", p.places),
+                 std::runtime_error);
+    std::ofstream(p.root / "picked/bad.reg") << "not a registry";
+    EXPECT_THROW(carryOutFirstRunChoice(FirstRunChoice::ImportExport, p.root / "picked/bad.reg", p.places),
+                 std::runtime_error);
+    EXPECT_TRUE(isNewMachine(p.places.defaultMachine));
+    EXPECT_EQ(
+        carryOutFirstRunChoice(FirstRunChoice::ImportExport, KAVENDEL_DEMO_MACHINE "/registry.reg", p.places),
+        p.places.defaultMachine);
+    EXPECT_EQ(test::fileContents(p.places.defaultMachine / "registry.reg"), demo);
+    EXPECT_FALSE(isNewMachine(p.places.defaultMachine));
+}
+
+TEST(UserConfig, RemembersTheMachineAndKeepsOtherLines) {
+    Places p;
+    const UserConfig config(p.root / "conf/kavendel.conf");
+    EXPECT_EQ(machineToOpen(config, p.places.defaultMachine), p.places.defaultMachine);
+    fs::create_directories(p.root / "conf");
+    std::ofstream(config.file()) << "# mine\nlang=en\nmachine=/gone\n";
+    EXPECT_EQ(machineToOpen(config, p.places.defaultMachine), p.places.defaultMachine)
+        << "a folder that is gone";
+    fs::copy(KAVENDEL_DEMO_MACHINE, p.places.demoCopy, fs::copy_options::recursive);
+    rememberMachine(config, p.places.demoCopy);
+    EXPECT_EQ(machineToOpen(config, p.places.defaultMachine), fs::absolute(p.places.demoCopy));
+    EXPECT_EQ(config.value("lang"), "en");
+    EXPECT_EQ(test::fileContents(config.file()),
+              "# mine\nlang=en\nmachine=" + fs::absolute(p.places.demoCopy).string() + "\n");
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// The command line's machine jobs, run as the program runs them.
+#include "MachineJobs.h"
+#include "CommandLine.h"
+#include "FileContents.h"
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+using namespace kv;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ParseRow {
+    QStringList arguments;
+    const char* error; // "" when the line is accepted
+};
+
+TEST(MachineJobOptions, AreReadAndCheckedAsAWhole) {
+    const ParseRow rows[] = {
+        {{"--machine", "d", "--import", "x.reg"}, ""},
+        {{"--machine", "d", "--import", "SYSTEM.DAT", "USER.DAT", "--drive-c", "/c"}, ""},
+        {{"--export-changes", "--apply-at-next-start"}, ""},
+        {{"--export-changes", "4", "--machine", "d"}, ""},
+        {{"--import", "x.reg"}, "--import needs --machine"},
+        {{"--machine", "d", "--import"}, "--import needs FILE"},
+        {{"--restore"}, "--restore needs ID"},
+        {{"--restore", "--machine", "d"}, "--restore needs ID"},
+        {{"--snapshot", "--snapshots"}, "cannot be combined"},
+        {{"--snapshot", "--drive-c", "/c"}, "--drive-c goes with --import"},
+        {{"--snapshot", "--apply-at-next-start"}, "goes with --export-changes"},
+        {{"--machine", "d", "--import", "a", "b", "c"}, "unknown option: c"},
+    };
+    for (const ParseRow& row : rows) {
+        const CommandLine line = parseCommandLine(QStringList{"kavendel"} + row.arguments);
+        if (*row.error)
+            EXPECT_TRUE(line.error.contains(QString::fromUtf8(row.error))) << line.error.toStdString();
+        else
+            EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    }
+    const CommandLine line = parseCommandLine({"kavendel", "--export-changes", "4", "--apply-at-next-start"});
+    EXPECT_EQ(line.job.kind, MachineJob::Kind::ExportChanges);
+    EXPECT_EQ(line.job.id, "4");
+    EXPECT_TRUE(line.job.applyAtNextStart);
+}
+
+struct JobResult {
+    int status;
+    std::string out, err;
+};
+
+JobResult run(const QStringList& arguments, const fs::path& dir) {
+    const CommandLine line =
+        parseCommandLine(QStringList{"kavendel", "--machine", QString::fromStdString(dir)} + arguments);
+    EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
+    std::ostringstream out, err;
+    const int status = runMachineJob(line.job, dir, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::string lastLine(const std::string& text) {
+    const std::size_t end = text.find_last_not_of('\n');
+    return text.substr(text.rfind('\n', end) + 1, end - text.rfind('\n', end));
+}
+
+TEST(MachineJobs, ImportSnapshotChangeExportAndRestore) {
+    const fs::path dir = fs::path(testing::TempDir()) / "jobs-machine";
+    fs::remove_all(dir);
+    const std::string demo = test::fileContents(KAVENDEL_DEMO_MACHINE "/registry.reg");
+    ASSERT_EQ(run({"--import", KAVENDEL_DEMO_MACHINE "/registry.reg"}, dir).status, 0);
+    const JobResult snapshot = run({"--snapshot"}, dir);
+    ASSERT_EQ(snapshot.status, 0) << snapshot.err;
+    EXPECT_EQ(lastLine(snapshot.out), "1");
+    {
+        auto store = RegistryFileStore::open(dir / "registry.reg");
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\Software\\Kavendel");
+        reg.StoreNumber("Runs", 1);
+    }
+    const JobResult listed = run({"--snapshots"}, dir);
+    EXPECT_NE(listed.out.find("\t1 keys, 1 values\n"), std::string::npos) << listed.out;
+    const JobResult patch = run({"--export-changes"}, dir);
+    EXPECT_EQ(patch.out,
+              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n\"Runs\"=dword:00000001\r\n\r\n");
+
+    const JobResult restored = run({"--restore", "1"}, dir);
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(test::fileContents(dir / "registry.reg"), demo);
+    EXPECT_EQ(run({"--export-changes", "2"}, dir).out.find("[-HKEY_LOCAL_MACHINE\\Software\\Kavendel]"), 12u)
+        << "the restore took a snapshot of what it replaced";
+}
+
+TEST(MachineJobs, BadInputIsRefusedWithStatusTwoAndChangesNothing) {
+    const fs::path dir = fs::path(testing::TempDir()) / "jobs-bad";
+    fs::remove_all(dir);
+    const struct {
+        QStringList arguments;
+        const char* message;
+    } rows[] = {
+        {{"--snapshot"}, "is not a machine folder"},
+        {{"--import", "/nonexistent/whole.reg"}, "no such file"},
+        {{"--import", "/nonexistent/SYSTEM.DAT", "/nonexistent/USER.DAT"}, "SYSTEM.DAT"},
+        {{"--import", KAVENDEL_DEMO_MACHINE "/registry.reg", "--drive-c", "/nonexistent"}, "--drive-c"},
+    };
+    for (const auto& row : rows) {
+        const JobResult result = run(row.arguments, dir);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
+        EXPECT_FALSE(fs::exists(dir));
+    }
+    ASSERT_EQ(run({"--import", KAVENDEL_DEMO_MACHINE "/registry.reg"}, dir).status, 0);
+    for (const char* id : {"1", "x"}) {
+        const JobResult result = run({"--restore", id}, dir);
+        EXPECT_EQ(result.status, 2);
+        EXPECT_FALSE(fs::exists(dir / "snapshots" / "1")) << "nothing is changed";
+    }
+    EXPECT_NE(run({"--export-changes"}, dir).err.find("no snapshot"), std::string::npos);
+}
+
+} // namespace

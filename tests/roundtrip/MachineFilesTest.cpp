@@ -1,0 +1,217 @@
+// Snapshots, imports and the hand-over to Windows, on real folders.
+#include "FileContents.h"
+#include "HiveBuilder.h"
+#include "HiveReader.h"
+#include "MachineImport.h"
+#include "RegistryDocument.h"
+#include "Snapshots.h"
+#include "StartupPatch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace kv;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path freshDir(const std::string& name) {
+    const fs::path dir = fs::path(testing::TempDir()) / ("roundtrip-" + name);
+    fs::remove_all(dir);
+    return dir;
+}
+
+void write(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+template <typename Action> std::string errorOf(Action action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Snapshots, RestoreGivesBackTheRegistryAndFilesByteForByte) {
+    const fs::path dir = freshDir("restore");
+    const std::string registry = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"\x83\x5C\"\r\n";
+    write(dir / "registry.reg", registry);
+    const fs::path ini = dir / "drive_c/Games/3dsetup.ini", created = dir / "drive_c/Games/new.ini";
+    write(ini, "CARD_A\r\n");
+    Snapshots snapshots(dir);
+    const std::uint64_t id = snapshots.take({ini, created});
+
+    write(dir / "registry.reg", "REGEDIT4\r\n\r\n");
+    write(ini, "changed");
+    write(created, "made after the snapshot");
+    const std::uint64_t before = snapshots.restore(id);
+
+    EXPECT_EQ(test::fileContents(dir / "registry.reg"), registry);
+    EXPECT_EQ(test::fileContents(ini), "CARD_A\r\n");
+    EXPECT_FALSE(fs::exists(created));
+    EXPECT_EQ(snapshots.registry(before), "REGEDIT4\r\n\r\n") << "the restore can itself be undone";
+    snapshots.restore(before);
+    EXPECT_EQ(test::fileContents(ini), "changed");
+    EXPECT_EQ(test::fileContents(created), "made after the snapshot");
+}
+
+TEST(Snapshots, AFileIsRecordedAsItWasBeforeItsFirstChange) {
+    const fs::path dir = freshDir("addfile");
+    write(dir / "registry.reg", "REGEDIT4\r\n");
+    const fs::path inf = dir / "drive_c/WINDOWS/INF/X.INF";
+    write(inf, "first");
+    Snapshots snapshots(dir);
+    const std::uint64_t id = snapshots.take({});
+    snapshots.addFile(id, inf);
+    write(inf, "second");
+    snapshots.addFile(id, inf); // already held: keeps the first state
+    fs::remove(inf);
+    snapshots.restore(id);
+    EXPECT_EQ(test::fileContents(inf), "first");
+    EXPECT_NE(errorOf([&] { snapshots.addFile(id, dir / "../outside"); }).find("not inside"),
+              std::string::npos);
+}
+
+TEST(Snapshots, KeepsTheLastTwentyAndNamesPrunedAndUnknownIds) {
+    const fs::path dir = freshDir("prune");
+    write(dir / "registry.reg", "REGEDIT4\r\n");
+    Snapshots snapshots(dir);
+    const fs::path killed = snapshots.folder() / ".new-killed",
+                   building = snapshots.folder() / ".new-building";
+    fs::create_directories(killed);
+    fs::create_directories(building);
+    fs::last_write_time(killed, fs::file_time_type::clock::now() - std::chrono::hours(2));
+    for (std::size_t i = 0; i < Snapshots::Kept + 2; ++i)
+        snapshots.take({});
+    EXPECT_FALSE(fs::exists(killed)) << "what a killed writer left is cleared";
+    EXPECT_TRUE(fs::exists(building)) << "another writer's folder is left alone";
+    fs::remove(building);
+    const auto kept = snapshots.list();
+    ASSERT_EQ(kept.size(), Snapshots::Kept);
+    EXPECT_EQ(kept.front().id, 3u);
+    EXPECT_EQ(snapshots.parseId("22"), 22u);
+    EXPECT_NE(errorOf([&] { snapshots.parseId("2"); }).find("pruned"), std::string::npos);
+    EXPECT_NE(errorOf([&] { snapshots.parseId("23"); }).find("no snapshot 23"), std::string::npos);
+    EXPECT_NE(errorOf([&] { snapshots.parseId("x1"); }).find("not a snapshot id"), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(snapshots.folder()), fs::directory_iterator()),
+              static_cast<long>(Snapshots::Kept))
+        << "no temporary folder is left behind";
+}
+
+TEST(Import, KeepsTheExportByteForByteAndRefusesWhatIsNotRegedit4) {
+    const fs::path dir = freshDir("import"), source = freshDir("import-src") / "whole.reg";
+    const std::string exported = "REGEDIT4\r\n\r\n[HKEY_USERS\\.DEFAULT]\r\n\"\x95\x5C\"=\"1\"\r\n";
+    write(source, exported);
+    importRegistryExport(dir, source, std::nullopt);
+    EXPECT_EQ(test::fileContents(dir / "registry.reg"), exported);
+    EXPECT_TRUE(fs::is_directory(dir / "drive_c"));
+    EXPECT_NE(errorOf([&] { importRegistryExport(dir, source, std::nullopt); }).find("not empty"),
+              std::string::npos);
+
+    const fs::path other = freshDir("import-refused");
+    write(source, "Windows Registry Editor Version 5.00\r\n");
+    EXPECT_NE(errorOf([&] { importRegistryExport(other, source, std::nullopt); }).find("whole.reg"),
+              std::string::npos);
+    EXPECT_NE(errorOf([&] { importRegistryExport(other, source, other / "none"); }).find("--drive-c"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists(other));
+}
+
+test::HiveKey systemHive() {
+    using test::HiveKey;
+    return HiveKey{"",
+                   {},
+                   {{"Software",
+                     {{"Text", 1, std::string("abc\0", 4)},
+                      {"", 1, "no NUL"},
+                      {"Number", 4, std::string("\x2a\0\0\0", 4)}},
+                     {{"\x95\x5C\x8E\xA6",
+                       {{"\x83\x5C", 3, "\x01\xff"},
+                        {"Expand", 2, std::string("%x%\0", 4)},
+                        {"Multi", 7, std::string("a\0\0", 3)}},
+                       {}},
+                      {"Empty", {}, {}}}},
+                    {"Config", {}, {}}}};
+}
+
+TEST(HiveImport, WritesWhatTheHivesHoldAsRegeditExportsIt) {
+    const fs::path src = freshDir("hives");
+    write(src / "SYSTEM.DAT", test::HiveBuilder::build(systemHive()));
+    write(src / "USER.DAT",
+          test::HiveBuilder::build({"", {}, {{".DEFAULT", {{"v", 1, std::string("1\0", 2)}}, {}}}}));
+    EXPECT_EQ(exportHives(src / "SYSTEM.DAT", src / "USER.DAT"),
+              "REGEDIT4\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software]\r\n\"Text\"=\"abc\"\r\n@=\"no "
+              "NUL\"\r\n\"Number\"=dword:0000002a\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\\x95\x5C\x8E\xA6]\r\n\"\x83\x5C\"=hex:01,ff\r\n"
+              "\"Expand\"=hex(2):25,78,25,00\r\n\"Multi\"=hex(7):61,00,00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Software\\Empty]\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\Config]\r\n\r\n"
+              "[HKEY_USERS]\r\n\r\n"
+              "[HKEY_USERS\\.DEFAULT]\r\n\"v\"=\"1\"\r\n\r\n");
+
+    const fs::path dir = freshDir("hive-machine"), realC = src / "c";
+    fs::create_directories(realC);
+    importHives(dir, src / "SYSTEM.DAT", src / "USER.DAT", realC);
+    EXPECT_EQ(fs::read_symlink(dir / "drive_c"), fs::absolute(realC));
+    EXPECT_TRUE(RegistryDocument::parse(test::fileContents(dir / "registry.reg")).malformedLines().empty());
+}
+
+TEST(HiveImport, RefusesTruncatedFilesAndOtherFilesAndCreatesNothing) {
+    const fs::path src = freshDir("bad-hives"), dir = freshDir("bad-hive-machine");
+    const std::string hive = test::HiveBuilder::build(systemHive());
+    write(src / "USER.DAT", hive);
+    const struct {
+        std::string bytes, expected;
+    } rows[] = {
+        {hive.substr(0, hive.size() / 2), "SYSTEM.DAT"},
+        {hive.substr(0, 40), "SYSTEM.DAT"},
+        {"REGEDIT4\r\n", "not a Windows 98 registry file"},
+    };
+    for (const auto& row : rows) {
+        write(src / "SYSTEM.DAT", row.bytes);
+        EXPECT_NE(errorOf([&] {
+                      importHives(dir, src / "SYSTEM.DAT", src / "USER.DAT", std::nullopt);
+                  }).find(row.expected),
+                  std::string::npos);
+        EXPECT_FALSE(fs::exists(dir));
+    }
+}
+
+TEST(StartupPatch, PutsThePatchAndABatchFileThatImportsItOnce) {
+    const fs::path drive = freshDir("startup");
+    const std::string startup =
+        "C:\\WINDOWS\\\xBD\xC0\xB0\xC4 \xD2\xC6\xAD\xB0\\\xBD\xC0\xB0\xC4\xB1\xAF\xCC\xDF";
+    const auto resolve = [&](std::string_view path) -> std::optional<fs::path> {
+        std::string relative(path.substr(3));
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        return drive / relative;
+    };
+    const auto tree = [&](const std::string& value) {
+        return RegistryDocument::parse("REGEDIT4\r\n[HKEY_USERS\\.DEFAULT\\Software\\Microsoft\\Windows\\"
+                                       "CurrentVersion\\Explorer\\Shell Folders]\r\n\"Startup\"=\"" +
+                                       value + "\"\r\n");
+    };
+    const std::string patch = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\r\n";
+    EXPECT_NE(
+        errorOf([&] { stagePatchForNextStart(tree(startup).tree(), resolve, patch); }).find("Startup folder"),
+        std::string::npos);
+    EXPECT_FALSE(fs::exists(drive / "KAVENDEL")) << "nothing is written when the batch has nowhere to go";
+
+    fs::create_directories(*resolve(startup));
+    stagePatchForNextStart(tree(startup).tree(), resolve, patch);
+    EXPECT_EQ(test::fileContents(drive / "KAVENDEL/CHANGES.REG"), patch);
+    EXPECT_EQ(test::fileContents(*resolve(startup) / "KAVENDEL.BAT"),
+              "@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\nDEL \"" + startup +
+                  "\\KAVENDEL.BAT\"\r\n");
+    EXPECT_NE(errorOf([&] { stagePatchForNextStart(tree("").tree(), resolve, patch); }).find("does not name"),
+              std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// The run's automatic snapshot: taken before the first real change, and never skipped.
+#include "RunSafety.h"
+#include "FileContents.h"
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace kv;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Machine {
+    explicit Machine(const std::string& name)
+        : dir(fs::path(testing::TempDir()) / ("safety-" + name)) {
+        fs::remove_all(dir);
+        fs::create_directories(dir / "drive_c");
+        std::ofstream(dir / "registry.reg", std::ios::binary) << Registry;
+        std::ofstream(game, std::ios::binary) << "before";
+    }
+    static constexpr const char* Registry = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"1\"\r\n";
+    fs::path dir;
+    fs::path game = dir / "drive_c/game.ini";
+};
+
+TEST(RunSafety, SnapshotsOnceBeforeTheFirstRealChangeAndEachFileBeforeItsOwn) {
+    Machine machine("first");
+    Snapshots snapshots(machine.dir);
+    RunSafety safety(snapshots);
+    auto file = RegistryFileStore::open(machine.dir / "registry.reg");
+    SafeguardedStore store(*file, safety);
+    {
+        TSettingsAccessor reg(store);
+        reg.OpenPath("\\A");
+        reg.StoreText("v", "1"); // as it already is
+    }
+    EXPECT_FALSE(safety.snapshot()) << "nothing changed yet";
+    {
+        TSettingsAccessor reg(store);
+        reg.OpenPath("\\A");
+        reg.StoreText("v", "2");
+        reg.StoreText("w", "3");
+    }
+    safety.beforeFileChange(machine.game);
+    std::ofstream(machine.game, std::ios::binary | std::ios::trunc) << "after";
+    safety.beforeFileChange(machine.game);
+    ASSERT_EQ(snapshots.list().size(), 1u);
+    EXPECT_EQ(snapshots.registry(*safety.snapshot()), Machine::Registry);
+    snapshots.restore(*safety.snapshot());
+    EXPECT_EQ(test::fileContents(machine.game), "before");
+}
+
+TEST(RunSafety, NoChangeHappensWhenTheSnapshotCannotBeWritten) {
+    Machine machine("blocked");
+    std::ofstream(machine.dir / "snapshots") << "a file where the folder belongs";
+    Snapshots snapshots(machine.dir);
+    RunSafety safety(snapshots);
+    auto file = RegistryFileStore::open(machine.dir / "registry.reg");
+    SafeguardedStore store(*file, safety);
+    EXPECT_THROW(
+        {
+            TSettingsAccessor reg(store);
+            reg.RemovePath("\\A");
+        },
+        std::runtime_error);
+    EXPECT_THROW(safety.beforeFileChange(machine.game), std::runtime_error);
+    EXPECT_EQ(test::fileContents(machine.dir / "registry.reg"), Machine::Registry);
+    EXPECT_TRUE(store.tree().find({"HKEY_LOCAL_MACHINE", "A"}));
+}
+
+} // namespace
