@@ -64,8 +64,11 @@ void GameFiles::save(std::string_view windowsPath, std::string_view bytes) const
             throw GameFileError::cannotCreate(windowsPath);
         mode = st.st_mode & 07777;
     }
+    FileCalls calls;
+    calls.write = m_write;
     try {
-        replaceFileAtomically(target, {bytes}, mode, m_write);
+        removeStaleTemporaries(target);
+        replaceFileAtomically(target, {bytes}, mode, calls);
     } catch (const std::system_error&) {
         throw GameFileError::cannotCreate(windowsPath);
     }

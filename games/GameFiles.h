@@ -38,7 +38,8 @@ public:
     std::string read(std::string_view windowsPath) const;
 
     // Replaces the file's content: a temporary file beside it, fsync, rename over it, then fsync
-    // of the folder, so the file holds the old or the new bytes and never a mix. A file without
+    // of the folder, so the file holds the old or the new bytes and never a mix. Temporary files
+    // that a killed save left beside it go first. A file without
     // any write permission counts as read-only and is not replaced. Throws cannotCreate, and
     // then the old file is untouched.
     void save(std::string_view windowsPath, std::string_view bytes) const;

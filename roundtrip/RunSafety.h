@@ -39,7 +39,6 @@ public:
     void refresh() override { m_inner.refresh(); }
     const RegKey& tree() const override { return m_inner.tree(); }
     void apply(const Change& change) override;
-    void flush(std::string_view failedValueName) override { m_inner.flush(failedValueName); }
 
 private:
     SettingsStore& m_inner;

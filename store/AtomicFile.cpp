@@ -1,7 +1,9 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -31,7 +33,24 @@ std::filesystem::path folderOf(const std::filesystem::path& target) {
     return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
-void writeAll(int fd, std::string_view bytes, const WriteFunction& write, const std::string& name) {
+// A temporary file younger than this may belong to a writer that has not locked it yet.
+constexpr time_t YoungTemporarySeconds = 10;
+
+bool isStaleTemporary(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool stale = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                       st.st_mtime + YoungTemporarySeconds < ::time(nullptr) &&
+                       ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);
+    return stale;
+}
+
+} // namespace
+
+void FileCalls::writeAll(int fd, std::string_view bytes, const std::string& what) const {
     while (!bytes.empty()) {
         const ssize_t n =
             write ? write(fd, bytes.data(), bytes.size()) : ::write(fd, bytes.data(), bytes.size());
@@ -40,26 +59,47 @@ void writeAll(int fd, std::string_view bytes, const WriteFunction& write, const 
         if (n == 0)
             errno = ENOSPC;
         if (n <= 0)
-            throwErrno("write", name);
+            throwErrno("write", what);
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
 }
 
-} // namespace
+int FileCalls::callFsync(int fd) const {
+    return fsync ? fsync(fd) : ::fsync(fd);
+}
+
+int FileCalls::callTruncate(int fd, off_t length) const {
+    return truncate ? truncate(fd, length) : ::ftruncate(fd, length);
+}
+
+int FileCalls::callRename(const char* from, const char* to) const {
+    return rename ? rename(from, to) : ::rename(from, to);
+}
+
+void markModifiedNow(int fd) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    now.tv_sec -= 2;
+    const timespec times[2] = {{0, UTIME_OMIT}, now};
+    ::futimens(fd, times); // without it the file is only harder to tell apart, never wrong
+}
 
 void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
-                           mode_t mode, const WriteFunction& write) {
+                           mode_t mode, const FileCalls& calls) {
     const std::filesystem::path folder = folderOf(target);
     std::string temp = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
         throwErrno("cannot create a temporary file in", folder.string());
     try {
+        // Held until the descriptor closes: tells the stale-temporary sweep this file is in use.
+        ::flock(fd, LOCK_EX | LOCK_NB);
         if (::fchmod(fd, mode) != 0)
             throwErrno("chmod", temp);
         for (const auto bytes : pieces)
-            writeAll(fd, bytes, write, temp);
-        if (::fsync(fd) != 0)
+            calls.writeAll(fd, bytes, temp);
+        markModifiedNow(fd);
+        if (calls.callFsync(fd) != 0)
             throwErrno("fsync", temp);
     } catch (...) {
         ::close(fd);
@@ -73,14 +113,14 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
         errno = error;
         throwErrno("close", temp);
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
+    if (calls.callRename(temp.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temp.c_str());
         errno = error;
         throwErrno("rename", temp);
     }
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = dir >= 0 && ::fsync(dir) == 0;
+    const bool synced = dir >= 0 && calls.callFsync(dir) == 0;
     if (dir >= 0)
         ::close(dir);
     if (!synced)
@@ -93,7 +133,7 @@ void removeStaleTemporaries(const std::filesystem::path& target) {
     for (std::filesystem::directory_iterator it(folderOf(target), ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && it->is_regular_file(ec))
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && isStaleTemporary(it->path()))
             std::filesystem::remove(it->path(), ec);
     }
 }

@@ -16,13 +16,34 @@ namespace kv {
 // write(2)'s contract: bytes written, or -1 with errno set. Tests pass one that fails.
 using WriteFunction = std::function<ssize_t(int fd, const char* data, std::size_t size)>;
 
+// The calls through which files are changed, each with its system call's contract. An empty
+// one is the system call; tests pass ones that fail, or that record every call.
+struct FileCalls {
+    WriteFunction write;
+    std::function<int(int fd)> fsync;
+    std::function<int(int fd, off_t length)> truncate;
+    std::function<int(const char* from, const char* to)> rename;
+
+    // Writes all of bytes, going on after short writes. Throws std::system_error naming what.
+    void writeAll(int fd, std::string_view bytes, const std::string& what) const;
+    int callFsync(int fd) const;
+    int callTruncate(int fd, off_t length) const;
+    int callRename(const char* from, const char* to) const;
+};
+
 // Writes pieces, in order, as target's new content with the given mode. Throws std::system_error
 // naming the step that failed; the target is then untouched and no temporary file is left.
 void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
-                           mode_t mode, const WriteFunction& write = {});
+                           mode_t mode, const FileCalls& calls = {});
 
-// Removes the temporary files that writers killed mid-write left beside target. Call it only
-// while no other writer of target can be at work (under the writers' lock).
+// Sets the file's modification time two seconds back. Any later change, even within the same
+// clock tick or on a file system that keeps times to two seconds, then gives the file a later
+// time, so its time alone tells this content from any later one.
+void markModifiedNow(int fd);
+
+// Removes the temporary files that writers killed mid-write left beside target. A writer holds
+// a lock on its temporary file while it works, and a young one may not hold it yet, so files
+// that are locked or were changed in the last seconds are left alone.
 void removeStaleTemporaries(const std::filesystem::path& target);
 
 } // namespace kv

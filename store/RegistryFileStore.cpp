@@ -1,20 +1,33 @@
 #include "RegistryFileStore.h"
 
 #include "AtomicFile.h"
+#include "RegistryFileStoreAppend.h"
 #include "StoreError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
 
+namespace fs = std::filesystem;
+
 namespace kv {
 
 namespace {
+
+// Appended sections are folded back once they pass 64 KB or an eighth of the file, or 64
+// sections or one per 4 KB of the file: each reader replays them as it loads, and a fold
+// costs a write of the whole file.
+constexpr std::size_t MinimumFoldBytes = 64u << 10;
+constexpr std::size_t MinimumFoldSections = 64;
+constexpr std::size_t FileBytesPerSection = 4u << 10;
 
 [[noreturn]] void throwErrno(const std::string& what) {
     throw std::system_error(errno, std::generic_category(), what);
@@ -31,70 +44,79 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
 };
 
-// Held while a writer merges and replaces the file; released when the descriptor closes.
+// Held while a writer merges its change into the file (LOCK_EX) or a reader loads it
+// (LOCK_SH); released when the descriptor closes.
 class LockFile {
 public:
-    explicit LockFile(const std::filesystem::path& path)
-        : m_fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+    LockFile(const fs::path& file, int operation)
+        : m_fd(::open((file.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
         if (m_fd.get() < 0)
-            throwErrno("cannot open the lock file " + path.string());
-        while (::flock(m_fd.get(), LOCK_EX) != 0)
+            throwErrno("cannot open the lock file of " + file.string());
+        while (::flock(m_fd.get(), operation) != 0)
             if (errno != EINTR)
-                throwErrno("cannot lock " + path.string());
+                throwErrno("cannot lock " + file.string());
     }
 
 private:
     FileDescriptor m_fd;
 };
 
-} // namespace
-
-RegistryFileStore::RegistryFileStore(std::filesystem::path file, WriteFunction write)
-    : m_file(std::move(file))
-    , m_write(std::move(write)) {}
-
-std::unique_ptr<RegistryFileStore> RegistryFileStore::open(const std::filesystem::path& file,
-                                                           WriteFunction write) {
-    std::unique_ptr<RegistryFileStore> store(new RegistryFileStore(file, std::move(write)));
-    store->load();
-    return store;
+// Whether any later change of the file must give it a later modification time than st holds.
+// A change within the clock tick the time was taken in keeps the same time; so does one within
+// the same second or two on a file system that keeps coarse times, shown by a time that is a
+// whole second.
+bool timeTellsChanges(const struct stat& st) {
+    timespec now{}, tick{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    ::clock_getres(CLOCK_REALTIME_COARSE, &tick);
+    const auto nanoseconds = [](const timespec& t) { return t.tv_sec * 1'000'000'000LL + t.tv_nsec; };
+    const long long granularity = st.st_mtim.tv_nsec == 0 ? 2'000'000'000LL : nanoseconds(tick);
+    return nanoseconds(st.st_mtim) + granularity <= nanoseconds(now);
 }
 
-std::optional<RegistryFileStore::Stamp> RegistryFileStore::stampOnDisk() const {
+std::size_t hashOf(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes);
+}
+
+struct FileBytes {
+    std::string bytes;
     struct stat st {};
-    if (::stat(m_file.c_str(), &st) != 0)
-        return std::nullopt;
-    return Stamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
-                 st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
-}
+};
 
-// Reads and parses the file; the store is unchanged when that fails.
-void RegistryFileStore::load() {
+// The whole file, refusing anything but a regular file before opening it: opening a FIFO
+// would wait for a writer for good.
+FileBytes readRegularFile(const fs::path& file) {
     const auto unreadable = [&] {
-        return RegistryFileError(m_file.string(), QT_TRANSLATE_NOOP("RegistryFile", "読み込めません: %1"),
+        return RegistryFileError(file.string(), QT_TRANSLATE_NOOP("RegistryFile", "読み込めません: %1"),
                                  {std::strerror(errno)});
     };
-    FileDescriptor fd(::open(m_file.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+    const auto notRegular = [&] {
+        return RegistryFileError(file.string(),
+                                 QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません"));
+    };
+    FileBytes out;
+    if (::stat(file.c_str(), &out.st) != 0)
         throw unreadable();
-    if (!S_ISREG(st.st_mode))
-        throw RegistryFileError(m_file.string(),
-                                QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません"));
+    if (!S_ISREG(out.st.st_mode))
+        throw notRegular();
+    FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0 || ::fstat(fd.get(), &out.st) != 0)
+        throw unreadable();
+    if (!S_ISREG(out.st.st_mode))
+        throw notRegular(); // replaced since the look before opening
     // Read straight into the buffer the document keeps: a copy would double the peak memory.
-    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    out.bytes.assign(static_cast<std::size_t>(out.st.st_size), '\0');
     std::size_t done = 0;
     for (;;) {
         // Past the size fstat gave, the file grew meanwhile: go on through a small buffer.
         char more[1 << 12];
-        const bool within = done < bytes.size();
-        const ssize_t n = within ? ::read(fd.get(), bytes.data() + done, bytes.size() - done)
+        const bool within = done < out.bytes.size();
+        const ssize_t n = within ? ::read(fd.get(), out.bytes.data() + done, out.bytes.size() - done)
                                  : ::read(fd.get(), more, sizeof more);
         if (n < 0 && errno == EINTR)
             continue;
@@ -103,62 +125,289 @@ void RegistryFileStore::load() {
         if (n == 0)
             break;
         if (!within)
-            bytes.append(more, static_cast<std::size_t>(n));
+            out.bytes.append(more, static_cast<std::size_t>(n));
         done += static_cast<std::size_t>(n);
     }
-    bytes.resize(done);
+    out.bytes.resize(done);
+    return out;
+}
+
+// The last section of a text given in pieces, copying only the pieces it spans.
+std::string lastSectionOf(const std::vector<std::string_view>& pieces) {
+    std::string tail;
+    for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        tail.insert(0, *it);
+        const std::size_t start = appended::lastSectionStart(tail);
+        // At 0 the section may begin with blanks in the piece before.
+        if (start > 0 && tail[start] == '[' && start < tail.size())
+            return tail.substr(start);
+    }
+    return tail.substr(appended::lastSectionStart(tail));
+}
+
+bool changesTree(const RegKey& top, const Change& change) {
+    const RegKey* key = top.find(change.path);
+    switch (change.kind) {
+    case Change::Kind::CreateKey:
+        return !key;
+    case Change::Kind::RemoveKey:
+        return key != nullptr;
+    case Change::Kind::SetValue: {
+        const RegValue* value = key ? key->value(change.value.name) : nullptr;
+        return !value || value->type != change.value.type || value->data != change.value.data;
+    }
+    }
+    return true;
+}
+
+} // namespace
+
+RegistryFileStore::RegistryFileStore(fs::path file, FileCalls calls)
+    : m_file(std::move(file))
+    , m_calls(std::move(calls)) {}
+
+std::unique_ptr<RegistryFileStore> RegistryFileStore::open(const fs::path& file, FileCalls calls) {
+    std::unique_ptr<RegistryFileStore> store(new RegistryFileStore(file, std::move(calls)));
+    store->load(store->target());
+    return store;
+}
+
+RegistryFileStore::~RegistryFileStore() {
     try {
-        m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
+        if (m_foldWhenReleased)
+            compact();
+    } catch (...) {
+        // The appended form stays; it reads the same, and the next writer folds it.
+    }
+}
+
+RegistryFileStore::Stamp RegistryFileStore::stampOf(const struct stat& st) {
+    return Stamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
+                 st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+}
+
+// The file itself where the path is a link: the lock, the temporaries and the renamed file
+// belong beside it, whichever way a program reaches it.
+fs::path RegistryFileStore::target() const {
+    std::error_code unresolved;
+    fs::path resolved = fs::canonical(m_file, unresolved);
+    return unresolved ? m_file : resolved;
+}
+
+bool RegistryFileStore::changedOnDisk(const fs::path& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || stampOf(st) != m_stamp)
+        return true;
+    if (!m_racyHash)
+        return false;
+    const FileBytes file = readRegularFile(target);
+    if (stampOf(file.st) != m_stamp || hashOf(file.bytes) != *m_racyHash)
+        return true;
+    if (timeTellsChanges(file.st))
+        m_racyHash.reset();
+    return false;
+}
+
+void RegistryFileStore::load(const fs::path& target) {
+    FileBytes file = readRegularFile(target);
+    try {
+        adopt(std::move(file.bytes), file.st);
     } catch (const RegistryFileError& e) {
         throw e.naming(m_file.string());
     }
-    // The stamp of what was read, not of what the path names by now.
-    m_stamp = Stamp{st.st_dev,          st.st_ino,         st.st_size,        st.st_mtim.tv_sec,
-                    st.st_mtim.tv_nsec, st.st_ctim.tv_sec, st.st_ctim.tv_nsec};
+}
+
+// Takes bytes read with the stamp st as the store's file; the store is unchanged when they are
+// not REGEDIT4 text. Appended sections are read as they stand, and folded only when the file
+// is next written whole.
+void RegistryFileStore::adopt(std::string bytes, const struct stat& st) {
+    std::optional<std::size_t> racyHash;
+    if (!timeTellsChanges(st))
+        racyHash = hashOf(bytes);
+    const auto region = appended::findRegion(bytes);
+    const std::size_t total = bytes.size();
+    std::string tail = bytes.substr(appended::lastSectionStart(bytes));
+    m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
+    m_tail = std::move(tail);
+    m_appended = region ? total - region->start : 0;
+    m_appendedSections = region ? region->changes.size() : 0;
+    m_stamp = stampOf(st);
+    m_racyHash = racyHash;
     m_mode = st.st_mode & 07777;
 }
 
+// The file on disk with its appended sections folded into the lines they change.
+RegistryDocument RegistryFileStore::folded(const fs::path& target) const {
+    FileBytes file = readRegularFile(target);
+    const auto region = appended::findRegion(file.bytes);
+    if (region)
+        file.bytes.resize(region->start);
+    RegistryDocument document =
+        RegistryDocument::fromBytes(std::move(file.bytes), m_file.filename().string());
+    if (region)
+        for (const auto& change : region->changes)
+            document.apply(change);
+    return document;
+}
+
+void RegistryFileStore::syncWithDisk(const fs::path& target) {
+    if (changedOnDisk(target))
+        load(target);
+}
+
 void RegistryFileStore::refresh() {
-    if (!m_pending.empty())
-        return; // unsaved changes win; the next flush merges them into the file on disk
-    if (stampOnDisk() != m_stamp)
-        load();
+    const fs::path file = target();
+    if (!changedOnDisk(file))
+        return;
+    // Shared with other readers, never with a writer: an append is never read half-written.
+    // A folder where no lock file can be made is still read.
+    std::optional<LockFile> lock;
+    try {
+        lock.emplace(file, LOCK_SH);
+    } catch (const std::system_error&) {
+    }
+    load(file);
 }
 
 void RegistryFileStore::apply(const Change& change) {
-    m_document.apply(change);
-    m_pending.push_back(change);
+    try {
+        const fs::path file = target();
+        const LockFile lock(file, LOCK_EX);
+        syncWithDisk(file);
+        if (!changesTree(tree(), change))
+            return;
+        if (!m_sweptTemporaries) {
+            // Killed writers are rare: one look per process is enough, and keeps stores cheap.
+            removeStaleTemporaries(file);
+            m_sweptTemporaries = true;
+        }
+        write(file, change);
+        rewriteWhenLarge(file);
+    } catch (const RegistryFileError& e) {
+        throw ChangeNotWritten(e.what());
+    } catch (const std::system_error& e) {
+        throw ChangeNotWritten(e.what());
+    }
 }
 
-void RegistryFileStore::flush(std::string_view failedValueName) {
-    if (m_pending.empty())
+// Appends the change when the file then reads exactly as the change says; otherwise writes
+// the file whole.
+void RegistryFileStore::write(const fs::path& file, const Change& change) {
+    std::string section = appended::sectionFor(tree(), change);
+    if (m_appended == 0) {
+        std::string opening = "\r\n";
+        opening += appended::Marker;
+        opening += "\r\n";
+        section.insert(0, opening);
+    }
+    if (!appended::readsAs(m_tail, section, {&change, 1})) {
+        rewrite(file, &change);
+        return;
+    }
+    append(file, section);
+    m_document.apply(change);
+    m_appended += section.size();
+    ++m_appendedSections;
+    m_foldWhenReleased = true;
+    m_tail = section.substr(appended::lastSectionStart(section));
+}
+
+// One write and one fsync. On failure the file is cut back to what it was.
+void RegistryFileStore::append(const fs::path& file, std::string_view section) {
+    FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
+        throwErrno("open " + file.string());
+    if (stampOf(st) != m_stamp || ::lseek(fd.get(), st.st_size, SEEK_SET) != st.st_size) {
+        errno = EAGAIN; // changed since the look under the lock, by a program that does not lock
+        throwErrno("append to " + file.string());
+    }
+    try {
+        m_calls.writeAll(fd.get(), section, file.string());
+        markModifiedNow(fd.get());
+        if (m_calls.callFsync(fd.get()) != 0)
+            throwErrno("fsync " + file.string());
+    } catch (const std::system_error&) {
+        takeBackAppend(fd.get());
+        throw;
+    }
+    if (::fstat(fd.get(), &st) != 0)
+        m_stamp = Stamp{};
+    else
+        recordWritten(st);
+}
+
+void RegistryFileStore::takeBackAppend(int fd) {
+    const int error = errno;
+    struct stat st {};
+    bool restored = m_calls.callTruncate(fd, m_stamp.size) == 0;
+    if (restored) {
+        markModifiedNow(fd);
+        restored = m_calls.callFsync(fd) == 0 && ::fstat(fd, &st) == 0;
+    }
+    if (restored)
+        recordWritten(st);
+    else
+        m_stamp = Stamp{}; // the next look loads whatever the file now holds
+    errno = error;
+}
+
+// Writes the file whole, atomically, with its appended sections folded in and the change, if
+// any, made. On failure the store loads the file again, so that what it holds is what the
+// file holds.
+void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
+    if (m_appended > 0)
+        m_document = folded(file); // reads the same as what it replaces
+    if (change)
+        m_document.apply(*change);
+    try {
+        replaceFileAtomically(file, m_document.pieces(), m_mode, m_calls);
+    } catch (const std::system_error&) {
+        m_stamp = Stamp{};
+        try {
+            load(file);
+        } catch (const RegistryFileError&) {
+        }
+        throw;
+    }
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0)
+        m_stamp = Stamp{};
+    else
+        recordWritten(st);
+    m_appended = 0;
+    m_appendedSections = 0;
+    m_tail = lastSectionOf(m_document.pieces());
+}
+
+void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
+    const auto size = static_cast<std::size_t>(m_stamp.size);
+    if (m_appended <= std::max(MinimumFoldBytes, size / 8) &&
+        m_appendedSections <= std::max(MinimumFoldSections, size / FileBytesPerSection))
         return;
     try {
-        const LockFile lock(m_file.string() + ".lock");
-        if (stampOnDisk() != m_stamp) {
-            // Someone else wrote the file since we read it: replay our changes onto theirs.
-            load();
-            for (const auto& change : m_pending)
-                m_document.apply(change);
-        }
-        // Replace what a link points at, not the link: the registry may be kept elsewhere.
-        std::error_code unresolved;
-        const std::filesystem::path resolved = std::filesystem::canonical(m_file, unresolved);
-        const std::filesystem::path& target = unresolved ? m_file : resolved;
-        if (!m_clearedStaleTemporaries) {
-            // Killed writers are rare: one look per process is enough, and keeps flushes cheap.
-            removeStaleTemporaries(target);
-            m_clearedStaleTemporaries = true;
-        }
-        replaceFileAtomically(target, m_document.pieces(), m_mode, m_write);
-        m_pending.clear();
-        if (const auto written = stampOnDisk())
-            m_stamp = *written;
-    } catch (const RegistryFileError&) {
-        throw StoreError::storeFailed(failedValueName);
+        rewrite(file, nullptr);
     } catch (const std::system_error&) {
-        throw StoreError::storeFailed(failedValueName);
+        // The change is on disk already; the appended form stays until the next fold.
+    } catch (const RegistryFileError&) {
     }
+}
+
+void RegistryFileStore::compact() {
+    if (m_appended == 0)
+        return;
+    const fs::path file = target();
+    const LockFile lock(file, LOCK_EX);
+    syncWithDisk(file);
+    if (m_appended > 0)
+        rewrite(file, nullptr);
+}
+
+// The stamp of what this store just wrote. Its time was set below the clock's tick, so any
+// later change shows; should that have failed, the next look loads the file again.
+void RegistryFileStore::recordWritten(const struct stat& st) {
+    m_stamp = timeTellsChanges(st) ? stampOf(st) : Stamp{};
+    m_racyHash.reset();
 }
 
 } // namespace kv

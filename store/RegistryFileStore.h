@@ -1,18 +1,21 @@
 // The settings store of a machine folder: its registry.reg.
 //
-// Every accessor starts from the file as it now is on disk; every flush merges this store's
-// changes into the file as it now is, under a lock file, and replaces it atomically, so other
-// Kavendel processes and the user's editor can share the file without losing a change.
+// Every accessor starts from the file as it now is on disk. Every change is written before
+// apply() returns, under a lock file beside the file itself (where a link leads), merged into
+// the file as it now is, so other Kavendel processes and the user's editor can share the file
+// without losing a change. A change is appended as a REGEDIT4 section with one write and one
+// fsync; the file is brought back to its minimal-diff form, atomically, when the appended
+// sections grow large and when the store is released.
 #pragma once
 
 #include "AtomicFile.h"
 #include "RegistryDocument.h"
 #include "SettingsStore.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,18 +25,25 @@ namespace kv {
 
 class RegistryFileStore final : public SettingsStore {
 public:
-    // Throws RegistryFileError, naming the file and the reason, when it is not REGEDIT4 text.
-    static std::unique_ptr<RegistryFileStore> open(const std::filesystem::path& file,
-                                                   WriteFunction write = {});
+    // Throws RegistryFileError, naming the file and the reason, when it is not REGEDIT4 text
+    // or not a regular file.
+    static std::unique_ptr<RegistryFileStore> open(const std::filesystem::path& file, FileCalls calls = {});
+    // Writes the file whole in its minimal-diff form when this store appended changes to it;
+    // a failure leaves the appended form, which reads the same.
+    ~RegistryFileStore() override;
 
     // "registry.reg:LINE: reason" for each line of the last load that had no effect.
     const std::vector<Message>& malformedLines() const { return m_document.malformedLines(); }
     const std::filesystem::path& file() const { return m_file; }
+    // Bytes appended to the file since it was last written whole.
+    std::size_t appendedBytes() const { return m_appended; }
 
     void refresh() override;
     const RegKey& tree() const override { return m_document.tree(); }
     void apply(const Change& change) override;
-    void flush(std::string_view failedValueName) override;
+    // Writes the file whole in its minimal-diff form when changes were appended. Throws
+    // std::system_error or RegistryFileError; the file then still reads the same.
+    void compact();
 
 private:
     // What tells a changed file from the one loaded, without reading it.
@@ -45,17 +55,34 @@ private:
         bool operator==(const Stamp&) const = default;
     };
 
-    RegistryFileStore(std::filesystem::path file, WriteFunction write);
-    std::optional<Stamp> stampOnDisk() const;
-    void load();
+    static Stamp stampOf(const struct stat& st);
+    RegistryFileStore(std::filesystem::path file, FileCalls calls);
+    std::filesystem::path target() const;
+    bool changedOnDisk(const std::filesystem::path& target);
+    void load(const std::filesystem::path& target);
+    void adopt(std::string bytes, const struct stat& st);
+    void syncWithDisk(const std::filesystem::path& target);
+    void write(const std::filesystem::path& target, const Change& change);
+    void append(const std::filesystem::path& target, std::string_view section);
+    void takeBackAppend(int fd);
+    RegistryDocument folded(const std::filesystem::path& target) const;
+    void rewrite(const std::filesystem::path& target, const Change* change);
+    void rewriteWhenLarge(const std::filesystem::path& target);
+    void recordWritten(const struct stat& st);
 
     std::filesystem::path m_file;
-    WriteFunction m_write;
-    RegistryDocument m_document;
+    FileCalls m_calls;
+    RegistryDocument m_document; // the tree, and the file's text in its minimal-diff form
     Stamp m_stamp;
+    // Set when the file was changed within the clock tick it was read in: a same-size change
+    // in that tick keeps the stamp, so the content's hash has to tell.
+    std::optional<std::size_t> m_racyHash;
     mode_t m_mode = 0644;
-    std::vector<Change> m_pending; // applied since the last successful flush
-    bool m_clearedStaleTemporaries = false;
+    std::string m_tail;         // the file's last section on disk, from which appends are judged
+    std::size_t m_appended = 0; // bytes on disk after the minimal-diff text, marker included
+    std::size_t m_appendedSections = 0;
+    bool m_foldWhenReleased = false; // this store appended
+    bool m_sweptTemporaries = false;
 };
 
 } // namespace kv

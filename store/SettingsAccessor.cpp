@@ -3,35 +3,21 @@
 #include "Cp932.h"
 
 #include <cstring>
-#include <exception>
 
 namespace kv {
 
 TSettingsAccessor::TSettingsAccessor(SettingsStore& store)
-    : m_store(store)
-    , m_uncaughtAtCreation(std::uncaught_exceptions()) {
+    : m_store(store) {
     m_store.refresh();
 }
 
-TSettingsAccessor::~TSettingsAccessor() noexcept(false) {
-    if (!m_dirty)
-        return;
-    if (std::uncaught_exceptions() > m_uncaughtAtCreation) {
-        // What was stored before the error stays stored; the error in flight is the one to report.
-        try {
-            m_store.flush(m_firstUnflushed);
-        } catch (const StoreError&) {
-        }
-        return;
+bool TSettingsAccessor::write(const Change& change) {
+    try {
+        m_store.apply(change);
+        return true;
+    } catch (const ChangeNotWritten&) {
+        return false;
     }
-    Flush();
-}
-
-void TSettingsAccessor::Flush() {
-    if (!m_dirty)
-        return;
-    m_dirty = false;
-    m_store.flush(m_firstUnflushed);
 }
 
 void TSettingsAccessor::SelectRoot(RootKey root) {
@@ -67,9 +53,9 @@ bool TSettingsAccessor::OpenPath(std::string_view path) {
     auto full = resolve(path);
     if (!full)
         return false;
-    if (!m_store.tree().find(*full)) {
-        m_store.apply({Change::Kind::CreateKey, *full, {}});
-        m_dirty = true;
+    if (!m_store.tree().find(*full) && !write({Change::Kind::CreateKey, *full, {}})) {
+        m_current.reset();
+        return false;
     }
     m_current = std::move(full);
     return true;
@@ -92,19 +78,10 @@ bool TSettingsAccessor::RemovePath(std::string_view path) {
     const auto full = resolve(path);
     if (!full || full->size() <= m_store.rootPath(m_root).size())
         return false; // a root itself is never removed
-    const RegKey* key = m_store.tree().find(*full);
-    if (!key)
+    if (!m_store.tree().find(*full))
         return false;
-    // Sub-keys first, last-enumerated first, as the registry requires an empty key to delete.
-    const auto children = key->children();
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        KeyPath childPath = *full;
-        childPath.push_back((*it)->name());
-        m_store.apply({Change::Kind::RemoveKey, std::move(childPath), {}});
-    }
-    m_store.apply({Change::Kind::RemoveKey, *full, {}});
-    m_dirty = true;
-    return !m_store.tree().find(*full);
+    // One change takes the key with every sub-key, so a failure leaves the whole tree in place.
+    return write({Change::Kind::RemoveKey, *full, {}}) && !m_store.tree().find(*full);
 }
 
 const RegKey* TSettingsAccessor::currentKey() const {
@@ -153,12 +130,9 @@ std::size_t TSettingsAccessor::LoadBytes(std::string_view name, void* buffer, st
 }
 
 void TSettingsAccessor::store(std::string_view name, std::uint32_t type, std::string data) {
-    if (!currentKey())
+    if (!currentKey() ||
+        !write({Change::Kind::SetValue, *m_current, RegValue{std::string(name), type, std::move(data)}}))
         throw StoreError::storeFailed(name);
-    if (!m_dirty || m_firstUnflushed.empty())
-        m_firstUnflushed = std::string(name);
-    m_store.apply({Change::Kind::SetValue, *m_current, RegValue{std::string(name), type, std::move(data)}});
-    m_dirty = true;
 }
 
 void TSettingsAccessor::StoreText(std::string_view name, std::string_view text) {

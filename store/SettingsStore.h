@@ -1,10 +1,11 @@
-// The settings store behind every TSettingsAccessor: a key tree, and the way its changes
-// become durable. MemoryStore keeps the tree in memory only; RegistryFileStore backs it with
-// a machine folder's registry.reg.
+// The settings store behind every TSettingsAccessor: a key tree whose every change is durable
+// when it has been applied. MemoryStore keeps the tree in memory only; RegistryFileStore backs
+// it with a machine folder's registry.reg.
 #pragma once
 
 #include "KeyTree.h"
 
+#include <stdexcept>
 #include <string>
 
 namespace kv {
@@ -22,6 +23,13 @@ struct Change {
 // Applies a change to a tree; false when it cannot apply (removing a missing key).
 bool applyChange(RegKey& top, const Change& change);
 
+// A change that could not be made durable. The store's tree is then what the store holds
+// without it: nothing of the change is kept or written later.
+class ChangeNotWritten : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
@@ -29,10 +37,8 @@ public:
     // Called when an accessor is created: afterwards the tree shows the latest saved state.
     virtual void refresh() {}
     virtual const RegKey& tree() const = 0;
-    // Changes the tree at once; the change is durable after the next flush().
+    // Makes the change durable, then shows it in tree(). Throws ChangeNotWritten when it cannot.
     virtual void apply(const Change& change) = 0;
-    // Makes every applied change durable. Throws StoreError naming failedValueName when it cannot.
-    virtual void flush(std::string_view failedValueName) { (void)failedValueName; }
 
     // The tree path of a root. HKEY_CURRENT_USER is HKEY_USERS\.DEFAULT in a tree that has
     // HKEY_USERS but no HKEY_CURRENT_USER, as in a registry exported whole from Windows 98.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -69,6 +70,15 @@ TEST_F(GameFilesTest, SaveReplacesTheWholeFileAndKeepsItsMode) {
     EXPECT_EQ(contents("3dsetup.ini"), std::string("new\0\xff\r\n", 7));
     EXPECT_EQ(fs::status(file("3dsetup.ini")).permissions(), fs::perms(0640));
     EXPECT_EQ(entriesInFolder(), 1u); // no temporary file left behind
+}
+
+TEST_F(GameFilesTest, SaveSweepsTheTemporaryFileAKilledSaveLeft) {
+    put(".3dsetup.ini.Ab12Cd", "half a file");
+    fs::last_write_time(file(".3dsetup.ini.Ab12Cd"),
+                        fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    GameFiles(machine).save("C:\\Games\\3DSetup\\3dsetup.ini", "new\r\n");
+    EXPECT_FALSE(fs::exists(file(".3dsetup.ini.Ab12Cd")));
+    EXPECT_EQ(entriesInFolder(), 1u);
 }
 
 TEST_F(GameFilesTest, AFailedWriteLeavesTheOldFile) {

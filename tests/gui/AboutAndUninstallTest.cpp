@@ -9,6 +9,9 @@
 #include <QTimer>
 #include <QtTest/QTest>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -32,7 +35,7 @@ class UninstallTest : public FormFixture {
 protected:
     fs::path drive() const { return machine.dir() / "drive_c"; }
     bool present(const std::string& path) {
-        TSettingsAccessor reg(store);
+        TSettingsAccessor reg(activeStore());
         return reg.PathExists(path);
     }
     // An installed driver: its keys, a display class key that discovery accepts, and a sibling.
@@ -97,6 +100,64 @@ TEST_F(UninstallTest, RemovesTheKeysAndExactlyThePresentInfFiles) {
     // The keys come back when a setting is stored again.
     putText(RootKey::LocalMachine, form->values().driverKeyPath + "\\atidxhal", "DisableHyperZ", "0");
     EXPECT_EQ(text(RootKey::LocalMachine, DriverKey + "\\atidxhal", "DisableHyperZ"), "0");
+}
+
+// Over registry.reg itself, with a disk that can fail, or that notes what is on it at each write.
+class UninstallOnRegistryFileTest : public UninstallTest {
+protected:
+    void SetUp() override {
+        installDriver();
+        putText(RootKey::LocalMachine, WindowsKey, "SystemRoot", "C:\\WINDOWS");
+        touch(inf());
+    }
+    // The store folds its file when released, through calls that use this fixture's members.
+    void TearDown() override {
+        form.reset();
+        fileStore.reset();
+    }
+    fs::path inf() const { return drive() / "WINDOWS/INF/ATI_9XAA.INF"; }
+    bool presentOnDisk(const std::string& path) {
+        auto disk = RegistryFileStore::open(machine.registryFile());
+        TSettingsAccessor reg(*disk);
+        return reg.PathExists(path);
+    }
+    void uninstall() {
+        createForm();
+        infAtEachWrite.clear(); // start-up's own stores
+        dialogs.answers = {true};
+        form->uninstallClick();
+    }
+    std::vector<bool> infAtEachWrite; // whether the INF file was there, at each write
+};
+
+TEST_F(UninstallOnRegistryFileTest, TheKeysAreOffTheDiskBeforeAnyFileIsDeleted) {
+    FileCalls calls;
+    calls.write = [this](int fd, const char* data, std::size_t size) {
+        infAtEachWrite.push_back(fs::exists(inf()));
+        return ::write(fd, data, size);
+    };
+    useRegistryFile(calls);
+    uninstall();
+    EXPECT_EQ(infAtEachWrite, (std::vector<bool>{true, true})); // one removal each, files still there
+    EXPECT_FALSE(presentOnDisk("\\SOFTWARE\\ATI Technologies"));
+    EXPECT_FALSE(presentOnDisk(DisplayKey));
+    EXPECT_FALSE(fs::exists(inf()));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+}
+
+TEST_F(UninstallOnRegistryFileTest, ARemovalThatCannotBeWrittenShowsNoBoxAndKeepsTheKeys) {
+    FileCalls calls;
+    calls.write = [](int, const char*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    useRegistryFile(calls);
+    uninstall();
+    ASSERT_EQ(dialogs.shown.size(), 1u) << ::testing::PrintToString(dialogs.texts()); // the question
+    EXPECT_TRUE(present(DriverKey + "\\atidxhal"));
+    EXPECT_TRUE(present(DisplayKey));
+    EXPECT_TRUE(presentOnDisk(DriverKey + "\\atidxhal"));
+    EXPECT_TRUE(presentOnDisk(DisplayKey));
 }
 
 TEST_F(UninstallTest, NoWindowsVersionKeyDeletesNoFiles) {

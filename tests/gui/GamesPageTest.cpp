@@ -3,6 +3,7 @@
 #include "FormFixture.h"
 #include "GameTable.h"
 #include "ImageList.h"
+#include "StoreError.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -11,6 +12,9 @@
 #include <QtTest/QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <filesystem>
 #include <fstream>
@@ -293,6 +297,84 @@ TEST_F(GamesPageTest, RewriteWithNothingSelectedOrAReadOnlyFile) {
     EXPECT_EQ(config("Euro 2000"), "x\r\n");
     EXPECT_EQ(number(RootKey::CurrentUser, UserList, "Cards"), 3);
     EXPECT_TRUE(button2());
+}
+
+// Over registry.reg itself: each store is on disk when its call returns.
+class GamesOnRegistryFileTest : public GamesPageTest {
+protected:
+    void SetUp() override {
+        install("Euro 2000");
+        writeConfig("Euro 2000", "x\r\n");
+        putNumber(RootKey::CurrentUser, UserList, "Cards", 3);
+        putNumber(RootKey::CurrentUser, UserList + "\\Sort Order", "1", 1);
+    }
+    // The store folds its file when released, through calls that use this fixture's members.
+    void TearDown() override {
+        form.reset();
+        fileStore.reset();
+    }
+    void rewriteEuro2000() {
+        openPage();
+        clickItem("Euro 2000");
+        clickButton2();
+    }
+    bool diskFull = true;
+    // A value as the file on disk holds it now.
+    std::optional<std::string> onDisk(const std::string& path, const std::string& name) {
+        auto disk = RegistryFileStore::open(machine.registryFile());
+        TSettingsAccessor reg(*disk);
+        reg.SelectRoot(RootKey::CurrentUser);
+        if (!reg.OpenPathForReading(path) || !reg.ValuePresent(name))
+            return std::nullopt;
+        return valueText(reg, name);
+    }
+    static std::string valueText(TSettingsAccessor& reg, const std::string& name) {
+        try {
+            return std::to_string(reg.LoadNumber(name));
+        } catch (const StoreError&) {
+            return reg.LoadText(name);
+        }
+    }
+};
+
+TEST_F(GamesOnRegistryFileTest, TheSuccessBoxComesWithEveryStoreOnDisk) {
+    useRegistryFile();
+    std::vector<std::optional<std::string>> atTheBox;
+    dialogs.onMessage = [&] {
+        for (const auto& [path, name] : {std::pair{UserList, "Cards"},
+                                         {UserList + "\\Card4", "Name"},
+                                         {UserList + "\\Card4\\Type1", "VendorID"},
+                                         {UserList + "\\Sort Order", "4"}})
+            atTheBox.push_back(onDisk(path, name));
+    };
+    rewriteEuro2000();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"レジストリ情報を書き換えました。"});
+    EXPECT_EQ(atTheBox, (std::vector<std::optional<std::string>>{"4", "ATI Radeon256", "4098", "4"}));
+}
+
+TEST_F(GamesOnRegistryFileTest, AStoreThatCannotBeWrittenEndsTheRewriteNamingItsValue) {
+    FileCalls calls;
+    calls.write = [this](int fd, const char* data, std::size_t size) -> ssize_t {
+        if (diskFull && std::string_view(data, size).find("\"Group\"") != std::string_view::npos) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return ::write(fd, data, size);
+    };
+    RegistryFileStore& file = useRegistryFile(calls);
+    rewriteEuro2000();
+    EXPECT_EQ(dialogs.texts(), std::vector<std::string>{"'Group' の設定に失敗しました."});
+    EXPECT_EQ(onDisk(UserList, "Cards"), "4"); // stored before the failure, and kept
+    EXPECT_EQ(onDisk(UserList + "\\Card4", "Group"), std::nullopt);
+    EXPECT_EQ(config("Euro 2000"), "x\r\n" + Card + "\r\n"); // the file step came first
+
+    // The failed value is not in memory either, so no later store writes it.
+    diskFull = false;
+    putText(RootKey::CurrentUser, UserList + "\\Card4", "Other", "1");
+    EXPECT_EQ(text(RootKey::CurrentUser, UserList + "\\Card4", "Group"), std::nullopt);
+    file.compact();
+    EXPECT_EQ(onDisk(UserList + "\\Card4", "Group"), std::nullopt);
+    EXPECT_EQ(onDisk(UserList + "\\Card4", "Other"), "1");
 }
 
 } // namespace

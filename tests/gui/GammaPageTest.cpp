@@ -23,7 +23,7 @@ namespace {
 const std::string DalKey = "\\SOFTWARE\\ATI Technologies\\Driver\\0000\\DAL";
 const char* const Gamma = "DALGameGammaScale";
 
-// Records every gamma write on its way into the fixture's store; can fail the next flush.
+// Records every gamma write on its way into the fixture's store; can fail every write.
 class RecordingStore final : public SettingsStore {
 public:
     explicit RecordingStore(SettingsStore& inner)
@@ -35,14 +35,12 @@ public:
                 static_cast<std::int32_t>(static_cast<unsigned char>(change.value.data[0]) |
                                           static_cast<unsigned char>(change.value.data[1]) << 8 |
                                           static_cast<unsigned char>(change.value.data[2]) << 16)));
+        if (failWrites)
+            throw ChangeNotWritten("no space left on the device");
         m_inner.apply(change);
     }
-    void flush(std::string_view name) override {
-        if (failFlush)
-            throw StoreError::storeFailed(name);
-    }
     std::vector<GammaChannels> writes;
-    bool failFlush = false;
+    bool failWrites = false;
 
 private:
     SettingsStore& m_inner;
@@ -193,7 +191,7 @@ TEST_F(GammaPageTest, NothingStoredOrWrongKindLeavesTheBars) {
 
 TEST_F(GammaPageTest, AFailedWriteEndsTheWholeChainWithOneBox) {
     createGammaForm();
-    recorder.failFlush = true;
+    recorder.failWrites = true;
     click("Button4"); // 暗め(44)
     EXPECT_EQ(dialogs.texts(), std::vector<std::string>({"'DALGameGammaScale' の設定に失敗しました."}));
     EXPECT_EQ(find<QLineEdit>("Edit2")->text(), "44");

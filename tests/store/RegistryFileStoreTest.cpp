@@ -1,16 +1,21 @@
 // The registry file on disk: sharing, reloading, merging and failed writes.
 #include "RegistryFileStore.h"
+#include "RegistryFileStoreAppend.h"
 #include "SettingsAccessor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -61,23 +66,40 @@ protected:
     fs::path file;
 };
 
-TEST_F(FileStoreTest, StoreIsOnDiskWhenTheAccessorIsFreedWithMinimalDiff) {
+const std::string Original = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"1\"\r\n";
+
+TEST_F(FileStoreTest, EachStoreIsOnDiskWhenItReturnsAndTheFileIsFoldedWhenTheStoreIsReleased) {
     auto first = RegistryFileStore::open(file);
-    storeText(*first, "\\SOFTWARE\\K", "B", "2");
-    EXPECT_EQ(read(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"1\"\r\n\"B\"=\"2\"\r\n");
+    {
+        TSettingsAccessor reg(*first);
+        reg.OpenPath("\\SOFTWARE\\K");
+        reg.StoreText("B", "2");
+        EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\software\\k", "b"), "2");
+        EXPECT_EQ(read(), Original + "\r\n" + std::string(appended::Marker) +
+                              "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"B\"=\"2\"\r\n");
+        const std::string before = read();
+        reg.StoreText("b", "2"); // unchanged: nothing is written
+        EXPECT_EQ(read(), before);
+    }
+    first.reset();
+    EXPECT_EQ(read(), Original + "\"B\"=\"2\"\r\n");
     EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
-    EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\software\\k", "b"), "2");
 }
 
-TEST_F(FileStoreTest, ARegistryFileReachedThroughALinkIsWrittenWhereTheLinkPoints) {
+TEST_F(FileStoreTest, ARegistryFileReachedThroughALinkIsLockedAndWrittenWhereTheLinkPoints) {
     fs::create_directories(dir / "kept");
     fs::rename(file, dir / "kept" / "registry.reg");
     fs::create_symlink(dir / "kept" / "registry.reg", file);
-    storeText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "B", "2");
+    auto viaLink = RegistryFileStore::open(file);
+    auto direct = RegistryFileStore::open(dir / "kept" / "registry.reg");
+    storeText(*viaLink, "\\SOFTWARE\\K", "B", "2");
+    storeText(*direct, "\\SOFTWARE\\K", "C", "3");
+    viaLink.reset();
+    direct.reset();
     EXPECT_TRUE(fs::is_symlink(file));
-    EXPECT_EQ(read(), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"1\"\r\n\"B\"=\"2\"\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), fs::directory_iterator()),
-              1); // no temporaries
+    EXPECT_EQ(read(), Original + "\"B\"=\"2\"\r\n\"C\"=\"3\"\r\n");
+    EXPECT_EQ(entries(), (std::vector<std::string>{"kept", "registry.reg"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "kept"), fs::directory_iterator()), 2); // the lock
 }
 
 TEST_F(FileStoreTest, TwoStoresOnOneFileLoseNeitherChange) {
@@ -90,8 +112,6 @@ TEST_F(FileStoreTest, TwoStoresOnOneFileLoseNeitherChange) {
     a.StoreText("FromOne", "1");
     b.StoreText("FromTwo", "2");
     b.StoreText("A", "changed");
-    a.Flush();
-    b.Flush();
     auto fresh = RegistryFileStore::open(file);
     EXPECT_EQ(loadText(*fresh, "\\SOFTWARE\\K", "FromOne"), "1");
     EXPECT_EQ(loadText(*fresh, "\\SOFTWARE\\K", "FromTwo"), "2");
@@ -100,17 +120,23 @@ TEST_F(FileStoreTest, TwoStoresOnOneFileLoseNeitherChange) {
 }
 
 TEST_F(FileStoreTest, EditorChangesAreSeenByTheNextAccessorAndKeptByTheNextWrite) {
+    // Same size, written in place, as an editor may, right after a load or a store: within one
+    // clock tick the file's times may not change at all.
     auto store = RegistryFileStore::open(file);
-    EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "1");
-    // Same size, written in place, as an editor may: only the stamp tells.
-    write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"9\"\r\n");
-    EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "9");
+    for (int round = 0; round < 20; ++round) {
+        const std::string digit = std::to_string(round % 10);
+        write("REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"" + digit + "\"\r\n");
+        ASSERT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), digit) << "round " << round;
+        storeText(*store, "\\SOFTWARE\\K", "A", "x");
+        std::string edited = read();
+        edited[edited.size() - 4] = 'y';
+        write(edited);
+        ASSERT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "y") << "round " << round;
+    }
 
-    TSettingsAccessor reg(*store);
-    reg.OpenPath("\\SOFTWARE\\K");
-    reg.StoreText("Mine", "1");
     write("REGEDIT4\r\n; edited\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"8\"\r\n");
-    reg.Flush();
+    storeText(*store, "\\SOFTWARE\\K", "Mine", "1");
+    store.reset();
     EXPECT_EQ(
         read(),
         "REGEDIT4\r\n; edited\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"A\"=\"8\"\r\n\"Mine\"=\"1\"\r\n");
@@ -120,15 +146,15 @@ TEST_F(FileStoreTest, FileTurnedToGarbageIsNeverWritten) {
     auto store = RegistryFileStore::open(file);
     TSettingsAccessor reg(*store);
     reg.OpenPath("\\SOFTWARE\\K");
-    reg.StoreText("Name", "1");
     write("\xFF\xFE<\0h\0t\0m\0l\0>\0");
     const std::string garbage = read();
     try {
-        reg.Flush();
-        FAIL() << "flushed into a file that is not REGEDIT4";
+        reg.StoreText("Name", "1");
+        FAIL() << "stored into a file that is not REGEDIT4";
     } catch (const StoreError& e) {
         EXPECT_STREQ(e.what(), "'Name' の設定に失敗しました");
     }
+    store.reset();
     EXPECT_EQ(read(), garbage);
 }
 
@@ -159,6 +185,7 @@ TEST_F(FileStoreTest, CurrentUserIsUsersDefaultInAWholeExport) {
         reg.OpenPath("\\Software\\X");
         reg.StoreNumber("N", 1);
     }
+    store.reset();
     EXPECT_EQ(read(),
               "REGEDIT4\r\n\r\n[HKEY_USERS\\.DEFAULT\\Software]\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n\r\n"
               "[HKEY_USERS\\.DEFAULT\\Software\\X]\r\n\"N\"=dword:00000001\r\n");
@@ -166,45 +193,81 @@ TEST_F(FileStoreTest, CurrentUserIsUsersDefaultInAWholeExport) {
 
 struct FaultRow {
     const char* label;
-    std::size_t bytesBeforeFailure;
+    std::size_t bytesBeforeFailure; // written before write() fails
     int error;
+    bool failFsync; // every write succeeds, the fsync fails
 };
 
 const FaultRow FaultRows[] = {
-    {"DiskFullAtOnce", 0, ENOSPC},
-    {"IoErrorHalfway", 40, EIO},
-    {"DiskFullHalfway", 40, ENOSPC},
+    {"DiskFullAtOnce", 0, ENOSPC, false},
+    {"IoErrorHalfway", 40, EIO, false},
+    {"DiskFullHalfway", 40, ENOSPC, false},
+    {"FsyncFails", 0, EIO, true},
 };
 
-class FaultTest : public FileStoreTest, public ::testing::WithParamInterface<FaultRow> {};
-
-TEST_P(FaultTest, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
+class FaultTest : public FileStoreTest, public ::testing::WithParamInterface<FaultRow> {
+protected:
+    FileCalls failingCalls() {
+        FileCalls calls;
+        calls.write = [this](int fd, const char* data, std::size_t size) -> ssize_t {
+            const FaultRow& row = GetParam();
+            if (!failing || row.failFsync)
+                return ::write(fd, data, size);
+            if (written >= row.bytesBeforeFailure) {
+                errno = row.error;
+                return -1;
+            }
+            const ssize_t n = ::write(fd, data, std::min(size, row.bytesBeforeFailure - written));
+            written += static_cast<std::size_t>(n);
+            return n;
+        };
+        calls.fsync = [this](int fd) {
+            if (failing && GetParam().failFsync) {
+                errno = GetParam().error;
+                return -1;
+            }
+            return ::fsync(fd);
+        };
+        return calls;
+    }
     bool failing = true;
     std::size_t written = 0;
-    auto store = RegistryFileStore::open(file, [&](int fd, const char* data, std::size_t size) -> ssize_t {
-        if (failing && written >= GetParam().bytesBeforeFailure) {
-            errno = GetParam().error;
-            return -1;
-        }
-        const std::size_t allowed = failing ? std::min(size, GetParam().bytesBeforeFailure - written) : size;
-        const ssize_t n = ::write(fd, data, allowed);
-        written += static_cast<std::size_t>(n);
-        return n;
-    });
+};
+
+TEST_P(FaultTest, AFailedStoreIsReportedAtOnceAndNeverWrittenLater) {
+    auto store = RegistryFileStore::open(file, failingCalls());
     const std::string before = read();
+    TSettingsAccessor reg(*store);
+    reg.OpenPathForReading("\\SOFTWARE\\K");
     try {
-        storeText(*store, "\\SOFTWARE\\K", "Big", std::string(500, 'x'));
+        reg.StoreText("Big", std::string(500, 'x'));
         FAIL() << "the failed write was reported as success";
     } catch (const StoreError& e) {
         EXPECT_STREQ(e.what(), "'Big' の設定に失敗しました");
     }
     EXPECT_EQ(read(), before);
     EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    EXPECT_FALSE(reg.ValuePresent("Big")); // what the store holds is what the file holds
 
-    // The change is still pending and reaches the disk with the next flush.
+    // Nor does a later store carry the failed one to the disk.
     failing = false;
-    storeText(*store, "\\SOFTWARE\\K", "Small", "1");
-    EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "Big"), std::string(500, 'x'));
+    reg.StoreText("Small", "1");
+    store.reset();
+    EXPECT_EQ(read(), Original + "\"Small\"=\"1\"\r\n");
+}
+
+TEST_P(FaultTest, AFailedKeyCreationOrRemovalChangesNothing) {
+    auto store = RegistryFileStore::open(file, failingCalls());
+    const std::string before = read();
+    TSettingsAccessor reg(*store);
+    ASSERT_TRUE(reg.OpenPath("\\SOFTWARE\\K"));
+    EXPECT_FALSE(reg.OpenPath("\\SOFTWARE\\New"));
+    EXPECT_THROW(reg.StoreText("A", "into the key opened before"), StoreError);
+    EXPECT_FALSE(reg.RemovePath("\\SOFTWARE\\K"));
+    EXPECT_TRUE(reg.PathExists("\\SOFTWARE\\K"));
+    EXPECT_FALSE(reg.PathExists("\\SOFTWARE\\New"));
+    store.reset();
+    EXPECT_EQ(read(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, FaultTest, ::testing::ValuesIn(FaultRows),
@@ -263,12 +326,14 @@ TEST_F(FileStoreTest, TwoProcessesStoringFiveHundredValuesEachLoseNone) {
     EXPECT_EQ(reg.LoadText("A"), "1");
 }
 
-TEST_F(FileStoreTest, KillingAWriterNeverLeavesATornOrEmptyFile) {
-    // Each flush writes a counter, its mirror and padding whose size follows the counter, so
-    // a file holding parts of two states shows.
+TEST_F(FileStoreTest, KillingAWriterLeavesEveryStoreThatReturnedAndNoTornFile) {
+    // Each round stores a counter, padding whose size follows it, then its mirror, each store
+    // durable on its own: a kill leaves a prefix of that order, so the mirror is the counter or
+    // one behind, and the padding belongs to one of the two.
     const auto padding = [](int n) { return std::string(static_cast<std::size_t>(n % 5) * 20000, 'p'); };
     int roundsWithWrites = 0;
     for (int round = 0; round < 12; ++round) {
+        write(Original);
         const pid_t pid = spawn([&] {
             auto store = RegistryFileStore::open(file);
             for (int n = 0;; ++n) {
@@ -288,26 +353,93 @@ TEST_F(FileStoreTest, KillingAWriterNeverLeavesATornOrEmptyFile) {
         EXPECT_TRUE(store->malformedLines().empty());
         EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "A"), "1");
         const std::string counter = loadText(*store, "\\SOFTWARE\\K", "Counter");
-        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "Mirror"), counter) << "round " << round;
-        if (!counter.empty()) {
-            ++roundsWithWrites;
-            EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "Padding"), padding(std::stoi(counter)));
-        }
+        if (counter.empty())
+            continue;
+        ++roundsWithWrites;
+        const int n = std::stoi(counter);
+        const std::string mirror = loadText(*store, "\\SOFTWARE\\K", "Mirror");
+        const std::string padded = loadText(*store, "\\SOFTWARE\\K", "Padding");
+        const std::string mirrorBefore = n == 0 ? "" : std::to_string(n - 1);
+        const std::string paddingBefore = n == 0 ? "" : padding(n - 1);
+        if (mirror == counter)
+            EXPECT_EQ(padded, padding(n)) << "round " << round;
+        else
+            EXPECT_TRUE(mirror == mirrorBefore && (padded == padding(n) || padded == paddingBefore))
+                << "round " << round << ": counter " << n << ", mirror " << mirror;
     }
     EXPECT_GT(roundsWithWrites, 6); // the kills did fall among writes
 }
 
-TEST_F(FileStoreTest, TheNextWriterClearsTemporariesThatKilledWritersLeft) {
-    std::ofstream(dir / ".registry.reg.Ab12Cd") << "half a file";
-    std::ofstream(dir / ".registry.reg.notours") << "kept";
-    auto store = RegistryFileStore::open(file);
-    {
-        TSettingsAccessor reg(*store);
-        reg.OpenPath("\\SOFTWARE\\K");
-        reg.StoreText("B", "2");
-    }
+TEST_F(FileStoreTest, TheNextWriterClearsOnlyTemporariesThatKilledWritersLeft) {
+    const auto temporary = [&](const char* name, std::string_view text) {
+        std::ofstream(dir / name) << text;
+        fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::minutes(5));
+    };
+    temporary(".registry.reg.Ab12Cd", "half a file");
+    temporary(".registry.reg.InUse1", "another writer's, locked");
+    temporary(".registry.reg.notours", "kept");
+    std::ofstream(dir / ".registry.reg.Young1") << "just made, not locked yet";
+    const int inUse = ::open((dir / ".registry.reg.InUse1").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(inUse, LOCK_EX), 0);
+    storeText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "B", "2");
+    ::close(inUse);
     EXPECT_EQ(entries(),
-              (std::vector<std::string>{".registry.reg.notours", "registry.reg", "registry.reg.lock"}));
+              (std::vector<std::string>{".registry.reg.InUse1", ".registry.reg.Young1",
+                                        ".registry.reg.notours", "registry.reg", "registry.reg.lock"}));
 }
+
+TEST_F(FileStoreTest, AnythingButARegularFileIsRefusedWithoutOpeningIt) {
+    fs::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+    try {
+        RegistryFileStore::open(file); // opening a FIFO would wait for a writer for good
+        FAIL();
+    } catch (const RegistryFileError& e) {
+        EXPECT_EQ(std::string(e.what()), file.string() + ": 通常のファイルではありません");
+    }
+}
+
+// Files whose end changes how text after it reads. Each store must leave the file reading as
+// the old tree plus the change, whether it is appended or the file is written whole.
+struct TailRow {
+    const char* label;
+    const char* text;
+};
+
+const TailRow TailRows[] = {
+    {"HexContinuedAtTheEnd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"H\"=hex:01,02,\\"},
+    {"HexContinuedThenLineBreak", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"H\"=hex:01,02,\\\r\n"},
+    {"HexContinuedThenComment", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"H\"=hex:01,\\\r\n; note\r\n"},
+    {"NoLineBreakAtTheEnd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"S\"=\"v\""},
+    {"UnclosedStringAtTheEnd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n\"S\"=\"v"},
+    {"UnclosedKeyLineAtTheEnd", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\K]\r\n[HKEY_LOCAL_MACHINE\\L"},
+    {"LoneCrLineEnds", "REGEDIT4\r[HKEY_LOCAL_MACHINE\\K]\r\"S\"=\"v\"\r"},
+    {"HeaderOnly", "REGEDIT4"},
+};
+
+class TailTest : public FileStoreTest, public ::testing::WithParamInterface<TailRow> {};
+
+TEST_P(TailTest, AStoreNeverChangesHowTheRestOfTheFileReads) {
+    write(GetParam().text);
+    const Change changes[] = {
+        {Change::Kind::SetValue, {"HKEY_LOCAL_MACHINE", "K"}, RegValue{"N", RegNumber, "\x04\0\0\0"s}},
+        {Change::Kind::SetValue, {"HKEY_LOCAL_MACHINE", "K", "Sub"}, RegValue{"B", RegBinary, "\x01\x02"}},
+        {Change::Kind::RemoveKey, {"HKEY_LOCAL_MACHINE", "K", "Sub"}, {}},
+        {Change::Kind::CreateKey, {"HKEY_LOCAL_MACHINE", "K", "Sub"}, {}},
+    };
+    RegistryDocument expected = RegistryDocument::parse(GetParam().text);
+    auto store = RegistryFileStore::open(file);
+    for (const auto& change : changes) {
+        store->apply(change);
+        expected.apply(change);
+        EXPECT_EQ(RegistryDocument::parse(read()).tree(), expected.tree()) << read();
+        EXPECT_EQ(store->tree(), expected.tree());
+    }
+    store.reset();
+    EXPECT_EQ(RegistryDocument::parse(read()).tree(), expected.tree()) << read();
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, TailTest, ::testing::ValuesIn(TailRows),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

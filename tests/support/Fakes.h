@@ -8,6 +8,7 @@
 #include "OsVersion.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     };
     void message(std::string_view caption, std::string_view text, Icon icon) override {
         shown.push_back({std::string(caption), std::string(text), icon, false});
+        if (onMessage)
+            onMessage();
     }
     bool confirm(std::string_view caption, std::string_view text) override {
         shown.push_back({std::string(caption), std::string(text), Icon::None, true});
@@ -41,7 +44,8 @@ public:
     }
 
     std::vector<Shown> shown;
-    std::deque<bool> answers; // for confirm(); Cancel once they run out
+    std::deque<bool> answers;        // for confirm(); Cancel once they run out
+    std::function<void()> onMessage; // runs while a message box is up
 };
 
 class ManualClock final : public MillisecondClock {

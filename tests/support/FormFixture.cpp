@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QTabWidget>
 
+#include <fstream>
+
 namespace kv::test {
 
 FormFixture::FormFixture()
@@ -15,8 +17,36 @@ FormFixture::FormFixture()
 
 FormFixture::~FormFixture() = default;
 
+namespace {
+
+// The tree as REGEDIT4 text, a section for each key.
+void appendSections(const RegKey& key, const std::string& path, std::string& text) {
+    if (!path.empty() && path.find('\\') != std::string::npos) {
+        text += "\r\n[" + path + "]\r\n";
+        for (const RegValue* value : key.values())
+            text += RegistryDocument::formatValue(*value, "\r\n");
+    }
+    for (const RegKey* child : key.children())
+        appendSections(*child, path.empty() ? child->name() : path + "\\" + child->name(), text);
+}
+
+} // namespace
+
+RegistryFileStore& FormFixture::useRegistryFile(FileCalls calls) {
+    std::string text = "REGEDIT4\r\n";
+    appendSections(store.tree(), "", text);
+    std::ofstream(machine.registryFile(), std::ios::binary | std::ios::trunc) << text;
+    fileStore = RegistryFileStore::open(machine.registryFile(), std::move(calls));
+    return *fileStore;
+}
+
+SettingsStore& FormFixture::activeStore() {
+    return fileStore ? static_cast<SettingsStore&>(*fileStore) : store;
+}
+
 TForm1& FormFixture::createForm() {
-    const Services chosen{store, dialogs, machine, osVersion, clock, chosenCpu ? *chosenCpu : cpu, launcher};
+    const Services chosen{activeStore(), dialogs, machine, osVersion, clock, chosenCpu ? *chosenCpu : cpu,
+                          launcher};
     form = std::make_unique<TForm1>(chosen);
     form->show();
     QApplication::processEvents();
@@ -32,7 +62,7 @@ void FormFixture::showPage(const char* page, const char* nested) {
 
 void FormFixture::putText(RootKey root, const std::string& path, const std::string& name,
                           const std::string& text) {
-    TSettingsAccessor reg(store);
+    TSettingsAccessor reg(activeStore());
     reg.SelectRoot(root);
     reg.OpenPath(path);
     reg.StoreText(name, text);
@@ -40,14 +70,14 @@ void FormFixture::putText(RootKey root, const std::string& path, const std::stri
 
 void FormFixture::putNumber(RootKey root, const std::string& path, const std::string& name,
                             std::int32_t number) {
-    TSettingsAccessor reg(store);
+    TSettingsAccessor reg(activeStore());
     reg.SelectRoot(root);
     reg.OpenPath(path);
     reg.StoreNumber(name, number);
 }
 
 std::optional<std::string> FormFixture::text(RootKey root, const std::string& path, const std::string& name) {
-    TSettingsAccessor reg(store);
+    TSettingsAccessor reg(activeStore());
     reg.SelectRoot(root);
     if (!reg.OpenPathForReading(path) || !reg.ValuePresent(name))
         return std::nullopt;
@@ -56,7 +86,7 @@ std::optional<std::string> FormFixture::text(RootKey root, const std::string& pa
 
 std::optional<std::int32_t> FormFixture::number(RootKey root, const std::string& path,
                                                 const std::string& name) {
-    TSettingsAccessor reg(store);
+    TSettingsAccessor reg(activeStore());
     reg.SelectRoot(root);
     if (!reg.OpenPathForReading(path) || !reg.ValuePresent(name))
         return std::nullopt;

@@ -6,6 +6,7 @@
 #include "MachineFolder.h"
 #include "Main.h"
 #include "RecordingLauncher.h"
+#include "RegistryFileStore.h"
 #include "Services.h"
 #include "SettingsAccessor.h"
 
@@ -36,7 +37,14 @@ protected:
     // Shows a page of PageControl1, then optionally a nested page of PageControl2.
     void showPage(const char* page, const char* nested = nullptr);
 
-    // Writes a value into the store as another program would.
+    // From here on the window works on registry.reg, written from what the in-memory store
+    // holds now, through calls that a test may fail or watch.
+    RegistryFileStore& useRegistryFile(FileCalls calls = {});
+
+    // The window's store: registry.reg once useRegistryFile ran, the in-memory one before.
+    SettingsStore& activeStore();
+
+    // Writes a value into the window's store as another program would.
     void putText(RootKey root, const std::string& path, const std::string& name, const std::string& text);
     void putNumber(RootKey root, const std::string& path, const std::string& name, std::int32_t number);
     std::optional<std::string> text(RootKey root, const std::string& path, const std::string& name);
@@ -49,7 +57,8 @@ protected:
     FixedOsVersion osVersion;
     ManualClock clock;
     PlainCpu cpu;
-    CpuInstructions* chosenCpu = nullptr; // a test's own processor double, such as a ReplayCpu
+    CpuInstructions* chosenCpu = nullptr;         // a test's own processor double, such as a ReplayCpu
+    std::unique_ptr<RegistryFileStore> fileStore; // the window's store once useRegistryFile ran
     RecordingLauncher launcher;
     Services services;
     std::unique_ptr<TForm1> form;

@@ -1,0 +1,47 @@
+// Changes appended to registry.reg as REGEDIT4 sections, which regedit reads as later
+// assignments: a store then costs one short write and one fsync, whatever the file's size.
+//
+// The appended sections follow one marker line. They are folded back into the file's own
+// lines when it is next written whole; until then every reader, Kavendel or regedit, sees the
+// same tree, and a Kavendel that finds them after a crash folds them in as it loads.
+#pragma once
+
+#include "KeyTree.h"
+#include "SettingsStore.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kv::appended {
+
+// The line that opens the appended sections.
+inline constexpr std::string_view Marker =
+    "; Kavendel: changes appended since the file was last written whole";
+
+// The section that makes the change when it is read after the file, with a blank line before
+// it. Keys that exist keep their spelling in top.
+std::string sectionFor(const RegKey& top, const Change& change);
+
+// Where the text's last section begins: the start of its last line whose first non-blank
+// character is "[", or 0 when there is none. What follows it is all that decides how text
+// appended after it is read.
+std::size_t lastSectionStart(std::string_view text);
+
+// Whether text appended after a file ending in tail (its last section, from lastSectionStart)
+// makes exactly the changes, in order, and nothing else: no line of it swallowed by a hex
+// continuation left open, no line malformed.
+bool readsAs(std::string_view tail, std::string_view appended, std::span<const Change> changes);
+
+struct Region {
+    std::size_t start = 0; // where the line break before the marker, or the marker, begins
+    std::vector<Change> changes;
+};
+
+// The appended sections of a file's text and the changes they make, when the text has them
+// and they read exactly as those changes.
+std::optional<Region> findRegion(std::string_view text);
+
+} // namespace kv::appended
