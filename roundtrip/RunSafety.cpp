@@ -11,23 +11,6 @@ namespace {
                              e.what());
 }
 
-// Whether applying the change would alter the tree: opening an existing key, or storing a value
-// exactly as it is, changes nothing and needs no snapshot.
-bool alters(const RegKey& top, const Change& change) {
-    const RegKey* key = top.find(change.path);
-    switch (change.kind) {
-    case Change::Kind::CreateKey:
-        return !key;
-    case Change::Kind::RemoveKey:
-        return key != nullptr;
-    case Change::Kind::SetValue: {
-        const RegValue* value = key ? key->value(change.value.name) : nullptr;
-        return !value || value->type != change.value.type || value->data != change.value.data;
-    }
-    }
-    return true;
-}
-
 } // namespace
 
 void RunSafety::beforeRegistryChange() {
@@ -55,7 +38,7 @@ void RunSafety::beforeFileChange(const std::filesystem::path& file) {
 }
 
 void SafeguardedStore::apply(const Change& change) {
-    if (alters(m_inner.tree(), change))
+    if (changesTree(m_inner.tree(), change))
         m_safety.beforeRegistryChange();
     m_inner.apply(change);
 }

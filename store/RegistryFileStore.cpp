@@ -145,21 +145,6 @@ std::string lastSectionOf(const std::vector<std::string_view>& pieces) {
     return tail.substr(appended::lastSectionStart(tail));
 }
 
-bool changesTree(const RegKey& top, const Change& change) {
-    const RegKey* key = top.find(change.path);
-    switch (change.kind) {
-    case Change::Kind::CreateKey:
-        return !key;
-    case Change::Kind::RemoveKey:
-        return key != nullptr;
-    case Change::Kind::SetValue: {
-        const RegValue* value = key ? key->value(change.value.name) : nullptr;
-        return !value || value->type != change.value.type || value->data != change.value.data;
-    }
-    }
-    return true;
-}
-
 } // namespace
 
 RegistryFileStore::RegistryFileStore(fs::path file, FileCalls calls)

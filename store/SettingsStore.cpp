@@ -35,4 +35,19 @@ MemoryStore::MemoryStore() {
     m_top.ensureChild("HKEY_CURRENT_USER");
 }
 
+bool changesTree(const RegKey& top, const Change& change) {
+    const RegKey* key = top.find(change.path);
+    switch (change.kind) {
+    case Change::Kind::CreateKey:
+        return !key;
+    case Change::Kind::RemoveKey:
+        return key != nullptr;
+    case Change::Kind::SetValue: {
+        const RegValue* value = key ? key->value(change.value.name) : nullptr;
+        return !value || value->type != change.value.type || value->data != change.value.data;
+    }
+    }
+    return true;
+}
+
 } // namespace kv

@@ -22,6 +22,9 @@ struct Change {
 
 // Applies a change to a tree; false when it cannot apply (removing a missing key).
 bool applyChange(RegKey& top, const Change& change);
+// Whether applying the change would alter the tree: opening an existing key, or storing a value
+// exactly as it is, changes nothing.
+bool changesTree(const RegKey& top, const Change& change);
 
 // A change that could not be made durable. The store's tree is then what the store holds
 // without it: nothing of the change is kept or written later.
