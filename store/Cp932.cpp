@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 
@@ -56,6 +57,13 @@ int compareIgnoringCase(std::string_view a, std::string_view b) {
     // begun with a lead byte, so the walk by characters may start there.
     const std::size_t common = std::min(a.size(), b.size());
     std::size_t i = 0;
+    // Eight bytes at a time while they are the same and plain ASCII.
+    for (std::uint64_t x = 0, y = 0; i + 8 <= common; i += 8) {
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y || (x & 0x8080808080808080u))
+            break;
+    }
     while (i < common && a[i] == b[i] && !(static_cast<unsigned char>(a[i]) & 0x80))
         ++i; // names compared mostly share a long start of the same spelling
     for (; i < common; ++i) {

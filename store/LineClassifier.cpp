@@ -18,9 +18,16 @@ constexpr std::array<std::string_view, 6> Hives = {
 
 // The hive a path starts with: its name in any case, then the end or a "\".
 std::string_view hiveOf(std::string_view path) {
+    // Whether the path has room for the hive's name, ended by the path's end or a "\".
+    const auto fits = [&](std::string_view hive) {
+        return path.size() >= hive.size() && (path.size() == hive.size() || path[hive.size()] == '\\');
+    };
+    // Files mostly spell hives as regedit writes them.
     for (const std::string_view hive : Hives)
-        if (path.size() >= hive.size() && cp932::equalsIgnoreCase(path.substr(0, hive.size()), hive) &&
-            (path.size() == hive.size() || path[hive.size()] == '\\'))
+        if (fits(hive) && path.starts_with(hive))
+            return hive;
+    for (const std::string_view hive : Hives)
+        if (fits(hive) && cp932::equalsIgnoreCase(path.substr(0, hive.size()), hive))
             return hive;
     return {};
 }
@@ -56,6 +63,9 @@ const char* checkKeyNames(std::string_view path, std::size_t hiveLength) {
         return nullptr;
     if (path[hiveLength + 1] == '\\')
         return QT_TRANSLATE_NOOP("RegistryFile", "パスに空のキー名があります");
+    // Each level takes a name and a "\": a path this short cannot go too deep.
+    if (path.size() - hiveLength <= 2 * MaxKeyDepth)
+        return nullptr;
     std::size_t depth = 0;
     for (std::size_t from = hiveLength + 1; from != std::string_view::npos;) {
         const std::size_t sep = cp932::findChar(path, '\\', from);

@@ -4,9 +4,13 @@
 #include "EntrySplitter.h"
 #include "LineStore.h"
 #include "RegistryEditor.h"
+#include "SectionScanner.h"
 #include "ValueSyntax.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <functional>
 #include <utility>
 
 namespace kv {
@@ -35,13 +39,44 @@ void rejectIfNotText(std::string_view text, std::string_view fileName) {
         fail(QT_TRANSLATE_NOOP("RegistryFile", "4 GB を超えていて、レジストリの書き出しではありません"));
 }
 
+// The keys met so far by their parent and exact spelling. Files seldom list keys in tree order
+// all through, and returning to one of a thousand siblings otherwise costs a search by name
+// without regard to case. A slot holds the key met last whose name and parent hash to it.
+class MetKeys {
+public:
+    explicit MetKeys(std::size_t sections)
+        : m_slots(std::bit_ceil(std::clamp<std::size_t>(sections, 64, 1 << 14))) {}
+
+    RegKey& child(RegKey& parent, std::string_view name) {
+        if (RegKey* appended = parent.appendChild(name))
+            return *appended; // remembered only when met again, which few new keys are
+        Slot& slot = m_slots[(std::hash<std::string_view>{}(name) ^ std::hash<const void*>{}(&parent)) &
+                             (m_slots.size() - 1)];
+        if (slot.parent != &parent || slot.generation != m_generation || slot.child->name() != name)
+            slot = Slot{&parent, &parent.ensureChild(name), m_generation};
+        return *slot.child;
+    }
+    // Keys were removed: what the slots point to may be gone.
+    void forget() { ++m_generation; }
+
+private:
+    struct Slot {
+        const RegKey* parent = nullptr;
+        RegKey* child = nullptr;
+        std::uint32_t generation = 0;
+    };
+    std::vector<Slot> m_slots;
+    std::uint32_t m_generation = 1;
+};
+
 // Builds the keys of the sections in file order, and hands each key the sections its values
 // are read from.
 class KeyBuilder {
 public:
-    KeyBuilder(LineStore& lines, RegKey& top)
+    KeyBuilder(LineStore& lines, RegKey& top, std::size_t sections)
         : m_lines(lines)
-        , m_top(top) {}
+        , m_top(top)
+        , m_met(sections) {}
 
     LineStore::Section section(const RawEntry& header) {
         using Effect = SectionLine::Effect;
@@ -68,14 +103,25 @@ private:
         m_parts.assign(1, section.hive);
         const std::string_view path = section.path;
         m_collapsed = false;
-        for (std::size_t from = section.hive.size() + 1; from < path.size();) {
-            const std::size_t sep = std::min(cp932::findChar(path, '\\', from), path.size());
-            if (sep > from)
-                m_parts.push_back(path.substr(from, sep - from));
+        // Names are short: a walk by characters beats a memchr call for each.
+        const auto part = [&](std::size_t from, std::size_t to) {
+            if (to > from)
+                m_parts.push_back(path.substr(from, to - from));
             else
                 m_collapsed = true;
-            from = sep + 1;
+        };
+        std::size_t from = section.hive.size() + 1;
+        for (std::size_t i = from; i < path.size(); ++i) {
+            const auto c = static_cast<unsigned char>(path[i]);
+            if (c == '\\') {
+                part(from, i);
+                from = i + 1;
+            } else if (c > 0x80 && cp932::isLeadByte(c)) {
+                ++i; // its trail byte may look like a "\"
+            }
         }
+        if (from < path.size())
+            part(from, path.size());
     }
 
     // The section's path as the index looks it up: a view of the header, unless runs of "\"
@@ -95,7 +141,7 @@ private:
             key = m_chain[p++].second;
         m_chain.resize(p);
         for (; p < m_parts.size(); ++p) {
-            key = &key->ensureChild(m_parts[p]);
+            key = &m_met.child(*key, m_parts[p]);
             m_chain.emplace_back(m_parts[p], key);
         }
         const std::uint32_t previous = key->deferValues(m_lines, section);
@@ -105,6 +151,7 @@ private:
 
     void deleteKey() {
         m_chain.clear(); // the keys it held may be gone
+        m_met.forget();
         RegKey* key = &m_top;
         for (std::size_t p = 0; key && p + 1 < m_parts.size(); ++p)
             key = key->child(m_parts[p]);
@@ -117,6 +164,7 @@ private:
     std::vector<std::string_view> m_parts;
     bool m_collapsed = false;
     std::vector<std::pair<std::string_view, RegKey*>> m_chain;
+    MetKeys m_met;
 };
 
 // At most one section a "[": sized once, as growing by doubling would hold two arrays at the peak.
@@ -168,19 +216,17 @@ RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view
 void RegistryDocument::load() {
     const std::string_view text = m_lines->bytes();
     auto& sections = m_lines->sections();
-    sections.reserve(countBrackets(text) + 1);
-    EntrySplitter splitter(text, EntrySplitter::Mode::Sections);
-    RawEntry entry;
-    splitter.next(entry); // the header line
-    sections.emplace_back().header = m_lines->span(0, entry.length);
-    std::size_t bodyStart = entry.length;
-    KeyBuilder keys(*m_lines, *m_top);
-    while (splitter.next(entry)) {
-        if (entry.kind != RawEntry::Kind::Section)
-            continue;
-        sections.back().body = m_lines->span(bodyStart, entry.offset - bodyStart);
-        bodyStart = entry.offset + entry.length;
-        LineStore::Section section = keys.section(entry);
+    const std::size_t brackets = countBrackets(text);
+    sections.reserve(brackets + 1);
+    RawEntry header;
+    EntrySplitter(text).next(header); // the REGEDIT4 line
+    sections.emplace_back().header = m_lines->span(0, header.length);
+    std::size_t bodyStart = header.length;
+    KeyBuilder keys(*m_lines, *m_top, brackets);
+    for (SectionScanner scanner(text, bodyStart); scanner.next(header);) {
+        sections.back().body = m_lines->span(bodyStart, header.offset - bodyStart);
+        bodyStart = header.offset + header.length;
+        LineStore::Section section = keys.section(header);
         sections.push_back(std::move(section));
     }
     sections.back().body = m_lines->span(bodyStart, text.size() - bodyStart);
