@@ -20,23 +20,96 @@ const std::string& nameOf(const RegValue& value) {
 // The first element whose name is not below name, and whether it has that name.
 template <typename Vector>
 std::pair<typename Vector::const_iterator, bool> locate(const Vector& v, std::string_view name) {
-    const auto it = std::lower_bound(v.begin(), v.end(), name, [](const auto& element, std::string_view n) {
-        return cp932::compareIgnoringCase(nameOf(element), n) < 0;
-    });
-    return {it, it != v.end() && cp932::compareIgnoringCase(nameOf(*it), name) == 0};
+    auto first = v.begin();
+    for (auto count = v.size(); count > 0;) {
+        const auto half = count / 2;
+        const int order = cp932::compareIgnoringCase(nameOf(first[half]), name);
+        if (order == 0)
+            return {first + half, true};
+        if (order < 0) {
+            first += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return {first, false};
 }
 
+// Free storage for keys: whole blocks of them, and the slots of keys deleted since. Blocks
+// are kept for the next keys rather than given back, as a reloaded file makes as many again.
+class KeyPool {
+public:
+    void* take() {
+        if (m_free)
+            return std::exchange(m_free, m_free->next);
+        if (m_used == SlotsPerBlock) {
+            m_blocks.emplace_back(new Slot[SlotsPerBlock]);
+            m_used = 0;
+        }
+        return &m_blocks.back()[m_used++];
+    }
+    void give(void* key) noexcept {
+        auto* slot = static_cast<Slot*>(key);
+        slot->next = std::exchange(m_free, slot);
+    }
+
+private:
+    union Slot {
+        Slot* next;
+        alignas(RegKey) unsigned char key[sizeof(RegKey)];
+    };
+    static constexpr std::size_t SlotsPerBlock = 1024;
+    std::vector<std::unique_ptr<Slot[]>> m_blocks;
+    std::size_t m_used = SlotsPerBlock;
+    Slot* m_free = nullptr;
+};
+
+// Never destroyed, so that a key freed at exit still has a pool to go back to.
+KeyPool& keyPool() {
+    static KeyPool& pool = *new KeyPool;
+    return pool;
+}
+
+// Under AddressSanitizer every key is a heap block of its own, so that a use after free shows.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define KV_ADDRESS_SANITIZER
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(KV_ADDRESS_SANITIZER)
+constexpr bool PooledKeys = false;
+#else
+constexpr bool PooledKeys = true;
+#endif
+
 } // namespace
+
+void* RegKey::operator new(std::size_t size) {
+    return PooledKeys ? keyPool().take() : ::operator new(size);
+}
+
+void RegKey::operator delete(void* key) noexcept {
+    if (PooledKeys)
+        keyPool().give(key);
+    else
+        ::operator delete(key);
+}
 
 RegKey* RegKey::child(std::string_view name) const {
     const auto [it, found] = locate(m_children, name);
     return found ? it->get() : nullptr;
 }
 
+RegKey* RegKey::appendChild(std::string_view name) {
+    if (!m_children.empty() && cp932::compareIgnoringCase(m_children.back()->name(), name) >= 0)
+        return nullptr;
+    return m_children.emplace_back(std::make_unique<RegKey>(std::string(name))).get();
+}
+
 RegKey& RegKey::ensureChild(std::string_view name) {
-    // Files list a key's children mostly in order: try the end first.
-    if (m_children.empty() || cp932::compareIgnoringCase(m_children.back()->name(), name) < 0)
-        return *m_children.emplace_back(std::make_unique<RegKey>(std::string(name)));
+    if (RegKey* appended = appendChild(name))
+        return *appended;
     const auto [it, found] = locate(m_children, name);
     if (found)
         return **it;

@@ -42,16 +42,24 @@ protected:
     ~ValueSource() = default;
 };
 
-class RegKey {
+class RegKey final {
 public:
     explicit RegKey(std::string name)
         : m_name(std::move(name)) {}
+
+    // Keys come by the hundred thousand: they are carved from large blocks, without a heap
+    // block's header each and without its cost.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* key) noexcept;
 
     const std::string& name() const { return m_name; }
 
     RegKey* child(std::string_view name) const;
     // The existing child of that name, or a new one spelled as given.
     RegKey& ensureChild(std::string_view name);
+    // A new last child when name sorts after every child's, as it mostly does while a file
+    // lists its keys; nullptr otherwise.
+    RegKey* appendChild(std::string_view name);
     bool removeChild(std::string_view name);
     // Children in enumeration order (by name, without regard to case).
     std::vector<RegKey*> children() const;
