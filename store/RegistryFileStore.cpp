@@ -1,6 +1,7 @@
 #include "RegistryFileStore.h"
 
 #include "AtomicFile.h"
+#include "LargePages.h"
 #include "RegistryFileStoreAppend.h"
 #include "StoreError.h"
 
@@ -110,7 +111,10 @@ FileBytes readRegularFile(const fs::path& file) {
     if (!S_ISREG(out.st.st_mode))
         throw notRegular(); // replaced since the look before opening
     // Read straight into the buffer the document keeps: a copy would double the peak memory.
-    out.bytes.assign(static_cast<std::size_t>(out.st.st_size), '\0');
+    const auto size = static_cast<std::size_t>(out.st.st_size);
+    out.bytes.reserve(size);
+    preferLargePages(out.bytes.data(), size);
+    out.bytes.resize(size);
     std::size_t done = 0;
     for (;;) {
         // Past the size fstat gave, the file grew meanwhile: go on through a small buffer.
