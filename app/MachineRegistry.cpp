@@ -24,8 +24,11 @@ std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine,
     auto store = RegistryFileStore::open(machine.registryFile());
     if (!store->malformedLines().empty()) {
         std::string lines;
-        for (const auto& line : store->malformedLines())
-            lines += (lines.empty() ? "" : "\n") + shownText(line).toStdString();
+        for (const auto& line : store->malformedLines()) {
+            if (!lines.empty())
+                lines += '\n';
+            lines += shownText(line).toStdString();
+        }
         dialogs.message(ApplicationTitle, lines, Dialogs::Icon::Error);
     }
     return store;
