@@ -1,6 +1,7 @@
 #include "KeyTree.h"
 
 #include "Cp932.h"
+#include "LargePages.h"
 
 #include <algorithm>
 #include <utility>
@@ -43,11 +44,13 @@ public:
     void* take() {
         if (m_free)
             return std::exchange(m_free, m_free->next);
-        if (m_used == SlotsPerBlock) {
-            m_blocks.emplace_back(new Slot[SlotsPerBlock]);
-            m_used = 0;
-        }
+        if (m_used == m_blockSize)
+            addBlock(SlotsPerBlock);
         return &m_blocks.back()[m_used++];
+    }
+    void expect(std::size_t keys) {
+        if (keys > SlotsPerBlock && keys > m_blockSize - m_used)
+            addBlock(keys);
     }
     void give(void* key) noexcept {
         auto* slot = static_cast<Slot*>(key);
@@ -59,9 +62,16 @@ private:
         Slot* next;
         alignas(RegKey) unsigned char key[sizeof(RegKey)];
     };
+    void addBlock(std::size_t slots) {
+        m_blocks.emplace_back(new Slot[slots]);
+        preferLargePages(m_blocks.back().get(), slots * sizeof(Slot));
+        m_blockSize = slots;
+        m_used = 0;
+    }
+
     static constexpr std::size_t SlotsPerBlock = 1024;
     std::vector<std::unique_ptr<Slot[]>> m_blocks;
-    std::size_t m_used = SlotsPerBlock;
+    std::size_t m_blockSize = 0, m_used = 0;
     Slot* m_free = nullptr;
 };
 
@@ -87,6 +97,11 @@ constexpr bool PooledKeys = true;
 
 void* RegKey::operator new(std::size_t size) {
     return PooledKeys ? keyPool().take() : ::operator new(size);
+}
+
+void RegKey::expectKeys(std::size_t count) {
+    if (PooledKeys)
+        keyPool().expect(count);
 }
 
 void RegKey::operator delete(void* key) noexcept {

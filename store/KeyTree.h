@@ -51,6 +51,8 @@ public:
     // block's header each and without its cost.
     static void* operator new(std::size_t size);
     static void operator delete(void* key) noexcept;
+    // Room for about count keys that are about to be made, taken at once.
+    static void expectKeys(std::size_t count);
 
     const std::string& name() const { return m_name; }
 

@@ -2,6 +2,7 @@
 
 #include "Cp932.h"
 #include "EntrySplitter.h"
+#include "LargePages.h"
 #include "LineStore.h"
 #include "RegistryEditor.h"
 #include "SectionScanner.h"
@@ -218,6 +219,8 @@ void RegistryDocument::load() {
     auto& sections = m_lines->sections();
     const std::size_t brackets = countBrackets(text);
     sections.reserve(brackets + 1);
+    preferLargePages(sections.data(), sections.capacity() * sizeof(LineStore::Section));
+    RegKey::expectKeys(brackets);
     RawEntry header;
     EntrySplitter(text).next(header); // the REGEDIT4 line
     sections.emplace_back().header = m_lines->span(0, header.length);
