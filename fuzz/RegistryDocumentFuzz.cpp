@@ -1,5 +1,6 @@
 // Hostile registry files: the parser must never crash, must write back what it read byte for
 // byte, and a change must read back as the tree it made.
+#include "Cp932.h"
 #include "EntrySplitter.h"
 #include "RegistryDocument.h"
 #include "SectionScanner.h"
@@ -32,6 +33,39 @@ std::vector<std::size_t> scannedSectionStarts(std::string_view text) {
     return starts;
 }
 
+// The keys the file makes, built the plain way: every line read in full, every path split
+// anew and looked up from the top.
+kv::RegKey plainKeys(std::string_view text) {
+    kv::RegKey top("");
+    kv::EntrySplitter splitter(text);
+    for (kv::RawEntry entry; splitter.next(entry);) {
+        if (entry.kind != kv::RawEntry::Kind::Section ||
+            entry.section.effect == kv::SectionLine::Effect::CloseKey)
+            continue;
+        kv::KeyPath path{std::string(entry.section.hive)};
+        const auto parts = cp932::split(entry.section.path.substr(entry.section.hive.size()));
+        for (std::size_t i = 1; i < parts.size(); ++i)
+            if (!parts[i].empty())
+                path.push_back(parts[i]);
+        if (entry.section.effect == kv::SectionLine::Effect::OpenKey) {
+            top.ensure(path);
+        } else if (kv::RegKey* parent = top.find(kv::KeyPath(path.begin(), path.end() - 1))) {
+            parent->removeChild(path.back());
+        }
+    }
+    return top;
+}
+
+bool sameKeys(const kv::RegKey& a, const kv::RegKey& b) {
+    const auto x = a.children(), y = b.children();
+    if (x.size() != y.size())
+        return false;
+    for (std::size_t i = 0; i < x.size(); ++i)
+        if (x[i]->name() != y[i]->name() || !sameKeys(*x[i], *y[i]))
+            return false;
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -41,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (doc.text() != text)
             std::abort();
         doc.malformedLines();
-        if (exactSectionStarts(text) != scannedSectionStarts(text))
+        if (exactSectionStarts(text) != scannedSectionStarts(text) || !sameKeys(doc.tree(), plainKeys(text)))
             std::abort();
         if (!(kv::RegistryDocument::parse(doc.text()).tree() == doc.tree()))
             std::abort();

@@ -70,6 +70,21 @@ private:
     std::uint32_t m_generation = 1;
 };
 
+// The length of the bytes two texts start with alike, compared eight at a time.
+std::size_t commonStart(std::string_view a, std::string_view b) {
+    const std::size_t size = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    for (std::uint64_t x = 0, y = 0; i + 8 <= size; i += 8) {
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            break;
+    }
+    while (i < size && a[i] == b[i])
+        ++i;
+    return i;
+}
+
 // Builds the keys of the sections in file order, and hands each key the sections its values
 // are read from.
 class KeyBuilder {
@@ -86,43 +101,74 @@ public:
         out.kind = LineStore::Section::Kind::Dead;
         if (header.section.effect == Effect::CloseKey)
             return out;
-        splitPath(header.section);
+        const bool deletion = header.section.effect == Effect::DeleteKey;
+        std::size_t shared = deletion ? 0 : sharedParts(header.section.path);
+        splitPath(header.section, shared);
+        if (m_collapsed && shared > 0)
+            splitPath(header.section, shared = 0); // the index needs the whole path spelled anew
         out.path = pathText(header.section.path);
-        if (header.section.effect == Effect::DeleteKey) {
+        if (deletion) {
             out.kind = LineStore::Section::Kind::Deletion;
             deleteKey();
         } else {
             out.kind = LineStore::Section::Kind::Key;
-            openKey(static_cast<std::uint32_t>(m_lines.sections().size()));
+            openKey(header.section.path, shared, static_cast<std::uint32_t>(m_lines.sections().size()));
         }
         return out;
     }
 
 private:
-    // The key names of a sound path; a run of "\" parts names as one does.
-    void splitPath(const SectionLine& section) {
-        m_parts.assign(1, section.hive);
+    struct Part {
+        std::string_view name;
+        std::size_t end; // where it ends in the path
+    };
+    struct Link {
+        std::size_t end; // where its name ends in the path of the key opened last
+        RegKey* key;
+    };
+
+    // How many keys from the hive down the path names as the key opened last did, judged by
+    // comparing the two paths' bytes once: files mostly list keys next to their siblings.
+    std::size_t sharedParts(std::string_view path) const {
+        if (m_chainCollapsed)
+            return 0;
+        const std::size_t common = commonStart(m_chainPath, path);
+        // Up to a name's end both paths have the same bytes, so a "\" after it in this path
+        // is a separator there too.
+        std::size_t p = m_chain.size();
+        while (p > 0 && !(m_chain[p - 1].end <= common &&
+                          (m_chain[p - 1].end == path.size() || path[m_chain[p - 1].end] == '\\')))
+            --p;
+        return p;
+    }
+
+    // The key names of a sound path after the first `shared` ones; a run of "\" parts names as
+    // one does.
+    void splitPath(const SectionLine& section, std::size_t shared) {
         const std::string_view path = section.path;
+        m_parts.clear();
         m_collapsed = false;
-        // Names are short: a walk by characters beats a memchr call for each.
-        const auto part = [&](std::size_t from, std::size_t to) {
+        std::size_t from = shared == 0 ? section.hive.size() : m_chain[shared - 1].end;
+        if (shared == 0)
+            m_parts.push_back(Part{section.hive, from});
+        const auto part = [&](std::size_t to) {
             if (to > from)
-                m_parts.push_back(path.substr(from, to - from));
+                m_parts.push_back(Part{path.substr(from, to - from), to});
             else
                 m_collapsed = true;
         };
-        std::size_t from = section.hive.size() + 1;
-        for (std::size_t i = from; i < path.size(); ++i) {
+        // Names are short: a walk by characters beats a memchr call for each.
+        for (std::size_t i = ++from; i < path.size(); ++i) {
             const auto c = static_cast<unsigned char>(path[i]);
             if (c == '\\') {
-                part(from, i);
+                part(i);
                 from = i + 1;
             } else if (c > 0x80 && cp932::isLeadByte(c)) {
                 ++i; // its trail byte may look like a "\"
             }
         }
         if (from < path.size())
-            part(from, path.size());
+            part(path.size());
     }
 
     // The section's path as the index looks it up: a view of the header, unless runs of "\"
@@ -130,21 +176,21 @@ private:
     LineStore::Text pathText(std::string_view path) {
         if (!m_collapsed)
             return m_lines.span(static_cast<std::size_t>(path.data() - m_lines.bytes().data()), path.size());
-        KeyPath parts(m_parts.begin(), m_parts.end());
-        return m_lines.own(joinPath(parts));
+        KeyPath names;
+        for (const Part& part : m_parts)
+            names.emplace_back(part.name);
+        return m_lines.own(joinPath(names));
     }
 
-    void openKey(std::uint32_t section) {
-        // The previous section's path mostly shares its start with this one.
-        RegKey* key = &m_top;
-        std::size_t p = 0;
-        while (p < m_parts.size() && p < m_chain.size() && m_chain[p].first == m_parts[p])
-            key = m_chain[p++].second;
-        m_chain.resize(p);
-        for (; p < m_parts.size(); ++p) {
-            key = &m_met.child(*key, m_parts[p]);
-            m_chain.emplace_back(m_parts[p], key);
+    void openKey(std::string_view path, std::size_t shared, std::uint32_t section) {
+        m_chain.resize(shared);
+        RegKey* key = shared == 0 ? &m_top : m_chain.back().key;
+        for (const Part& part : m_parts) {
+            key = &m_met.child(*key, part.name);
+            m_chain.push_back(Link{part.end, key});
         }
+        m_chainPath = path;
+        m_chainCollapsed = m_collapsed;
         const std::uint32_t previous = key->deferValues(m_lines, section);
         if (previous != None)
             m_lines.sections()[previous].nextOfKey = section;
@@ -155,16 +201,19 @@ private:
         m_met.forget();
         RegKey* key = &m_top;
         for (std::size_t p = 0; key && p + 1 < m_parts.size(); ++p)
-            key = key->child(m_parts[p]);
+            key = key->child(m_parts[p].name);
         if (key)
-            key->removeChild(m_parts.back());
+            key->removeChild(m_parts.back().name);
     }
 
     LineStore& m_lines;
     RegKey& m_top;
-    std::vector<std::string_view> m_parts;
+    std::vector<Part> m_parts;
     bool m_collapsed = false;
-    std::vector<std::pair<std::string_view, RegKey*>> m_chain;
+    // The key opened last, from its hive down, with the path that named it.
+    std::vector<Link> m_chain;
+    std::string_view m_chainPath;
+    bool m_chainCollapsed = false;
     MetKeys m_met;
 };
 
