@@ -215,6 +215,13 @@
     </message>
 </context>
 <context>
+    <name>RunSafety</name>
+    <message>
+        <source>変更の前のスナップショットを保存できないため、変更しません: %1</source>
+        <translation>Nothing was changed, as the snapshot before the change could not be saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>SettingsCatalogue</name>
     <message>
         <source>AGPを使用</source>

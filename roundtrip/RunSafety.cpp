@@ -1,14 +1,16 @@
 #include "RunSafety.h"
 
-#include <stdexcept>
+#include "Message.h"
 
 namespace kv {
 
 namespace {
 
 [[noreturn]] void refuse(const SnapshotError& e) {
-    throw std::runtime_error(std::string("変更の前のスナップショットを保存できないため、変更しません: ") +
-                             e.what());
+    throw TranslatableError(Message{
+        "", "RunSafety",
+        QT_TRANSLATE_NOOP("RunSafety", "変更の前のスナップショットを保存できないため、変更しません: %1"),
+        {e.what()}});
 }
 
 } // namespace
