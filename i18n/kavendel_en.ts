@@ -1139,7 +1139,7 @@ Import a Windows 98 registry, or open a machine folder.</translation>
     </message>
     <message>
         <source>明るさ：</source>
-        <translation>Gamma:</translation>
+        <translation>Level:</translation>
     </message>
     <message>
         <source>RGBの微調整する。</source>
