@@ -115,9 +115,37 @@ void nameApplication() {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
 }
 
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Qt aborts, dumping core, when no platform can open the display (DISPLAY names a server that
+// is gone, say). Its fatal message ends the run as any other failure to start does instead.
+void endRunOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        qtMessageHandler(type, context, message);
+        return;
+    }
+    print(stderr, QStringLiteral("kavendel: ") + CannotOpenDisplayMessage + u'\n');
+    std::fflush(stderr);
+    std::_Exit(ExitFailure);
+}
+
+int& endingRunsOnFatalMessages(int& argc) {
+    qtMessageHandler = qInstallMessageHandler(endRunOnFatalMessage);
+    return argc;
+}
+
+// The application, made with fatal messages ending the run plainly while it opens the display.
+class Application : public QApplication {
+public:
+    Application(int& argc, char** argv)
+        : QApplication(endingRunsOnFatalMessages(argc), argv) {
+        qInstallMessageHandler(qtMessageHandler);
+    }
+};
+
 int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
               CpuInstructions& cpu) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     nameApplication();
     installWindowFont();
     QTranslator english;

@@ -67,5 +67,8 @@ bool lacksDisplay(const Environment& environment);
 
 inline const QString NoDisplayMessage =
     QStringLiteral("no display: set DISPLAY or WAYLAND_DISPLAY, or use --screenshot DIR");
+inline const QString CannotOpenDisplayMessage =
+    QStringLiteral("cannot open the display that DISPLAY or WAYLAND_DISPLAY names; use --screenshot DIR "
+                   "to render without one");
 
 } // namespace kv

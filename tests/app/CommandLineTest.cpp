@@ -103,12 +103,16 @@ public:
         std::ofstream(m_dir.filePath(QStringLiteral("full/notes.txt")).toStdString()) << "mine";
     }
 
-    // Runs kavendel here with HOME here (or with no HOME at all), and no display.
-    int run(const QStringList& arguments, QString* standardError, bool withHome = true) const {
+    // Runs kavendel here with HOME here (or with no HOME at all), and no display unless one
+    // is named.
+    int run(const QStringList& arguments, QString* standardError, bool withHome = true,
+            const QString& display = {}) const {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME", "HOME"})
             environment.remove(QString::fromLatin1(name));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), display);
         if (withHome)
             environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
         process.setProcessEnvironment(environment);
@@ -140,6 +144,7 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         QStringList arguments;
         int exitCode;
         QString message;
+        QString display = {};
     };
     const Row rows[] = {
         {{"--machine", "typo/machin"}, 2, "typo/machin: no such folder"},
@@ -157,13 +162,15 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"-x"}, 2, "unknown option: -x"},
         {{"--machine", "typo/machin", "--screenshot", "shots"}, 2, "typo/machin: no such folder"},
         {{}, 1, NoDisplayMessage + u'\n'},
+        {{}, 1, CannotOpenDisplayMessage + u'\n', QStringLiteral(":97")}, // no server there
     };
     for (const Row& row : rows) {
         const Sandbox sandbox;
         const std::set<QString> before = sandbox.contents();
         QString error;
         const std::string name = row.arguments.join(u' ').toStdString();
-        EXPECT_EQ(sandbox.run(row.arguments, &error), row.exitCode) << name << ": " << error.toStdString();
+        EXPECT_EQ(sandbox.run(row.arguments, &error, true, row.display), row.exitCode)
+            << name << ": " << error.toStdString();
         EXPECT_TRUE(error.contains(row.message)) << name << ": " << error.toStdString();
         EXPECT_EQ(sandbox.contents(), before) << name;
     }
