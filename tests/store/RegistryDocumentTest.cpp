@@ -251,6 +251,13 @@ const ReadRow RuleRows[] = {
      RegString,
      "1\0"sv,
      1},
+    {"PathExtendingTheLastKeysName",
+     "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\Softw]\r\n[HKEY_LOCAL_MACHINE\\Software\\Sub]\r\n"
+     "[HKEY_LOCAL_MACHINE\\Softw\\\\Run]\r\n[HKEY_LOCAL_MACHINE\\Software\\Sub]\r\n\"E\"=\"5\"\r\n",
+     {HKLM, "Software", "Sub"},
+     "E",
+     RegString,
+     "5\0"sv},
     {"BrokenHexEndsContinuationEarly",
      FILE_K "\"A\"=hex:zz,\\\r\n01,\\\r\n[HKEY_LOCAL_MACHINE\\L]\r\n\"B\"=\"1\"",
      {HKLM, "L"},
