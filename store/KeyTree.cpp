@@ -42,19 +42,23 @@ std::pair<typename Vector::const_iterator, bool> locate(const Vector& v, std::st
 class KeyPool {
 public:
     void* take() {
-        if (m_free)
+        if (m_free) {
+            --m_freeSlots;
             return std::exchange(m_free, m_free->next);
+        }
         if (m_used == m_blockSize)
             addBlock(SlotsPerBlock);
         return &m_blocks.back()[m_used++];
     }
+    // A file loaded again finds the slots of the keys it loaded before free.
     void expect(std::size_t keys) {
-        if (keys > SlotsPerBlock && keys > m_blockSize - m_used)
+        if (keys > SlotsPerBlock && keys > m_blockSize - m_used + m_freeSlots)
             addBlock(keys);
     }
     void give(void* key) noexcept {
         auto* slot = static_cast<Slot*>(key);
         slot->next = std::exchange(m_free, slot);
+        ++m_freeSlots;
     }
 
 private:
@@ -73,6 +77,7 @@ private:
     std::vector<std::unique_ptr<Slot[]>> m_blocks;
     std::size_t m_blockSize = 0, m_used = 0;
     Slot* m_free = nullptr;
+    std::size_t m_freeSlots = 0;
 };
 
 // Never destroyed, so that a key freed at exit still has a pool to go back to.
