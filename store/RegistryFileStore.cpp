@@ -213,6 +213,10 @@ void RegistryFileStore::adopt(std::string bytes, const struct stat& st) {
     std::optional<std::size_t> racyHash;
     if (!timeTellsChanges(st))
         racyHash = hashOf(bytes);
+    // What a killed writer's append left is no change: it is read as if not there, and the
+    // next write cuts it off.
+    const std::size_t torn = appended::tornLength(bytes);
+    bytes.resize(bytes.size() - torn);
     const auto region = appended::findRegion(bytes);
     const std::size_t total = bytes.size();
     std::string tail = bytes.substr(appended::lastSectionStart(bytes));
@@ -221,6 +225,7 @@ void RegistryFileStore::adopt(std::string bytes, const struct stat& st) {
     m_appended = region ? total - region->start : 0;
     m_appendedSections = region ? region->changes.size() : 0;
     m_stamp = stampOf(st);
+    m_torn = torn;
     m_racyHash = racyHash;
     m_mode = st.st_mode & 07777;
 }
@@ -228,6 +233,7 @@ void RegistryFileStore::adopt(std::string bytes, const struct stat& st) {
 // The file on disk with its appended sections folded into the lines they change.
 RegistryDocument RegistryFileStore::folded(const fs::path& target) const {
     FileBytes file = readRegularFile(target);
+    file.bytes.resize(file.bytes.size() - appended::tornLength(file.bytes));
     const auto region = appended::findRegion(file.bytes);
     if (region)
         file.bytes.resize(region->start);
@@ -307,10 +313,13 @@ void RegistryFileStore::append(const fs::path& file, std::string_view section) {
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
         throwErrno("open " + file.string());
-    if (stampOf(st) != m_stamp || ::lseek(fd.get(), st.st_size, SEEK_SET) != st.st_size) {
+    if (stampOf(st) != m_stamp) {
         errno = EAGAIN; // changed since the look under the lock, by a program that does not lock
         throwErrno("append to " + file.string());
     }
+    const off_t end = st.st_size - static_cast<off_t>(m_torn);
+    if ((m_torn > 0 && m_calls.callTruncate(fd.get(), end) != 0) || ::lseek(fd.get(), end, SEEK_SET) != end)
+        throwErrno("append to " + file.string());
     try {
         m_calls.writeAll(fd.get(), section, file.string());
         markModifiedNow(fd.get());
@@ -329,7 +338,7 @@ void RegistryFileStore::append(const fs::path& file, std::string_view section) {
 void RegistryFileStore::takeBackAppend(int fd) {
     const int error = errno;
     struct stat st {};
-    bool restored = m_calls.callTruncate(fd, m_stamp.size) == 0;
+    bool restored = m_calls.callTruncate(fd, m_stamp.size - static_cast<off_t>(m_torn)) == 0;
     if (restored) {
         markModifiedNow(fd);
         restored = m_calls.callFsync(fd) == 0 && ::fstat(fd, &st) == 0;
@@ -396,6 +405,7 @@ void RegistryFileStore::compact() {
 // later change shows; should that have failed, the next look loads the file again.
 void RegistryFileStore::recordWritten(const struct stat& st) {
     m_stamp = timeTellsChanges(st) ? stampOf(st) : Stamp{};
+    m_torn = 0; // whatever a killed writer left was cut off before this write
     m_racyHash.reset();
 }
 

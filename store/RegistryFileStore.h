@@ -81,6 +81,7 @@ private:
     std::string m_tail;         // the file's last section on disk, from which appends are judged
     std::size_t m_appended = 0; // bytes on disk after the minimal-diff text, marker included
     std::size_t m_appendedSections = 0;
+    std::size_t m_torn = 0;     // bytes at the end on disk that a killed writer's append left
     bool m_foldWhenReleased = false; // this store appended
     bool m_sweptTemporaries = false;
 };

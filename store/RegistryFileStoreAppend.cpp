@@ -161,4 +161,14 @@ std::optional<Region> findRegion(std::string_view text) {
     return std::nullopt;
 }
 
+std::size_t tornLength(std::string_view text) {
+    if (text.ends_with(Eol) || text.find(Marker) == std::string_view::npos)
+        return 0;
+    // The cut-short append is the last section, with the blank line each append opens with.
+    std::size_t kept = lastSectionStart(text);
+    if (kept >= 2 * Eol.size() && text.substr(kept - 2 * Eol.size(), 2 * Eol.size()) == "\r\n\r\n")
+        kept -= Eol.size();
+    return findRegion(text.substr(0, kept)) ? text.size() - kept : 0;
+}
+
 } // namespace kv::appended

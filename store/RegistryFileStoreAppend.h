@@ -44,4 +44,10 @@ struct Region {
 // and they read exactly as those changes.
 std::optional<Region> findRegion(std::string_view text);
 
+// How many bytes at the end of text an append cut short left: a writer killed in the middle
+// of its one write can leave part of its section. Every append ends with a line break, so a
+// last section whose last line has none, after appended sections that read as changes, is
+// such a part; 0 when there is none.
+std::size_t tornLength(std::string_view text);
+
 } // namespace kv::appended

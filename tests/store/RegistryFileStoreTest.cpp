@@ -326,6 +326,22 @@ TEST_F(FileStoreTest, TwoProcessesStoringFiveHundredValuesEachLoseNone) {
     EXPECT_EQ(reg.LoadText("A"), "1");
 }
 
+// A writer killed in the middle of its one write leaves part of a line; that change never
+// returned, so it reads as not there, and the next write cuts it off.
+TEST_F(FileStoreTest, AnAppendCutShortReadsAsNotThereAndTheNextWriteCutsItOff) {
+    const std::string section = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n";
+    const std::string appended = Original + "\r\n" + std::string(appended::Marker) + "\r\n" + section + "\"B\"=\"2\"\r\n";
+    for (const std::string& torn : {section + "\"C\"=\"pp", section + "\"C\"=hex:01,02,\\\r\n  03,", "\r\n[HKEY"s}) {
+        write(appended + torn);
+        auto store = RegistryFileStore::open(file);
+        EXPECT_TRUE(store->malformedLines().empty()) << torn;
+        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "B"), "2");
+        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "C"), "");
+        storeText(*store, "\\SOFTWARE\\K", "D", "4");
+        EXPECT_EQ(read(), appended + section + "\"D\"=\"4\"\r\n") << torn;
+    }
+}
+
 TEST_F(FileStoreTest, KillingAWriterLeavesEveryStoreThatReturnedAndNoTornFile) {
     // Each round stores a counter, padding whose size follows it, then its mirror, each store
     // durable on its own: a kill leaves a prefix of that order, so the mirror is the counter or
