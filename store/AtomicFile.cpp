@@ -85,7 +85,7 @@ void markModifiedNow(int fd) {
 }
 
 void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
-                           mode_t mode, const FileCalls& calls) {
+                           mode_t mode, const FileCalls& calls, const std::function<void()>& beforeRename) {
     const std::filesystem::path folder = folderOf(target);
     std::string temp = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
@@ -101,6 +101,8 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
         markModifiedNow(fd);
         if (calls.callFsync(fd) != 0)
             throwErrno("fsync", temp);
+        if (beforeRename)
+            beforeRename();
     } catch (...) {
         ::close(fd);
         ::unlink(temp.c_str());

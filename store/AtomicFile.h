@@ -33,8 +33,10 @@ struct FileCalls {
 
 // Writes pieces, in order, as target's new content with the given mode. Throws std::system_error
 // naming the step that failed; the target is then untouched and no temporary file is left.
+// beforeRename, when given, runs once the new content is on disk and may throw to give it up.
 void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
-                           mode_t mode, const FileCalls& calls = {});
+                           mode_t mode, const FileCalls& calls = {},
+                           const std::function<void()>& beforeRename = {});
 
 // Sets the file's modification time two seconds back. Any later change, even within the same
 // clock tick or on a file system that keeps times to two seconds, then gives the file a later

@@ -43,13 +43,13 @@ LineStore::Entry::Kind valueEntryKind(std::string_view text, LineStore::Section:
 
 } // namespace
 
-LineStore::LineStore(std::string bytes)
-    : m_bytes(std::make_unique<const std::string>(std::move(bytes))) {}
+LineStore::LineStore(SourceBytes bytes)
+    : m_bytes(std::move(bytes)) {}
 
 std::string_view LineStore::view(const Text& text) const {
     if (text.owned != None)
         return m_owned[text.owned];
-    return std::string_view(*m_bytes).substr(text.offset, text.length);
+    return bytes().substr(text.offset, text.length);
 }
 
 LineStore::Text LineStore::own(std::string content) {
@@ -101,7 +101,7 @@ std::vector<std::string_view> LineStore::pieces() const {
     std::size_t runStart = 0, runEnd = 0;
     const auto endRun = [&] {
         if (runEnd > runStart)
-            out.push_back(std::string_view(*m_bytes).substr(runStart, runEnd - runStart));
+            out.push_back(bytes().substr(runStart, runEnd - runStart));
     };
     const auto put = [&](const Text& text) {
         if (text.owned == None && text.length == 0)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "EntrySplitter.h"
+#include "SourceBytes.h"
 #include "KeyTree.h"
 
 #include <deque>
@@ -41,9 +42,16 @@ public:
         std::unique_ptr<std::vector<Entry>> entries; // once split
     };
 
-    explicit LineStore(std::string bytes);
+    explicit LineStore(SourceBytes bytes);
 
-    std::string_view bytes() const { return *m_bytes; }
+    std::string_view bytes() const { return m_bytes.view(); }
+    const SourceBytes& file() const { return m_bytes; }
+    // A walk through the sections in order is past the lines before this one: the file's
+    // pages behind it may go (see SourceBytes::releaseBehind).
+    void passed(const Section& section) const {
+        if (section.header.owned == None)
+            m_bytes.releaseBehind(section.header.offset);
+    }
     std::string_view view(const Text& text) const;
     static Text span(std::size_t offset, std::size_t length) {
         return Text{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length), None};
@@ -62,7 +70,7 @@ public:
     std::vector<std::string_view> pieces() const;
 
 private:
-    std::unique_ptr<const std::string> m_bytes; // the file as read; never changes
+    SourceBytes m_bytes;                          // the file as read; never changes
     std::deque<std::string> m_owned;            // changed and new lines; never move
     std::vector<Section> m_sections;
 };

@@ -21,11 +21,24 @@ namespace {
 constexpr std::string_view Header = "REGEDIT4";
 constexpr std::uint32_t None = ValueSource::None;
 
-void rejectIfNotText(std::string_view text, std::string_view fileName) {
+// How many "[" the bytes hold: at most one section each, so the sections are sized once, as
+// growing by doubling would hold two arrays at the peak. Throws RegistryFileError, naming
+// fileName, when the bytes are not REGEDIT4 text. One walk through the file does both.
+std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view fileName) {
     const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
+    const std::string_view text = bytes.view();
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
         fail(QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません"));
-    if (text.find('\0') != std::string_view::npos) {
+    std::size_t brackets = 0;
+    const bool binary = bytes.walk([&](std::string_view chunk, std::size_t) {
+        if (std::memchr(chunk.data(), '\0', chunk.size()))
+            return true;
+        const char* const end = chunk.data() + chunk.size();
+        for (const char* p = chunk.data(); (p = static_cast<const char*>(std::memchr(p, '[', end - p))); ++p)
+            ++brackets;
+        return false;
+    });
+    if (binary) {
         const bool utf16 = text.size() >= 2 && ((text[0] == '\0') != (text[1] == '\0'));
         fail(utf16 ? QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません")
                    : QT_TRANSLATE_NOOP("RegistryFile", "バイナリデータで、REGEDIT4 形式ではありません"));
@@ -38,6 +51,7 @@ void rejectIfNotText(std::string_view text, std::string_view fileName) {
         fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
     if (text.size() >= None)
         fail(QT_TRANSLATE_NOOP("RegistryFile", "4 GB を超えていて、レジストリの書き出しではありません"));
+    return brackets;
 }
 
 // The keys met so far by their parent and exact spelling. Files seldom list keys in tree order
@@ -217,15 +231,6 @@ private:
     MetKeys m_met;
 };
 
-// At most one section a "[": sized once, as growing by doubling would hold two arrays at the peak.
-std::size_t countBrackets(std::string_view text) {
-    std::size_t n = 0;
-    const char* const end = text.data() + text.size();
-    for (const char* p = text.data(); (p = static_cast<const char*>(std::memchr(p, '[', end - p))); ++p)
-        ++n;
-    return n;
-}
-
 } // namespace
 
 RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
@@ -237,13 +242,13 @@ RegistryFileError RegistryFileError::naming(const std::string& file) const {
 }
 
 RegistryDocument::RegistryDocument()
-    : RegistryDocument(std::string()) {
+    : RegistryDocument(SourceBytes()) {
     LineStore::Section preamble;
     preamble.header = m_lines->own(std::string(Header) + "\r\n");
     m_lines->sections().push_back(std::move(preamble));
 }
 
-RegistryDocument::RegistryDocument(std::string bytes)
+RegistryDocument::RegistryDocument(SourceBytes bytes)
     : m_lines(std::make_unique<LineStore>(std::move(bytes)))
     , m_top(std::make_unique<RegKey>("")) {}
 
@@ -252,21 +257,24 @@ RegistryDocument::RegistryDocument(RegistryDocument&&) noexcept = default;
 RegistryDocument& RegistryDocument::operator=(RegistryDocument&&) noexcept = default;
 
 RegistryDocument RegistryDocument::parse(std::string_view text, std::string_view fileName) {
-    return fromBytes(std::string(text), fileName);
+    return fromBytes(SourceBytes(std::string(text)), fileName);
 }
 
 RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view fileName) {
-    rejectIfNotText(bytes, fileName);
+    return fromBytes(SourceBytes(std::move(bytes)), fileName);
+}
+
+RegistryDocument RegistryDocument::fromBytes(SourceBytes bytes, std::string_view fileName) {
+    const std::size_t brackets = checkTextCountingBrackets(bytes, fileName);
     RegistryDocument doc(std::move(bytes));
     doc.m_fileName = fileName;
-    doc.load();
+    doc.load(brackets);
     return doc;
 }
 
-void RegistryDocument::load() {
+void RegistryDocument::load(std::size_t brackets) {
     const std::string_view text = m_lines->bytes();
     auto& sections = m_lines->sections();
-    const std::size_t brackets = countBrackets(text);
     sections.reserve(brackets + 1);
     preferLargePages(sections.data(), sections.capacity() * sizeof(LineStore::Section));
     RegKey::expectKeys(brackets);
@@ -277,11 +285,20 @@ void RegistryDocument::load() {
     KeyBuilder keys(*m_lines, *m_top, brackets);
     for (SectionScanner scanner(text, bodyStart); scanner.next(header);) {
         sections.back().body = m_lines->span(bodyStart, header.offset - bodyStart);
+        m_lines->file().releaseBehind(header.offset); // a section once read is seldom looked at again
         bodyStart = header.offset + header.length;
         LineStore::Section section = keys.section(header);
         sections.push_back(std::move(section));
     }
     sections.back().body = m_lines->span(bodyStart, text.size() - bodyStart);
+}
+
+bool RegistryDocument::bytesLost() const {
+    return m_lines->file().lost();
+}
+
+const SourceBytes& RegistryDocument::source() const {
+    return m_lines->file();
 }
 
 const std::vector<Message>& RegistryDocument::malformedLines() const {
@@ -304,6 +321,7 @@ void RegistryDocument::listMalformedLines() const {
         report(number, section.problem, sectionProblemArguments(section));
     };
     for (const auto& section : m_lines->sections()) {
+        m_lines->passed(section);
         if (section.kind == LineStore::Section::Kind::Dead)
             reportSection(line, readSection(m_lines->view(section.header)));
         ++line;

@@ -7,6 +7,7 @@
 // looked at, and the malformed lines are listed when first asked for, or before the first change.
 #pragma once
 
+#include "SourceBytes.h"
 #include "KeyTree.h"
 #include "Message.h"
 #include "SettingsStore.h"
@@ -44,11 +45,17 @@ public:
     static RegistryDocument parse(std::string_view text, std::string_view fileName = "registry.reg");
     // The same, keeping bytes as the document's own: lines nobody changes stay views into them.
     static RegistryDocument fromBytes(std::string bytes, std::string_view fileName = "registry.reg");
+    static RegistryDocument fromBytes(SourceBytes bytes, std::string_view fileName = "registry.reg");
 
     RegistryDocument(RegistryDocument&&) noexcept;
     RegistryDocument& operator=(RegistryDocument&&) noexcept;
 
     const RegKey& tree() const { return *m_top; }
+    // Whether the file was cut short under the document, so that some of its lines now read as
+    // zeros: what it says, and its text, are then no longer the file's.
+    bool bytesLost() const;
+    // The bytes the document was read from, as they were read.
+    const SourceBytes& source() const;
     // "registry.reg:LINE: reason" for every line that had no effect because it is malformed.
     const std::vector<Message>& malformedLines() const;
 
@@ -63,8 +70,9 @@ public:
     static std::string formatValue(const RegValue& value, std::string_view eol);
 
 private:
-    explicit RegistryDocument(std::string bytes);
-    void load();
+    explicit RegistryDocument(SourceBytes bytes);
+    // brackets: how many "[" the text holds.
+    void load(std::size_t brackets);
     void listMalformedLines() const;
 
     // On the heap, so that the keys' links to their lines and the editor's links to both

@@ -55,8 +55,10 @@ RegistryEditor::RegistryEditor(LineStore& lines, RegKey& top)
     : m_lines(lines)
     , m_top(top) {
     m_index.reserve(m_lines.sections().size());
-    for (std::uint32_t i = 0; i < m_lines.sections().size(); ++i)
+    for (std::uint32_t i = 0; i < m_lines.sections().size(); ++i) {
         indexSection(i);
+        m_lines.passed(m_lines.sections()[i]);
+    }
 }
 
 void RegistryEditor::indexSection(std::uint32_t index) {

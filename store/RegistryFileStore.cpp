@@ -1,7 +1,6 @@
 #include "RegistryFileStore.h"
 
 #include "AtomicFile.h"
-#include "LargePages.h"
 #include "RegistryFileStoreAppend.h"
 #include "StoreError.h"
 
@@ -80,59 +79,46 @@ bool timeTellsChanges(const struct stat& st) {
     return nanoseconds(st.st_mtim) + granularity <= nanoseconds(now);
 }
 
-std::size_t hashOf(std::string_view bytes) {
-    return std::hash<std::string_view>{}(bytes);
+std::size_t hashOf(const SourceBytes& bytes) {
+    std::size_t hash = 0;
+    bytes.walk([&](std::string_view chunk, std::size_t) {
+        hash = hash * 1099511628211ull ^ std::hash<std::string_view>{}(chunk);
+        return false;
+    });
+    return hash;
 }
 
-struct FileBytes {
-    std::string bytes;
+struct OpenedFile {
+    SourceBytes bytes;
     struct stat st {};
 };
 
 // The whole file, refusing anything but a regular file before opening it: opening a FIFO
 // would wait for a writer for good.
-FileBytes readRegularFile(const fs::path& file) {
-    const auto unreadable = [&] {
+OpenedFile readRegularFile(const fs::path& file) {
+    const auto unreadable = [&](int error) {
         return RegistryFileError(file.string(), QT_TRANSLATE_NOOP("RegistryFile", "読み込めません: %1"),
-                                 {std::strerror(errno)});
+                                 {std::strerror(error)});
     };
     const auto notRegular = [&] {
         return RegistryFileError(file.string(),
                                  QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません"));
     };
-    FileBytes out;
+    OpenedFile out;
     if (::stat(file.c_str(), &out.st) != 0)
-        throw unreadable();
+        throw unreadable(errno);
     if (!S_ISREG(out.st.st_mode))
         throw notRegular();
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0 || ::fstat(fd.get(), &out.st) != 0)
-        throw unreadable();
+        throw unreadable(errno);
     if (!S_ISREG(out.st.st_mode))
         throw notRegular(); // replaced since the look before opening
-    // Read straight into the buffer the document keeps: a copy would double the peak memory.
-    const auto size = static_cast<std::size_t>(out.st.st_size);
-    out.bytes.reserve(size);
-    preferLargePages(out.bytes.data(), size);
-    out.bytes.resize(size);
-    std::size_t done = 0;
-    for (;;) {
-        // Past the size fstat gave, the file grew meanwhile: go on through a small buffer.
-        char more[1 << 12];
-        const bool within = done < out.bytes.size();
-        const ssize_t n = within ? ::read(fd.get(), out.bytes.data() + done, out.bytes.size() - done)
-                                 : ::read(fd.get(), more, sizeof more);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw unreadable();
-        if (n == 0)
-            break;
-        if (!within)
-            out.bytes.append(more, static_cast<std::size_t>(n));
-        done += static_cast<std::size_t>(n);
+    try {
+        out.bytes = SourceBytes::of(fd.get(), static_cast<std::size_t>(out.st.st_size));
+    } catch (const std::system_error& e) {
+        throw unreadable(e.code().value());
     }
-    out.bytes.resize(done);
     return out;
 }
 
@@ -189,7 +175,7 @@ bool RegistryFileStore::changedOnDisk(const fs::path& target) {
         return true;
     if (!m_racyHash)
         return false;
-    const FileBytes file = readRegularFile(target);
+    const OpenedFile file = readRegularFile(target);
     if (stampOf(file.st) != m_stamp || hashOf(file.bytes) != *m_racyHash)
         return true;
     if (timeTellsChanges(file.st))
@@ -198,45 +184,65 @@ bool RegistryFileStore::changedOnDisk(const fs::path& target) {
 }
 
 void RegistryFileStore::load(const fs::path& target) {
-    FileBytes file = readRegularFile(target);
-    try {
-        adopt(std::move(file.bytes), file.st);
-    } catch (const RegistryFileError& e) {
-        throw e.naming(m_file.string());
+    // A file cut short while it was read is read again: it has changed, and is whole by now
+    // unless its writer is still at work.
+    for (int attempt = 0;; ++attempt) {
+        OpenedFile file = readRegularFile(target);
+        try {
+            adopt(std::move(file.bytes), file.st);
+        } catch (const RegistryFileError& e) {
+            throw e.naming(m_file.string());
+        }
+        if (!m_document.bytesLost() || attempt == 2)
+            return;
+        m_stamp = Stamp{};
     }
 }
 
 // Takes bytes read with the stamp st as the store's file; the store is unchanged when they are
 // not REGEDIT4 text. Appended sections are read as they stand, and folded only when the file
 // is next written whole.
-void RegistryFileStore::adopt(std::string bytes, const struct stat& st) {
+void RegistryFileStore::adopt(SourceBytes bytes, const struct stat& st) {
     std::optional<std::size_t> racyHash;
     if (!timeTellsChanges(st))
         racyHash = hashOf(bytes);
     // What a killed writer's append left is no change: it is read as if not there, and the
-    // next write cuts it off.
-    const std::size_t torn = appended::tornLength(bytes);
-    bytes.resize(bytes.size() - torn);
-    const auto region = appended::findRegion(bytes);
-    const std::size_t total = bytes.size();
-    std::string tail = bytes.substr(appended::lastSectionStart(bytes));
+    // next write cuts it off. Only a file whose last line has no line end can end in one, so
+    // only then is the whole file searched for the marker.
+    const std::string_view text = bytes.view();
+    const std::size_t torn =
+        text.ends_with("\r\n") ? 0 : appended::tornLength(text, bytes.find(appended::Marker));
+    bytes.shorten(bytes.size() - torn);
+    std::string tail(bytes.view().substr(appended::lastSectionStart(bytes.view())));
     m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
     m_tail = std::move(tail);
-    m_appended = region ? total - region->start : 0;
-    m_appendedSections = region ? region->changes.size() : 0;
+    m_appendedKnown = false;
     m_stamp = stampOf(st);
     m_torn = torn;
     m_racyHash = racyHash;
     m_mode = st.st_mode & 07777;
 }
 
+// Finds the sections appended to the file as loaded, the first time a write needs to know:
+// it takes a walk through the whole file, which a store that only reads never needs.
+void RegistryFileStore::findAppended() {
+    if (m_appendedKnown)
+        return;
+    const SourceBytes& bytes = m_document.source();
+    const auto region = appended::findRegion(bytes.view(), bytes.find(appended::Marker));
+    m_appended = region ? bytes.size() - region->start : 0;
+    m_appendedSections = region ? region->changes.size() : 0;
+    m_appendedKnown = true;
+}
+
 // The file on disk with its appended sections folded into the lines they change.
 RegistryDocument RegistryFileStore::folded(const fs::path& target) const {
-    FileBytes file = readRegularFile(target);
-    file.bytes.resize(file.bytes.size() - appended::tornLength(file.bytes));
-    const auto region = appended::findRegion(file.bytes);
+    OpenedFile file = readRegularFile(target);
+    const std::size_t marker = file.bytes.find(appended::Marker);
+    file.bytes.shorten(file.bytes.size() - appended::tornLength(file.bytes.view(), marker));
+    const auto region = appended::findRegion(file.bytes.view(), marker);
     if (region)
-        file.bytes.resize(region->start);
+        file.bytes.shorten(region->start);
     RegistryDocument document =
         RegistryDocument::fromBytes(std::move(file.bytes), m_file.filename().string());
     if (region)
@@ -269,7 +275,9 @@ void RegistryFileStore::apply(const Change& change) {
         const fs::path file = target();
         const LockFile lock(file, LOCK_EX);
         syncWithDisk(file);
-        if (!changesTree(tree(), change))
+        const bool changes = changesTree(tree(), change);
+        failIfCutShort();
+        if (!changes)
             return;
         if (!m_sweptTemporaries) {
             // Killed writers are rare: one look per process is enough, and keeps stores cheap.
@@ -288,6 +296,7 @@ void RegistryFileStore::apply(const Change& change) {
 // Appends the change when the file then reads exactly as the change says; otherwise writes
 // the file whole.
 void RegistryFileStore::write(const fs::path& file, const Change& change) {
+    findAppended();
     std::string section = appended::sectionFor(tree(), change);
     if (m_appended == 0) {
         std::string opening = "\r\n";
@@ -354,12 +363,22 @@ void RegistryFileStore::takeBackAppend(int fd) {
 // any, made. On failure the store loads the file again, so that what it holds is what the
 // file holds.
 void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
+    findAppended();
     if (m_appended > 0)
         m_document = folded(file); // reads the same as what it replaces
     if (change)
         m_document.apply(*change);
     try {
-        replaceFileAtomically(file, m_document.pieces(), m_mode, m_calls);
+        // The lines nobody changed are copied from the file as it was read: a program that
+        // changed it meanwhile, without the lock, would otherwise find its change lost, or
+        // mixed into a file that reads as neither.
+        replaceFileAtomically(file, m_document.pieces(), m_mode, callsLettingSourceGo(), [&] {
+            failIfCutShort();
+            if (changedOnDisk(file)) {
+                errno = EAGAIN;
+                throwErrno("rewrite " + file.string());
+            }
+        });
     } catch (const std::system_error&) {
         m_stamp = Stamp{};
         try {
@@ -378,6 +397,31 @@ void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
     m_tail = lastSectionOf(m_document.pieces());
 }
 
+// The store's calls, writing at most a megabyte at a time and letting go of the pages of the
+// file as read once they are copied: a rewrite then holds little of a large file in memory.
+FileCalls RegistryFileStore::callsLettingSourceGo() const {
+    FileCalls calls = m_calls;
+    calls.write = [this](int fd, const char* data, std::size_t size) -> ssize_t {
+        size = std::min(size, std::size_t{1} << 20);
+        const ssize_t n = m_calls.write ? m_calls.write(fd, data, size) : ::write(fd, data, size);
+        const auto offset = reinterpret_cast<std::uintptr_t>(data) -
+                            reinterpret_cast<std::uintptr_t>(m_document.source().view().data());
+        if (n > 0 && offset < m_document.source().size()) // a line of the file as read
+            m_document.source().release(offset + static_cast<std::size_t>(n));
+        return n;
+    };
+    return calls;
+}
+
+// Another program cut the file short under what this store read: the bytes past its new end
+// read as zeros, so nothing read from them can be trusted or written.
+void RegistryFileStore::failIfCutShort() const {
+    if (m_document.bytesLost()) {
+        errno = EAGAIN;
+        throwErrno("read " + m_file.string());
+    }
+}
+
 void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
     const auto size = static_cast<std::size_t>(m_stamp.size);
     if (m_appended <= std::max(MinimumFoldBytes, size / 8) &&
@@ -392,11 +436,13 @@ void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
 }
 
 void RegistryFileStore::compact() {
+    findAppended();
     if (m_appended == 0)
         return;
     const fs::path file = target();
     const LockFile lock(file, LOCK_EX);
     syncWithDisk(file);
+    findAppended();
     if (m_appended > 0)
         rewrite(file, nullptr);
 }

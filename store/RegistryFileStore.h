@@ -35,8 +35,6 @@ public:
     // "registry.reg:LINE: reason" for each line of the last load that had no effect.
     const std::vector<Message>& malformedLines() const { return m_document.malformedLines(); }
     const std::filesystem::path& file() const { return m_file; }
-    // Bytes appended to the file since it was last written whole.
-    std::size_t appendedBytes() const { return m_appended; }
 
     void refresh() override;
     const RegKey& tree() const override { return m_document.tree(); }
@@ -60,7 +58,8 @@ private:
     std::filesystem::path target() const;
     bool changedOnDisk(const std::filesystem::path& target);
     void load(const std::filesystem::path& target);
-    void adopt(std::string bytes, const struct stat& st);
+    void adopt(SourceBytes bytes, const struct stat& st);
+    void findAppended();
     void syncWithDisk(const std::filesystem::path& target);
     void write(const std::filesystem::path& target, const Change& change);
     void append(const std::filesystem::path& target, std::string_view section);
@@ -68,6 +67,8 @@ private:
     RegistryDocument folded(const std::filesystem::path& target) const;
     void rewrite(const std::filesystem::path& target, const Change* change);
     void rewriteWhenLarge(const std::filesystem::path& target);
+    void failIfCutShort() const;
+    FileCalls callsLettingSourceGo() const;
     void recordWritten(const struct stat& st);
 
     std::filesystem::path m_file;
@@ -79,8 +80,11 @@ private:
     std::optional<std::size_t> m_racyHash;
     mode_t m_mode = 0644;
     std::string m_tail;         // the file's last section on disk, from which appends are judged
-    std::size_t m_appended = 0; // bytes on disk after the minimal-diff text, marker included
+    // Bytes on disk after the minimal-diff text, marker included, and their sections; known
+    // once a write has needed them.
+    std::size_t m_appended = 0;
     std::size_t m_appendedSections = 0;
+    bool m_appendedKnown = false;
     std::size_t m_torn = 0;     // bytes at the end on disk that a killed writer's append left
     bool m_foldWhenReleased = false; // this store appended
     bool m_sweptTemporaries = false;

@@ -143,10 +143,12 @@ bool readsAs(std::string_view tail, std::string_view appended, std::span<const C
     }
 }
 
-std::optional<Region> findRegion(std::string_view text) {
+std::optional<Region> findRegion(std::string_view text, std::size_t firstMarker) {
+    if (firstMarker == std::string_view::npos || firstMarker + Marker.size() > text.size())
+        return std::nullopt; // no marker, or none before the text ends
     // A marker whose sections do not fold (a user edited them) is left as text; a later one,
     // opened after that, may still fold.
-    for (std::size_t marker = text.find(Marker); marker != std::string_view::npos;
+    for (std::size_t marker = firstMarker; marker != std::string_view::npos;
          marker = text.find(Marker, marker + 1)) {
         const std::size_t end = marker + Marker.size();
         if (marker < Eol.size() || text.substr(marker - Eol.size(), Eol.size()) != Eol ||
@@ -161,14 +163,14 @@ std::optional<Region> findRegion(std::string_view text) {
     return std::nullopt;
 }
 
-std::size_t tornLength(std::string_view text) {
-    if (text.ends_with(Eol) || text.find(Marker) == std::string_view::npos)
+std::size_t tornLength(std::string_view text, std::size_t firstMarker) {
+    if (text.ends_with(Eol) || firstMarker == std::string_view::npos)
         return 0;
     // The cut-short append is the last section, with the blank line each append opens with.
     std::size_t kept = lastSectionStart(text);
     if (kept >= 2 * Eol.size() && text.substr(kept - 2 * Eol.size(), 2 * Eol.size()) == "\r\n\r\n")
         kept -= Eol.size();
-    return findRegion(text.substr(0, kept)) ? text.size() - kept : 0;
+    return findRegion(text.substr(0, kept), firstMarker) ? text.size() - kept : 0;
 }
 
 } // namespace kv::appended

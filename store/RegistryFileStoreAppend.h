@@ -41,13 +41,15 @@ struct Region {
 };
 
 // The appended sections of a file's text and the changes they make, when the text has them
-// and they read exactly as those changes.
-std::optional<Region> findRegion(std::string_view text);
+// and they read exactly as those changes. firstMarker is where the marker first begins in the
+// text, npos when nowhere: a whole file's reader finds it once, in a walk that keeps little of
+// the file in memory.
+std::optional<Region> findRegion(std::string_view text, std::size_t firstMarker);
 
 // How many bytes at the end of text an append cut short left: a writer killed in the middle
 // of its one write can leave part of its section. Every append ends with a line break, so a
 // last section whose last line has none, after appended sections that read as changes, is
-// such a part; 0 when there is none.
-std::size_t tornLength(std::string_view text);
+// such a part; 0 when there is none. firstMarker as for findRegion.
+std::size_t tornLength(std::string_view text, std::size_t firstMarker);
 
 } // namespace kv::appended

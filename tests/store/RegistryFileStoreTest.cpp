@@ -342,6 +342,52 @@ TEST_F(FileStoreTest, AnAppendCutShortReadsAsNotThereAndTheNextWriteCutsItOff) {
     }
 }
 
+// Large enough to be read through a mapping, its last key more than 2 MB in.
+std::string largeRegistry() {
+    std::string text = "REGEDIT4\r\n";
+    for (int i = 0; text.size() < (9u << 18); ++i)
+        text += "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Filler\\K" + std::to_string(i) + "]\r\n\"V\"=\"" +
+                std::string(4000, 'x') + "\"\r\n";
+    return text + "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Last]\r\n\"A\"=\"1\"\r\n";
+}
+
+TEST_F(FileStoreTest, AFileCutShortInPlaceUnderALoadedStoreIsReadAgainAndNeverCopied) {
+    write(largeRegistry());
+    const std::string edit = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"B\"=\"2\"\r\n";
+    {
+        // The last key's lines now lie past the file's end: looking at them ends nothing.
+        auto store = RegistryFileStore::open(file);
+        write(edit);
+        ASSERT_NE(store->tree().find({"HKEY_LOCAL_MACHINE", "SOFTWARE", "Last"}), nullptr);
+        store->tree().find({"HKEY_LOCAL_MACHINE", "SOFTWARE", "Last"})->value("A");
+        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\Other", "B"), "2");
+        storeText(*store, "\\SOFTWARE\\Other", "C", "3");
+    }
+    EXPECT_EQ(read(), edit + "\"C\"=\"3\"\r\n");
+
+    // Cut short, or changed in place, while the file is being written whole: the lines copied
+    // from it are no longer its lines, so the new file is given up and the edit stays.
+    for (const bool shorter : {true, false}) {
+        write(largeRegistry());
+        std::string other;
+        FileCalls calls;
+        calls.write = [&](int fd, const char* data, std::size_t size) {
+            if (other.empty() && size >= (1u << 19)) {
+                other = read();
+                other.resize(shorter ? other.size() / 2 : other.size());
+                other[other.size() / 4] = 'y';
+                write(other);
+            }
+            return ::write(fd, data, size);
+        };
+        auto store = RegistryFileStore::open(file, calls);
+        storeText(*store, "\\SOFTWARE\\Last", "A", "2");
+        EXPECT_THROW(store->compact(), std::system_error) << shorter;
+        EXPECT_FALSE(other.empty());
+        EXPECT_TRUE(read() == other) << shorter;
+    }
+}
+
 TEST_F(FileStoreTest, KillingAWriterLeavesEveryStoreThatReturnedAndNoTornFile) {
     // Each round stores a counter, padding whose size follows it, then its mirror, each store
     // durable on its own: a kill leaves a prefix of that order, so the mirror is the counter or
