@@ -122,10 +122,18 @@ OpenedFile readRegularFile(const fs::path& file) {
     return out;
 }
 
-// The last section of a text given in pieces, copying only the pieces it spans.
+// The last section of a text given in pieces, copying only what it spans: a piece may be a
+// whole file's unchanged run.
 std::string lastSectionOf(const std::vector<std::string_view>& pieces) {
     std::string tail;
     for (auto it = pieces.rbegin(); it != pieces.rend(); ++it) {
+        const std::size_t inPiece = appended::lastSectionStart(*it);
+        // After a line break within the piece, a "[" line surely starts the section.
+        if (inPiece > 0 && inPiece < it->size() && (*it)[inPiece] == '[') {
+            tail.insert(0, it->substr(inPiece));
+            const std::size_t start = appended::lastSectionStart(tail);
+            return start > 0 ? tail.substr(start) : tail;
+        }
         tail.insert(0, *it);
         const std::size_t start = appended::lastSectionStart(tail);
         // At 0 the section may begin with blanks in the piece before.
@@ -364,8 +372,14 @@ void RegistryFileStore::takeBackAppend(int fd) {
 // file holds.
 void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
     findAppended();
-    if (m_appended > 0)
-        m_document = folded(file); // reads the same as what it replaces
+    if (m_appended > 0) {
+        // The folded file reads the same as what the store holds, and replaces it: built
+        // beside it, both would be held at once. Should it fail, the next look loads the file.
+        const Stamp stamp = std::exchange(m_stamp, Stamp{});
+        m_document = RegistryDocument();
+        m_document = folded(file);
+        m_stamp = stamp;
+    }
     if (change)
         m_document.apply(*change);
     try {
