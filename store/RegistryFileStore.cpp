@@ -170,8 +170,13 @@ RegistryFileStore::Stamp RegistryFileStore::stampOf(const struct stat& st) {
 }
 
 // The file itself where the path is a link: the lock, the temporaries and the renamed file
-// belong beside it, whichever way a program reaches it.
+// belong beside it, whichever way a program reaches it. Links among the folders above it
+// change nothing there, as they lead to the same folder: only a link as the last part is
+// resolved, which spares a look at every folder on the way for each store.
 fs::path RegistryFileStore::target() const {
+    struct stat st {};
+    if (::lstat(m_file.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return m_file;
     std::error_code unresolved;
     fs::path resolved = fs::canonical(m_file, unresolved);
     return unresolved ? m_file : resolved;

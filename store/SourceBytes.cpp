@@ -82,23 +82,6 @@ void freeSlot(int slot) {
     slots[slot].taken.store(false);
 }
 
-std::string readInto(int fd, std::size_t size) {
-    std::string bytes(size, '\0');
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, size - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throw std::system_error(errno, std::generic_category(), "read");
-        if (n == 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    bytes.resize(done);
-    return bytes;
-}
-
 } // namespace
 
 SourceBytes::SourceBytes(std::string bytes)
@@ -109,15 +92,15 @@ SourceBytes SourceBytes::of(int fd, std::size_t size) {
     if (size == 0)
         return SourceBytes();
     if (size < Chunk)
-        return SourceBytes(readInto(fd, size)); // as cheap to hold as to map, and cheaper to get
+        return read(fd, size); // as cheap to hold as to map, and cheaper to get
     installGuard();
     void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     if (data == MAP_FAILED)
-        return SourceBytes(readInto(fd, size));
+        return read(fd, size);
     const int slot = claimSlot(static_cast<const char*>(data), size);
     if (slot < 0) {
         ::munmap(data, size);
-        return SourceBytes(readInto(fd, size));
+        return read(fd, size);
     }
     SourceBytes out;
     out.m_data = static_cast<const char*>(data);
@@ -126,8 +109,28 @@ SourceBytes SourceBytes::of(int fd, std::size_t size) {
     return out;
 }
 
+// Into a buffer of its own, left unfilled until read: the bytes are all overwritten.
+SourceBytes SourceBytes::read(int fd, std::size_t size) {
+    SourceBytes out;
+    out.m_buffer = std::make_unique_for_overwrite<char[]>(size);
+    out.m_data = out.m_buffer.get();
+    while (out.m_size < size) {
+        const ssize_t n = ::pread(fd, out.m_buffer.get() + out.m_size, size - out.m_size,
+                                  static_cast<off_t>(out.m_size));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw std::system_error(errno, std::generic_category(), "read");
+        if (n == 0)
+            break; // cut short since its size was taken
+        out.m_size += static_cast<std::size_t>(n);
+    }
+    return out;
+}
+
 SourceBytes::SourceBytes(SourceBytes&& other) noexcept
     : m_owned(std::move(other.m_owned))
+    , m_buffer(std::move(other.m_buffer))
     , m_data(std::exchange(other.m_data, nullptr))
     , m_size(std::exchange(other.m_size, 0))
     , m_mapped(std::exchange(other.m_mapped, 0))
@@ -138,6 +141,7 @@ SourceBytes& SourceBytes::operator=(SourceBytes&& other) noexcept {
     if (this != &other) {
         unmap();
         m_owned = std::move(other.m_owned);
+        m_buffer = std::move(other.m_buffer);
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);
         m_mapped = std::exchange(other.m_mapped, 0);
@@ -163,7 +167,7 @@ void SourceBytes::unmap() noexcept {
 
 void SourceBytes::shorten(std::size_t size) {
     m_size = std::min(m_size, size);
-    if (!m_mapped)
+    if (!m_data)
         m_owned.resize(m_size);
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,7 @@ public:
     SourceBytes& operator=(SourceBytes&& other) noexcept;
     ~SourceBytes();
 
-    std::string_view view() const { return {m_mapped ? m_data : m_owned.data(), m_size}; }
+    std::string_view view() const { return {m_data ? m_data : m_owned.data(), m_size}; }
     std::size_t size() const { return m_size; }
     // Shows only the first size bytes from now on.
     void shorten(std::size_t size);
@@ -51,10 +52,13 @@ public:
 private:
     static constexpr std::size_t Chunk = std::size_t{2} << 20; // the kernel's largest block of a cached file
     static constexpr std::size_t LookBack = std::size_t{1} << 20;
+    static SourceBytes read(int fd, std::size_t size);
     void unmap() noexcept;
 
-    std::string m_owned;
-    const char* m_data = nullptr; // the mapping, when there is one
+    std::string m_owned;              // bytes given
+    std::unique_ptr<char[]> m_buffer; // bytes read
+    const char* m_data = nullptr;     // the mapping, or the bytes read
+
     std::size_t m_size = 0;
     std::size_t m_mapped = 0;       // bytes mapped; 0 when kept in memory
     int m_slot = -1;                // the mapping's slot in the guard against cut-short files
