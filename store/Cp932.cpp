@@ -1,6 +1,7 @@
 #include "Cp932.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -57,12 +58,18 @@ int compareIgnoringCase(std::string_view a, std::string_view b) {
     // begun with a lead byte, so the walk by characters may start there.
     const std::size_t common = std::min(a.size(), b.size());
     std::size_t i = 0;
-    // Eight bytes at a time while they are the same and plain ASCII.
+    // Eight bytes at a time while they are plain ASCII, up to the first that differ.
     for (std::uint64_t x = 0, y = 0; i + 8 <= common; i += 8) {
         std::memcpy(&x, a.data() + i, 8);
         std::memcpy(&y, b.data() + i, 8);
-        if (x != y || (x & 0x8080808080808080u))
+        if ((x | y) & 0x8080808080808080u)
             break;
+        if (x != y) {
+            i += static_cast<std::size_t>(std::endian::native == std::endian::little ? std::countr_zero(x ^ y)
+                                                                                      : std::countl_zero(x ^ y)) /
+                 8;
+            break;
+        }
     }
     while (i < common && a[i] == b[i] && !(static_cast<unsigned char>(a[i]) & 0x80))
         ++i; // names compared mostly share a long start of the same spelling

@@ -165,24 +165,39 @@ private:
         std::size_t from = shared == 0 ? section.hive.size() : m_chain[shared - 1].end;
         if (shared == 0)
             m_parts.push_back(Part{section.hive, from});
-        const auto part = [&](std::size_t to) {
-            if (to > from)
-                m_parts.push_back(Part{path.substr(from, to - from), to});
-            else
-                m_collapsed = true;
-        };
-        // Names are short: a walk by characters beats a memchr call for each.
-        for (std::size_t i = ++from; i < path.size(); ++i) {
+        for (std::size_t i = ++from; i < path.size();) {
+            if (i + 8 <= path.size() && plainWord(path.data() + i)) {
+                i += 8;
+                continue;
+            }
             const auto c = static_cast<unsigned char>(path[i]);
             if (c == '\\') {
-                part(i);
+                addPart(path, from, i);
                 from = i + 1;
             } else if (c > 0x80 && cp932::isLeadByte(c)) {
                 ++i; // its trail byte may look like a "\"
             }
+            ++i;
         }
         if (from < path.size())
-            part(path.size());
+            addPart(path, from, path.size());
+    }
+
+    // Whether none of the eight bytes at p is a "\" or a byte that may start a double-byte
+    // character: such bytes are passed over eight at a time.
+    static bool plainWord(const char* p) {
+        constexpr std::uint64_t Ones = 0x0101010101010101u, Highs = 0x8080808080808080u;
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t noBackslash = word ^ (Ones * '\\');
+        return (((noBackslash - Ones) & ~noBackslash) | word) & Highs ? false : true;
+    }
+
+    void addPart(std::string_view path, std::size_t from, std::size_t to) {
+        if (to > from)
+            m_parts.push_back(Part{path.substr(from, to - from), to});
+        else
+            m_collapsed = true;
     }
 
     // The section's path as the index looks it up: a view of the header, unless runs of "\"

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
+
+using namespace std::string_literals;
 
 TEST(Cp932, FoldsOnlySingleByteAsciiLetters) {
     EXPECT_EQ(cp932::fold("AbC\x83\x41Z"), "abc\x83\x41z");
@@ -26,14 +29,25 @@ TEST(Cp932, DecodesAndEncodesJapanese) {
 TEST(Cp932, CompareAndHashAgreeWithFold) {
     const std::string alphabet = "AaZz[`\\\x81\x83\x95\xe0\xa6\x5c\x41\x61";
     std::mt19937 random(7);
-    const auto name = [&] {
+    const auto name = [&](std::size_t letters = std::string::npos) {
         std::string s(random() % 5, ' ');
         for (auto& c : s)
-            c = alphabet[random() % alphabet.size()];
+            c = alphabet[random() % std::min(letters, alphabet.size())];
         return s;
     };
-    for (int i = 0; i < 20000; ++i) {
-        const std::string a = name(), b = name();
+    // Long names share a start, as siblings do, so that the comparison by words is tried too,
+    // mostly on plain ASCII.
+    const auto sibling = [&](const std::string& start) {
+        return start + std::string(random() % 12, 'q') + name(random() % 4 ? 7 : std::string::npos);
+    };
+    for (int i = 0; i < 40000; ++i) {
+        std::string a = name(), b = name();
+        if (i % 2) {
+            const std::string start = "PRODUCTproduct"s.substr(random() % 14) + name(7);
+            a = sibling(start), b = sibling(start);
+        }
+        if (i % 4 == 1 && !a.empty()) // one letter apart
+            (b = a)[random() % a.size()] = alphabet[random() % 7];
         const int folded = cp932::fold(a).compare(cp932::fold(b));
         const int direct = cp932::compareIgnoringCase(a, b);
         ASSERT_EQ(folded < 0, direct < 0) << a << " / " << b;
