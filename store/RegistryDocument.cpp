@@ -190,7 +190,7 @@ private:
         std::uint64_t word = 0;
         std::memcpy(&word, p, 8);
         const std::uint64_t noBackslash = word ^ (Ones * '\\');
-        return (((noBackslash - Ones) & ~noBackslash) | word) & Highs ? false : true;
+        return ((((noBackslash - Ones) & ~noBackslash) | word) & Highs) == 0;
     }
 
     void addPart(std::string_view path, std::size_t from, std::size_t to) {
