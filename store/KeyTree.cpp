@@ -4,6 +4,7 @@
 #include "LargePages.h"
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 
 namespace kv {
@@ -39,26 +40,38 @@ std::pair<typename Vector::const_iterator, bool> locate(const Vector& v, std::st
 
 // Free storage for keys: whole blocks of them, and the slots of keys deleted since. Blocks
 // are kept for the next keys rather than given back, as a reloaded file makes as many again.
+// While no key lives, a large load has the blocks handed out again in order from the first,
+// not the free slots in the order a tree's teardown left them: keys made one after another
+// then lie one after another, and making each does not wait on memory that is anywhere.
 class KeyPool {
 public:
     void* take() {
+        void* slot = nullptr;
         if (m_free) {
             --m_freeSlots;
-            return std::exchange(m_free, m_free->next);
+            slot = std::exchange(m_free, m_free->next);
+        } else {
+            if (m_used == m_blockSize)
+                nextBlock();
+            slot = &m_slots[m_used++];
         }
-        if (m_used == m_blockSize)
-            addBlock(SlotsPerBlock);
-        return &m_blocks.back()[m_used++];
+        ++m_live;
+        return slot;
     }
     // A file loaded again finds the slots of the keys it loaded before free.
     void expect(std::size_t keys) {
-        if (keys > SlotsPerBlock && keys > m_blockSize - m_used + m_freeSlots)
+        if (keys <= SlotsPerBlock)
+            return;
+        if (m_live == 0)
+            startOver();
+        if (keys > unusedSlots() + m_freeSlots)
             addBlock(keys);
     }
     void give(void* key) noexcept {
         auto* slot = static_cast<Slot*>(key);
         slot->next = std::exchange(m_free, slot);
         ++m_freeSlots;
+        --m_live;
     }
 
 private:
@@ -66,18 +79,51 @@ private:
         Slot* next;
         alignas(RegKey) unsigned char key[sizeof(RegKey)];
     };
+    struct Block {
+        std::unique_ptr<Slot[]> slots;
+        std::size_t size;
+    };
+    void nextBlock() {
+        if (m_current + 1 < m_blocks.size())
+            handOutFrom(m_current + 1);
+        else
+            addBlock(SlotsPerBlock);
+    }
     void addBlock(std::size_t slots) {
-        m_blocks.emplace_back(new Slot[slots]);
-        preferLargePages(m_blocks.back().get(), slots * sizeof(Slot));
-        m_blockSize = slots;
+        auto block = std::make_unique_for_overwrite<Slot[]>(slots);
+        preferLargePages(block.get(), slots * sizeof(Slot));
+        m_blocks.push_back({std::move(block), slots});
+        handOutFrom(m_blocks.size() - 1);
+    }
+    void handOutFrom(std::size_t block) {
+        m_current = block;
+        m_slots = m_blocks[block].slots.get();
+        m_blockSize = m_blocks[block].size;
         m_used = 0;
+    }
+    // Slots not handed out since the blocks were last started over.
+    std::size_t unusedSlots() const {
+        std::size_t unused = m_blockSize - m_used;
+        for (std::size_t i = m_current + 1; i < m_blocks.size(); ++i)
+            unused += m_blocks[i].size;
+        return unused;
+    }
+    // Every slot is free again, to be handed out in order.
+    void startOver() {
+        m_free = nullptr;
+        m_freeSlots = 0;
+        if (!m_blocks.empty())
+            handOutFrom(0);
     }
 
     static constexpr std::size_t SlotsPerBlock = 1024;
-    std::vector<std::unique_ptr<Slot[]>> m_blocks;
+    std::vector<Block> m_blocks;
+    // The block handed out from, and how many of its slots are taken.
+    std::size_t m_current = 0;
+    Slot* m_slots = nullptr;
     std::size_t m_blockSize = 0, m_used = 0;
     Slot* m_free = nullptr;
-    std::size_t m_freeSlots = 0;
+    std::size_t m_freeSlots = 0, m_live = 0;
 };
 
 // Never destroyed, so that a key freed at exit still has a pool to go back to.

@@ -265,7 +265,7 @@ RegistryDocument::RegistryDocument()
 
 RegistryDocument::RegistryDocument(SourceBytes bytes)
     : m_lines(std::make_unique<LineStore>(std::move(bytes)))
-    , m_top(std::make_unique<RegKey>("")) {}
+    , m_top(std::make_unique<Top>()) {}
 
 RegistryDocument::~RegistryDocument() = default;
 RegistryDocument::RegistryDocument(RegistryDocument&&) noexcept = default;
@@ -281,6 +281,7 @@ RegistryDocument RegistryDocument::fromBytes(std::string bytes, std::string_view
 
 RegistryDocument RegistryDocument::fromBytes(SourceBytes bytes, std::string_view fileName) {
     const std::size_t brackets = checkTextCountingBrackets(bytes, fileName);
+    RegKey::expectKeys(brackets); // before the document makes its first keys
     RegistryDocument doc(std::move(bytes));
     doc.m_fileName = fileName;
     doc.load(brackets);
@@ -292,12 +293,11 @@ void RegistryDocument::load(std::size_t brackets) {
     auto& sections = m_lines->sections();
     sections.reserve(brackets + 1);
     preferLargePages(sections.data(), sections.capacity() * sizeof(LineStore::Section));
-    RegKey::expectKeys(brackets);
     RawEntry header;
     EntrySplitter(text).next(header); // the REGEDIT4 line
     sections.emplace_back().header = m_lines->span(0, header.length);
     std::size_t bodyStart = header.length;
-    KeyBuilder keys(*m_lines, *m_top, brackets);
+    KeyBuilder keys(*m_lines, m_top->key, brackets);
     for (SectionScanner scanner(text, bodyStart); scanner.next(header);) {
         sections.back().body = m_lines->span(bodyStart, header.offset - bodyStart);
         m_lines->file().releaseBehind(header.offset); // a section once read is seldom looked at again
@@ -361,7 +361,7 @@ void RegistryDocument::listMalformedLines() const {
 void RegistryDocument::apply(const Change& change) {
     malformedLines(); // of the file as read, before any line changes
     if (!m_editor)
-        m_editor = std::make_unique<RegistryEditor>(*m_lines, *m_top);
+        m_editor = std::make_unique<RegistryEditor>(*m_lines, m_top->key);
     m_editor->apply(change);
 }
 

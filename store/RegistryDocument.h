@@ -50,7 +50,7 @@ public:
     RegistryDocument(RegistryDocument&&) noexcept;
     RegistryDocument& operator=(RegistryDocument&&) noexcept;
 
-    const RegKey& tree() const { return *m_top; }
+    const RegKey& tree() const { return m_top->key; }
     // Whether the file was cut short under the document, so that some of its lines now read as
     // zeros: what it says, and its text, are then no longer the file's.
     bool bytesLost() const;
@@ -78,7 +78,12 @@ private:
     // On the heap, so that the keys' links to their lines and the editor's links to both
     // survive a move of the document.
     std::unique_ptr<LineStore> m_lines;
-    std::unique_ptr<RegKey> m_top;
+    // A block of its own rather than a pooled key: an empty document, such as a store's before
+    // it loads, holds none of the pool's keys, so that a load can have them handed out in order.
+    struct Top {
+        RegKey key{""};
+    };
+    std::unique_ptr<Top> m_top;
     std::unique_ptr<RegistryEditor> m_editor; // made at the first change
     std::string m_fileName;
     mutable std::optional<std::vector<Message>> m_malformed;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 using namespace kv;
@@ -471,6 +472,32 @@ TEST_P(DiffTest, ChangeRewritesOnlyItsLines) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, DiffTest, ::testing::ValuesIn(DiffRows),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// Keys come from a pool that a load hands out again from its start once no key lives: a
+// document loaded while another lives, and one loaded after all are gone, keep keys of their own.
+TEST(RegistryDocument, DocumentsLoadedOneAfterAnotherKeepTheirOwnKeys) {
+    const auto file = [](const std::string& tag) {
+        std::string text = "REGEDIT4\r\n";
+        for (int i = 0; i < 3000; ++i)
+            text += "[HKEY_LOCAL_MACHINE\\" + tag + "\\K" + std::to_string(i % 7) + "\\" + std::to_string(i) +
+                    "]\r\n\"V\"=\"" + tag + "\"\r\n";
+        return text;
+    };
+    const auto keepsItsKeys = [&](const RegistryDocument& doc, const std::string& tag) {
+        return doc.tree() == RegistryDocument::parse(file(tag)).tree();
+    };
+    auto first = std::make_optional(RegistryDocument::parse(file("a")));
+    {
+        const auto second = RegistryDocument::parse(file("b"));
+        EXPECT_TRUE(keepsItsKeys(*first, "a"));
+        EXPECT_TRUE(keepsItsKeys(second, "b"));
+    }
+    first.reset();
+    const auto third = RegistryDocument::parse(file("c"));
+    const auto fourth = RegistryDocument::parse(file("d"));
+    EXPECT_TRUE(keepsItsKeys(third, "c"));
+    EXPECT_TRUE(keepsItsKeys(fourth, "d"));
+}
 
 // Random changes over awkward names and data: the saved text always reads back as the tree.
 TEST(RegistryDocument, RandomChangesReadBackAsTheTree) {
