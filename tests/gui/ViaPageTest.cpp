@@ -131,8 +131,8 @@ TEST_F(ViaPageTest, WrongKindOrLengthStopsReadingAndKeepsTheControls) {
         put(name, data.size() == 3 ? RegBinary : RegString, data);
         createForm();
         showRegistryPage();
-        EXPECT_EQ(dialogs.texts(),
-                  std::vector<std::string>{"'" + std::string(name) + "' のデータ型が不正です."});
+        const std::string wrongKind = std::string("'").append(name).append("' のデータ型が不正です.");
+        EXPECT_EQ(dialogs.texts(), std::vector<std::string>{wrongKind});
         EXPECT_TRUE(find<QRadioButton>("VIATurbo")->isChecked());
         EXPECT_FALSE(find<QCheckBox>("VIASideband")->isChecked());
         EXPECT_EQ(bytes(name == std::string("Turbo") ? "SideBand" : "Turbo"), "-");
