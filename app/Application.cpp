@@ -28,6 +28,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QTranslator>
 
 #include <cstdio>
@@ -108,11 +110,19 @@ std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
     }
 }
 
+// The window icon, read as the PNG it is. Given only its name, Qt would first load every image
+// plugin installed on the system to ask each whether it reads PNG, before any window exists.
+QIcon programIcon() {
+    QImageReader reader(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
 // The application's name is the window class that docks and task bars group by.
 void nameApplication() {
     QApplication::setApplicationName(fromUtf8(ApplicationTitle));
     QGuiApplication::setDesktopFileName(DesktopFileName);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/") + DesktopFileName + QStringLiteral(".png")));
+    QApplication::setWindowIcon(programIcon());
 }
 
 QtMessageHandler qtMessageHandler = nullptr;
