@@ -1,0 +1,64 @@
+// A Windows 98 disk image as Kavendel sees it: one FAT volume inside a file of some format, read
+// and written in byte ranges, and changed only all at once.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv::image {
+
+// Where the volume lies: the image file, its format as qemu-img names it ("raw", "vpc", "qcow2",
+// "vdi"), the partition (1-4 from the MBR, 0 for a bare volume) and the volume's byte extent.
+struct VolumeLocation {
+    std::filesystem::path image;
+    std::string format;
+    int partition = 0;
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+};
+
+// Bytes moved to and from the image, so that a write-back can show what it cost.
+struct TransferCounters {
+    std::uint64_t bytesRead = 0;
+    std::uint64_t bytesWritten = 0;
+};
+
+// One run of bytes to put at a volume offset.
+struct VolumeWrite {
+    std::uint64_t offset = 0;
+    std::string bytes;
+};
+
+// Reads byte ranges of the volume. Offsets are relative to the volume's first byte; a range past
+// the volume's end is an error, never a short read.
+class Volume {
+public:
+    virtual ~Volume() = default;
+    virtual const VolumeLocation& location() const = 0;
+    virtual std::string read(std::uint64_t offset, std::size_t length) = 0;
+    virtual TransferCounters counters() const = 0;
+};
+
+// Opens the image read-only, tells its format, and finds the FAT volume: the given MBR partition,
+// else the only FAT partition, else a bare volume. Throws with a sentence for the user when the
+// file is not an image it can read, has no such partition, or the table points past its end.
+std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::optional<int> partition);
+
+// Refuses (throws with a sentence for the user) when the image cannot be written now: it is in use
+// by an emulator (a lock another process holds), read-only, or its host file system is full.
+void checkWritable(const VolumeLocation& where);
+
+// Puts every write into the volume as one step. The journal in journalDir holds what is needed to
+// finish or undo the step, so that a kill or power cut at any moment leaves the image as it was or
+// fully written once recoverPendingWrite has run. Returns what the step read and wrote.
+TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<VolumeWrite>& writes,
+                                 const std::filesystem::path& journalDir);
+
+// Finishes or undoes a write that a previous run left in journalDir; does nothing when there is none.
+void recoverPendingWrite(const std::filesystem::path& journalDir);
+
+} // namespace kv::image
