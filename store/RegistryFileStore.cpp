@@ -220,11 +220,8 @@ void RegistryFileStore::adopt(SourceBytes bytes, const struct stat& st) {
     if (!timeTellsChanges(st))
         racyHash = hashOf(bytes);
     // What a killed writer's append left is no change: it is read as if not there, and the
-    // next write cuts it off. Only a file whose last line has no line end can end in one, so
-    // only then is the whole file searched for the marker.
-    const std::string_view text = bytes.view();
-    const std::size_t torn =
-        text.ends_with("\r\n") ? 0 : appended::tornLength(text, bytes.find(appended::Marker));
+    // next write cuts it off.
+    const std::size_t torn = appended::tornLength(bytes.view());
     bytes.shorten(bytes.size() - torn);
     std::string tail(bytes.view().substr(appended::lastSectionStart(bytes.view())));
     m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
@@ -251,9 +248,8 @@ void RegistryFileStore::findAppended() {
 // The file on disk with its appended sections folded into the lines they change.
 RegistryDocument RegistryFileStore::folded(const fs::path& target) const {
     OpenedFile file = readRegularFile(target);
-    const std::size_t marker = file.bytes.find(appended::Marker);
-    file.bytes.shorten(file.bytes.size() - appended::tornLength(file.bytes.view(), marker));
-    const auto region = appended::findRegion(file.bytes.view(), marker);
+    file.bytes.shorten(file.bytes.size() - appended::tornLength(file.bytes.view()));
+    const auto region = appended::findRegion(file.bytes.view(), file.bytes.find(appended::Marker));
     if (region)
         file.bytes.shorten(region->start);
     RegistryDocument document =

@@ -3,12 +3,16 @@
 #include "Cp932.h"
 #include "RegistryDocument.h"
 
+#include <charconv>
+
 namespace kv::appended {
 
 namespace {
 
 constexpr std::string_view Eol = "\r\n";
 constexpr std::string_view Header = "REGEDIT4\r\n";
+// The longest opening line, with the line breaks before and after it.
+constexpr std::size_t OpeningLineMax = 2 * Eol.size() + Opening.size() + 20 + OpeningEnd.size();
 
 std::string spelledPath(const RegKey& top, const KeyPath& path) {
     KeyPath spelled;
@@ -74,7 +78,7 @@ std::optional<std::vector<Change>> changesOf(std::string_view sections) {
             return std::nullopt; // every appended line ends with its line break
         const std::string_view line = sections.substr(0, end);
         sections.remove_prefix(end + Eol.size());
-        if (line.empty() || line == Marker)
+        if (line.empty() || line == Marker || line.starts_with(Opening))
             continue;
         if (line.front() == '[') {
             if (!endSection())
@@ -93,17 +97,41 @@ std::optional<std::vector<Change>> changesOf(std::string_view sections) {
     return changes;
 }
 
+// Whether text is what the start of one appended section can be: its key line, at most one
+// value's first line, then only the continuation lines of a hex list. Anything else after an
+// opening line was added by another program, and is kept.
+bool isOneSectionCut(std::string_view text) {
+    for (std::size_t line = 0; !text.empty(); ++line) {
+        const std::size_t end = text.find(Eol);
+        const std::string_view start = text.substr(0, end);
+        const bool fits = line == 0 ? start.starts_with('[')
+                          : line == 1
+                              ? start.starts_with('"') || start.starts_with('@')
+                              : start.starts_with("  ") || (end == std::string_view::npos && start == " ");
+        if (!fits)
+            return false;
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + Eol.size());
+    }
+    return true;
+}
+
 } // namespace
 
 std::string sectionFor(const RegKey& top, const Change& change) {
-    std::string out(Eol);
-    out += change.kind == Change::Kind::RemoveKey ? "[-" : "[";
-    out += spelledPath(top, change.path);
-    out += ']';
-    out += Eol;
+    std::string section = change.kind == Change::Kind::RemoveKey ? "[-" : "[";
+    section += spelledPath(top, change.path);
+    section += ']';
+    section += Eol;
     if (change.kind == Change::Kind::SetValue)
-        out += RegistryDocument::formatValue(change.value, Eol);
-    return out;
+        section += RegistryDocument::formatValue(change.value, Eol);
+    std::string out(Eol);
+    out += Opening;
+    out += std::to_string(section.size());
+    out += OpeningEnd;
+    out += Eol;
+    return out + section;
 }
 
 std::size_t lastSectionStart(std::string_view text) {
@@ -163,14 +191,29 @@ std::optional<Region> findRegion(std::string_view text, std::size_t firstMarker)
     return std::nullopt;
 }
 
-std::size_t tornLength(std::string_view text, std::size_t firstMarker) {
-    if (text.ends_with(Eol) || firstMarker == std::string_view::npos)
+std::size_t tornLength(std::string_view text) {
+    // A cut-short append's opening line is the line before the last section, or lies after its
+    // start when the cut came before the section's key line.
+    const std::size_t section = lastSectionStart(text);
+    const std::size_t from = section > OpeningLineMax ? section - OpeningLineMax : 0;
+    std::string opening(Eol);
+    opening += Opening;
+    const std::size_t found = text.substr(from).rfind(opening);
+    if (found == std::string_view::npos)
         return 0;
-    // The cut-short append is the last section, with the blank line each append opens with.
-    std::size_t kept = lastSectionStart(text);
-    if (kept >= 2 * Eol.size() && text.substr(kept - 2 * Eol.size(), 2 * Eol.size()) == "\r\n\r\n")
-        kept -= Eol.size();
-    return findRegion(text.substr(0, kept), firstMarker) ? text.size() - kept : 0;
+    const std::size_t start = from + found;
+    std::string_view rest = text.substr(start + opening.size());
+    std::size_t length = 0;
+    const auto [digitsEnd, error] = std::from_chars(rest.data(), rest.data() + rest.size(), length);
+    rest.remove_prefix(static_cast<std::size_t>(digitsEnd - rest.data()));
+    std::string lineEnd(OpeningEnd);
+    lineEnd += Eol;
+    if (lineEnd.starts_with(rest) && (error == std::errc() || rest.empty()))
+        return text.size() - start; // cut within the opening line itself
+    if (error != std::errc() || !rest.starts_with(lineEnd))
+        return 0; // a line of someone else's
+    rest.remove_prefix(lineEnd.size());
+    return rest.size() + Eol.size() < length && isOneSectionCut(rest) ? text.size() - start : 0;
 }
 
 } // namespace kv::appended

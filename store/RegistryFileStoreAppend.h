@@ -4,6 +4,11 @@
 // The appended sections follow one marker line. They are folded back into the file's own
 // lines when it is next written whole; until then every reader, Kavendel or regedit, sees the
 // same tree, and a Kavendel that finds them after a crash folds them in as it loads.
+//
+// Each section is appended with one write, which opens with a comment line giving the length
+// of the section after it. A writer killed in the middle of that write leaves less than the
+// line promises, and only such a remnant is taken for one: whatever else ends the file, say
+// another program's section that has no final line end, is that program's change.
 #pragma once
 
 #include "KeyTree.h"
@@ -21,8 +26,12 @@ namespace kv::appended {
 inline constexpr std::string_view Marker =
     "; Kavendel: changes appended since the file was last written whole";
 
-// The section that makes the change when it is read after the file, with a blank line before
-// it. Keys that exist keep their spelling in top.
+// The line that opens each appended section, followed by the section's length in bytes.
+inline constexpr std::string_view Opening = "; Kavendel: next change, ";
+inline constexpr std::string_view OpeningEnd = " bytes";
+
+// The one write that appends the change: a blank line, the opening line, then the section that
+// makes the change when it is read after the file. Keys that exist keep their spelling in top.
 std::string sectionFor(const RegKey& top, const Change& change);
 
 // Where the text's last section begins: the start of its last line whose first non-blank
@@ -46,10 +55,9 @@ struct Region {
 // the file in memory.
 std::optional<Region> findRegion(std::string_view text, std::size_t firstMarker);
 
-// How many bytes at the end of text an append cut short left: a writer killed in the middle
-// of its one write can leave part of its section. Every append ends with a line break, so a
-// last section whose last line has none, after appended sections that read as changes, is
-// such a part; 0 when there is none. firstMarker as for findRegion.
-std::size_t tornLength(std::string_view text, std::size_t firstMarker);
+// How many bytes at the end of text an append cut short left, 0 when none: the last opening
+// line with less after it than it gives, when that is what one section cut short looks like.
+// A section that lacks only its final line end reads as the whole one, and is kept.
+std::size_t tornLength(std::string_view text);
 
 } // namespace kv::appended

@@ -173,13 +173,30 @@ TEST(PowerCut, RegistryFileReadsAsTheLastReturnedStoreOrTheOneInProgress) {
     ::stat(file.c_str(), &st);
     std::vector<Op> ops;
     std::vector<std::string> returned{readAll(file)}; // the file after each step
-    auto store = RegistryFileStore::open(file, recordingCalls(ops));
+    const FileCalls calls = recordingCalls(ops);
+    auto store = RegistryFileStore::open(file, calls);
+    // Another program's edit, through the same recorded calls, and durable.
+    const auto otherProgram = [&](std::string_view added, off_t removed) {
+        const int fd = ::open(file.c_str(), O_WRONLY);
+        const off_t end = ::lseek(fd, 0, SEEK_END);
+        calls.truncate(fd, end - removed);
+        ::lseek(fd, 0, SEEK_END);
+        calls.write(fd, added.data(), added.size());
+        calls.fsync(fd);
+        ::close(fd);
+    };
     const std::vector<std::function<void(TSettingsAccessor&)>> steps = {
         [](TSettingsAccessor& reg) { reg.StoreText("B", "first"); },
         [](TSettingsAccessor& reg) { reg.StoreNumber("N", 7); },
         [](TSettingsAccessor& reg) { reg.StoreBytes("Bin", "\x01\x02\x03", 3); },
         [](TSettingsAccessor& reg) { reg.OpenPath("Sub\\Deeper"); },
+        // A section saved with no final line end, as many editors save.
+        [&](TSettingsAccessor&) {
+            otherProgram("\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n\"u\"=\"1\"", 0);
+        },
         [](TSettingsAccessor& reg) { reg.StoreText("C", std::string(300, 'c')); },
+        // An editor that only removes the final line end of the change just appended.
+        [&](TSettingsAccessor&) { otherProgram("", 2); },
         [](TSettingsAccessor& reg) { reg.RemovePath("\\SOFTWARE\\K\\Sub"); },
         [&](TSettingsAccessor&) { store->compact(); },
         [](TSettingsAccessor& reg) { reg.StoreNumber("N", 8); },
@@ -222,6 +239,12 @@ TEST(PowerCut, RegistryFileReadsAsTheLastReturnedStoreOrTheOneInProgress) {
             ++done;
     }
     EXPECT_EQ(done, steps.size() + 1);
+    // Both other programs' changes are kept.
+    const RegKey* k = afterStep.back().tree().find({"HKEY_LOCAL_MACHINE", "SOFTWARE", "K"});
+    const RegKey* other = afterStep.back().tree().find({"HKEY_LOCAL_MACHINE", "SOFTWARE", "Other"});
+    ASSERT_TRUE(k && other);
+    EXPECT_EQ(k->value("C") ? k->value("C")->data : "", std::string(300, 'c') + '\0');
+    EXPECT_EQ(other->value("u") ? other->value("u")->data : "", std::string("1", 2));
     std::cout << "power cut: " << ops.size() - done << " calls recorded, " << cuts << " cut points, "
               << states << " disk states read back\n";
     fs::remove_all(dir);

@@ -76,7 +76,8 @@ TEST_F(FileStoreTest, EachStoreIsOnDiskWhenItReturnsAndTheFileIsFoldedWhenTheSto
         reg.StoreText("B", "2");
         EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\software\\k", "b"), "2");
         EXPECT_EQ(read(), Original + "\r\n" + std::string(appended::Marker) +
-                              "\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"B\"=\"2\"\r\n");
+                              "\r\n\r\n; Kavendel: next change, 42 bytes\r\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n\"B\"=\"2\"\r\n");
         const std::string before = read();
         reg.StoreText("b", "2"); // unchanged: nothing is written
         EXPECT_EQ(read(), before);
@@ -326,21 +327,75 @@ TEST_F(FileStoreTest, TwoProcessesStoringFiveHundredValuesEachLoseNone) {
     EXPECT_EQ(reg.LoadText("A"), "1");
 }
 
-// A writer killed in the middle of its one write leaves part of a line; that change never
-// returned, so it reads as not there, and the next write cuts it off.
-TEST_F(FileStoreTest, AnAppendCutShortReadsAsNotThereAndTheNextWriteCutsItOff) {
-    const std::string section = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n";
-    const std::string appended = Original + "\r\n" + std::string(appended::Marker) + "\r\n" + section + "\"B\"=\"2\"\r\n";
-    for (const std::string& torn : {section + "\"C\"=\"pp", section + "\"C\"=hex:01,02,\\\r\n  03,", "\r\n[HKEY"s}) {
-        write(appended + torn);
+// What ends the file after a confirmed append, then a second append C. Part of C that a writer
+// killed in the middle of its one write left never returned: it reads as not there, and the
+// next write cuts it off. Anything else is another program's change, read and kept.
+struct EndRow {
+    const char* label;
+    const char* cutBefore; // C is cut where this first begins in it, moved by shift; null: at its end
+    int shift;
+    const char* added; // what another program then adds
+    bool made;         // whether C reads as made
+};
+
+const EndRow EndRows[] = {
+    {"CutInTheOpeningLine", " bytes", 0, "", false},
+    {"CutAfterTheOpeningLine", "[HKEY", 0, "", false},
+    {"CutInTheKeyLine", "SOFTWARE", 0, "", false},
+    {"CutAfterTheKeyLine", "\"C\"", 0, "", false},
+    {"CutInAHexList", ",\\\r\n", -1, "", false},
+    {"CutAtALineEndInAHexList", ",\\\r\n", 4, "", false},
+    {"CutBetweenTheLastCrAndLf", nullptr, -1, "", true},
+    {"LastLineEndRemovedByAnEditor", nullptr, -2, "", true},
+    {"AnotherProgramsSectionWithNoLineEnd", nullptr, 0,
+     "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\User]\r\n\"u\"=\"1\"", true},
+    {"AnotherProgramsSectionAfterALineEndRemoved", nullptr, -2,
+     "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\User]\r\n\"u\"=\"1\"", true},
+};
+
+class EndTest : public FileStoreTest, public ::testing::WithParamInterface<EndRow> {};
+
+TEST_P(EndTest, OnlyWhatAKilledAppendLeftIsCutOff) {
+    const EndRow& row = GetParam();
+    std::string bytes(40, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i);
+    std::string confirmed, whole;
+    {
         auto store = RegistryFileStore::open(file);
-        EXPECT_TRUE(store->malformedLines().empty()) << torn;
-        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "B"), "2");
-        EXPECT_EQ(loadText(*store, "\\SOFTWARE\\K", "C"), "");
-        storeText(*store, "\\SOFTWARE\\K", "D", "4");
-        EXPECT_EQ(read(), appended + section + "\"D\"=\"4\"\r\n") << torn;
+        storeText(*store, "\\SOFTWARE\\K", "B", "2");
+        confirmed = read();
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\SOFTWARE\\K");
+        reg.StoreBytes("C", bytes.data(), bytes.size());
+        whole = read();
     }
+    const std::string_view c = std::string_view(whole).substr(confirmed.size());
+    const std::size_t cut = row.cutBefore ? c.find(row.cutBefore) : c.size();
+    ASSERT_NE(cut, std::string_view::npos);
+    write(confirmed + std::string(c.substr(0, cut + static_cast<std::size_t>(row.shift))) + row.added);
+    const auto check = [&](RegistryFileStore& store, const char* when) {
+        const RegKey* k = store.tree().find({"HKEY_LOCAL_MACHINE", "SOFTWARE", "K"});
+        ASSERT_NE(k, nullptr) << when;
+        EXPECT_TRUE(store.malformedLines().empty()) << when;
+        EXPECT_EQ(k->value("B") ? k->value("B")->data : "", "2\0"s) << when;
+        EXPECT_EQ(k->value("C") ? k->value("C")->data : "", row.made ? bytes : "") << when;
+        EXPECT_EQ(loadText(store, "\\SOFTWARE\\User", "u"), *row.added ? "1" : "") << when;
+    };
+    auto store = RegistryFileStore::open(file);
+    check(*store, "as loaded");
+    storeText(*store, "\\SOFTWARE\\K", "D", "4");
+    if (!row.made) {
+        EXPECT_EQ(read().find("\"C\""), std::string::npos) << read();
+    }
+    check(*RegistryFileStore::open(file), "after the next store");
+    store.reset();
+    check(*RegistryFileStore::open(file), "after the release");
+    EXPECT_EQ(loadText(*RegistryFileStore::open(file), "\\SOFTWARE\\K", "D"), "4");
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, EndTest, ::testing::ValuesIn(EndRows),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 // Large enough to be read through a mapping, its last key more than 2 MB in.
 std::string largeRegistry() {
