@@ -62,7 +62,7 @@ void listSnapshots(const fs::path& dir, std::ostream& out) {
     }
 }
 
-void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out) {
+void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out, std::ostream& err) {
     const Snapshots snapshots(dir);
     std::uint64_t from = 0;
     if (job.id) {
@@ -75,7 +75,9 @@ void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out
     }
     const std::string now = readRegistry(dir);
     const std::string patch = changesPatch(snapshots.registry(from), now);
-    if (job.applyAtNextStart) {
+    if (patch.find("\r\n[") == std::string::npos) {
+        err << "kavendel: no changes since snapshot " << from << '\n';
+    } else if (job.applyAtNextStart) {
         const MachineFolder machine(dir);
         stagePatchForNextStart(
             RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
@@ -84,7 +86,7 @@ void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out
     out << patch;
 }
 
-void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
+void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out, std::ostream& err) {
     if (job.kind == Kind::Import) {
         if (job.importFiles.size() == 1)
             importRegistryExport(dir, job.importFiles[0], job.driveC);
@@ -109,7 +111,7 @@ void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
         break;
     }
     case Kind::ExportChanges:
-        exportChanges(job, dir, out);
+        exportChanges(job, dir, out, err);
         break;
     case Kind::Import:
     case Kind::None:
@@ -131,7 +133,7 @@ QString checkMachineJob(const MachineJob& job, bool machineGiven) {
 
 int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostream& out, std::ostream& err) {
     try {
-        doJob(job, machineDir, out);
+        doJob(job, machineDir, out, err);
         out.flush();
         return 0;
     } catch (const std::exception& e) {

@@ -8,18 +8,28 @@ namespace {
 
 [[noreturn]] void refuse(const SnapshotError& e) {
     throw TranslatableError(Message{
-        "", "RunSafety",
+        "",
+        "RunSafety",
         QT_TRANSLATE_NOOP("RunSafety", "変更の前のスナップショットを保存できないため、変更しません: %1"),
         {e.what()}});
 }
 
 } // namespace
 
+RunSafety::~RunSafety() {
+    try {
+        if (m_id && m_snapshots.holdsThePresent(*m_id))
+            m_snapshots.remove(*m_id);
+    } catch (const std::exception&) {
+        // Kept: a snapshot too many is no harm.
+    }
+}
+
 void RunSafety::beforeRegistryChange() {
     if (m_id)
         return;
     try {
-        m_id = m_snapshots.take({});
+        m_id = m_snapshots.take({}, SnapshotKind::Automatic);
     } catch (const SnapshotError& e) {
         refuse(e);
     }
@@ -32,7 +42,7 @@ void RunSafety::beforeFileChange(const std::filesystem::path& file) {
         if (m_id)
             m_snapshots.addFile(*m_id, file);
         else
-            m_id = m_snapshots.take({file});
+            m_id = m_snapshots.take({file}, SnapshotKind::Automatic);
     } catch (const SnapshotError& e) {
         refuse(e);
     }

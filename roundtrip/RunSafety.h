@@ -1,7 +1,9 @@
 // The automatic snapshot of a run of the window: taken just before the run's first change,
 // whether that is a store into the registry, a game file's save or a file's deletion. Each file
 // joins that snapshot before its own first change. When the snapshot cannot be written, the
-// change does not happen: the error goes to the caller instead.
+// change does not happen: the error goes to the caller instead. A run that ends with the
+// registry and the files as they were at its snapshot removes it: it would only push out older
+// ones.
 #pragma once
 
 #include "SettingsStore.h"
@@ -17,6 +19,9 @@ class RunSafety {
 public:
     explicit RunSafety(Snapshots& snapshots)
         : m_snapshots(snapshots) {}
+    RunSafety(const RunSafety&) = delete;
+    RunSafety& operator=(const RunSafety&) = delete;
+    ~RunSafety();
 
     void beforeRegistryChange();
     void beforeFileChange(const std::filesystem::path& file);

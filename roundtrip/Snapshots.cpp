@@ -2,6 +2,9 @@
 
 #include "AtomicFile.h"
 #include "FileBytes.h"
+#include "RegistryDiff.h"
+#include "RegistryDocument.h"
+#include "StoreError.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -73,6 +76,34 @@ std::optional<std::uint64_t> idFromName(std::string_view name) {
     return id;
 }
 
+constexpr std::string_view KindNames[] = {"by hand", "automatic"};
+
+// Counted on the trees: a registry written again in another form reads the same.
+std::optional<DiffCount> changesBetween(std::string_view before, std::string_view after) {
+    if (before == after)
+        return DiffCount{};
+    try {
+        return countDifferences(RegistryDocument::parse(before).tree(),
+                                RegistryDocument::parse(after).tree());
+    } catch (const RegistryFileError&) {
+        return std::nullopt;
+    }
+}
+
+// The first lines of a manifest: time and kind; nullopt when it has no time.
+std::optional<SnapshotInfo> infoOf(std::uint64_t id, std::istream& manifest) {
+    SnapshotInfo info{id, {}, SnapshotKind::ByHand};
+    std::string line;
+    if (!std::getline(manifest, line) || !line.starts_with("time\t"))
+        return std::nullopt;
+    info.time = line.substr(5);
+    while (std::getline(manifest, line) && !line.starts_with("file\t") && !line.starts_with("absent\t")) {
+        if (line.starts_with("kind\t"))
+            info.kind = line.substr(5) == KindNames[1] ? SnapshotKind::Automatic : SnapshotKind::ByHand;
+    }
+    return info;
+}
+
 bool escapes(const fs::path& relative) {
     return relative.empty() || relative.is_absolute() ||
            std::any_of(relative.begin(), relative.end(), [](const fs::path& part) { return part == ".."; });
@@ -125,7 +156,7 @@ fs::path Snapshots::relativeOf(const fs::path& file) const {
     return relative;
 }
 
-std::uint64_t Snapshots::take(const std::vector<fs::path>& files) {
+std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind) {
     return reporting("cannot take a snapshot in " + folder().string(), [&] {
         if (fs::create_directories(folder()))
             syncFolder(m_machine);
@@ -137,7 +168,9 @@ std::uint64_t Snapshots::take(const std::vector<fs::path>& files) {
             if (!registry)
                 throw SnapshotError(m_machine.string() + " has no registry.reg");
             writeNew(built, "registry.reg", *registry, 0644);
-            std::string manifest = "time\t" + utcNow() + "\n";
+            std::string manifest = "time\t" + utcNow() + "\nkind\t";
+            manifest += KindNames[static_cast<int>(kind)];
+            manifest += '\n';
             for (const fs::path& file : files) {
                 const fs::path relative = relativeOf(file);
                 const auto bytes = readIfPresent(file);
@@ -177,14 +210,40 @@ void Snapshots::prune() {
     std::error_code ec;
     const auto stale = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (fs::directory_iterator it(folder(), ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().filename().string().starts_with(".new-") && it->last_write_time(ec) < stale && !ec)
+        if (const std::string name = it->path().filename().string();
+            name.starts_with(".gone-") ||
+            (name.starts_with(".new-") && it->last_write_time(ec) < stale && !ec))
             fs::remove_all(it->path(), ec);
     const auto kept = list();
-    if (kept.size() <= Kept)
-        return;
-    for (std::size_t i = 0; i + Kept < kept.size(); ++i)
-        fs::remove_all(folderOf(kept[i].id));
+    std::size_t left[2] = {};
+    for (const SnapshotInfo& info : kept)
+        ++left[static_cast<int>(info.kind)];
+    for (const SnapshotInfo& info : kept)
+        if (std::size_t& ofKind = left[static_cast<int>(info.kind)]; ofKind > Kept) {
+            remove(info.id);
+            --ofKind;
+        }
+}
+
+// Renamed out of the way first, so that no half-removed snapshot is ever listed; what a
+// process killed in the middle of the removal left is cleared by the next prune.
+void Snapshots::remove(std::uint64_t id) {
+    const fs::path gone = folder() / (".gone-" + std::to_string(id));
+    fs::rename(folderOf(id), gone);
     syncFolder(folder());
+    fs::remove_all(gone);
+}
+
+bool Snapshots::holdsThePresent(std::uint64_t id) const {
+    const auto now = readIfPresent(m_machine / "registry.reg");
+    if (!now || changesBetween(registry(id), *now) != DiffCount{})
+        return false;
+    const auto entries = this->entries(id);
+    return std::all_of(entries.begin(), entries.end(), [&](const Entry& entry) {
+        const auto copy =
+            entry.present ? readIfPresent(folderOf(id) / "files" / entry.relative) : std::nullopt;
+        return copy == readIfPresent(m_machine / entry.relative);
+    });
 }
 
 void Snapshots::addFile(std::uint64_t id, const fs::path& file) {
@@ -212,10 +271,8 @@ std::vector<SnapshotInfo> Snapshots::list() const {
         if (!id)
             continue;
         std::ifstream manifest(it->path() / ManifestName);
-        std::string first;
-        if (!std::getline(manifest, first) || !first.starts_with("time\t"))
-            continue;
-        found.push_back({*id, first.substr(5)});
+        if (auto info = infoOf(*id, manifest))
+            found.push_back(std::move(*info));
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
     return found;
@@ -228,9 +285,11 @@ std::uint64_t Snapshots::parseId(std::string_view text) const {
     const auto kept = list();
     if (std::any_of(kept.begin(), kept.end(), [&](const SnapshotInfo& s) { return s.id == *id; }))
         return *id;
-    if (!kept.empty() && *id < kept.front().id)
+    if (!kept.empty() && *id < kept.back().id)
         throw SnapshotError("snapshot " + std::string(text) + " was pruned: only the last " +
-                            std::to_string(Kept) + " snapshots are kept");
+                            std::to_string(Kept) + " snapshots taken by hand and the last " +
+                            std::to_string(Kept) +
+                            " automatic ones are kept, and a run that changed nothing removes its own");
     throw SnapshotError("there is no snapshot " + std::string(text) + " in " + folder().string());
 }
 

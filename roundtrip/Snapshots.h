@@ -3,10 +3,13 @@
 //
 //   snapshots/ID/registry.reg   the registry
 //   snapshots/ID/files/...      each recorded file, at its place under the machine folder
-//   snapshots/ID/snapshot.txt   "time<TAB>…", then "file<TAB>path" or "absent<TAB>path" per file
+//   snapshots/ID/snapshot.txt   "time<TAB>…", "kind<TAB>by hand|automatic", then
+//                               "file<TAB>path" or "absent<TAB>path" per file
 //
 // A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
-// place: it is there whole or not at all. Ids count up; only the last Kept snapshots stay.
+// place: it is there whole or not at all. Ids count up. Snapshots taken by hand and automatic
+// ones are pruned apart, the last Kept of each kind staying: runs of the window never push out
+// a snapshot the user took.
 #pragma once
 
 #include <cstdint>
@@ -23,9 +26,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+enum class SnapshotKind { ByHand, Automatic };
+
 struct SnapshotInfo {
     std::uint64_t id = 0;
     std::string time; // UTC, "2026-12-07 13:06:10"
+    SnapshotKind kind = SnapshotKind::ByHand;
 };
 
 class Snapshots {
@@ -36,9 +42,13 @@ public:
 
     // Records registry.reg and the given files (host paths inside the machine folder; missing
     // ones are recorded as absent) as they are now, and returns the new snapshot's id.
-    std::uint64_t take(const std::vector<std::filesystem::path>& files);
+    std::uint64_t take(const std::vector<std::filesystem::path>& files,
+                       SnapshotKind kind = SnapshotKind::ByHand);
     // Records one more file, as it is now, in snapshot id, unless it holds that file already.
     void addFile(std::uint64_t id, const std::filesystem::path& file);
+    // Whether registry.reg reads as snapshot id's registry and each file it recorded is as it was.
+    bool holdsThePresent(std::uint64_t id) const;
+    void remove(std::uint64_t id);
 
     // Oldest first.
     std::vector<SnapshotInfo> list() const;

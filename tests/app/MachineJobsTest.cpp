@@ -92,6 +92,9 @@ TEST(MachineJobs, ImportSnapshotChangeExportAndRestore) {
     EXPECT_EQ(test::fileContents(dir / "registry.reg"), demo);
     EXPECT_EQ(run({"--export-changes", "2"}, dir).out.find("[-HKEY_LOCAL_MACHINE\\Software\\Kavendel]"), 12u)
         << "the restore took a snapshot of what it replaced";
+    const JobResult none = run({"--export-changes", "1"}, dir);
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "kavendel: no changes since snapshot 1\n");
 }
 
 TEST(MachineJobs, BadInputIsRefusedWithStatusTwoAndChangesNothing) {

@@ -103,6 +103,21 @@ TEST(Snapshots, KeepsTheLastTwentyAndNamesPrunedAndUnknownIds) {
         << "no temporary folder is left behind";
 }
 
+TEST(Snapshots, AutomaticOnesArePrunedAmongThemselvesAndNeverPushOutOnesTakenByHand) {
+    const fs::path dir = freshDir("kinds");
+    write(dir / "registry.reg", "REGEDIT4\r\n");
+    Snapshots snapshots(dir);
+    const std::uint64_t byHand = snapshots.take({});
+    for (std::size_t i = 0; i < Snapshots::Kept + 3; ++i)
+        snapshots.take({}, SnapshotKind::Automatic);
+    const auto kept = snapshots.list();
+    ASSERT_EQ(kept.size(), Snapshots::Kept + 1);
+    EXPECT_EQ(kept.front().id, byHand);
+    EXPECT_EQ(kept.front().kind, SnapshotKind::ByHand);
+    EXPECT_EQ(kept[1].id, byHand + 4);
+    EXPECT_EQ(kept[1].kind, SnapshotKind::Automatic);
+}
+
 TEST(Import, KeepsTheExportByteForByteAndRefusesWhatIsNotRegedit4) {
     const fs::path dir = freshDir("import"), source = freshDir("import-src") / "whole.reg";
     const std::string exported = "REGEDIT4\r\n\r\n[HKEY_USERS\\.DEFAULT]\r\n\"\x95\x5C\"=\"1\"\r\n";

@@ -72,4 +72,50 @@ TEST(RunSafety, NoChangeHappensWhenTheSnapshotCannotBeWritten) {
     EXPECT_TRUE(store.tree().find({"HKEY_LOCAL_MACHINE", "A"}));
 }
 
+// What a run does between its snapshot and its end, and whether the snapshot stays.
+struct RunRow {
+    const char* label;
+    const char* stored; // the value v last stored, "" for none
+    const char* game;   // what the game file last held, nullptr when it is never written
+    bool kept;
+};
+
+const RunRow RunRows[] = {
+    {"StoredAndStoredBack", "1", nullptr, false}, {"FileWrittenAndWrittenBack", "", "before", false},
+    {"BothPutBack", "1", "before", false},        {"Stored", "2", nullptr, true},
+    {"FileWritten", "", "after", true},           {"StoredBackButFileWritten", "1", "after", true},
+};
+
+class RunTest : public ::testing::TestWithParam<RunRow> {};
+
+TEST_P(RunTest, ARunThatEndsAsItBeganRemovesItsSnapshot) {
+    const RunRow& row = GetParam();
+    Machine machine(std::string("end-") + row.label);
+    Snapshots snapshots(machine.dir);
+    snapshots.take({}); // by hand, kept whatever the run does
+    {
+        RunSafety safety(snapshots);
+        auto file = RegistryFileStore::open(machine.dir / "registry.reg");
+        SafeguardedStore store(*file, safety);
+        if (*row.stored) {
+            TSettingsAccessor reg(store);
+            reg.OpenPath("\\A");
+            reg.StoreText("v", "3");
+            reg.StoreText("v", row.stored);
+        }
+        if (row.game) {
+            safety.beforeFileChange(machine.game);
+            std::ofstream(machine.game, std::ios::binary | std::ios::trunc) << "changed";
+            std::ofstream(machine.game, std::ios::binary | std::ios::trunc) << row.game;
+        }
+        ASSERT_TRUE(safety.snapshot());
+    }
+    EXPECT_EQ(snapshots.list().size(), row.kept ? 2u : 1u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(snapshots.folder()), fs::directory_iterator()),
+              row.kept ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RunTest, ::testing::ValuesIn(RunRows),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 } // namespace
