@@ -51,14 +51,20 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
     return filesKavendelMayChange(*store, machine);
 }
 
+// What each snapshot changed since the one before: kept with it, so no registry is read.
 void listSnapshots(const fs::path& dir, std::ostream& out) {
-    const Snapshots snapshots(dir);
-    const RegistryDocument now = RegistryDocument::fromBytes(readRegistry(dir));
-    out << "id\ttime (UTC)\t\tdifferences from now\n";
-    for (const SnapshotInfo& info : snapshots.list()) {
-        const RegistryDocument then = RegistryDocument::fromBytes(snapshots.registry(info.id));
-        const DiffCount count = countDifferences(then.tree(), now.tree());
-        out << info.id << '\t' << info.time << '\t' << count.keys << " keys, " << count.values << " values\n";
+    Snapshots snapshots(dir);
+    out << "id\ttime (UTC)\t\ttaken\tchanges since the snapshot before\n";
+    for (const SnapshotInfo& info : snapshots.listWithChanges()) {
+        out << info.id << '\t' << info.time << '\t'
+            << (info.kind == SnapshotKind::Automatic ? "automatic" : "by hand") << '\t';
+        if (!info.changes)
+            out << "unknown\n";
+        else if (!info.previous)
+            out << "first snapshot\n";
+        else
+            out << info.changes->keys << " keys, " << info.changes->values << " values since "
+                << info.previous << '\n';
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "AtomicFile.h"
 #include "FileBytes.h"
-#include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "StoreError.h"
 
@@ -18,6 +17,7 @@
 #include <ctime>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -90,16 +90,27 @@ std::optional<DiffCount> changesBetween(std::string_view before, std::string_vie
     }
 }
 
-// The first lines of a manifest: time and kind; nullopt when it has no time.
+std::string changesLine(std::uint64_t previous, const DiffCount& changes) {
+    return "changes\t" + std::to_string(previous) + '\t' + std::to_string(changes.keys) + '\t' +
+           std::to_string(changes.values) + '\n';
+}
+
+// The first lines of a manifest: time, kind and changes; nullopt when it has no time.
 std::optional<SnapshotInfo> infoOf(std::uint64_t id, std::istream& manifest) {
-    SnapshotInfo info{id, {}, SnapshotKind::ByHand};
+    SnapshotInfo info{id, {}, SnapshotKind::ByHand, 0, std::nullopt};
     std::string line;
     if (!std::getline(manifest, line) || !line.starts_with("time\t"))
         return std::nullopt;
     info.time = line.substr(5);
     while (std::getline(manifest, line) && !line.starts_with("file\t") && !line.starts_with("absent\t")) {
-        if (line.starts_with("kind\t"))
+        std::istringstream fields(line);
+        std::string name;
+        std::getline(fields, name, '\t');
+        DiffCount count;
+        if (name == "kind")
             info.kind = line.substr(5) == KindNames[1] ? SnapshotKind::Automatic : SnapshotKind::ByHand;
+        else if (name == "changes" && fields >> info.previous >> count.keys >> count.values)
+            info.changes = count;
     }
     return info;
 }
@@ -171,6 +182,11 @@ std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind k
             std::string manifest = "time\t" + utcNow() + "\nkind\t";
             manifest += KindNames[static_cast<int>(kind)];
             manifest += '\n';
+            const auto kept = list();
+            const std::uint64_t previous = kept.empty() ? 0 : kept.back().id;
+            const auto changes = previous ? changesBetween(this->registry(previous), *registry) : DiffCount{};
+            if (changes)
+                manifest += changesLine(previous, *changes);
             for (const fs::path& file : files) {
                 const fs::path relative = relativeOf(file);
                 const auto bytes = readIfPresent(file);
@@ -276,6 +292,36 @@ std::vector<SnapshotInfo> Snapshots::list() const {
     }
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
     return found;
+}
+
+std::vector<SnapshotInfo> Snapshots::listWithChanges() {
+    auto found = list();
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        SnapshotInfo& info = found[i];
+        if (info.changes)
+            continue;
+        try {
+            info.previous = i == 0 ? 0 : found[i - 1].id;
+            const std::string now = registry(info.id);
+            info.changes = info.previous ? changesBetween(registry(info.previous), now) : DiffCount{};
+            if (info.changes)
+                keepChanges(info);
+        } catch (const std::exception&) {
+            // Listed as unknown; a snapshot that cannot be read is no reason to list none.
+        }
+    }
+    return found;
+}
+
+// Written after the manifest's kind line, before the files: a later list reads only that far.
+void Snapshots::keepChanges(const SnapshotInfo& info) {
+    const fs::path file = folderOf(info.id) / ManifestName;
+    std::string manifest = readIfPresent(file).value_or("");
+    std::size_t at = manifest.find('\n') + 1;
+    if (manifest.compare(at, 5, "kind\t") == 0)
+        at = manifest.find('\n', at) + 1;
+    manifest.insert(at, changesLine(info.previous, *info.changes));
+    replaceFileAtomically(file, {manifest}, 0644);
 }
 
 std::uint64_t Snapshots::parseId(std::string_view text) const {

@@ -3,17 +3,22 @@
 //
 //   snapshots/ID/registry.reg   the registry
 //   snapshots/ID/files/...      each recorded file, at its place under the machine folder
-//   snapshots/ID/snapshot.txt   "time<TAB>…", "kind<TAB>by hand|automatic", then
-//                               "file<TAB>path" or "absent<TAB>path" per file
+//   snapshots/ID/snapshot.txt   "time<TAB>…", "kind<TAB>by hand|automatic",
+//                               "changes<TAB>PREVIOUS<TAB>KEYS<TAB>VALUES", then "file<TAB>path"
+//                               or "absent<TAB>path" per file
 //
 // A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
 // place: it is there whole or not at all. Ids count up. Snapshots taken by hand and automatic
 // ones are pruned apart, the last Kept of each kind staying: runs of the window never push out
-// a snapshot the user took.
+// a snapshot the user took. What a listing shows of a snapshot is kept in its manifest, so that
+// a listing reads no registry.
 #pragma once
+
+#include "RegistryDiff.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -32,6 +37,10 @@ struct SnapshotInfo {
     std::uint64_t id = 0;
     std::string time; // UTC, "2026-12-07 13:06:10"
     SnapshotKind kind = SnapshotKind::ByHand;
+    // How its registry differs from that of the snapshot before it, whose id is previous (0
+    // when there was none); nullopt when that is not known.
+    std::uint64_t previous = 0;
+    std::optional<DiffCount> changes;
 };
 
 class Snapshots {
@@ -52,6 +61,9 @@ public:
 
     // Oldest first.
     std::vector<SnapshotInfo> list() const;
+    // The same, each with its changes: a snapshot taken before they were kept has them counted
+    // now, and kept.
+    std::vector<SnapshotInfo> listWithChanges();
     // The id written as text, checked to name a snapshot that is kept. Throws SnapshotError
     // saying whether it is malformed, was pruned, or never existed.
     std::uint64_t parseId(std::string_view text) const;
@@ -73,6 +85,7 @@ private:
     std::vector<Entry> entries(std::uint64_t id) const;
     std::uint64_t publish(const std::filesystem::path& built);
     void prune();
+    void keepChanges(const SnapshotInfo& info);
 
     std::filesystem::path m_machine;
 };

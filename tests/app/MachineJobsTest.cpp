@@ -81,8 +81,10 @@ TEST(MachineJobs, ImportSnapshotChangeExportAndRestore) {
         reg.OpenPath("\\Software\\Kavendel");
         reg.StoreNumber("Runs", 1);
     }
+    ASSERT_EQ(lastLine(run({"--snapshot"}, dir).out), "2");
     const JobResult listed = run({"--snapshots"}, dir);
-    EXPECT_NE(listed.out.find("\t1 keys, 1 values\n"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\tby hand\tfirst snapshot\n"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\tby hand\t1 keys, 1 values since 1\n"), std::string::npos) << listed.out;
     const JobResult patch = run({"--export-changes"}, dir);
     EXPECT_EQ(patch.out,
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n\"Runs\"=dword:00000001\r\n\r\n");
@@ -90,7 +92,7 @@ TEST(MachineJobs, ImportSnapshotChangeExportAndRestore) {
     const JobResult restored = run({"--restore", "1"}, dir);
     EXPECT_EQ(restored.status, 0) << restored.err;
     EXPECT_EQ(test::fileContents(dir / "registry.reg"), demo);
-    EXPECT_EQ(run({"--export-changes", "2"}, dir).out.find("[-HKEY_LOCAL_MACHINE\\Software\\Kavendel]"), 12u)
+    EXPECT_EQ(run({"--export-changes", "3"}, dir).out.find("[-HKEY_LOCAL_MACHINE\\Software\\Kavendel]"), 12u)
         << "the restore took a snapshot of what it replaced";
     const JobResult none = run({"--export-changes", "1"}, dir);
     EXPECT_EQ(none.status, 0);

@@ -118,6 +118,31 @@ TEST(Snapshots, AutomaticOnesArePrunedAmongThemselvesAndNeverPushOutOnesTakenByH
     EXPECT_EQ(kept[1].kind, SnapshotKind::Automatic);
 }
 
+// A listing reads what was kept when each snapshot was taken; a snapshot from before that was
+// kept has it counted once, and kept.
+TEST(Snapshots, EachListsItsChangesSinceTheOneBefore) {
+    const fs::path dir = freshDir("changes");
+    write(dir / "registry.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"1\"\r\n");
+    Snapshots snapshots(dir);
+    snapshots.take({});
+    write(dir / "registry.reg",
+          "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"2\"\r\n\r\n[HKEY_LOCAL_MACHINE\\B]\r\n");
+    snapshots.take({});
+    const fs::path manifest = snapshots.folder() / "2" / "snapshot.txt";
+    const std::string taken = test::fileContents(manifest);
+    const std::string old = taken.substr(0, taken.find('\n') + 1);
+    for (const std::string& form : {taken, old}) {
+        write(manifest, form);
+        const auto listed = snapshots.listWithChanges();
+        ASSERT_EQ(listed.size(), 2u);
+        EXPECT_EQ(listed[0].previous, 0u);
+        EXPECT_EQ(listed[1].previous, 1u);
+        ASSERT_TRUE(listed[1].changes);
+        EXPECT_EQ(*listed[1].changes, (DiffCount{1, 1}));
+        EXPECT_NE(test::fileContents(manifest).find("changes\t1\t1\t1\n"), std::string::npos);
+    }
+}
+
 TEST(Import, KeepsTheExportByteForByteAndRefusesWhatIsNotRegedit4) {
     const fs::path dir = freshDir("import"), source = freshDir("import-src") / "whole.reg";
     const std::string exported = "REGEDIT4\r\n\r\n[HKEY_USERS\\.DEFAULT]\r\n\"\x95\x5C\"=\"1\"\r\n";
