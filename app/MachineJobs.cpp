@@ -69,7 +69,7 @@ void listSnapshots(const fs::path& dir, std::ostream& out) {
 }
 
 void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out, std::ostream& err) {
-    const Snapshots snapshots(dir);
+    Snapshots snapshots(dir);
     std::uint64_t from = 0;
     if (job.id) {
         from = snapshots.parseId(*job.id);
@@ -84,10 +84,17 @@ void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out
     if (patch.find("\r\n[") == std::string::npos) {
         err << "kavendel: no changes since snapshot " << from << '\n';
     } else if (job.applyAtNextStart) {
+        // Every kept snapshot records the two files as they were before, so that restoring
+        // any of them takes the hand-over back too.
+        const auto kept = snapshots.list();
         const MachineFolder machine(dir);
         stagePatchForNextStart(
             RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
-            patch);
+            patch,
+            [&](const fs::path& file) {
+                for (const SnapshotInfo& info : kept)
+                    snapshots.addFile(info.id, file);
+            });
     }
     out << patch;
 }

@@ -146,6 +146,9 @@ REGISTRY = r'''REGEDIT4
 
 [HKEY_USERS\.DEFAULT\Software\Electronic Arts\3D Data]
 "Cards"=dword:00000000
+
+[HKEY_USERS\.DEFAULT\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders]
+"Startup"="C:\\WINDOWS\\ｽﾀｰﾄ ﾒﾆｭｰ\\ﾌﾟﾛｸﾞﾗﾑ\\ｽﾀｰﾄｱｯﾌﾟ"
 '''
 
 # Folder names on disk deliberately differ in case from the registry's paths.
@@ -170,6 +173,9 @@ GAMES = [
 ]
 
 INF_FILES = ["ATI_9XAA.INF", "ATITUNEP.INF", "ATIVMDXX.INF"]
+# The Startup folder that Shell Folders names, as on a Japanese Windows 98. It is empty, as on a
+# new installation, so git does not keep it; --apply-at-next-start makes it again, as Windows does.
+STARTUP = "Windows/ｽﾀｰﾄ ﾒﾆｭｰ/ﾌﾟﾛｸﾞﾗﾑ/ｽﾀｰﾄｱｯﾌﾟ"
 
 
 def icon(body, edge):
@@ -211,6 +217,7 @@ def main():
     for name in INF_FILES:
         write(os.path.join(ROOT, "drive_c", "Windows", "inf", name),
               ("; Demo setup information\r\n[Version]\r\nSignature=\"$CHICAGO$\"\r\n").encode("cp932"))
+    os.makedirs(os.path.join(ROOT, "drive_c", STARTUP))
 
 
 if __name__ == "__main__":

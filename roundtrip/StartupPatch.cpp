@@ -40,33 +40,47 @@ std::string withFile(std::string folder, std::string_view file) {
 
 } // namespace
 
+// The command interpreter opens the batch file again by name for each line it reads. After a
+// last line that ends with a line break it comes back for more, finds the file deleted, and
+// says "Batch file missing". Reaching the end of the file while it reads a line ends the batch
+// at once, before that line runs: so the deleting line is the last, with no line break after it.
 std::string startupBatch(std::string_view startupFolder) {
     std::string out = "@ECHO OFF";
     out += Crlf;
     out += "REGEDIT /S " + std::string(PatchWindowsPath);
     out += Crlf;
     out += "DEL \"" + withFile(std::string(startupFolder), StartupBatchName) + "\"";
-    out += Crlf;
     return out;
 }
 
-void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch) {
+void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
+                            const std::function<void(const fs::path&)>& beforeWriting) {
     const auto startup = startupFolderOf(tree);
     if (!startup)
         throw StartupPatchError("the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\"
                                 "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\")");
+    // The folder at the top of the Startup folder's path, C:\WINDOWS: where it is missing, the
+    // drive is not the machine's installation.
+    const std::vector<std::string> parts = cp932::split(*startup);
+    const auto top = parts.size() < 2 ? std::nullopt : resolve(parts[0] + '\\' + parts[1]);
     const auto startupDir = resolve(*startup);
     std::error_code ec;
-    if (!startupDir || !fs::is_directory(*startupDir, ec))
+    if (!startupDir || !top || !fs::is_directory(*top, ec))
         throw StartupPatchError("the Startup folder " + cp932::toUtf8(*startup) +
                                 " is not in the machine's drives");
     const auto patchFile = resolve(PatchWindowsPath);
     if (!patchFile)
         throw StartupPatchError(std::string(PatchWindowsPath) + " is not in the machine's drives");
+    const fs::path batchFile = *startupDir / std::string(StartupBatchName);
     try {
+        if (beforeWriting) {
+            beforeWriting(*patchFile);
+            beforeWriting(batchFile);
+        }
         fs::create_directories(patchFile->parent_path());
+        fs::create_directories(*startupDir);
         replaceFileAtomically(*patchFile, {patch}, 0644);
-        replaceFileAtomically(*startupDir / std::string(StartupBatchName), {startupBatch(*startup)}, 0644);
+        replaceFileAtomically(batchFile, {startupBatch(*startup)}, 0644);
     } catch (const std::exception& e) {
         throw StartupPatchError(std::string("cannot hand the changes to Windows: ") + e.what());
     }

@@ -1,6 +1,7 @@
 // Handing a patch to the real Windows 98 behind a machine folder: the patch goes to
 // C:\KAVENDEL\CHANGES.REG, and a batch file in the Startup folder imports it silently at the
-// next start of Windows, then deletes itself.
+// next start of Windows, then deletes itself. Importing a patch again changes nothing, so
+// a batch that runs twice does no harm.
 #pragma once
 
 #include "KeyTree.h"
@@ -28,9 +29,13 @@ inline constexpr std::string_view StartupBatchName = "KAVENDEL.BAT";
 // The batch file: CP932 text with CR LF line ends, as Windows 98's command interpreter reads it.
 std::string startupBatch(std::string_view startupFolder);
 
-// Writes both files. The Startup folder is the "Startup" value of HKEY_CURRENT_USER's
-// "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders" key in tree. Throws StartupPatchError,
-// before writing anything, when that value is missing or names no folder of the machine.
-void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch);
+// Writes both files, calling beforeWriting with each first (so that a snapshot can record it).
+// The Startup folder is the "Startup" value of HKEY_CURRENT_USER's
+// "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders" key in tree; a missing one is
+// made, as Windows makes it, when the folder at the top of its path is there. Throws
+// StartupPatchError, before writing anything, when that value is missing or names no place of
+// the machine's drives.
+void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
+                            const std::function<void(const std::filesystem::path&)>& beforeWriting = {});
 
 } // namespace kv

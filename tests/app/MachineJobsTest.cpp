@@ -99,6 +99,33 @@ TEST(MachineJobs, ImportSnapshotChangeExportAndRestore) {
     EXPECT_EQ(none.err, "kavendel: no changes since snapshot 1\n");
 }
 
+// On a copy of the demo machine, whose Startup folder git does not keep, being empty.
+TEST(MachineJobs, TheHandOverToWindowsIsTakenBackByARestore) {
+    const fs::path dir = fs::path(testing::TempDir()) / "jobs-hand-over";
+    fs::remove_all(dir);
+    fs::copy(KAVENDEL_DEMO_MACHINE, dir, fs::copy_options::recursive);
+    ASSERT_EQ(lastLine(run({"--snapshot"}, dir).out), "1");
+    {
+        auto store = RegistryFileStore::open(dir / "registry.reg");
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\Software\\Kavendel");
+        reg.StoreNumber("Runs", 1);
+    }
+    const JobResult staged = run({"--export-changes", "--apply-at-next-start"}, dir);
+    ASSERT_EQ(staged.status, 0) << staged.err;
+    const fs::path patch = dir / "drive_c/KAVENDEL/CHANGES.REG",
+                   batch = dir / "drive_c/Windows/ｽﾀｰﾄ ﾒﾆｭｰ/ﾌﾟﾛｸﾞﾗﾑ/ｽﾀｰﾄｱｯﾌﾟ/KAVENDEL.BAT";
+    EXPECT_EQ(test::fileContents(patch), staged.out);
+    EXPECT_TRUE(
+        test::fileContents(batch).starts_with("@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\n"));
+    ASSERT_EQ(run({"--restore", "1"}, dir).status, 0);
+    EXPECT_FALSE(fs::exists(patch));
+    EXPECT_FALSE(fs::exists(batch));
+    ASSERT_EQ(run({"--restore", "2"}, dir).status, 0) << "the restore can be undone, hand-over and all";
+    EXPECT_TRUE(fs::exists(patch));
+    EXPECT_TRUE(fs::exists(batch));
+}
+
 TEST(MachineJobs, BadInputIsRefusedWithStatusTwoAndChangesNothing) {
     const fs::path dir = fs::path(testing::TempDir()) / "jobs-bad";
     fs::remove_all(dir);

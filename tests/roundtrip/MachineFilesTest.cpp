@@ -244,12 +244,20 @@ TEST(StartupPatch, PutsThePatchAndABatchFileThatImportsItOnce) {
         std::string::npos);
     EXPECT_FALSE(fs::exists(drive / "KAVENDEL")) << "nothing is written when the batch has nowhere to go";
 
-    fs::create_directories(*resolve(startup));
-    stagePatchForNextStart(tree(startup).tree(), resolve, patch);
+    // A missing Startup folder is made, as Windows makes it, on a drive that holds C:\WINDOWS.
+    fs::create_directories(drive / "WINDOWS");
+    std::vector<fs::path> recorded;
+    stagePatchForNextStart(tree(startup).tree(), resolve, patch, [&](const fs::path& file) {
+        EXPECT_FALSE(fs::exists(file)) << "each file is shown before it is written";
+        recorded.push_back(file);
+    });
+    EXPECT_EQ(recorded,
+              (std::vector<fs::path>{drive / "KAVENDEL/CHANGES.REG", *resolve(startup) / "KAVENDEL.BAT"}));
     EXPECT_EQ(test::fileContents(drive / "KAVENDEL/CHANGES.REG"), patch);
+    // No line break after the last line: the interpreter then ends the batch as it reads that
+    // line, and never looks for the deleted file again.
     EXPECT_EQ(test::fileContents(*resolve(startup) / "KAVENDEL.BAT"),
-              "@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\nDEL \"" + startup +
-                  "\\KAVENDEL.BAT\"\r\n");
+              "@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\nDEL \"" + startup + "\\KAVENDEL.BAT\"");
     EXPECT_NE(errorOf([&] { stagePatchForNextStart(tree("").tree(), resolve, patch); }).find("does not name"),
               std::string::npos);
 }
