@@ -6,7 +6,7 @@
 #include <libcreg.h>
 
 #include <memory>
-#include <vector>
+#include <unordered_set>
 
 namespace kv {
 
@@ -36,8 +36,10 @@ public:
             detail = std::string(": ") + text;
             libcreg_error_free(&m_error);
         }
-        throw HiveError(m_file.string() + ": " + std::string(what) + detail);
+        fail(std::string(what) + detail);
     }
+
+    [[noreturn]] void fail(const std::string& what) const { throw HiveError(m_file.string() + ": " + what); }
 
 private:
     std::filesystem::path m_file;
@@ -84,59 +86,148 @@ RegValue readValue(CregCall& call, libcreg_value_t* value) {
     return out;
 }
 
-void exportKey(CregCall& call, libcreg_key_t* key, const std::string& path, std::string& out) {
-    out += '[';
-    out += path;
-    out += ']';
-    out += Crlf;
-    int count = 0;
-    call.check(libcreg_key_get_number_of_values(key, &count, call.error()), "cannot read a key");
-    for (int i = 0; i < count; ++i) {
-        libcreg_value_t* raw = nullptr;
-        call.check(libcreg_key_get_value_by_index(key, i, &raw, call.error()), "cannot read a value");
-        const ValueHandle value(raw);
-        out += RegistryDocument::formatValue(readValue(call, value.get()), Crlf);
-    }
-    out += Crlf;
-    call.check(libcreg_key_get_number_of_sub_keys(key, &count, call.error()), "cannot read a key");
-    for (int i = 0; i < count; ++i) {
-        libcreg_key_t* raw = nullptr;
-        call.check(libcreg_key_get_sub_key_by_index(key, i, &raw, call.error()), "cannot read a key");
-        const KeyHandle child(raw);
-        const std::string name = nameOf(call, child.get(), libcreg_key_get_name_size, libcreg_key_get_name);
-        exportKey(call, child.get(), path + '\\' + name, out);
-    }
+using FileHandle = std::unique_ptr<libcreg_file_t, void (*)(libcreg_file_t*)>;
+
+void closeFile(libcreg_file_t* file) {
+    libcreg_file_close(file, nullptr);
+    libcreg_file_free(&file, nullptr);
 }
 
-void exportHive(const std::filesystem::path& file, std::string_view hive, std::string& out) {
-    CregCall call(file);
-    const int signature = libcreg_check_file_signature(file.c_str(), call.error());
-    if (signature == -1)
-        call.check(signature, "cannot be read");
-    if (signature == 0)
-        throw HiveError(file.string() + ": not a Windows 98 registry file");
-    libcreg_file_t* handle = nullptr;
-    call.check(libcreg_file_initialize(&handle, call.error()), "cannot be read");
-    const std::unique_ptr<libcreg_file_t, void (*)(libcreg_file_t*)> owner(handle, [](libcreg_file_t* f) {
-        libcreg_file_close(f, nullptr);
-        libcreg_file_free(&f, nullptr);
-    });
-    call.check(libcreg_file_open(handle, file.c_str(), libcreg_get_access_flags_read(), call.error()),
-               "truncated or damaged registry file");
-    libcreg_key_t* raw = nullptr;
-    call.check(libcreg_file_get_root_key(handle, &raw, call.error()), "truncated or damaged registry file");
-    const KeyHandle root(raw);
-    exportKey(call, root.get(), std::string(hive), out);
-}
+// Each byte of a hive becomes at most a few in the export ("hex:" data takes a little over
+// three); far more than that can only come from a damaged file naming the same long names or
+// data again and again, so the export stops there rather than fill the memory.
+constexpr std::size_t ExportBytesPerHiveByte = 8;
+constexpr std::size_t ExportAllowance = 1 << 20;
+
+// One open hive, exported key by key.
+class Hive {
+public:
+    explicit Hive(const std::filesystem::path& file)
+        : m_call(file)
+        , m_handle(nullptr, closeFile) {
+        const int signature = libcreg_check_file_signature(file.c_str(), m_call.error());
+        if (signature == -1)
+            m_call.check(signature, "cannot be read");
+        if (signature == 0)
+            throw HiveError(file.string() + ": not a Windows 98 registry file");
+        libcreg_file_t* handle = nullptr;
+        m_call.check(libcreg_file_initialize(&handle, m_call.error()), "cannot be read");
+        m_handle.reset(handle);
+        m_call.check(libcreg_file_open(handle, file.c_str(), libcreg_get_access_flags_read(), m_call.error()),
+                     Damaged);
+        libcreg_key_t* root = nullptr;
+        m_call.check(libcreg_file_get_root_key(handle, &root, m_call.error()), Damaged);
+        m_root.reset(root);
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(file, ec);
+        m_budget = ExportAllowance + ExportBytesPerHiveByte * (ec ? 0 : size);
+    }
+
+    // Whether the root holds ".DEFAULT", as only a user file's does.
+    bool holdsUsers() {
+        int count = 0;
+        m_call.check(libcreg_key_get_number_of_sub_keys(m_root.get(), &count, m_call.error()), Damaged);
+        for (int i = 0; i < count; ++i)
+            if (caseless(nameOf(m_call, subKey(m_root.get(), i).get(), libcreg_key_get_name_size,
+                                libcreg_key_get_name)) == ".DEFAULT")
+                return true;
+        return false;
+    }
+
+    void exportTo(std::string_view hive, std::string& out) {
+        m_limit = out.size() + m_budget;
+        exportKey(m_root.get(), std::string(hive), 0, out);
+    }
+
+private:
+    static constexpr std::string_view Damaged = "truncated or damaged registry file";
+
+    static std::string caseless(std::string name) {
+        for (char& c : name)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        return name;
+    }
+
+    KeyHandle subKey(libcreg_key_t* key, int index) {
+        libcreg_key_t* raw = nullptr;
+        m_call.check(libcreg_key_get_sub_key_by_index(key, index, &raw, m_call.error()), "cannot read a key");
+        return KeyHandle(raw);
+    }
+
+    void damaged(const std::string& why) { m_call.fail(std::string(Damaged) + ": " + why); }
+
+    // A key met a second time means the tree loops or two keys share their keys: either would
+    // make the export repeat itself without end.
+    void enter(libcreg_key_t* key, std::size_t depth) {
+        if (depth > MaxHiveDepth)
+            damaged("its keys run deeper than " + std::to_string(MaxHiveDepth) + " levels");
+        off64_t offset = 0;
+        m_call.check(libcreg_key_get_offset(key, &offset, m_call.error()), "cannot read a key");
+        if (!m_seen.insert(offset).second)
+            damaged("its keys loop: a key is reached a second time");
+    }
+
+    void checkSize(const std::string& out) {
+        if (out.size() > m_limit)
+            damaged("it names the same names or data again and again");
+    }
+
+    void exportValues(libcreg_key_t* key, std::string& out) {
+        int count = 0;
+        m_call.check(libcreg_key_get_number_of_values(key, &count, m_call.error()), "cannot read a key");
+        for (int i = 0; i < count; ++i) {
+            libcreg_value_t* raw = nullptr;
+            m_call.check(libcreg_key_get_value_by_index(key, i, &raw, m_call.error()), "cannot read a value");
+            const ValueHandle value(raw);
+            out += RegistryDocument::formatValue(readValue(m_call, value.get()), Crlf);
+            checkSize(out);
+        }
+    }
+
+    void exportKey(libcreg_key_t* key, const std::string& path, std::size_t depth, std::string& out) {
+        enter(key, depth);
+        out += '[';
+        out += path;
+        out += ']';
+        out += Crlf;
+        checkSize(out);
+        exportValues(key, out);
+        out += Crlf;
+        int count = 0;
+        m_call.check(libcreg_key_get_number_of_sub_keys(key, &count, m_call.error()), "cannot read a key");
+        for (int i = 0; i < count; ++i) {
+            const KeyHandle child = subKey(key, i);
+            const std::string name =
+                nameOf(m_call, child.get(), libcreg_key_get_name_size, libcreg_key_get_name);
+            exportKey(child.get(), path + '\\' + name, depth + 1, out);
+        }
+    }
+
+    CregCall m_call;
+    FileHandle m_handle;
+    KeyHandle m_root;
+    std::unordered_set<off64_t> m_seen;
+    std::size_t m_budget = 0;
+    std::size_t m_limit = 0;
+};
 
 } // namespace
 
-std::string exportHives(const std::filesystem::path& systemDat, const std::filesystem::path& userDat) {
+std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second) {
+    Hive one(first), other(second);
+    const bool firstHoldsUsers = one.holdsUsers();
+    if (firstHoldsUsers == other.holdsUsers())
+        throw HiveError(first.string() + " and " + second.string() + " are both " +
+                        (firstHoldsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
+                        ": give one SYSTEM.DAT and one USER.DAT");
+    Hive& system = firstHoldsUsers ? other : one;
+    Hive& users = firstHoldsUsers ? one : other;
     std::string out = "REGEDIT4";
     out += Crlf;
     out += Crlf;
-    exportHive(systemDat, "HKEY_LOCAL_MACHINE", out);
-    exportHive(userDat, "HKEY_USERS", out);
+    system.exportTo("HKEY_LOCAL_MACHINE", out);
+    users.exportTo("HKEY_USERS", out);
     return out;
 }
 

@@ -3,6 +3,7 @@
 // files' CP932 bytes, CR LF line ends.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -14,8 +15,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// SYSTEM.DAT becomes HKEY_LOCAL_MACHINE and USER.DAT HKEY_USERS. Throws HiveError naming the
-// file when it is missing, is not a registry file, or is truncated or damaged.
-std::string exportHives(const std::filesystem::path& systemDat, const std::filesystem::path& userDat);
+// The deepest key a hive may hold, its root being level 0; Windows itself stops far sooner.
+constexpr std::size_t MaxHiveDepth = 512;
+
+// The system file becomes HKEY_LOCAL_MACHINE and the user file HKEY_USERS, in whichever order
+// they are given: a user file is the one whose root holds ".DEFAULT". Throws HiveError naming
+// the file when it is missing, is not a registry file, is truncated or damaged (a key reached
+// twice, a tree deeper than MaxHiveDepth, an export out of all proportion to the file), or
+// when both files are of the same kind.
+std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second);
 
 } // namespace kv

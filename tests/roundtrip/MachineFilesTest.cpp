@@ -184,6 +184,69 @@ TEST(HiveImport, RefusesTruncatedFilesAndOtherFilesAndCreatesNothing) {
     }
 }
 
+TEST(HiveImport, TellsTheFilesApartByWhatTheyHold) {
+    const fs::path src = freshDir("hive-kinds");
+    write(src / "a", test::HiveBuilder::build(systemHive()));
+    write(src / "b", test::HiveBuilder::build({"", {}, {{".Default", {}, {}}, {"S-1", {}, {}}}}));
+    const std::string expected = exportHives(src / "a", src / "b");
+    EXPECT_EQ(expected.find("HKEY_LOCAL_MACHINE\\.Default"), std::string::npos);
+    const struct {
+        const char *first, *second, *error;
+    } rows[] = {
+        {"b", "a", ""},
+        {"a", "a", "both system files"},
+        {"b", "b", "both user files"},
+    };
+    for (const auto& row : rows) {
+        std::string got;
+        const std::string error = errorOf([&] { got = exportHives(src / row.first, src / row.second); });
+        EXPECT_NE(error.find(row.error), std::string::npos) << row.first << row.second << ": " << error;
+        if (!*row.error) {
+            EXPECT_EQ(got, expected);
+        }
+    }
+}
+
+// A chain of keys `levels` deep under the root.
+test::HiveKey chain(int levels) {
+    test::HiveKey root{"", {}, {}};
+    test::HiveKey* last = &root;
+    for (int i = 0; i < levels; ++i)
+        last = &last->children.emplace_back(test::HiveKey{"k", {}, {}});
+    return root;
+}
+
+TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
+    const fs::path src = freshDir("hive-trees");
+    write(src / "USER.DAT", test::HiveBuilder::build({"", {}, {{".DEFAULT", {}, {}}}}));
+    std::string loop = test::HiveBuilder::build(chain(3)), shared = loop,
+                deep = test::HiveBuilder::build(chain(513));
+    test::HiveBuilder::setFirstChild(loop, 3, 1);
+    test::HiveBuilder::setFirstChild(shared, 3, 2);
+    // Forty keys that all name the one key holding 60 KB, for a 7 MB export.
+    test::HiveKey wide{"", {}, {{"big", {{"", 3, std::string(60000, 'x')}}, {}}}};
+    wide.children.resize(41, test::HiveKey{"k", {}, {}});
+    std::string repeated = test::HiveBuilder::build(wide);
+    for (std::uint32_t key = 2; key <= 41; ++key)
+        test::HiveBuilder::shareName(repeated, key, 1);
+    const struct {
+        const char* what;
+        std::string hive, error;
+    } rows[] = {
+        {"512 levels", test::HiveBuilder::build(chain(512)), ""},
+        {"513 levels", test::HiveBuilder::build(chain(513)), "deeper than 512 levels"},
+        {"a key inside itself", loop, "its keys loop"},
+        {"a key under two", shared, "its keys loop"},
+        {"the same data again and again", repeated, "again and again"},
+    };
+    for (const auto& row : rows) {
+        write(src / "SYSTEM.DAT", row.hive);
+        const std::string error = errorOf([&] { exportHives(src / "SYSTEM.DAT", src / "USER.DAT"); });
+        EXPECT_NE(error.find(row.error), std::string::npos) << row.what << ": " << error;
+        EXPECT_EQ(error.empty(), row.error.empty()) << row.what << ": " << error;
+    }
+}
+
 TEST(StartupPatch, PutsThePatchAndABatchFileThatImportsItOnce) {
     const fs::path drive = freshDir("startup");
     const std::string startup =
