@@ -1,12 +1,15 @@
 #include "HiveReader.h"
 
+#include "FileBytes.h"
 #include "KeyTree.h"
 #include "RegistryDocument.h"
 
 #include <libcreg.h>
 
+#include <algorithm>
 #include <memory>
 #include <unordered_set>
+#include <vector>
 
 namespace kv {
 
@@ -93,6 +96,57 @@ void closeFile(libcreg_file_t* file) {
     libcreg_file_free(&file, nullptr);
 }
 
+constexpr std::string_view Damaged = "truncated or damaged registry file";
+
+std::uint32_t read32(std::string_view bytes, std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;)
+        v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+}
+
+// The key record (RGKN) follows the 32-byte file header. Its own header gives the record's size,
+// itself included, and where in the file its 28-byte entries begin; an entry is found by its
+// offset from there, the root's at 32. Each names the key's first key and the next key beside
+// it, a negative offset naming none.
+constexpr std::size_t NavigationAt = 32, NavigationHeader = 32, RootEntry = 32, EntrySize = 28,
+                      FirstKeyField = 16, NextKeyField = 20;
+
+// libcreg follows these links without end when they loop, filling the memory before it fails,
+// and the export would repeat itself under a key shared by two; so the tree is walked here
+// first, as libcreg walks it. A record too short to be one is left to libcreg to refuse.
+void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
+    const auto bytes = readIfPresent(file);
+    if (!bytes || bytes->size() < NavigationAt + NavigationHeader)
+        return;
+    const std::string_view all(*bytes);
+    const std::uint64_t size = read32(all, NavigationAt + 4), base = read32(all, NavigationAt + 8);
+    if (size < NavigationHeader)
+        return;
+    const auto fail = [&](const std::string& why) { call.fail(std::string(Damaged) + ": " + why); };
+    const auto link = [&](std::int64_t entry, std::size_t field) -> std::int64_t {
+        const auto end = static_cast<std::uint64_t>(entry) + EntrySize;
+        if (end > size - NavigationHeader || base + end > all.size())
+            fail("a key lies outside the key record");
+        return static_cast<std::int32_t>(read32(all, base + entry + field));
+    };
+    std::unordered_set<std::int64_t> seen{RootEntry};
+    std::vector<std::pair<std::int64_t, std::size_t>> pending{
+        {link(RootEntry, FirstKeyField), 1}}; // entry, depth
+    while (!pending.empty()) {
+        const auto [entry, depth] = pending.back();
+        pending.pop_back();
+        if (entry < 0)
+            continue;
+        if (!seen.insert(entry).second)
+            fail("its keys loop: a key is reached a second time");
+        if (depth > MaxHiveDepth)
+            fail("its keys run deeper than " + std::to_string(MaxHiveDepth) + " levels");
+        pending.emplace_back(link(entry, NextKeyField), depth);
+        pending.emplace_back(link(entry, FirstKeyField), depth + 1);
+    }
+}
+
 // Each byte of a hive becomes at most a few in the export ("hex:" data takes a little over
 // three); far more than that can only come from a damaged file naming the same long names or
 // data again and again, so the export stops there rather than fill the memory.
@@ -110,6 +164,7 @@ public:
             m_call.check(signature, "cannot be read");
         if (signature == 0)
             throw HiveError(file.string() + ": not a Windows 98 registry file");
+        checkKeyTree(file, m_call);
         libcreg_file_t* handle = nullptr;
         m_call.check(libcreg_file_initialize(&handle, m_call.error()), "cannot be read");
         m_handle.reset(handle);
@@ -118,9 +173,7 @@ public:
         libcreg_key_t* root = nullptr;
         m_call.check(libcreg_file_get_root_key(handle, &root, m_call.error()), Damaged);
         m_root.reset(root);
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(file, ec);
-        m_budget = ExportAllowance + ExportBytesPerHiveByte * (ec ? 0 : size);
+        m_budget = ExportAllowance + ExportBytesPerHiveByte * std::filesystem::file_size(file);
     }
 
     // Whether the root holds ".DEFAULT", as only a user file's does.
@@ -136,12 +189,10 @@ public:
 
     void exportTo(std::string_view hive, std::string& out) {
         m_limit = out.size() + m_budget;
-        exportKey(m_root.get(), std::string(hive), 0, out);
+        exportKey(m_root.get(), std::string(hive), out);
     }
 
 private:
-    static constexpr std::string_view Damaged = "truncated or damaged registry file";
-
     static std::string caseless(std::string name) {
         for (char& c : name)
             if (c >= 'a' && c <= 'z')
@@ -156,18 +207,6 @@ private:
     }
 
     void damaged(const std::string& why) { m_call.fail(std::string(Damaged) + ": " + why); }
-
-    // A key met a second time means the tree loops or two keys share their keys: either would
-    // make the export repeat itself without end.
-    void enter(libcreg_key_t* key, std::size_t depth) {
-        if (depth > MaxHiveDepth)
-            damaged("its keys run deeper than " + std::to_string(MaxHiveDepth) + " levels");
-        off64_t offset = 0;
-        m_call.check(libcreg_key_get_offset(key, &offset, m_call.error()), "cannot read a key");
-        if (!m_seen.insert(offset).second)
-            damaged("its keys loop: a key is reached a second time");
-    }
-
     void checkSize(const std::string& out) {
         if (out.size() > m_limit)
             damaged("it names the same names or data again and again");
@@ -185,8 +224,7 @@ private:
         }
     }
 
-    void exportKey(libcreg_key_t* key, const std::string& path, std::size_t depth, std::string& out) {
-        enter(key, depth);
+    void exportKey(libcreg_key_t* key, const std::string& path, std::string& out) {
         out += '[';
         out += path;
         out += ']';
@@ -200,14 +238,13 @@ private:
             const KeyHandle child = subKey(key, i);
             const std::string name =
                 nameOf(m_call, child.get(), libcreg_key_get_name_size, libcreg_key_get_name);
-            exportKey(child.get(), path + '\\' + name, depth + 1, out);
+            exportKey(child.get(), path + '\\' + name, out);
         }
     }
 
     CregCall m_call;
     FileHandle m_handle;
     KeyHandle m_root;
-    std::unordered_set<off64_t> m_seen;
     std::size_t m_budget = 0;
     std::size_t m_limit = 0;
 };

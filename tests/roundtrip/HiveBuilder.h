@@ -31,10 +31,11 @@ public:
     }
 
     // Damage for tests, on a file build made: key number `key` (0 is the root, then the keys in
-    // the order they were given, depth first) gets `child` as its first key, or takes its name
-    // and values from key number `named`.
-    static void setFirstChild(std::string& file, std::uint32_t key, std::uint32_t child) {
-        patch(file, key, 16, offsetOf(child), 4);
+    // the order they were given, depth first) gets `to` as its first key or as the next key
+    // beside it, or takes its name and values from key number `named`.
+    enum Link : std::uint32_t { FirstChild = 16, Next = 20 };
+    static void setLink(std::string& file, std::uint32_t key, Link link, std::uint32_t to) {
+        patch(file, key, link, offsetOf(to), 4);
     }
     static void shareName(std::string& file, std::uint32_t key, std::uint32_t named) {
         patch(file, key, 24, named, 2);

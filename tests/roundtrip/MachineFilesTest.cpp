@@ -218,25 +218,31 @@ test::HiveKey chain(int levels) {
 
 TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
     const fs::path src = freshDir("hive-trees");
-    write(src / "USER.DAT", test::HiveBuilder::build({"", {}, {{".DEFAULT", {}, {}}}}));
-    std::string loop = test::HiveBuilder::build(chain(3)), shared = loop,
-                deep = test::HiveBuilder::build(chain(513));
-    test::HiveBuilder::setFirstChild(loop, 3, 1);
-    test::HiveBuilder::setFirstChild(shared, 3, 2);
+    using test::HiveBuilder;
+    write(src / "USER.DAT", HiveBuilder::build({"", {}, {{".DEFAULT", {}, {}}}}));
+    // Keys 0 to 3: the root, a, c under a, and b; then c is made a's parent or b's key too.
+    std::string loop = HiveBuilder::build({"", {}, {{"a", {}, {{"c", {}, {}}}}, {"b", {}, {}}}});
+    std::string shared = loop, siblings = loop, outside = loop;
+    HiveBuilder::setLink(loop, 2, HiveBuilder::FirstChild, 1);
+    HiveBuilder::setLink(shared, 3, HiveBuilder::FirstChild, 2);
+    HiveBuilder::setLink(siblings, 3, HiveBuilder::Next, 1);
+    HiveBuilder::setLink(outside, 3, HiveBuilder::FirstChild, 1000);
     // Forty keys that all name the one key holding 60 KB, for a 7 MB export.
     test::HiveKey wide{"", {}, {{"big", {{"", 3, std::string(60000, 'x')}}, {}}}};
     wide.children.resize(41, test::HiveKey{"k", {}, {}});
-    std::string repeated = test::HiveBuilder::build(wide);
+    std::string repeated = HiveBuilder::build(wide);
     for (std::uint32_t key = 2; key <= 41; ++key)
-        test::HiveBuilder::shareName(repeated, key, 1);
+        HiveBuilder::shareName(repeated, key, 1);
     const struct {
         const char* what;
         std::string hive, error;
     } rows[] = {
-        {"512 levels", test::HiveBuilder::build(chain(512)), ""},
-        {"513 levels", test::HiveBuilder::build(chain(513)), "deeper than 512 levels"},
+        {"512 levels", HiveBuilder::build(chain(512)), ""},
+        {"513 levels", HiveBuilder::build(chain(513)), "deeper than 512 levels"},
         {"a key inside itself", loop, "its keys loop"},
         {"a key under two", shared, "its keys loop"},
+        {"keys beside each other in a ring", siblings, "its keys loop"},
+        {"a key past the record's end", outside, "outside the key record"},
         {"the same data again and again", repeated, "again and again"},
     };
     for (const auto& row : rows) {
