@@ -1,5 +1,6 @@
 #include "HiveReader.h"
 
+#include "Cp932.h"
 #include "FileBytes.h"
 #include "KeyTree.h"
 #include "RegistryDocument.h"
@@ -147,6 +148,14 @@ void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
     }
 }
 
+// What a section line can carry as one key: a name that is not empty, has no "\\" of its own
+// (it would name a key below) and no control character (a line end would end the line).
+bool isKeyName(std::string_view name) {
+    return !name.empty() && cp932::findChar(name, '\\') == std::string_view::npos &&
+           std::none_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 // Each byte of a hive becomes at most a few in the export ("hex:" data takes a little over
 // three); far more than that can only come from a damaged file naming the same long names or
 // data again and again, so the export stops there rather than fill the memory.
@@ -238,6 +247,8 @@ private:
             const KeyHandle child = subKey(key, i);
             const std::string name =
                 nameOf(m_call, child.get(), libcreg_key_get_name_size, libcreg_key_get_name);
+            if (!isKeyName(name))
+                damaged("a key has a name no key can have");
             exportKey(child.get(), path + '\\' + name, out);
         }
     }
@@ -251,21 +262,22 @@ private:
 
 } // namespace
 
+HiveExport readHive(const std::filesystem::path& file) {
+    Hive hive(file);
+    HiveExport read{hive.holdsUsers(), {}};
+    hive.exportTo(read.holdsUsers ? "HKEY_USERS" : "HKEY_LOCAL_MACHINE", read.text);
+    return read;
+}
+
 std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second) {
-    Hive one(first), other(second);
-    const bool firstHoldsUsers = one.holdsUsers();
-    if (firstHoldsUsers == other.holdsUsers())
+    const HiveExport one = readHive(first), other = readHive(second);
+    if (one.holdsUsers == other.holdsUsers)
         throw HiveError(first.string() + " and " + second.string() + " are both " +
-                        (firstHoldsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
+                        (one.holdsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
                         ": give one SYSTEM.DAT and one USER.DAT");
-    Hive& system = firstHoldsUsers ? other : one;
-    Hive& users = firstHoldsUsers ? one : other;
-    std::string out = "REGEDIT4";
-    out += Crlf;
-    out += Crlf;
-    system.exportTo("HKEY_LOCAL_MACHINE", out);
-    users.exportTo("HKEY_USERS", out);
-    return out;
+    const HiveExport& system = one.holdsUsers ? other : one;
+    const HiveExport& users = one.holdsUsers ? one : other;
+    return "REGEDIT4\r\n\r\n" + system.text + users.text;
 }
 
 } // namespace kv

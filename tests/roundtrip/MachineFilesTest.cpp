@@ -244,6 +244,9 @@ TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
         {"keys beside each other in a ring", siblings, "its keys loop"},
         {"a key past the record's end", outside, "outside the key record"},
         {"the same data again and again", repeated, "again and again"},
+        {"a key with no name", HiveBuilder::build({"", {}, {{"", {}, {}}}}), "a name no key can have"},
+        {"a name that makes a second line", HiveBuilder::build({"", {}, {{"a]\r\n[HKEY_USERS\\b", {}, {}}}}),
+         "a name no key can have"},
     };
     for (const auto& row : rows) {
         write(src / "SYSTEM.DAT", row.hive);
