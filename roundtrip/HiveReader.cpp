@@ -148,12 +148,17 @@ void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
     }
 }
 
-// What a section line can carry as one key: a name that is not empty, has no "\\" of its own
-// (it would name a key below) and no control character (a line end would end the line).
+// What regedit's lines can carry as a name: no control character (a line end would end the
+// line) and no lead byte without its second one (it would take the closing "]" or quote).
+bool isNameText(std::string_view name) {
+    return !cp932::endsInLoneLeadByte(name) && std::none_of(name.begin(), name.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20;
+    });
+}
+
+// A key's name must also not be empty, nor hold a "\\" of its own: it would name a key below.
 bool isKeyName(std::string_view name) {
-    return !name.empty() && cp932::findChar(name, '\\') == std::string_view::npos &&
-           std::none_of(name.begin(), name.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+    return !name.empty() && cp932::findChar(name, '\\') == std::string_view::npos && isNameText(name);
 }
 
 // Each byte of a hive becomes at most a few in the export ("hex:" data takes a little over
@@ -228,7 +233,10 @@ private:
             libcreg_value_t* raw = nullptr;
             m_call.check(libcreg_key_get_value_by_index(key, i, &raw, m_call.error()), "cannot read a value");
             const ValueHandle value(raw);
-            out += RegistryDocument::formatValue(readValue(m_call, value.get()), Crlf);
+            const RegValue read = readValue(m_call, value.get());
+            if (!isNameText(read.name))
+                damaged("a value has a name no value can have");
+            out += RegistryDocument::formatValue(read, Crlf);
             checkSize(out);
         }
     }

@@ -247,6 +247,11 @@ TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
         {"a key with no name", HiveBuilder::build({"", {}, {{"", {}, {}}}}), "a name no key can have"},
         {"a name that makes a second line", HiveBuilder::build({"", {}, {{"a]\r\n[HKEY_USERS\\b", {}, {}}}}),
          "a name no key can have"},
+        {"a value name that makes a second line",
+         HiveBuilder::build({"", {}, {{"k", {{"a\r\n\"b\"", 1, std::string("1\0", 2)}}, {}}}}),
+         "a name no value can have"},
+        {"a name ending halfway through a character", HiveBuilder::build({"", {}, {{"\x83", {}, {}}}}),
+         "a name no key can have"},
     };
     for (const auto& row : rows) {
         write(src / "SYSTEM.DAT", row.hive);
