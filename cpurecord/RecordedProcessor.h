@@ -11,16 +11,18 @@
 //     leaf 0 00000002 756e6547 6c65746e 49656e69
 //     leaf 1 00000543 00000000 00000000 008001bf
 //                                CPUID leaf n: EAX EBX ECX EDX in hexadecimal
-//     tsc 1000 2000 +500         counter readings in turn, then on by the step after "+"
+//     tsc 1000 2000              counter readings in turn, played one a read
+//     clock 166 MHz              the rate (Hz, kHz or MHz) at which the counter then runs on
+//                                from its last reading, with the program's millisecond clock
 //
-//   Numbers in "leaf" (the leaf) and "tsc" are decimal, or hexadecimal after "0x".
+//   Numbers in "leaf" (the leaf), "tsc" and "clock" are decimal, or hexadecimal after "0x".
 // - the raw dump of Debian's `cpuid -r`: "0xLEAF 0xSUBLEAF: eax=0x… ebx=0x… ecx=0x… edx=0x…"
 //   under a "CPU n:" line for each processor;
 // - the raw dump that libcpuid's `cpuid_tool --save` writes: "basic_cpuid[n]=EAX EBX ECX EDX"
 //   and "ext_cpuid[n]=…" for leaf 0x80000000 + n, one block for each logical processor.
 //
 // Of a dump with several processors the first is taken, and only sub-leaf 0 of each leaf.
-// Neither dump records the counter, so it stands still at 0.
+// Neither dump records the counter, so it stands still at 0; so does one with no "clock".
 #pragma once
 
 #include "CpuInstructions.h"
@@ -38,7 +40,7 @@ struct RecordedProcessor {
     bool idBitToggles = true;
     std::map<std::uint32_t, CpuidResult> leaves;
     std::vector<std::uint64_t> counterReadings; // played in turn
-    std::uint64_t counterStep = 0;              // added to the last reading once they run out
+    std::uint64_t counterHz = 0;                // the rate the counter runs at once they run out
 };
 
 // A recording that cannot be read; the message names the line: "file:line: reason".

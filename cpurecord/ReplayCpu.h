@@ -7,10 +7,16 @@
 
 namespace kv {
 
+class MillisecondClock;
+
 class ReplayCpu final : public CpuInstructions {
 public:
-    explicit ReplayCpu(RecordedProcessor recording = {})
-        : m_recording(std::move(recording)) {}
+    // Once its readings run out, the counter runs on at the recorded rate with clock, the
+    // program's millisecond clock (the system's monotonic one when none is given), so that a
+    // measurement against that clock finds the recorded rate however often it reads.
+    explicit ReplayCpu(RecordedProcessor recording = {}, MillisecondClock* clock = nullptr)
+        : m_recording(std::move(recording))
+        , m_clock(clock) {}
 
     // Without CPUID every leaf reads as four zero registers, so the processor looks like one
     // that reports no leaf above 0; so does a leaf that was not recorded.
@@ -25,8 +31,11 @@ public:
 
 private:
     RecordedProcessor m_recording;
+    MillisecondClock* m_clock;
     std::size_t m_nextReading = 0;
-    std::uint64_t m_counter = 0;
+    std::uint64_t m_counter = 0;     // the last reading played
+    std::uint32_t m_counterAtMs = 0; // the clock when it was played
+    std::uint64_t m_runningMs = 0;   // milliseconds the counter has run since
     int m_cpuidCount = 0;
     int m_rdtscCount = 0;
 };

@@ -2,6 +2,9 @@
 #include "RecordedProcessor.h"
 #include "TextLines.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace kv {
 
 namespace {
@@ -52,21 +55,26 @@ void readLeaf(std::string_view rest, RecordedProcessor& rec, const TextLines& li
 }
 
 void readCounter(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
-    const auto w = cpurecord::words(rest);
     rec.counterReadings.clear();
-    rec.counterStep = 0;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        const bool isStep = w[i].front() == '+';
+    for (const std::string_view word : cpurecord::words(rest)) {
         std::uint64_t value = 0;
-        if (!parseNumber(isStep ? w[i].substr(1) : w[i], 10, value))
-            lines.fail("counter value " + std::string(w[i]) + " is not a number");
-        if (isStep && i + 1 != w.size())
-            lines.fail("the step \"+n\" comes last");
-        if (isStep)
-            rec.counterStep = value;
-        else
-            rec.counterReadings.push_back(value);
+        if (!parseNumber(word, 10, value))
+            lines.fail("counter value " + std::string(word) + " is not a number");
+        rec.counterReadings.push_back(value);
     }
+}
+
+void readClock(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
+    constexpr std::pair<std::string_view, std::uint64_t> Units[] = {
+        {"Hz", 1}, {"kHz", 1000}, {"MHz", 1000000}};
+    const auto w = cpurecord::words(rest);
+    std::uint64_t value = 0;
+    const auto unit = std::find_if(std::begin(Units), std::end(Units),
+                                   [&](const auto& u) { return w.size() == 2 && w[1] == u.first; });
+    if (unit == std::end(Units) || !parseNumber(w[0], 10, value) || value == 0 ||
+        value > std::numeric_limits<std::uint32_t>::max())
+        lines.fail("\"clock\" takes a rate and its unit, such as 166 MHz");
+    rec.counterHz = value * unit->second;
 }
 
 struct Keyword {
@@ -75,10 +83,8 @@ struct Keyword {
 };
 
 constexpr Keyword Keywords[] = {
-    {"cpuid", readIdBit},
-    {"vendor", readVendor},
-    {"leaf", readLeaf},
-    {"tsc", readCounter},
+    {"cpuid", readIdBit}, {"vendor", readVendor}, {"leaf", readLeaf},
+    {"tsc", readCounter}, {"clock", readClock},
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 // files' CP932 bytes, CR LF line ends.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -14,8 +15,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// SYSTEM.DAT becomes HKEY_LOCAL_MACHINE and USER.DAT HKEY_USERS. Throws HiveError naming the
-// file when it is missing, is not a registry file, or is truncated or damaged.
-std::string exportHives(const std::filesystem::path& systemDat, const std::filesystem::path& userDat);
+// The deepest key a hive may hold, its root being level 0; Windows itself stops far sooner.
+constexpr std::size_t MaxHiveDepth = 512;
+
+// One file's keys as regedit exports them, under HKEY_USERS for a user file (one whose root
+// holds ".DEFAULT") and HKEY_LOCAL_MACHINE for a system file. Throws HiveError naming the file
+// when it is missing, is not a registry file, or is truncated or damaged (a key reached twice,
+// a tree deeper than MaxHiveDepth, an export out of all proportion to the file).
+struct HiveExport {
+    bool holdsUsers;
+    std::string text;
+};
+HiveExport readHive(const std::filesystem::path& file);
+
+// The system file becomes HKEY_LOCAL_MACHINE and the user file HKEY_USERS, in whichever order
+// they are given, read as readHive reads them. Throws HiveError as readHive does, and when
+// both files are of the same kind.
+std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second);
 
 } // namespace kv

@@ -62,10 +62,10 @@ void importRegistryExport(const fs::path& dir, const fs::path& regFile,
     createMachine(dir, bytes, driveC);
 }
 
-void importHives(const fs::path& dir, const fs::path& systemDat, const fs::path& userDat,
+void importHives(const fs::path& dir, const fs::path& first, const fs::path& second,
                  const std::optional<fs::path>& driveC) {
     checkImportTarget(dir, driveC);
-    createMachine(dir, exportHives(systemDat, userDat), driveC);
+    createMachine(dir, exportHives(first, second), driveC);
 }
 
 } // namespace kv

@@ -29,8 +29,9 @@ void createMachine(const std::filesystem::path& dir, const std::string& registry
 void importRegistryExport(const std::filesystem::path& dir, const std::filesystem::path& regFile,
                           const std::optional<std::filesystem::path>& driveC);
 
-// SYSTEM.DAT and USER.DAT, written as regedit exports them. Throws HiveError or ImportError.
-void importHives(const std::filesystem::path& dir, const std::filesystem::path& systemDat,
-                 const std::filesystem::path& userDat, const std::optional<std::filesystem::path>& driveC);
+// SYSTEM.DAT and USER.DAT in either order, written as regedit exports them. Throws HiveError or
+// ImportError.
+void importHives(const std::filesystem::path& dir, const std::filesystem::path& first,
+                 const std::filesystem::path& second, const std::optional<std::filesystem::path>& driveC);
 
 } // namespace kv

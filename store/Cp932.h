@@ -19,6 +19,16 @@ inline std::size_t charLength(std::string_view s, std::size_t i) {
     return (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
 }
 
+// True when the text's last character is a lead byte without its second byte: written between
+// quotes it would take the closing quote as its second byte.
+inline bool endsInLoneLeadByte(std::string_view s) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < s.size(); i += charLength(s, i))
+        last = i;
+    return last != std::string_view::npos && last + 1 == s.size() &&
+           isLeadByte(static_cast<unsigned char>(s[last]));
+}
+
 // The name as the registry compares it: ASCII letters lowered, double-byte characters untouched.
 std::string fold(std::string_view name);
 

@@ -174,23 +174,13 @@ std::string escape(std::string_view s) {
     return out;
 }
 
-// True when the text's last character is a lead byte without its second byte: written between
-// quotes it would take the closing quote as its second byte.
-bool endsInLoneLeadByte(std::string_view s) {
-    std::size_t last = std::string_view::npos;
-    for (std::size_t i = 0; i < s.size(); i += cp932::charLength(s, i))
-        last = i;
-    return last != std::string_view::npos && last + 1 == s.size() &&
-           cp932::isLeadByte(static_cast<unsigned char>(s[last]));
-}
-
 // A string regedit can write between quotes: one terminating NUL and no line break.
 bool isQuotable(std::string_view data) {
     if (data.empty() || data.back() != '\0')
         return false;
     const std::string_view text = data.substr(0, data.size() - 1);
     return text.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos &&
-           !endsInLoneLeadByte(text);
+           !cp932::endsInLoneLeadByte(text);
 }
 
 void appendHexList(std::string& out, std::string_view data, std::string_view eol) {

@@ -1,5 +1,6 @@
 // The three recording formats: the program's replay text and the raw dumps of `cpuid -r` and
 // `cpuid_tool --save`, the dumps taken on a real machine.
+#include "Fakes.h"
 #include "RecordedProcessor.h"
 #include "ReplayCpu.h"
 
@@ -56,15 +57,18 @@ TEST(RecordedProcessor, ReadsTheReplayFormat) {
                                                          "vendor CentaurHauls   # IDT\n"
                                                          "leaf 2 1 2 3 0x4\n"
                                                          "leaf 0x80000000 80000001 0 0 0\n"
-                                                         "tsc 0x10 20 +5\n");
+                                                         "tsc 0x10 20\n"
+                                                         "clock 5 kHz\n");
     EXPECT_FALSE(rec.idBitToggles);
     EXPECT_EQ(vendorOf(rec), "CentaurHauls");
     EXPECT_EQ(rec.leaves.at(2).edx, 4u);
     EXPECT_EQ(rec.leaves.at(0x80000000).eax, 0x80000001u);
-    ReplayCpu cpu(rec);
+    test::ManualClock clock;
+    clock.step = 3;
+    ReplayCpu cpu(rec, &clock);
     EXPECT_EQ(cpu.rdtsc(), 16u);
     EXPECT_EQ(cpu.rdtsc(), 20u);
-    EXPECT_EQ(cpu.rdtsc(), 25u);
+    EXPECT_EQ(cpu.rdtsc(), 35u);     // 3 ms on at 5 per ms
     EXPECT_EQ(cpu.cpuid(2).edx, 0u); // without CPUID every leaf reads as zero
 }
 
@@ -91,6 +95,9 @@ TEST(RecordedProcessor, NamesTheLineItCannotRead) {
         "\nleaf 1 0 0 0",
         "\nleaf 1 0 0 0 xyz",
         "\ntsc +1 2",
+        "\nclock 166",
+        "\nclock 166 GHz",
+        "\nclock 0 MHz",
         "\nmmx yes",
         // cpuid -r
         "CPU 0:\n   0x00000000 0x00: eax=0x00000001 ebx=0x0 ecx=0x0",

@@ -174,6 +174,13 @@ TEST_F(EnglishWindowTest, EveryTextTheWindowShowsIsTranslated) {
                                  qobject_cast<const QComboBox*>(w);
         if (sizedToText && w->sizeHint().width() > w->width())
             clipped << w->objectName();
+        // A label takes its text's width; it must not run under the control beside it.
+        if (qobject_cast<const QLabel*>(w) && !w->isHidden() && w->parentWidget())
+            for (const QWidget* other : w->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                if (other != w && !qobject_cast<const QLabel*>(other) && !other->isHidden() &&
+                    other->geometry().contains(other->geometry().center().x(), w->geometry().center().y()) &&
+                    w->geometry().right() >= other->x() && w->x() < other->x())
+                    clipped << w->objectName() + QStringLiteral(" runs under ") + other->objectName();
     }
     for (const auto& box : dialogs.shown)
         for (const std::string& text : {box.caption, box.text})

@@ -1,9 +1,12 @@
 // The system page "その他" over recorded processors and a scripted millisecond clock.
 #include "FormFixture.h"
 #include "ReplayCpu.h"
+#include "Screenshot.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest/QTest>
 
 using namespace kv;
@@ -34,10 +37,10 @@ class SystemPageTest : public FormFixture {
 protected:
     // Plays back tests/data/<file>; counter readings, if given, replace the recorded ones.
     void useRecording(const char* file, std::vector<std::uint64_t> counter = {}) {
-        cpu_.replay = ReplayCpu(loadRecordedProcessor(std::string(KAVENDEL_TEST_DATA) + "/" + file));
+        cpu_.replay = ReplayCpu(loadRecordedProcessor(std::string(KAVENDEL_TEST_DATA) + "/" + file), &clock);
         if (!counter.empty()) {
             cpu_.replay.recording().counterReadings = counter;
-            cpu_.replay.recording().counterStep = 0;
+            cpu_.replay.recording().counterHz = 0;
         }
         chosenCpu = &cpu_;
     }
@@ -236,6 +239,49 @@ TEST_F(SystemPageTest, RetryMeasuresAgainWithTheButtonDisabled) {
     // The name follows the new clock only at the next showing.
     EXPECT_EQ(text("Label62"), QStringLiteral("Cyrix 6x86MX Processor"));
     EXPECT_EQ(text("Label71"), QStringLiteral("ＭII PR300GP [2.8v 66x3.5 0.25μ]"));
+}
+
+// Each recording in tests/data shows the clock it records, however often the counter is read:
+// on the page, after 再計算, and in the rendered pictures' table.
+TEST_F(SystemPageTest, EveryRecordingShowsItsRecordedClock) {
+    struct {
+        const char *file, *clock, *name;
+    } const rows[] = {
+        {"athlon-thunderbird.txt", "1.000 GHz", "Athlon Processor (Thunderbird)"},
+        {"cyrix-6x86mx.txt", "218.0000MHz", "Cyrix 6x86MX Processor"},
+        {"host-cpuid-r.txt", "000.0000MHz", "Unknown CPU"},
+        {"host-cpuid-tool.txt", "000.0000MHz", "Unknown CPU"},
+        {"i486-no-cpuid.txt", "---.----MHz", "未定義"},
+        {"k6-2.txt", "350.0000MHz", "K6-2 Processor with 3DNow!! Technology"},
+        {"pentium-ii-deschutes.txt", "350.0000MHz",
+         "PentiumII/PentiumII Xeon/Celeron Processor with MMX tech."},
+        {"pentium-iii-katmai.txt", "450.0000MHz", "PentiumIII / PentiumIII Xeon Processor"},
+        {"pentium-mmx.txt", "166.0000MHz", "Pentium Processor w/MMX Tech"},
+        {"rise-mp6.txt", "200.0000MHz", "mP6 Processor"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.file);
+        useRecording(r.file);
+        createForm();
+        showPage("TabSheet5");
+        EXPECT_EQ(text("Label58"), QString::fromUtf8(r.clock));
+        EXPECT_EQ(text("Label62"), QString::fromUtf8(r.name));
+        QTest::mouseClick(find<QPushButton>("retry"), Qt::LeftButton);
+        EXPECT_EQ(text("Label58"), QString::fromUtf8(r.clock));
+        showPage("TabSheet1");
+        const QTemporaryDir shots;
+        ASSERT_EQ(renderScreenshots(*form, shots.path().toStdString()), 0);
+        QFile table(shots.filePath(QStringLiteral("controls.tsv")));
+        ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(table.readAll()).split(u'\n');
+        for (const char* label : {"Label58", "Label62"}) {
+            const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) {
+                return l.section(u'\t', 1, 1) == QLatin1String(label);
+            });
+            ASSERT_NE(line, lines.end()) << label;
+            EXPECT_EQ(line->section(u'\t', 3, 3), text(label)) << label;
+        }
+    }
 }
 
 TEST_F(SystemPageTest, ExitButtonClosesTheWindow) {

@@ -30,6 +30,17 @@ public:
         return builder.file();
     }
 
+    // Damage for tests, on a file build made: key number `key` (0 is the root, then the keys in
+    // the order they were given, depth first) gets `to` as its first key or as the next key
+    // beside it, or takes its name and values from key number `named`.
+    enum Link : std::uint32_t { FirstChild = 16, Next = 20 };
+    static void setLink(std::string& file, std::uint32_t key, Link link, std::uint32_t to) {
+        patch(file, key, link, offsetOf(to), 4);
+    }
+    static void shareName(std::string& file, std::uint32_t key, std::uint32_t named) {
+        patch(file, key, 24, named, 2);
+    }
+
 private:
     static constexpr std::uint32_t NoKey = 0xffffffff;
     static constexpr std::uint32_t HeaderSize = 32, EntrySize = 28, FreeRoom = 32;
@@ -46,6 +57,10 @@ private:
     static void put16(std::string& out, std::uint32_t v) {
         out += static_cast<char>(v & 0xff);
         out += static_cast<char>(v >> 8 & 0xff);
+    }
+    static void patch(std::string& file, std::uint32_t key, std::uint32_t field, std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file.at(2 * HeaderSize + key * EntrySize + field + i) = static_cast<char>(v >> (8 * i) & 0xff);
     }
     static std::uint32_t offsetOf(std::uint32_t index) {
         return index == NoKey ? NoKey : HeaderSize + index * EntrySize;

@@ -224,6 +224,83 @@ TEST(HiveImport, RefusesTruncatedFilesAndOtherFilesAndCreatesNothing) {
     }
 }
 
+TEST(HiveImport, TellsTheFilesApartByWhatTheyHold) {
+    const fs::path src = freshDir("hive-kinds");
+    write(src / "a", test::HiveBuilder::build(systemHive()));
+    write(src / "b", test::HiveBuilder::build({"", {}, {{".Default", {}, {}}, {"S-1", {}, {}}}}));
+    const std::string expected = exportHives(src / "a", src / "b");
+    EXPECT_EQ(expected.find("HKEY_LOCAL_MACHINE\\.Default"), std::string::npos);
+    const struct {
+        const char *first, *second, *error;
+    } rows[] = {
+        {"b", "a", ""},
+        {"a", "a", "both system files"},
+        {"b", "b", "both user files"},
+    };
+    for (const auto& row : rows) {
+        std::string got;
+        const std::string error = errorOf([&] { got = exportHives(src / row.first, src / row.second); });
+        EXPECT_NE(error.find(row.error), std::string::npos) << row.first << row.second << ": " << error;
+        if (!*row.error) {
+            EXPECT_EQ(got, expected);
+        }
+    }
+}
+
+// A chain of keys `levels` deep under the root.
+test::HiveKey chain(int levels) {
+    test::HiveKey root{"", {}, {}};
+    test::HiveKey* last = &root;
+    for (int i = 0; i < levels; ++i)
+        last = &last->children.emplace_back(test::HiveKey{"k", {}, {}});
+    return root;
+}
+
+TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
+    const fs::path src = freshDir("hive-trees");
+    using test::HiveBuilder;
+    write(src / "USER.DAT", HiveBuilder::build({"", {}, {{".DEFAULT", {}, {}}}}));
+    // Keys 0 to 3: the root, a, c under a, and b; then c is made a's parent or b's key too.
+    std::string loop = HiveBuilder::build({"", {}, {{"a", {}, {{"c", {}, {}}}}, {"b", {}, {}}}});
+    std::string shared = loop, siblings = loop, outside = loop;
+    HiveBuilder::setLink(loop, 2, HiveBuilder::FirstChild, 1);
+    HiveBuilder::setLink(shared, 3, HiveBuilder::FirstChild, 2);
+    HiveBuilder::setLink(siblings, 3, HiveBuilder::Next, 1);
+    HiveBuilder::setLink(outside, 3, HiveBuilder::FirstChild, 1000);
+    // Forty keys that all name the one key holding 60 KB, for a 7 MB export.
+    test::HiveKey wide{"", {}, {{"big", {{"", 3, std::string(60000, 'x')}}, {}}}};
+    wide.children.resize(41, test::HiveKey{"k", {}, {}});
+    std::string repeated = HiveBuilder::build(wide);
+    for (std::uint32_t key = 2; key <= 41; ++key)
+        HiveBuilder::shareName(repeated, key, 1);
+    const struct {
+        const char* what;
+        std::string hive, error;
+    } rows[] = {
+        {"512 levels", HiveBuilder::build(chain(512)), ""},
+        {"513 levels", HiveBuilder::build(chain(513)), "deeper than 512 levels"},
+        {"a key inside itself", loop, "its keys loop"},
+        {"a key under two", shared, "its keys loop"},
+        {"keys beside each other in a ring", siblings, "its keys loop"},
+        {"a key past the record's end", outside, "outside the key record"},
+        {"the same data again and again", repeated, "again and again"},
+        {"a key with no name", HiveBuilder::build({"", {}, {{"", {}, {}}}}), "a name no key can have"},
+        {"a name that makes a second line", HiveBuilder::build({"", {}, {{"a]\r\n[HKEY_USERS\\b", {}, {}}}}),
+         "a name no key can have"},
+        {"a value name that makes a second line",
+         HiveBuilder::build({"", {}, {{"k", {{"a\r\n\"b\"", 1, std::string("1\0", 2)}}, {}}}}),
+         "a name no value can have"},
+        {"a name ending halfway through a character", HiveBuilder::build({"", {}, {{"\x83", {}, {}}}}),
+         "a name no key can have"},
+    };
+    for (const auto& row : rows) {
+        write(src / "SYSTEM.DAT", row.hive);
+        const std::string error = errorOf([&] { exportHives(src / "SYSTEM.DAT", src / "USER.DAT"); });
+        EXPECT_NE(error.find(row.error), std::string::npos) << row.what << ": " << error;
+        EXPECT_EQ(error.empty(), row.error.empty()) << row.what << ": " << error;
+    }
+}
+
 TEST(StartupPatch, PutsThePatchAndABatchFileThatImportsItOnce) {
     const fs::path drive = freshDir("startup");
     const std::string startup =
