@@ -110,10 +110,6 @@
 <context>
     <name>RegistryFile</name>
     <message>
-        <source>UTF-16 のテキストで、REGEDIT4 形式ではありません</source>
-        <translation>UTF-16 text, not REGEDIT4</translation>
-    </message>
-    <message>
         <source>バイナリデータで、REGEDIT4 形式ではありません</source>
         <translation>binary data, not REGEDIT4</translation>
     </message>
@@ -212,6 +208,10 @@
     <message>
         <source>&apos;[&apos; の直後に空白があります</source>
         <translation>blank right after &apos;[&apos;</translation>
+    </message>
+    <message>
+        <source>UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと REGEDIT4 で書き出せます)</source>
+        <translation>UTF-16 text, not REGEDIT4 (the regedit of Windows 2000 and later writes REGEDIT4 when you export with the file type Win9x/NT4)</translation>
     </message>
 </context>
 <context>
