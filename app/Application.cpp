@@ -78,23 +78,23 @@ FirstRunPlaces firstRunPlaces(const fs::path& defaultMachine) {
     return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
 }
 
-// Without --machine: the folder remembered from the last start, or the default; on a new one the
-// first-run dialog comes first (the headless render saves its picture instead).
+// Without --machine: the folder the user chose on a first start. Until there is one, each start
+// offers the choices again, and closing the dialog goes on with the default folder. The headless
+// render saves the dialog's picture and chooses nothing.
 fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs,
                             const Console& console) {
     if (line.machine)
         return *line.machine;
     const UserConfig config(UserConfig::defaultFile());
-    const fs::path dir = machineToOpen(config, defaultDir);
-    if (!isNewMachine(dir))
-        return dir;
+    if (const auto remembered = rememberedMachine(config))
+        return *remembered;
     FirstRunDialog dialog;
     if (line.screenshotDir) {
         saveScreenshot(dialog, *line.screenshotDir / "00-FirstRunDialog.png", console);
-        return dir;
+        return defaultDir;
     }
     QtFilePicker picker;
-    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(dir);
+    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(defaultDir);
 }
 
 // The host's processor, or the one recorded in the file that --cpu names; null after saying

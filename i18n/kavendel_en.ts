@@ -183,6 +183,10 @@
         <source>フォルダ %1 はマシンフォルダではありません (registry.reg がありません)</source>
         <translation>The folder %1 is not a machine folder (it has no registry.reg)</translation>
     </message>
+    <message>
+        <source>デモマシンを %1 にコピーできません: %2</source>
+        <translation>Cannot copy the demo machine to %1: %2</translation>
+    </message>
 </context>
 <context>
     <name>GameFiles</name>

@@ -256,4 +256,17 @@ TEST(CommandLine, StartUpErrorsGoToStandardError) {
     EXPECT_EQ(registry.readAll(), notRegedit4);
 }
 
+// Until the user has chosen a machine, every start shows the first-run dialog; a render
+// saves its picture, lists it, and chooses nothing.
+TEST(CommandLine, TheFirstRunDialogComesBackUntilAChoiceIsMade) {
+    const Sandbox sandbox;
+    for (int run = 0; run < 2; ++run) {
+        QString error, output;
+        ASSERT_EQ(sandbox.run({"--screenshot", "shots"}, &error, true, {}, &output), 0)
+            << error.toStdString();
+        EXPECT_TRUE(output.startsWith(QStringLiteral("shots/00-FirstRunDialog.png\n")))
+            << output.toStdString();
+    }
+}
+
 } // namespace
