@@ -138,15 +138,20 @@ void nameApplication() {
 QtMessageHandler qtMessageHandler = nullptr;
 // What a fatal message while the display opens says, in the interface language.
 QString cannotOpenDisplay;
-// Qt's messages while the display opens, formatted, held until it is open.
-std::vector<std::pair<QtMsgType, QString>> heldMessages;
+// A message of Qt's while the display opens, held until it is open.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> heldMessages;
 
 // Qt aborts, dumping core, when no platform can open the display (DISPLAY names a server that
 // is gone, say). Its fatal message ends the run as any other failure to start does instead,
 // with one line of ours in place of the platform plugins' warnings that led to it.
 void endRunOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type != QtFatalMsg) {
-        heldMessages.emplace_back(type, qFormatLogMessage(type, context, message));
+        heldMessages.push_back({type, context.category, message});
         return;
     }
     print(stderr, QStringLiteral("kavendel: ") + cannotOpenDisplay + u'\n');
@@ -165,14 +170,17 @@ public:
     Application(int& argc, char** argv)
         : QApplication(endingRunsOnFatalMessages(argc), argv) {
         qInstallMessageHandler(qtMessageHandler);
-        for (const auto& [type, text] : std::exchange(heldMessages, {}))
-            qtMessageHandler(type, QMessageLogContext(), text);
+        for (const HeldMessage& held : std::exchange(heldMessages, {}))
+            qtMessageHandler(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category.constData()),
+                             held.text);
     }
 };
 
 int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
               CpuInstructions& cpu, const Console& console) {
     cannotOpenDisplay = console.texts().text(CannotOpenDisplayText);
+    // Qt's own warnings on standard error begin as every message of the program does.
+    qSetMessagePattern(QStringLiteral("kavendel: %{if-category}%{category}: %{endif}%{message}"));
     Application app(argc, argv);
     nameApplication();
     installWindowFont();

@@ -1,6 +1,7 @@
 // The command line: what each spelling means, the display check, and the program's refusals,
 // run as a user runs them, each of which must leave the disk as it was.
 #include "CommandLine.h"
+#include "FileContents.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -254,6 +255,25 @@ TEST(CommandLine, StartUpErrorsGoToStandardError) {
     QFile registry(sandbox.path(QStringLiteral("plain/registry.reg")));
     ASSERT_TRUE(registry.open(QIODevice::ReadOnly));
     EXPECT_EQ(registry.readAll(), notRegedit4);
+}
+
+// A window that cannot save the snapshot before its first change says so in its language, and
+// changes nothing.
+TEST(CommandLine, TheRunSafetyErrorIsInTheChosenLanguage) {
+    const Sandbox sandbox;
+    QString error;
+    ASSERT_EQ(sandbox.run({"--create", "--machine", "plain"}, &error), 0) << error.toStdString();
+    QFile(sandbox.path(QStringLiteral("plain/snapshots"))).open(QIODevice::WriteOnly); // in the way
+    const std::string registry =
+        test::fileContents(sandbox.path(QStringLiteral("plain/registry.reg")).toStdString());
+    EXPECT_EQ(sandbox.run({"--machine", "plain", "--screenshot", "shots"}, &error), 0);
+    const QStringList lines = error.split(u'\n', Qt::SkipEmptyParts);
+    const QRegularExpression refusal(QStringLiteral(
+        "^kavendel: Nothing was changed, as the snapshot before the change could not be saved: "));
+    EXPECT_EQ(lines.filter(refusal).size(), 1) << error.toStdString();
+    for (const QString& line : lines) // Qt's own warnings too
+        EXPECT_TRUE(line.startsWith(QStringLiteral("kavendel: "))) << line.toStdString();
+    EXPECT_EQ(test::fileContents(sandbox.path(QStringLiteral("plain/registry.reg")).toStdString()), registry);
 }
 
 // Until the user has chosen a machine, every start shows the first-run dialog; a render
