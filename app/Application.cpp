@@ -56,15 +56,27 @@ QByteArray systemEnvironment(const char* name) {
     return qgetenv(name);
 }
 
-int createMachine(const fs::path& dir, const Console& console) {
+// Says why make could not create dir, and returns false, when it throws.
+template <typename Make> bool creating(const fs::path& dir, const Console& console, Make make) {
     try {
-        MachineFolder(dir).ensureCreated();
+        make();
+        return true;
     } catch (const fs::filesystem_error& e) {
-        return console.error(console.texts().text(QT_TRANSLATE_NOOP("CommandLine", "%1 を作成できません: %2"),
-                                                  {QFile::decodeName(dir.c_str()),
-                                                   QString::fromStdString(e.code().message())}),
-                             ExitFailure);
+        console.error(console.texts().text(
+                          QT_TRANSLATE_NOOP("CommandLine", "%1 を作成できません: %2"),
+                          {QFile::decodeName(dir.c_str()), QString::fromStdString(e.code().message())}),
+                      ExitFailure);
+        return false;
     }
+}
+
+bool makeFolder(const fs::path& dir, const Console& console) {
+    return creating(dir, console, [&] { fs::create_directories(dir); });
+}
+
+int createMachine(const fs::path& dir, const Console& console) {
+    if (!creating(dir, console, [&] { MachineFolder(dir).ensureCreated(); }))
+        return ExitFailure;
     console.report(createdMachineText(dir, console.texts()));
     return 0;
 }
@@ -252,7 +264,7 @@ int runApplication(int argc, char** argv) {
                            "示していません。どちらかを設定するか、--machine DIR を使ってください")));
     const fs::path& machineDir = *knownDir;
     for (const QString& problem :
-         {machineFolderProblem(line, machineDir, texts), inputFileProblem(line, texts)})
+         {machineFolderProblem(line, machineDir, texts), pathArgumentProblem(line, texts)})
         if (!problem.isEmpty())
             return console.usage(problem);
     if (line.create)
@@ -262,11 +274,20 @@ int runApplication(int argc, char** argv) {
     const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line, console);
     if (!cpu)
         return ExitUsage;
-    if (line.screenshotDir)
+    if (line.screenshotDir) {
+        if (!makeFolder(*line.screenshotDir, console))
+            return ExitFailure;
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    else if (lacksDisplay(systemEnvironment))
+    } else if (lacksDisplay(systemEnvironment)) {
         return console.error(texts.text(NoDisplayText), ExitFailure);
-    return runWindow(argc, argv, line, machineDir, *cpu, console);
+    }
+    // What start-up does not report by itself, such as a render's file that cannot be made,
+    // ends the run as a failure rather than an abort.
+    try {
+        return runWindow(argc, argv, line, machineDir, *cpu, console);
+    } catch (const std::exception& e) {
+        return console.error(texts.text(e), ExitFailure);
+    }
 }
 
 } // namespace kv

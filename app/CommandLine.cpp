@@ -348,30 +348,45 @@ QString machineFolderProblem(const CommandLine& line, const fs::path& dir, const
     return {};
 }
 
-QString inputFileProblem(const CommandLine& line, const ConsoleTexts& texts) {
-    std::vector<std::pair<fs::path, QString>> files;
-    if (line.cpuFile)
-        files.emplace_back(*line.cpuFile, QStringLiteral("--cpu"));
-    for (const fs::path& file : line.job.importFiles)
-        files.emplace_back(file, QStringLiteral("--import"));
-    for (const auto& [file, option] : files) {
-        std::error_code error;
-        const fs::file_status status = fs::status(file, error);
-        if (!fs::exists(status))
-            return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 というファイルはありません"),
-                              {displayed(file)});
-        if (fs::is_directory(status))
-            return texts.text(
-                QT_TRANSLATE_NOOP("CommandLine", "%1 はフォルダです。%2 にはファイルを指定します"),
-                {displayed(file), option});
-        if (option == QLatin1String("--import") && fs::is_regular_file(status) &&
-            fs::file_size(file, error) == 0)
-            return texts.text(QT_TRANSLATE_NOOP("CommandLine",
-                                                "%1 は空のファイルです。--import には Windows 98 の"
-                                                "レジストリを指定します"),
-                              {displayed(file)});
-    }
+namespace {
+
+// Why file, named for option to be read, cannot be: it is missing, a folder, or (to import) empty.
+QString inputFileProblem(const fs::path& file, const QString& option, const ConsoleTexts& texts) {
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status))
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 というファイルはありません"),
+                          {displayed(file)});
+    if (fs::is_directory(status))
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 はフォルダです。%2 にはファイルを指定します"),
+                          {displayed(file), option});
+    if (option == QLatin1String("--import") && fs::is_regular_file(status) && fs::file_size(file, error) == 0)
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine",
+                                            "%1 は空のファイルです。--import には Windows 98 の"
+                                            "レジストリを指定します"),
+                          {displayed(file)});
     return {};
+}
+
+} // namespace
+
+QString pathArgumentProblem(const CommandLine& line, const ConsoleTexts& texts) {
+    const auto folderWanted = [&](const std::optional<fs::path>& dir, const char* option, bool mustExist) {
+        if (!dir || isDirectory(*dir) || (!mustExist && !anythingAt(*dir)))
+            return QString();
+        return texts.text(
+            QT_TRANSLATE_NOOP("CommandLine", "%1 はフォルダではありません。%2 にはフォルダを指定します"),
+            {displayed(*dir), QLatin1String(option)});
+    };
+    QString problem = folderWanted(line.job.driveC, "--drive-c", true);
+    if (problem.isEmpty())
+        problem = folderWanted(line.screenshotDir, "--screenshot", false);
+    if (problem.isEmpty() && line.cpuFile)
+        problem = inputFileProblem(*line.cpuFile, QStringLiteral("--cpu"), texts);
+    for (const fs::path& file : line.job.importFiles)
+        if (problem.isEmpty())
+            problem = inputFileProblem(file, QStringLiteral("--import"), texts);
+    return problem;
 }
 
 bool lacksDisplay(const Environment& environment) {

@@ -60,9 +60,10 @@ QString usageText();
 // yet or is empty. dir is that folder (the default one without --machine).
 QString machineFolderProblem(const CommandLine& line, const std::filesystem::path& dir,
                              const ConsoleTexts& texts);
-// Why a file the command line names to read cannot be read as one, or empty: it is missing, a
-// folder, or (to import) empty.
-QString inputFileProblem(const CommandLine& line, const ConsoleTexts& texts);
+// Why a file or folder the command line names cannot be used as asked, or empty: a file to read
+// that is missing, a folder or (to import) empty; a --drive-c that is no folder; a --screenshot
+// folder that is something else.
+QString pathArgumentProblem(const CommandLine& line, const ConsoleTexts& texts);
 
 // The environment as start-up sees it; returns an empty array for an unset variable.
 using Environment = std::function<QByteArray(const char* name)>;

@@ -157,6 +157,10 @@
         <source>%1 に書き込めません</source>
         <translation>cannot write %1</translation>
     </message>
+    <message>
+        <source>%1 はフォルダではありません。%2 にはフォルダを指定します</source>
+        <translation>%1 is not a folder; %2 needs a folder</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>

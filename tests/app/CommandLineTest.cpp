@@ -193,6 +193,12 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"--machine", "full/notes.txt", "--create"}, 2, "full/notes.txt is a file; --create makes a new"},
         {{"--cpu", "/dev/null", "--screenshot", "shots"}, 2, "/dev/null holds no recorded processor"},
         {{"--cpu", "plain", "--screenshot", "shots"}, 2, "plain is a folder; --cpu needs a file"},
+        {{"--screenshot", "full/notes.txt"},
+         2,
+         "full/notes.txt is not a folder; --screenshot needs a folder"},
+        {{"--machine", "new", "--import", "full/notes.txt", "--drive-c", "full/notes.txt"},
+         2,
+         "--drive-c needs a folder"},
         {{"--machine", "blank", "--snapshots"}, 1, "blank/registry.reg: empty file, no REGEDIT4 header"},
         {{"--machine", "blank", "--export-changes"}, 1, "there is no snapshot of blank yet"},
     };
