@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "CommandLine.h"
+#include "Console.h"
 #include "EchoingDialogs.h"
 #include "HostCpu.h"
 #include "Language.h"
@@ -35,6 +36,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
+#include <vector>
 
 namespace kv {
 
@@ -49,23 +52,32 @@ void print(FILE* stream, const QString& text) {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
 
-int usageError(const QString& error) {
-    print(stderr, QStringLiteral("kavendel: ") + error + QStringLiteral("\nTry 'kavendel --help'.\n"));
-    return ExitUsage;
-}
-
 QByteArray systemEnvironment(const char* name) {
     return qgetenv(name);
 }
 
-int createMachine(const fs::path& dir) {
+// Says why make could not create dir, and returns false, when it throws.
+template <typename Make> bool creating(const fs::path& dir, const Console& console, Make make) {
     try {
-        MachineFolder(dir).ensureCreated();
+        make();
+        return true;
     } catch (const fs::filesystem_error& e) {
-        print(stderr, QStringLiteral("kavendel: cannot create ") + QFile::decodeName(dir.c_str()) +
-                          QStringLiteral(": ") + QString::fromStdString(e.code().message()) + u'\n');
-        return ExitFailure;
+        console.error(console.texts().text(
+                          QT_TRANSLATE_NOOP("CommandLine", "%1 を作成できません: %2"),
+                          {QFile::decodeName(dir.c_str()), QString::fromStdString(e.code().message())}),
+                      ExitFailure);
+        return false;
     }
+}
+
+bool makeFolder(const fs::path& dir, const Console& console) {
+    return creating(dir, console, [&] { fs::create_directories(dir); });
+}
+
+int createMachine(const fs::path& dir, const Console& console) {
+    if (!creating(dir, console, [&] { MachineFolder(dir).ensureCreated(); }))
+        return ExitFailure;
+    console.report(createdMachineText(dir, console.texts()));
     return 0;
 }
 
@@ -78,34 +90,44 @@ FirstRunPlaces firstRunPlaces(const fs::path& defaultMachine) {
     return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
 }
 
-// Without --machine: the folder remembered from the last start, or the default; on a new one the
-// first-run dialog comes first (the headless render saves its picture instead).
-fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs) {
+// Without --machine: the folder the user chose on a first start. Until there is one, each start
+// offers the choices again, and closing the dialog goes on with the default folder. The headless
+// render saves the dialog's picture and chooses nothing.
+fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs,
+                            const Console& console) {
     if (line.machine)
         return *line.machine;
     const UserConfig config(UserConfig::defaultFile());
-    const fs::path dir = machineToOpen(config, defaultDir);
-    if (!isNewMachine(dir))
-        return dir;
+    if (const auto remembered = rememberedMachine(config))
+        return *remembered;
     FirstRunDialog dialog;
     if (line.screenshotDir) {
-        fs::create_directories(*line.screenshotDir);
-        dialog.grab().save(QString::fromStdString((*line.screenshotDir / "00-FirstRunDialog.png").string()));
-        return dir;
+        saveScreenshot(dialog, *line.screenshotDir / "00-FirstRunDialog.png", console);
+        return defaultDir;
     }
     QtFilePicker picker;
-    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(dir);
+    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(defaultDir);
 }
 
 // The host's processor, or the one recorded in the file that --cpu names; null after saying
-// why that file cannot be read.
-std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line) {
+// why that file cannot be used.
+std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line, const Console& console) {
     if (!line.cpuFile)
         return std::make_unique<HostCpu>();
     try {
-        return std::make_unique<ReplayCpu>(loadRecordedProcessor(*line.cpuFile));
+        RecordedProcessor recorded = loadRecordedProcessor(*line.cpuFile);
+        // A processor with CPUID answers at least leaf 0; a file without one records nothing.
+        if (recorded.idBitToggles && recorded.leaves.empty()) {
+            console.usage(console.texts().text(
+                QT_TRANSLATE_NOOP("CommandLine",
+                                  "%1 にはプロセッサの記録がありません (--cpu には cpuid -r や "
+                                  "cpuid_tool --save の出力か、Kavendel の再生形式を指定します)"),
+                {QFile::decodeName(line.cpuFile->c_str())}));
+            return nullptr;
+        }
+        return std::make_unique<ReplayCpu>(std::move(recorded));
     } catch (const RecordingError& e) {
-        print(stderr, QStringLiteral("kavendel: ") + QString::fromLocal8Bit(e.what()) + u'\n');
+        console.usage(QString::fromLocal8Bit(e.what()));
         return nullptr;
     }
 }
@@ -126,15 +148,25 @@ void nameApplication() {
 }
 
 QtMessageHandler qtMessageHandler = nullptr;
+// What a fatal message while the display opens says, in the interface language.
+QString cannotOpenDisplay;
+// A message of Qt's while the display opens, held until it is open.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> heldMessages;
 
 // Qt aborts, dumping core, when no platform can open the display (DISPLAY names a server that
-// is gone, say). Its fatal message ends the run as any other failure to start does instead.
+// is gone, say). Its fatal message ends the run as any other failure to start does instead,
+// with one line of ours in place of the platform plugins' warnings that led to it.
 void endRunOnFatalMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type != QtFatalMsg) {
-        qtMessageHandler(type, context, message);
+        heldMessages.push_back({type, context.category, message});
         return;
     }
-    print(stderr, QStringLiteral("kavendel: ") + CannotOpenDisplayMessage + u'\n');
+    print(stderr, QStringLiteral("kavendel: ") + cannotOpenDisplay + u'\n');
     std::fflush(stderr);
     std::_Exit(ExitFailure);
 }
@@ -150,18 +182,24 @@ public:
     Application(int& argc, char** argv)
         : QApplication(endingRunsOnFatalMessages(argc), argv) {
         qInstallMessageHandler(qtMessageHandler);
+        for (const HeldMessage& held : std::exchange(heldMessages, {}))
+            qtMessageHandler(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category.constData()),
+                             held.text);
     }
 };
 
 int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
-              CpuInstructions& cpu) {
+              CpuInstructions& cpu, const Console& console) {
+    cannotOpenDisplay = console.texts().text(CannotOpenDisplayText);
+    // Qt's own warnings on standard error begin as every message of the program does.
+    qSetMessagePattern(QStringLiteral("kavendel: %{if-category}%{category}: %{endif}%{message}"));
     Application app(argc, argv);
     nameApplication();
     installWindowFont();
     QTranslator english;
     if (chosenLanguage(line.language, UserConfig(UserConfig::defaultFile())) == Language::English &&
         !installEnglish(english))
-        print(stderr, QStringLiteral("kavendel: the English translation is missing; showing Japanese\n"));
+        console.error(QStringLiteral("the English translation is missing; showing Japanese"), 0);
     // In the headless render no box may block: each is answered OK and logged instead.
     std::unique_ptr<Dialogs> boxes;
     if (line.screenshotDir)
@@ -170,7 +208,7 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
         boxes = std::make_unique<QtDialogs>();
     EchoingDialogs dialogs(*boxes, stderr);
 
-    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs));
+    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs, console));
     // The run's first change, to the registry or to a file, is preceded by a snapshot.
     Snapshots snapshots(machine.dir());
     RunSafety safety(snapshots);
@@ -195,7 +233,7 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     // The window owns the about box, created hidden after it.
     form.setAboutBox(new TAboutBox(services, &form));
     if (line.screenshotDir)
-        return renderScreenshots(form, *line.screenshotDir);
+        return renderScreenshots(form, *line.screenshotDir, console);
     form.show();
     return QApplication::exec();
 }
@@ -206,9 +244,11 @@ int runApplication(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
+    const ConsoleTexts texts(consoleLanguage(arguments));
+    const Console console(texts, std::cout, std::cerr);
+    const CommandLine line = parseCommandLine(arguments, texts);
     if (!line.error.isEmpty())
-        return usageError(line.error);
+        return console.usage(line.error);
     if (line.help) {
         print(stdout, usageText());
         return 0;
@@ -219,25 +259,35 @@ int runApplication(int argc, char** argv) {
     }
     const std::optional<fs::path> knownDir = line.machine ? line.machine : MachineFolder::defaultLocation();
     if (!knownDir)
-        return usageError(QStringLiteral("no default machine folder: neither XDG_DATA_HOME nor HOME names "
-                                         "an absolute folder; set one, or use --machine DIR"));
+        return console.usage(texts.text(QT_TRANSLATE_NOOP(
+            "CommandLine", "既定のマシンフォルダがありません: XDG_DATA_HOME も HOME も絶対パスのフォルダを"
+                           "示していません。どちらかを設定するか、--machine DIR を使ってください")));
     const fs::path& machineDir = *knownDir;
-    if (const QString problem = machineFolderProblem(line, machineDir); !problem.isEmpty())
-        return usageError(problem);
+    for (const QString& problem :
+         {machineFolderProblem(line, machineDir, texts), pathArgumentProblem(line, texts)})
+        if (!problem.isEmpty())
+            return console.usage(problem);
     if (line.create)
-        return createMachine(machineDir);
+        return createMachine(machineDir, console);
     if (line.job.kind != MachineJob::Kind::None)
-        return runMachineJob(line.job, machineDir, std::cout, std::cerr);
-    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line);
+        return runMachineJob(line.job, machineDir, console);
+    const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line, console);
     if (!cpu)
         return ExitUsage;
-    if (line.screenshotDir)
+    if (line.screenshotDir) {
+        if (!makeFolder(*line.screenshotDir, console))
+            return ExitFailure;
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    else if (lacksDisplay(systemEnvironment)) {
-        print(stderr, NoDisplayMessage + u'\n');
-        return ExitFailure;
+    } else if (lacksDisplay(systemEnvironment)) {
+        return console.error(texts.text(NoDisplayText), ExitFailure);
     }
-    return runWindow(argc, argv, line, machineDir, *cpu);
+    // What start-up does not report by itself, such as a render's file that cannot be made,
+    // ends the run as a failure rather than an abort.
+    try {
+        return runWindow(argc, argv, line, machineDir, *cpu, console);
+    } catch (const std::exception& e) {
+        return console.error(texts.text(e), ExitFailure);
+    }
 }
 
 } // namespace kv

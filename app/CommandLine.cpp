@@ -24,7 +24,9 @@ template <typename Field, typename Value> QString assign(Field& field, Value val
 
 QString takeLanguage(CommandLine& line, const QString& code) {
     line.language = languageNamed(code);
-    return line.language ? QString() : QStringLiteral("--lang needs ja or en, not ") + code;
+    return line.language ? QString()
+                         : QString::fromUtf8(QT_TRANSLATE_NOOP(
+                               "CommandLine", "--lang には ja か en を指定します (%1 ではなく)"));
 }
 
 const OptionRow Options[] = {
@@ -70,7 +72,10 @@ const OptionRow Options[] = {
              line.job.kind = MachineJob::Kind::Import;
              line.job.importFiles.push_back(toPath(file));
              return QString();
-         }},
+         },
+     .tooManyValues = QT_TRANSLATE_NOOP(
+         "CommandLine",
+         "--import には .reg ファイルを 1 つか、ハイブファイルを 2 つ指定します (%1 は余分です)")},
     {.name = "--drive-c",
      .argument = OptionArgument::Required,
      .valueName = "PATH",
@@ -157,8 +162,9 @@ const OptionRow* findOption(const QString& name) {
 // Walks the arguments one option at a time; the first problem ends the walk.
 class Parser {
 public:
-    explicit Parser(const QStringList& arguments)
-        : m_arguments(arguments) {}
+    Parser(const QStringList& arguments, const ConsoleTexts& texts)
+        : m_arguments(arguments)
+        , m_texts(texts) {}
 
     CommandLine run() {
         for (m_next = 1; m_next < m_arguments.size() && m_line.error.isEmpty();)
@@ -174,36 +180,43 @@ private:
         const QString name = equals < 0 ? argument : argument.left(equals);
         const OptionRow* row = findOption(name);
         if (!row)
-            return fail(QStringLiteral("unknown option: ") + argument);
+            return fail(QT_TRANSLATE_NOOP("CommandLine", "不明なオプションです: %1"), {argument});
+        const QString option = QLatin1String(row->name);
         if (!m_seen.insert(row).second)
-            return fail(QLatin1String(row->name) + QStringLiteral(" is given twice"));
+            return fail(QT_TRANSLATE_NOOP("CommandLine", "%1 が 2 回指定されています"), {option});
         if (row->argument == OptionArgument::None) {
             if (equals >= 0)
-                return fail(QLatin1String(row->name) + QStringLiteral(" takes no value"));
-            return fail(row->apply(m_line, {}));
+                return fail(QT_TRANSLATE_NOOP("CommandLine", "%1 は値をとりません"), {option});
+            return failWith(row->apply(m_line, {}), {});
         }
         if (row->argument == OptionArgument::Optional && equals < 0 && !valueFollows())
-            return fail(row->apply(m_line, {}));
+            return failWith(row->apply(m_line, {}), {});
         if (equals < 0 && m_next >= m_arguments.size())
-            return fail(QLatin1String(row->name) + QStringLiteral(" needs ") + QLatin1String(row->valueName));
+            return fail(QT_TRANSLATE_NOOP("CommandLine", "%1 には %2 が必要です"),
+                        {option, QLatin1String(row->valueName)});
         takeValue(*row, equals < 0 ? m_arguments[m_next++] : argument.mid(equals + 1));
         for (int more = 0; more < row->moreValues && valueFollows(); ++more)
             takeValue(*row, m_arguments[m_next++]);
+        if (row->moreValues && valueFollows())
+            fail(row->tooManyValues ? row->tooManyValues
+                                    : QT_TRANSLATE_NOOP("CommandLine", "%1 は %2 の値としては余分です"),
+                 {m_arguments[m_next], option});
     }
 
     // Whether the next argument is a value rather than an option.
     bool valueFollows() const { return m_next < m_arguments.size() && !m_arguments[m_next].startsWith(u'-'); }
 
     void takeValue(const OptionRow& row, const QString& value) {
-        const QString needs =
-            QLatin1String(row.name) + QStringLiteral(" needs ") + QLatin1String(row.valueName);
+        const QStringList names{QLatin1String(row.name), QLatin1String(row.valueName), value};
         if (value.isEmpty())
-            return fail(needs + QStringLiteral(", not an empty word"));
+            return fail(QT_TRANSLATE_NOOP("CommandLine", "%1 には %2 が必要です。空の値は使えません"), names);
         // A forgotten value must not turn the next option into a file name; "./-x" names a file -x.
         if (value.startsWith(u'-'))
-            return fail(needs + QStringLiteral(", not the option ") + value + QStringLiteral(" (write ./") +
-                        value + QStringLiteral(" for a file of that name)"));
-        fail(row.apply(m_line, value));
+            return fail(QT_TRANSLATE_NOOP("CommandLine",
+                                          "%1 には %2 が必要です。オプション %3 は値になりません "
+                                          "(その名前のファイルなら ./%3 と書きます)"),
+                        names);
+        failWith(row.apply(m_line, value), {value});
     }
 
     void checkCombination() {
@@ -213,20 +226,30 @@ private:
                 jobs.push_back(QLatin1String(row->name));
         std::sort(jobs.begin(), jobs.end());
         if (jobs.size() > 1)
-            fail(jobs[0] + QStringLiteral(" and ") + jobs[1] + QStringLiteral(" cannot be combined"));
+            fail(QT_TRANSLATE_NOOP("CommandLine", "%1 と %2 は同時に指定できません"), {jobs[0], jobs[1]});
         else if (!jobs.empty() && m_line.screenshotDir)
-            fail(jobs[0] + QStringLiteral(" ends without a window; it cannot be combined with --screenshot"));
-        else
-            fail(checkMachineJob(m_line.job, m_line.machine.has_value()));
+            fail(
+                QT_TRANSLATE_NOOP("CommandLine",
+                                  "%1 はウィンドウを開かずに終わるため、--screenshot と同時に指定できません"),
+                {jobs[0]});
+        else if (const char* problem = checkMachineJob(m_line.job, m_line.machine.has_value()))
+            fail(problem);
     }
 
-    // Keeps the first problem; an empty error is none.
-    void fail(const QString& error) {
+    // Keeps the first problem.
+    void fail(const char* source, const QStringList& args = {}) {
         if (m_line.error.isEmpty())
-            m_line.error = error;
+            m_line.error = m_texts.text(source, args);
+    }
+
+    // An option's own complaint, if it has one.
+    void failWith(const QString& source, const QStringList& args) {
+        if (!source.isEmpty())
+            fail(source.toUtf8().constData(), args);
     }
 
     const QStringList& m_arguments;
+    const ConsoleTexts& m_texts;
     qsizetype m_next = 1;
     CommandLine m_line;
     std::set<const OptionRow*> m_seen;
@@ -257,8 +280,12 @@ std::span<const OptionRow> commandLineOptions() {
     return Options;
 }
 
+CommandLine parseCommandLine(const QStringList& arguments, const ConsoleTexts& texts) {
+    return Parser(arguments, texts).run();
+}
+
 CommandLine parseCommandLine(const QStringList& arguments) {
-    return Parser(arguments).run();
+    return parseCommandLine(arguments, ConsoleTexts());
 }
 
 QString usageText() {
@@ -289,25 +316,77 @@ QString usageText() {
                           "See kavendel(1).\n");
 }
 
-QString machineFolderProblem(const CommandLine& line, const fs::path& dir) {
+QString machineFolderProblem(const CommandLine& line, const fs::path& dir, const ConsoleTexts& texts) {
     const QString name = displayed(dir);
     if (line.create || line.job.kind == MachineJob::Kind::Import) {
         const QString option = line.create ? QStringLiteral("--create") : QStringLiteral("--import");
-        if (anythingAt(dir) && !(isDirectory(dir) && isEmptyDirectory(dir)))
-            return name + QStringLiteral(" already exists and is not an empty folder; ") + option +
-                   QStringLiteral(" makes a new one");
+        if (anythingAt(dir) && !isDirectory(dir))
+            return texts.text(
+                QT_TRANSLATE_NOOP("CommandLine", "%1 はファイルです。%2 は新しいマシンフォルダを作ります"),
+                {name, option});
+        if (anythingAt(dir) && !isEmptyDirectory(dir))
+            return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 はすでにあり、空のフォルダではありません。"
+                                                               "%2 は新しいマシンフォルダを作ります"),
+                              {name, option});
         return {};
     }
     if (!line.machine)
         return {}; // the default folder is made on first start
-    const QString createHint = QStringLiteral(" (use --create to make a new machine folder)");
     if (!isDirectory(dir))
-        return name +
-               (anythingAt(dir) ? QStringLiteral(": not a folder") : QStringLiteral(": no such folder")) +
-               createHint;
+        return texts.text(
+            anythingAt(dir)
+                ? QT_TRANSLATE_NOOP("CommandLine", "%1 はフォルダではありません "
+                                                   "(新しいマシンフォルダは --create で作ります)")
+                : QT_TRANSLATE_NOOP("CommandLine", "%1 というフォルダはありません "
+                                                   "(新しいマシンフォルダは --create で作ります)"),
+            {name});
     if (!anythingAt(dir / "registry.reg"))
-        return name + QStringLiteral(" is not a machine folder: it holds no registry.reg") + createHint;
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine",
+                                            "%1 はマシンフォルダではありません: registry.reg がありません "
+                                            "(新しいマシンフォルダは --create で作ります)"),
+                          {name});
     return {};
+}
+
+namespace {
+
+// Why file, named for option to be read, cannot be: it is missing, a folder, or (to import) empty.
+QString inputFileProblem(const fs::path& file, const QString& option, const ConsoleTexts& texts) {
+    std::error_code error;
+    const fs::file_status status = fs::status(file, error);
+    if (!fs::exists(status))
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 というファイルはありません"),
+                          {displayed(file)});
+    if (fs::is_directory(status))
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 はフォルダです。%2 にはファイルを指定します"),
+                          {displayed(file), option});
+    if (option == QLatin1String("--import") && fs::is_regular_file(status) && fs::file_size(file, error) == 0)
+        return texts.text(QT_TRANSLATE_NOOP("CommandLine",
+                                            "%1 は空のファイルです。--import には Windows 98 の"
+                                            "レジストリを指定します"),
+                          {displayed(file)});
+    return {};
+}
+
+} // namespace
+
+QString pathArgumentProblem(const CommandLine& line, const ConsoleTexts& texts) {
+    const auto folderWanted = [&](const std::optional<fs::path>& dir, const char* option, bool mustExist) {
+        if (!dir || isDirectory(*dir) || (!mustExist && !anythingAt(*dir)))
+            return QString();
+        return texts.text(
+            QT_TRANSLATE_NOOP("CommandLine", "%1 はフォルダではありません。%2 にはフォルダを指定します"),
+            {displayed(*dir), QLatin1String(option)});
+    };
+    QString problem = folderWanted(line.job.driveC, "--drive-c", true);
+    if (problem.isEmpty())
+        problem = folderWanted(line.screenshotDir, "--screenshot", false);
+    if (problem.isEmpty() && line.cpuFile)
+        problem = inputFileProblem(*line.cpuFile, QStringLiteral("--cpu"), texts);
+    for (const fs::path& file : line.job.importFiles)
+        if (problem.isEmpty())
+            problem = inputFileProblem(file, QStringLiteral("--import"), texts);
+    return problem;
 }
 
 bool lacksDisplay(const Environment& environment) {

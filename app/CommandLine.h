@@ -2,6 +2,7 @@
 // a file is touched, and the checks that run before Qt starts (the machine folder, the display).
 #pragma once
 
+#include "Console.h"
 #include "Language.h"
 #include "MachineJobs.h"
 
@@ -39,24 +40,30 @@ struct OptionRow {
     const char* help = "";           // for --help; "\n" continues a text
     bool job = false;                // done without a window, then the program ends
     int moreValues = 0;              // further values it may take, each an argument not beginning with "-"
-    // Stores the option in line; returns why value cannot be used, or an empty string.
+    // Stores the option in line; returns why value cannot be used, or an empty string: a text
+    // marked in the context "CommandLine", "%1" standing for the value.
     QString (*apply)(CommandLine& line, const QString& value) = nullptr;
+    // The complaint when more values follow than it takes, marked as apply's texts are.
+    const char* tooManyValues = nullptr;
 };
 
 // Every option, in the order --help lists them.
 std::span<const OptionRow> commandLineOptions();
 
+// The error, if any, is in the language of texts; without texts, in Japanese.
+CommandLine parseCommandLine(const QStringList& arguments, const ConsoleTexts& texts);
 CommandLine parseCommandLine(const QStringList& arguments);
 QString usageText();
-
-// Exit statuses: 0 done, 1 failed, 2 bad usage.
-inline constexpr int ExitFailure = 1;
-inline constexpr int ExitUsage = 2;
 
 // Why the machine folder that the command line names cannot be used as asked, or empty:
 // --machine must name a folder holding registry.reg, and --create a folder that does not exist
 // yet or is empty. dir is that folder (the default one without --machine).
-QString machineFolderProblem(const CommandLine& line, const std::filesystem::path& dir);
+QString machineFolderProblem(const CommandLine& line, const std::filesystem::path& dir,
+                             const ConsoleTexts& texts);
+// Why a file or folder the command line names cannot be used as asked, or empty: a file to read
+// that is missing, a folder or (to import) empty; a --drive-c that is no folder; a --screenshot
+// folder that is something else.
+QString pathArgumentProblem(const CommandLine& line, const ConsoleTexts& texts);
 
 // The environment as start-up sees it; returns an empty array for an unset variable.
 using Environment = std::function<QByteArray(const char* name)>;
@@ -65,10 +72,11 @@ using Environment = std::function<QByteArray(const char* name)>;
 // is set and QT_QPA_PLATFORM names no platform that runs without one (offscreen, minimal...).
 bool lacksDisplay(const Environment& environment);
 
-inline const QString NoDisplayMessage =
-    QStringLiteral("no display: set DISPLAY or WAYLAND_DISPLAY, or use --screenshot DIR");
-inline const QString CannotOpenDisplayMessage =
-    QStringLiteral("cannot open the display that DISPLAY or WAYLAND_DISPLAY names; use --screenshot DIR "
-                   "to render without one");
+inline constexpr const char* NoDisplayText =
+    QT_TRANSLATE_NOOP("CommandLine", "ディスプレイがありません: DISPLAY か WAYLAND_DISPLAY を設定するか、"
+                                     "--screenshot DIR を使ってください");
+inline constexpr const char* CannotOpenDisplayText =
+    QT_TRANSLATE_NOOP("CommandLine", "DISPLAY か WAYLAND_DISPLAY が示すディスプレイを開けません。"
+                                     "ディスプレイなしで描くには --screenshot DIR を使ってください");
 
 } // namespace kv

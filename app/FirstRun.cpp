@@ -49,6 +49,24 @@ void clearUntouchedMachine(const fs::path& dir) {
         fs::remove(dir / "drive_c", ec);
 }
 
+// A copy cut short is removed again, so that the next try starts afresh.
+void copyDemo(const FirstRunPlaces& places) {
+    std::error_code ec;
+    const bool existed = fs::exists(places.demoCopy, ec);
+    try {
+        fs::create_directories(places.demoCopy.parent_path());
+        fs::copy(places.demoSource, places.demoCopy, fs::copy_options::recursive);
+    } catch (const fs::filesystem_error& e) {
+        if (!existed)
+            fs::remove_all(places.demoCopy, ec);
+        throw TranslatableError(
+            Message{"",
+                    "FirstRun",
+                    QT_TRANSLATE_NOOP("FirstRun", "デモマシンを %1 にコピーできません: %2"),
+                    {places.demoCopy.string(), e.code().message()}});
+    }
+}
+
 fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const fs::path& picked) {
     if (choice == FirstRunChoice::ImportExport) {
         clearUntouchedMachine(places.defaultMachine);
@@ -78,11 +96,11 @@ bool isNewMachine(const fs::path& dir) {
     }
 }
 
-fs::path machineToOpen(const UserConfig& config, const fs::path& defaultMachine) {
+std::optional<fs::path> rememberedMachine(const UserConfig& config) {
     const auto remembered = config.value("machine");
     if (remembered && !remembered->empty() && holdsRegistry(*remembered))
         return fs::path(*remembered);
-    return defaultMachine;
+    return std::nullopt;
 }
 
 void rememberMachine(const UserConfig& config, const fs::path& dir) {
@@ -103,7 +121,7 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
         return importInto(places, choice, picked);
     case FirstRunChoice::TryDemo:
         if (!holdsRegistry(places.demoCopy))
-            fs::copy(places.demoSource, places.demoCopy, fs::copy_options::recursive);
+            copyDemo(places);
         return places.demoCopy;
     }
     return places.defaultMachine;

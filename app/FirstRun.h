@@ -21,17 +21,18 @@ struct FirstRunPlaces {
 // True when dir holds no registry.reg, or one without a single key.
 bool isNewMachine(const std::filesystem::path& dir);
 
-// The machine folder to open when none is named: the one remembered in the configuration while
-// it still holds a registry, else the default.
-std::filesystem::path machineToOpen(const UserConfig& config, const std::filesystem::path& defaultMachine);
+// The machine folder the user chose on an earlier first start, while it still holds a registry.
+// Nothing means that no choice was made yet: the registry's content cannot tell, as every start
+// creates the driver's empty keys in it.
+std::optional<std::filesystem::path> rememberedMachine(const UserConfig& config);
 // Remembers the folder for the next start.
 void rememberMachine(const UserConfig& config, const std::filesystem::path& dir);
 
 // Carries out the choice and returns the machine folder to open. picked is the folder or file
 // the user chose (not used to try the demo). Imports go into the default machine folder, once
-// its untouched empty registry and drive C are cleared. Throws std::runtime_error with a
-// message for the error box (the import's own for a failed import); the default machine then
-// stays new.
+// its untouched empty registry and drive C are cleared; the demo copy's folder is made as
+// needed. Throws std::runtime_error with a message for the error box (the import's own for a
+// failed import); the default machine then stays new.
 std::filesystem::path carryOutFirstRunChoice(FirstRunChoice choice, const std::filesystem::path& picked,
                                              const FirstRunPlaces& places);
 

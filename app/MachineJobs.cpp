@@ -1,9 +1,12 @@
 #include "MachineJobs.h"
 
+#include "Console.h"
 #include "FileBytes.h"
 #include "GameTable.h"
+#include "HiveReader.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
+#include "Message.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "RegistryFileStore.h"
@@ -22,6 +25,30 @@ namespace {
 
 using Kind = MachineJob::Kind;
 
+// The job's arguments do not fit it: the files to import are no registry, or the snapshot id is
+// not kept. Nothing has been changed. The message is in the interface language.
+class Refusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Runs step, taking the errors of kind Error that it throws for a refusal.
+template <typename... Error, typename Step> auto refusing(const Console& console, Step step) {
+    try {
+        return step();
+    } catch (const std::exception& e) {
+        if ((dynamic_cast<const Error*>(&e) || ...))
+            throw Refusal(console.texts().text(e).toStdString());
+        throw;
+    }
+}
+
+// An error of the program's own whose message, marked in the context "CommandLine", is
+// translated when it is shown.
+[[noreturn]] void fail(const char* source, const fs::path& file) {
+    throw TranslatableError(Message{"", "CommandLine", source, {file.string()}});
+}
+
 // A text value, or nullopt when it is missing or holds something else.
 std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_view name) {
     try {
@@ -35,13 +62,15 @@ std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_v
 void requireMachineFolder(const fs::path& dir) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec) || !fs::is_regular_file(dir / "registry.reg", ec))
-        throw ImportError(dir.string() + " is not a machine folder: it has no registry.reg");
+        fail(QT_TRANSLATE_NOOP("CommandLine", "%1 はマシンフォルダではありません: registry.reg がありません "
+                                              "(新しいマシンフォルダは --create で作ります)"),
+             dir);
 }
 
 std::string readRegistry(const fs::path& dir) {
     auto bytes = readIfPresent(dir / "registry.reg");
     if (!bytes)
-        throw ImportError((dir / "registry.reg").string() + " cannot be read");
+        fail(QT_TRANSLATE_NOOP("CommandLine", "%1 を読み込めません"), dir / "registry.reg");
     return std::move(*bytes);
 }
 
@@ -51,38 +80,52 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
     return filesKavendelMayChange(*store, machine);
 }
 
-// What each snapshot changed since the one before: kept with it, so no registry is read.
-void listSnapshots(const fs::path& dir, std::ostream& out) {
-    Snapshots snapshots(dir);
-    out << "id\ttime (UTC)\t\ttaken\tchanges since the snapshot before\n";
+// Header and rows have the same columns, tab-separated: id, time, how it was taken, and what
+// changed since the snapshot before, which is kept with each snapshot so no registry is read.
+void listSnapshots(const fs::path& dir, const Console& console) {
+    const ConsoleTexts& texts = console.texts();
+    const Snapshots snapshots(dir);
+    console.report(
+        texts.text(QT_TRANSLATE_NOOP("CommandLine", "ID\t時刻 (UTC)\t種類\t前のスナップショットからの変更")));
     for (const SnapshotInfo& info : snapshots.listWithChanges()) {
-        out << info.id << '\t' << info.time << '\t'
-            << (info.kind == SnapshotKind::Automatic ? "automatic" : "by hand") << '\t';
+        const QString kind = info.kind == SnapshotKind::Automatic
+                                 ? texts.text(QT_TRANSLATE_NOOP("CommandLine", "自動"))
+                                 : texts.text(QT_TRANSLATE_NOOP("CommandLine", "手動"));
+        QString changes;
         if (!info.changes)
-            out << "unknown\n";
+            changes = texts.text(QT_TRANSLATE_NOOP("CommandLine", "不明"));
         else if (!info.previous)
-            out << "first snapshot\n";
+            changes = texts.text(QT_TRANSLATE_NOOP("CommandLine", "最初のスナップショット"));
         else
-            out << info.changes->keys << " keys, " << info.changes->values << " values since "
-                << info.previous << '\n';
+            changes =
+                texts.text(QT_TRANSLATE_NOOP("CommandLine", "スナップショット %3 から %1、%2"),
+                           {texts.count(QT_TRANSLATE_N_NOOP("CommandLine", "キー %n 個"), info.changes->keys),
+                            texts.count(QT_TRANSLATE_N_NOOP("CommandLine", "値 %n 個"), info.changes->values),
+                            QString::number(info.previous)});
+        console.report(QString::number(info.id) + u'\t' + QString::fromStdString(info.time) + u'\t' + kind +
+                       u'\t' + changes);
     }
 }
 
-void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out, std::ostream& err) {
-    Snapshots snapshots(dir);
+void exportChanges(const MachineJob& job, const fs::path& dir, const Console& console) {
+    const Snapshots snapshots(dir);
     std::uint64_t from = 0;
     if (job.id) {
-        from = snapshots.parseId(*job.id);
+        from = refusing<SnapshotError>(console, [&] { return snapshots.parseId(*job.id); });
     } else {
         const auto kept = snapshots.list();
         if (kept.empty())
-            throw SnapshotError("there is no snapshot of " + dir.string() + " yet: take one with --snapshot");
+            fail(QT_TRANSLATE_NOOP("CommandLine",
+                                   "%1 にはまだスナップショットがありません。--snapshot で取ってください"),
+                 dir);
         from = kept.front().id;
     }
     const std::string now = readRegistry(dir);
     const std::string patch = changesPatch(snapshots.registry(from), now);
     if (patch.find("\r\n[") == std::string::npos) {
-        err << "kavendel: no changes since snapshot " << from << '\n';
+        console.notice(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine", "スナップショット %1 からの変更はありません"),
+            {QString::number(from)}));
     } else if (job.applyAtNextStart) {
         // Every kept snapshot records the two files as they were before, so that restoring
         // any of them takes the hand-over back too.
@@ -96,35 +139,42 @@ void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out
                     snapshots.addFile(info.id, file);
             });
     }
-    out << patch;
+    console.output(patch);
 }
 
-void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out, std::ostream& err) {
-    if (job.kind == Kind::Import) {
+void importMachine(const MachineJob& job, const fs::path& dir, const Console& console) {
+    refusing<RegistryFileError, HiveError>(console, [&] {
         if (job.importFiles.size() == 1)
             importRegistryExport(dir, job.importFiles[0], job.driveC);
         else
             importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC);
-        out << "created the machine folder " << dir.string() << '\n';
-        return;
-    }
+    });
+    console.report(createdMachineText(dir, console.texts()));
+}
+
+void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
+    if (job.kind == Kind::Import)
+        return importMachine(job, dir, console);
     requireMachineFolder(dir);
     Snapshots snapshots(dir);
     switch (job.kind) {
     case Kind::Snapshot:
-        out << snapshots.take(changeableFiles(dir)) << '\n';
+        console.report(QString::number(snapshots.take(changeableFiles(dir))));
         break;
     case Kind::ListSnapshots:
-        listSnapshots(dir, out);
+        listSnapshots(dir, console);
         break;
     case Kind::Restore: {
-        const std::uint64_t id = snapshots.parseId(*job.id);
+        const std::uint64_t id = refusing<SnapshotError>(console, [&] { return snapshots.parseId(*job.id); });
         const std::uint64_t before = snapshots.restore(id);
-        out << "restored snapshot " << id << "; what it replaced is snapshot " << before << '\n';
+        console.report(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine",
+                              "スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です"),
+            {QString::number(id), QString::number(before)}));
         break;
     }
     case Kind::ExportChanges:
-        exportChanges(job, dir, out, err);
+        exportChanges(job, dir, console);
         break;
     case Kind::Import:
     case Kind::None:
@@ -134,24 +184,30 @@ void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out, std::o
 
 } // namespace
 
-QString checkMachineJob(const MachineJob& job, bool machineGiven) {
+const char* checkMachineJob(const MachineJob& job, bool machineGiven) {
     if (job.kind == Kind::Import && !machineGiven)
-        return QStringLiteral("--import needs --machine DIR, the new machine folder");
+        return QT_TRANSLATE_NOOP("CommandLine",
+                                 "--import には --machine DIR (新しいマシンフォルダ) が必要です");
     if (job.driveC && job.kind != Kind::Import)
-        return QStringLiteral("--drive-c goes with --import");
+        return QT_TRANSLATE_NOOP("CommandLine", "--drive-c は --import と一緒に使います");
     if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
-        return QStringLiteral("--apply-at-next-start goes with --export-changes");
-    return {};
+        return QT_TRANSLATE_NOOP("CommandLine", "--apply-at-next-start は --export-changes と一緒に使います");
+    return nullptr;
 }
 
-int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostream& out, std::ostream& err) {
+QString createdMachineText(const fs::path& dir, const ConsoleTexts& texts) {
+    return texts.text(QT_TRANSLATE_NOOP("CommandLine", "マシンフォルダ %1 を作成しました"),
+                      {QString::fromStdString(dir.string())});
+}
+
+int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Console& console) {
     try {
-        doJob(job, machineDir, out, err);
-        out.flush();
+        doJob(job, machineDir, console);
         return 0;
+    } catch (const Refusal& e) {
+        return console.error(QString::fromStdString(e.what()), ExitUsage);
     } catch (const std::exception& e) {
-        err << "kavendel: " << e.what() << '\n';
-        return 2;
+        return console.error(console.texts().text(e), ExitFailure);
     }
 }
 

@@ -6,12 +6,13 @@
 
 #include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
 namespace kv {
 
+class Console;
+class ConsoleTexts;
 class MachineFolder;
 class SettingsStore;
 
@@ -24,13 +25,17 @@ struct MachineJob {
     bool applyAtNextStart = false;
 };
 
-// What is wrong with the job's options taken together, or an empty string.
-QString checkMachineJob(const MachineJob& job, bool machineGiven);
+// What is wrong with the job's options taken together, as a text marked in the context
+// "CommandLine", or null.
+const char* checkMachineJob(const MachineJob& job, bool machineGiven);
 
-// Does the job; errors go to err as "kavendel: …". Returns the exit status: 0, or 2 when the
-// job was refused, in which case nothing was changed.
-int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, std::ostream& out,
-                  std::ostream& err);
+// What --create and --import say when they have made the machine folder dir.
+QString createdMachineText(const std::filesystem::path& dir, const ConsoleTexts& texts);
+
+// Does the job, saying what it did or why not on console. Returns the exit status: 0; 2 when
+// the files to import are no registry or the snapshot id is not kept (nothing was changed);
+// 1 when it failed otherwise.
+int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, const Console& console);
 
 // The files Kavendel may change on this machine that exist now: the games' configuration files
 // and the display driver's INF files, as the registry names them. Files that do not exist are

@@ -1,5 +1,6 @@
 #include "Screenshot.h"
 
+#include "Console.h"
 #include "Main.h"
 #include "Widgets.h"
 
@@ -16,8 +17,6 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTextStream>
-
-#include <cstdio>
 
 namespace kv {
 
@@ -128,7 +127,14 @@ QString controlsTable(QWidget* root) {
     return out;
 }
 
-int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
+void saveScreenshot(QWidget& window, const std::filesystem::path& file, const Console& console) {
+    std::filesystem::create_directories(file.parent_path());
+    const QString name = QFile::decodeName(file.c_str());
+    window.grab().save(name);
+    console.report(name);
+}
+
+int renderScreenshots(TForm1& form, const std::filesystem::path& dir, const Console& console) {
     std::filesystem::create_directories(dir);
     const QString base = QString::fromStdString(dir.string());
     form.show();
@@ -137,8 +143,7 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
     const auto savePicture = [&](QWidget* window, const QString& name) {
         const QString file =
             QStringLiteral("%1/%2-%3.png").arg(base).arg(++shot, 2, 10, QLatin1Char('0')).arg(name);
-        window->grab().save(file);
-        std::printf("%s\n", file.toLocal8Bit().constData());
+        saveScreenshot(*window, QFile::encodeName(file).toStdString(), console);
     };
     const auto save = [&](const QString& name) {
         QApplication::processEvents();
@@ -166,14 +171,14 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
         about->hide();
     }
     QFile table(base + QStringLiteral("/controls.tsv"));
-    if (!table.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        std::fprintf(stderr, "kavendel: cannot write %s\n", table.fileName().toLocal8Bit().constData());
-        return 1;
-    }
+    if (!table.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return console.error(
+            console.texts().text(QT_TRANSLATE_NOOP("CommandLine", "%1 に書き込めません"), {table.fileName()}),
+            ExitFailure);
     // Pages never shown, such as a withheld one, list their labels at the size of their texts.
     fitWaitingLabels(&form);
     table.write(controlsTable(&form).toUtf8());
-    std::printf("%s\n", table.fileName().toLocal8Bit().constData());
+    console.report(table.fileName());
     return 0;
 }
 

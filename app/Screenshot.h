@@ -10,10 +10,14 @@ class QWidget;
 
 namespace kv {
 
+class Console;
 class TForm1;
 
-// Returns the process exit code.
-int renderScreenshots(TForm1& form, const std::filesystem::path& dir);
+// Returns the process exit code. Each file written is listed on console.
+int renderScreenshots(TForm1& form, const std::filesystem::path& dir, const Console& console);
+
+// Saves window's picture as file, a PNG, making its folder as needed, and lists it on console.
+void saveScreenshot(QWidget& window, const std::filesystem::path& file, const Console& console);
 
 // One line per named control: page path, objectName, class, text, hint, enabled, inside the
 // page's visible area, state, geometry.

@@ -18,6 +18,8 @@ find_program(KAVENDEL_LUPDATE NAMES lupdate lupdate-qt6
 # Compiles the translations into target as resources.
 function(kavendel_add_translations target)
   set(qm_files)
+  # lrelease makes no folder; Ninja makes the outputs' folders, but Unix Makefiles do not.
+  file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/i18n)
   foreach(ts IN LISTS KAVENDEL_TRANSLATIONS)
     get_filename_component(base ${ts} NAME_WE)
     set(qm ${CMAKE_CURRENT_BINARY_DIR}/i18n/${base}.qm)

@@ -2,6 +2,187 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="ja">
 <context>
+    <name>CommandLine</name>
+    <message>
+        <source>%1 を作成できません: %2</source>
+        <translation>cannot create %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 にはプロセッサの記録がありません (--cpu には cpuid -r や cpuid_tool --save の出力か、Kavendel の再生形式を指定します)</source>
+        <translation>%1 holds no recorded processor (--cpu takes the output of cpuid -r or cpuid_tool --save, or Kavendel&apos;s replay format)</translation>
+    </message>
+    <message>
+        <source>既定のマシンフォルダがありません: XDG_DATA_HOME も HOME も絶対パスのフォルダを示していません。どちらかを設定するか、--machine DIR を使ってください</source>
+        <translation>no default machine folder: neither XDG_DATA_HOME nor HOME names an absolute folder; set one, or use --machine DIR</translation>
+    </message>
+    <message>
+        <source>--lang には ja か en を指定します (%1 ではなく)</source>
+        <translation>--lang needs ja or en, not %1</translation>
+    </message>
+    <message>
+        <source>--import には .reg ファイルを 1 つか、ハイブファイルを 2 つ指定します (%1 は余分です)</source>
+        <translation>--import takes one .reg file or two hive files (%1 is one too many)</translation>
+    </message>
+    <message>
+        <source>不明なオプションです: %1</source>
+        <translation>unknown option: %1</translation>
+    </message>
+    <message>
+        <source>%1 が 2 回指定されています</source>
+        <translation>%1 is given twice</translation>
+    </message>
+    <message>
+        <source>%1 は値をとりません</source>
+        <translation>%1 takes no value</translation>
+    </message>
+    <message>
+        <source>%1 には %2 が必要です</source>
+        <translation>%1 needs %2</translation>
+    </message>
+    <message>
+        <source>%1 は %2 の値としては余分です</source>
+        <translation>%1 is one value too many for %2</translation>
+    </message>
+    <message>
+        <source>%1 には %2 が必要です。空の値は使えません</source>
+        <translation>%1 needs %2, not an empty word</translation>
+    </message>
+    <message>
+        <source>%1 には %2 が必要です。オプション %3 は値になりません (その名前のファイルなら ./%3 と書きます)</source>
+        <translation>%1 needs %2, not the option %3 (write ./%3 for a file of that name)</translation>
+    </message>
+    <message>
+        <source>%1 と %2 は同時に指定できません</source>
+        <translation>%1 and %2 cannot be combined</translation>
+    </message>
+    <message>
+        <source>%1 はウィンドウを開かずに終わるため、--screenshot と同時に指定できません</source>
+        <translation>%1 ends without a window; it cannot be combined with --screenshot</translation>
+    </message>
+    <message>
+        <source>%1 はファイルです。%2 は新しいマシンフォルダを作ります</source>
+        <translation>%1 is a file; %2 makes a new machine folder</translation>
+    </message>
+    <message>
+        <source>%1 はすでにあり、空のフォルダではありません。%2 は新しいマシンフォルダを作ります</source>
+        <translation>%1 already exists and is not an empty folder; %2 makes a new machine folder</translation>
+    </message>
+    <message>
+        <source>%1 はフォルダではありません (新しいマシンフォルダは --create で作ります)</source>
+        <translation>%1: not a folder (use --create to make a new machine folder)</translation>
+    </message>
+    <message>
+        <source>%1 というフォルダはありません (新しいマシンフォルダは --create で作ります)</source>
+        <translation>%1: no such folder (use --create to make a new machine folder)</translation>
+    </message>
+    <message>
+        <source>%1 はマシンフォルダではありません: registry.reg がありません (新しいマシンフォルダは --create で作ります)</source>
+        <translation>%1 is not a machine folder: it holds no registry.reg (use --create to make a new machine folder)</translation>
+    </message>
+    <message>
+        <source>%1 というファイルはありません</source>
+        <translation>%1: no such file</translation>
+    </message>
+    <message>
+        <source>%1 はフォルダです。%2 にはファイルを指定します</source>
+        <translation>%1 is a folder; %2 needs a file</translation>
+    </message>
+    <message>
+        <source>%1 は空のファイルです。--import には Windows 98 のレジストリを指定します</source>
+        <translation>%1 is an empty file; --import needs a Windows 98 registry</translation>
+    </message>
+    <message>
+        <source>ディスプレイがありません: DISPLAY か WAYLAND_DISPLAY を設定するか、--screenshot DIR を使ってください</source>
+        <translation>no display: set DISPLAY or WAYLAND_DISPLAY, or use --screenshot DIR</translation>
+    </message>
+    <message>
+        <source>DISPLAY か WAYLAND_DISPLAY が示すディスプレイを開けません。ディスプレイなしで描くには --screenshot DIR を使ってください</source>
+        <translation>cannot open the display that DISPLAY or WAYLAND_DISPLAY names; use --screenshot DIR to render without one</translation>
+    </message>
+    <message>
+        <source>使い方は &apos;kavendel --help&apos; で表示されます。</source>
+        <translation>Try &apos;kavendel --help&apos;.</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めません</source>
+        <translation>%1 cannot be read</translation>
+    </message>
+    <message>
+        <source>ID	時刻 (UTC)	種類	前のスナップショットからの変更</source>
+        <translation>id	time (UTC)	taken	changes since the snapshot before</translation>
+    </message>
+    <message>
+        <source>自動</source>
+        <translation>automatic</translation>
+    </message>
+    <message>
+        <source>手動</source>
+        <translation>by hand</translation>
+    </message>
+    <message>
+        <source>不明</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>最初のスナップショット</source>
+        <translation>first snapshot</translation>
+    </message>
+    <message>
+        <source>スナップショット %3 から %1、%2</source>
+        <translation>%1, %2 since snapshot %3</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 からの変更はありません</source>
+        <translation>no changes since snapshot %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>キー %n 個</source>
+        <translation>
+            <numerusform>%n key</numerusform>
+            <numerusform>%n keys</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>値 %n 個</source>
+        <translation>
+            <numerusform>%n value</numerusform>
+            <numerusform>%n values</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1 にはまだスナップショットがありません。--snapshot で取ってください</source>
+        <translation>there is no snapshot of %1 yet: take one with --snapshot</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です</source>
+        <translation>restored snapshot %1; what it replaced is snapshot %2</translation>
+    </message>
+    <message>
+        <source>--import には --machine DIR (新しいマシンフォルダ) が必要です</source>
+        <translation>--import needs --machine DIR, the new machine folder</translation>
+    </message>
+    <message>
+        <source>--drive-c は --import と一緒に使います</source>
+        <translation>--drive-c goes with --import</translation>
+    </message>
+    <message>
+        <source>--apply-at-next-start は --export-changes と一緒に使います</source>
+        <translation>--apply-at-next-start goes with --export-changes</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 を作成しました</source>
+        <translation>created the machine folder %1</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>cannot write %1</translation>
+    </message>
+    <message>
+        <source>%1 はフォルダではありません。%2 にはフォルダを指定します</source>
+        <translation>%1 is not a folder; %2 needs a folder</translation>
+    </message>
+</context>
+<context>
     <name>Discovery</name>
     <message>
         <source>エラー</source>
@@ -25,6 +206,10 @@
     <message>
         <source>フォルダ %1 はマシンフォルダではありません (registry.reg がありません)</source>
         <translation>The folder %1 is not a machine folder (it has no registry.reg)</translation>
+    </message>
+    <message>
+        <source>デモマシンを %1 にコピーできません: %2</source>
+        <translation>Cannot copy the demo machine to %1: %2</translation>
     </message>
 </context>
 <context>
@@ -109,10 +294,6 @@
 </context>
 <context>
     <name>RegistryFile</name>
-    <message>
-        <source>UTF-16 のテキストで、REGEDIT4 形式ではありません</source>
-        <translation>UTF-16 text, not REGEDIT4</translation>
-    </message>
     <message>
         <source>バイナリデータで、REGEDIT4 形式ではありません</source>
         <translation>binary data, not REGEDIT4</translation>
@@ -212,6 +393,10 @@
     <message>
         <source>&apos;[&apos; の直後に空白があります</source>
         <translation>blank right after &apos;[&apos;</translation>
+    </message>
+    <message>
+        <source>UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと REGEDIT4 で書き出せます)</source>
+        <translation>UTF-16 text, not REGEDIT4 (the regedit of Windows 2000 and later writes REGEDIT4 when you export with the file type Win9x/NT4)</translation>
     </message>
 </context>
 <context>

@@ -16,7 +16,9 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& file) {
         return std::nullopt;
     std::ifstream in(file, std::ios::binary);
     std::ostringstream bytes;
-    if (!in || !(bytes << in.rdbuf()) || in.bad())
+    // An empty file has nothing to insert, which the stream would take for a failure.
+    const bool empty = in && in.peek() == std::char_traits<char>::eof();
+    if (!empty && (!in || !(bytes << in.rdbuf()) || in.bad()))
         throw std::system_error(errno ? errno : EIO, std::generic_category(), "cannot read " + file.string());
     return std::move(bytes).str();
 }

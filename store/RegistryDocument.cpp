@@ -19,6 +19,11 @@ namespace kv {
 namespace {
 
 constexpr std::string_view Header = "REGEDIT4";
+// The export of a later Windows's regedit; the reason says how to export REGEDIT4 there.
+constexpr const char* Utf16Reason =
+    QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の "
+                                      "regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと "
+                                      "REGEDIT4 で書き出せます)");
 constexpr std::uint32_t None = ValueSource::None;
 
 // How many "[" the bytes hold: at most one section each, so the sections are sized once, as
@@ -28,7 +33,7 @@ std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view
     const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
     const std::string_view text = bytes.view();
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
-        fail(QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません"));
+        fail(Utf16Reason);
     std::size_t brackets = 0;
     const bool binary = bytes.walk([&](std::string_view chunk, std::size_t) {
         if (std::memchr(chunk.data(), '\0', chunk.size()))
@@ -40,7 +45,7 @@ std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view
     });
     if (binary) {
         const bool utf16 = text.size() >= 2 && ((text[0] == '\0') != (text[1] == '\0'));
-        fail(utf16 ? QT_TRANSLATE_NOOP("RegistryFile", "UTF-16 のテキストで、REGEDIT4 形式ではありません")
+        fail(utf16 ? Utf16Reason
                    : QT_TRANSLATE_NOOP("RegistryFile", "バイナリデータで、REGEDIT4 形式ではありません"));
     }
     if (text.empty())

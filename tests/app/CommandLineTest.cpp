@@ -1,6 +1,7 @@
 // The command line: what each spelling means, the display check, and the program's refusals,
 // run as a user runs them, each of which must leave the disk as it was.
 #include "CommandLine.h"
+#include "FileContents.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -93,23 +94,29 @@ TEST(CommandLine, EachOptionIsInTheManualAndTheCompletion) {
     }
 }
 
-// A folder to run the program in, with a plain empty folder and a folder holding a file.
+// A folder to run the program in, with a plain empty folder, a folder holding a file, files
+// that are no registry export, a machine folder whose registry is empty, and a home whose
+// configuration asks for English.
 class Sandbox {
 public:
     Sandbox() {
-        QDir(m_dir.path()).mkpath(QStringLiteral("plain"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("home"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("full"));
-        std::ofstream(m_dir.filePath(QStringLiteral("full/notes.txt")).toStdString()) << "mine";
+        for (const char* dir : {"plain", "home/.config/kavendel", "full", "blank"})
+            QDir(m_dir.path()).mkpath(QString::fromLatin1(dir));
+        write("full/notes.txt", "mine");
+        write("empty.reg", "");
+        write("later.reg", std::string("\xFF\xFEW\0i\0", 6));
+        write("blank/registry.reg", "");
+        write("home/.config/kavendel/kavendel.conf", "lang=en\n");
     }
 
     // Runs kavendel here with HOME here (or with no HOME at all), and no display unless one
     // is named.
     int run(const QStringList& arguments, QString* standardError, bool withHome = true,
-            const QString& display = {}) const {
+            const QString& display = {}, QString* standardOutput = nullptr) const {
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME", "HOME"})
+        for (const char* name :
+             {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "HOME"})
             environment.remove(QString::fromLatin1(name));
         if (!display.isEmpty())
             environment.insert(QStringLiteral("DISPLAY"), display);
@@ -121,6 +128,8 @@ public:
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return -1;
         *standardError = QString::fromLocal8Bit(process.readAllStandardError());
+        if (standardOutput)
+            *standardOutput = QString::fromLocal8Bit(process.readAllStandardOutput());
         return process.exitCode();
     }
 
@@ -136,6 +145,10 @@ public:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private:
+    void write(const char* name, const std::string& bytes) const {
+        std::ofstream(m_dir.filePath(QString::fromLatin1(name)).toStdString(), std::ios::binary) << bytes;
+    }
+
     QTemporaryDir m_dir;
 };
 
@@ -161,8 +174,33 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"--help=yes"}, 2, "--help takes no value"},
         {{"-x"}, 2, "unknown option: -x"},
         {{"--machine", "typo/machin", "--screenshot", "shots"}, 2, "typo/machin: no such folder"},
-        {{}, 1, NoDisplayMessage + u'\n'},
-        {{}, 1, CannotOpenDisplayMessage + u'\n', QStringLiteral(":97")}, // no server there
+        {{}, 1, "kavendel: no display: set DISPLAY or WAYLAND_DISPLAY, or use --screenshot DIR\n"},
+        {{},
+         1,
+         "kavendel: cannot open the display that DISPLAY or WAYLAND_DISPLAY names",
+         ":97"}, // no server
+        {{"--machine", "new", "--import", "empty.reg"}, 2, "empty.reg is an empty file"},
+        {{"--machine", "new", "--import", "plain"}, 2, "plain is a folder; --import needs a file"},
+        {{"--machine", "new", "--import", "a", "b", "c"},
+         2,
+         "--import takes one .reg file or two hive files"},
+        {{"--machine", "new", "--import", "later.reg"}, 2, "export with the file type Win9x/NT4"},
+        {{"--machine", "new", "--import", "full/notes.txt"}, 2, "notes.txt: the first line is not REGEDIT4"},
+        {{"--machine", "new", "--import", "full/notes.txt", "--lang", "ja"},
+         2,
+         "1 行目が REGEDIT4 ではありません"},
+        {{"-x", "--lang=ja"}, 2, "不明なオプションです: -x\n使い方は 'kavendel --help' で表示されます。"},
+        {{"--machine", "full/notes.txt", "--create"}, 2, "full/notes.txt is a file; --create makes a new"},
+        {{"--cpu", "/dev/null", "--screenshot", "shots"}, 2, "/dev/null holds no recorded processor"},
+        {{"--cpu", "plain", "--screenshot", "shots"}, 2, "plain is a folder; --cpu needs a file"},
+        {{"--screenshot", "full/notes.txt"},
+         2,
+         "full/notes.txt is not a folder; --screenshot needs a folder"},
+        {{"--machine", "new", "--import", "full/notes.txt", "--drive-c", "full/notes.txt"},
+         2,
+         "--drive-c needs a folder"},
+        {{"--machine", "blank", "--snapshots"}, 1, "blank/registry.reg: empty file, no REGEDIT4 header"},
+        {{"--machine", "blank", "--export-changes"}, 1, "there is no snapshot of blank yet"},
     };
     for (const Row& row : rows) {
         const Sandbox sandbox;
@@ -172,6 +210,7 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         EXPECT_EQ(sandbox.run(row.arguments, &error, true, row.display), row.exitCode)
             << name << ": " << error.toStdString();
         EXPECT_TRUE(error.contains(row.message)) << name << ": " << error.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("kavendel: "))) << name << ": " << error.toStdString();
         EXPECT_EQ(sandbox.contents(), before) << name;
     }
 }
@@ -185,7 +224,9 @@ TEST(CommandLine, WithoutHomeTheDefaultMachineIsRefused) {
     for (const QStringList& arguments :
          {QStringList{"--screenshot", "shots"}, {"--snapshot"}, {"--create"}}) {
         EXPECT_EQ(sandbox.run(arguments, &error, false), 2) << arguments.join(u' ').toStdString();
-        EXPECT_TRUE(error.contains(QStringLiteral("no default machine folder"))) << error.toStdString();
+        // Without a configuration file, the language is Japanese, as the window's is.
+        EXPECT_TRUE(error.contains(QStringLiteral("既定のマシンフォルダがありません")))
+            << error.toStdString();
     }
     EXPECT_EQ(sandbox.contents(), before);
     EXPECT_EQ(sandbox.run({"--create", "--machine", "plain"}, &error, false), 0) << error.toStdString();
@@ -193,9 +234,11 @@ TEST(CommandLine, WithoutHomeTheDefaultMachineIsRefused) {
 
 TEST(CommandLine, CreateMakesAnEmptyMachineFolderAndEnds) {
     const Sandbox sandbox;
-    QString error;
+    QString error, output;
     for (const QString& dir : {QStringLiteral("plain"), QStringLiteral("new/machine")}) {
-        EXPECT_EQ(sandbox.run({"--create", "--machine", dir}, &error), 0) << error.toStdString();
+        EXPECT_EQ(sandbox.run({"--create", "--machine", dir}, &error, true, {}, &output), 0)
+            << error.toStdString();
+        EXPECT_EQ(output, QStringLiteral("created the machine folder ") + dir + u'\n');
         QFile registry(sandbox.path(dir + QStringLiteral("/registry.reg")));
         ASSERT_TRUE(registry.open(QIODevice::ReadOnly)) << dir.toStdString();
         EXPECT_EQ(registry.readAll(), QByteArray("REGEDIT4\r\n\r\n"));
@@ -218,6 +261,38 @@ TEST(CommandLine, StartUpErrorsGoToStandardError) {
     QFile registry(sandbox.path(QStringLiteral("plain/registry.reg")));
     ASSERT_TRUE(registry.open(QIODevice::ReadOnly));
     EXPECT_EQ(registry.readAll(), notRegedit4);
+}
+
+// A window that cannot save the snapshot before its first change says so in its language, and
+// changes nothing.
+TEST(CommandLine, TheRunSafetyErrorIsInTheChosenLanguage) {
+    const Sandbox sandbox;
+    QString error;
+    ASSERT_EQ(sandbox.run({"--create", "--machine", "plain"}, &error), 0) << error.toStdString();
+    QFile(sandbox.path(QStringLiteral("plain/snapshots"))).open(QIODevice::WriteOnly); // in the way
+    const std::string registry =
+        test::fileContents(sandbox.path(QStringLiteral("plain/registry.reg")).toStdString());
+    EXPECT_EQ(sandbox.run({"--machine", "plain", "--screenshot", "shots"}, &error), 0);
+    const QStringList lines = error.split(u'\n', Qt::SkipEmptyParts);
+    const QRegularExpression refusal(QStringLiteral(
+        "^kavendel: Nothing was changed, as the snapshot before the change could not be saved: "));
+    EXPECT_EQ(lines.filter(refusal).size(), 1) << error.toStdString();
+    for (const QString& line : lines) // Qt's own warnings too
+        EXPECT_TRUE(line.startsWith(QStringLiteral("kavendel: "))) << line.toStdString();
+    EXPECT_EQ(test::fileContents(sandbox.path(QStringLiteral("plain/registry.reg")).toStdString()), registry);
+}
+
+// Until the user has chosen a machine, every start shows the first-run dialog; a render
+// saves its picture, lists it, and chooses nothing.
+TEST(CommandLine, TheFirstRunDialogComesBackUntilAChoiceIsMade) {
+    const Sandbox sandbox;
+    for (int run = 0; run < 2; ++run) {
+        QString error, output;
+        ASSERT_EQ(sandbox.run({"--screenshot", "shots"}, &error, true, {}, &output), 0)
+            << error.toStdString();
+        EXPECT_TRUE(output.startsWith(QStringLiteral("shots/00-FirstRunDialog.png\n")))
+            << output.toStdString();
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "FirstRun.h"
 #include "FileContents.h"
 #include "MachineFolder.h"
+#include "Message.h"
 #include "UserConfig.h"
 
 #include <gtest/gtest.h>
@@ -48,17 +49,34 @@ TEST(FirstRun, EachChoiceLeadsToAMachineFolderWithARegistry) {
     EXPECT_FALSE(isNewMachine(p.places.defaultMachine));
 }
 
+// As on a first start with an empty home: the demo copy's folders are made; where they cannot
+// be, the error is a sentence of the program's own, and no half copy stays.
+TEST(FirstRun, TheDemoCopyMakesItsFoldersOrSaysWhyNot) {
+    Places p;
+    p.places.demoCopy = p.root / "home/.local/share/kavendel/demo-machine";
+    EXPECT_EQ(carryOutFirstRunChoice(FirstRunChoice::TryDemo, {}, p.places), p.places.demoCopy);
+    EXPECT_TRUE(fs::is_regular_file(p.places.demoCopy / "registry.reg"));
+    std::ofstream(p.root / "file") << "in the way";
+    p.places.demoCopy = p.root / "file/demo-machine";
+    try {
+        carryOutFirstRunChoice(FirstRunChoice::TryDemo, {}, p.places);
+        ADD_FAILURE() << "copied under a file";
+    } catch (const TranslatableError& e) {
+        EXPECT_EQ(std::string(e.message().source).rfind("デモマシンを %1 にコピーできません", 0), 0u)
+            << e.what();
+    }
+}
+
 TEST(UserConfig, RemembersTheMachineAndKeepsOtherLines) {
     Places p;
     const UserConfig config(p.root / "conf/kavendel.conf");
-    EXPECT_EQ(machineToOpen(config, p.places.defaultMachine), p.places.defaultMachine);
+    EXPECT_EQ(rememberedMachine(config), std::nullopt);
     fs::create_directories(p.root / "conf");
     std::ofstream(config.file()) << "# mine\nlang=en\nmachine=/gone\n";
-    EXPECT_EQ(machineToOpen(config, p.places.defaultMachine), p.places.defaultMachine)
-        << "a folder that is gone";
+    EXPECT_EQ(rememberedMachine(config), std::nullopt) << "a folder that is gone";
     fs::copy(KAVENDEL_DEMO_MACHINE, p.places.demoCopy, fs::copy_options::recursive);
     rememberMachine(config, p.places.demoCopy);
-    EXPECT_EQ(machineToOpen(config, p.places.defaultMachine), fs::absolute(p.places.demoCopy));
+    EXPECT_EQ(rememberedMachine(config), fs::absolute(p.places.demoCopy));
     EXPECT_EQ(config.value("lang"), "en");
     EXPECT_EQ(test::fileContents(config.file()),
               "# mine\nlang=en\nmachine=" + fs::absolute(p.places.demoCopy).string() + "\n");

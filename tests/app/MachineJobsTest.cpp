@@ -1,6 +1,7 @@
 // The command line's machine jobs, run as the program runs them.
 #include "MachineJobs.h"
 #include "CommandLine.h"
+#include "Console.h"
 #include "FileContents.h"
 #include "RegistryFileStore.h"
 #include "SettingsAccessor.h"
@@ -33,10 +34,12 @@ TEST(MachineJobOptions, AreReadAndCheckedAsAWhole) {
         {{"--snapshot", "--snapshots"}, "cannot be combined"},
         {{"--snapshot", "--drive-c", "/c"}, "--drive-c goes with --import"},
         {{"--snapshot", "--apply-at-next-start"}, "goes with --export-changes"},
-        {{"--machine", "d", "--import", "a", "b", "c"}, "unknown option: c"},
+        {{"--machine", "d", "--import", "a", "b", "c"},
+         "--import takes one .reg file or two hive files (c is"},
     };
+    const ConsoleTexts english(Language::English);
     for (const ParseRow& row : rows) {
-        const CommandLine line = parseCommandLine(QStringList{"kavendel"} + row.arguments);
+        const CommandLine line = parseCommandLine(QStringList{"kavendel"} + row.arguments, english);
         if (*row.error)
             EXPECT_TRUE(line.error.contains(QString::fromUtf8(row.error))) << line.error.toStdString();
         else
@@ -58,7 +61,8 @@ JobResult run(const QStringList& arguments, const fs::path& dir) {
         parseCommandLine(QStringList{"kavendel", "--machine", QString::fromStdString(dir)} + arguments);
     EXPECT_TRUE(line.error.isEmpty()) << line.error.toStdString();
     std::ostringstream out, err;
-    const int status = runMachineJob(line.job, dir, out, err);
+    const ConsoleTexts english(Language::English);
+    const int status = runMachineJob(line.job, dir, Console(english, out, err));
     return {status, out.str(), err.str()};
 }
 
@@ -83,8 +87,11 @@ TEST(MachineJobs, ImportSnapshotChangeExportAndRestore) {
     }
     ASSERT_EQ(lastLine(run({"--snapshot"}, dir).out), "2");
     const JobResult listed = run({"--snapshots"}, dir);
+    EXPECT_EQ(listed.out.substr(0, listed.out.find('\n')),
+              "id\ttime (UTC)\ttaken\tchanges since the snapshot before");
     EXPECT_NE(listed.out.find("\tby hand\tfirst snapshot\n"), std::string::npos) << listed.out;
-    EXPECT_NE(listed.out.find("\tby hand\t1 keys, 1 values since 1\n"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\tby hand\t1 key, 1 value since snapshot 1\n"), std::string::npos)
+        << listed.out;
     const JobResult patch = run({"--export-changes"}, dir);
     EXPECT_EQ(patch.out,
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n\"Runs\"=dword:00000001\r\n\r\n");
@@ -126,21 +133,24 @@ TEST(MachineJobs, TheHandOverToWindowsIsTakenBackByARestore) {
     EXPECT_TRUE(fs::exists(batch));
 }
 
-TEST(MachineJobs, BadInputIsRefusedWithStatusTwoAndChangesNothing) {
+// Status 2 when the job's arguments do not fit it, 1 when it fails otherwise (a missing file to
+// import is refused before the job, by the command line's checks).
+TEST(MachineJobs, BadInputIsRefusedAndChangesNothing) {
     const fs::path dir = fs::path(testing::TempDir()) / "jobs-bad";
     fs::remove_all(dir);
     const struct {
         QStringList arguments;
+        int status;
         const char* message;
     } rows[] = {
-        {{"--snapshot"}, "is not a machine folder"},
-        {{"--import", "/nonexistent/whole.reg"}, "no such file"},
-        {{"--import", "/nonexistent/SYSTEM.DAT", "/nonexistent/USER.DAT"}, "SYSTEM.DAT"},
-        {{"--import", KAVENDEL_DEMO_MACHINE "/registry.reg", "--drive-c", "/nonexistent"}, "--drive-c"},
+        {{"--snapshot"}, 1, "is not a machine folder"},
+        {{"--import", "/nonexistent/whole.reg"}, 1, "no such file"},
+        {{"--import", "/nonexistent/SYSTEM.DAT", "/nonexistent/USER.DAT"}, 2, "SYSTEM.DAT"},
+        {{"--import", KAVENDEL_DEMO_MACHINE "/registry.reg", "--drive-c", "/nonexistent"}, 1, "--drive-c"},
     };
     for (const auto& row : rows) {
         const JobResult result = run(row.arguments, dir);
-        EXPECT_EQ(result.status, 2);
+        EXPECT_EQ(result.status, row.status) << result.err;
         EXPECT_NE(result.err.find(row.message), std::string::npos) << result.err;
         EXPECT_FALSE(fs::exists(dir));
     }

@@ -376,8 +376,14 @@ const RejectRow RejectRows[] = {
     {"NoHeader", "[HKEY_LOCAL_MACHINE\\K]\r\n", "1 行目が REGEDIT4 ではありません"},
     {"BlankAfterHeader", "REGEDIT4 \r\n", "1 行目が REGEDIT4 ではありません"},
     {"BlankLineBeforeHeader", "\r\nREGEDIT4\r\n", "1 行目が REGEDIT4 ではありません"},
-    {"Utf16Bom", "\xFF\xFER\0E\0"sv, "UTF-16 のテキストで、REGEDIT4 形式ではありません"},
-    {"Utf16NoBom", "R\0E\0G\0"sv, "UTF-16 のテキストで、REGEDIT4 形式ではありません"},
+    {"Utf16Bom", "\xFF\xFER\0E\0"sv,
+     "UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の "
+     "regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと "
+     "REGEDIT4 で書き出せます)"},
+    {"Utf16NoBom", "R\0E\0G\0"sv,
+     "UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の "
+     "regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと "
+     "REGEDIT4 で書き出せます)"},
     {"Binary", "REGEDIT4\r\n\0\0\x01\x02"sv, "バイナリデータで、REGEDIT4 形式ではありません"},
 };
 
