@@ -247,6 +247,12 @@ std::uint32_t Hive::makeRoom(unsigned block, std::uint32_t size) {
 
 std::uint32_t Hive::takeFreeRecord(unsigned block, std::uint32_t size) {
     const std::size_t base = m_layout.blocks[block].offset;
+    // Windows leaves what a free record held before, name size and all. A reader that parses
+    // the records in order, free ones too, stops at a name size larger than its record, so the
+    // free records of a block that gets a record are cleared of it.
+    for (std::uint32_t at = get32(m_bytes, base + rgdb::FirstFree); at != None32;
+         at = get32(m_bytes, base + at + record::NextFree))
+        put32(m_bytes, base + at + record::NameSize, 0);
     std::size_t link = base + rgdb::FirstFree; // where the pointer to the record looked at lies
     for (std::uint32_t at = get32(m_bytes, link); at != None32; at = get32(m_bytes, link)) {
         const std::uint32_t free = get32(m_bytes, base + at + record::Size);
@@ -259,8 +265,7 @@ std::uint32_t Hive::takeFreeRecord(unsigned block, std::uint32_t size) {
             // The rest stays a free record, in the taken one's place in the list.
             const std::size_t rest = base + at + size;
             put32(m_bytes, rest + record::Size, free - size);
-            put32(m_bytes, rest + record::Id, None32);
-            put32(m_bytes, rest + record::NextFree, next);
+            markFree(rest, next);
             next = at + size;
             taken = size;
         }
@@ -272,10 +277,17 @@ std::uint32_t Hive::takeFreeRecord(unsigned block, std::uint32_t size) {
     return 0;
 }
 
+// A free record names no key and holds no name or values, so that a reader that parses every
+// record as a key's finds nothing in it.
+void Hive::markFree(std::size_t at, std::uint32_t next) {
+    put32(m_bytes, at + record::Id, None32);
+    put32(m_bytes, at + record::NextFree, next);
+    put32(m_bytes, at + record::NameSize, 0);
+}
+
 void Hive::releaseRecord(unsigned block, std::uint32_t at) {
     const std::size_t base = m_layout.blocks[block].offset;
-    put32(m_bytes, base + at + record::Id, None32);
-    put32(m_bytes, base + at + record::NextFree, get32(m_bytes, base + rgdb::FirstFree));
+    markFree(base + at, get32(m_bytes, base + rgdb::FirstFree));
     put32(m_bytes, base + rgdb::FirstFree, at);
     put32(m_bytes, base + rgdb::Unused, get32(m_bytes, base + rgdb::Unused) + get32(m_bytes, base + at));
 }

@@ -78,6 +78,7 @@ private:
     std::uint32_t makeRoom(unsigned block, std::uint32_t size);
     std::uint32_t takeFreeRecord(unsigned block, std::uint32_t size);
     void releaseRecord(unsigned block, std::uint32_t at);
+    void markFree(std::size_t at, std::uint32_t next);
     void growBlock(unsigned block, std::uint32_t by);
     unsigned addBlock(std::uint32_t size);
     std::uint16_t claimId(unsigned block);

@@ -1,8 +1,10 @@
 // The registry file model: byte-identical rewrites, each kind of change, and the rules the
 // checker enforces, on the real Windows Me files and on files built here.
 #include "Hive.h"
+#include "ExternalReaders.h"
 #include "HiveChanges.h"
 #include "HiveFormat.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -152,4 +154,33 @@ TEST(HiveTest, ChecksumsMarkedValidAreKeptValid) {
     } catch (const FormatError& e) {
         EXPECT_EQ(e.rule(), rule::Checksum);
     }
+}
+
+// Both readers we did not write read every changed file, and the real ones, exactly as the
+// model holds them.
+TEST(HiveTest, TheTwoReadersReadEachChangeAsMade) {
+    if (!kv::test::haveCregexport() || !kv::test::havePerlReader())
+        GTEST_SKIP() << "cregexport or Parse::Win32Registry is not installed";
+    const kv::test::TemporaryFolder folder;
+    std::vector<Hive> hives;
+    std::vector<std::filesystem::path> files;
+    // SYSTEM.DAT takes cregexport a second: it is read unchanged and with its record moved.
+    hives.push_back(Hive::read(readFile("SYSTEM.DAT")));
+    hives.push_back(Hive::read(hives.back().bytes()));
+    applyChanges(hives.back(), ChangeRows[1].changes);
+    const std::string user = readFile("USER.DAT");
+    hives.push_back(Hive::read(user));
+    for (const ChangeRow& row : ChangeRows) {
+        hives.push_back(Hive::read(user));
+        applyChanges(hives.back(), row.changes);
+    }
+    std::vector<const Hive*> expected;
+    for (const Hive& hive : hives) {
+        files.push_back(folder.path() / ("hive" + std::to_string(files.size()) + ".dat"));
+        std::ofstream(files.back(), std::ios::binary) << hive.write();
+        expected.push_back(&hive);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(kv::test::cregexportDifference(files[i], hives[i]), "") << i;
+    EXPECT_EQ(kv::test::perlDifferences(files, expected), std::vector<std::string>{});
 }
