@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 
@@ -160,6 +162,24 @@ std::string compareValue(const hive::Value& want, const ShownValue& got) {
 }
 
 } // namespace
+
+std::string readHiveFile(const std::string& name) {
+    std::ifstream in(std::string(KAVENDEL_TEST_DATA) + "/hives/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<std::string> treeLines(const hive::Hive& hive) {
+    std::vector<std::string> out;
+    walk(
+        hive,
+        [&](hive::Hive::Key key, const std::string& path) {
+            out.push_back("[" + path + "]");
+            for (const hive::Value& v : hive.values(key))
+                out.push_back(v.name + "=" + std::to_string(v.type) + ":" + v.data);
+        },
+        "\\", true);
+    return out;
+}
 
 bool haveCregexport() {
     return run({"cregexport", "-V"}).status == 0;

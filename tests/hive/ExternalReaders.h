@@ -12,6 +12,12 @@
 
 namespace kv::test {
 
+// A registry file of the test data, tests/data/hives/name.
+std::string readHiveFile(const std::string& name);
+
+// Every key path and value of the model, parents before children, in the file's order.
+std::vector<std::string> treeLines(const hive::Hive& hive);
+
 bool haveCregexport();
 bool havePerlReader();
 

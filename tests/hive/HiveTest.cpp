@@ -9,33 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
+#include <functional>
 
 using namespace kv::hive;
 
 namespace {
 
-std::string readFile(const std::string& name) {
-    std::ifstream in(std::string(KAVENDEL_TEST_DATA) + "/hives/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Every key path and value, in file order, as one comparable list.
-std::vector<std::string> dump(const Hive& hive) {
-    std::vector<std::string> out;
-    std::vector<std::pair<Hive::Key, std::string>> stack{{hive.root(), ""}};
-    while (!stack.empty()) {
-        auto [key, path] = stack.back();
-        stack.pop_back();
-        out.push_back("[" + path + "]");
-        for (const Value& v : hive.values(key))
-            out.push_back(v.name + "=" + std::to_string(v.type) + ":" + v.data);
-        const auto children = hive.children(key);
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            stack.emplace_back(*it, path + "\\" + hive.name(*it));
-    }
-    return out;
-}
+using kv::test::readHiveFile;
+constexpr auto dump = kv::test::treeLines;
 
 std::size_t bytesChanged(const std::string& a, const std::string& b) {
     std::size_t n = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
@@ -47,8 +28,8 @@ std::size_t bytesChanged(const std::string& a, const std::string& b) {
 } // namespace
 
 TEST(HiveTest, RealFilesAndBuiltOnesAreWrittenBackByteForByte) {
-    for (const std::string& bytes :
-         {readFile("SYSTEM.DAT"), readFile("USER.DAT"), Hive::empty().write(), Hive::empty(true).write()}) {
+    for (const std::string& bytes : {readHiveFile("SYSTEM.DAT"), readHiveFile("USER.DAT"),
+                                     Hive::empty().write(), Hive::empty(true).write()}) {
         ASSERT_GT(bytes.size(), 64u);
         EXPECT_EQ(Hive::read(bytes).write(), bytes);
     }
@@ -121,7 +102,8 @@ void expectRow(const Hive& hive, const ChangeRow& row) {
 } // namespace
 
 TEST(HiveTest, EachKindOfChangeReadsBackAsMade) {
-    for (const std::string& bytes : {readFile("SYSTEM.DAT"), readFile("USER.DAT"), Hive::empty(true).write()})
+    for (const std::string& bytes :
+         {readHiveFile("SYSTEM.DAT"), readHiveFile("USER.DAT"), Hive::empty(true).write()})
         for (const ChangeRow& row : ChangeRows) {
             SCOPED_TRACE(row.what);
             Hive hive = Hive::read(bytes);
@@ -131,7 +113,7 @@ TEST(HiveTest, EachKindOfChangeReadsBackAsMade) {
 }
 
 TEST(HiveTest, SameSizeDataIsOverwrittenInPlace) {
-    const std::string before = readFile("SYSTEM.DAT");
+    const std::string before = readHiveFile("SYSTEM.DAT");
     Hive hive = Hive::read(before);
     const Hive::Key key = *findKey(hive, Cv);
     const Value old = hive.values(key).at(0);
@@ -165,10 +147,10 @@ TEST(HiveTest, TheTwoReadersReadEachChangeAsMade) {
     std::vector<Hive> hives;
     std::vector<std::filesystem::path> files;
     // SYSTEM.DAT takes cregexport a second: it is read unchanged and with its record moved.
-    hives.push_back(Hive::read(readFile("SYSTEM.DAT")));
+    hives.push_back(Hive::read(readHiveFile("SYSTEM.DAT")));
     hives.push_back(Hive::read(hives.back().bytes()));
     applyChanges(hives.back(), ChangeRows[1].changes);
-    const std::string user = readFile("USER.DAT");
+    const std::string user = readHiveFile("USER.DAT");
     hives.push_back(Hive::read(user));
     for (const ChangeRow& row : ChangeRows) {
         hives.push_back(Hive::read(user));
@@ -183,4 +165,46 @@ TEST(HiveTest, TheTwoReadersReadEachChangeAsMade) {
     for (std::size_t i = 0; i < files.size(); ++i)
         EXPECT_EQ(kv::test::cregexportDifference(files[i], hives[i]), "") << i;
     EXPECT_EQ(kv::test::perlDifferences(files, expected), std::vector<std::string>{});
+}
+
+// Each rule of the checker, broken on purpose in a file built here: reading it fails, and the
+// error names the rule.
+TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
+    Hive hive = Hive::empty();
+    applyChanges(hive, {{Kind::SetValue, {"Software", "Kavendel"}, "v", 1, "text"}});
+    const std::string good = hive.write();
+    const std::size_t slot = HeaderSize + hive.children(hive.root()).at(0), block = HeaderSize + 2 * Page;
+    const std::size_t record = block + HeaderSize;
+    struct Row {
+        const char* rule;
+        std::function<void(std::string&)> breakIt;
+    };
+    const Row rows[] = {
+        {rule::Header, [](std::string& b) { b[0] = 'X'; }},
+        {rule::Header, [](std::string& b) { b += "more"; }},
+        {rule::Block, [](std::string& b) { b.resize(b.size() - 100); }},
+        {rule::Block, [&](std::string& b) { put16(b, block + 14, 3); }},
+        {rule::KeyArea, [](std::string& b) { put32(b, HeaderSize + 4, 0x100000); }},
+        {rule::Hash, [&](std::string& b) { put32(b, slot + 4, get32(b, slot + 4) + 1); }},
+        {rule::Ids, [&](std::string& b) { put16(b, slot + 24, 7); }},
+        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 12, 0x1000); }},
+        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 16, slot - HeaderSize); }},
+        {rule::Record, [&](std::string& b) { put32(b, record + 8, get32(b, record + 8) + 1); }},
+        {rule::Record, [&](std::string& b) { put32(b, record, 0x10000); }},
+        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 16, 0x24); }},
+        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 8, get32(b, block + 8) + 4); }},
+        {rule::Ids, [&](std::string& b) { put16(b, block + 22, 5); }},
+        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, 0x20); }},
+        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, kv::hive::None32); }},
+    };
+    for (const Row& row : rows) {
+        std::string bytes = good;
+        row.breakIt(bytes);
+        try {
+            Hive::read(bytes);
+            ADD_FAILURE() << "a file breaking the rule \"" << row.rule << "\" was read";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.rule(), row.rule) << e.what();
+        }
+    }
 }
