@@ -1,0 +1,92 @@
+// The fixed parts of a Windows 95/98/Me registry file: where each field lies, read and written
+// little-endian. The file is a 32-byte CREG header, the key area (RGKN: a 32-byte header and
+// 28-byte key slots) and one or more data blocks (RGDB: a 32-byte header and variable records
+// holding each key's name and values).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace kv::hive {
+
+constexpr std::uint32_t None32 = 0xffffffff; // no slot, no record, end of a list
+constexpr std::uint16_t None16 = 0xffff;
+constexpr std::uint32_t FreeSlotMark = 0x80000000; // first field of a free key slot
+constexpr std::uint16_t ChecksumValid = 0x4;       // in the flags of the header, key area and blocks
+constexpr std::uint32_t HeaderSize = 32, SlotSize = 28, RecordHeaderSize = 20, ValueHeaderSize = 12;
+constexpr std::uint32_t Page = 4096;           // areas grow by whole pages
+constexpr std::uint32_t MaxIds = 255;          // ids 0..254 in a block; 255 means the block is full
+constexpr std::uint32_t MaxBlockSize = 0xF000; // the largest block Windows itself was seen to make
+
+// Field offsets.
+namespace creg {
+constexpr std::size_t BlocksOffset = 8, Checksum = 12, BlockCount = 16, Flags = 18;
+}
+namespace rgkn {
+constexpr std::size_t Size = 4, Root = 8, FirstFree = 12, Flags = 16, Checksum = 20;
+}
+namespace slot {
+constexpr std::size_t Mark = 0, Hash = 4, NextFree = 8, Parent = 12, Child = 16, Next = 20, Id = 24,
+                      Block = 26;
+constexpr std::size_t FreeSize = Hash; // a free run keeps its length where a key keeps its hash
+} // namespace slot
+namespace rgdb {
+constexpr std::size_t Size = 4, Unused = 8, Flags = 12, Number = 14, FirstFree = 16, MaxId = 20, FreeId = 22,
+                      Checksum = 28;
+}
+namespace record {
+// A free record keeps the offset of the next free record where a key keeps its used size.
+constexpr std::size_t Size = 0, Id = 4, Block = 6, Used = 8, NameSize = 12, ValueCount = 14, NextFree = Used;
+} // namespace record
+namespace value {
+constexpr std::size_t Type = 0, NameSize = 8, DataSize = 10;
+}
+
+// Key slots run on from the key area's header through its first 8 KB, then within each
+// further page: a slot never crosses the end of the first 8 KB or of a later page.
+inline bool slotCrossesPage(std::uint32_t at) {
+    const std::uint32_t end = at < 2 * Page ? 2 * Page : (at / Page + 1) * Page;
+    return at + SlotSize > end;
+}
+
+inline std::uint32_t get32(std::string_view bytes, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline std::uint16_t get16(std::string_view bytes, std::size_t at) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+inline void put32(std::string& bytes, std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>(v >> (8 * i) & 0xff);
+}
+inline void put16(std::string& bytes, std::size_t at, std::uint32_t v) {
+    bytes[at] = static_cast<char>(v & 0xff);
+    bytes[at + 1] = static_cast<char>(v >> 8 & 0xff);
+}
+
+// The hash a key slot keeps of its key's name: the sum of its bytes below 0x80, ASCII letters
+// taken as capitals. Bytes from 0x80 up, such as a double-byte character's first, add nothing.
+inline std::uint32_t nameHash(std::string_view name) {
+    std::uint32_t hash = 0;
+    for (unsigned char c : name)
+        if (c < 0x80)
+            hash += (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+    return hash;
+}
+
+// The 32-bit sum of the little-endian words of an area, its checksum field counted as zero.
+// A valid checksum field holds the negative of this, so that the whole area sums to zero.
+inline std::uint32_t wordSum(std::string_view area, std::size_t checksumAt) {
+    std::uint32_t sum = 0;
+    for (std::size_t at = 0; at + 4 <= area.size(); at += 4)
+        if (at != checksumAt)
+            sum += get32(area, at);
+    return sum;
+}
+
+} // namespace kv::hive

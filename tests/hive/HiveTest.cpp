@@ -1,0 +1,210 @@
+// The registry file model: byte-identical rewrites, each kind of change, and the rules the
+// checker enforces, on the real Windows Me files and on files built here.
+#include "Hive.h"
+#include "ExternalReaders.h"
+#include "HiveChanges.h"
+#include "HiveFormat.h"
+#include "TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+using namespace kv::hive;
+
+namespace {
+
+using kv::test::readHiveFile;
+constexpr auto dump = kv::test::treeLines;
+
+std::size_t bytesChanged(const std::string& a, const std::string& b) {
+    std::size_t n = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+        n += a[i] != b[i];
+    return n;
+}
+
+} // namespace
+
+TEST(HiveTest, RealFilesAndBuiltOnesAreWrittenBackByteForByte) {
+    for (const std::string& bytes : {readHiveFile("SYSTEM.DAT"), readHiveFile("USER.DAT"),
+                                     Hive::empty().write(), Hive::empty(true).write()}) {
+        ASSERT_GT(bytes.size(), 64u);
+        EXPECT_EQ(Hive::read(bytes).write(), bytes);
+    }
+}
+
+namespace {
+
+using Kind = Change::Kind;
+const std::vector<std::string> Cv{"SOFTWARE", "Microsoft", "Windows", "CurrentVersion"};
+const std::vector<std::string> Ours{"Software", "Kavendel", "\x83\x5c\x95\x5c"}; // CP932 "ソ表"
+
+struct ChangeRow {
+    const char* what;
+    std::vector<Change> changes;
+    std::vector<std::string> path; // where to look afterwards
+    std::string value;
+    std::optional<std::string> data; // nullopt: the value, or with value "-" the key, is gone
+};
+
+const ChangeRow ChangeRows[] = {
+    {"a new key with values",
+     {{Kind::SetValue, Ours, "a", 1, "text"}, {Kind::SetValue, Ours, "", 3, ""}},
+     Ours,
+     "a",
+     "text"},
+    {"a value made larger moves its record",
+     {{Kind::SetValue, Ours, "a", 1, "x"},
+      {Kind::SetValue, Ours, "b", 3, std::string(3000, 'b')},
+      {Kind::SetValue, Ours, "a", 1, std::string(5000, 'a')}},
+     Ours,
+     "a",
+     std::string(5000, 'a')},
+    {"a value made smaller",
+     {{Kind::SetValue, Ours, "a", 1, "long text"}, {Kind::SetValue, Ours, "A", 4, "1234"}},
+     Ours,
+     "a",
+     "1234"},
+    {"a removed value",
+     {{Kind::SetValue, Ours, "a", 1, "x"}, {Kind::RemoveValue, Ours, "A", 0, ""}},
+     Ours,
+     "a",
+     std::nullopt},
+    {"a removed key and its sub-keys",
+     {{Kind::SetValue, Ours, "a", 1, "x"},
+      {Kind::AddKey, {"Software", "Kavendel", "Other"}, "", 0, ""},
+      {Kind::RemoveKey, {"software", "kavendel"}, "", 0, ""}},
+     {"Software", "Kavendel"},
+     "-",
+     std::nullopt},
+    {"a key at the root", {{Kind::AddKey, {"Top"}, "", 0, ""}}, {"Top"}, "-", ""},
+};
+
+// The file written and read again says what the model says, and the row's value is as expected.
+void expectRow(const Hive& hive, const ChangeRow& row) {
+    const Hive again = Hive::read(hive.write());
+    EXPECT_EQ(dump(again), dump(hive));
+    const auto key = findKey(again, row.path);
+    if (row.value == "-") {
+        EXPECT_EQ(key.has_value(), row.data.has_value());
+        return;
+    }
+    ASSERT_TRUE(key);
+    std::optional<std::string> found;
+    for (const Value& v : again.values(*key))
+        if (v.name == row.value || (v.name == "A" && row.value == "a"))
+            found = v.data;
+    EXPECT_EQ(found, row.data);
+}
+
+} // namespace
+
+TEST(HiveTest, EachKindOfChangeReadsBackAsMade) {
+    for (const std::string& bytes :
+         {readHiveFile("SYSTEM.DAT"), readHiveFile("USER.DAT"), Hive::empty(true).write()})
+        for (const ChangeRow& row : ChangeRows) {
+            SCOPED_TRACE(row.what);
+            Hive hive = Hive::read(bytes);
+            applyChanges(hive, row.changes);
+            expectRow(hive, row);
+        }
+}
+
+TEST(HiveTest, SameSizeDataIsOverwrittenInPlace) {
+    const std::string before = readHiveFile("SYSTEM.DAT");
+    Hive hive = Hive::read(before);
+    const Hive::Key key = *findKey(hive, Cv);
+    const Value old = hive.values(key).at(0);
+    hive.setValue(key, old.name, old.type, std::string(old.data.size(), 'Z'));
+    const std::string after = hive.write();
+    EXPECT_EQ(after.size(), before.size());
+    EXPECT_LE(bytesChanged(before, after), old.data.size());
+    EXPECT_EQ(hive.values(key).at(0).data, std::string(old.data.size(), 'Z'));
+}
+
+TEST(HiveTest, ChecksumsMarkedValidAreKeptValid) {
+    Hive hive = Hive::empty(true);
+    applyChanges(hive, {{Kind::SetValue, Ours, "a", 1, "x"}});
+    std::string bytes = hive.write();
+    EXPECT_NO_THROW(Hive::read(bytes));
+    bytes[HeaderSize + 2 * Page + 40] ^= 1; // a byte of the data block
+    try {
+        Hive::read(bytes);
+        ADD_FAILURE() << "a wrong checksum was accepted";
+    } catch (const FormatError& e) {
+        EXPECT_EQ(e.rule(), rule::Checksum);
+    }
+}
+
+// Both readers we did not write read every changed file, and the real ones, exactly as the
+// model holds them.
+TEST(HiveTest, TheTwoReadersReadEachChangeAsMade) {
+    if (!kv::test::haveCregexport() || !kv::test::havePerlReader())
+        GTEST_SKIP() << "cregexport or Parse::Win32Registry is not installed";
+    const kv::test::TemporaryFolder folder;
+    std::vector<Hive> hives;
+    std::vector<std::filesystem::path> files;
+    // SYSTEM.DAT takes cregexport a second: it is read unchanged and with its record moved.
+    hives.push_back(Hive::read(readHiveFile("SYSTEM.DAT")));
+    hives.push_back(Hive::read(hives.back().bytes()));
+    applyChanges(hives.back(), ChangeRows[1].changes);
+    const std::string user = readHiveFile("USER.DAT");
+    hives.push_back(Hive::read(user));
+    for (const ChangeRow& row : ChangeRows) {
+        hives.push_back(Hive::read(user));
+        applyChanges(hives.back(), row.changes);
+    }
+    std::vector<const Hive*> expected;
+    for (const Hive& hive : hives) {
+        files.push_back(folder.path() / ("hive" + std::to_string(files.size()) + ".dat"));
+        std::ofstream(files.back(), std::ios::binary) << hive.write();
+        expected.push_back(&hive);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(kv::test::cregexportDifference(files[i], hives[i]), "") << i;
+    EXPECT_EQ(kv::test::perlDifferences(files, expected), std::vector<std::string>{});
+}
+
+// Each rule of the checker, broken on purpose in a file built here: reading it fails, and the
+// error names the rule.
+TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
+    Hive hive = Hive::empty();
+    applyChanges(hive, {{Kind::SetValue, {"Software", "Kavendel"}, "v", 1, "text"}});
+    const std::string good = hive.write();
+    const std::size_t slot = HeaderSize + hive.children(hive.root()).at(0), block = HeaderSize + 2 * Page;
+    const std::size_t record = block + HeaderSize;
+    struct Row {
+        const char* rule;
+        std::function<void(std::string&)> breakIt;
+    };
+    const Row rows[] = {
+        {rule::Header, [](std::string& b) { b[0] = 'X'; }},
+        {rule::Header, [](std::string& b) { b += "more"; }},
+        {rule::Block, [](std::string& b) { b.resize(b.size() - 100); }},
+        {rule::Block, [&](std::string& b) { put16(b, block + 14, 3); }},
+        {rule::KeyArea, [](std::string& b) { put32(b, HeaderSize + 4, 0x100000); }},
+        {rule::Hash, [&](std::string& b) { put32(b, slot + 4, get32(b, slot + 4) + 1); }},
+        {rule::Ids, [&](std::string& b) { put16(b, slot + 24, 7); }},
+        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 12, 0x1000); }},
+        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 16, slot - HeaderSize); }},
+        {rule::Record, [&](std::string& b) { put32(b, record + 8, get32(b, record + 8) + 1); }},
+        {rule::Record, [&](std::string& b) { put32(b, record, 0x10000); }},
+        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 16, 0x24); }},
+        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 8, get32(b, block + 8) + 4); }},
+        {rule::Ids, [&](std::string& b) { put16(b, block + 22, 5); }},
+        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, 0x20); }},
+        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, kv::hive::None32); }},
+    };
+    for (const Row& row : rows) {
+        std::string bytes = good;
+        row.breakIt(bytes);
+        try {
+            Hive::read(bytes);
+            ADD_FAILURE() << "a file breaking the rule \"" << row.rule << "\" was read";
+        } catch (const FormatError& e) {
+            EXPECT_EQ(e.rule(), row.rule) << e.what();
+        }
+    }
+}
