@@ -12,7 +12,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,14 +22,12 @@
 #include <set>
 #include <thread>
 
-extern char** environ;
-
 using namespace kv;
 using namespace kv::image;
 
 namespace {
 
-constexpr std::uint64_t DiskSize = 64ull << 20;
+constexpr std::uint64_t DiskSize = 32ull << 20;
 
 // About 64 KB in twenty runs across the volume: sector-aligned and not, touching, overlapping.
 std::vector<VolumeWrite> scatteredWrites(std::uint64_t volumeSize) {
@@ -129,18 +126,9 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
 class BackgroundProgram {
 public:
     explicit BackgroundProgram(const std::vector<std::string>& argv) {
-        std::vector<char*> args;
-        for (const auto& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (::posix_spawnp(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-            m_pid = 0;
-        posix_spawn_file_actions_destroy(&actions);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        m_pid = startProgram(argv, null, null);
+        ::close(null);
     }
     ~BackgroundProgram() {
         if (m_pid > 0) {
