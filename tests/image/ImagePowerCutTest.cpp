@@ -4,7 +4,7 @@
 // not yet made durable by the folder's fsync made in order up to any point), recovery runs on it,
 // and the image must then hold exactly its old bytes or exactly its new ones.
 #include "DiskImage.h"
-#include "FileContents.h"
+#include "ImageBuilder.h"
 #include "TemporaryFolder.h"
 #include "WriteJournal.h"
 
@@ -179,7 +179,7 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
     ::stat(image.file.c_str(), &st);
     std::vector<Op> ops;
     writeAtomically(image.where, writes, image.journalDir, recordingCalls(ops));
-    ASSERT_TRUE(test::fileContents(image.file) == expected);
+    ASSERT_TRUE(test::imageBytes(image.file) == expected);
 
     Disk disk(st.st_ino, image.bytes);
     std::size_t states = 0, finished = 0;
@@ -195,7 +195,7 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
             } catch (const ImageError& e) {
                 ADD_FAILURE() << "cut before call " << next << ": " << e.what();
             }
-            const std::string recovered = test::fileContents(image.file);
+            const std::string recovered = test::imageBytes(image.file);
             EXPECT_TRUE(recovered == image.bytes || recovered == expected) << "cut before call " << next;
             finished += recovered == expected;
             EXPECT_FALSE(std::filesystem::exists(journalFile(image.journalDir)));
@@ -240,8 +240,8 @@ TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
         } catch (const ImageError& e) {
             EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
         }
-        EXPECT_TRUE(test::fileContents(image.file) == row.image);
-        EXPECT_EQ(test::fileContents(journalFile(image.journalDir)), row.journal);
+        EXPECT_TRUE(test::imageBytes(image.file) == row.image);
+        EXPECT_EQ(test::imageBytes(journalFile(image.journalDir)), row.journal);
     }
 }
 

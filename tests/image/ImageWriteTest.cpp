@@ -2,7 +2,6 @@
 // backing file; refusals before anything is written; and an interrupted write, cut at every
 // point, recovers to the old image or the new one.
 #include "DiskImage.h"
-#include "FileContents.h"
 #include "ImageBuilder.h"
 #include "ImageLock.h"
 #include "TemporaryFolder.h"
@@ -60,14 +59,14 @@ std::size_t bytesCovered(const std::vector<VolumeWrite>& writes) {
 std::string diskAsRaw(const std::filesystem::path& image, const std::string& format,
                       const std::filesystem::path& out) {
     test::runTool({"qemu-img", "convert", "-U", "-f", format, "-O", "raw", image.string(), out.string()});
-    std::string bytes = test::fileContents(out);
+    std::string bytes = test::imageBytes(out);
     std::filesystem::remove(out);
     return bytes;
 }
 
 // A VHD's unique identity lies in its footer, the file's last sector.
 std::string vhdIdentity(const std::filesystem::path& image) {
-    const std::string bytes = test::fileContents(image);
+    const std::string bytes = test::imageBytes(image);
     return bytes.substr(bytes.size() - 512 + 68, 16);
 }
 
@@ -80,7 +79,7 @@ std::string backingOf(const std::filesystem::path& image) {
 TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
     test::TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
-    const std::string rawBefore = test::fileContents(raw);
+    const std::string rawBefore = test::imageBytes(raw);
     for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi"}) {
         SCOPED_TRACE(build);
         std::filesystem::path file = folder.path() / "copy.img";
@@ -89,7 +88,7 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
             file = test::makeOverlay(test::convertImage(raw, "qcow2"), folder.path() / "overlay.qcow2");
         else if (build != "raw")
             file = test::convertImage(raw, build);
-        const std::string base = build == "overlay" ? test::fileContents(folder.path() / "disk.qcow2") : "";
+        const std::string base = build == "overlay" ? test::imageBytes(folder.path() / "disk.qcow2") : "";
         const std::string identity = build.starts_with("vpc") ? vhdIdentity(file) : "";
         const std::string backing = backingOf(file);
         const auto sizeBefore = std::filesystem::file_size(file);
@@ -116,7 +115,7 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
         EXPECT_LE(std::filesystem::file_size(file) - sizeBefore, 20u * ((2u << 20) + 512));
         EXPECT_EQ(backingOf(file), backing);
         if (build == "overlay") {
-            EXPECT_TRUE(test::fileContents(folder.path() / "disk.qcow2") == base)
+            EXPECT_TRUE(test::imageBytes(folder.path() / "disk.qcow2") == base)
                 << "the backing file is untouched";
         }
     }
@@ -182,7 +181,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.holder.front() + " on " + row.file.filename().string());
-        const std::string before = test::fileContents(row.file);
+        const std::string before = test::imageBytes(row.file);
         const auto volume = openVolume(row.file, std::nullopt);
         BackgroundProgram holder(row.holder);
         ASSERT_TRUE(holder.holdsLockOn(row.file));
@@ -199,7 +198,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
                     << e.what();
             }
         }
-        EXPECT_TRUE(test::fileContents(row.file) == before);
+        EXPECT_TRUE(test::imageBytes(row.file) == before);
         EXPECT_FALSE(std::filesystem::exists(journalFile(folder.path() / "journal")));
     }
 }
@@ -255,14 +254,14 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         row.setUp();
-        const std::string before = test::fileContents(raw);
+        const std::string before = test::imageBytes(raw);
         try {
             writeAtomically(where, row.writes, journal);
             ADD_FAILURE() << "written";
         } catch (const ImageError& e) {
             EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
         }
-        EXPECT_TRUE(test::fileContents(raw) == before);
+        EXPECT_TRUE(test::imageBytes(raw) == before);
         std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
                                               std::filesystem::perms::owner_write);
         std::error_code ignored;
