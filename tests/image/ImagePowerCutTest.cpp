@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -242,6 +243,58 @@ TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
         }
         EXPECT_TRUE(test::imageBytes(image.file) == row.image);
         EXPECT_EQ(test::imageBytes(journalFile(image.journalDir)), row.journal);
+    }
+}
+
+// A write into the image or its journal that fails (a full disk, an I/O error) leaves the image as
+// it was at once; when even putting the old bytes back fails, the next run recovers it.
+TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
+    test::TemporaryFolder folder;
+    SmallImage image(folder.path());
+    const std::vector<VolumeWrite> writes = {
+        {0, std::string(700, 'a')}, {9000, "b"}, {70'000, std::string(5000, 'c')}};
+    std::string written = image.bytes;
+    for (const VolumeWrite& write : writes)
+        written.replace(image.where.offset + write.offset, write.bytes.size(), write.bytes);
+    struct stat st {};
+    ::stat(image.file.c_str(), &st);
+    const struct {
+        const char* name;
+        bool intoImage;       // else into the journal
+        int failFrom, failTo; // the writes to that file, counted from 1, that fail
+        const char* message;
+    } rows[] = {
+        {"journal", false, 1, 99, "The image is unchanged"},
+        {"second range", true, 2, 2, "The image was left as it was"},
+        {"third range and the undo", true, 3, 99, "the next time it runs"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        int count = 0;
+        ImageCalls calls;
+        calls.files.write = [&](int fd, const char* data, std::size_t size) -> ssize_t {
+            struct stat target {};
+            ::fstat(fd, &target);
+            if ((target.st_ino == st.st_ino) == row.intoImage && ++count >= row.failFrom &&
+                count <= row.failTo) {
+                errno = ENOSPC;
+                return -1;
+            }
+            return ::write(fd, data, size);
+        };
+        try {
+            writeAtomically(image.where, writes, image.journalDir, calls);
+            ADD_FAILURE() << "written";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        }
+        // Two ranges written when the undo failed too: the next run finishes the write.
+        const bool finished = row.failTo == 99 && row.intoImage;
+        EXPECT_EQ(std::filesystem::exists(journalFile(image.journalDir)), finished);
+        recoverPendingWrite(image.journalDir);
+        EXPECT_TRUE(test::imageBytes(image.file) == (finished ? written : image.bytes));
+        putFile(image.file, image.bytes);
+        EXPECT_FALSE(std::filesystem::exists(journalFile(image.journalDir)));
     }
 }
 
