@@ -2,14 +2,24 @@
 // and written in byte ranges, and changed only all at once.
 #pragma once
 
+#include "ImageCalls.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv::image {
+
+// Every refusal and failure below: what() is one sentence for the user, naming the image.
+class ImageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // Where the volume lies: the image file, its format as qemu-img names it ("raw", "vpc", "qcow2",
 // "vdi"), the partition (1-4 from the MBR, 0 for a bare volume) and the volume's byte extent.
@@ -41,24 +51,45 @@ public:
     virtual const VolumeLocation& location() const = 0;
     virtual std::string read(std::uint64_t offset, std::size_t length) = 0;
     virtual TransferCounters counters() const = 0;
+
+    // Several ranges at once, in order: for an image that is not raw, one run of qemu-img reads
+    // them all, where read() costs one run each.
+    virtual std::vector<std::string>
+    readRanges(const std::vector<std::pair<std::uint64_t, std::size_t>>& ranges) {
+        std::vector<std::string> result;
+        for (const auto& [offset, length] : ranges)
+            result.push_back(read(offset, length));
+        return result;
+    }
 };
 
 // Opens the image read-only, tells its format, and finds the FAT volume: the given MBR partition,
 // else the only FAT partition, else a bare volume. Throws with a sentence for the user when the
 // file is not an image it can read, has no such partition, or the table points past its end.
 std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::optional<int> partition);
+std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::optional<int> partition,
+                                   const ImageCalls& calls);
 
 // Refuses (throws with a sentence for the user) when the image cannot be written now: it is in use
 // by an emulator (a lock another process holds), read-only, or its host file system is full.
 void checkWritable(const VolumeLocation& where);
+// The same, and also refuses when journalDir cannot be written or a file system lacks the room
+// that writing bytesToWrite in rangeCount ranges, and its journal, may take.
+void checkWritable(const VolumeLocation& where, std::uint64_t bytesToWrite, std::size_t rangeCount,
+                   const std::filesystem::path& journalDir, const ImageCalls& calls = {});
 
 // Puts every write into the volume as one step. The journal in journalDir holds what is needed to
 // finish or undo the step, so that a kill or power cut at any moment leaves the image as it was or
 // fully written once recoverPendingWrite has run. Returns what the step read and wrote.
 TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<VolumeWrite>& writes,
                                  const std::filesystem::path& journalDir);
+TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<VolumeWrite>& writes,
+                                 const std::filesystem::path& journalDir, const ImageCalls& calls);
 
 // Finishes or undoes a write that a previous run left in journalDir; does nothing when there is none.
+// Throws when the image changed since the write began, so that it can be neither finished nor
+// undone safely; the journal is then kept.
 void recoverPendingWrite(const std::filesystem::path& journalDir);
+void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCalls& calls);
 
 } // namespace kv::image

@@ -1,0 +1,43 @@
+// The seams of the disk-image code: the outside programs it runs (qemu-img, qemu-io) and the file
+// calls that decide what a power cut leaves. Tests record and replay both.
+#pragma once
+
+#include "AtomicFile.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kv::image {
+
+// What a program left: its exit status (-1 when it could not start or was killed) and its output.
+struct ProgramResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with an argument vector, never through a shell, and waits for it.
+class ProgramRunner {
+public:
+    virtual ~ProgramRunner() = default;
+    virtual ProgramResult run(const std::vector<std::string>& argv) = 0;
+};
+
+// The real one: the program is looked up in PATH, its input is /dev/null.
+class SystemProgramRunner final : public ProgramRunner {
+public:
+    ProgramResult run(const std::vector<std::string>& argv) override;
+};
+
+// An empty member is the real thing, as with FileCalls.
+struct ImageCalls {
+    ProgramRunner* programs = nullptr;
+    FileCalls files;
+    std::function<int(const char* path)> unlink;
+
+    ProgramResult runProgram(const std::vector<std::string>& argv) const;
+    int callUnlink(const char* path) const;
+};
+
+} // namespace kv::image

@@ -1,0 +1,28 @@
+// Which format an image file is in, told by its own magic bytes rather than by qemu-img's guess
+// (a raw image must never be taken for something else), and how many bytes its disk holds.
+#pragma once
+
+#include "ImageCalls.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace kv::image {
+
+struct ImageInfo {
+    std::string format;            // as qemu-img names it: "raw", "vpc", "qcow2", "vdi"
+    std::uint64_t virtualSize = 0; // the bytes of the disk inside
+};
+
+// Throws ImageError when the file is missing, not a regular file, empty, or a damaged image of its
+// format (a bad VHD footer, a qcow2 whose backing file is gone).
+ImageInfo probeImage(const std::filesystem::path& image, const ImageCalls& calls);
+
+// The last line qemu-img or qemu-io wrote to standard error, without its program prefix.
+std::string programReason(const ProgramResult& result);
+
+// A file name as qemu's option syntax needs it inside "key=value,...": commas doubled.
+std::string qemuOptionValue(const std::filesystem::path& file);
+
+} // namespace kv::image

@@ -1,0 +1,100 @@
+#include "RawFile.h"
+
+#include "DiskImage.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace kv::image {
+
+namespace {
+
+std::string whyNotOpened(const std::filesystem::path& file, int error, bool forWriting) {
+    switch (error) {
+    case ENOENT:
+        return file.string() + ": no such file.";
+    case EROFS:
+        return file.string() + " is on a read-only file system.";
+    case EACCES:
+    case EPERM:
+        return forWriting ? file.string() + " is read-only: Kavendel may not write to it."
+                          : file.string() + " cannot be read: permission denied.";
+    default:
+        return file.string() + " cannot be opened: " + std::strerror(error) + ".";
+    }
+}
+
+} // namespace
+
+RawFile::RawFile(int fd, std::filesystem::path path)
+    : m_fd(fd)
+    , m_path(std::move(path)) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(m_fd);
+        m_fd = -1;
+        throw ImageError(m_path.string() + " is not a disk image file.");
+    }
+    m_size = static_cast<std::uint64_t>(st.st_size);
+}
+
+RawFile::RawFile(RawFile&& other) noexcept
+    : m_fd(other.m_fd)
+    , m_size(other.m_size)
+    , m_path(std::move(other.m_path)) {
+    other.m_fd = -1;
+}
+
+RawFile::~RawFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+RawFile RawFile::openForReading(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw ImageError(whyNotOpened(file, errno, false));
+    return RawFile(fd, file);
+}
+
+RawFile RawFile::openForWriting(const std::filesystem::path& file) {
+    const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        throw ImageError(whyNotOpened(file, errno, true));
+    return RawFile(fd, file);
+}
+
+std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {
+    std::string bytes(length, '\0');
+    std::size_t done = 0;
+    while (done < length) {
+        const ssize_t n =
+            ::pread(m_fd, bytes.data() + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw ImageError(m_path.string() + " cannot be read: " + std::strerror(errno) + ".");
+        if (n == 0)
+            throw ImageError(m_path.string() + " ends at byte " + std::to_string(offset + done) +
+                             ", before the data it should hold: the image is truncated.");
+        done += static_cast<std::size_t>(n);
+    }
+    return bytes;
+}
+
+void RawFile::writeAt(std::uint64_t offset, std::string_view bytes, const FileCalls& calls) const {
+    if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw std::system_error(errno, std::generic_category(), "seek in " + m_path.string());
+    calls.writeAll(m_fd, bytes, m_path.string());
+}
+
+void RawFile::sync(const FileCalls& calls) const {
+    if (calls.callFsync(m_fd) != 0)
+        throw std::system_error(errno, std::generic_category(), "fsync " + m_path.string());
+}
+
+} // namespace kv::image
