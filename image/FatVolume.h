@@ -18,9 +18,9 @@
 namespace kv::image {
 
 // A volume that is not FAT, is damaged where Kavendel needs it, or cannot hold a change.
-class FatError : public std::runtime_error {
+class FatError : public ImageError {
 public:
-    using std::runtime_error::runtime_error;
+    using ImageError::ImageError;
 };
 
 // One file or folder: its short entry and the long-name entries in front of it.
