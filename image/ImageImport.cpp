@@ -124,12 +124,12 @@ void take(FatVolume& fat, const MachineFolder& machine, const std::string& windo
         notes << "kavendel: passed over " << shown << ": it lies outside the machine folder\n";
         return;
     }
-    const auto entry = fat.find(windowsPath);
-    if (!entry) {
-        record.files.push_back({RecordedFile::Role::Taken, windowsPath, std::nullopt});
-        return;
-    }
     try {
+        const auto entry = fat.find(windowsPath);
+        if (!entry) {
+            record.files.push_back({RecordedFile::Role::Taken, windowsPath, std::nullopt});
+            return;
+        }
         const std::string bytes = fat.read(*entry, GameFiles::MaxFileSize);
         fs::create_directories(host->parent_path());
         const fs::perms mode = (entry->attributes & FatEntry::ReadOnly) ? fs::perms(0444) : fs::perms(0644);

@@ -1,0 +1,131 @@
+// A machine folder imported from the Windows 98 in a disk image, and its changes written back:
+// checked with mtools and fsck.fat, which are not Kavendel's own FAT code.
+#include "ImageImport.h"
+#include "DiskImage.h"
+#include "FileContents.h"
+#include "HiveReader.h"
+#include "ImageRecord.h"
+#include "TemporaryFolder.h"
+#include "Win98Image.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace kv;
+using namespace kv::image;
+
+namespace {
+
+const fs::path Hives = fs::path(KAVENDEL_TEST_DATA) / "hives";
+constexpr std::uint64_t DiskSize = 64ull << 20;
+
+// Everything under dir, relative, folders ending in "/", in order.
+std::vector<std::string> treeOf(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        out.push_back(fs::relative(entry.path(), dir).string() + (entry.is_directory() ? "/" : ""));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class ImageImport : public ::testing::Test {
+protected:
+    test::TemporaryFolder m_folder;
+    fs::path m_machine = m_folder.path() / "machine";
+    std::ostringstream m_notes;
+};
+
+TEST_F(ImageImport, TakesTheRegistryAndOnlyTheFilesKavendelUses) {
+    for (int fatBits : {16, 32}) {
+        SCOPED_TRACE(fatBits);
+        fs::remove_all(m_machine);
+        test::Win98Image disk(m_folder.path(), DiskSize, fatBits);
+        disk.installWindows(Hives);
+        importImage(m_machine, disk.raw(), std::nullopt, m_notes);
+
+        EXPECT_EQ(test::fileContents(m_machine / "registry.reg"),
+                  exportHives(Hives / "SYSTEM.DAT", Hives / "USER.DAT"));
+        const fs::path drive = m_machine / "drive_c";
+        EXPECT_EQ(treeOf(drive),
+                  (std::vector<std::string>{"WINDOWS/", "WINDOWS/INF/", "WINDOWS/INF/ATITUNEP.INF",
+                                            "WINDOWS/INF/ATIXBAR.INF", "WINDOWS/INF/ATI_9XAA.INF",
+                                            "WINDOWS/Start Menu/", "WINDOWS/Start Menu/Programs/",
+                                            "WINDOWS/Start Menu/Programs/StartUp/"}));
+        EXPECT_EQ(test::fileContents(drive / "WINDOWS/INF/ATIXBAR.INF"), std::string(70000, 'x'));
+        EXPECT_EQ(fs::status(drive / "WINDOWS/INF/ATITUNEP.INF").permissions() & fs::perms::owner_write,
+                  fs::perms::none);
+        const auto record = ImageRecord::load(m_machine);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->format, "raw");
+        EXPECT_EQ(record->partition, 1);
+        EXPECT_EQ(record->files.front().windowsPath,
+                  std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
+        EXPECT_EQ(record->files.front().contents, fingerprintOf(test::fileContents(Hives / "SYSTEM.DAT")));
+        EXPECT_EQ(m_notes.str(), "");
+    }
+}
+
+struct HostileRow {
+    const char* name;
+    std::function<void(test::Win98Image&)> damage;
+    const char* error; // nullptr: the import goes on, passing over what it cannot take
+    const char* note;
+};
+
+TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMachineFolder) {
+    const HostileRow rows[] = {
+        {"truncated", [](auto& d) { fs::resize_file(d.raw(), 3u << 20); }, "", nullptr},
+        {"not FAT", [](auto& d) { test::writeBytesAt(d.raw(), d.VolumeOffset, std::string(512, '\0')); },
+         "FAT", nullptr},
+        {"hive chain loops", [](auto& d) { d.setFatEntry(d.systemDatCluster() + 5, d.systemDatCluster()); },
+         "loop", nullptr},
+        {"hive chain past the end", [](auto& d) { d.setFatEntry(d.systemDatCluster() + 5, 0xFFF0); },
+         "outside", nullptr},
+        {"hive chain cut short", [](auto& d) { d.setFatEntry(d.systemDatCluster() + 5, 0xFFFF); }, "shorter",
+         nullptr},
+        {"hive that is not a hive",
+         [](auto& d) { test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()), "garbage!"); },
+         "registry files", nullptr},
+        {"WinDir leaves the drive",
+         [](auto& d) {
+             d.mtools({"mattrib", "-r", "c:/MSDOS.SYS"});
+             d.put("/MSDOS.SYS", "[Paths]\r\nWinDir=C:\\..\\..\\..\\etc\r\n");
+         },
+         "has no", nullptr},
+        {"a 4 GB INF file", [](auto& d) { d.patch("ATIXBAR INF", 28, "\xF0\xFF\xFF\xFF"); }, nullptr,
+         "ATIXBAR.INF: it is 4294967280 bytes long"},
+        {"a folder whose chain loops",
+         [](auto& d) {
+             const auto inf = d.firstCluster("/WINDOWS/INF");
+             d.setFatEntry(inf, inf);
+         },
+         nullptr, "loop"},
+    };
+    for (const HostileRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        row.damage(disk);
+        std::ostringstream notes;
+        if (row.error) {
+            try {
+                importImage(machine, disk.raw(), std::nullopt, notes);
+                ADD_FAILURE() << "imported";
+            } catch (const std::exception& e) {
+                EXPECT_NE(std::string(e.what()).find(row.error), std::string::npos) << e.what();
+            }
+            EXPECT_FALSE(fs::exists(machine));
+        } else {
+            importImage(machine, disk.raw(), std::nullopt, notes);
+            EXPECT_NE(notes.str().find(row.note), std::string::npos) << notes.str();
+        }
+        EXPECT_EQ(treeOf(here.path()).size() - (fs::exists(machine) ? treeOf(machine).size() + 1 : 0), 3u)
+            << "only the image, its mtools settings and the scratch file lie beside the machine folder";
+    }
+}
+
+} // namespace
