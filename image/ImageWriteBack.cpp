@@ -68,17 +68,19 @@ void stageRegistryChanges(FatVolume& fat, const fs::path& dir, ImageRecord& reco
         (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
     const std::string patch = changesPatch(before, now);
     const std::string batch = startupBatch(*startup);
-    fat.create(PatchWindowsPath, patch);
-    fat.create(batchPath, batch);
-    for (auto [path, bytes] :
+    for (const auto& [path, bytes] :
          {std::pair{std::string(PatchWindowsPath), &patch}, std::pair{batchPath, &batch}}) {
         const auto known = std::find_if(record.files.begin(), record.files.end(), [&](const RecordedFile& f) {
             return cp932::equalsIgnoreCase(f.windowsPath, path);
         });
+        const Fingerprint wanted = fingerprintOf(*bytes);
+        if (known != record.files.end() && known->contents == wanted)
+            continue; // written by an earlier write-back, and not changed since
+        fat.create(path, *bytes);
         if (known == record.files.end())
-            record.files.push_back({RecordedFile::Role::Target, path, fingerprintOf(*bytes)});
+            record.files.push_back({RecordedFile::Role::Target, path, wanted});
         else
-            known->contents = fingerprintOf(*bytes);
+            known->contents = wanted;
     }
 }
 

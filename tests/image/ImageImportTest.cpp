@@ -5,11 +5,14 @@
 #include "FileContents.h"
 #include "HiveReader.h"
 #include "ImageRecord.h"
+#include "RegistryDiff.h"
+#include "StartupPatch.h"
 #include "TemporaryFolder.h"
 #include "Win98Image.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -125,6 +128,82 @@ TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMa
         }
         EXPECT_EQ(treeOf(here.path()).size() - (fs::exists(machine) ? treeOf(machine).size() + 1 : 0), 3u)
             << "only the image, its mtools settings and the scratch file lie beside the machine folder";
+    }
+}
+
+const std::string NewInf(5000, 'n');
+const std::string StartupFolder = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
+
+// What a user does on the machine after the import: a registry change, one INF file changed and
+// one deleted.
+void changeMachine(const fs::path& machine) {
+    std::ofstream(machine / "registry.reg", std::ios::app) << "[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n"
+                                                           << "\"Test\"=\"1\"\r\n\r\n";
+    std::ofstream(machine / "drive_c/WINDOWS/INF/ATI_9XAA.INF", std::ios::binary | std::ios::trunc) << NewInf;
+    fs::remove(machine / "drive_c/WINDOWS/INF/ATIXBAR.INF");
+}
+
+// The raw disk behind an image of any format.
+std::string rawBytes(const fs::path& image, const std::string& format, const fs::path& raw) {
+    if (format != "raw")
+        test::runTool({"qemu-img", "convert", "-O", "raw", image.string(), raw.string()});
+    return test::fileContents(raw);
+}
+
+void expectFsckClean(const test::Win98Image& disk, const fs::path& scratch) {
+    test::runTool(
+        {"dd", "if=" + disk.raw().string(), "of=" + scratch.string(), "bs=1M", "skip=1", "status=none"});
+    EXPECT_NO_THROW(test::runTool({"fsck.fat", "-n", scratch.string()}));
+}
+
+TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
+    const struct {
+        const char* build;
+        int fatBits;
+    } rows[] = {{"raw", 16}, {"raw", 32}, {"vpc", 16}, {"vpc-fixed", 32}, {"qcow2", 16}, {"vdi", 32}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.build) + " FAT" + std::to_string(row.fatBits));
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, row.fatBits);
+        disk.installWindows(Hives);
+        const std::string build = row.build;
+        const fs::path image = build == "raw" ? disk.raw() : test::convertImage(disk.raw(), build);
+        const std::string format = build == "vpc-fixed" ? "vpc" : build;
+        importImage(machine, image, std::nullopt, m_notes);
+        changeMachine(machine);
+        const std::string before = rawBytes(image, format, disk.raw());
+
+        ASSERT_TRUE(writeBackToImage(machine));
+        const std::string after = rawBytes(image, format, disk.raw());
+        EXPECT_EQ(disk.get("/KAVENDEL/CHANGES.REG"),
+                  changesPatch(test::fileContents(ImageRecord::importedRegistry(machine)),
+                               test::fileContents(machine / "registry.reg")));
+        EXPECT_EQ(disk.get("/WINDOWS/Start Menu/Programs/StartUp/KAVENDEL.BAT"), startupBatch(StartupFolder));
+        EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
+        EXPECT_THROW(disk.get("/WINDOWS/INF/ATIXBAR.INF"), std::runtime_error);
+        EXPECT_EQ(disk.get("/My Documents/A letter with a long name.txt"), "Dear");
+        expectFsckClean(disk, here.path() / "volume");
+
+        // Every changed byte lies in the FATs, the FSInfo sector, or a cluster of what was written.
+        auto allowed = std::vector{disk.fatArea(), std::pair{test::Win98Image::VolumeOffset + 512,
+                                                             test::Win98Image::VolumeOffset + 1024}};
+        for (const char* path : {"/KAVENDEL", "/KAVENDEL/CHANGES.REG", "/WINDOWS/Start Menu/Programs/StartUp",
+                                 "/WINDOWS/Start Menu/Programs/StartUp/KAVENDEL.BAT", "/WINDOWS/INF",
+                                 "/WINDOWS/INF/ATI_9XAA.INF"})
+            for (const auto& range : disk.clusterRanges(path))
+                allowed.push_back(range);
+        if (row.fatBits == 32)
+            allowed.push_back({disk.clusterOffset(2), disk.clusterOffset(3)}); // the root folder
+        ASSERT_EQ(before.size(), after.size());
+        for (std::size_t i = 0; i < before.size(); ++i)
+            if (before[i] != after[i] && std::none_of(allowed.begin(), allowed.end(), [&](const auto& r) {
+                    return i >= r.first && i < r.second;
+                })) {
+                ADD_FAILURE() << "byte " << i << " changed";
+                break;
+            }
+        EXPECT_FALSE(writeBackToImage(machine)) << "a second write-back has nothing left to write";
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 namespace kv::test {
@@ -45,6 +46,27 @@ public:
     std::uint32_t firstCluster(const std::string& dosPath) const {
         const std::string shown = mtools({"mshowfat", "c:" + dosPath}).out;
         return static_cast<std::uint32_t>(std::stoul(shown.substr(shown.find('<') + 1)));
+    }
+
+    // The byte ranges [first, end) of the raw image that a file's or folder's clusters take.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> clusterRanges(const std::string& dosPath) const {
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> out;
+        std::istringstream shown(mtools({"mshowfat", "c:" + dosPath}).out);
+        for (std::string word; shown >> word;) {
+            if (word.front() != '<')
+                continue;
+            const std::uint32_t first = static_cast<std::uint32_t>(std::stoul(word.substr(1)));
+            const auto dash = word.find('-');
+            const std::uint32_t last = dash == std::string::npos
+                                           ? first
+                                           : static_cast<std::uint32_t>(std::stoul(word.substr(dash + 1)));
+            out.push_back({clusterOffset(first), clusterOffset(last + 1)});
+        }
+        return out;
+    }
+    // From the first FAT to the first cluster: the FATs and FAT16's root folder.
+    std::pair<std::uint64_t, std::uint64_t> fatArea() const {
+        return {VolumeOffset + reserved(), clusterOffset(2)};
     }
 
     // Where a FAT16 or FAT32 entry and a cluster lie in the raw image.
