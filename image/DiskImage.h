@@ -76,7 +76,7 @@ void checkWritable(const VolumeLocation& where);
 // The same, and also refuses when journalDir cannot be written or a file system lacks the room
 // that writing bytesToWrite in rangeCount ranges, and its journal, may take.
 void checkWritable(const VolumeLocation& where, std::uint64_t bytesToWrite, std::size_t rangeCount,
-                   const std::filesystem::path& journalDir, const ImageCalls& calls = {});
+                   const std::filesystem::path& journalDir);
 
 // Puts every write into the volume as one step. The journal in journalDir holds what is needed to
 // finish or undo the step, so that a kill or power cut at any moment leaves the image as it was or

@@ -2,6 +2,7 @@
 
 #include "DiskImage.h"
 #include "ImageFormat.h"
+#include "ImageLock.h"
 #include "RawFile.h"
 
 #include <algorithm>
@@ -139,17 +140,24 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
         file.sync(calls.files);
         return;
     }
+    if (writes.empty())
+        return;
     ScratchFolder scratch;
     std::vector<std::string> argv{"qemu-io", "-f", format};
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const std::filesystem::path source = scratch.path() / std::to_string(i);
-        std::ofstream(source, std::ios::binary) << writes[i].bytes;
+        std::ofstream out(source, std::ios::binary);
+        out << writes[i].bytes;
+        if (!out.flush())
+            throw ImageError("Kavendel cannot write its temporary file " + source.string() + ".");
         argv.push_back("-c");
         argv.push_back("write -s " + source.string() + " " + std::to_string(writes[i].offset) + " " +
                        std::to_string(writes[i].bytes.size()));
     }
     argv.insert(argv.end(), {"-c", "flush", image.string()});
     const ProgramResult result = calls.runProgram(argv);
+    if (result.status != 0 && result.err.find("lock") != std::string::npos)
+        throw ImageError(inUseMessage(image));
     std::size_t wrote = 0;
     for (std::size_t at = result.out.find("wrote "); at != std::string::npos;
          at = result.out.find("wrote ", at + 1))

@@ -65,7 +65,12 @@ RawFile RawFile::openForWriting(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         throw ImageError(whyNotOpened(file, errno, true));
-    return RawFile(fd, file);
+    RawFile opened(fd, file);
+    // Even where the user may write anything, a file with no write permission is meant to stay.
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && (st.st_mode & 0222) == 0)
+        throw ImageError(whyNotOpened(file, EACCES, true));
+    return opened;
 }
 
 std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {

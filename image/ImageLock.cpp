@@ -1,0 +1,50 @@
+#include "ImageLock.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+
+namespace kv::image {
+
+namespace {
+
+// QEMU's lock bytes: 100 + permission bit held, 200 + permission bit not shared. The bits used
+// here are consistent reading (0) and writing (1).
+constexpr off_t PermissionBase = 100;
+constexpr off_t UnsharedBase = 200;
+constexpr off_t WriteBit = 1;
+
+bool lockBytes(int fd, off_t start, off_t length) {
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = length;
+    return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+} // namespace
+
+std::string inUseMessage(const std::filesystem::path& image) {
+    return image.string() + " is in use by another program, most likely the emulator running this machine: "
+                            "shut the emulator down "
+                            "first, then try again.";
+}
+
+bool lockedByOthers(int fd) {
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK)
+        return true;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return errno == EWOULDBLOCK;
+    ::flock(fd, LOCK_UN);
+    return false;
+}
+
+bool holdWriterLocks(int fd) {
+    return lockBytes(fd, PermissionBase, WriteBit + 1) && lockBytes(fd, UnsharedBase + WriteBit, 1);
+}
+
+} // namespace kv::image

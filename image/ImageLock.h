@@ -1,0 +1,23 @@
+// Whether another program has the image open for its own use, as QEMU shows it: QEMU takes
+// open-file-description locks on bytes 100 and up (what it does with the image) and 200 and up
+// (what it forbids others), and tests them before it opens an image. Kavendel takes the same
+// locks while it writes a raw image, so an emulator started meanwhile refuses to run on it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kv::image {
+
+// The sentence for an image that another program holds.
+std::string inUseMessage(const std::filesystem::path& image);
+
+// Whether a lock that another open file holds on fd's file (fcntl locks of either kind over any
+// byte, or a flock) is there.
+bool lockedByOthers(int fd);
+
+// Takes QEMU's shared locks for "reads consistently, writes" and "lets no one else write" on fd,
+// held until fd is closed. False when another lock stands in the way.
+bool holdWriterLocks(int fd);
+
+} // namespace kv::image

@@ -1,0 +1,292 @@
+// Writing into images: every format keeps all other bytes, a VHD its identity and a qcow2 its
+// backing file; refusals before anything is written; and an interrupted write, cut at every
+// point, recovers to the old image or the new one.
+#include "DiskImage.h"
+#include "FileContents.h"
+#include "ImageBuilder.h"
+#include "ImageLock.h"
+#include "TemporaryFolder.h"
+#include "WriteJournal.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <thread>
+
+extern char** environ;
+
+using namespace kv;
+using namespace kv::image;
+
+namespace {
+
+constexpr std::uint64_t DiskSize = 64ull << 20;
+
+// About 64 KB in twenty runs across the volume: sector-aligned and not, touching, overlapping.
+std::vector<VolumeWrite> scatteredWrites(std::uint64_t volumeSize) {
+    std::vector<VolumeWrite> writes;
+    for (int i = 0; i < 20; ++i) {
+        const std::uint64_t offset = (static_cast<std::uint64_t>(i) * 2'999'999) % (volumeSize - 8192);
+        writes.push_back({offset + static_cast<std::uint64_t>(i % 3),
+                          std::string(3000 + 10 * i, static_cast<char>('A' + i))});
+    }
+    writes.push_back({writes[4].offset + 100, "overlaps the fifth run"});
+    writes.push_back({writes[5].offset + writes[5].bytes.size(), "touches the sixth"});
+    return writes;
+}
+
+// What the raw disk holds after the writes, applied one by one.
+std::string withWrites(std::string disk, std::uint64_t volumeOffset, const std::vector<VolumeWrite>& writes) {
+    for (const VolumeWrite& write : writes)
+        disk.replace(volumeOffset + write.offset, write.bytes.size(), write.bytes);
+    return disk;
+}
+
+std::size_t bytesCovered(const std::vector<VolumeWrite>& writes) {
+    std::set<std::uint64_t> covered;
+    for (const VolumeWrite& write : writes)
+        for (std::uint64_t i = 0; i < write.bytes.size(); ++i)
+            covered.insert(write.offset + i);
+    return covered.size();
+}
+
+std::string diskAsRaw(const std::filesystem::path& image, const std::string& format,
+                      const std::filesystem::path& out) {
+    test::runTool({"qemu-img", "convert", "-U", "-f", format, "-O", "raw", image.string(), out.string()});
+    std::string bytes = test::fileContents(out);
+    std::filesystem::remove(out);
+    return bytes;
+}
+
+// A VHD's unique identity lies in its footer, the file's last sector.
+std::string vhdIdentity(const std::filesystem::path& image) {
+    const std::string bytes = test::fileContents(image);
+    return bytes.substr(bytes.size() - 512 + 68, 16);
+}
+
+std::string backingOf(const std::filesystem::path& image) {
+    const std::string info = test::runTool({"qemu-img", "info", "-U", image.string()}).out;
+    const auto at = info.find("backing file:");
+    return at == std::string::npos ? std::string() : info.substr(at, info.find('\n', at) - at);
+}
+
+TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
+    test::TemporaryFolder folder;
+    const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
+    const std::string rawBefore = test::fileContents(raw);
+    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi"}) {
+        SCOPED_TRACE(build);
+        std::filesystem::path file = folder.path() / "copy.img";
+        std::filesystem::copy_file(raw, file, std::filesystem::copy_options::overwrite_existing);
+        if (build == "overlay")
+            file = test::makeOverlay(test::convertImage(raw, "qcow2"), folder.path() / "overlay.qcow2");
+        else if (build != "raw")
+            file = test::convertImage(raw, build);
+        const std::string base = build == "overlay" ? test::fileContents(folder.path() / "disk.qcow2") : "";
+        const std::string identity = build.starts_with("vpc") ? vhdIdentity(file) : "";
+        const std::string backing = backingOf(file);
+        const auto sizeBefore = std::filesystem::file_size(file);
+        test::RecordingRunner runner;
+        const ImageCalls calls{&runner, {}, {}};
+        const auto volume = openVolume(file, std::nullopt, calls);
+        const auto writes = scatteredWrites(volume->location().size);
+        runner.runs.clear();
+        const TransferCounters moved =
+            writeAtomically(volume->location(), writes, folder.path() / "journal", calls);
+        EXPECT_LE(runner.runs.size(), build == "raw" ? 0u : 2u) << "one run to read, one to write";
+        const std::string expected = withWrites(rawBefore, volume->location().offset, writes);
+        EXPECT_TRUE(
+            diskAsRaw(file, volume->location().format, folder.path() / "out.raw").substr(0, DiskSize) ==
+            expected);
+        EXPECT_EQ(moved.bytesWritten, bytesCovered(writes));
+        EXPECT_GE(moved.bytesRead, moved.bytesWritten);
+        EXPECT_LE(moved.bytesRead, moved.bytesWritten + 20 * 1024);
+        EXPECT_FALSE(std::filesystem::exists(journalFile(folder.path() / "journal")));
+        if (build.starts_with("vpc")) {
+            EXPECT_EQ(vhdIdentity(file), identity);
+        }
+        // Twenty runs can make at most twenty new 2 MB blocks of a dynamic VHD.
+        EXPECT_LE(std::filesystem::file_size(file) - sizeBefore, 20u * ((2u << 20) + 512));
+        EXPECT_EQ(backingOf(file), backing);
+        if (build == "overlay") {
+            EXPECT_TRUE(test::fileContents(folder.path() / "disk.qcow2") == base)
+                << "the backing file is untouched";
+        }
+    }
+}
+
+// A program left running in the background, ended (by its own process id) when the test ends.
+class BackgroundProgram {
+public:
+    explicit BackgroundProgram(const std::vector<std::string>& argv) {
+        std::vector<char*> args;
+        for (const auto& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        if (::posix_spawnp(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0)
+            m_pid = 0;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~BackgroundProgram() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    BackgroundProgram(const BackgroundProgram&) = delete;
+    BackgroundProgram& operator=(const BackgroundProgram&) = delete;
+
+    // Waits until the program holds a lock on file, as an emulator does once it has opened it.
+    bool holdsLockOn(const std::filesystem::path& file) const {
+        for (int i = 0; i < 100 && m_pid > 0; ++i) {
+            const int fd = ::open(file.c_str(), O_RDONLY);
+            const bool locked = lockedByOthers(fd);
+            ::close(fd);
+            if (locked)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+
+private:
+    pid_t m_pid = 0;
+};
+
+bool installed(const char* program) {
+    image::SystemProgramRunner runner;
+    return runner.run({program, "--version"}).status == 0;
+}
+
+// A paused emulator and a qemu-io session each keep the write off, and nothing is written.
+TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
+    if (!installed("qemu-system-i386"))
+        GTEST_SKIP() << "qemu-system-i386 is not installed";
+    test::TemporaryFolder folder;
+    const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
+    const auto qcow2 = test::convertImage(raw, "qcow2");
+    const struct {
+        std::filesystem::path file;
+        std::vector<std::string> holder;
+    } rows[] = {
+        {raw,
+         {"qemu-system-i386", "-S", "-display", "none", "-drive", "file=" + raw.string() + ",format=raw"}},
+        {qcow2,
+         {"qemu-system-i386", "-S", "-display", "none", "-drive",
+          "file=" + qcow2.string() + ",format=qcow2"}},
+        {raw, {"qemu-io", "-f", "raw", "-c", "sleep 60000", raw.string()}},
+        {qcow2, {"qemu-io", "-f", "qcow2", "-c", "sleep 60000", qcow2.string()}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.holder.front() + " on " + row.file.filename().string());
+        const std::string before = test::fileContents(row.file);
+        const auto volume = openVolume(row.file, std::nullopt);
+        BackgroundProgram holder(row.holder);
+        ASSERT_TRUE(holder.holdsLockOn(row.file));
+        for (const auto& attempt : std::vector<std::function<void()>>{
+                 [&] { checkWritable(volume->location()); },
+                 [&] {
+                     writeAtomically(volume->location(), {{0, "new"}}, folder.path() / "journal");
+                 }}) {
+            try {
+                attempt();
+                ADD_FAILURE() << "written while in use";
+            } catch (const ImageError& e) {
+                EXPECT_NE(std::string(e.what()).find("shut the emulator down first"), std::string::npos)
+                    << e.what();
+            }
+        }
+        EXPECT_TRUE(test::fileContents(row.file) == before);
+        EXPECT_FALSE(std::filesystem::exists(journalFile(folder.path() / "journal")));
+    }
+}
+
+// While Kavendel writes a raw image it holds QEMU's locks, so an emulator cannot start on it.
+TEST(ImageWrite, AnEmulatorCannotStartOnAnImageBeingWritten) {
+    if (!installed("qemu-system-i386"))
+        GTEST_SKIP() << "qemu-system-i386 is not installed";
+    test::TemporaryFolder folder;
+    const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
+    const int fd = ::open(raw.c_str(), O_RDWR);
+    ASSERT_TRUE(holdWriterLocks(fd));
+    image::SystemProgramRunner runner;
+    const auto emulator = runner.run({"timeout", "20", "qemu-system-i386", "-S", "-display", "none", "-drive",
+                                      "file=" + raw.string() + ",format=raw"});
+    ::close(fd);
+    EXPECT_EQ(emulator.status, 1) << emulator.err;
+    EXPECT_NE(emulator.err.find("lock"), std::string::npos) << emulator.err;
+}
+
+TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
+    test::TemporaryFolder folder;
+    const auto raw = test::buildFatDisk(folder.path() / "disk.img", 32ull << 20);
+    const VolumeLocation where = openVolume(raw, std::nullopt)->location();
+    const auto journal = folder.path() / "journal";
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        std::vector<VolumeWrite> writes;
+        const char* message;
+    } rows[] = {
+        {"read-only image",
+         [&] { std::filesystem::permissions(raw, std::filesystem::perms::owner_read); },
+         {{0, "x"}},
+         "is read-only"},
+        {"read-only folder",
+         [&] {
+             std::filesystem::create_directories(journal);
+             std::filesystem::permissions(journal, std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::owner_exec);
+         },
+         {{0, "x"}},
+         "is read-only: Kavendel cannot keep the journal"},
+        {"past the volume's end", [] {}, {{0, "x"}, {where.size - 1, "xy"}}, "runs past the volume's end"},
+        {"unfinished earlier write",
+         [&] {
+             std::filesystem::create_directories(journal);
+             std::ofstream(journalFile(journal)) << "x";
+         },
+         {{0, "x"}},
+         "cut short"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        row.setUp();
+        const std::string before = test::fileContents(raw);
+        try {
+            writeAtomically(where, row.writes, journal);
+            ADD_FAILURE() << "written";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(test::fileContents(raw) == before);
+        std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
+                                              std::filesystem::perms::owner_write);
+        std::error_code ignored;
+        std::filesystem::permissions(journal, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(journal);
+    }
+    try {
+        checkWritable(where, std::uint64_t{1} << 60, 1, journal);
+        ADD_FAILURE() << "an exabyte fits";
+    } catch (const ImageError& e) {
+        EXPECT_NE(std::string(e.what()).find("is full"), std::string::npos) << e.what();
+    }
+}
+
+} // namespace
