@@ -1,16 +1,16 @@
 #include "MachineJobs.h"
 
 #include "FileBytes.h"
-#include "GameTable.h"
+#include "ImageImport.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
+#include "MachinePaths.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "RegistryFileStore.h"
 #include "SettingsAccessor.h"
 #include "Snapshots.h"
 #include "StartupPatch.h"
-#include "Uninstall.h"
 
 #include <algorithm>
 
@@ -21,16 +21,6 @@ namespace kv {
 namespace {
 
 using Kind = MachineJob::Kind;
-
-// A text value, or nullopt when it is missing or holds something else.
-std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_view name) {
-    try {
-        if (reg.ValuePresent(name))
-            return reg.LoadText(name);
-    } catch (const StoreError&) {
-    }
-    return std::nullopt;
-}
 
 void requireMachineFolder(const fs::path& dir) {
     std::error_code ec;
@@ -84,7 +74,22 @@ void exportChanges(const MachineJob& job, const fs::path& dir, std::ostream& out
     out << patch;
 }
 
-void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
+void writeImage(const fs::path& dir, std::ostream& out) {
+    const auto moved = image::writeBackToImage(dir);
+    if (!moved) {
+        out << "nothing to write: the machine is as it was imported\n";
+        return;
+    }
+    out << "wrote the changes into the disk image: " << moved->bytesRead << " bytes read, "
+        << moved->bytesWritten << " bytes written\n";
+}
+
+void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out, std::ostream& err) {
+    if (job.kind == Kind::ImportImage) {
+        image::importImage(dir, *job.image, job.partition, err);
+        out << "created the machine folder " << dir.string() << " from " << job.image->string() << '\n';
+        return;
+    }
     if (job.kind == Kind::Import) {
         if (job.importFiles.size() == 1)
             importRegistryExport(dir, job.importFiles[0], job.driveC);
@@ -94,6 +99,7 @@ void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
         return;
     }
     requireMachineFolder(dir);
+    image::recoverImageWrite(dir);
     Snapshots snapshots(dir);
     switch (job.kind) {
     case Kind::Snapshot:
@@ -111,7 +117,11 @@ void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
     case Kind::ExportChanges:
         exportChanges(job, dir, out);
         break;
+    case Kind::WriteImage:
+        writeImage(dir, out);
+        break;
     case Kind::Import:
+    case Kind::ImportImage:
     case Kind::None:
         break;
     }
@@ -126,35 +136,28 @@ QString checkMachineJob(const MachineJob& job, bool machineGiven) {
         return QStringLiteral("--drive-c goes with --import");
     if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
         return QStringLiteral("--apply-at-next-start goes with --export-changes");
+    if (job.kind == Kind::ImportImage && !machineGiven)
+        return QStringLiteral("--import-image needs --machine DIR, the new machine folder");
+    if (job.partition && job.kind != Kind::ImportImage)
+        return QStringLiteral("--partition goes with --import-image");
     return {};
 }
 
 int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostream& out, std::ostream& err) {
     try {
-        doJob(job, machineDir, out);
+        doJob(job, machineDir, out, err);
         out.flush();
         return 0;
     } catch (const std::exception& e) {
         err << "kavendel: " << e.what() << '\n';
-        return 2;
+        return job.kind == Kind::ImportImage || job.kind == Kind::WriteImage ? 1 : 2;
     }
 }
 
 std::vector<fs::path> filesKavendelMayChange(SettingsStore& store, const MachineFolder& machine) {
-    std::vector<std::string> windowsPaths;
-    TSettingsAccessor reg(store);
-    reg.SelectRoot(RootKey::LocalMachine);
-    for (const GameRow& game : GameTable)
-        if (reg.OpenPathForReading(game.gameKey))
-            if (const auto installDir = textValue(reg, game.installDirValue))
-                windowsPaths.push_back(*installDir + std::string(game.configFile));
-    if (reg.OpenPathForReading("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"))
-        if (const auto systemRoot = textValue(reg, "SystemRoot"))
-            for (std::string_view inf : DriverInfFiles)
-                windowsPaths.push_back(*systemRoot + std::string(inf));
     std::vector<fs::path> files;
     std::error_code ec;
-    for (const std::string& path : windowsPaths)
+    for (const std::string& path : machinePaths(store).changeable)
         if (const auto host = machine.resolve(path); host && fs::is_regular_file(*host, ec))
             files.push_back(*host);
     return files;

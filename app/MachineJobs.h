@@ -16,19 +16,31 @@ class MachineFolder;
 class SettingsStore;
 
 struct MachineJob {
-    enum class Kind { None, Import, Snapshot, ListSnapshots, Restore, ExportChanges };
+    enum class Kind {
+        None,
+        Import,
+        Snapshot,
+        ListSnapshots,
+        Restore,
+        ExportChanges,
+        ImportImage,
+        WriteImage
+    };
     Kind kind = Kind::None;
     std::vector<std::filesystem::path> importFiles; // one .reg file, or SYSTEM.DAT and USER.DAT
     std::optional<std::string> id;                  // --restore ID, --export-changes [ID]
     std::optional<std::filesystem::path> driveC;
     bool applyAtNextStart = false;
+    std::optional<std::filesystem::path> image; // --import-image IMAGE
+    std::optional<int> partition;               // --partition N
 };
 
 // What is wrong with the job's options taken together, or an empty string.
 QString checkMachineJob(const MachineJob& job, bool machineGiven);
 
 // Does the job; errors go to err as "kavendel: …". Returns the exit status: 0, or 2 when the
-// job was refused, in which case nothing was changed.
+// job was refused (1 for the disk-image jobs), in which case nothing was changed. A write-back
+// into a disk image that an earlier run left unfinished is finished or undone first.
 int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, std::ostream& out,
                   std::ostream& err);
 
