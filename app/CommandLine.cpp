@@ -27,6 +27,15 @@ QString takeLanguage(CommandLine& line, const QString& code) {
     return line.language ? QString() : QStringLiteral("--lang needs ja or en, not ") + code;
 }
 
+QString takePartition(CommandLine& line, const QString& number) {
+    bool ok = false;
+    const int partition = number.toInt(&ok);
+    if (!ok || partition < 1 || partition > 4)
+        return QStringLiteral("--partition needs a number from 1 to 4, not ") + number;
+    line.job.partition = partition;
+    return {};
+}
+
 const OptionRow Options[] = {
     {.name = "--machine",
      .argument = OptionArgument::Required,
@@ -76,6 +85,28 @@ const OptionRow Options[] = {
      .valueName = "PATH",
      .help = "with --import: drive_c is a link to PATH",
      .apply = [](CommandLine& line, const QString& path) { return assign(line.job.driveC, toPath(path)); }},
+    {.name = "--import-image",
+     .argument = OptionArgument::Required,
+     .valueName = "IMAGE",
+     .help = "make the --machine DIR, new or empty, from the Windows 98\n"
+             "in the disk IMAGE (raw, VHD, qcow2 or VDI), then exit",
+     .job = true,
+     .apply =
+         [](CommandLine& line, const QString& file) {
+             line.job.kind = MachineJob::Kind::ImportImage;
+             return assign(line.job.image, toPath(file));
+         }},
+    {.name = "--partition",
+     .argument = OptionArgument::Required,
+     .valueName = "N",
+     .help = "with --import-image: the MBR partition (1-4) to use",
+     .apply = takePartition},
+    {.name = "--write-image",
+     .help = "write the changes since --import-image into the disk\n"
+             "image, all at once, then exit",
+     .job = true,
+     .apply = [](CommandLine& line,
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::WriteImage); }},
     {.name = "--snapshot",
      .help = "record the registry and the files Kavendel may change,\n"
              "print the snapshot's id, then exit",
@@ -291,8 +322,12 @@ QString usageText() {
 
 QString machineFolderProblem(const CommandLine& line, const fs::path& dir) {
     const QString name = displayed(dir);
-    if (line.create || line.job.kind == MachineJob::Kind::Import) {
-        const QString option = line.create ? QStringLiteral("--create") : QStringLiteral("--import");
+    if (line.create || line.job.kind == MachineJob::Kind::Import ||
+        line.job.kind == MachineJob::Kind::ImportImage) {
+        const QString option = line.create ? QStringLiteral("--create")
+                               : line.job.kind == MachineJob::Kind::ImportImage
+                                   ? QStringLiteral("--import-image")
+                                   : QStringLiteral("--import");
         if (anythingAt(dir) && !(isDirectory(dir) && isEmptyDirectory(dir)))
             return name + QStringLiteral(" already exists and is not an empty folder; ") + option +
                    QStringLiteral(" makes a new one");
