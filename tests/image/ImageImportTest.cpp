@@ -4,6 +4,7 @@
 #include "DiskImage.h"
 #include "FileContents.h"
 #include "HiveReader.h"
+#include "ImageLock.h"
 #include "ImageRecord.h"
 #include "RegistryDiff.h"
 #include "StartupPatch.h"
@@ -12,8 +13,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace kv;
@@ -204,6 +211,99 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
                 break;
             }
         EXPECT_FALSE(writeBackToImage(machine)) << "a second write-back has nothing left to write";
+    }
+}
+
+// A paused emulator on the image for as long as it lives, as a running Windows 98 would hold it.
+class PausedEmulator {
+public:
+    explicit PausedEmulator(const fs::path& raw)
+        : m_thread([raw] {
+            image::SystemProgramRunner().run({"timeout", "4", "qemu-system-i386", "-S", "-display", "none",
+                                              "-drive", "file=" + raw.string() + ",format=raw"});
+        }) {
+        for (int i = 0; i < 60 && !locked(raw); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~PausedEmulator() { m_thread.join(); }
+    PausedEmulator(const PausedEmulator&) = delete;
+    PausedEmulator& operator=(const PausedEmulator&) = delete;
+
+private:
+    static bool locked(const fs::path& raw) {
+        const int fd = ::open(raw.c_str(), O_RDONLY);
+        const bool held = image::lockedByOthers(fd);
+        ::close(fd);
+        return held;
+    }
+    std::thread m_thread;
+};
+
+TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
+    const bool haveEmulator = image::SystemProgramRunner().run({"qemu-system-i386", "--version"}).status == 0;
+    const struct {
+        const char* name;
+        std::function<void(test::Win98Image&)> since;
+        const char* reason;
+    } rows[] = {
+        {"a hive changed",
+         [](auto& d) {
+             test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()) + 100, "Windows ran");
+         },
+         "changed in"},
+        {"a taken file changed", [](auto& d) { d.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows"); },
+         "ATI_9XAA.INF changed in"},
+        {"a taken file deleted",
+         [](auto& d) {
+             d.mtools({"mdel", "c:/WINDOWS/INF/ATIXBAR.INF"});
+         },
+         "ATIXBAR.INF changed in"},
+        {"a patch there already",
+         [](auto& d) {
+             d.mtools({"mmd", "c:/KAVENDEL"});
+             d.put("/KAVENDEL/CHANGES.REG", "REGEDIT4\r\n");
+         },
+         "CHANGES.REG changed in"},
+        {"full",
+         [](auto& d) {
+             const std::string listing = d.mtools({"mdir", "c:/"}).out;
+             std::string free = listing.substr(0, listing.rfind(" bytes free"));
+             free = free.substr(free.find_last_of('\n') + 1);
+             std::erase(free, ' ');
+             const fs::path filler = d.raw().parent_path() / "filler";
+             test::makeBlankImage(filler, std::stoull(free));
+             d.mtools({"mcopy", filler.string(), "c:/FILLER"});
+         },
+         "full"},
+        {"no longer FAT",
+         [](auto& d) { test::writeBytesAt(d.raw(), d.VolumeOffset, std::string(512, '\0')); }, "FAT"},
+        {"held by an emulator", nullptr, "shut the emulator down first"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.since && !haveEmulator)
+            continue;
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        importImage(machine, disk.raw(), std::nullopt, m_notes);
+        changeMachine(machine);
+        if (row.since)
+            row.since(disk);
+        const std::string before = disk.fileContents();
+        const std::string record = test::fileContents(ImageRecord::folder(machine) / "source.txt");
+        try {
+            std::optional<PausedEmulator> emulator;
+            if (!row.since)
+                emulator.emplace(disk.raw());
+            writeBackToImage(machine);
+            ADD_FAILURE() << "written";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
+        EXPECT_EQ(test::fileContents(ImageRecord::folder(machine) / "source.txt"), record);
     }
 }
 
