@@ -24,6 +24,13 @@ void importImage(const std::filesystem::path& dir, const std::filesystem::path& 
 // use, read-only or full. Returns the bytes moved; nothing when there was nothing to write.
 std::optional<TransferCounters> writeBackToImage(const std::filesystem::path& dir);
 
+// Whether the machine folder holds changes that the image does not have yet, by the record
+// alone, without reading the image.
+bool hasUnwrittenChanges(const std::filesystem::path& dir);
+
+// Whether the image still holds every recorded file and hive as the record has it.
+bool imageUnchangedSinceImport(const std::filesystem::path& dir);
+
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);

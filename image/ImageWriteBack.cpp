@@ -26,6 +26,8 @@ std::string readOrThrow(const fs::path& file) {
     return std::move(*bytes);
 }
 
+constexpr std::uint64_t MaxHiveSize = 128u << 20;
+
 // The file as the image holds it now, or nullopt when it is not there.
 std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile& file) {
     const auto entry = fat.find(file.windowsPath);
@@ -35,24 +37,36 @@ std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile
         return Fingerprint{entry->size, {}};
     try {
         return fingerprintOf(
-            fat.read(*entry, file.role == RecordedFile::Role::Hive ? (128u << 20) : GameFiles::MaxFileSize));
+            fat.read(*entry, file.role == RecordedFile::Role::Hive ? MaxHiveSize : GameFiles::MaxFileSize));
     } catch (const FatError&) {
         return Fingerprint{entry->size, {}}; // damaged since: it differs from what was taken
     }
 }
 
-void refuseChangedFiles(FatVolume& fat, const ImageRecord& record) {
+// The first recorded file that the image no longer holds as recorded.
+const RecordedFile* changedInImage(FatVolume& fat, const ImageRecord& record) {
     for (const RecordedFile& file : record.files)
         if (fingerprintInImage(fat, file) != file.contents)
-            throw ImageError(
-                cp932::toUtf8(file.windowsPath) + " changed in " + record.image.string() +
-                " since the import, so writing now could undo what Windows did: import the image "
-                "again with --import-image");
+            return &file;
+    return nullptr;
 }
 
-// Puts the registry's changes since the import and the batch that applies them at the next
-// start of Windows into the volume; nothing when the registry is as imported.
-void stageRegistryChanges(FatVolume& fat, const fs::path& dir, ImageRecord& record) {
+// A file the write-back puts into the image, or deletes there (no bytes).
+struct FileToWrite {
+    std::string windowsPath;
+    std::optional<std::string> bytes;
+};
+
+RecordedFile* recorded(ImageRecord& record, std::string_view windowsPath) {
+    const auto found = std::find_if(record.files.begin(), record.files.end(), [&](const RecordedFile& f) {
+        return cp932::equalsIgnoreCase(f.windowsPath, windowsPath);
+    });
+    return found == record.files.end() ? nullptr : &*found;
+}
+
+// The patch of the registry's changes since the import and the batch that applies it at the next
+// start of Windows, unless the image has them as written already or the registry is as imported.
+void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToWrite>& out) {
     const std::string before = readOrThrow(ImageRecord::importedRegistry(dir));
     const std::string now = readOrThrow(MachineFolder(dir).registryFile());
     const RegistryDocument nowDocument = RegistryDocument::parse(now);
@@ -66,46 +80,61 @@ void stageRegistryChanges(FatVolume& fat, const fs::path& dir, ImageRecord& reco
             "apply the changes");
     const std::string batchPath =
         (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
-    const std::string patch = changesPatch(before, now);
-    const std::string batch = startupBatch(*startup);
-    for (const auto& [path, bytes] :
-         {std::pair{std::string(PatchWindowsPath), &patch}, std::pair{batchPath, &batch}}) {
-        const auto known = std::find_if(record.files.begin(), record.files.end(), [&](const RecordedFile& f) {
-            return cp932::equalsIgnoreCase(f.windowsPath, path);
-        });
-        const Fingerprint wanted = fingerprintOf(*bytes);
-        if (known != record.files.end() && known->contents == wanted)
-            continue; // written by an earlier write-back, and not changed since
-        fat.create(path, *bytes);
-        if (known == record.files.end())
-            record.files.push_back({RecordedFile::Role::Target, path, wanted});
-        else
-            known->contents = wanted;
+    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), changesPatch(before, now)},
+                             FileToWrite{batchPath, startupBatch(*startup)}}) {
+        const RecordedFile* known = recorded(record, file.windowsPath);
+        if (!known || known->contents != fingerprintOf(*file.bytes))
+            out.push_back(std::move(file));
     }
 }
 
-// Each taken file that drive_c now holds otherwise, or no longer holds, goes back.
-void stageFileChanges(FatVolume& fat, const fs::path& dir, ImageRecord& record) {
+// Each taken file that drive_c now holds otherwise, or no longer holds.
+void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<FileToWrite>& out) {
     const MachineFolder machine(dir);
-    for (RecordedFile& file : record.files) {
+    for (const RecordedFile& file : record.files) {
         if (file.role != RecordedFile::Role::Taken)
             continue;
         const auto host = machine.resolve(file.windowsPath);
         std::error_code ec;
-        const bool present = host && fs::is_regular_file(*host, ec);
-        if (!present && file.contents) {
-            fat.remove(*fat.find(file.windowsPath));
-            file.contents.reset();
-        } else if (present) {
-            if (fs::file_size(*host, ec) > GameFiles::MaxFileSize)
-                throw ImageError(host->string() + " is too large to be a file Kavendel changed");
-            const std::string bytes = readOrThrow(*host);
-            const Fingerprint now = fingerprintOf(bytes);
-            if (file.contents == now)
-                continue;
-            fat.create(file.windowsPath, bytes);
-            file.contents = now;
+        if (!host || !fs::is_regular_file(*host, ec)) {
+            if (file.contents)
+                out.push_back({file.windowsPath, std::nullopt});
+            continue;
         }
+        if (fs::file_size(*host, ec) > GameFiles::MaxFileSize)
+            throw ImageError(host->string() + " is too large to be a file Kavendel changed");
+        std::string bytes = readOrThrow(*host);
+        if (file.contents != fingerprintOf(bytes))
+            out.push_back({file.windowsPath, std::move(bytes)});
+    }
+}
+
+std::vector<FileToWrite> unwrittenFiles(const fs::path& dir, ImageRecord& record) {
+    std::vector<FileToWrite> out;
+    registryFiles(dir, record, out);
+    takenFiles(dir, record, out);
+    return out;
+}
+
+ImageRecord loadRecord(const fs::path& dir) {
+    auto record = ImageRecord::load(dir);
+    if (!record)
+        throw ImageError(dir.string() + " was not made from a disk image: make it with --import-image");
+    return std::move(*record);
+}
+
+// Puts the files into the volume's cache, and into the record as the image will hold them.
+void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& record) {
+    for (const FileToWrite& file : files) {
+        if (file.bytes)
+            fat.create(file.windowsPath, *file.bytes);
+        else if (const auto entry = fat.find(file.windowsPath))
+            fat.remove(*entry);
+        RecordedFile* known = recorded(record, file.windowsPath);
+        if (!known)
+            known =
+                &record.files.emplace_back(RecordedFile{RecordedFile::Role::Target, file.windowsPath, {}});
+        known->contents = file.bytes ? std::optional(fingerprintOf(*file.bytes)) : std::nullopt;
     }
 }
 
@@ -116,20 +145,32 @@ void recoverImageWrite(const fs::path& dir) {
         recoverPendingWrite(ImageRecord::journal(dir));
 }
 
+bool hasUnwrittenChanges(const fs::path& dir) {
+    ImageRecord record = loadRecord(dir);
+    return !unwrittenFiles(dir, record).empty();
+}
+
+bool imageUnchangedSinceImport(const fs::path& dir) {
+    const ImageRecord record = loadRecord(dir);
+    const auto volume = openVolume(record.image, record.partition);
+    FatVolume fat(*volume);
+    return volume->location().format == record.format && !changedInImage(fat, record);
+}
+
 std::optional<TransferCounters> writeBackToImage(const fs::path& dir) {
-    auto record = ImageRecord::load(dir);
-    if (!record)
-        throw ImageError(dir.string() + " was not made from a disk image: make it with --import-image");
+    ImageRecord record = loadRecord(dir);
     recoverImageWrite(dir);
-    const auto volume = openVolume(record->image, record->partition);
-    if (volume->location().format != record->format)
-        throw ImageError(record->image.string() + " is no longer a " + record->format +
+    const auto volume = openVolume(record.image, record.partition);
+    if (volume->location().format != record.format)
+        throw ImageError(record.image.string() + " is no longer a " + record.format +
                          " image: import the image again with --import-image");
     checkWritable(volume->location());
     FatVolume fat(*volume);
-    refuseChangedFiles(fat, *record);
-    stageRegistryChanges(fat, dir, *record);
-    stageFileChanges(fat, dir, *record);
+    if (const RecordedFile* changed = changedInImage(fat, record))
+        throw ImageError(cp932::toUtf8(changed->windowsPath) + " changed in " + record.image.string() +
+                         " since the import, so writing now could undo what Windows did: import the image "
+                         "again with --import-image");
+    stage(fat, unwrittenFiles(dir, record), record);
     const std::vector<VolumeWrite> writes = fat.writes();
     if (writes.empty())
         return std::nullopt;
@@ -139,7 +180,7 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir) {
     checkWritable(volume->location(), bytes, writes.size(), ImageRecord::journal(dir));
     TransferCounters moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir));
     moved.bytesRead += volume->counters().bytesRead;
-    record->save(dir);
+    record.save(dir);
     return moved;
 }
 
