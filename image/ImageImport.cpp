@@ -208,4 +208,27 @@ void importImage(const fs::path& dir, const fs::path& image, std::optional<int> 
     }
 }
 
+fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, std::ostream& notes) {
+    const fs::path absolute = fs::absolute(image);
+    // The name tells the user which image it is; the hash of the whole path keeps two
+    // images of the same name apart.
+    const fs::path dir = imagesFolder / (absolute.stem().string() + "-" +
+                                         fingerprintOf(absolute.string()).sha256.substr(0, 12));
+    std::error_code ec;
+    if (fs::exists(dir / "registry.reg", ec) && ImageRecord::load(dir)) {
+        recoverImageWrite(dir);
+        if (imageUnchangedSinceImport(dir))
+            return dir;
+        if (hasUnwrittenChanges(dir))
+            throw ImageError(
+                image.string() + " changed since it was imported into " + dir.string() +
+                ", which holds changes not written to it yet: move that folder elsewhere to keep "
+                "them, then open the image again");
+    }
+    fs::remove_all(dir);
+    fs::create_directories(imagesFolder);
+    importImage(dir, absolute, std::nullopt, notes);
+    return dir;
+}
+
 } // namespace kv::image

@@ -31,6 +31,12 @@ bool hasUnwrittenChanges(const std::filesystem::path& dir);
 // Whether the image still holds every recorded file and hive as the record has it.
 bool imageUnchangedSinceImport(const std::filesystem::path& dir);
 
+// The machine folder of its own that image gets under imagesFolder: imported on first use and
+// reused while the image holds what was imported. When the image changed since, the folder is
+// imported anew, unless it holds changes not written yet, which are never dropped: ImageError.
+std::filesystem::path machineForImage(const std::filesystem::path& image,
+                                      const std::filesystem::path& imagesFolder, std::ostream& notes);
+
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
