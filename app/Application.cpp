@@ -197,7 +197,10 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     if (line.screenshotDir)
         return renderScreenshots(form, *line.screenshotDir);
     form.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    if (line.image)
+        return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
+    return status;
 }
 
 } // namespace
@@ -206,7 +209,7 @@ int runApplication(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine line = parseCommandLine(arguments);
+    CommandLine line = parseCommandLine(arguments);
     if (!line.error.isEmpty())
         return usageError(line.error);
     if (line.help) {
@@ -221,7 +224,13 @@ int runApplication(int argc, char** argv) {
     if (!knownDir)
         return usageError(QStringLiteral("no default machine folder: neither XDG_DATA_HOME nor HOME names "
                                          "an absolute folder; set one, or use --machine DIR"));
-    const fs::path& machineDir = *knownDir;
+    fs::path machineDir = *knownDir;
+    if (line.image) {
+        const auto imageMachine = machineOfImage(*line.image, machineDir, std::cerr);
+        if (!imageMachine)
+            return ExitFailure;
+        line.machine = machineDir = *imageMachine;
+    }
     if (const QString problem = machineFolderProblem(line, machineDir); !problem.isEmpty())
         return usageError(problem);
     if (line.create)

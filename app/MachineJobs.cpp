@@ -1,5 +1,6 @@
 #include "MachineJobs.h"
 
+#include "Dialogs.h"
 #include "FileBytes.h"
 #include "ImageImport.h"
 #include "MachineFolder.h"
@@ -11,6 +12,8 @@
 #include "SettingsAccessor.h"
 #include "Snapshots.h"
 #include "StartupPatch.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -151,6 +154,39 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostrea
     } catch (const std::exception& e) {
         err << "kavendel: " << e.what() << '\n';
         return job.kind == Kind::ImportImage || job.kind == Kind::WriteImage ? 1 : 2;
+    }
+}
+
+std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,
+                                       std::ostream& err) {
+    try {
+        return image::machineForImage(image, defaultMachine.parent_path() / "images", err);
+    } catch (const std::exception& e) {
+        err << "kavendel: " << e.what() << '\n';
+        return std::nullopt;
+    }
+}
+
+int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
+    auto text = [](const char* source) {
+        return QCoreApplication::translate("ImageWriteBack", source).toStdString();
+    };
+    try {
+        if (!image::hasUnwrittenChanges(machineDir) ||
+            !dialogs.confirm(
+                ApplicationTitle,
+                text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに今書き込みますか？\n"
+                                                         "キャンセルすると変更はマシンフォルダに残り、"
+                                                         "後で --write-image で書き込めます。"))))
+            return 0;
+        image::writeBackToImage(machineDir);
+        dialogs.message(ApplicationTitle,
+                        text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに書き込みました。")),
+                        Dialogs::Icon::Information);
+        return 0;
+    } catch (const std::exception& e) {
+        dialogs.message(ApplicationTitle, errorBoxText(e.what()), Dialogs::Icon::Error);
+        return 1;
     }
 }
 

@@ -12,6 +12,7 @@
 
 namespace kv {
 
+class Dialogs;
 class MachineFolder;
 class SettingsStore;
 
@@ -43,6 +44,16 @@ QString checkMachineJob(const MachineJob& job, bool machineGiven);
 // into a disk image that an earlier run left unfinished is finished or undone first.
 int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, std::ostream& out,
                   std::ostream& err);
+
+// The machine folder that --image opens for image, under the default machine folder's parent:
+// imported or reused. Says why on err and gives nullopt when it cannot be had.
+std::optional<std::filesystem::path> machineOfImage(const std::filesystem::path& image,
+                                                    const std::filesystem::path& defaultMachine,
+                                                    std::ostream& err);
+
+// When the window on an image's machine folder closes with changes not in the image yet, asks
+// whether to write them now; No keeps them for a later --write-image. Returns the exit status.
+int offerImageWriteBack(Dialogs& dialogs, const std::filesystem::path& machineDir);
 
 // The files Kavendel may change on this machine that exist now: the games' configuration files
 // and the display driver's INF files, as the registry names them. Files that do not exist are
