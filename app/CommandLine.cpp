@@ -61,6 +61,13 @@ const OptionRow Options[] = {
      .help = "show the window in Japanese (the default) or English;\n"
              "overrides lang= in kavendel.conf, see kavendel(1)",
      .apply = takeLanguage},
+    {.name = "--image",
+     .argument = OptionArgument::Required,
+     .valueName = "IMAGE",
+     .help = "open the Windows 98 in the disk IMAGE, imported into a\n"
+             "machine folder of its own; on closing, offer to write\n"
+             "the changes into the image",
+     .apply = [](CommandLine& line, const QString& file) { return assign(line.image, toPath(file)); }},
     {.name = "--create",
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
@@ -245,6 +252,10 @@ private:
         std::sort(jobs.begin(), jobs.end());
         if (jobs.size() > 1)
             fail(jobs[0] + QStringLiteral(" and ") + jobs[1] + QStringLiteral(" cannot be combined"));
+        else if (m_line.image && (m_line.machine || m_line.create || !jobs.empty()))
+            fail(QStringLiteral(
+                "--image opens a machine folder of its own; it cannot be combined with --machine, "
+                "--create or a job"));
         else if (!jobs.empty() && m_line.screenshotDir)
             fail(jobs[0] + QStringLiteral(" ends without a window; it cannot be combined with --screenshot"));
         else
