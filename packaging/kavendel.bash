@@ -17,7 +17,7 @@ _kavendel() {
             _filedir
             return
             ;;
-        --import-image)
+        --import-image | --image)
             _filedir '@(img|ima|raw|vhd|qcow2|vdi|IMG|IMA|RAW|VHD|QCOW2|VDI)'
             return
             ;;
