@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -305,6 +306,76 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
         EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
         EXPECT_EQ(test::fileContents(ImageRecord::folder(machine) / "source.txt"), record);
     }
+}
+
+ino_t inodeOf(const fs::path& file) {
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    return st.st_ino;
+}
+
+image::ProgramResult kavendel(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{KAVENDEL_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return image::SystemProgramRunner().run(argv);
+}
+
+TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
+    test::Win98Image disk(m_folder.path(), DiskSize, 16);
+    disk.installWindows(Hives);
+    const std::string machine = m_machine.string();
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* said; // on standard output, or standard error when the job fails
+    } rows[] = {
+        {{"--machine", machine, "--import-image", disk.raw().string(), "--partition", "1"}, 0, "created"},
+        {{"--machine", machine, "--write-image"}, 0, "nothing to write"},
+        {{"--machine", machine, "--import-image", disk.raw().string()}, 2, "not an empty folder"},
+        {{"--machine", machine, "--write-image", "--partition", "2"},
+         2,
+         "--partition goes with --import-image"},
+        {{"--image", disk.raw().string(), "--machine", machine}, 2, "cannot be combined"},
+        {{"--machine", (m_folder.path() / "other").string(), "--import-image", disk.raw().string(),
+          "--partition", "3"},
+         1,
+         "partition"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.back());
+        const auto result = kavendel(row.arguments);
+        EXPECT_EQ(result.status, row.status) << result.err;
+        EXPECT_NE((row.status == 0 ? result.out : result.err).find(row.said), std::string::npos)
+            << result.out << result.err;
+    }
+    changeMachine(m_machine);
+    const auto written = kavendel({"--machine", machine, "--write-image"});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(written.out.find("bytes written"), std::string::npos) << written.out;
+    EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
+
+    // --image imports into a folder of its own once and reuses it while the image is unchanged.
+    // Once Windows changed the image, the folder's changes that are not in the image yet (the
+    // window made some keys) are kept: the user moves the folder away, and the image is imported anew.
+    ::setenv("XDG_DATA_HOME", (m_folder.path() / "data").c_str(), 1);
+    const fs::path images = m_folder.path() / "data/kavendel/images";
+    const std::vector<std::string> open{"--image", disk.raw().string(), "--screenshot",
+                                        (m_folder.path() / "shots").string()};
+    const auto first = kavendel(open);
+    EXPECT_EQ(first.status, 0) << first.err;
+    const fs::path own = fs::directory_iterator(images)->path();
+    EXPECT_EQ(own.filename().string().substr(0, 5), "disk-");
+    const ino_t imported = inodeOf(own / "registry.reg");
+    EXPECT_EQ(kavendel(open).status, 0);
+    EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
+    disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");
+    const auto refused = kavendel(open);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("move that folder elsewhere"), std::string::npos) << refused.err;
+    fs::rename(own, m_folder.path() / "kept");
+    EXPECT_EQ(kavendel(open).status, 0);
+    EXPECT_EQ(test::fileContents(own / "drive_c/WINDOWS/INF/ATI_9XAA.INF"), "edited in Windows");
+    EXPECT_TRUE(fs::exists(m_folder.path() / "shots/controls.tsv"));
 }
 
 } // namespace
