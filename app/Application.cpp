@@ -235,7 +235,10 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     if (line.screenshotDir)
         return renderScreenshots(form, *line.screenshotDir, console);
     form.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    if (line.image)
+        return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
+    return status;
 }
 
 } // namespace
@@ -246,7 +249,7 @@ int runApplication(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     const ConsoleTexts texts(consoleLanguage(arguments));
     const Console console(texts, std::cout, std::cerr);
-    const CommandLine line = parseCommandLine(arguments, texts);
+    CommandLine line = parseCommandLine(arguments, texts);
     if (!line.error.isEmpty())
         return console.usage(line.error);
     if (line.help) {
@@ -262,11 +265,17 @@ int runApplication(int argc, char** argv) {
         return console.usage(texts.text(QT_TRANSLATE_NOOP(
             "CommandLine", "既定のマシンフォルダがありません: XDG_DATA_HOME も HOME も絶対パスのフォルダを"
                            "示していません。どちらかを設定するか、--machine DIR を使ってください")));
-    const fs::path& machineDir = *knownDir;
-    for (const QString& problem :
-         {machineFolderProblem(line, machineDir, texts), pathArgumentProblem(line, texts)})
-        if (!problem.isEmpty())
-            return console.usage(problem);
+    fs::path machineDir = *knownDir;
+    if (const QString problem = pathArgumentProblem(line, texts); !problem.isEmpty())
+        return console.usage(problem);
+    if (line.image) {
+        const auto imageMachine = machineOfImage(*line.image, machineDir, console);
+        if (!imageMachine)
+            return ExitFailure;
+        line.machine = machineDir = *imageMachine;
+    }
+    if (const QString problem = machineFolderProblem(line, machineDir, texts); !problem.isEmpty())
+        return console.usage(problem);
     if (line.create)
         return createMachine(machineDir, console);
     if (line.job.kind != MachineJob::Kind::None)

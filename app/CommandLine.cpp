@@ -29,6 +29,16 @@ QString takeLanguage(CommandLine& line, const QString& code) {
                                "CommandLine", "--lang には ja か en を指定します (%1 ではなく)"));
 }
 
+QString takePartition(CommandLine& line, const QString& number) {
+    bool ok = false;
+    const int partition = number.toInt(&ok);
+    if (!ok || partition < 1 || partition > 4)
+        return QString::fromUtf8(
+            QT_TRANSLATE_NOOP("CommandLine", "--partition には 1 から 4 の番号を指定します (%1 ではなく)"));
+    line.job.partition = partition;
+    return {};
+}
+
 const OptionRow Options[] = {
     {.name = "--machine",
      .argument = OptionArgument::Required,
@@ -54,6 +64,13 @@ const OptionRow Options[] = {
      .help = "show the window in Japanese (the default) or English;\n"
              "overrides lang= in kavendel.conf, see kavendel(1)",
      .apply = takeLanguage},
+    {.name = "--image",
+     .argument = OptionArgument::Required,
+     .valueName = "IMAGE",
+     .help = "open the Windows 98 in the disk IMAGE, imported into a\n"
+             "machine folder of its own; on closing, offer to write\n"
+             "the changes into the image",
+     .apply = [](CommandLine& line, const QString& file) { return assign(line.image, toPath(file)); }},
     {.name = "--create",
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
@@ -81,6 +98,28 @@ const OptionRow Options[] = {
      .valueName = "PATH",
      .help = "with --import: drive_c is a link to PATH",
      .apply = [](CommandLine& line, const QString& path) { return assign(line.job.driveC, toPath(path)); }},
+    {.name = "--import-image",
+     .argument = OptionArgument::Required,
+     .valueName = "IMAGE",
+     .help = "make the --machine DIR, new or empty, from the Windows 98\n"
+             "in the disk IMAGE (raw, VHD, qcow2 or VDI), then exit",
+     .job = true,
+     .apply =
+         [](CommandLine& line, const QString& file) {
+             line.job.kind = MachineJob::Kind::ImportImage;
+             return assign(line.job.image, toPath(file));
+         }},
+    {.name = "--partition",
+     .argument = OptionArgument::Required,
+     .valueName = "N",
+     .help = "with --import-image: the MBR partition (1-4) to use",
+     .apply = takePartition},
+    {.name = "--write-image",
+     .help = "write the changes since --import-image into the disk\n"
+             "image, all at once, then exit",
+     .job = true,
+     .apply = [](CommandLine& line,
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::WriteImage); }},
     {.name = "--snapshot",
      .help = "record the registry and the files Kavendel may change,\n"
              "print the snapshot's id, then exit",
@@ -227,6 +266,10 @@ private:
         std::sort(jobs.begin(), jobs.end());
         if (jobs.size() > 1)
             fail(QT_TRANSLATE_NOOP("CommandLine", "%1 と %2 は同時に指定できません"), {jobs[0], jobs[1]});
+        else if (m_line.image && (m_line.machine || m_line.create || !jobs.empty()))
+            fail(QT_TRANSLATE_NOOP("CommandLine",
+                                   "--image は専用のマシンフォルダを開くため、--machine、--create "
+                                   "やほかのジョブと同時に指定できません"));
         else if (!jobs.empty() && m_line.screenshotDir)
             fail(
                 QT_TRANSLATE_NOOP("CommandLine",
@@ -318,8 +361,12 @@ QString usageText() {
 
 QString machineFolderProblem(const CommandLine& line, const fs::path& dir, const ConsoleTexts& texts) {
     const QString name = displayed(dir);
-    if (line.create || line.job.kind == MachineJob::Kind::Import) {
-        const QString option = line.create ? QStringLiteral("--create") : QStringLiteral("--import");
+    if (line.create || line.job.kind == MachineJob::Kind::Import ||
+        line.job.kind == MachineJob::Kind::ImportImage) {
+        const QString option = line.create ? QStringLiteral("--create")
+                               : line.job.kind == MachineJob::Kind::ImportImage
+                                   ? QStringLiteral("--import-image")
+                                   : QStringLiteral("--import");
         if (anythingAt(dir) && !isDirectory(dir))
             return texts.text(
                 QT_TRANSLATE_NOOP("CommandLine", "%1 はファイルです。%2 は新しいマシンフォルダを作ります"),
@@ -386,6 +433,10 @@ QString pathArgumentProblem(const CommandLine& line, const ConsoleTexts& texts) 
     for (const fs::path& file : line.job.importFiles)
         if (problem.isEmpty())
             problem = inputFileProblem(file, QStringLiteral("--import"), texts);
+    if (problem.isEmpty() && line.job.image)
+        problem = inputFileProblem(*line.job.image, QStringLiteral("--import-image"), texts);
+    if (problem.isEmpty() && line.image)
+        problem = inputFileProblem(*line.image, QStringLiteral("--image"), texts);
     return problem;
 }
 

@@ -21,6 +21,7 @@ struct CommandLine {
     std::optional<std::filesystem::path> machine;
     std::optional<std::filesystem::path> screenshotDir;
     std::optional<std::filesystem::path> cpuFile; // a recorded processor to run on
+    std::optional<std::filesystem::path> image;   // a disk image to open in a machine folder of its own
     std::optional<Language> language;             // nothing: the configuration file decides
     bool create = false;
     bool help = false;

@@ -55,6 +55,8 @@ public:
         , m_err(err) {}
 
     const ConsoleTexts& texts() const { return m_texts; }
+    // Standard error, for a job's notes that come as lines of their own ("kavendel: …").
+    std::ostream& errorStream() const { return m_err; }
     // One line of a job's result on standard output.
     void report(const QString& line) const;
     // Bytes on standard output as they are, such as a patch in CP932.

@@ -1,11 +1,13 @@
 #include "MachineJobs.h"
 
 #include "Console.h"
+#include "Dialogs.h"
 #include "FileBytes.h"
-#include "GameTable.h"
 #include "HiveReader.h"
+#include "ImageImport.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
+#include "MachinePaths.h"
 #include "Message.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
@@ -13,7 +15,8 @@
 #include "SettingsAccessor.h"
 #include "Snapshots.h"
 #include "StartupPatch.h"
-#include "Uninstall.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -47,16 +50,6 @@ template <typename... Error, typename Step> auto refusing(const Console& console
 // translated when it is shown.
 [[noreturn]] void fail(const char* source, const fs::path& file) {
     throw TranslatableError(Message{"", "CommandLine", source, {file.string()}});
-}
-
-// A text value, or nullopt when it is missing or holds something else.
-std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_view name) {
-    try {
-        if (reg.ValuePresent(name))
-            return reg.LoadText(name);
-    } catch (const StoreError&) {
-    }
-    return std::nullopt;
 }
 
 void requireMachineFolder(const fs::path& dir) {
@@ -142,6 +135,24 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
     console.output(patch);
 }
 
+void writeImage(const fs::path& dir, const Console& console) {
+    const ConsoleTexts& texts = console.texts();
+    const auto moved = image::writeBackToImage(dir);
+    if (!moved)
+        return console.report(texts.text(QT_TRANSLATE_NOOP(
+            "CommandLine", "書き込むものはありません: マシンはインポートしたときのままです")));
+    console.report(texts.text(QT_TRANSLATE_NOOP("CommandLine", "変更をディスクイメージに書き込みました: "
+                                                               "読み込み %1 バイト、書き込み %2 バイト"),
+                              {QString::number(moved->bytesRead), QString::number(moved->bytesWritten)}));
+}
+
+void importImage(const MachineJob& job, const fs::path& dir, const Console& console) {
+    image::importImage(dir, *job.image, job.partition, console.errorStream());
+    console.report(console.texts().text(
+        QT_TRANSLATE_NOOP("CommandLine", "%2 からマシンフォルダ %1 を作成しました"),
+        {QString::fromStdString(dir.string()), QString::fromStdString(job.image->string())}));
+}
+
 void importMachine(const MachineJob& job, const fs::path& dir, const Console& console) {
     refusing<RegistryFileError, HiveError>(console, [&] {
         if (job.importFiles.size() == 1)
@@ -155,7 +166,10 @@ void importMachine(const MachineJob& job, const fs::path& dir, const Console& co
 void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     if (job.kind == Kind::Import)
         return importMachine(job, dir, console);
+    if (job.kind == Kind::ImportImage)
+        return importImage(job, dir, console);
     requireMachineFolder(dir);
+    image::recoverImageWrite(dir);
     Snapshots snapshots(dir);
     switch (job.kind) {
     case Kind::Snapshot:
@@ -176,7 +190,11 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     case Kind::ExportChanges:
         exportChanges(job, dir, console);
         break;
+    case Kind::WriteImage:
+        writeImage(dir, console);
+        break;
     case Kind::Import:
+    case Kind::ImportImage:
     case Kind::None:
         break;
     }
@@ -192,6 +210,11 @@ const char* checkMachineJob(const MachineJob& job, bool machineGiven) {
         return QT_TRANSLATE_NOOP("CommandLine", "--drive-c は --import と一緒に使います");
     if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
         return QT_TRANSLATE_NOOP("CommandLine", "--apply-at-next-start は --export-changes と一緒に使います");
+    if (job.kind == Kind::ImportImage && !machineGiven)
+        return QT_TRANSLATE_NOOP("CommandLine",
+                                 "--import-image には --machine DIR (新しいマシンフォルダ) が必要です");
+    if (job.partition && job.kind != Kind::ImportImage)
+        return QT_TRANSLATE_NOOP("CommandLine", "--partition は --import-image と一緒に使います");
     return nullptr;
 }
 
@@ -211,21 +234,43 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     }
 }
 
+std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,
+                                       const Console& console) {
+    try {
+        return image::machineForImage(image, defaultMachine.parent_path() / "images", console.errorStream());
+    } catch (const std::exception& e) {
+        console.error(console.texts().text(e), ExitFailure);
+        return std::nullopt;
+    }
+}
+
+int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
+    auto text = [](const char* source) {
+        return QCoreApplication::translate("ImageWriteBack", source).toStdString();
+    };
+    try {
+        if (!image::hasUnwrittenChanges(machineDir) ||
+            !dialogs.confirm(
+                ApplicationTitle,
+                text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに今書き込みますか？\n"
+                                                         "キャンセルすると変更はマシンフォルダに残り、"
+                                                         "後で --write-image で書き込めます。"))))
+            return 0;
+        image::writeBackToImage(machineDir);
+        dialogs.message(ApplicationTitle,
+                        text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに書き込みました。")),
+                        Dialogs::Icon::Information);
+        return 0;
+    } catch (const std::exception& e) {
+        dialogs.message(ApplicationTitle, errorBoxText(e.what()), Dialogs::Icon::Error);
+        return 1;
+    }
+}
+
 std::vector<fs::path> filesKavendelMayChange(SettingsStore& store, const MachineFolder& machine) {
-    std::vector<std::string> windowsPaths;
-    TSettingsAccessor reg(store);
-    reg.SelectRoot(RootKey::LocalMachine);
-    for (const GameRow& game : GameTable)
-        if (reg.OpenPathForReading(game.gameKey))
-            if (const auto installDir = textValue(reg, game.installDirValue))
-                windowsPaths.push_back(*installDir + std::string(game.configFile));
-    if (reg.OpenPathForReading("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"))
-        if (const auto systemRoot = textValue(reg, "SystemRoot"))
-            for (std::string_view inf : DriverInfFiles)
-                windowsPaths.push_back(*systemRoot + std::string(inf));
     std::vector<fs::path> files;
     std::error_code ec;
-    for (const std::string& path : windowsPaths)
+    for (const std::string& path : machinePaths(store).changeable)
         if (const auto host = machine.resolve(path); host && fs::is_regular_file(*host, ec))
             files.push_back(*host);
     return files;

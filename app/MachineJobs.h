@@ -13,16 +13,28 @@ namespace kv {
 
 class Console;
 class ConsoleTexts;
+class Dialogs;
 class MachineFolder;
 class SettingsStore;
 
 struct MachineJob {
-    enum class Kind { None, Import, Snapshot, ListSnapshots, Restore, ExportChanges };
+    enum class Kind {
+        None,
+        Import,
+        Snapshot,
+        ListSnapshots,
+        Restore,
+        ExportChanges,
+        ImportImage,
+        WriteImage
+    };
     Kind kind = Kind::None;
     std::vector<std::filesystem::path> importFiles; // one .reg file, or SYSTEM.DAT and USER.DAT
     std::optional<std::string> id;                  // --restore ID, --export-changes [ID]
     std::optional<std::filesystem::path> driveC;
     bool applyAtNextStart = false;
+    std::optional<std::filesystem::path> image; // --import-image IMAGE
+    std::optional<int> partition;               // --partition N
 };
 
 // What is wrong with the job's options taken together, as a text marked in the context
@@ -34,8 +46,19 @@ QString createdMachineText(const std::filesystem::path& dir, const ConsoleTexts&
 
 // Does the job, saying what it did or why not on console. Returns the exit status: 0; 2 when
 // the files to import are no registry or the snapshot id is not kept (nothing was changed);
-// 1 when it failed otherwise.
+// 1 when it failed otherwise. A write-back into a disk image that an earlier run left unfinished
+// is finished or undone first.
 int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, const Console& console);
+
+// The machine folder that --image opens for image, under the default machine folder's parent:
+// imported or reused. Says why on console and gives nullopt when it cannot be had.
+std::optional<std::filesystem::path> machineOfImage(const std::filesystem::path& image,
+                                                    const std::filesystem::path& defaultMachine,
+                                                    const Console& console);
+
+// When the window on an image's machine folder closes with changes not in the image yet, asks
+// whether to write them now; No keeps them for a later --write-image. Returns the exit status.
+int offerImageWriteBack(Dialogs& dialogs, const std::filesystem::path& machineDir);
 
 // The files Kavendel may change on this machine that exist now: the games' configuration files
 // and the display driver's INF files, as the registry names them. Files that do not exist are

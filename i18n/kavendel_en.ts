@@ -231,6 +231,19 @@
     </message>
 </context>
 <context>
+    <name>ImageWriteBack</name>
+    <message>
+        <source>変更をディスクイメージに今書き込みますか？
+キャンセルすると変更はマシンフォルダに残り、後で --write-image で書き込めます。</source>
+        <translation>Write the changes into the disk image now?
+Cancel keeps them in the machine folder, to be written later with --write-image.</translation>
+    </message>
+    <message>
+        <source>変更をディスクイメージに書き込みました。</source>
+        <translation>The changes were written into the disk image.</translation>
+    </message>
+</context>
+<context>
     <name>MachineRegistry</name>
     <message>
         <source>マシンフォルダ %1 を作成できません: %2</source>

@@ -17,6 +17,14 @@ _kavendel() {
             _filedir
             return
             ;;
+        --import-image | --image)
+            _filedir '@(img|ima|raw|vhd|qcow2|vdi|IMG|IMA|RAW|VHD|QCOW2|VDI)'
+            return
+            ;;
+        --partition)
+            COMPREPLY=($(compgen -W '1 2 3 4' -- "$cur"))
+            return
+            ;;
         --restore)
             return
             ;;

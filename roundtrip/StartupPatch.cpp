@@ -20,6 +20,8 @@ const RegKey* currentUser(const RegKey& tree) {
     return tree.find(KeyPath{"HKEY_USERS", ".DEFAULT"});
 }
 
+} // namespace
+
 std::optional<std::string> startupFolderOf(const RegKey& tree) {
     const RegKey* user = currentUser(tree);
     const RegKey* folders = user ? user->find(ShellFolders) : nullptr;
@@ -31,6 +33,8 @@ std::optional<std::string> startupFolderOf(const RegKey& tree) {
         return std::nullopt;
     return path;
 }
+
+namespace {
 
 std::string withFile(std::string folder, std::string_view file) {
     if (!folder.ends_with('\\'))

@@ -26,6 +26,10 @@ using WindowsPathResolver = std::function<std::optional<std::filesystem::path>(s
 inline constexpr std::string_view PatchWindowsPath = "C:\\KAVENDEL\\CHANGES.REG";
 inline constexpr std::string_view StartupBatchName = "KAVENDEL.BAT";
 
+// The "Startup" value of HKEY_CURRENT_USER's "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell
+// Folders" key in tree, or nullopt when it is missing, empty or not text.
+std::optional<std::string> startupFolderOf(const RegKey& tree);
+
 // The batch file: CP932 text with CR LF line ends, as Windows 98's command interpreter reads it.
 std::string startupBatch(std::string_view startupFolder);
 

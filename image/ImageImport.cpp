@@ -1,0 +1,234 @@
+#include "ImageImport.h"
+
+#include "AtomicFile.h"
+#include "Cp932.h"
+#include "FatVolume.h"
+#include "GameFiles.h"
+#include "HiveReader.h"
+#include "ImageRecord.h"
+#include "MachineFolder.h"
+#include "MachineImport.h"
+#include "MachinePaths.h"
+#include "RegistryFileStore.h"
+#include "StartupPatch.h"
+
+#include <stdlib.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace kv::image {
+
+namespace {
+
+// A hive of Windows 98 stays well below this; anything larger is not one.
+constexpr std::uint64_t MaxHiveSize = 128u << 20;
+constexpr std::uint64_t MaxMsdosSysSize = 64u << 10;
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class TemporaryFolder {
+public:
+    TemporaryFolder() {
+        std::string name = (fs::temp_directory_path() / "kavendel-image-XXXXXX").string();
+        if (!::mkdtemp(name.data()))
+            throw ImageError("cannot make a temporary folder in " + fs::temp_directory_path().string());
+        m_path = name;
+    }
+    ~TemporaryFolder() {
+        std::error_code ec;
+        fs::remove_all(m_path, ec);
+    }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const fs::path& path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+std::string lowerAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// WinDir= of MSDOS.SYS's [Paths] section, else C:\WINDOWS.
+std::string windowsFolder(FatVolume& fat) {
+    const auto msdosSys = fat.find("C:\\MSDOS.SYS");
+    std::string text;
+    if (msdosSys && !msdosSys->isDirectory() && msdosSys->size <= MaxMsdosSysSize)
+        text = fat.read(*msdosSys, MaxMsdosSysSize);
+    bool inPaths = false;
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        line.erase(line.find_last_not_of(" \t\r") + 1);
+        line.erase(0, line.find_first_not_of(" \t"));
+        if (line.starts_with('['))
+            inPaths = lowerAscii(line) == "[paths]";
+        else if (inPaths && lowerAscii(line.substr(0, 7)) == "windir=" && line.size() > 7)
+            return line.substr(7);
+    }
+    return "C:\\WINDOWS";
+}
+
+std::string readHive(FatVolume& fat, const std::string& windowsPath) {
+    const auto entry = fat.find(windowsPath);
+    if (!entry)
+        throw ImageError("the image has no " + cp932::toUtf8(windowsPath) + ": it holds no Windows 98 there");
+    try {
+        return fat.read(*entry, MaxHiveSize);
+    } catch (const ImageError& e) {
+        throw ImageError("cannot read " + cp932::toUtf8(windowsPath) + " from the image: " + e.what());
+    }
+}
+
+void writeFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw ImageError("cannot write " + file.string());
+}
+
+// The registry as regedit would export it, from the image's hives; records their fingerprints.
+std::string registryOf(FatVolume& fat, ImageRecord& record) {
+    const std::string windows = windowsFolder(fat);
+    const std::string folder = windows.ends_with('\\') ? windows : windows + "\\";
+    TemporaryFolder temporary;
+    for (const char* name : {"SYSTEM.DAT", "USER.DAT"}) {
+        const std::string bytes = readHive(fat, folder + name);
+        writeFile(temporary.path() / name, bytes);
+        record.files.push_back({RecordedFile::Role::Hive, folder + name, fingerprintOf(bytes)});
+    }
+    try {
+        return exportHives(temporary.path() / "SYSTEM.DAT", temporary.path() / "USER.DAT");
+    } catch (const HiveError& e) {
+        throw ImageError("the registry files in " + cp932::toUtf8(folder) +
+                         " of the image cannot be read: " + e.what());
+    }
+}
+
+// A path the record can hold on one line of its own.
+bool recordable(std::string_view windowsPath) {
+    return windowsPath.find_first_of("\t\n\r") == std::string_view::npos;
+}
+
+// Copies one file of the image into drive_c and records it; says why on notes when it cannot.
+void take(FatVolume& fat, const MachineFolder& machine, const std::string& windowsPath, ImageRecord& record,
+          std::ostream& notes) {
+    const auto host = machine.resolve(windowsPath);
+    const std::string shown = cp932::toUtf8(windowsPath);
+    if (!host || !recordable(windowsPath)) {
+        notes << "kavendel: passed over " << shown << ": it lies outside the machine folder\n";
+        return;
+    }
+    try {
+        const auto entry = fat.find(windowsPath);
+        if (!entry) {
+            record.files.push_back({RecordedFile::Role::Taken, windowsPath, std::nullopt});
+            return;
+        }
+        const std::string bytes = fat.read(*entry, GameFiles::MaxFileSize);
+        fs::create_directories(host->parent_path());
+        const fs::perms mode = (entry->attributes & FatEntry::ReadOnly) ? fs::perms(0444) : fs::perms(0644);
+        replaceFileAtomically(*host, {bytes}, static_cast<mode_t>(mode));
+        record.files.push_back({RecordedFile::Role::Taken, windowsPath, fingerprintOf(bytes)});
+    } catch (const std::exception& e) {
+        notes << "kavendel: passed over " << shown << ": " << e.what() << '\n';
+    }
+}
+
+// A file the write-back makes, as the image holds it now.
+void recordTarget(FatVolume& fat, const std::string& windowsPath, ImageRecord& record) {
+    std::optional<Fingerprint> contents;
+    if (const auto entry = fat.find(windowsPath)) {
+        try {
+            contents = fingerprintOf(fat.read(*entry, GameFiles::MaxFileSize));
+        } catch (const FatError& e) {
+            throw ImageError("cannot read " + cp932::toUtf8(windowsPath) + " in the image: " + e.what());
+        }
+    }
+    record.files.push_back({RecordedFile::Role::Target, windowsPath, contents});
+}
+
+void takeFiles(FatVolume& fat, const fs::path& dir, ImageRecord& record, std::ostream& notes) {
+    const MachineFolder machine(dir);
+    auto store = RegistryFileStore::open(machine.registryFile());
+    const MachinePaths paths = machinePaths(*store);
+    std::vector<std::string> seen;
+    for (const auto* list : {&paths.changeable, &paths.readOnly})
+        for (const std::string& path : *list)
+            if (std::none_of(seen.begin(), seen.end(),
+                             [&](const std::string& s) { return cp932::equalsIgnoreCase(s, path); })) {
+                seen.push_back(path);
+                take(fat, machine, path, record, notes);
+            }
+    recordTarget(fat, std::string(PatchWindowsPath), record);
+    if (!paths.startupFolder || !recordable(*paths.startupFolder))
+        return;
+    if (const auto startup = machine.resolve(*paths.startupFolder)) {
+        fs::create_directories(*startup);
+        std::string batch = *paths.startupFolder;
+        if (!batch.ends_with('\\'))
+            batch += '\\';
+        recordTarget(fat, batch + std::string(StartupBatchName), record);
+    }
+}
+
+} // namespace
+
+void importImage(const fs::path& dir, const fs::path& image, std::optional<int> partition,
+                 std::ostream& notes) {
+    checkImportTarget(dir, std::nullopt);
+    const fs::path absolute = fs::absolute(image);
+    if (!recordable(absolute.string()))
+        throw ImageError(image.string() +
+                         ": a disk image whose name holds a tab or a line break cannot be recorded");
+    const auto volume = openVolume(absolute, partition);
+    FatVolume fat(*volume);
+    ImageRecord record{absolute, volume->location().format, volume->location().partition, {}};
+    const std::string registry = registryOf(fat, record);
+    std::error_code ec;
+    const bool existed = fs::exists(dir, ec);
+    createMachine(dir, registry, std::nullopt);
+    try {
+        takeFiles(fat, dir, record, notes);
+        fs::create_directories(ImageRecord::folder(dir));
+        replaceFileAtomically(ImageRecord::importedRegistry(dir), {registry}, 0644);
+        record.save(dir);
+    } catch (...) {
+        if (existed)
+            for (const auto& entry : fs::directory_iterator(dir, ec))
+                fs::remove_all(entry.path(), ec);
+        else
+            fs::remove_all(dir, ec);
+        throw;
+    }
+}
+
+fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, std::ostream& notes) {
+    const fs::path absolute = fs::absolute(image);
+    // The name tells the user which image it is; the hash of the whole path keeps two
+    // images of the same name apart.
+    const fs::path dir = imagesFolder / (absolute.stem().string() + "-" +
+                                         fingerprintOf(absolute.string()).sha256.substr(0, 12));
+    std::error_code ec;
+    if (fs::exists(dir / "registry.reg", ec) && ImageRecord::load(dir)) {
+        recoverImageWrite(dir);
+        if (imageUnchangedSinceImport(dir))
+            return dir;
+        if (hasUnwrittenChanges(dir))
+            throw ImageError(
+                image.string() + " changed since it was imported into " + dir.string() +
+                ", which holds changes not written to it yet: move that folder elsewhere to keep "
+                "them, then open the image again");
+    }
+    fs::remove_all(dir);
+    fs::create_directories(imagesFolder);
+    importImage(dir, absolute, std::nullopt, notes);
+    return dir;
+}
+
+} // namespace kv::image

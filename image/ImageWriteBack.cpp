@@ -1,0 +1,187 @@
+// The write-back half of ImageImport.h: the changes since the import, checked against the image
+// as it is now, put into it in one step.
+#include "ImageImport.h"
+
+#include "Cp932.h"
+#include "FatVolume.h"
+#include "FileBytes.h"
+#include "GameFiles.h"
+#include "ImageRecord.h"
+#include "KeyTree.h"
+#include "MachineFolder.h"
+#include "RegistryDiff.h"
+#include "RegistryDocument.h"
+#include "StartupPatch.h"
+
+namespace fs = std::filesystem;
+
+namespace kv::image {
+
+namespace {
+
+std::string readOrThrow(const fs::path& file) {
+    auto bytes = readIfPresent(file);
+    if (!bytes)
+        throw ImageError(file.string() + " cannot be read");
+    return std::move(*bytes);
+}
+
+constexpr std::uint64_t MaxHiveSize = 128u << 20;
+
+// The file as the image holds it now, or nullopt when it is not there.
+std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile& file) {
+    const auto entry = fat.find(file.windowsPath);
+    if (!entry)
+        return std::nullopt;
+    if (file.contents && entry->size != file.contents->size)
+        return Fingerprint{entry->size, {}};
+    try {
+        return fingerprintOf(
+            fat.read(*entry, file.role == RecordedFile::Role::Hive ? MaxHiveSize : GameFiles::MaxFileSize));
+    } catch (const FatError&) {
+        return Fingerprint{entry->size, {}}; // damaged since: it differs from what was taken
+    }
+}
+
+// The first recorded file that the image no longer holds as recorded.
+const RecordedFile* changedInImage(FatVolume& fat, const ImageRecord& record) {
+    for (const RecordedFile& file : record.files)
+        if (fingerprintInImage(fat, file) != file.contents)
+            return &file;
+    return nullptr;
+}
+
+// A file the write-back puts into the image, or deletes there (no bytes).
+struct FileToWrite {
+    std::string windowsPath;
+    std::optional<std::string> bytes;
+};
+
+RecordedFile* recorded(ImageRecord& record, std::string_view windowsPath) {
+    const auto found = std::find_if(record.files.begin(), record.files.end(), [&](const RecordedFile& f) {
+        return cp932::equalsIgnoreCase(f.windowsPath, windowsPath);
+    });
+    return found == record.files.end() ? nullptr : &*found;
+}
+
+// The patch of the registry's changes since the import and the batch that applies it at the next
+// start of Windows, unless the image has them as written already or the registry is as imported.
+void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToWrite>& out) {
+    const std::string before = readOrThrow(ImageRecord::importedRegistry(dir));
+    const std::string now = readOrThrow(MachineFolder(dir).registryFile());
+    const RegistryDocument nowDocument = RegistryDocument::parse(now);
+    if (countDifferences(RegistryDocument::parse(before).tree(), nowDocument.tree()) == DiffCount{})
+        return;
+    const auto startup = startupFolderOf(nowDocument.tree());
+    if (!startup)
+        throw ImageError(
+            "the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\Microsoft\\"
+            "Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\"), so Windows would never "
+            "apply the changes");
+    const std::string batchPath =
+        (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
+    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), changesPatch(before, now)},
+                             FileToWrite{batchPath, startupBatch(*startup)}}) {
+        const RecordedFile* known = recorded(record, file.windowsPath);
+        if (!known || known->contents != fingerprintOf(*file.bytes))
+            out.push_back(std::move(file));
+    }
+}
+
+// Each taken file that drive_c now holds otherwise, or no longer holds.
+void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<FileToWrite>& out) {
+    const MachineFolder machine(dir);
+    for (const RecordedFile& file : record.files) {
+        if (file.role != RecordedFile::Role::Taken)
+            continue;
+        const auto host = machine.resolve(file.windowsPath);
+        std::error_code ec;
+        if (!host || !fs::is_regular_file(*host, ec)) {
+            if (file.contents)
+                out.push_back({file.windowsPath, std::nullopt});
+            continue;
+        }
+        if (fs::file_size(*host, ec) > GameFiles::MaxFileSize)
+            throw ImageError(host->string() + " is too large to be a file Kavendel changed");
+        std::string bytes = readOrThrow(*host);
+        if (file.contents != fingerprintOf(bytes))
+            out.push_back({file.windowsPath, std::move(bytes)});
+    }
+}
+
+std::vector<FileToWrite> unwrittenFiles(const fs::path& dir, ImageRecord& record) {
+    std::vector<FileToWrite> out;
+    registryFiles(dir, record, out);
+    takenFiles(dir, record, out);
+    return out;
+}
+
+ImageRecord loadRecord(const fs::path& dir) {
+    auto record = ImageRecord::load(dir);
+    if (!record)
+        throw ImageError(dir.string() + " was not made from a disk image: make it with --import-image");
+    return std::move(*record);
+}
+
+// Puts the files into the volume's cache, and into the record as the image will hold them.
+void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& record) {
+    for (const FileToWrite& file : files) {
+        if (file.bytes)
+            fat.create(file.windowsPath, *file.bytes);
+        else if (const auto entry = fat.find(file.windowsPath))
+            fat.remove(*entry);
+        RecordedFile* known = recorded(record, file.windowsPath);
+        if (!known)
+            known =
+                &record.files.emplace_back(RecordedFile{RecordedFile::Role::Target, file.windowsPath, {}});
+        known->contents = file.bytes ? std::optional(fingerprintOf(*file.bytes)) : std::nullopt;
+    }
+}
+
+} // namespace
+
+void recoverImageWrite(const fs::path& dir) {
+    if (fs::exists(ImageRecord::journal(dir)))
+        recoverPendingWrite(ImageRecord::journal(dir));
+}
+
+bool hasUnwrittenChanges(const fs::path& dir) {
+    ImageRecord record = loadRecord(dir);
+    return !unwrittenFiles(dir, record).empty();
+}
+
+bool imageUnchangedSinceImport(const fs::path& dir) {
+    const ImageRecord record = loadRecord(dir);
+    const auto volume = openVolume(record.image, record.partition);
+    FatVolume fat(*volume);
+    return volume->location().format == record.format && !changedInImage(fat, record);
+}
+
+std::optional<TransferCounters> writeBackToImage(const fs::path& dir) {
+    ImageRecord record = loadRecord(dir);
+    recoverImageWrite(dir);
+    const auto volume = openVolume(record.image, record.partition);
+    if (volume->location().format != record.format)
+        throw ImageError(record.image.string() + " is no longer a " + record.format +
+                         " image: import the image again with --import-image");
+    checkWritable(volume->location());
+    FatVolume fat(*volume);
+    if (const RecordedFile* changed = changedInImage(fat, record))
+        throw ImageError(cp932::toUtf8(changed->windowsPath) + " changed in " + record.image.string() +
+                         " since the import, so writing now could undo what Windows did: import the image "
+                         "again with --import-image");
+    stage(fat, unwrittenFiles(dir, record), record);
+    const std::vector<VolumeWrite> writes = fat.writes();
+    if (writes.empty())
+        return std::nullopt;
+    std::uint64_t bytes = 0;
+    for (const VolumeWrite& w : writes)
+        bytes += w.bytes.size();
+    checkWritable(volume->location(), bytes, writes.size(), ImageRecord::journal(dir));
+    TransferCounters moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir));
+    moved.bytesRead += volume->counters().bytesRead;
+    record.save(dir);
+    return moved;
+}
+
+} // namespace kv::image

@@ -1,0 +1,381 @@
+// A machine folder imported from the Windows 98 in a disk image, and its changes written back:
+// checked with mtools and fsck.fat, which are not Kavendel's own FAT code.
+#include "ImageImport.h"
+#include "DiskImage.h"
+#include "FileContents.h"
+#include "HiveReader.h"
+#include "ImageLock.h"
+#include "ImageRecord.h"
+#include "RegistryDiff.h"
+#include "StartupPatch.h"
+#include "TemporaryFolder.h"
+#include "Win98Image.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace kv;
+using namespace kv::image;
+
+namespace {
+
+const fs::path Hives = fs::path(KAVENDEL_TEST_DATA) / "hives";
+constexpr std::uint64_t DiskSize = 64ull << 20;
+
+// Everything under dir, relative, folders ending in "/", in order.
+std::vector<std::string> treeOf(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        out.push_back(fs::relative(entry.path(), dir).string() + (entry.is_directory() ? "/" : ""));
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+class ImageImport : public ::testing::Test {
+protected:
+    test::TemporaryFolder m_folder;
+    fs::path m_machine = m_folder.path() / "machine";
+    std::ostringstream m_notes;
+};
+
+TEST_F(ImageImport, TakesTheRegistryAndOnlyTheFilesKavendelUses) {
+    for (int fatBits : {16, 32}) {
+        SCOPED_TRACE(fatBits);
+        fs::remove_all(m_machine);
+        test::Win98Image disk(m_folder.path(), DiskSize, fatBits);
+        disk.installWindows(Hives);
+        importImage(m_machine, disk.raw(), std::nullopt, m_notes);
+
+        EXPECT_EQ(test::fileContents(m_machine / "registry.reg"),
+                  exportHives(Hives / "SYSTEM.DAT", Hives / "USER.DAT"));
+        const fs::path drive = m_machine / "drive_c";
+        EXPECT_EQ(treeOf(drive),
+                  (std::vector<std::string>{"WINDOWS/", "WINDOWS/INF/", "WINDOWS/INF/ATITUNEP.INF",
+                                            "WINDOWS/INF/ATIXBAR.INF", "WINDOWS/INF/ATI_9XAA.INF",
+                                            "WINDOWS/Start Menu/", "WINDOWS/Start Menu/Programs/",
+                                            "WINDOWS/Start Menu/Programs/StartUp/"}));
+        EXPECT_EQ(test::fileContents(drive / "WINDOWS/INF/ATIXBAR.INF"), std::string(70000, 'x'));
+        EXPECT_EQ(fs::status(drive / "WINDOWS/INF/ATITUNEP.INF").permissions() & fs::perms::owner_write,
+                  fs::perms::none);
+        const auto record = ImageRecord::load(m_machine);
+        ASSERT_TRUE(record);
+        EXPECT_EQ(record->format, "raw");
+        EXPECT_EQ(record->partition, 1);
+        EXPECT_EQ(record->files.front().windowsPath,
+                  std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
+        EXPECT_EQ(record->files.front().contents, fingerprintOf(test::fileContents(Hives / "SYSTEM.DAT")));
+        EXPECT_EQ(m_notes.str(), "");
+    }
+}
+
+struct HostileRow {
+    const char* name;
+    std::function<void(test::Win98Image&)> damage;
+    const char* error; // nullptr: the import goes on, passing over what it cannot take
+    const char* note;
+};
+
+TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMachineFolder) {
+    const HostileRow rows[] = {
+        {"truncated", [](auto& d) { fs::resize_file(d.raw(), 3u << 20); }, "", nullptr},
+        {"not FAT", [](auto& d) { test::writeBytesAt(d.raw(), d.VolumeOffset, std::string(512, '\0')); },
+         "FAT", nullptr},
+        {"hive chain loops", [](auto& d) { d.setFatEntry(d.systemDatCluster() + 5, d.systemDatCluster()); },
+         "loop", nullptr},
+        {"hive chain past the end", [](auto& d) { d.setFatEntry(d.systemDatCluster() + 5, 0xFFF0); },
+         "outside", nullptr},
+        {"hive chain cut short", [](auto& d) { d.setFatEntry(d.systemDatCluster() + 5, 0xFFFF); }, "shorter",
+         nullptr},
+        {"hive that is not a hive",
+         [](auto& d) { test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()), "garbage!"); },
+         "registry files", nullptr},
+        {"WinDir leaves the drive",
+         [](auto& d) {
+             d.mtools({"mattrib", "-r", "c:/MSDOS.SYS"});
+             d.put("/MSDOS.SYS", "[Paths]\r\nWinDir=C:\\..\\..\\..\\etc\r\n");
+         },
+         "has no", nullptr},
+        {"a 4 GB INF file", [](auto& d) { d.patch("ATIXBAR INF", 28, "\xF0\xFF\xFF\xFF"); }, nullptr,
+         "ATIXBAR.INF: it is 4294967280 bytes long"},
+        {"a folder whose chain loops",
+         [](auto& d) {
+             const auto inf = d.firstCluster("/WINDOWS/INF");
+             d.setFatEntry(inf, inf);
+         },
+         nullptr, "loop"},
+    };
+    for (const HostileRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        row.damage(disk);
+        std::ostringstream notes;
+        if (row.error) {
+            try {
+                importImage(machine, disk.raw(), std::nullopt, notes);
+                ADD_FAILURE() << "imported";
+            } catch (const std::exception& e) {
+                EXPECT_NE(std::string(e.what()).find(row.error), std::string::npos) << e.what();
+            }
+            EXPECT_FALSE(fs::exists(machine));
+        } else {
+            importImage(machine, disk.raw(), std::nullopt, notes);
+            EXPECT_NE(notes.str().find(row.note), std::string::npos) << notes.str();
+        }
+        EXPECT_EQ(treeOf(here.path()).size() - (fs::exists(machine) ? treeOf(machine).size() + 1 : 0), 3u)
+            << "only the image, its mtools settings and the scratch file lie beside the machine folder";
+    }
+}
+
+const std::string NewInf(5000, 'n');
+const std::string StartupFolder = "C:\\WINDOWS\\Start Menu\\Programs\\StartUp";
+
+// What a user does on the machine after the import: a registry change, one INF file changed and
+// one deleted.
+void changeMachine(const fs::path& machine) {
+    std::ofstream(machine / "registry.reg", std::ios::app) << "[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n"
+                                                           << "\"Test\"=\"1\"\r\n\r\n";
+    std::ofstream(machine / "drive_c/WINDOWS/INF/ATI_9XAA.INF", std::ios::binary | std::ios::trunc) << NewInf;
+    fs::remove(machine / "drive_c/WINDOWS/INF/ATIXBAR.INF");
+}
+
+// The raw disk behind an image of any format.
+std::string rawBytes(const fs::path& image, const std::string& format, const fs::path& raw) {
+    if (format != "raw")
+        test::runTool({"qemu-img", "convert", "-O", "raw", image.string(), raw.string()});
+    return test::fileContents(raw);
+}
+
+void expectFsckClean(const test::Win98Image& disk, const fs::path& scratch) {
+    test::runTool(
+        {"dd", "if=" + disk.raw().string(), "of=" + scratch.string(), "bs=1M", "skip=1", "status=none"});
+    EXPECT_NO_THROW(test::runTool({"fsck.fat", "-n", scratch.string()}));
+}
+
+TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
+    const struct {
+        const char* build;
+        int fatBits;
+    } rows[] = {{"raw", 16}, {"raw", 32}, {"vpc", 16}, {"vpc-fixed", 32}, {"qcow2", 16}, {"vdi", 32}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.build) + " FAT" + std::to_string(row.fatBits));
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, row.fatBits);
+        disk.installWindows(Hives);
+        const std::string build = row.build;
+        const fs::path image = build == "raw" ? disk.raw() : test::convertImage(disk.raw(), build);
+        const std::string format = build == "vpc-fixed" ? "vpc" : build;
+        importImage(machine, image, std::nullopt, m_notes);
+        changeMachine(machine);
+        const std::string before = rawBytes(image, format, disk.raw());
+
+        ASSERT_TRUE(writeBackToImage(machine));
+        const std::string after = rawBytes(image, format, disk.raw());
+        EXPECT_EQ(disk.get("/KAVENDEL/CHANGES.REG"),
+                  changesPatch(test::fileContents(ImageRecord::importedRegistry(machine)),
+                               test::fileContents(machine / "registry.reg")));
+        EXPECT_EQ(disk.get("/WINDOWS/Start Menu/Programs/StartUp/KAVENDEL.BAT"), startupBatch(StartupFolder));
+        EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
+        EXPECT_THROW(disk.get("/WINDOWS/INF/ATIXBAR.INF"), std::runtime_error);
+        EXPECT_EQ(disk.get("/My Documents/A letter with a long name.txt"), "Dear");
+        expectFsckClean(disk, here.path() / "volume");
+
+        // Every changed byte lies in the FATs, the FSInfo sector, or a cluster of what was written.
+        auto allowed = std::vector{disk.fatArea(), std::pair{test::Win98Image::VolumeOffset + 512,
+                                                             test::Win98Image::VolumeOffset + 1024}};
+        for (const char* path : {"/KAVENDEL", "/KAVENDEL/CHANGES.REG", "/WINDOWS/Start Menu/Programs/StartUp",
+                                 "/WINDOWS/Start Menu/Programs/StartUp/KAVENDEL.BAT", "/WINDOWS/INF",
+                                 "/WINDOWS/INF/ATI_9XAA.INF"})
+            for (const auto& range : disk.clusterRanges(path))
+                allowed.push_back(range);
+        if (row.fatBits == 32)
+            allowed.push_back({disk.clusterOffset(2), disk.clusterOffset(3)}); // the root folder
+        ASSERT_EQ(before.size(), after.size());
+        for (std::size_t i = 0; i < before.size(); ++i)
+            if (before[i] != after[i] && std::none_of(allowed.begin(), allowed.end(), [&](const auto& r) {
+                    return i >= r.first && i < r.second;
+                })) {
+                ADD_FAILURE() << "byte " << i << " changed";
+                break;
+            }
+        EXPECT_FALSE(writeBackToImage(machine)) << "a second write-back has nothing left to write";
+    }
+}
+
+// A paused emulator on the image for as long as it lives, as a running Windows 98 would hold it.
+class PausedEmulator {
+public:
+    explicit PausedEmulator(const fs::path& raw)
+        : m_thread([raw] {
+            image::SystemProgramRunner().run({"timeout", "4", "qemu-system-i386", "-S", "-display", "none",
+                                              "-drive", "file=" + raw.string() + ",format=raw"});
+        }) {
+        for (int i = 0; i < 60 && !locked(raw); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~PausedEmulator() { m_thread.join(); }
+    PausedEmulator(const PausedEmulator&) = delete;
+    PausedEmulator& operator=(const PausedEmulator&) = delete;
+
+private:
+    static bool locked(const fs::path& raw) {
+        const int fd = ::open(raw.c_str(), O_RDONLY);
+        const bool held = image::lockedByOthers(fd);
+        ::close(fd);
+        return held;
+    }
+    std::thread m_thread;
+};
+
+TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
+    const bool haveEmulator = image::SystemProgramRunner().run({"qemu-system-i386", "--version"}).status == 0;
+    const struct {
+        const char* name;
+        std::function<void(test::Win98Image&)> since;
+        const char* reason;
+    } rows[] = {
+        {"a hive changed",
+         [](auto& d) {
+             test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()) + 100, "Windows ran");
+         },
+         "changed in"},
+        {"a taken file changed", [](auto& d) { d.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows"); },
+         "ATI_9XAA.INF changed in"},
+        {"a taken file deleted",
+         [](auto& d) {
+             d.mtools({"mdel", "c:/WINDOWS/INF/ATIXBAR.INF"});
+         },
+         "ATIXBAR.INF changed in"},
+        {"a patch there already",
+         [](auto& d) {
+             d.mtools({"mmd", "c:/KAVENDEL"});
+             d.put("/KAVENDEL/CHANGES.REG", "REGEDIT4\r\n");
+         },
+         "CHANGES.REG changed in"},
+        {"full",
+         [](auto& d) {
+             const std::string listing = d.mtools({"mdir", "c:/"}).out;
+             std::string free = listing.substr(0, listing.rfind(" bytes free"));
+             free = free.substr(free.find_last_of('\n') + 1);
+             std::erase(free, ' ');
+             const fs::path filler = d.raw().parent_path() / "filler";
+             test::makeBlankImage(filler, std::stoull(free));
+             d.mtools({"mcopy", filler.string(), "c:/FILLER"});
+         },
+         "full"},
+        {"no longer FAT",
+         [](auto& d) { test::writeBytesAt(d.raw(), d.VolumeOffset, std::string(512, '\0')); }, "FAT"},
+        {"held by an emulator", nullptr, "shut the emulator down first"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!row.since && !haveEmulator)
+            continue;
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        importImage(machine, disk.raw(), std::nullopt, m_notes);
+        changeMachine(machine);
+        if (row.since)
+            row.since(disk);
+        const std::string before = disk.fileContents();
+        const std::string record = test::fileContents(ImageRecord::folder(machine) / "source.txt");
+        try {
+            std::optional<PausedEmulator> emulator;
+            if (!row.since)
+                emulator.emplace(disk.raw());
+            writeBackToImage(machine);
+            ADD_FAILURE() << "written";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
+        EXPECT_EQ(test::fileContents(ImageRecord::folder(machine) / "source.txt"), record);
+    }
+}
+
+ino_t inodeOf(const fs::path& file) {
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    return st.st_ino;
+}
+
+image::ProgramResult kavendel(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{KAVENDEL_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return image::SystemProgramRunner().run(argv);
+}
+
+TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
+    test::Win98Image disk(m_folder.path(), DiskSize, 16);
+    disk.installWindows(Hives);
+    const std::string machine = m_machine.string();
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        const char* said; // on standard output, or standard error when the job fails
+    } rows[] = {
+        {{"--machine", machine, "--import-image", disk.raw().string(), "--partition", "1"}, 0, "created"},
+        {{"--machine", machine, "--write-image"}, 0, "nothing to write"},
+        {{"--machine", machine, "--import-image", disk.raw().string()}, 2, "not an empty folder"},
+        {{"--machine", machine, "--write-image", "--partition", "2"},
+         2,
+         "--partition goes with --import-image"},
+        {{"--image", disk.raw().string(), "--machine", machine}, 2, "cannot be combined"},
+        {{"--machine", (m_folder.path() / "other").string(), "--import-image", disk.raw().string(),
+          "--partition", "3"},
+         1,
+         "partition"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.back());
+        const auto result = kavendel(row.arguments);
+        EXPECT_EQ(result.status, row.status) << result.err;
+        EXPECT_NE((row.status == 0 ? result.out : result.err).find(row.said), std::string::npos)
+            << result.out << result.err;
+    }
+    changeMachine(m_machine);
+    const auto written = kavendel({"--machine", machine, "--write-image"});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(written.out.find("bytes written"), std::string::npos) << written.out;
+    EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
+
+    // --image imports into a folder of its own once and reuses it while the image is unchanged.
+    // Once Windows changed the image, the folder's changes that are not in the image yet (the
+    // window made some keys) are kept: the user moves the folder away, and the image is imported anew.
+    ::setenv("XDG_DATA_HOME", (m_folder.path() / "data").c_str(), 1);
+    const fs::path images = m_folder.path() / "data/kavendel/images";
+    const std::vector<std::string> open{"--image", disk.raw().string(), "--screenshot",
+                                        (m_folder.path() / "shots").string()};
+    const auto first = kavendel(open);
+    EXPECT_EQ(first.status, 0) << first.err;
+    const fs::path own = fs::directory_iterator(images)->path();
+    EXPECT_EQ(own.filename().string().substr(0, 5), "disk-");
+    const ino_t imported = inodeOf(own / "registry.reg");
+    EXPECT_EQ(kavendel(open).status, 0);
+    EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
+    disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");
+    const auto refused = kavendel(open);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("move that folder elsewhere"), std::string::npos) << refused.err;
+    fs::rename(own, m_folder.path() / "kept");
+    EXPECT_EQ(kavendel(open).status, 0);
+    EXPECT_EQ(test::fileContents(own / "drive_c/WINDOWS/INF/ATI_9XAA.INF"), "edited in Windows");
+    EXPECT_TRUE(fs::exists(m_folder.path() / "shots/controls.tsv"));
+}
+
+} // namespace
