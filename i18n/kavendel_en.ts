@@ -181,6 +181,34 @@
         <source>%1 はフォルダではありません。%2 にはフォルダを指定します</source>
         <translation>%1 is not a folder; %2 needs a folder</translation>
     </message>
+    <message>
+        <source>--partition には 1 から 4 の番号を指定します (%1 ではなく)</source>
+        <translation>--partition needs a number from 1 to 4, not %1</translation>
+    </message>
+    <message>
+        <source>--image は専用のマシンフォルダを開くため、--machine、--create やほかのジョブと同時に指定できません</source>
+        <translation>--image opens a machine folder of its own; it cannot be combined with --machine, --create or a job</translation>
+    </message>
+    <message>
+        <source>書き込むものはありません: マシンはインポートしたときのままです</source>
+        <translation>nothing to write: the machine is as it was imported</translation>
+    </message>
+    <message>
+        <source>変更をディスクイメージに書き込みました: 読み込み %1 バイト、書き込み %2 バイト</source>
+        <translation>wrote the changes into the disk image: %1 bytes read, %2 bytes written</translation>
+    </message>
+    <message>
+        <source>%2 からマシンフォルダ %1 を作成しました</source>
+        <translation>created the machine folder %1 from %2</translation>
+    </message>
+    <message>
+        <source>--import-image には --machine DIR (新しいマシンフォルダ) が必要です</source>
+        <translation>--import-image needs --machine DIR, the new machine folder</translation>
+    </message>
+    <message>
+        <source>--partition は --import-image と一緒に使います</source>
+        <translation>--partition goes with --import-image</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>
