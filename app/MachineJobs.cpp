@@ -77,7 +77,7 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
 // changed since the snapshot before, which is kept with each snapshot so no registry is read.
 void listSnapshots(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
-    const Snapshots snapshots(dir);
+    Snapshots snapshots(dir);
     console.report(
         texts.text(QT_TRANSLATE_NOOP("CommandLine", "ID\t時刻 (UTC)\t種類\t前のスナップショットからの変更")));
     for (const SnapshotInfo& info : snapshots.listWithChanges()) {
@@ -101,7 +101,7 @@ void listSnapshots(const fs::path& dir, const Console& console) {
 }
 
 void exportChanges(const MachineJob& job, const fs::path& dir, const Console& console) {
-    const Snapshots snapshots(dir);
+    Snapshots snapshots(dir);
     std::uint64_t from = 0;
     if (job.id) {
         from = refusing<SnapshotError>(console, [&] { return snapshots.parseId(*job.id); });
