@@ -162,8 +162,11 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
     for (std::size_t at = result.out.find("wrote "); at != std::string::npos;
          at = result.out.find("wrote ", at + 1))
         ++wrote;
-    if (result.status != 0 || wrote != writes.size())
+    if (result.status != 0)
         throw ImageError(image.string() + " cannot be written: " + programReason(result) + ".");
+    if (wrote != writes.size())
+        throw ImageError(image.string() + " cannot be written: qemu-io wrote " + std::to_string(wrote) +
+                         " of " + std::to_string(writes.size()) + " ranges.");
 }
 
 } // namespace kv::image

@@ -276,4 +276,50 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
     }
 }
 
+// What qemu-img and qemu-io say when they fail, or fail to start, reaches the user as a sentence,
+// and a write that qemu-io refused leaves the image as it was.
+TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
+    test::TemporaryFolder folder;
+    const auto qcow2 = test::convertImage(test::buildFatDisk(folder.path() / "disk.img", DiskSize), "qcow2");
+    const std::string locked = "qemu-io: can't open device " + qcow2.string() +
+                               ": Failed to get \"write\" lock\nIs another process using the image [" +
+                               qcow2.string() + "]?\n";
+    const struct {
+        std::vector<std::string> program;
+        ProgramResult result;
+        bool writing;
+        const char* message;
+    } rows[] = {
+        {{"qemu-img", "info"},
+         {-1, "", "qemu-img: No such file or directory"},
+         false,
+         "cannot be read as a qcow2 image: No such file or directory"},
+        {{"qemu-img", "info"}, {0, "{}", ""}, false, "did not tell the size of its disk"},
+        {{"qemu-img", "convert"},
+         {1, "", "qemu-img: Could not open 'x': Input/output error\n"},
+         false,
+         "cannot be read: Could not open 'x': Input/output error."},
+        {{"qemu-img", "convert"}, {0, "", ""}, false, "qemu-img returned 0 bytes for 512"},
+        {{"qemu-io"}, {1, "", locked}, true, "shut the emulator down first"},
+        {{"qemu-io"}, {0, "wrote 3/3 bytes at offset 1048576\n", ""}, true, "qemu-io wrote 1 of 2 ranges"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.program.front() + " " + row.result.err + row.result.out);
+        const std::string before = test::imageBytes(qcow2);
+        test::FailingRunner runner(row.program, row.result);
+        const ImageCalls calls{&runner, {}, {}};
+        try {
+            const auto volume = openVolume(qcow2, std::nullopt, row.writing ? ImageCalls{} : calls);
+            writeAtomically(volume->location(), {{0, "new"}, {4096, "more"}}, folder.path() / "journal",
+                            calls);
+            ADD_FAILURE() << "no failure";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        }
+        EXPECT_GT(runner.answered, 0);
+        recoverPendingWrite(folder.path() / "journal");
+        EXPECT_TRUE(test::imageBytes(qcow2) == before);
+    }
+}
+
 } // namespace
