@@ -80,12 +80,15 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
     test::TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
     const std::string rawBefore = test::imageBytes(raw);
-    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi"}) {
+    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi", "odd name"}) {
         SCOPED_TRACE(build);
         std::filesystem::path file = folder.path() / "copy.img";
         std::filesystem::copy_file(raw, file, std::filesystem::copy_options::overwrite_existing);
         if (build == "overlay")
             file = test::makeOverlay(test::convertImage(raw, "qcow2"), folder.path() / "overlay.qcow2");
+        else if (build == "odd name") // qemu's options need its comma doubled, qemu-io's commands no blank
+            std::filesystem::rename(test::convertImage(raw, "qcow2"),
+                                    file = folder.path() / "Win 98, SE.qcow2");
         else if (build != "raw")
             file = test::convertImage(raw, build);
         const std::string base = build == "overlay" ? test::imageBytes(folder.path() / "disk.qcow2") : "";
