@@ -117,6 +117,13 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
         // Twenty runs can make at most twenty new 2 MB blocks of a dynamic VHD.
         EXPECT_LE(std::filesystem::file_size(file) - sizeBefore, 20u * ((2u << 20) + 512));
         EXPECT_EQ(backingOf(file), backing);
+        // Written again where it now holds data, the image does not grow at all.
+        const auto sizeAfter = std::filesystem::file_size(file);
+        auto again = writes;
+        for (VolumeWrite& write : again)
+            write.bytes.assign(write.bytes.size(), 'z');
+        writeAtomically(volume->location(), again, folder.path() / "journal", calls);
+        EXPECT_EQ(std::filesystem::file_size(file), sizeAfter);
         if (build == "overlay") {
             EXPECT_TRUE(test::imageBytes(folder.path() / "disk.qcow2") == base)
                 << "the backing file is untouched";
