@@ -64,9 +64,12 @@ public:
 };
 
 // Opens the image read-only, tells its format, and finds the FAT volume: the given MBR partition,
-// else the only FAT partition, else a bare volume. Throws with a sentence for the user when the
-// file is not an image it can read, has no such partition, or the table points past its end.
+// else the only FAT partition (the active one, Windows' drive C, when there are several), else a
+// bare volume. Throws with a sentence for the user when the file is not an image it can read, has
+// no such partition, or the table points past its end. An image an emulator is running is read
+// all the same (QEMU's locks are shared for reading); only writing refuses it.
 std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::optional<int> partition);
+// The same through the given programs and file calls; calls.programs must outlive the volume.
 std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::optional<int> partition,
                                    const ImageCalls& calls);
 

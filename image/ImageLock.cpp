@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kv::image {
 
@@ -40,6 +42,29 @@ bool lockedByOthers(int fd) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
         return errno == EWOULDBLOCK;
     ::flock(fd, LOCK_UN);
+    return false;
+}
+
+bool openedByOthers(const std::filesystem::path& file) {
+    struct stat target {};
+    if (::stat(file.c_str(), &target) != 0)
+        return false;
+    const std::string self = std::to_string(::getpid());
+    std::error_code ec;
+    for (std::filesystem::directory_iterator process("/proc", ec), end; !ec && process != end;
+         process.increment(ec)) {
+        const std::string pid = process->path().filename().string();
+        if (pid == self || pid.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::error_code unreadable; // another user's process, or one that just ended
+        for (std::filesystem::directory_iterator fd(process->path() / "fd", unreadable);
+             !unreadable && fd != end; fd.increment(unreadable)) {
+            struct stat open {};
+            if (::stat(fd->path().c_str(), &open) == 0 && open.st_dev == target.st_dev &&
+                open.st_ino == target.st_ino)
+                return true;
+        }
+    }
     return false;
 }
 

@@ -1,7 +1,8 @@
 // Whether another program has the image open for its own use, as QEMU shows it: QEMU takes
 // open-file-description locks on bytes 100 and up (what it does with the image) and 200 and up
 // (what it forbids others), and tests them before it opens an image. Kavendel takes the same
-// locks while it writes a raw image, so an emulator started meanwhile refuses to run on it.
+// locks while it writes a raw image, so an emulator started meanwhile refuses to run on it. An
+// emulator that takes no lock at all still has the file open, which /proc shows.
 #pragma once
 
 #include <filesystem>
@@ -15,6 +16,10 @@ std::string inUseMessage(const std::filesystem::path& image);
 // Whether a lock that another open file holds on fd's file (fcntl locks of either kind over any
 // byte, or a flock) is there.
 bool lockedByOthers(int fd);
+
+// Whether another process of any user whose processes this one may see has the file open: an
+// emulator that takes no lock, or QEMU with locking turned off, shows only this way.
+bool openedByOthers(const std::filesystem::path& file);
 
 // Takes QEMU's shared locks for "reads consistently, writes" and "lets no one else write" on fd,
 // held until fd is closed. False when another lock stands in the way.

@@ -199,7 +199,7 @@ void checkWritable(const VolumeLocation& where, std::uint64_t bytesToWrite, std:
                    const std::filesystem::path& journalDir) {
     {
         const RawFile file = RawFile::openForWriting(where.image);
-        if (lockedByOthers(file.fd()))
+        if (lockedByOthers(file.fd()) || openedByOthers(where.image))
             throw ImageError(inUseMessage(where.image));
     }
     const std::uint64_t growth = bytesToWrite + rangeCount * growthPerRange(where.format);

@@ -5,6 +5,7 @@
 // and the image must then hold exactly its old bytes or exactly its new ones.
 #include "DiskImage.h"
 #include "ImageBuilder.h"
+#include "ImageCuts.h"
 #include "TemporaryFolder.h"
 #include "WriteJournal.h"
 
@@ -15,136 +16,12 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <functional>
 #include <iostream>
-#include <map>
-#include <optional>
 
 using namespace kv;
 using namespace kv::image;
 
 namespace {
-
-struct Op {
-    enum class Kind { Write, Sync, SyncFolder, Rename, Unlink };
-    Kind kind;
-    ino_t inode = 0;   // Write, Sync: the file; Rename: the file renamed
-    off_t offset = 0;  // Write
-    std::string bytes; // Write
-};
-
-ImageCalls recordingCalls(std::vector<Op>& ops) {
-    const auto statOf = [](int fd) {
-        struct stat st {};
-        ::fstat(fd, &st);
-        return st;
-    };
-    ImageCalls calls;
-    calls.files.write = [&ops, statOf](int fd, const char* data, std::size_t size) {
-        ops.push_back(
-            {Op::Kind::Write, statOf(fd).st_ino, ::lseek(fd, 0, SEEK_CUR), std::string(data, size)});
-        return ::write(fd, data, size);
-    };
-    calls.files.fsync = [&ops, statOf](int fd) {
-        const struct stat st = statOf(fd);
-        ops.push_back({S_ISDIR(st.st_mode) ? Op::Kind::SyncFolder : Op::Kind::Sync, st.st_ino, 0, {}});
-        return ::fsync(fd);
-    };
-    calls.files.rename = [&ops](const char* from, const char* to) {
-        struct stat source {};
-        ::stat(from, &source);
-        ops.push_back({Op::Kind::Rename, source.st_ino, 0, {}});
-        return ::rename(from, to);
-    };
-    calls.unlink = [&ops](const char* path) {
-        ops.push_back({Op::Kind::Unlink, 0, 0, {}});
-        return ::unlink(path);
-    };
-    return calls;
-}
-
-// The image file and the journal's name as the recorded calls left them: each file's durable
-// bytes and its changes since its last fsync, and the file the journal's name holds durably and
-// through the renames and unlinks since the folder's last fsync.
-class Disk {
-public:
-    Disk(ino_t image, std::string bytes)
-        : m_image(image) {
-        m_files[image].durable = m_files[image].current = std::move(bytes);
-    }
-
-    void play(const Op& op) {
-        File& file = m_files[op.inode];
-        switch (op.kind) {
-        case Op::Kind::Write:
-            apply(file.current, op);
-            file.unsynced.push_back(&op);
-            break;
-        case Op::Kind::Sync:
-            file.durable = file.current;
-            file.unsynced.clear();
-            break;
-        case Op::Kind::SyncFolder:
-            if (!m_pendingNames.empty())
-                m_durableJournal = m_pendingNames.back();
-            m_pendingNames.clear();
-            break;
-        case Op::Kind::Rename:
-            m_pendingNames.push_back(op.inode);
-            break;
-        case Op::Kind::Unlink:
-            m_pendingNames.push_back(std::nullopt);
-            break;
-        }
-    }
-
-    // Calls check with every image and journal (if named) a cut now could leave.
-    void eachCutState(
-        const std::function<void(const std::string&, const std::optional<std::string>&)>& check) const {
-        std::vector<std::optional<ino_t>> names{m_durableJournal};
-        names.insert(names.end(), m_pendingNames.begin(), m_pendingNames.end());
-        for (const auto& name : names)
-            for (const std::string& image : variants(m_files.at(m_image))) {
-                if (!name)
-                    check(image, std::nullopt);
-                else
-                    for (const std::string& journal : variants(m_files.at(*name)))
-                        check(image, journal);
-            }
-    }
-
-private:
-    struct File {
-        std::string durable, current;
-        std::vector<const Op*> unsynced;
-    };
-
-    static void apply(std::string& bytes, const Op& op) {
-        const auto offset = static_cast<std::size_t>(op.offset);
-        if (bytes.size() < offset + op.bytes.size())
-            bytes.resize(offset + op.bytes.size(), '\0');
-        bytes.replace(offset, op.bytes.size(), op.bytes);
-    }
-
-    static std::vector<std::string> variants(const File& file) {
-        const std::size_t count = file.unsynced.size();
-        EXPECT_LE(count, 12u) << "too many unsynced changes to try every subset";
-        std::vector<std::string> result;
-        for (std::size_t kept = 0; kept < (std::size_t{1} << count); ++kept) {
-            std::string bytes = file.durable;
-            for (std::size_t i = 0; i < count; ++i)
-                if (kept & (std::size_t{1} << i))
-                    apply(bytes, *file.unsynced[i]);
-            result.push_back(std::move(bytes));
-        }
-        return result;
-    }
-
-    ino_t m_image;
-    std::map<ino_t, File> m_files;
-    std::optional<ino_t> m_durableJournal;
-    std::vector<std::optional<ino_t>> m_pendingNames;
-};
 
 void putFile(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
@@ -178,11 +55,11 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
         expected.replace(image.where.offset + write.offset, write.bytes.size(), write.bytes);
     struct stat st {};
     ::stat(image.file.c_str(), &st);
-    std::vector<Op> ops;
-    writeAtomically(image.where, writes, image.journalDir, recordingCalls(ops));
+    std::vector<test::RecordedCall> ops;
+    writeAtomically(image.where, writes, image.journalDir, test::recordingCalls(ops));
     ASSERT_TRUE(test::imageBytes(image.file) == expected);
 
-    Disk disk(st.st_ino, image.bytes);
+    test::CutDisk disk(st.st_ino, image.bytes);
     std::size_t states = 0, finished = 0;
     for (std::size_t next = 0; next <= ops.size(); ++next) {
         disk.eachCutState([&](const std::string& bytes, const std::optional<std::string>& journal) {

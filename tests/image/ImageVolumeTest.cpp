@@ -42,13 +42,16 @@ TEST_F(ImageVolume, EveryFormatFindsThePartitionAndReadsItsBytes) {
     const struct {
         const char* build;
         const char* format;
-    } rows[] = {{"raw", "raw"},     {"vpc", "vpc"},       {"vpc-fixed", "vpc"},
-                {"qcow2", "qcow2"}, {"overlay", "qcow2"}, {"vdi", "vdi"}};
+    } rows[] = {{"raw", "raw"},       {"vpc", "vpc"}, {"vpc-fixed", "vpc"}, {"qcow2", "qcow2"},
+                {"overlay", "qcow2"}, {"vdi", "vdi"}, {"odd name", "vdi"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.build);
         std::filesystem::path file = s_raw;
         if (row.build == std::string("overlay"))
             file = test::makeOverlay(test::convertImage(s_raw, "qcow2"), s_folder->path() / "overlay.qcow2");
+        else if (row.build == std::string("odd name")) // qemu's options need its comma doubled
+            std::filesystem::rename(test::convertImage(s_raw, "vdi"),
+                                    file = s_folder->path() / "Win 98, SE.vdi");
         else if (row.build != std::string("raw"))
             file = test::convertImage(s_raw, row.build);
         test::RecordingRunner runner;

@@ -80,12 +80,15 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
     test::TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
     const std::string rawBefore = test::imageBytes(raw);
-    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi"}) {
+    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi", "odd name"}) {
         SCOPED_TRACE(build);
         std::filesystem::path file = folder.path() / "copy.img";
         std::filesystem::copy_file(raw, file, std::filesystem::copy_options::overwrite_existing);
         if (build == "overlay")
             file = test::makeOverlay(test::convertImage(raw, "qcow2"), folder.path() / "overlay.qcow2");
+        else if (build == "odd name") // qemu's options need its comma doubled, qemu-io's commands no blank
+            std::filesystem::rename(test::convertImage(raw, "qcow2"),
+                                    file = folder.path() / "Win 98, SE.qcow2");
         else if (build != "raw")
             file = test::convertImage(raw, build);
         const std::string base = build == "overlay" ? test::imageBytes(folder.path() / "disk.qcow2") : "";
@@ -114,6 +117,13 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
         // Twenty runs can make at most twenty new 2 MB blocks of a dynamic VHD.
         EXPECT_LE(std::filesystem::file_size(file) - sizeBefore, 20u * ((2u << 20) + 512));
         EXPECT_EQ(backingOf(file), backing);
+        // Written again where it now holds data, the image does not grow at all.
+        const auto sizeAfter = std::filesystem::file_size(file);
+        auto again = writes;
+        for (VolumeWrite& write : again)
+            write.bytes.assign(write.bytes.size(), 'z');
+        writeAtomically(volume->location(), again, folder.path() / "journal", calls);
+        EXPECT_EQ(std::filesystem::file_size(file), sizeAfter);
         if (build == "overlay") {
             EXPECT_TRUE(test::imageBytes(folder.path() / "disk.qcow2") == base)
                 << "the backing file is untouched";
@@ -138,11 +148,11 @@ public:
     BackgroundProgram(const BackgroundProgram&) = delete;
     BackgroundProgram& operator=(const BackgroundProgram&) = delete;
 
-    // Waits until the program holds a lock on file, as an emulator does once it has opened it.
-    bool holdsLockOn(const std::filesystem::path& file) const {
+    // Waits until the program holds a lock on file or, taking none, has opened it.
+    bool holdsLockOn(const std::filesystem::path& file, bool locking) const {
         for (int i = 0; i < 100 && m_pid > 0; ++i) {
             const int fd = ::open(file.c_str(), O_RDONLY);
-            const bool locked = lockedByOthers(fd);
+            const bool locked = locking ? lockedByOthers(fd) : openedByOthers(file);
             ::close(fd);
             if (locked)
                 return true;
@@ -177,6 +187,10 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
          {"qemu-system-i386", "-S", "-display", "none", "-drive",
           "file=" + qcow2.string() + ",format=qcow2"}},
         {raw, {"qemu-io", "-f", "raw", "-c", "sleep 60000", raw.string()}},
+        // An emulator that takes no lock, as 86Box does.
+        {raw,
+         {"qemu-io", "--image-opts", "-c", "sleep 60000",
+          "driver=raw,file.locking=off,file.filename=" + raw.string()}},
         {qcow2, {"qemu-io", "-f", "qcow2", "-c", "sleep 60000", qcow2.string()}},
     };
     for (const auto& row : rows) {
@@ -184,7 +198,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
         const std::string before = test::imageBytes(row.file);
         const auto volume = openVolume(row.file, std::nullopt);
         BackgroundProgram holder(row.holder);
-        ASSERT_TRUE(holder.holdsLockOn(row.file));
+        ASSERT_TRUE(holder.holdsLockOn(row.file, row.holder.back().find("locking=off") == std::string::npos));
         for (const auto& attempt : std::vector<std::function<void()>>{
                  [&] { checkWritable(volume->location()); },
                  [&] {
@@ -273,6 +287,52 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         ADD_FAILURE() << "an exabyte fits";
     } catch (const ImageError& e) {
         EXPECT_NE(std::string(e.what()).find("is full"), std::string::npos) << e.what();
+    }
+}
+
+// What qemu-img and qemu-io say when they fail, or fail to start, reaches the user as a sentence,
+// and a write that qemu-io refused leaves the image as it was.
+TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
+    test::TemporaryFolder folder;
+    const auto qcow2 = test::convertImage(test::buildFatDisk(folder.path() / "disk.img", DiskSize), "qcow2");
+    const std::string locked = "qemu-io: can't open device " + qcow2.string() +
+                               ": Failed to get \"write\" lock\nIs another process using the image [" +
+                               qcow2.string() + "]?\n";
+    const struct {
+        std::vector<std::string> program;
+        ProgramResult result;
+        bool writing;
+        const char* message;
+    } rows[] = {
+        {{"qemu-img", "info"},
+         {-1, "", "qemu-img: No such file or directory"},
+         false,
+         "cannot be read as a qcow2 image: No such file or directory"},
+        {{"qemu-img", "info"}, {0, "{}", ""}, false, "did not tell the size of its disk"},
+        {{"qemu-img", "convert"},
+         {1, "", "qemu-img: Could not open 'x': Input/output error\n"},
+         false,
+         "cannot be read: Could not open 'x': Input/output error."},
+        {{"qemu-img", "convert"}, {0, "", ""}, false, "qemu-img returned 0 bytes for 512"},
+        {{"qemu-io"}, {1, "", locked}, true, "shut the emulator down first"},
+        {{"qemu-io"}, {0, "wrote 3/3 bytes at offset 1048576\n", ""}, true, "qemu-io wrote 1 of 2 ranges"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.program.front() + " " + row.result.err + row.result.out);
+        const std::string before = test::imageBytes(qcow2);
+        test::FailingRunner runner(row.program, row.result);
+        const ImageCalls calls{&runner, {}, {}};
+        try {
+            const auto volume = openVolume(qcow2, std::nullopt, row.writing ? ImageCalls{} : calls);
+            writeAtomically(volume->location(), {{0, "new"}, {4096, "more"}}, folder.path() / "journal",
+                            calls);
+            ADD_FAILURE() << "no failure";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        }
+        EXPECT_GT(runner.answered, 0);
+        recoverPendingWrite(folder.path() / "journal");
+        EXPECT_TRUE(test::imageBytes(qcow2) == before);
     }
 }
 

@@ -3,6 +3,7 @@
 // hold after a cut at each point is rebuilt (data not yet fsynced dropped or kept, a rename
 // not yet made durable by the folder's fsync made or not) and read back. Each must read as
 // the file after the last store that returned, or after the one in progress.
+#include "CutFile.h"
 #include "RegistryFileStore.h"
 #include "SettingsAccessor.h"
 
@@ -72,25 +73,19 @@ class Disk {
 public:
     Disk(ino_t inode, std::string bytes) {
         const int file = fileOf(inode);
-        m_files[file].durable = m_files[file].current = std::move(bytes);
+        m_files[file] = test::CutFile(std::move(bytes));
         m_durableName = file;
     }
 
     void play(const Op& op) {
         switch (op.kind) {
         case Op::Kind::Write:
-        case Op::Kind::Truncate: {
-            File& file = m_files[fileOf(op.inode)];
-            apply(file.current, op);
-            file.unsynced.push_back(&op);
+        case Op::Kind::Truncate:
+            m_files[fileOf(op.inode)].change(op.offset, op.bytes, op.kind == Op::Kind::Truncate);
             break;
-        }
-        case Op::Kind::Sync: {
-            File& file = m_files[fileOf(op.inode)];
-            file.durable = file.current;
-            file.unsynced.clear();
+        case Op::Kind::Sync:
+            m_files[fileOf(op.inode)].sync();
             break;
-        }
         case Op::Kind::SyncFolder:
             if (!m_unsyncedRenames.empty())
                 m_durableName = m_unsyncedRenames.back();
@@ -110,46 +105,20 @@ public:
     void eachCutState(const std::function<void(const std::string&)>& check) const {
         std::vector<int> names{m_durableName};
         names.insert(names.end(), m_unsyncedRenames.begin(), m_unsyncedRenames.end());
-        for (int name : names) {
-            const File& file = m_files.at(name);
-            const std::size_t count = file.unsynced.size();
-            EXPECT_LE(count, 16u) << "too many unsynced changes to try every subset";
-            for (std::size_t kept = 0; kept < (std::size_t{1} << count); ++kept) {
-                std::string bytes = file.durable;
-                for (std::size_t i = 0; i < count; ++i)
-                    if (kept & (std::size_t{1} << i))
-                        apply(bytes, *file.unsynced[i]);
-                check(bytes);
-            }
-        }
+        for (int name : names)
+            m_files.at(name).eachCutState(check);
     }
 
 private:
-    struct File {
-        std::string durable, current;
-        std::vector<const Op*> unsynced;
-    };
-
-    static void apply(std::string& bytes, const Op& op) {
-        const auto offset = static_cast<std::size_t>(op.offset);
-        if (op.kind == Op::Kind::Truncate) {
-            bytes.resize(offset);
-            return;
-        }
-        if (bytes.size() < offset + op.bytes.size())
-            bytes.resize(offset + op.bytes.size(), '\0');
-        bytes.replace(offset, op.bytes.size(), op.bytes);
-    }
-
     int fileOf(ino_t inode) {
         const auto [it, added] = m_ids.try_emplace(inode, static_cast<int>(m_files.size()));
         if (added)
-            m_files.emplace(it->second, File{});
+            m_files.emplace(it->second, test::CutFile());
         return it->second;
     }
 
     std::map<ino_t, int> m_ids;
-    std::map<int, File> m_files;
+    std::map<int, test::CutFile> m_files;
     int m_durableName = 0;
     std::vector<int> m_unsyncedRenames;
 };
