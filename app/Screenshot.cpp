@@ -4,6 +4,7 @@
 #include "Widgets.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
@@ -128,6 +129,22 @@ QString controlsTable(QWidget* root) {
     return out;
 }
 
+namespace {
+
+// A list filled as its page came into view lays its items out later, from a timer, and only then
+// learns whether they fit; the scroll bar it then needs comes with a layout request after that.
+// The live window gets there within a moment. The render lays them out at once and lets the
+// scroll bars follow before it takes the picture.
+void settleItemViews(QWidget* window) {
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        if (view->isVisible())
+            view->doItemsLayout();
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+}
+
+} // namespace
+
 int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
     std::filesystem::create_directories(dir);
     const QString base = QString::fromStdString(dir.string());
@@ -142,6 +159,7 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir) {
     };
     const auto save = [&](const QString& name) {
         QApplication::processEvents();
+        settleItemViews(&form);
         savePicture(&form, name);
     };
     for (int i = 0; i < form.PageControl1->count(); ++i) {
