@@ -86,6 +86,28 @@ TEST_F(FileStoreTest, EachStoreIsOnDiskWhenItReturnsAndTheFileIsFoldedWhenTheSto
     EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
+TEST_F(FileStoreTest, TheFileWrittenWholeKeepsItsOwnerGroupAndMode) {
+    // Run as root, the file first goes to another user, whose it must stay.
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 4321 : ::geteuid();
+    const gid_t group = root ? 4322 : ::getegid();
+    ASSERT_EQ(::chown(file.c_str(), owner, group), 0);
+    ::chmod(file.c_str(), 0604);
+    {
+        auto store = RegistryFileStore::open(file);
+        storeText(*store, "\\SOFTWARE\\K", "A", "2");
+        store->compact();
+    }
+    EXPECT_NE(read().find("\"A\"=\"2\""), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    if (!root)
+        GTEST_SKIP() << "only root can give a file to another user";
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+}
+
 TEST_F(FileStoreTest, ARegistryFileReachedThroughALinkIsLockedAndWrittenWhereTheLinkPoints) {
     fs::create_directories(dir / "kept");
     fs::rename(file, dir / "kept" / "registry.reg");
@@ -330,8 +352,10 @@ TEST_F(FileStoreTest, TwoProcessesStoringFiveHundredValuesEachLoseNone) {
 // returned, so it reads as not there, and the next write cuts it off.
 TEST_F(FileStoreTest, AnAppendCutShortReadsAsNotThereAndTheNextWriteCutsItOff) {
     const std::string section = "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\K]\r\n";
-    const std::string appended = Original + "\r\n" + std::string(appended::Marker) + "\r\n" + section + "\"B\"=\"2\"\r\n";
-    for (const std::string& torn : {section + "\"C\"=\"pp", section + "\"C\"=hex:01,02,\\\r\n  03,", "\r\n[HKEY"s}) {
+    const std::string appended =
+        Original + "\r\n" + std::string(appended::Marker) + "\r\n" + section + "\"B\"=\"2\"\r\n";
+    for (const std::string& torn :
+         {section + "\"C\"=\"pp", section + "\"C\"=hex:01,02,\\\r\n  03,", "\r\n[HKEY"s}) {
         write(appended + torn);
         auto store = RegistryFileStore::open(file);
         EXPECT_TRUE(store->malformedLines().empty()) << torn;
