@@ -5,6 +5,7 @@
 #include "Widgets.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
@@ -134,6 +135,22 @@ void saveScreenshot(QWidget& window, const std::filesystem::path& file, const Co
     console.report(name);
 }
 
+namespace {
+
+// A list filled as its page came into view lays its items out later, from a timer, and only then
+// learns whether they fit; the scroll bar it then needs comes with a layout request after that.
+// The live window gets there within a moment. The render lays them out at once and lets the
+// scroll bars follow before it takes the picture.
+void settleItemViews(QWidget* window) {
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        if (view->isVisible())
+            view->doItemsLayout();
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QApplication::processEvents();
+}
+
+} // namespace
+
 int renderScreenshots(TForm1& form, const std::filesystem::path& dir, const Console& console) {
     std::filesystem::create_directories(dir);
     const QString base = QString::fromStdString(dir.string());
@@ -147,6 +164,7 @@ int renderScreenshots(TForm1& form, const std::filesystem::path& dir, const Cons
     };
     const auto save = [&](const QString& name) {
         QApplication::processEvents();
+        settleItemViews(&form);
         savePicture(&form, name);
     };
     for (int i = 0; i < form.PageControl1->count(); ++i) {

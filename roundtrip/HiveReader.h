@@ -15,13 +15,14 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The deepest key a hive may hold, its root being level 0; Windows itself stops far sooner.
+// The deepest key a hive may hold, its root being level 0: far deeper than real registries go.
 constexpr std::size_t MaxHiveDepth = 512;
 
 // One file's keys as regedit exports them, under HKEY_USERS for a user file (one whose root
 // holds ".DEFAULT") and HKEY_LOCAL_MACHINE for a system file. Throws HiveError naming the file
 // when it is missing, is not a registry file, or is truncated or damaged (a key reached twice,
-// a tree deeper than MaxHiveDepth, an export out of all proportion to the file).
+// a tree deeper than MaxHiveDepth, a name regedit's lines cannot carry, an export out of all
+// proportion to the file).
 struct HiveExport {
     bool holdsUsers;
     std::string text;

@@ -48,6 +48,16 @@ bool isStaleTemporary(const std::filesystem::path& file) {
     return stale;
 }
 
+// The new file takes the owner and group of the one it replaces, as an edit in place would keep
+// them: run by root on another user's file it would otherwise become root's. An ordinary user
+// cannot give a file away, so there it keeps at least the group, when the user is in it.
+// False when neither could be kept, or there is no file to replace.
+bool takeOwnerOf(const std::filesystem::path& target, int fd) {
+    struct stat st {};
+    return ::stat(target.c_str(), &st) == 0 &&
+           (::fchown(fd, st.st_uid, st.st_gid) == 0 || ::fchown(fd, static_cast<uid_t>(-1), st.st_gid) == 0);
+}
+
 } // namespace
 
 void FileCalls::writeAll(int fd, std::string_view bytes, const std::string& what) const {
@@ -94,6 +104,8 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
     try {
         // Held until the descriptor closes: tells the stale-temporary sweep this file is in use.
         ::flock(fd, LOCK_EX | LOCK_NB);
+        // Before the mode: a change of owner clears the set-user and set-group bits.
+        takeOwnerOf(target, fd);
         if (::fchmod(fd, mode) != 0)
             throwErrno("chmod", temp);
         for (const auto bytes : pieces)

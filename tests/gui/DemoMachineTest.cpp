@@ -5,17 +5,19 @@
 #include "MachineFolder.h"
 #include "MachineRegistry.h"
 #include "Main.h"
-#include "Screenshot.h"
 #include "RecordingLauncher.h"
+#include "Screenshot.h"
 #include "SettingsAccessor.h"
 #include "ver.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSet>
+#include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -144,6 +146,23 @@ TEST_F(DemoMachineTest, TheGamesListWrapsCaptionsOnWholeWordsWithoutAHorizontalS
         for (const QString& word : list->item(i)->text().split(u' '))
             EXPECT_LE(metrics.horizontalAdvance(word), item.width()) << word.toStdString();
     }
+}
+
+// The five games do not fit the list's height: the rendered page shows the vertical scroll bar
+// the live window shows, in the strip beside the items' column.
+TEST_F(DemoMachineTest, TheRenderedGamesListShowsItsScrollBar) {
+    const QTemporaryDir shots;
+    ASSERT_EQ(renderScreenshots(*form, shots.path().toStdString()), 0);
+    const QImage page(shots.filePath(QStringLiteral("07-TabSheet3.png")));
+    ASSERT_FALSE(page.isNull());
+    const auto* list = find<QListWidget>("ListView1");
+    const int bar = list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    const QPoint top = list->mapTo(form.get(), QPoint(list->width() - list->frameWidth() - bar / 2, 0));
+    const QColor base = list->palette().color(QPalette::Base);
+    int drawn = 0;
+    for (int y = top.y() + list->frameWidth(); y < top.y() + list->height() - list->frameWidth(); ++y)
+        drawn += page.pixelColor(top.x(), y) != base;
+    EXPECT_GT(drawn, list->height() / 2);
 }
 
 TEST_F(DemoMachineTest, TheAboutWindowsDateKeepsClearOfThePanelFrame) {

@@ -87,6 +87,28 @@ TEST_F(FileStoreTest, EachStoreIsOnDiskWhenItReturnsAndTheFileIsFoldedWhenTheSto
     EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
+TEST_F(FileStoreTest, TheFileWrittenWholeKeepsItsOwnerGroupAndMode) {
+    // Run as root, the file first goes to another user, whose it must stay.
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? 4321 : ::geteuid();
+    const gid_t group = root ? 4322 : ::getegid();
+    ASSERT_EQ(::chown(file.c_str(), owner, group), 0);
+    ::chmod(file.c_str(), 0604);
+    {
+        auto store = RegistryFileStore::open(file);
+        storeText(*store, "\\SOFTWARE\\K", "A", "2");
+        store->compact();
+    }
+    EXPECT_NE(read().find("\"A\"=\"2\""), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    if (!root)
+        GTEST_SKIP() << "only root can give a file to another user";
+    EXPECT_EQ(st.st_uid, owner);
+    EXPECT_EQ(st.st_gid, group);
+}
+
 TEST_F(FileStoreTest, ARegistryFileReachedThroughALinkIsLockedAndWrittenWhereTheLinkPoints) {
     fs::create_directories(dir / "kept");
     fs::rename(file, dir / "kept" / "registry.reg");
