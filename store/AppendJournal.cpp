@@ -107,7 +107,7 @@ void AppendJournal::append(const std::filesystem::path& file, std::string_view s
         throwErrno(errno, "append to " + file.string());
     try {
         calls.writeAll(fd.get(), section, file.string());
-        markModifiedNow(fd.get());
+        setModifiedTwoSecondsBack(fd.get());
         if (calls.callFsync(fd.get()) != 0)
             throwErrno(errno, "fsync " + file.string());
     } catch (const std::system_error&) {
@@ -126,7 +126,7 @@ void AppendJournal::takeBack(int fd, DiskStamp& stamp, const FileCalls& calls) {
     const int error = errno;
     bool restored = calls.callTruncate(fd, stamp.size() - static_cast<off_t>(m_torn)) == 0;
     if (restored) {
-        markModifiedNow(fd);
+        setModifiedTwoSecondsBack(fd);
         restored = calls.callFsync(fd) == 0;
     }
     if (restored) {
