@@ -1,6 +1,7 @@
 #include "ConfigText.h"
 
 #include "GameTable.h"
+#include "LineClassifier.h"
 
 namespace kv {
 
@@ -34,17 +35,8 @@ std::string toCrLf(std::string_view bytes) {
 
 std::vector<std::string_view> splitLines(std::string_view text) {
     std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
+    for (LineReader reader(text); !reader.done();)
+        lines.push_back(reader.next());
     return lines;
 }
 

@@ -75,7 +75,7 @@ std::optional<fs::path> MachineFolder::defaultLocation() {
 }
 
 void MachineFolder::ensureCreated() const {
-    fs::create_directories(m_dir / "drive_c");
+    fs::create_directories(driveCIn(m_dir));
     if (!fs::exists(registryFile())) {
         std::ofstream out(registryFile(), std::ios::binary);
         out << "REGEDIT4\r\n\r\n";

@@ -2,6 +2,7 @@
 //
 //   DIR/registry.reg   the registry
 //   DIR/drive_c/ ...   drive C:, and drive_d/ and so on for further drives
+//   DIR/snapshots/     the snapshots taken of it
 #pragma once
 
 #include <filesystem>
@@ -22,8 +23,16 @@ public:
     // Creates the folder with an empty registry and an empty drive C where they are missing.
     void ensureCreated() const;
 
+    // The folder's layout, also for code that has only the folder's path.
+    static constexpr std::string_view RegistryFileName = "registry.reg";
+    static std::filesystem::path registryFileIn(const std::filesystem::path& dir) {
+        return dir / RegistryFileName;
+    }
+    static std::filesystem::path driveCIn(const std::filesystem::path& dir) { return dir / "drive_c"; }
+    static std::filesystem::path snapshotsIn(const std::filesystem::path& dir) { return dir / "snapshots"; }
+
     const std::filesystem::path& dir() const { return m_dir; }
-    std::filesystem::path registryFile() const { return m_dir / "registry.reg"; }
+    std::filesystem::path registryFile() const { return registryFileIn(m_dir); }
 
     // Where a Windows path (CP932 bytes) lies in the machine folder: "C:\Program Files\X" is
     // DIR/drive_c/Program Files/X, and "\INF\X" is on drive C. Existing entries are matched

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "FileBytes.h"
 #include "HiveReader.h"
+#include "MachineFolder.h"
 #include "RegistryDocument.h"
 
 namespace fs = std::filesystem;
@@ -36,16 +37,16 @@ void createMachine(const fs::path& dir, const std::string& registryBytes,
     const bool existed = fs::exists(dir, ec);
     try {
         fs::create_directories(dir);
-        replaceFileAtomically(dir / "registry.reg", {registryBytes}, 0644);
+        replaceFileAtomically(MachineFolder::registryFileIn(dir), {registryBytes}, 0644);
         if (driveC)
-            fs::create_directory_symlink(fs::absolute(*driveC), dir / "drive_c");
+            fs::create_directory_symlink(fs::absolute(*driveC), MachineFolder::driveCIn(dir));
         else
-            fs::create_directory(dir / "drive_c");
+            fs::create_directory(MachineFolder::driveCIn(dir));
         syncFolder(dir);
     } catch (const std::exception& e) {
         if (existed) {
-            fs::remove(dir / "registry.reg", ec);
-            fs::remove(dir / "drive_c", ec);
+            fs::remove(MachineFolder::registryFileIn(dir), ec);
+            fs::remove(MachineFolder::driveCIn(dir), ec);
         } else {
             fs::remove_all(dir, ec);
         }

@@ -86,7 +86,7 @@ int FileCalls::callRename(const char* from, const char* to) const {
     return rename ? rename(from, to) : ::rename(from, to);
 }
 
-void markModifiedNow(int fd) {
+void setModifiedTwoSecondsBack(int fd) {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     now.tv_sec -= 2;
@@ -110,7 +110,7 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
             throwErrno("chmod", temp);
         for (const auto bytes : pieces)
             calls.writeAll(fd, bytes, temp);
-        markModifiedNow(fd);
+        setModifiedTwoSecondsBack(fd);
         if (calls.callFsync(fd) != 0)
             throwErrno("fsync", temp);
         if (beforeRename)

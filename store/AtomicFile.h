@@ -41,7 +41,7 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
 // Sets the file's modification time two seconds back. Any later change, even within the same
 // clock tick or on a file system that keeps times to two seconds, then gives the file a later
 // time, so its time alone tells this content from any later one.
-void markModifiedNow(int fd);
+void setModifiedTwoSecondsBack(int fd);
 
 // Removes the temporary files that writers killed mid-write left beside target. A writer holds
 // a lock on its temporary file while it works, and a young one may not hold it yet, so files

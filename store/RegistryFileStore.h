@@ -8,17 +8,16 @@
 // sections grow large and when the store is released.
 #pragma once
 
+#include "AppendJournal.h"
 #include "AtomicFile.h"
+#include "DiskStamp.h"
 #include "RegistryDocument.h"
 #include "SettingsStore.h"
 
-#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <filesystem>
 #include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 namespace kv {
@@ -44,49 +43,24 @@ public:
     void compact();
 
 private:
-    // What tells a changed file from the one loaded, without reading it.
-    struct Stamp {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        long long mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
-        bool operator==(const Stamp&) const = default;
-    };
-
-    static Stamp stampOf(const struct stat& st);
     RegistryFileStore(std::filesystem::path file, FileCalls calls);
     std::filesystem::path target() const;
-    bool changedOnDisk(const std::filesystem::path& target);
     void load(const std::filesystem::path& target);
     void adopt(SourceBytes bytes, const struct stat& st);
-    void findAppended();
     void syncWithDisk(const std::filesystem::path& target);
     void write(const std::filesystem::path& target, const Change& change);
-    void append(const std::filesystem::path& target, std::string_view section);
-    void takeBackAppend(int fd);
-    RegistryDocument folded(const std::filesystem::path& target) const;
     void rewrite(const std::filesystem::path& target, const Change* change);
+    void foldAppended(const std::filesystem::path& target);
     void rewriteWhenLarge(const std::filesystem::path& target);
     void failIfCutShort() const;
     FileCalls callsLettingSourceGo() const;
-    void recordWritten(const struct stat& st);
 
     std::filesystem::path m_file;
     FileCalls m_calls;
     RegistryDocument m_document; // the tree, and the file's text in its minimal-diff form
-    Stamp m_stamp;
-    // Set when the file was changed within the clock tick it was read in: a same-size change
-    // in that tick keeps the stamp, so the content's hash has to tell.
-    std::optional<std::size_t> m_racyHash;
+    DiskStamp m_stamp;
+    AppendJournal m_journal;
     mode_t m_mode = 0644;
-    std::string m_tail;         // the file's last section on disk, from which appends are judged
-    // Bytes on disk after the minimal-diff text, marker included, and their sections; known
-    // once a write has needed them.
-    std::size_t m_appended = 0;
-    std::size_t m_appendedSections = 0;
-    bool m_appendedKnown = false;
-    std::size_t m_torn = 0;     // bytes at the end on disk that a killed writer's append left
-    bool m_foldWhenReleased = false; // this store appended
     bool m_sweptTemporaries = false;
 };
 

@@ -14,16 +14,6 @@ constexpr std::string_view Header = "REGEDIT4\r\n";
 // The longest opening line, with the line breaks before and after it.
 constexpr std::size_t OpeningLineMax = 2 * Eol.size() + Opening.size() + 20 + OpeningEnd.size();
 
-std::string spelledPath(const RegKey& top, const KeyPath& path) {
-    KeyPath spelled;
-    const RegKey* key = &top;
-    for (const auto& part : path) {
-        key = key ? key->child(part) : nullptr;
-        spelled.push_back(key ? key->name() : part);
-    }
-    return joinPath(spelled);
-}
-
 // A copy of a tree, made without recursion: a key may be nested very deep.
 RegKey copyOf(const RegKey& top) {
     RegKey copy(top.name());
@@ -121,7 +111,7 @@ bool isOneSectionCut(std::string_view text) {
 
 std::string sectionFor(const RegKey& top, const Change& change) {
     std::string section = change.kind == Change::Kind::RemoveKey ? "[-" : "[";
-    section += spelledPath(top, change.path);
+    section += joinPath(spelledPath(top, change.path));
     section += ']';
     section += Eol;
     if (change.kind == Change::Kind::SetValue)

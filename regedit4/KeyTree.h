@@ -100,5 +100,7 @@ private:
 
 // Joins a path with "\" for messages and registry file headers.
 std::string joinPath(const KeyPath& path);
+// path with each key that exists under top spelled as the tree spells it; the rest as given.
+KeyPath spelledPath(const RegKey& top, const KeyPath& path);
 
 } // namespace kv

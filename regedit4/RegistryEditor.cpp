@@ -100,16 +100,6 @@ std::uint32_t RegistryEditor::lastDeletionAffecting(std::string_view path) const
     }
 }
 
-KeyPath RegistryEditor::spelledPath(const KeyPath& path) const {
-    KeyPath out;
-    const RegKey* key = &m_top;
-    for (const auto& part : path) {
-        key = key ? key->child(part) : nullptr;
-        out.push_back(key ? key->name() : part);
-    }
-    return out;
-}
-
 void RegistryEditor::setValue(const KeyPath& path, const RegValue& change, bool keyExisted) {
     const RegValue& value = *m_top.find(path)->value(change.name); // keeps its first spelling
     const std::string joined = joinPath(path);
@@ -215,7 +205,7 @@ void RegistryEditor::appendKeySection(const KeyPath& path, const RegValue* value
     section.kind = Section::Kind::Key;
     section.entries = std::make_unique<std::vector<Entry>>();
     std::string header = "[";
-    header += joinPath(spelledPath(path));
+    header += joinPath(spelledPath(m_top, path));
     header += ']';
     header += Crlf;
     section.header = m_lines.own(std::move(header));

@@ -1,7 +1,7 @@
-// The continuation joiner: groups the physical lines of REGEDIT4 text into entries, the way
-// regedit reads them. A value whose hex list ends in "\" goes on over the lines after it:
-// blank and comment lines in between are skipped, and the next other line must start with a
-// hex digit, or the value is dropped and that line goes with it.
+// Splits REGEDIT4 text into entries, grouping its physical lines the way regedit reads them.
+// A value whose hex list ends in "\" goes on over the lines after it: blank and comment lines
+// in between are skipped, and the next other line must start with a hex digit, or the value is
+// dropped and that line goes with it.
 #pragma once
 
 #include "KeyTree.h"

@@ -53,7 +53,6 @@ private:
     Text* lastLineOfFile();
     void endWithLineEnd(Text& text);
     void closeContinuation(Entry& entry);
-    KeyPath spelledPath(const KeyPath& path) const;
 
     LineStore& m_lines;
     RegKey& m_top;

@@ -47,7 +47,7 @@ public:
     std::string_view bytes() const { return m_bytes.view(); }
     const SourceBytes& file() const { return m_bytes; }
     // A walk through the sections in order is past the lines before this one: the file's
-    // pages behind it may go (see SourceBytes::releaseBehind).
+    // bytes behind it may be let go (see SourceBytes::releaseBehind).
     void passed(const Section& section) const {
         if (section.header.owned == None)
             m_bytes.releaseBehind(section.header.offset);

@@ -296,6 +296,16 @@ bool RegKey::operator==(const RegKey& other) const {
     return true;
 }
 
+KeyPath spelledPath(const RegKey& top, const KeyPath& path) {
+    KeyPath out;
+    const RegKey* key = &top;
+    for (const auto& part : path) {
+        key = key ? key->child(part) : nullptr;
+        out.push_back(key ? key->name() : part);
+    }
+    return out;
+}
+
 std::string joinPath(const KeyPath& path) {
     std::string out;
     for (const auto& part : path) {
