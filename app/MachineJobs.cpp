@@ -2,6 +2,7 @@
 
 #include "FileBytes.h"
 #include "GameTable.h"
+#include "HiveWriteBack.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
 #include "RegistryDiff.h"
@@ -111,6 +112,9 @@ void doJob(const MachineJob& job, const fs::path& dir, std::ostream& out) {
     case Kind::ExportChanges:
         exportChanges(job, dir, out);
         break;
+    case Kind::WriteHives:
+        out << writeMachineHives(dir, job.hiveFiles.at(0), job.hiveFiles.at(1)) << '\n';
+        break;
     case Kind::Import:
     case Kind::None:
         break;
@@ -124,6 +128,8 @@ QString checkMachineJob(const MachineJob& job, bool machineGiven) {
         return QStringLiteral("--import needs --machine DIR, the new machine folder");
     if (job.driveC && job.kind != Kind::Import)
         return QStringLiteral("--drive-c goes with --import");
+    if (job.kind == Kind::WriteHives && job.hiveFiles.size() != 2)
+        return QStringLiteral("--write-hives needs two files, SYSTEM.DAT and USER.DAT");
     if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
         return QStringLiteral("--apply-at-next-start goes with --export-changes");
     return {};
@@ -136,7 +142,7 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, std::ostrea
         return 0;
     } catch (const std::exception& e) {
         err << "kavendel: " << e.what() << '\n';
-        return 2;
+        return job.kind == Kind::WriteHives ? 1 : 2;
     }
 }
 

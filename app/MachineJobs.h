@@ -16,9 +16,10 @@ class MachineFolder;
 class SettingsStore;
 
 struct MachineJob {
-    enum class Kind { None, Import, Snapshot, ListSnapshots, Restore, ExportChanges };
+    enum class Kind { None, Import, Snapshot, ListSnapshots, Restore, ExportChanges, WriteHives };
     Kind kind = Kind::None;
     std::vector<std::filesystem::path> importFiles; // one .reg file, or SYSTEM.DAT and USER.DAT
+    std::vector<std::filesystem::path> hiveFiles;   // --write-hives SYSTEM.DAT USER.DAT
     std::optional<std::string> id;                  // --restore ID, --export-changes [ID]
     std::optional<std::filesystem::path> driveC;
     bool applyAtNextStart = false;
@@ -28,7 +29,7 @@ struct MachineJob {
 QString checkMachineJob(const MachineJob& job, bool machineGiven);
 
 // Does the job; errors go to err as "kavendel: …". Returns the exit status: 0, or 2 when the
-// job was refused, in which case nothing was changed.
+// job was refused, in which case nothing was changed; writing the registry files fails with 1.
 int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, std::ostream& out,
                   std::ostream& err);
 
