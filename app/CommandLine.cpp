@@ -159,6 +159,19 @@ const OptionRow Options[] = {
      .help = "with --export-changes: Windows imports the patch at its\n"
              "next start, from C:\\KAVENDEL\\CHANGES.REG",
      .apply = [](CommandLine& line, const QString&) { return assign(line.job.applyAtNextStart, true); }},
+    {.name = "--write-hives",
+     .argument = OptionArgument::Required,
+     .valueName = "FILE",
+     .help = "write the machine's registry into Windows 98's own\n"
+             "SYSTEM.DAT USER.DAT, keeping both in a snapshot, then exit",
+     .job = true,
+     .moreValues = 1,
+     .apply =
+         [](CommandLine& line, const QString& file) {
+             line.job.kind = MachineJob::Kind::WriteHives;
+             line.job.hiveFiles.push_back(toPath(file));
+             return QString();
+         }},
     {.name = "--help",
      .shortName = 'h',
      .help = "show this text and exit",
@@ -433,6 +446,9 @@ QString pathArgumentProblem(const CommandLine& line, const ConsoleTexts& texts) 
     for (const fs::path& file : line.job.importFiles)
         if (problem.isEmpty())
             problem = inputFileProblem(file, QStringLiteral("--import"), texts);
+    for (const fs::path& file : line.job.hiveFiles)
+        if (problem.isEmpty())
+            problem = inputFileProblem(file, QStringLiteral("--write-hives"), texts);
     if (problem.isEmpty() && line.job.image)
         problem = inputFileProblem(*line.job.image, QStringLiteral("--import-image"), texts);
     if (problem.isEmpty() && line.image)

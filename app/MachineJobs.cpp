@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "FileBytes.h"
 #include "HiveReader.h"
+#include "HiveWriteBack.h"
 #include "ImageImport.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
@@ -193,6 +194,10 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     case Kind::WriteImage:
         writeImage(dir, console);
         break;
+    case Kind::WriteHives:
+        console.report(
+            QString::fromStdString(writeMachineHives(dir, job.hiveFiles.at(0), job.hiveFiles.at(1))));
+        break;
     case Kind::Import:
     case Kind::ImportImage:
     case Kind::None:
@@ -208,6 +213,9 @@ const char* checkMachineJob(const MachineJob& job, bool machineGiven) {
                                  "--import には --machine DIR (新しいマシンフォルダ) が必要です");
     if (job.driveC && job.kind != Kind::Import)
         return QT_TRANSLATE_NOOP("CommandLine", "--drive-c は --import と一緒に使います");
+    if (job.kind == Kind::WriteHives && job.hiveFiles.size() != 2)
+        return QT_TRANSLATE_NOOP("CommandLine",
+                                 "--write-hives には SYSTEM.DAT と USER.DAT の 2 つのファイルが必要です");
     if (job.applyAtNextStart && job.kind != Kind::ExportChanges)
         return QT_TRANSLATE_NOOP("CommandLine", "--apply-at-next-start は --export-changes と一緒に使います");
     if (job.kind == Kind::ImportImage && !machineGiven)

@@ -26,10 +26,12 @@ struct MachineJob {
         Restore,
         ExportChanges,
         ImportImage,
-        WriteImage
+        WriteImage,
+        WriteHives
     };
     Kind kind = Kind::None;
     std::vector<std::filesystem::path> importFiles; // one .reg file, or SYSTEM.DAT and USER.DAT
+    std::vector<std::filesystem::path> hiveFiles;   // --write-hives SYSTEM.DAT USER.DAT
     std::optional<std::string> id;                  // --restore ID, --export-changes [ID]
     std::optional<std::filesystem::path> driveC;
     bool applyAtNextStart = false;

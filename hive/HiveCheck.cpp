@@ -33,9 +33,9 @@ bool slotFits(std::uint32_t at, std::uint32_t areaSize) {
 // The record's name and values fill exactly its used size, which fits its size.
 void checkRecordBody(std::string_view block, std::uint32_t at, std::uint32_t size, std::uint16_t id) {
     const std::uint32_t used = get32(block, at + record::Used);
-    const std::string where = "record " + std::to_string(id) + " at " + hex(at);
+    auto where = [&] { return "record " + std::to_string(id) + " at " + hex(at); };
     if (used < RecordHeaderSize || used > size)
-        fail(rule::Record, where + ": used size " + hex(used) + " outside its size " + hex(size));
+        fail(rule::Record, where() + ": used size " + hex(used) + " outside its size " + hex(size));
     std::uint64_t pos = RecordHeaderSize + std::uint64_t{get16(block, at + record::NameSize)};
     const unsigned count = get16(block, at + record::ValueCount);
     for (unsigned i = 0; i < count && pos + ValueHeaderSize <= used; ++i)
@@ -43,7 +43,7 @@ void checkRecordBody(std::string_view block, std::uint32_t at, std::uint32_t siz
                get16(block, at + pos + value::DataSize);
     if (pos != used)
         fail(rule::Record,
-             where + ": its name and " + std::to_string(count) + " values do not fill its used size");
+             where() + ": its name and " + std::to_string(count) + " values do not fill its used size");
 }
 
 // The free records, linked from the block's header, are exactly the records marked free, and

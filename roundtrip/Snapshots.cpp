@@ -167,7 +167,8 @@ fs::path Snapshots::relativeOf(const fs::path& file) const {
     return relative;
 }
 
-std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind) {
+std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind,
+                              const std::vector<fs::path>& originals) {
     return reporting("cannot take a snapshot in " + folder().string(), [&] {
         if (fs::create_directories(folder()))
             syncFolder(m_machine);
@@ -193,6 +194,13 @@ std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind k
                 if (bytes)
                     writeNew(built, "files" / relative, *bytes, modeOf(file));
                 manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
+            }
+            for (const fs::path& file : originals) {
+                const auto bytes = readIfPresent(file);
+                if (!bytes || fs::exists(fs::path(built) / "originals" / file.filename()))
+                    throw SnapshotError(file.string() + " cannot be read, or another file has its name");
+                writeNew(built, "originals" / file.filename(), *bytes, modeOf(file));
+                manifest += "original\t" + fs::absolute(file).string() + "\n";
             }
             writeNew(built, std::string(ManifestName), manifest, 0644);
             const std::uint64_t id = publish(built);

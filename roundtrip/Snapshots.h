@@ -3,9 +3,11 @@
 //
 //   snapshots/ID/registry.reg   the registry
 //   snapshots/ID/files/...      each recorded file, at its place under the machine folder
+//   snapshots/ID/originals/...  files from outside the machine folder, kept by their names
 //   snapshots/ID/snapshot.txt   "time<TAB>…", "kind<TAB>by hand|automatic",
 //                               "changes<TAB>PREVIOUS<TAB>KEYS<TAB>VALUES", then "file<TAB>path"
-//                               or "absent<TAB>path" per file
+//                               or "absent<TAB>path" per file, and "original<TAB>path" for each
+//                               file kept from outside
 //
 // A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
 // place: it is there whole or not at all. Ids count up. Snapshots taken by hand and automatic
@@ -51,8 +53,12 @@ public:
 
     // Records registry.reg and the given files (host paths inside the machine folder; missing
     // ones are recorded as absent) as they are now, and returns the new snapshot's id.
+    // originals, files outside the machine folder that are about to be replaced (Windows 98's
+    // own registry files), are kept too, in ID/originals/ by their names, for the user to put
+    // back by hand: a restore never writes outside the machine folder.
     std::uint64_t take(const std::vector<std::filesystem::path>& files,
-                       SnapshotKind kind = SnapshotKind::ByHand);
+                       SnapshotKind kind = SnapshotKind::ByHand,
+                       const std::vector<std::filesystem::path>& originals = {});
     // Records one more file, as it is now, in snapshot id, unless it holds that file already.
     void addFile(std::uint64_t id, const std::filesystem::path& file);
     // Whether registry.reg reads as snapshot id's registry and each file it recorded is as it was.

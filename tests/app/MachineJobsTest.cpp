@@ -3,12 +3,16 @@
 #include "CommandLine.h"
 #include "Console.h"
 #include "FileContents.h"
+#include "HiveReader.h"
+#include "RegistryDiff.h"
+#include "RegistryDocument.h"
 #include "RegistryFileStore.h"
 #include "SettingsAccessor.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace kv;
@@ -36,6 +40,8 @@ TEST(MachineJobOptions, AreReadAndCheckedAsAWhole) {
         {{"--snapshot", "--apply-at-next-start"}, "goes with --export-changes"},
         {{"--machine", "d", "--import", "a", "b", "c"},
          "--import takes one .reg file or two hive files (c is"},
+        {{"--write-hives", "SYSTEM.DAT", "USER.DAT"}, ""},
+        {{"--write-hives", "SYSTEM.DAT"}, "--write-hives needs two files"},
     };
     const ConsoleTexts english(Language::English);
     for (const ParseRow& row : rows) {
@@ -161,6 +167,45 @@ TEST(MachineJobs, BadInputIsRefusedAndChangesNothing) {
         EXPECT_FALSE(fs::exists(dir / "snapshots" / "1")) << "nothing is changed";
     }
     EXPECT_NE(run({"--export-changes"}, dir).err.find("no snapshot"), std::string::npos);
+}
+
+// Changes made to a machine imported from real registry files are written into those files:
+// libcreg then reads them as the machine's registry, the originals are in the snapshot, a second
+// run writes nothing, and a damaged file fails the job with status 1 and is left as it was.
+TEST(MachineJobs, WriteHivesPutsTheMachinesRegistryIntoItsFiles) {
+    const fs::path top = fs::path(testing::TempDir()) / "jobs-hives", dir = top / "machine";
+    fs::remove_all(top);
+    fs::create_directories(top);
+    const fs::path system = top / "SYSTEM.DAT", user = top / "USER.DAT";
+    fs::copy_file(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT", system);
+    fs::copy_file(KAVENDEL_TEST_DATA "/hives/USER.DAT", user);
+    const QString hives[] = {QString::fromStdString(system), QString::fromStdString(user)};
+    ASSERT_EQ(run({"--import", hives[0], hives[1]}, dir).status, 0);
+    {
+        auto store = RegistryFileStore::open(dir / "registry.reg");
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\Software\\Kavendel\\\x83\x5c");
+        reg.StoreNumber("Runs", 1);
+        reg.StoreText("Name", std::string(3000, 'n'));
+        reg.RemovePath("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+        reg.SelectRoot(RootKey::CurrentUser);
+        reg.OpenPath("\\Control Panel\\Desktop");
+        reg.StoreText("Wallpaper", "C:\\KAVENDEL.BMP");
+    }
+    const JobResult written = run({"--write-hives", hives[0], hives[1]}, dir);
+    ASSERT_EQ(written.status, 0) << written.err;
+    const RegistryDocument machine = RegistryDocument::fromBytes(test::fileContents(dir / "registry.reg"));
+    const RegistryDocument files = RegistryDocument::fromBytes(exportHives(system, user));
+    EXPECT_EQ(countDifferences(files.tree(), machine.tree()), DiffCount{});
+    EXPECT_EQ(test::fileContents(dir / "snapshots/1/originals/SYSTEM.DAT"),
+              test::fileContents(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT"));
+    const std::string now = test::fileContents(system);
+    EXPECT_NE(run({"--write-hives", hives[0], hives[1]}, dir).out.find("nothing written"), std::string::npos);
+    EXPECT_EQ(test::fileContents(system), now);
+    std::ofstream(user, std::ios::binary | std::ios::in) << "XXXX";
+    const JobResult damaged = run({"--write-hives", hives[0], hives[1]}, dir);
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.err.find("kavendel: USER.DAT: file header"), std::string::npos) << damaged.err;
 }
 
 } // namespace

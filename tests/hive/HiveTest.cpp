@@ -41,6 +41,19 @@ using Kind = Change::Kind;
 const std::vector<std::string> Cv{"SOFTWARE", "Microsoft", "Windows", "CurrentVersion"};
 const std::vector<std::string> Ours{"Software", "Kavendel", "\x83\x5c\x95\x5c"}; // CP932 "ソ表"
 
+// Four hundred keys with a value each: more than a block's 255 ids and more than the free
+// slots of any of the files.
+std::vector<Change> manyKeys() {
+    std::vector<Change> out;
+    for (int i = 0; i < 400; ++i)
+        out.push_back({Kind::SetValue,
+                       {"Software", "Many", "k" + std::to_string(i)},
+                       "v",
+                       3,
+                       std::string(i % 300, 'm')});
+    return out;
+}
+
 struct ChangeRow {
     const char* what;
     std::vector<Change> changes;
@@ -79,6 +92,7 @@ const ChangeRow ChangeRows[] = {
      {"Software", "Kavendel"},
      "-",
      std::nullopt},
+    {"many keys", manyKeys(), {"Software", "Many", "k399"}, "v", std::string(99, 'm')},
     {"a key at the root", {{Kind::AddKey, {"Top"}, "", 0, ""}}, {"Top"}, "-", ""},
 };
 
@@ -207,4 +221,14 @@ TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
             EXPECT_EQ(e.rule(), row.rule) << e.what();
         }
     }
+}
+
+TEST(HiveTest, ManyKeysGrowTheKeyAreaAPageAtATimeAndAddBlocks) {
+    Hive hive = Hive::empty();
+    applyChanges(hive, manyKeys());
+    const std::string bytes = hive.write();
+    EXPECT_EQ(get32(bytes, HeaderSize + 4) % Page, 0u);
+    EXPECT_GT(get32(bytes, HeaderSize + 4), 2 * Page);
+    EXPECT_EQ(get32(bytes, 8), HeaderSize + get32(bytes, HeaderSize + 4));
+    EXPECT_GE(get16(bytes, 16), 2);
 }
