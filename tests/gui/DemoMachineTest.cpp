@@ -6,6 +6,7 @@
 #include "MachineRegistry.h"
 #include "Main.h"
 #include "RecordingLauncher.h"
+#include "Console.h"
 #include "Screenshot.h"
 #include "SettingsAccessor.h"
 #include "ver.h"
@@ -24,6 +25,8 @@
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 #include <fstream>
 
@@ -152,7 +155,9 @@ TEST_F(DemoMachineTest, TheGamesListWrapsCaptionsOnWholeWordsWithoutAHorizontalS
 // the live window shows, in the strip beside the items' column.
 TEST_F(DemoMachineTest, TheRenderedGamesListShowsItsScrollBar) {
     const QTemporaryDir shots;
-    ASSERT_EQ(renderScreenshots(*form, shots.path().toStdString()), 0);
+    const ConsoleTexts texts;
+    std::ostringstream listed;
+    ASSERT_EQ(renderScreenshots(*form, shots.path().toStdString(), Console(texts, listed, listed)), 0);
     const QImage page(shots.filePath(QStringLiteral("07-TabSheet3.png")));
     ASSERT_FALSE(page.isNull());
     const auto* list = find<QListWidget>("ListView1");

@@ -1,6 +1,7 @@
 // The system page "その他" over recorded processors and a scripted millisecond clock.
 #include "FormFixture.h"
 #include "ReplayCpu.h"
+#include "Console.h"
 #include "Screenshot.h"
 
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest/QTest>
+
+#include <sstream>
 
 using namespace kv;
 using namespace kv::test;
@@ -270,7 +273,9 @@ TEST_F(SystemPageTest, EveryRecordingShowsItsRecordedClock) {
         EXPECT_EQ(text("Label58"), QString::fromUtf8(r.clock));
         showPage("TabSheet1");
         const QTemporaryDir shots;
-        ASSERT_EQ(renderScreenshots(*form, shots.path().toStdString()), 0);
+        const ConsoleTexts texts;
+        std::ostringstream listed;
+        ASSERT_EQ(renderScreenshots(*form, shots.path().toStdString(), Console(texts, listed, listed)), 0);
         QFile table(shots.filePath(QStringLiteral("controls.tsv")));
         ASSERT_TRUE(table.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(table.readAll()).split(u'\n');
