@@ -209,10 +209,6 @@
         <source>--partition は --import-image と一緒に使います</source>
         <translation>--partition goes with --import-image</translation>
     </message>
-    <message>
-        <source>--write-hives には SYSTEM.DAT と USER.DAT の 2 つのファイルが必要です</source>
-        <translation>--write-hives needs two files, SYSTEM.DAT and USER.DAT</translation>
-    </message>
 </context>
 <context>
     <name>Discovery</name>
@@ -340,12 +336,108 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
 <context>
     <name>RegistryFile</name>
     <message>
+        <source>バイナリデータで、REGEDIT4 形式ではありません</source>
+        <translation>binary data, not REGEDIT4</translation>
+    </message>
+    <message>
+        <source>&apos;=&apos; の後にデータがありません</source>
+        <translation>no data after &apos;=&apos;</translation>
+    </message>
+    <message>
+        <source>文字列が閉じていません</source>
+        <translation>unterminated string</translation>
+    </message>
+    <message>
+        <source>文字列の後に余分な文字があります</source>
+        <translation>extra characters after the string</translation>
+    </message>
+    <message>
+        <source>&apos;-&apos; の後に余分な文字があります</source>
+        <translation>extra characters after &apos;-&apos;</translation>
+    </message>
+    <message>
+        <source>dword が不正です (16 進 1〜8 桁)</source>
+        <translation>invalid dword (1 to 8 hex digits)</translation>
+    </message>
+    <message>
+        <source>hex(N): の種類が不正です</source>
+        <translation>invalid type N in hex(N):</translation>
+    </message>
+    <message>
+        <source>データの種類が不明です</source>
+        <translation>unknown data type</translation>
+    </message>
+    <message>
+        <source>16 進の並びが不正です</source>
+        <translation>invalid hex list</translation>
+    </message>
+    <message>
+        <source>値の名前が閉じていません</source>
+        <translation>unterminated value name</translation>
+    </message>
+    <message>
+        <source>値の名前の後に &apos;=&apos; がありません</source>
+        <translation>no &apos;=&apos; after the value name</translation>
+    </message>
+    <message>
+        <source>4 GB を超えていて、レジストリの書き出しではありません</source>
+        <translation>larger than 4 GB, not a registry export</translation>
+    </message>
+    <message>
+        <source>キーの終わりに &apos;]&apos; がありません</source>
+        <translation>no &apos;]&apos; at the end of the key</translation>
+    </message>
+    <message>
+        <source>不明なルートキー &apos;%1&apos;</source>
+        <translation>unknown root key &apos;%1&apos;</translation>
+    </message>
+    <message>
+        <source>パスに空のキー名があります</source>
+        <translation>empty key name in the path</translation>
+    </message>
+    <message>
+        <source>ルートキーは削除できません</source>
+        <translation>a root key cannot be deleted</translation>
+    </message>
+    <message>
+        <source>解釈できない行です</source>
+        <translation>line not understood</translation>
+    </message>
+    <message>
+        <source>キーの見出しの外にある値の行です</source>
+        <translation>value line outside any key section</translation>
+    </message>
+    <message>
         <source>読み込めません: %1</source>
         <translation>cannot be read: %1</translation>
     </message>
     <message>
         <source>通常のファイルではありません</source>
         <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>空のファイルで、REGEDIT4 の見出しがありません</source>
+        <translation>empty file, no REGEDIT4 header</translation>
+    </message>
+    <message>
+        <source>1 行目が REGEDIT4 ではありません</source>
+        <translation>the first line is not REGEDIT4</translation>
+    </message>
+    <message>
+        <source>&apos;\&apos; の次の行が 16 進の続きではありません</source>
+        <translation>the line after &apos;\&apos; does not go on with hex data</translation>
+    </message>
+    <message>
+        <source>キーの階層が深すぎます (512 まで)</source>
+        <translation>key nested too deep (512 levels at most)</translation>
+    </message>
+    <message>
+        <source>&apos;[&apos; の直後に空白があります</source>
+        <translation>blank right after &apos;[&apos;</translation>
+    </message>
+    <message>
+        <source>UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと REGEDIT4 で書き出せます)</source>
+        <translation>UTF-16 text, not REGEDIT4 (the regedit of Windows 2000 and later writes REGEDIT4 when you export with the file type Win9x/NT4)</translation>
     </message>
 </context>
 <context>
