@@ -180,6 +180,12 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
         const std::string format = build == "vpc-fixed" ? "vpc" : build;
         importImage(machine, image, std::nullopt, m_notes);
         changeMachine(machine);
+        // A VHD's footer ends the file; its UUID is what an emulator knows the disk by.
+        auto vhdUuid = [&] {
+            return format == "vpc" ? test::fileContents(image).substr(fs::file_size(image) - 512 + 68, 16)
+                                   : "";
+        };
+        const std::string uuid = vhdUuid();
         const std::string before = rawBytes(image, format, disk.raw());
 
         ASSERT_TRUE(writeBackToImage(machine));
@@ -212,6 +218,7 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
                 break;
             }
         EXPECT_FALSE(writeBackToImage(machine)) << "a second write-back has nothing left to write";
+        EXPECT_EQ(vhdUuid(), uuid);
     }
 }
 
