@@ -87,8 +87,9 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
                                  const std::filesystem::path& journalDir, const ImageCalls& calls);
 
 // Finishes or undoes a write that a previous run left in journalDir; does nothing when there is none.
-// Throws when the image changed since the write began, so that it can be neither finished nor
-// undone safely; the journal is then kept.
+// A write cut short before it changed any byte is undone by dropping its journal; one cut short
+// half-way is finished. Throws when the image changed since the write began, so that it can be
+// neither finished nor undone safely; the journal is then kept.
 void recoverPendingWrite(const std::filesystem::path& journalDir);
 void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCalls& calls);
 

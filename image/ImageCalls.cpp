@@ -50,15 +50,10 @@ int waitFor(pid_t pid) {
 
 } // namespace
 
-ProgramResult SystemProgramRunner::run(const std::vector<std::string>& argv) {
-    ProgramResult result;
-    int outPipe[2], errPipe[2];
-    if (argv.empty() || ::pipe2(outPipe, O_CLOEXEC) != 0)
-        return result;
-    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
-        ::close(outPipe[0]);
-        ::close(outPipe[1]);
-        return result;
+pid_t startProgram(const std::vector<std::string>& argv, int outFd, int errFd) {
+    if (argv.empty()) {
+        errno = EINVAL;
+        return 0;
     }
     std::vector<char*> args;
     for (const auto& arg : argv)
@@ -67,20 +62,36 @@ ProgramResult SystemProgramRunner::run(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
     pid_t pid = 0;
-    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+    const int error = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    errno = error;
+    return error == 0 ? pid : 0;
+}
+
+ProgramResult SystemProgramRunner::run(const std::vector<std::string>& argv) {
+    ProgramResult result;
+    int outPipe[2], errPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0)
+        return result;
+    if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+        ::close(outPipe[0]);
+        ::close(outPipe[1]);
+        return result;
+    }
+    const pid_t pid = startProgram(argv, outPipe[1], errPipe[1]);
+    const int error = errno;
     ::close(outPipe[1]);
     ::close(errPipe[1]);
-    if (spawned == 0)
+    if (pid != 0)
         drain(outPipe[0], errPipe[0], result.out, result.err);
     else
-        result.err = argv[0] + ": " + std::strerror(spawned);
+        result.err = (argv.empty() ? std::string() : argv[0]) + ": " + std::strerror(error);
     ::close(outPipe[0]);
     ::close(errPipe[0]);
-    if (spawned == 0)
+    if (pid != 0)
         result.status = waitFor(pid);
     return result;
 }

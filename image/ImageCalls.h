@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace kv::image {
@@ -29,6 +30,10 @@ class SystemProgramRunner final : public ProgramRunner {
 public:
     ProgramResult run(const std::vector<std::string>& argv) override;
 };
+
+// Starts argv's program, looked up in PATH, with its input from /dev/null and its output and errors
+// into the given descriptors, without waiting for it. Returns its process id, or 0 with errno set.
+pid_t startProgram(const std::vector<std::string>& argv, int outFd, int errFd);
 
 // An empty member is the real thing, as with FileCalls.
 struct ImageCalls {

@@ -72,7 +72,8 @@ void checkBackingFile(const std::filesystem::path& image, const RawFile& file) {
 std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std::string& format,
                                   const ImageCalls& calls) {
     const ProgramResult info =
-        calls.runProgram({"qemu-img", "info", "-U", "-f", format, "--output=json", image.string()});
+        calls.runProgram({"qemu-img", "info", "-U", "-f", format, "--output=json",
+                          std::filesystem::absolute(image).string()}); // never taken for a protocol
     if (info.status != 0)
         throw ImageError(image.string() + " cannot be read as a " + format +
                          " image: " + programReason(info) + ".");

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 namespace kv::image {
 
@@ -18,11 +17,6 @@ namespace {
 constexpr std::uint64_t Sector = 512;
 // Keeps a run's command line far below the kernel's limit.
 constexpr std::size_t RangesPerRun = 200;
-
-std::string fileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // Sector-aligned spans covering the ranges, sorted, with overlapping and touching ones joined.
 std::vector<DiskRange> alignedSpans(const std::vector<DiskRange>& ranges) {
@@ -52,7 +46,8 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     ScratchFolder scratch;
     const std::filesystem::path out = scratch.path() / "ranges.bin";
     std::vector<std::string> argv{"qemu-img", "convert", "-U", "-q", "--image-opts", "-O", "raw"};
-    const std::string file = ",file.driver=" + format + ",file.file.filename=" + qemuOptionValue(image);
+    const std::string file =
+        ",file.driver=" + format + ",file.file.driver=file,file.file.filename=" + qemuOptionValue(image);
     for (const DiskRange& span : spans)
         argv.push_back("driver=raw,offset=" + std::to_string(span.offset) +
                        ",size=" + std::to_string(span.length) + file);
@@ -60,7 +55,12 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0)
         throw ImageError(image.string() + " cannot be read: " + programReason(result) + ".");
-    std::string bytes = fileBytes(out);
+    std::error_code ec;
+    std::string bytes;
+    if (std::filesystem::exists(out, ec)) {
+        const RawFile output = RawFile::openForReading(out);
+        bytes = output.readAt(0, static_cast<std::size_t>(output.size()));
+    }
     std::size_t expected = 0;
     for (const DiskRange& span : spans)
         expected += span.length;
@@ -154,7 +154,8 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
         argv.push_back("write -s " + source.string() + " " + std::to_string(writes[i].offset) + " " +
                        std::to_string(writes[i].bytes.size()));
     }
-    argv.insert(argv.end(), {"-c", "flush", image.string()});
+    // Absolute, so that qemu never takes a name like "nbd:x" for a protocol.
+    argv.insert(argv.end(), {"-c", "flush", std::filesystem::absolute(image).string()});
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0 && result.err.find("lock") != std::string::npos)
         throw ImageError(inUseMessage(image));
@@ -162,8 +163,11 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
     for (std::size_t at = result.out.find("wrote "); at != std::string::npos;
          at = result.out.find("wrote ", at + 1))
         ++wrote;
-    if (result.status != 0 || wrote != writes.size())
+    if (result.status != 0)
         throw ImageError(image.string() + " cannot be written: " + programReason(result) + ".");
+    if (wrote != writes.size())
+        throw ImageError(image.string() + " cannot be written: qemu-io wrote " + std::to_string(wrote) +
+                         " of " + std::to_string(writes.size()) + " ranges.");
 }
 
 } // namespace kv::image

@@ -151,7 +151,7 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
 }
 
 // A write that failed half-way is undone at once; when even that fails, the journal stays for the
-// next run to finish.
+// next run.
 [[noreturn]] void undoAfterFailure(const WriteJournal& journal, const std::filesystem::path& journalDir,
                                    const ImageCalls& calls, const std::string& reason) {
     try {
@@ -159,7 +159,7 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
         removeJournal(journalDir, calls);
     } catch (const std::exception&) {
         throw ImageError(journal.location.image.string() + " could not be written: " + reason +
-                         ". Kavendel finishes the write the next time it runs.");
+                         ". Kavendel finishes or undoes the write the next time it runs.");
     }
     throw ImageError(journal.location.image.string() + " could not be written: " + reason +
                      ". The image was left as it was.");
@@ -274,7 +274,9 @@ void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCal
             " changed since a write into it was cut short, so Kavendel can neither finish nor undo "
             "that write. Check the image with the emulator; once it is sound, remove " +
             file.string() + ".");
-    if (state != ImageState::After) {
+    // Nothing written yet: undone by dropping the journal, which is safer than writing into an
+    // image an emulator may have used since. Partly written: finished.
+    if (state == ImageState::Between) {
         checkWritable(journal.location, 0, 0, journalDir);
         const std::optional<RawFile> held = holdImage(journal.location);
         applyRanges(journal, true, calls);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +38,16 @@ inline void writeBytesAt(const std::filesystem::path& file, std::uint64_t offset
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write into " + file.string());
+}
+
+// The whole file in one read: images run to tens of megabytes, too many to take a character at a
+// time under the sanitizers. A missing file reads as empty.
+inline std::string imageBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::string bytes(in ? static_cast<std::size_t>(in.tellg()) : 0, '\0');
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 // A sparse raw file of size bytes, all zeros.
@@ -110,6 +121,29 @@ public:
     std::vector<std::vector<std::string>> runs;
 
 private:
+    image::SystemProgramRunner m_real;
+};
+
+// Answers every run of one program (argv[0], and argv[1] when given) with a set result, as a
+// program that is missing or fails would; runs the rest for real. Records what it answered.
+class FailingRunner final : public image::ProgramRunner {
+public:
+    FailingRunner(std::vector<std::string> prefix, image::ProgramResult result)
+        : m_prefix(std::move(prefix))
+        , m_result(std::move(result)) {}
+
+    image::ProgramResult run(const std::vector<std::string>& argv) override {
+        if (argv.size() >= m_prefix.size() && std::equal(m_prefix.begin(), m_prefix.end(), argv.begin())) {
+            ++answered;
+            return m_result;
+        }
+        return m_real.run(argv);
+    }
+    int answered = 0;
+
+private:
+    std::vector<std::string> m_prefix;
+    image::ProgramResult m_result;
     image::SystemProgramRunner m_real;
 };
 

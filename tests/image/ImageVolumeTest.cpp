@@ -1,6 +1,5 @@
 // Finding and reading the FAT volume in every image format, and refusing images that cannot hold one.
 #include "DiskImage.h"
-#include "FileContents.h"
 #include "ImageBuilder.h"
 #include "TemporaryFolder.h"
 
@@ -23,7 +22,7 @@ protected:
         test::buildFatDisk(s_raw, DiskSize);
         // Something to find that is not zeros, across a sector boundary and far into the volume.
         test::writeBytesAt(s_raw, VolumeOffset + 5'000'000 - 3, "Kavendel was here");
-        s_rawBytes = test::fileContents(s_raw);
+        s_rawBytes = test::imageBytes(s_raw);
     }
     static void TearDownTestSuite() { delete s_folder; }
 
@@ -43,13 +42,16 @@ TEST_F(ImageVolume, EveryFormatFindsThePartitionAndReadsItsBytes) {
     const struct {
         const char* build;
         const char* format;
-    } rows[] = {{"raw", "raw"},     {"vpc", "vpc"},       {"vpc-fixed", "vpc"},
-                {"qcow2", "qcow2"}, {"overlay", "qcow2"}, {"vdi", "vdi"}};
+    } rows[] = {{"raw", "raw"},       {"vpc", "vpc"}, {"vpc-fixed", "vpc"}, {"qcow2", "qcow2"},
+                {"overlay", "qcow2"}, {"vdi", "vdi"}, {"odd name", "vdi"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.build);
         std::filesystem::path file = s_raw;
         if (row.build == std::string("overlay"))
             file = test::makeOverlay(test::convertImage(s_raw, "qcow2"), s_folder->path() / "overlay.qcow2");
+        else if (row.build == std::string("odd name")) // qemu's options need its comma doubled
+            std::filesystem::rename(test::convertImage(s_raw, "vdi"),
+                                    file = s_folder->path() / "Win 98, SE.vdi");
         else if (row.build != std::string("raw"))
             file = test::convertImage(s_raw, row.build);
         test::RecordingRunner runner;
@@ -171,7 +173,7 @@ TEST_F(ImageVolume, PartitionTablesAreFollowedOrRefusedWithAReason) {
         for (const std::uint32_t first : row.formatted)
             test::formatFat(file, first, row.table.empty() ? TableDisk / 512 : Half, 12);
         std::filesystem::resize_file(file, row.length);
-        const std::string before = test::fileContents(file);
+        const std::string before = test::imageBytes(file);
         try {
             const auto volume = openVolume(file, row.chosen);
             EXPECT_EQ(volume->location().partition, row.partition);
@@ -180,7 +182,7 @@ TEST_F(ImageVolume, PartitionTablesAreFollowedOrRefusedWithAReason) {
             EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
             EXPECT_EQ(std::string(e.what()).find(file.string()), 0u) << "the message names the image";
         }
-        EXPECT_EQ(test::fileContents(file), before);
+        EXPECT_EQ(test::imageBytes(file), before);
     }
 }
 
@@ -206,14 +208,14 @@ TEST_F(ImageVolume, DamagedImagesOfOtherFormatsAreRefusedWithAReason) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file.string());
-        const std::string before = test::fileContents(row.file);
+        const std::string before = test::imageBytes(row.file);
         try {
             openVolume(row.file, std::nullopt);
             ADD_FAILURE() << "opened";
         } catch (const ImageError& e) {
             EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
         }
-        EXPECT_EQ(test::fileContents(row.file), before);
+        EXPECT_EQ(test::imageBytes(row.file), before);
     }
 }
 

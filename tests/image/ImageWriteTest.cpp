@@ -2,7 +2,6 @@
 // backing file; refusals before anything is written; and an interrupted write, cut at every
 // point, recovers to the old image or the new one.
 #include "DiskImage.h"
-#include "FileContents.h"
 #include "ImageBuilder.h"
 #include "ImageLock.h"
 #include "TemporaryFolder.h"
@@ -12,7 +11,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,14 +21,12 @@
 #include <set>
 #include <thread>
 
-extern char** environ;
-
 using namespace kv;
 using namespace kv::image;
 
 namespace {
 
-constexpr std::uint64_t DiskSize = 64ull << 20;
+constexpr std::uint64_t DiskSize = 32ull << 20;
 
 // About 64 KB in twenty runs across the volume: sector-aligned and not, touching, overlapping.
 std::vector<VolumeWrite> scatteredWrites(std::uint64_t volumeSize) {
@@ -63,14 +59,14 @@ std::size_t bytesCovered(const std::vector<VolumeWrite>& writes) {
 std::string diskAsRaw(const std::filesystem::path& image, const std::string& format,
                       const std::filesystem::path& out) {
     test::runTool({"qemu-img", "convert", "-U", "-f", format, "-O", "raw", image.string(), out.string()});
-    std::string bytes = test::fileContents(out);
+    std::string bytes = test::imageBytes(out);
     std::filesystem::remove(out);
     return bytes;
 }
 
 // A VHD's unique identity lies in its footer, the file's last sector.
 std::string vhdIdentity(const std::filesystem::path& image) {
-    const std::string bytes = test::fileContents(image);
+    const std::string bytes = test::imageBytes(image);
     return bytes.substr(bytes.size() - 512 + 68, 16);
 }
 
@@ -83,16 +79,19 @@ std::string backingOf(const std::filesystem::path& image) {
 TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
     test::TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
-    const std::string rawBefore = test::fileContents(raw);
-    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi"}) {
+    const std::string rawBefore = test::imageBytes(raw);
+    for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi", "odd name"}) {
         SCOPED_TRACE(build);
         std::filesystem::path file = folder.path() / "copy.img";
         std::filesystem::copy_file(raw, file, std::filesystem::copy_options::overwrite_existing);
         if (build == "overlay")
             file = test::makeOverlay(test::convertImage(raw, "qcow2"), folder.path() / "overlay.qcow2");
+        else if (build == "odd name") // qemu's options need its comma doubled, qemu-io's commands no blank
+            std::filesystem::rename(test::convertImage(raw, "qcow2"),
+                                    file = folder.path() / "Win 98, SE.qcow2");
         else if (build != "raw")
             file = test::convertImage(raw, build);
-        const std::string base = build == "overlay" ? test::fileContents(folder.path() / "disk.qcow2") : "";
+        const std::string base = build == "overlay" ? test::imageBytes(folder.path() / "disk.qcow2") : "";
         const std::string identity = build.starts_with("vpc") ? vhdIdentity(file) : "";
         const std::string backing = backingOf(file);
         const auto sizeBefore = std::filesystem::file_size(file);
@@ -119,7 +118,7 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
         EXPECT_LE(std::filesystem::file_size(file) - sizeBefore, 20u * ((2u << 20) + 512));
         EXPECT_EQ(backingOf(file), backing);
         if (build == "overlay") {
-            EXPECT_TRUE(test::fileContents(folder.path() / "disk.qcow2") == base)
+            EXPECT_TRUE(test::imageBytes(folder.path() / "disk.qcow2") == base)
                 << "the backing file is untouched";
         }
     }
@@ -129,18 +128,9 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
 class BackgroundProgram {
 public:
     explicit BackgroundProgram(const std::vector<std::string>& argv) {
-        std::vector<char*> args;
-        for (const auto& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        if (::posix_spawnp(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0)
-            m_pid = 0;
-        posix_spawn_file_actions_destroy(&actions);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        m_pid = startProgram(argv, null, null);
+        ::close(null);
     }
     ~BackgroundProgram() {
         if (m_pid > 0) {
@@ -194,7 +184,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.holder.front() + " on " + row.file.filename().string());
-        const std::string before = test::fileContents(row.file);
+        const std::string before = test::imageBytes(row.file);
         const auto volume = openVolume(row.file, std::nullopt);
         BackgroundProgram holder(row.holder);
         ASSERT_TRUE(holder.holdsLockOn(row.file));
@@ -211,7 +201,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
                     << e.what();
             }
         }
-        EXPECT_TRUE(test::fileContents(row.file) == before);
+        EXPECT_TRUE(test::imageBytes(row.file) == before);
         EXPECT_FALSE(std::filesystem::exists(journalFile(folder.path() / "journal")));
     }
 }
@@ -267,14 +257,14 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         row.setUp();
-        const std::string before = test::fileContents(raw);
+        const std::string before = test::imageBytes(raw);
         try {
             writeAtomically(where, row.writes, journal);
             ADD_FAILURE() << "written";
         } catch (const ImageError& e) {
             EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
         }
-        EXPECT_TRUE(test::fileContents(raw) == before);
+        EXPECT_TRUE(test::imageBytes(raw) == before);
         std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
                                               std::filesystem::perms::owner_write);
         std::error_code ignored;
@@ -286,6 +276,52 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         ADD_FAILURE() << "an exabyte fits";
     } catch (const ImageError& e) {
         EXPECT_NE(std::string(e.what()).find("is full"), std::string::npos) << e.what();
+    }
+}
+
+// What qemu-img and qemu-io say when they fail, or fail to start, reaches the user as a sentence,
+// and a write that qemu-io refused leaves the image as it was.
+TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
+    test::TemporaryFolder folder;
+    const auto qcow2 = test::convertImage(test::buildFatDisk(folder.path() / "disk.img", DiskSize), "qcow2");
+    const std::string locked = "qemu-io: can't open device " + qcow2.string() +
+                               ": Failed to get \"write\" lock\nIs another process using the image [" +
+                               qcow2.string() + "]?\n";
+    const struct {
+        std::vector<std::string> program;
+        ProgramResult result;
+        bool writing;
+        const char* message;
+    } rows[] = {
+        {{"qemu-img", "info"},
+         {-1, "", "qemu-img: No such file or directory"},
+         false,
+         "cannot be read as a qcow2 image: No such file or directory"},
+        {{"qemu-img", "info"}, {0, "{}", ""}, false, "did not tell the size of its disk"},
+        {{"qemu-img", "convert"},
+         {1, "", "qemu-img: Could not open 'x': Input/output error\n"},
+         false,
+         "cannot be read: Could not open 'x': Input/output error."},
+        {{"qemu-img", "convert"}, {0, "", ""}, false, "qemu-img returned 0 bytes for 512"},
+        {{"qemu-io"}, {1, "", locked}, true, "shut the emulator down first"},
+        {{"qemu-io"}, {0, "wrote 3/3 bytes at offset 1048576\n", ""}, true, "qemu-io wrote 1 of 2 ranges"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.program.front() + " " + row.result.err + row.result.out);
+        const std::string before = test::imageBytes(qcow2);
+        test::FailingRunner runner(row.program, row.result);
+        const ImageCalls calls{&runner, {}, {}};
+        try {
+            const auto volume = openVolume(qcow2, std::nullopt, row.writing ? ImageCalls{} : calls);
+            writeAtomically(volume->location(), {{0, "new"}, {4096, "more"}}, folder.path() / "journal",
+                            calls);
+            ADD_FAILURE() << "no failure";
+        } catch (const ImageError& e) {
+            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        }
+        EXPECT_GT(runner.answered, 0);
+        recoverPendingWrite(folder.path() / "journal");
+        EXPECT_TRUE(test::imageBytes(qcow2) == before);
     }
 }
 
