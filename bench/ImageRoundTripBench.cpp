@@ -98,7 +98,7 @@ void report(const char* name, const Step& step) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-bench";
+    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-roundtrip-bench";
     fs::remove_all(folder);
     fs::create_directories(folder);
     kv::test::Win98Image disk(folder, DiskSize, 32);
