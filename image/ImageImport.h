@@ -22,7 +22,9 @@ void importImage(const std::filesystem::path& dir, const std::filesystem::path& 
 // batch that applies it, and every taken file changed or deleted in drive_c/. Refuses, before
 // writing anything, when a recorded file or hive changed in the image since, the image is in
 // use, read-only or full. Returns the bytes moved; nothing when there was nothing to write.
-std::optional<TransferCounters> writeBackToImage(const std::filesystem::path& dir);
+// calls are the file and program calls of the write, which tests cut short.
+std::optional<TransferCounters> writeBackToImage(const std::filesystem::path& dir,
+                                                 const ImageCalls& calls = {});
 
 // Whether the machine folder holds changes that the image does not have yet, by the record
 // alone, without reading the image.

@@ -157,7 +157,7 @@ bool imageUnchangedSinceImport(const fs::path& dir) {
     return volume->location().format == record.format && !changedInImage(fat, record);
 }
 
-std::optional<TransferCounters> writeBackToImage(const fs::path& dir) {
+std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const ImageCalls& calls) {
     ImageRecord record = loadRecord(dir);
     recoverImageWrite(dir);
     const auto volume = openVolume(record.image, record.partition);
@@ -178,7 +178,7 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir) {
     for (const VolumeWrite& w : writes)
         bytes += w.bytes.size();
     checkWritable(volume->location(), bytes, writes.size(), ImageRecord::journal(dir));
-    TransferCounters moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir));
+    TransferCounters moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls);
     moved.bytesRead += volume->counters().bytesRead;
     record.save(dir);
     return moved;

@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -180,6 +181,12 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
         const std::string format = build == "vpc-fixed" ? "vpc" : build;
         importImage(machine, image, std::nullopt, m_notes);
         changeMachine(machine);
+        // A VHD's footer ends the file; its UUID is what an emulator knows the disk by.
+        auto vhdUuid = [&] {
+            return format == "vpc" ? test::fileContents(image).substr(fs::file_size(image) - 512 + 68, 16)
+                                   : "";
+        };
+        const std::string uuid = vhdUuid();
         const std::string before = rawBytes(image, format, disk.raw());
 
         ASSERT_TRUE(writeBackToImage(machine));
@@ -212,6 +219,7 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
                 break;
             }
         EXPECT_FALSE(writeBackToImage(machine)) << "a second write-back has nothing left to write";
+        EXPECT_EQ(vhdUuid(), uuid);
     }
 }
 
@@ -376,6 +384,75 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     EXPECT_EQ(kavendel(open).status, 0);
     EXPECT_EQ(test::fileContents(own / "drive_c/WINDOWS/INF/ATI_9XAA.INF"), "edited in Windows");
     EXPECT_TRUE(fs::exists(m_folder.path() / "shots/controls.tsv"));
+}
+
+// The write-back killed at each of its file calls in turn: once the next run has recovered, the
+// image holds all of the changes or none, and fsck.fat finds nothing wrong.
+TEST_F(ImageImport, AWriteBackKilledAtAnyStepIsFinishedOrUndoneByTheNextRun) {
+    test::Win98Image disk(m_folder.path(), DiskSize, 32);
+    disk.installWindows(Hives);
+    importImage(m_machine, disk.raw(), std::nullopt, m_notes);
+    changeMachine(m_machine);
+    const std::string oldInf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
+    const fs::path pristine = m_folder.path() / "pristine";
+    fs::create_directories(pristine);
+    fs::copy(disk.raw(), pristine / "disk.img");
+    fs::copy(m_machine, pristine / "machine", fs::copy_options::recursive);
+    bool finished = false;
+    int undone = 0, done = 0;
+    for (int cut = 0; !finished && cut < 100; ++cut) {
+        SCOPED_TRACE("killed at call " + std::to_string(cut));
+        fs::copy_file(pristine / "disk.img", disk.raw(), fs::copy_options::overwrite_existing);
+        fs::remove_all(m_machine);
+        fs::copy(pristine / "machine", m_machine, fs::copy_options::recursive);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            int calls = 0;
+            auto step = [&] {
+                if (calls++ == cut)
+                    ::_exit(0);
+            };
+            ImageCalls seams;
+            seams.files.write = [&](int fd, const char* data, std::size_t size) {
+                step();
+                return ::write(fd, data, size);
+            };
+            seams.files.fsync = [&](int fd) {
+                step();
+                return ::fsync(fd);
+            };
+            seams.files.rename = [&](const char* from, const char* to) {
+                step();
+                return ::rename(from, to);
+            };
+            seams.unlink = [&](const char* path) {
+                step();
+                return ::unlink(path);
+            };
+            try {
+                writeBackToImage(m_machine, seams);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(3);
+        }
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2);
+        finished = WEXITSTATUS(status) == 3;
+        recoverImageWrite(m_machine);
+        const std::string inf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
+        EXPECT_TRUE(inf == NewInf || inf == oldInf);
+        (inf == NewInf ? done : undone) += 1;
+        if (inf == NewInf)
+            EXPECT_EQ(disk.get("/KAVENDEL/CHANGES.REG").substr(0, 8), "REGEDIT4");
+        else
+            EXPECT_THROW(disk.get("/KAVENDEL/CHANGES.REG"), std::runtime_error);
+        expectFsckClean(disk, m_folder.path() / "volume");
+    }
+    EXPECT_TRUE(finished);
+    EXPECT_GT(undone, 0);
+    EXPECT_GT(done, 1) << "some cuts come after the image is written, and the recovery keeps it";
 }
 
 } // namespace

@@ -1,0 +1,141 @@
+// Import from and write-back to a 2 GB FAT32 disk image with about 600 MB in use: the time of
+// each against the hive import alone, the bytes the write-back reads and writes, and each step's
+// peak memory. Each step runs in a child process of its own, so that its peak is its own.
+//
+// Usage: image_roundtrip_bench [FOLDER]   (default: a folder under the system's temporary folder)
+#include "HiveReader.h"
+#include "ImageImport.h"
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
+#include "Win98Image.h"
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iostream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint64_t DiskSize = 2ull << 30;
+constexpr int BigFiles = 6;
+constexpr std::uint64_t BigFileSize = 100ull << 20;
+
+struct Step {
+    double seconds = 0;
+    long peakKilobytes = 0;
+    std::string said; // what the step printed
+};
+
+// Runs work in a child process; its output comes back through a pipe.
+Step inChild(const std::function<std::string()>& work) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        throw std::runtime_error("no pipe");
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        std::string said;
+        int status = 0;
+        try {
+            said = work();
+        } catch (const std::exception& e) {
+            said = std::string("failed: ") + e.what();
+            status = 1;
+        }
+        if (::write(pipeFds[1], said.data(), said.size()) < 0)
+            status = 1;
+        ::_exit(status);
+    }
+    ::close(pipeFds[1]);
+    Step step;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        step.said.append(buffer, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    step.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    step.peakKilobytes = usage.ru_maxrss;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("a step failed: " + step.said);
+    return step;
+}
+
+void buildImage(kv::test::Win98Image& disk, const fs::path& folder) {
+    disk.installWindows(fs::path(KAVENDEL_TEST_DATA) / "hives");
+    const fs::path source = folder / "big";
+    kv::test::makeBlankImage(source, BigFileSize);
+    for (int i = 0; i < BigFiles; ++i)
+        disk.mtools({"mcopy", source.string(), "c:/My Documents/Big file " + std::to_string(i) + ".bin"});
+    fs::remove(source);
+}
+
+// Thirty driver options and one file Kavendel changes, as a session on the machine would.
+void session(const fs::path& machine) {
+    auto store = kv::RegistryFileStore::open(machine / "registry.reg");
+    kv::TSettingsAccessor reg(*store);
+    reg.OpenPath("\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\Settings");
+    for (int i = 0; i < 30; ++i)
+        reg.StoreText("Option" + std::to_string(i), i % 2 ? "1" : "0");
+    std::ofstream(machine / "drive_c/WINDOWS/INF/ATI_9XAA.INF", std::ios::app) << "CARD_ATI Radeon256\r\n";
+}
+
+void report(const char* name, const Step& step) {
+    std::printf("%-28s %8.3f s  peak %7.1f MB  %s\n", name, step.seconds, step.peakKilobytes / 1024.0,
+                step.said.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-roundtrip-bench";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    kv::test::Win98Image disk(folder, DiskSize, 32);
+    buildImage(disk, folder);
+    const fs::path hives = folder / "hives";
+    const fs::path machine = folder / "machine";
+    fs::create_directories(hives);
+    for (const char* name : {"SYSTEM.DAT", "USER.DAT"})
+        fs::copy_file(fs::path(KAVENDEL_TEST_DATA) / "hives" / name, hives / name);
+
+    const Step hiveImport = inChild([&] {
+        const std::string text = kv::exportHives(hives / "SYSTEM.DAT", hives / "USER.DAT");
+        return std::to_string(text.size()) + " bytes of REGEDIT4";
+    });
+    const Step import = inChild([&] {
+        kv::image::importImage(machine, disk.raw(), std::nullopt, std::cerr);
+        return std::string("into ") + machine.string();
+    });
+    session(machine);
+    const Step writeBack = inChild([&] {
+        const auto moved = kv::image::writeBackToImage(machine);
+        if (!moved)
+            throw std::runtime_error("nothing was written");
+        return std::to_string(moved->bytesRead) + " bytes read, " + std::to_string(moved->bytesWritten) +
+               " bytes written";
+    });
+    struct stat st {};
+    ::stat(disk.raw().c_str(), &st);
+    std::printf("2 GB FAT32 image, %d MB in files, %lld MB allocated on the host\n",
+                BigFiles * static_cast<int>(BigFileSize >> 20), static_cast<long long>(st.st_blocks / 2048));
+    report("hive import alone", hiveImport);
+    report("import from the image", import);
+    report("write-back", writeBack);
+    std::printf("import beyond the hive import: %.3f s, %.1f MB\n", import.seconds - hiveImport.seconds,
+                (import.peakKilobytes - hiveImport.peakKilobytes) / 1024.0);
+    std::printf("write-back beyond the hive import's peak: %.1f MB\n",
+                (writeBack.peakKilobytes - hiveImport.peakKilobytes) / 1024.0);
+    fs::remove_all(folder);
+    return 0;
+}
