@@ -13,7 +13,7 @@ _kavendel() {
             COMPREPLY=($(compgen -W 'ja en' -- "$cur"))
             return
             ;;
-        --import | --cpu)
+        --import | --cpu | --write-hives)
             _filedir
             return
             ;;

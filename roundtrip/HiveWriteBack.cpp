@@ -64,6 +64,9 @@ void diffKey(const Hive& file, std::optional<Hive::Key> key, const RegKey& wante
         out.push_back({Change::Kind::AddKey, path, {}, 0, {}});
     if (!path.empty())
         diffValues(file, key, wanted, path, out);
+    else if (!wanted.values().empty())
+        throw ImportError(
+            "the machine's registry holds values on a hive's top key, which the files cannot hold");
     if (key)
         for (Hive::Key child : file.children(*key))
             if (!wanted.child(file.name(child))) {
