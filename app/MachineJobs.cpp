@@ -20,6 +20,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -78,6 +79,12 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
 // changed since the snapshot before, which is kept with each snapshot so no registry is read.
 void listSnapshots(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
+    // The listing reads no registry, but one that is not REGEDIT4 is said so, as the window does.
+    std::string start(4096, '\0');
+    std::ifstream registry(dir / "registry.reg", std::ios::binary);
+    start.resize(
+        static_cast<std::size_t>(registry.read(start.data(), std::streamsize(start.size())).gcount()));
+    RegistryDocument::checkOpening(start, (dir / "registry.reg").string());
     Snapshots snapshots(dir);
     console.report(
         texts.text(QT_TRANSLATE_NOOP("CommandLine", "ID\t時刻 (UTC)\t種類\t前のスナップショットからの変更")));

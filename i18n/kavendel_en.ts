@@ -209,6 +209,10 @@
         <source>--partition は --import-image と一緒に使います</source>
         <translation>--partition goes with --import-image</translation>
     </message>
+    <message>
+        <source>--write-hives には SYSTEM.DAT と USER.DAT の 2 つのファイルが必要です</source>
+        <translation>--write-hives needs two files, SYSTEM.DAT and USER.DAT</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>

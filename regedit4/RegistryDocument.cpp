@@ -26,13 +26,17 @@ constexpr const char* Utf16Reason =
                                       "REGEDIT4 で書き出せます)");
 constexpr std::uint32_t None = ValueSource::None;
 
+bool startsAsUtf16(std::string_view text) {
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
 // How many "[" the bytes hold: at most one section each, so the sections are sized once, as
 // growing by doubling would hold two arrays at the peak. Throws RegistryFileError, naming
 // fileName, when the bytes are not REGEDIT4 text. One walk through the file does both.
 std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view fileName) {
     const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
     const std::string_view text = bytes.view();
-    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+    if (startsAsUtf16(text))
         fail(Utf16Reason);
     std::size_t brackets = 0;
     const bool binary = bytes.walk([&](std::string_view chunk, std::size_t) {
@@ -48,12 +52,7 @@ std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view
         fail(utf16 ? Utf16Reason
                    : QT_TRANSLATE_NOOP("RegistryFile", "バイナリデータで、REGEDIT4 形式ではありません"));
     }
-    if (text.empty())
-        fail(QT_TRANSLATE_NOOP("RegistryFile", "空のファイルで、REGEDIT4 の見出しがありません"));
-    // Blanks may come before the header, as on every line; anything after it makes regedit
-    // take the file for another format and import nothing.
-    if (trimLeft(text.substr(0, text.find_first_of("\r\n"))) != Header)
-        fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
+    RegistryDocument::checkOpening(text, fileName);
     if (text.size() >= None)
         fail(QT_TRANSLATE_NOOP("RegistryFile", "4 GB を超えていて、レジストリの書き出しではありません"));
     return brackets;
@@ -252,6 +251,18 @@ private:
 };
 
 } // namespace
+
+void RegistryDocument::checkOpening(std::string_view start, std::string_view fileName) {
+    const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
+    if (startsAsUtf16(start))
+        fail(Utf16Reason);
+    if (start.empty())
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "空のファイルで、REGEDIT4 の見出しがありません"));
+    // Blanks may come before the header, as on every line; anything after it makes regedit
+    // take the file for another format and import nothing.
+    if (trimLeft(start.substr(0, start.find_first_of("\r\n"))) != Header)
+        fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
+}
 
 RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
                                      std::vector<std::string> args)

@@ -7,10 +7,10 @@
 // looked at, and the malformed lines are listed when first asked for, or before the first change.
 #pragma once
 
-#include "SourceBytes.h"
 #include "KeyTree.h"
 #include "Message.h"
 #include "SettingsStore.h"
+#include "SourceBytes.h"
 
 #include <memory>
 #include <optional>
@@ -43,6 +43,9 @@ public:
     // Throws RegistryFileError (naming fileName) when the text is not REGEDIT4 at all.
     // fileName also prefixes the malformed-line reports.
     static RegistryDocument parse(std::string_view text, std::string_view fileName = "registry.reg");
+    // Throws RegistryFileError, naming fileName, when the start of a file shows that it is not
+    // REGEDIT4 text: it is empty, UTF-16 with a byte-order mark, or its first line is no header.
+    static void checkOpening(std::string_view start, std::string_view fileName);
     // The same, keeping bytes as the document's own: lines nobody changes stay views into them.
     static RegistryDocument fromBytes(std::string bytes, std::string_view fileName = "registry.reg");
     static RegistryDocument fromBytes(SourceBytes bytes, std::string_view fileName = "registry.reg");

@@ -323,7 +323,7 @@ ino_t inodeOf(const fs::path& file) {
 }
 
 image::ProgramResult kavendel(const std::vector<std::string>& arguments) {
-    std::vector<std::string> argv{KAVENDEL_PROGRAM};
+    std::vector<std::string> argv{KAVENDEL_PROGRAM, "--lang", "en"};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     return image::SystemProgramRunner().run(argv);
 }

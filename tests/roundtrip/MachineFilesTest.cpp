@@ -269,7 +269,8 @@ TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
     HiveBuilder::setLink(outside, 3, HiveBuilder::FirstChild, 1000);
     // Forty keys that all name the one key holding 60 KB, for a 7 MB export.
     test::HiveKey wide{"", {}, {{"big", {{"", 3, std::string(60000, 'x')}}, {}}}};
-    wide.children.resize(41, test::HiveKey{"k", {}, {}});
+    for (int key = 1; key <= 40; ++key)
+        wide.children.push_back(test::HiveKey{"k" + std::to_string(key), {}, {}});
     std::string repeated = HiveBuilder::build(wide);
     for (std::uint32_t key = 2; key <= 41; ++key)
         HiveBuilder::shareName(repeated, key, 1);
