@@ -4,15 +4,16 @@
 # Usage: scripts/deps.sh build|run
 set -euo pipefail
 
-runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo libcreg1 fonts-ipafont-gothic xdg-utils mtools qemu-utils)
+runtime=(libqt6widgets6 libqt6gui6 qt6-qpa-plugins libjpeg62-turbo libcreg1 fonts-ipafont-gothic xdg-utils qemu-utils)
 # Needed to configure at all: the compilers, Qt and libcreg, and the tools that make the manual page,
 # the window icon, the packaged changelog and the English translation.
 tools=(cmake ninja-build g++ pkg-config qt6-base-dev libjpeg62-turbo-dev libcreg-dev libbfio-dev scdoc librsvg2-bin
        dpkg-dev qt6-l10n-tools)
-# The tests build disk images (dosfstools), check written hives with two readers we did not write
-# (libcreg-utils, libparse-win32registry-perl), and hold an image the way a running emulator does.
+# The tests build disk images and read them back on their own (dosfstools, mtools), check written
+# hives with two readers we did not write (libcreg-utils, libparse-win32registry-perl), and hold an
+# image the way a running emulator does (qemu-system-x86).
 build=("${tools[@]}" libgtest-dev libgmock-dev libbenchmark-dev libcpuid-dev appstream desktop-file-utils file
-       dosfstools libcreg-utils libparse-win32registry-perl qemu-system-x86)
+       dosfstools mtools libcreg-utils libparse-win32registry-perl qemu-system-x86)
 
 case "${1:-build}" in
   run) wanted=("${runtime[@]}" "${tools[@]}" libgtest-dev libgmock-dev libbenchmark-dev) ;;
