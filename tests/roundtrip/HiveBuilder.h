@@ -39,7 +39,8 @@ public:
         patch(file, key, link, offsetOf(to), 4);
     }
     static void shareName(std::string& file, std::uint32_t key, std::uint32_t named) {
-        patch(file, key, 24, named, 2);
+        const std::size_t from = 2 * HeaderSize + named * EntrySize + 24; // its id and block
+        file.replace(2 * HeaderSize + key * EntrySize + 24, 4, file.substr(from, 4));
     }
 
 private:

@@ -274,6 +274,19 @@ TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
     std::string repeated = HiveBuilder::build(wide);
     for (std::uint32_t key = 2; key <= 41; ++key)
         HiveBuilder::shareName(repeated, key, 1);
+    // Names the writer refuses come only from damage: a file with a placeholder name of the same
+    // length (a key's, or a value's), its bytes replaced; an empty key name by its size.
+    const std::string named =
+        HiveBuilder::build({"", {}, {{"KeyPlaceholder16", {{"ValueSpot", 1, std::string("1\0", 2)}}, {}}}});
+    const auto renamed = [&](std::string_view placeholder, std::string_view bytes) {
+        std::string file = named;
+        const std::size_t at = file.rfind(placeholder); // a record that grew left its first copy free
+        if (bytes.empty())
+            file[at - 8] = file[at - 7] = '\0'; // the key record's name size
+        else
+            file.replace(at, placeholder.size(), bytes);
+        return file;
+    };
     const struct {
         const char* what;
         std::string hive, error;
@@ -285,13 +298,12 @@ TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
         {"keys beside each other in a ring", siblings, "its keys loop"},
         {"a key past the record's end", outside, "outside the key record"},
         {"the same data again and again", repeated, "again and again"},
-        {"a key with no name", HiveBuilder::build({"", {}, {{"", {}, {}}}}), "a name no key can have"},
-        {"a name that makes a second line", HiveBuilder::build({"", {}, {{"a]\r\n[HKEY_USERS\\b", {}, {}}}}),
+        {"a key with no name", renamed("KeyPlaceholder16", ""), "cannot read a name"},
+        {"a name that makes a second line", renamed("KeyPlaceholder16", "a]\r\n[HKEY_USERS\\"),
          "a name no key can have"},
-        {"a value name that makes a second line",
-         HiveBuilder::build({"", {}, {{"k", {{"a\r\n\"b\"", 1, std::string("1\0", 2)}}, {}}}}),
+        {"a value name that makes a second line", renamed("ValueSpot", "a\r\n\"b\"\r\n\""),
          "a name no value can have"},
-        {"a name ending halfway through a character", HiveBuilder::build({"", {}, {{"\x83", {}, {}}}}),
+        {"a name ending halfway through a character", renamed("KeyPlaceholder16", "KeyPlaceholder1\x83"),
          "a name no key can have"},
     };
     for (const auto& row : rows) {
