@@ -8,6 +8,11 @@ SourceBytes::SourceBytes(std::string bytes)
     : m_owned(std::move(bytes))
     , m_size(m_owned.size()) {}
 
+SourceBytes::SourceBytes(std::unique_ptr<char[]> buffer, std::size_t size)
+    : m_buffer(std::move(buffer))
+    , m_data(m_buffer.get())
+    , m_size(size) {}
+
 SourceBytes::SourceBytes(const char* data, std::size_t size, std::unique_ptr<Holder> holder)
     : m_holder(std::move(holder))
     , m_data(data)
@@ -15,6 +20,7 @@ SourceBytes::SourceBytes(const char* data, std::size_t size, std::unique_ptr<Hol
 
 SourceBytes::SourceBytes(SourceBytes&& other) noexcept
     : m_owned(std::move(other.m_owned))
+    , m_buffer(std::move(other.m_buffer))
     , m_holder(std::move(other.m_holder))
     , m_data(std::exchange(other.m_data, nullptr))
     , m_size(std::exchange(other.m_size, 0)) {}
@@ -22,6 +28,7 @@ SourceBytes::SourceBytes(SourceBytes&& other) noexcept
 SourceBytes& SourceBytes::operator=(SourceBytes&& other) noexcept {
     if (this != &other) {
         m_owned = std::move(other.m_owned);
+        m_buffer = std::move(other.m_buffer);
         m_holder = std::move(other.m_holder);
         m_data = std::exchange(other.m_data, nullptr);
         m_size = std::exchange(other.m_size, 0);

@@ -32,6 +32,8 @@ public:
     SourceBytes() = default;
     // Bytes of the program's own, kept in memory.
     explicit SourceBytes(std::string bytes);
+    // The first size bytes of buffer, kept in memory: bytes read from a file, say.
+    SourceBytes(std::unique_ptr<char[]> buffer, std::size_t size);
     // The size bytes at data, which holder keeps.
     SourceBytes(const char* data, std::size_t size, std::unique_ptr<Holder> holder);
 
@@ -63,8 +65,9 @@ private:
     static constexpr std::size_t LookBack = std::size_t{1} << 20;
 
     std::string m_owned;              // bytes given
+    std::unique_ptr<char[]> m_buffer; // or bytes read
     std::unique_ptr<Holder> m_holder; // or bytes held
-    const char* m_data = nullptr;     // the bytes held
+    const char* m_data = nullptr;     // the bytes read or held
     std::size_t m_size = 0;
 };
 

@@ -124,25 +124,12 @@ private:
     std::size_t m_kept = 0; // pages before this have been let go
 };
 
-// Bytes read into memory, which stay there.
-class Buffer final : public SourceBytes::Holder {
-public:
-    explicit Buffer(std::size_t size)
-        : m_bytes(std::make_unique_for_overwrite<char[]>(size)) {}
-    char* data() { return m_bytes.get(); }
-    void doneBefore(std::size_t) override {}
-    bool lost() const override { return false; }
-
-private:
-    std::unique_ptr<char[]> m_bytes;
-};
-
 // Into a buffer of its own, left unfilled until read: the bytes are all overwritten.
 SourceBytes readIntoMemory(int fd, std::size_t size) {
-    auto buffer = std::make_unique<Buffer>(size);
+    auto buffer = std::make_unique_for_overwrite<char[]>(size);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, buffer->data() + done, size - done, static_cast<off_t>(done));
+        const ssize_t n = ::pread(fd, buffer.get() + done, size - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -151,8 +138,7 @@ SourceBytes readIntoMemory(int fd, std::size_t size) {
             break; // cut short since its size was taken
         done += static_cast<std::size_t>(n);
     }
-    const char* data = buffer->data();
-    return SourceBytes(data, done, std::move(buffer));
+    return SourceBytes(std::move(buffer), done);
 }
 
 } // namespace
