@@ -201,9 +201,10 @@ public:
         return false;
     }
 
-    void exportTo(std::string_view hive, std::string& out) {
-        m_limit = out.size() + m_budget;
-        exportKey(m_root.get(), std::string(hive), out);
+    HiveExport exported() {
+        HiveExport read{holdsUsers(), {}};
+        exportKey(m_root.get(), read.holdsUsers ? "HKEY_USERS" : "HKEY_LOCAL_MACHINE", read.text);
+        return read;
     }
 
 private:
@@ -222,7 +223,7 @@ private:
 
     void damaged(const std::string& why) { m_call.fail(std::string(Damaged) + ": " + why); }
     void checkSize(const std::string& out) {
-        if (out.size() > m_limit)
+        if (out.size() > m_budget)
             damaged("it names the same names or data again and again");
     }
 
@@ -265,27 +266,26 @@ private:
     FileHandle m_handle;
     KeyHandle m_root;
     std::size_t m_budget = 0;
-    std::size_t m_limit = 0;
 };
 
 } // namespace
 
 HiveExport readHive(const std::filesystem::path& file) {
     Hive hive(file);
-    HiveExport read{hive.holdsUsers(), {}};
-    hive.exportTo(read.holdsUsers ? "HKEY_USERS" : "HKEY_LOCAL_MACHINE", read.text);
-    return read;
+    return hive.exported();
 }
 
 std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second) {
-    const HiveExport one = readHive(first), other = readHive(second);
-    if (one.holdsUsers == other.holdsUsers)
+    // Both files are opened and their key trees checked before either is read whole, so that
+    // damage or a second file of the same kind is found at once.
+    Hive one(first), other(second);
+    const bool firstHoldsUsers = one.holdsUsers();
+    if (firstHoldsUsers == other.holdsUsers())
         throw HiveError(first.string() + " and " + second.string() + " are both " +
-                        (one.holdsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
+                        (firstHoldsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
                         ": give one SYSTEM.DAT and one USER.DAT");
-    const HiveExport& system = one.holdsUsers ? other : one;
-    const HiveExport& users = one.holdsUsers ? one : other;
-    return "REGEDIT4\r\n\r\n" + system.text + users.text;
+    const HiveExport a = one.exported(), b = other.exported();
+    return "REGEDIT4\r\n\r\n" + (firstHoldsUsers ? b.text + a.text : a.text + b.text);
 }
 
 } // namespace kv
