@@ -175,4 +175,26 @@ TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
     }
 }
 
+// A write cut short half-way into an image that is not raw is finished through qemu-io as well.
+TEST(ImagePowerCut, RecoveryFinishesAWriteIntoEveryFormat) {
+    test::TemporaryFolder folder;
+    const auto raw = test::buildFatDisk(folder.path() / "disk.img", 32ull << 20);
+    for (const std::string format : {"vpc", "qcow2", "vdi"}) {
+        SCOPED_TRACE(format);
+        const auto volume = openVolume(test::convertImage(raw, format), std::nullopt);
+        const VolumeLocation& where = volume->location();
+        const auto before = volume->readRanges({{4096, 600}, {3'000'000, 5000}});
+        WriteJournal journal{where,
+                             {{where.offset + 4096, before[0], std::string(600, 'x')},
+                              {where.offset + 3'000'000, before[1], std::string(5000, 'y')}}};
+        // The cut came after the first range was written.
+        writeAtomically(where, {{4096, journal.ranges[0].after}}, folder.path() / "journal");
+        std::ofstream(journalFile(folder.path() / "journal"), std::ios::binary) << journal.encode();
+        recoverPendingWrite(folder.path() / "journal");
+        EXPECT_EQ(volume->readRanges({{4096, 600}, {3'000'000, 5000}}),
+                  (std::vector<std::string>{journal.ranges[0].after, journal.ranges[1].after}));
+        EXPECT_FALSE(std::filesystem::exists(journalFile(folder.path() / "journal")));
+    }
+}
+
 } // namespace
