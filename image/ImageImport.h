@@ -18,10 +18,10 @@ namespace kv::image {
 void importImage(const std::filesystem::path& dir, const std::filesystem::path& image,
                  std::optional<int> partition, std::ostream& notes);
 
-// Puts into the image the changes since the import: C:\KAVENDEL\CHANGES.REG and the Startup
-// batch that applies it, and every taken file changed or deleted in drive_c/. Refuses, before
-// writing anything, when a recorded file or hive changed in the image since, the image is in
-// use, read-only or full. Returns the bytes moved; nothing when there was nothing to write.
+// Puts into the image the changes since the import: the machine's registry into the image's
+// SYSTEM.DAT and USER.DAT, C:\KAVENDEL\CHANGES.REG and the Startup batch that applies it, and
+// every taken file changed or deleted in drive_c/. Refuses, before writing anything, when a
+// recorded file or hive changed in the image since, the image is in use, read-only or full. Returns the bytes moved; nothing when there was nothing to write.
 // calls are the file and program calls of the write, which tests cut short.
 std::optional<TransferCounters> writeBackToImage(const std::filesystem::path& dir,
                                                  const ImageCalls& calls = {});

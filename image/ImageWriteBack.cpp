@@ -6,6 +6,8 @@
 #include "FatVolume.h"
 #include "FileBytes.h"
 #include "GameFiles.h"
+#include "HiveReader.h"
+#include "HiveWriteBack.h"
 #include "ImageRecord.h"
 #include "KeyTree.h"
 #include "MachineFolder.h"
@@ -138,6 +140,46 @@ void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& r
     }
 }
 
+// The record's entry for one of the two hives, by its file name.
+RecordedFile* recordedHive(ImageRecord& record, std::string_view name) {
+    for (RecordedFile& file : record.files)
+        if (file.role == RecordedFile::Role::Hive && file.windowsPath.size() > name.size() &&
+            file.windowsPath[file.windowsPath.size() - name.size() - 1] == '\\' &&
+            cp932::equalsIgnoreCase(
+                std::string_view(file.windowsPath).substr(file.windowsPath.size() - name.size()), name))
+            return &file;
+    return nullptr;
+}
+
+// Puts the machine's registry into the image's own SYSTEM.DAT and USER.DAT too, so that Windows
+// starts with it; the patch and batch stay for a Windows that refuses them and falls back to its
+// backup. Hives as the record has them (checked just before) that already hold the registry stay.
+void stageHives(FatVolume& fat, const fs::path& dir, ImageRecord& record) {
+    RecordedFile* system = recordedHive(record, "SYSTEM.DAT");
+    RecordedFile* user = recordedHive(record, "USER.DAT");
+    if (!system || !user)
+        return;
+    const auto systemEntry = fat.find(system->windowsPath);
+    const auto userEntry = fat.find(user->windowsPath);
+    if (!systemEntry || !userEntry)
+        throw ImageError("the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the "
+                         "image again with --import-image");
+    WrittenHives hives;
+    try {
+        hives = hivesWithMachineChanges(dir, fat.read(*systemEntry, MaxHiveSize),
+                                        fat.read(*userEntry, MaxHiveSize));
+    } catch (const HiveError& e) {
+        throw ImageError("the registry files of the image cannot take the machine's registry: " +
+                         std::string(e.what()));
+    }
+    if (hives.changes == 0)
+        return;
+    fat.replace(*systemEntry, hives.systemDat);
+    fat.replace(*userEntry, hives.userDat);
+    system->contents = fingerprintOf(hives.systemDat);
+    user->contents = fingerprintOf(hives.userDat);
+}
+
 } // namespace
 
 void recoverImageWrite(const fs::path& dir) {
@@ -171,6 +213,7 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const Imag
                          " since the import, so writing now could undo what Windows did: import the image "
                          "again with --import-image");
     stage(fat, unwrittenFiles(dir, record), record);
+    stageHives(fat, dir, record);
     const std::vector<VolumeWrite> writes = fat.writes();
     if (writes.empty())
         return std::nullopt;

@@ -2,7 +2,9 @@
 // checked with mtools and fsck.fat, which are not Kavendel's own FAT code.
 #include "ImageImport.h"
 #include "DiskImage.h"
+#include "FatVolume.h"
 #include "FileContents.h"
+#include "Hive.h"
 #include "HiveReader.h"
 #include "ImageLock.h"
 #include "ImageRecord.h"
@@ -210,6 +212,24 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
                 allowed.push_back(range);
         if (row.fatBits == 32)
             allowed.push_back({disk.clusterOffset(2), disk.clusterOffset(3)}); // the root folder
+        // The hives, read back with Kavendel's own FAT code as mtools cannot name their folder.
+        for (const auto& range : disk.chainRanges(disk.windowsFolderCluster()))
+            allowed.push_back(range);
+        const auto volume = openVolume(image, std::nullopt);
+        FatVolume fat(*volume);
+        for (const char* name : {"SYSTEM.DAT", "USER.DAT"}) {
+            const auto entry = fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\" + name);
+            ASSERT_TRUE(entry);
+            EXPECT_EQ(entry->attributes & 0x07, 0x07) << name << " is still hidden, system and read-only";
+            for (const auto& range : disk.chainRanges(entry->firstCluster))
+                allowed.push_back(range);
+        }
+        const auto systemDat = hive::Hive::read(fat.read(
+            *fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT"), 128u << 20));
+        const auto software = systemDat.child(systemDat.root(), "Software");
+        const auto written = software ? systemDat.child(*software, "Kavendel") : std::nullopt;
+        ASSERT_TRUE(written) << "SYSTEM.DAT holds the new key";
+        EXPECT_EQ(systemDat.values(*written), (std::vector<hive::Value>{{"Test", 1, "1"}}));
         ASSERT_EQ(before.size(), after.size());
         for (std::size_t i = 0; i < before.size(); ++i)
             if (before[i] != after[i] && std::none_of(allowed.begin(), allowed.end(), [&](const auto& r) {

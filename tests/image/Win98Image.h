@@ -96,8 +96,23 @@ public:
         writeBytesAt(m_raw, at + skip, bytes);
     }
 
-    // The hive's first cluster, told before its folder gets a name mtools cannot read.
+    // The hive's first cluster, and its folder's, told before the folder gets a name mtools
+    // cannot read.
     std::uint32_t systemDatCluster() const { return m_systemDat; }
+    std::uint32_t windowsFolderCluster() const { return m_windowsFolder; }
+
+    // The byte ranges of the raw image that the cluster chain from first takes, read from the FAT.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> chainRanges(std::uint32_t first) const {
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> out;
+        const std::string raw = fileContents();
+        const std::uint32_t end = fatBits() == 16 ? 0xFFF8 : 0x0FFFFFF8;
+        for (std::uint32_t cluster = first; cluster >= 2 && cluster < end && out.size() < (1u << 20);) {
+            out.push_back({clusterOffset(cluster), clusterOffset(cluster + 1)});
+            cluster =
+                static_cast<std::uint32_t>(le(raw, fatEntryOffset(cluster), fatBits() / 8)) & 0x0FFFFFFF;
+        }
+        return out;
+    }
 
     std::string fileContents() const {
         std::ifstream in(m_raw, std::ios::binary);
@@ -120,6 +135,8 @@ public:
         put("/WINDOWS/INF/MACHINE.INF", "not Kavendel's");
         put("/My Documents/A letter with a long name.txt", "Dear");
         m_systemDat = firstCluster("/WINJ/SYSTEM.DAT");
+        m_windowsFolder = firstCluster("/WINJ");
+        mtools({"mattrib", "+h", "+s", "+r", "c:/WINJ/SYSTEM.DAT", "c:/WINJ/USER.DAT"});
         patch(std::string("WINJ       \x10", 12), 0, WindowsFolder);
     }
 
@@ -148,6 +165,7 @@ private:
     std::filesystem::path m_rc;
     std::filesystem::path m_scratch;
     std::uint32_t m_systemDat = 0;
+    std::uint32_t m_windowsFolder = 0;
 };
 
 } // namespace kv::test
