@@ -2,12 +2,14 @@
 
 #include "FileBytes.h"
 #include "MachineImport.h"
+#include "MachineJobs.h"
 #include "Message.h"
 #include "RegistryDocument.h"
 #include "UserConfig.h"
 
 #include <algorithm>
 #include <cctype>
+#include <iostream>
 #include <stdexcept>
 
 namespace fs = std::filesystem;
@@ -119,6 +121,9 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
     case FirstRunChoice::ImportExport:
     case FirstRunChoice::ImportHives:
         return importInto(places, choice, picked);
+    case FirstRunChoice::OpenImage:
+        // The files passed over go where --image tells them: the window has no place for them.
+        return imageMachineFolder(picked, places.defaultMachine, std::cerr);
     case FirstRunChoice::TryDemo:
         if (!holdsRegistry(places.demoCopy))
             copyDemo(places);

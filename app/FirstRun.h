@@ -1,6 +1,7 @@
 // The first start on a new default machine folder: rather than an empty machine whose every
-// field reads "不明", the user opens a machine folder, imports a Windows 98 registry, or tries a
-// copy of the demo machine. This is the part without widgets: what each choice does.
+// field reads "不明", the user opens a machine folder, imports a Windows 98 registry, opens a
+// disk image holding Windows 98, or tries a copy of the demo machine. This is the part without widgets: what
+// each choice does.
 #pragma once
 
 #include <filesystem>
@@ -10,7 +11,7 @@ namespace kv {
 
 class UserConfig;
 
-enum class FirstRunChoice { OpenFolder, ImportExport, ImportHives, TryDemo };
+enum class FirstRunChoice { OpenFolder, ImportExport, ImportHives, OpenImage, TryDemo };
 
 struct FirstRunPlaces {
     std::filesystem::path defaultMachine; // where imports go
@@ -31,7 +32,8 @@ void rememberMachine(const UserConfig& config, const std::filesystem::path& dir)
 // Carries out the choice and returns the machine folder to open. picked is the folder or file
 // the user chose (not used to try the demo). Imports go into the default machine folder, once
 // its untouched empty registry and drive C are cleared; the demo copy's folder is made as
-// needed. Throws std::runtime_error with a message for the error box (the import's own for a
+// needed. A disk image gets a machine folder of its own beside the default one, as --image
+// gives it. Throws std::runtime_error with a message for the error box (the import's own for a
 // failed import); the default machine then stays new.
 std::filesystem::path carryOutFirstRunChoice(FirstRunChoice choice, const std::filesystem::path& picked,
                                              const FirstRunPlaces& places);

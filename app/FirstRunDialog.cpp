@@ -28,6 +28,8 @@ constexpr ChoiceRow ChoiceRows[] = {
     {FirstRunChoice::ImportHives, "ImportHivesButton",
      QT_TRANSLATE_NOOP("kv::FirstRunDialog",
                        "レジストリファイル (SYSTEM.DAT と USER.DAT) のフォルダを読み込む...")},
+    {FirstRunChoice::OpenImage, "OpenImageButton",
+     QT_TRANSLATE_NOOP("kv::FirstRunDialog", "ディスクイメージを開く...")},
     {FirstRunChoice::TryDemo, "TryDemoButton",
      QT_TRANSLATE_NOOP("kv::FirstRunDialog", "デモマシンのコピーで試す")},
 };
@@ -41,6 +43,10 @@ std::optional<std::filesystem::path> pick(FirstRunChoice choice, FilePicker& pic
                            FirstRunDialog::tr("レジストリファイル (*.reg *.REG);;すべてのファイル (*)"));
     case FirstRunChoice::ImportHives:
         return picker.folder(FirstRunDialog::tr("SYSTEM.DAT と USER.DAT のあるフォルダを選択"));
+    case FirstRunChoice::OpenImage:
+        return picker.file(FirstRunDialog::tr("ディスクイメージを選択"),
+                           FirstRunDialog::tr("ディスクイメージ (*.img *.ima *.raw *.vhd *.qcow2 *.vdi);;"
+                                              "すべてのファイル (*)"));
     case FirstRunChoice::TryDemo:
         return std::filesystem::path();
     }
@@ -49,6 +55,8 @@ std::optional<std::filesystem::path> pick(FirstRunChoice choice, FilePicker& pic
 
 // What went wrong, in the interface language; an import names the step that failed.
 QString failureText(FirstRunChoice choice, const std::exception& error) {
+    if (choice == FirstRunChoice::OpenImage)
+        return FirstRunDialog::tr("ディスクイメージを開けません: %1").arg(shownText(error));
     const bool import = choice == FirstRunChoice::ImportExport || choice == FirstRunChoice::ImportHives;
     return import ? FirstRunDialog::tr("読み込めません: %1").arg(shownText(error)) : shownText(error);
 }
@@ -103,7 +111,7 @@ std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePic
     while (dialog.exec() == QDialog::Accepted && dialog.choice()) {
         const auto picked = pick(*dialog.choice(), picker);
         if (!picked)
-            continue; // the file dialog was cancelled: back to the four choices
+            continue; // the file dialog was cancelled: back to the choices
         try {
             const std::filesystem::path chosen = carryOutFirstRunChoice(*dialog.choice(), *picked, places);
             rememberIfPossible(config, chosen);

@@ -1,4 +1,4 @@
-// The small dialog before the main window on a new default machine folder: four choices, in
+// The small dialog before the main window on a new default machine folder: five choices, in
 // the interface language like the window, with Qt's file dialogs to pick the folder or file.
 #pragma once
 

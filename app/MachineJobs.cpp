@@ -249,10 +249,14 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     }
 }
 
+fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, std::ostream& notes) {
+    return image::machineForImage(image, defaultMachine.parent_path() / "images", notes);
+}
+
 std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,
                                        const Console& console) {
     try {
-        return image::machineForImage(image, defaultMachine.parent_path() / "images", console.errorStream());
+        return imageMachineFolder(image, defaultMachine, console.errorStream());
     } catch (const std::exception& e) {
         console.error(console.texts().text(e), ExitFailure);
         return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,13 @@ QString createdMachineText(const std::filesystem::path& dir, const ConsoleTexts&
 // is finished or undone first.
 int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, const Console& console);
 
-// The machine folder that --image opens for image, under the default machine folder's parent:
-// imported or reused. Says why on console and gives nullopt when it cannot be had.
+// The machine folder of its own that a disk image gets, under the default machine folder's parent:
+// imported or reused, with the files passed over told on notes. Throws as image::machineForImage.
+std::filesystem::path imageMachineFolder(const std::filesystem::path& image,
+                                         const std::filesystem::path& defaultMachine, std::ostream& notes);
+
+// The machine folder that --image opens for image, as imageMachineFolder has it. Says why on
+// console and gives nullopt when it cannot be had.
 std::optional<std::filesystem::path> machineOfImage(const std::filesystem::path& image,
                                                     const std::filesystem::path& defaultMachine,
                                                     const Console& console);

@@ -1277,6 +1277,22 @@ Windows 98 のレジストリを読み込むか、マシンフォルダを開い
         <translation>This machine folder is still empty.
 Import a Windows 98 registry, or open a machine folder.</translation>
     </message>
+    <message>
+        <source>ディスクイメージを開く...</source>
+        <translation>Open a disk image...</translation>
+    </message>
+    <message>
+        <source>ディスクイメージを選択</source>
+        <translation>Choose a disk image</translation>
+    </message>
+    <message>
+        <source>ディスクイメージ (*.img *.ima *.raw *.vhd *.qcow2 *.vdi);;すべてのファイル (*)</source>
+        <translation>Disk images (*.img *.ima *.raw *.vhd *.qcow2 *.vdi);;All files (*)</translation>
+    </message>
+    <message>
+        <source>ディスクイメージを開けません: %1</source>
+        <translation>Cannot open the disk image: %1</translation>
+    </message>
 </context>
 <context>
     <name>kv::GamesPage</name>

@@ -4,6 +4,7 @@
 #include "MachineFolder.h"
 #include "Message.h"
 #include "UserConfig.h"
+#include "Win98Image.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +66,23 @@ TEST(FirstRun, TheDemoCopyMakesItsFoldersOrSaysWhyNot) {
         EXPECT_EQ(std::string(e.message().source).rfind("デモマシンを %1 にコピーできません", 0), 0u)
             << e.what();
     }
+}
+
+// A disk image opens in a machine folder of its own beside the default one, as --image has it;
+// a file that is no image is refused and leaves no folder behind.
+TEST(FirstRun, ADiskImageOpensInAMachineFolderOfItsOwn) {
+    Places p;
+    std::ofstream(p.root / "picked/notes.img") << "not a disk";
+    EXPECT_THROW(carryOutFirstRunChoice(FirstRunChoice::OpenImage, p.root / "picked/notes.img", p.places),
+                 std::runtime_error);
+    EXPECT_TRUE(!fs::exists(p.root / "images") || fs::is_empty(p.root / "images"));
+
+    test::Win98Image disk(p.root / "picked", 64ull << 20, 16);
+    disk.installWindows(fs::path(KAVENDEL_TEST_DATA) / "hives");
+    const fs::path opened = carryOutFirstRunChoice(FirstRunChoice::OpenImage, disk.raw(), p.places);
+    EXPECT_EQ(opened.parent_path(), p.root / "images");
+    EXPECT_FALSE(isNewMachine(opened));
+    EXPECT_TRUE(isNewMachine(p.places.defaultMachine));
 }
 
 TEST(UserConfig, RemembersTheMachineAndKeepsOtherLines) {

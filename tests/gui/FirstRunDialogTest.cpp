@@ -11,13 +11,14 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <fstream>
 
 using namespace kv;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Answers every file dialog with the same folder.
+// Answers every file dialog with the same folder or file.
 class FixedPicker final : public FilePicker {
 public:
     explicit FixedPicker(fs::path answer)
@@ -58,6 +59,26 @@ TEST(FirstRunDialog, AFailedChoiceComesBackAndTheDemoCopyIsOpenedAndRemembered) 
     EXPECT_NE(boxes.shown[0].text.find(root.string()), std::string::npos);
     EXPECT_TRUE(fs::is_regular_file(places.demoCopy / "registry.reg"));
     EXPECT_EQ(config.value("machine"), fs::absolute(places.demoCopy).string());
+}
+
+TEST(FirstRunDialog, AFileThatIsNoDiskImageSaysSoAndRemembersNothing) {
+    QTemporaryDir temp;
+    const fs::path root = temp.path().toStdString();
+    const UserConfig config(root / "kavendel.conf");
+    std::ofstream(root / "notes.img") << "not a disk";
+    FixedPicker picker(root / "notes.img");
+    test::ScriptedDialogs boxes;
+    FirstRunDialog dialog;
+    pressInTurn(dialog, {"OpenImageButton"});
+
+    EXPECT_EQ(
+        runFirstRun(dialog, picker, boxes, {root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"}, config),
+        std::nullopt);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find("ディスクイメージを開けません"), std::string::npos)
+        << boxes.shown[0].text;
+    EXPECT_NE(boxes.shown[0].text.find("notes.img"), std::string::npos) << boxes.shown[0].text;
+    EXPECT_FALSE(fs::exists(config.file()));
 }
 
 TEST(FirstRunDialog, ClosingItRemembersNothing) {
