@@ -12,6 +12,7 @@
 
 #include "Dialogs.h"
 #include "FirstRunDialog.h"
+#include "Guard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
 #include "Main.h"
@@ -217,7 +218,7 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     try {
         fileStore = openMachineRegistry(machine, dialogs);
     } catch (const std::exception& e) {
-        dialogs.message(ApplicationTitle, errorBoxText(shownText(e).toStdString()), Dialogs::Icon::Error);
+        showFailure(dialogs, e);
         return ExitFailure;
     }
     SafeguardedStore store(*fileStore, safety);

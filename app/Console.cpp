@@ -1,6 +1,7 @@
 #include "Console.h"
 
 #include "Message.h"
+#include "Translation.h"
 #include "UserConfig.h"
 
 #include <QByteArray>
@@ -40,9 +41,7 @@ QString ConsoleTexts::text(const Message& message) const {
 }
 
 QString ConsoleTexts::text(const std::exception& error) const {
-    if (const auto* ours = dynamic_cast<const TranslatableError*>(&error))
-        return text(ours->message());
-    return QString::fromUtf8(error.what());
+    return shownFailure(error, [this](const Message& message) { return text(message); }).joined();
 }
 
 Language consoleLanguage(const QStringList& arguments) {

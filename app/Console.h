@@ -33,7 +33,8 @@ public:
     // A text marked with QT_TRANSLATE_N_NOOP("CommandLine", …), "%n" standing for count.
     QString count(const char* source, long long count) const;
     QString text(const Message& message) const;
-    // An error's message: translated when it is the program's own, otherwise as it is.
+    // An error on one line, "what failed: why": translated when it is the program's own,
+    // otherwise as it is.
     QString text(const std::exception& error) const;
 
 private:

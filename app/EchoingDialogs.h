@@ -15,8 +15,11 @@ public:
         , m_stream(stream) {}
     void message(std::string_view caption, std::string_view text, Icon icon) override;
     bool confirm(std::string_view caption, std::string_view text) override;
+    void failure(std::string_view caption, std::string_view text, std::string_view reason) override;
 
 private:
+    void echo(std::string_view text, std::string_view reason);
+
     Dialogs& m_boxes;
     std::FILE* m_stream;
 };

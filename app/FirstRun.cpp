@@ -1,9 +1,9 @@
 #include "FirstRun.h"
 
+#include "Failure.h"
 #include "FileBytes.h"
 #include "MachineImport.h"
 #include "MachineJobs.h"
-#include "Message.h"
 #include "RegistryDocument.h"
 #include "UserConfig.h"
 
@@ -19,8 +19,8 @@ namespace kv {
 namespace {
 
 // A message about the folder, which stands for %1.
-TranslatableError folderError(const char* text, const fs::path& folder) {
-    return TranslatableError(Message{"", "FirstRun", text, {folder.string()}});
+Failure folderError(const char* text, const fs::path& folder) {
+    return Failure(Message{"", "FirstRun", text, {folder.string()}});
 }
 
 bool holdsRegistry(const fs::path& dir) {
@@ -61,11 +61,10 @@ void copyDemo(const FirstRunPlaces& places) {
     } catch (const fs::filesystem_error& e) {
         if (!existed)
             fs::remove_all(places.demoCopy, ec);
-        throw TranslatableError(
-            Message{"",
-                    "FirstRun",
-                    QT_TRANSLATE_NOOP("FirstRun", "デモマシンを %1 にコピーできません: %2"),
-                    {places.demoCopy.string(), e.code().message()}});
+        throw Failure(Message{"",
+                              "FirstRun",
+                              QT_TRANSLATE_NOOP("FirstRun", "デモマシンを %1 にコピーできません: %2"),
+                              {places.demoCopy.string(), e.code().message()}});
     }
 }
 

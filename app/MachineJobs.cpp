@@ -2,14 +2,15 @@
 
 #include "Console.h"
 #include "Dialogs.h"
+#include "Failure.h"
 #include "FileBytes.h"
+#include "Guard.h"
 #include "HiveReader.h"
 #include "HiveWriteBack.h"
 #include "ImageImport.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
 #include "MachinePaths.h"
-#include "Message.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "RegistryFileStore.h"
@@ -32,9 +33,10 @@ using Kind = MachineJob::Kind;
 
 // The job's arguments do not fit it: the files to import are no registry, or the snapshot id is
 // not kept. Nothing has been changed. The message is in the interface language.
-class Refusal : public std::runtime_error {
+class Refusal : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit Refusal(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 // Runs step, taking the errors of kind Error that it throws for a refusal.
@@ -51,7 +53,7 @@ template <typename... Error, typename Step> auto refusing(const Console& console
 // An error of the program's own whose message, marked in the context "CommandLine", is
 // translated when it is shown.
 [[noreturn]] void fail(const char* source, const fs::path& file) {
-    throw TranslatableError(Message{"", "CommandLine", source, {file.string()}});
+    throw Failure(Message{"", "CommandLine", source, {file.string()}});
 }
 
 void requireMachineFolder(const fs::path& dir) {
@@ -281,7 +283,7 @@ int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
                         Dialogs::Icon::Information);
         return 0;
     } catch (const std::exception& e) {
-        dialogs.message(ApplicationTitle, errorBoxText(e.what()), Dialogs::Icon::Error);
+        showFailure(dialogs, e);
         return 1;
     }
 }

@@ -28,6 +28,10 @@ void MessageLog::message(std::string_view caption, std::string_view text, Icon) 
     append(caption, text);
 }
 
+void MessageLog::failure(std::string_view caption, std::string_view text, std::string_view reason) {
+    append(caption, reason.empty() ? std::string(text) : std::string(text) + "\n" + std::string(reason));
+}
+
 bool MessageLog::confirm(std::string_view caption, std::string_view text) {
     append(caption, text);
     return true;

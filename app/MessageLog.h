@@ -13,6 +13,7 @@ public:
     explicit MessageLog(std::filesystem::path file);
     void message(std::string_view caption, std::string_view text, Icon icon) override;
     bool confirm(std::string_view caption, std::string_view text) override;
+    void failure(std::string_view caption, std::string_view text, std::string_view reason) override;
 
 private:
     void append(std::string_view caption, std::string_view text);

@@ -25,6 +25,8 @@
 // Neither dump records the counter, so it stands still at 0; so does one with no "clock".
 #pragma once
 
+#include "Failure.h"
+
 #include "CpuInstructions.h"
 
 #include <filesystem>
@@ -44,9 +46,10 @@ struct RecordedProcessor {
 };
 
 // A recording that cannot be read; the message names the line: "file:line: reason".
-class RecordingError : public std::runtime_error {
+class RecordingError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit RecordingError(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 RecordedProcessor parseReplayFormat(std::string_view text, const std::string& origin);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "AtomicFile.h"
-#include "Message.h"
+#include "Failure.h"
 
 #include <sys/types.h>
 
@@ -18,9 +18,9 @@ namespace kv {
 class MachineFolder;
 
 // A file error; its message names the Windows path (UTF-8) and can be shown translated.
-class GameFileError : public TranslatableError {
+class GameFileError : public Failure {
 public:
-    using TranslatableError::TranslatableError;
+    using Failure::Failure;
     static GameFileError cannotOpen(std::string_view windowsPath);   // ファイル %1 は開けません
     static GameFileError cannotCreate(std::string_view windowsPath); // ファイル %1 を作成できません
 };

@@ -4,6 +4,8 @@
 // the model works with.
 #pragma once
 
+#include "Failure.h"
+
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -14,10 +16,10 @@
 namespace kv::hive {
 
 // "rule: detail", the rule being one of the names below.
-class FormatError : public std::runtime_error {
+class FormatError : public Failure {
 public:
     FormatError(std::string rule, const std::string& detail)
-        : std::runtime_error(rule + ": " + detail)
+        : Failure(Message::verbatim(rule + ": " + detail))
         , m_rule(std::move(rule)) {}
     const std::string& rule() const { return m_rule; }
 

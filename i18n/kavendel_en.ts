@@ -447,8 +447,8 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
 <context>
     <name>RunSafety</name>
     <message>
-        <source>変更の前のスナップショットを保存できないため、変更しません: %1</source>
-        <translation>Nothing was changed, as the snapshot before the change could not be saved: %1</translation>
+        <source>変更の前のスナップショットを保存できないため、変更しません</source>
+        <translation>Nothing was changed, as the snapshot before the change could not be saved</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,8 @@
 // and written in byte ranges, and changed only all at once.
 #pragma once
 
+#include "Failure.h"
+
 #include "ImageCalls.h"
 
 #include <cstdint>
@@ -16,9 +18,10 @@
 namespace kv::image {
 
 // Every refusal and failure below: what() is one sentence for the user, naming the image.
-class ImageError : public std::runtime_error {
+class ImageError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ImageError(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 // Where the volume lies: the image file, its format as qemu-img names it ("raw", "vpc", "qcow2",

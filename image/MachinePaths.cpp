@@ -1,9 +1,9 @@
 #include "MachinePaths.h"
 
+#include "Failure.h"
 #include "GameTable.h"
 #include "SettingsAccessor.h"
 #include "StartupPatch.h"
-#include "StoreError.h"
 #include "Uninstall.h"
 
 namespace kv {
@@ -15,7 +15,7 @@ std::optional<std::string> textValue(const TSettingsAccessor& reg, std::string_v
     try {
         if (reg.ValuePresent(name))
             return reg.LoadText(name);
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
     }
     return std::nullopt;
 }

@@ -4,6 +4,8 @@
 // every read executes its instruction again.
 #pragma once
 
+#include "Failure.h"
+
 #include "CpuInstructions.h"
 
 #include <QByteArray>
@@ -34,11 +36,11 @@ struct TMmxOperand {
 };
 static_assert(sizeof(TMmxOperand) == 8);
 
-class EPentiumMMXError : public std::runtime_error {
+class EPentiumMMXError : public Failure {
 public:
     static constexpr std::uint32_t Code = 65537; // 0x00010001
     explicit EPentiumMMXError(const std::string& message)
-        : std::runtime_error(message) {}
+        : Failure(Message::verbatim(message)) {}
     std::uint32_t ErrorCode = Code;
 };
 

@@ -21,6 +21,8 @@ public:
     virtual void message(std::string_view caption, std::string_view text, Icon icon) = 0;
     // A box with OK and Cancel and no icon; true for OK.
     virtual bool confirm(std::string_view caption, std::string_view text) = 0;
+    // The error box for a failure: its text, and under it the reason, when there is one.
+    virtual void failure(std::string_view caption, std::string_view text, std::string_view reason) = 0;
 };
 
 } // namespace kv

@@ -31,7 +31,7 @@ std::optional<OsVersion> versionFromRegistry(SettingsStore& store, const char* p
         return std::nullopt;
     try {
         return parseVersionText(reg.LoadText(name), platformId);
-    } catch (const StoreError&) {
+    } catch (const Failure&) {
         return std::nullopt;
     }
 }

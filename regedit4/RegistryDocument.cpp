@@ -266,7 +266,7 @@ void RegistryDocument::checkOpening(std::string_view start, std::string_view fil
 
 RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
                                      std::vector<std::string> args)
-    : TranslatableError(Message{file + ": ", "RegistryFile", reason, std::move(args)}) {}
+    : Failure(Message{file + ": ", "RegistryFile", reason, std::move(args)}) {}
 
 RegistryFileError RegistryFileError::naming(const std::string& file) const {
     return RegistryFileError(file, message().source, message().args);

@@ -7,8 +7,8 @@
 // looked at, and the malformed lines are listed when first asked for, or before the first change.
 #pragma once
 
+#include "Failure.h"
 #include "KeyTree.h"
-#include "Message.h"
 #include "SettingsStore.h"
 #include "SourceBytes.h"
 
@@ -26,7 +26,7 @@ class RegistryEditor;
 
 // A file that is not REGEDIT4 text at all; such a file is never written to. The message is
 // "file: reason"; the reason is a text marked in the context "RegistryFile".
-class RegistryFileError : public TranslatableError {
+class RegistryFileError : public Failure {
 public:
     RegistryFileError(const std::string& file, const char* reason, std::vector<std::string> args = {});
     // The reason alone, in the source language.

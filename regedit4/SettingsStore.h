@@ -3,6 +3,8 @@
 // it with a machine folder's registry.reg.
 #pragma once
 
+#include "Failure.h"
+
 #include "KeyTree.h"
 
 #include <stdexcept>
@@ -28,9 +30,10 @@ bool changesTree(const RegKey& top, const Change& change);
 
 // A change that could not be made durable. The store's tree is then what the store holds
 // without it: nothing of the change is kept or written later.
-class ChangeNotWritten : public std::runtime_error {
+class ChangeNotWritten : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ChangeNotWritten(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 class SettingsStore {

@@ -3,6 +3,8 @@
 // files' CP932 bytes, CR LF line ends.
 #pragma once
 
+#include "Failure.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <stdexcept>
@@ -10,9 +12,10 @@
 
 namespace kv {
 
-class HiveError : public std::runtime_error {
+class HiveError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit HiveError(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 // The deepest key a hive may hold, its root being level 0: far deeper than real registries go.

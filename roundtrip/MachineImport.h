@@ -2,6 +2,8 @@
 // regedit or read from its binary registry files, and optionally its drive C.
 #pragma once
 
+#include "Failure.h"
+
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -10,9 +12,10 @@
 namespace kv {
 
 // Anything that keeps an import from starting; nothing has been created then.
-class ImportError : public std::runtime_error {
+class ImportError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ImportError(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 // Checks that dir is new or empty and that driveC, when given, is a folder. Throws ImportError.

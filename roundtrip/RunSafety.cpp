@@ -1,17 +1,19 @@
 #include "RunSafety.h"
 
-#include "Message.h"
+#include "Failure.h"
 
 namespace kv {
 
 namespace {
 
-[[noreturn]] void refuse(const SnapshotError& e) {
-    throw TranslatableError(Message{
-        "",
-        "RunSafety",
-        QT_TRANSLATE_NOOP("RunSafety", "変更の前のスナップショットを保存できないため、変更しません: %1"),
-        {e.what()}});
+[[noreturn]] void refuse(const Failure& e) {
+    throw e
+        .within(Message{
+            "",
+            "RunSafety",
+            QT_TRANSLATE_NOOP("RunSafety", "変更の前のスナップショットを保存できないため、変更しません"),
+            {}})
+        .as(Fault::refused);
 }
 
 } // namespace

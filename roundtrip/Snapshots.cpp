@@ -1,9 +1,9 @@
 #include "Snapshots.h"
 
 #include "AtomicFile.h"
+#include "Failure.h"
 #include "FileBytes.h"
 #include "RegistryDocument.h"
-#include "StoreError.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

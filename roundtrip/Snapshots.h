@@ -16,6 +16,8 @@
 // a listing reads no registry.
 #pragma once
 
+#include "Failure.h"
+
 #include "RegistryDiff.h"
 
 #include <cstdint>
@@ -28,9 +30,10 @@
 
 namespace kv {
 
-class SnapshotError : public std::runtime_error {
+class SnapshotError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SnapshotError(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 enum class SnapshotKind { ByHand, Automatic };

@@ -4,6 +4,8 @@
 // a batch that runs twice does no harm.
 #pragma once
 
+#include "Failure.h"
+
 #include "KeyTree.h"
 
 #include <filesystem>
@@ -15,9 +17,10 @@
 
 namespace kv {
 
-class StartupPatchError : public std::runtime_error {
+class StartupPatchError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    explicit StartupPatchError(const std::string& text)
+        : Failure(Message::verbatim(text)) {}
 };
 
 // Where a Windows path lies in the machine folder, or nullopt (MachineFolder::resolve).

@@ -11,12 +11,14 @@ TSettingsAccessor::TSettingsAccessor(SettingsStore& store)
     m_store.refresh();
 }
 
-bool TSettingsAccessor::write(const Change& change) {
+std::optional<Failure> TSettingsAccessor::write(const Change& change) {
     try {
         m_store.apply(change);
-        return true;
-    } catch (const ChangeNotWritten&) {
-        return false;
+        return std::nullopt;
+    } catch (const Failure& e) {
+        if (e.is(Fault::refused))
+            throw; // nothing was tried: the user reads why, whatever the call
+        return e;
     }
 }
 
@@ -53,11 +55,15 @@ bool TSettingsAccessor::OpenPath(std::string_view path) {
     auto full = resolve(path);
     if (!full)
         return false;
-    if (!m_store.tree().find(*full) && !write({Change::Kind::CreateKey, *full, {}})) {
-        m_current.reset();
-        return false;
+    if (!m_store.tree().find(*full)) {
+        m_closedBy = write({Change::Kind::CreateKey, *full, {}});
+        if (m_closedBy) {
+            m_current.reset();
+            return false;
+        }
     }
     m_current = std::move(full);
+    m_closedBy.reset();
     return true;
 }
 
@@ -66,6 +72,7 @@ bool TSettingsAccessor::OpenPathForReading(std::string_view path) {
     if (!full || !m_store.tree().find(*full))
         return false;
     m_current = std::move(full);
+    m_closedBy.reset();
     return true;
 }
 
@@ -81,7 +88,7 @@ bool TSettingsAccessor::RemovePath(std::string_view path) {
     if (!m_store.tree().find(*full))
         return false;
     // One change takes the key with every sub-key, so a failure leaves the whole tree in place.
-    return write({Change::Kind::RemoveKey, *full, {}}) && !m_store.tree().find(*full);
+    return !write({Change::Kind::RemoveKey, *full, {}}) && !m_store.tree().find(*full);
 }
 
 const RegKey* TSettingsAccessor::currentKey() const {
@@ -99,7 +106,7 @@ std::string TSettingsAccessor::LoadText(std::string_view name) const {
     if (!value)
         return {};
     if (value->type != RegString && value->type != RegExpandString)
-        throw StoreError::wrongType(name);
+        throw Failure(wrongType(name));
     return value->data.substr(0, value->data.find('\0'));
 }
 
@@ -107,9 +114,9 @@ std::int32_t TSettingsAccessor::LoadNumber(std::string_view name) const {
     const RegKey* key = currentKey();
     const RegValue* value = key ? key->value(name) : nullptr;
     if (!value)
-        throw StoreError::loadFailed(name);
+        throw Failure(loadFailed(name));
     if (value->type != RegNumber || value->data.size() != 4)
-        throw StoreError::wrongType(name);
+        throw Failure(wrongType(name));
     std::uint32_t number = 0;
     for (int i = 3; i >= 0; --i)
         number = (number << 8) | static_cast<unsigned char>(value->data[static_cast<std::size_t>(i)]);
@@ -124,15 +131,22 @@ std::size_t TSettingsAccessor::LoadBytes(std::string_view name, void* buffer, st
     const bool textOrNumber =
         value->type == RegString || value->type == RegExpandString || value->type == RegNumber;
     if (textOrNumber || value->data.size() > size)
-        throw StoreError::wrongType(name);
+        throw Failure(wrongType(name));
     std::memcpy(buffer, value->data.data(), value->data.size());
     return value->data.size();
 }
 
+// A store that fails names the value; below that, the user reads why: the store's own failure,
+// or the one that left no key open.
 void TSettingsAccessor::store(std::string_view name, std::uint32_t type, std::string data) {
-    if (!currentKey() ||
-        !write({Change::Kind::SetValue, *m_current, RegValue{std::string(name), type, std::move(data)}}))
-        throw StoreError::storeFailed(name);
+    if (!currentKey()) {
+        if (m_closedBy)
+            throw m_closedBy->within(storeFailed(name));
+        throw Failure(storeFailed(name));
+    }
+    if (const auto failure =
+            write({Change::Kind::SetValue, *m_current, RegValue{std::string(name), type, std::move(data)}}))
+        throw failure->within(storeFailed(name));
 }
 
 void TSettingsAccessor::StoreText(std::string_view name, std::string_view text) {

@@ -3,6 +3,7 @@
 // its call returns.
 #pragma once
 
+#include "Failure.h"
 #include "SettingsStore.h"
 #include "StoreError.h"
 
@@ -33,7 +34,8 @@ public:
     std::int32_t LoadNumber(std::string_view name) const;
     std::size_t LoadBytes(std::string_view name, void* buffer, std::size_t size) const;
 
-    // Each throws StoreError::storeFailed naming the value when it cannot be written.
+    // Each throws a Failure whose message is storeFailed(name) when the value cannot be written;
+    // loads throw loadFailed(name) or wrongType(name).
     void StoreText(std::string_view name, std::string_view text);
     void StoreNumber(std::string_view name, std::int32_t number);
     void StoreBytes(std::string_view name, const void* bytes, std::size_t count);
@@ -45,11 +47,14 @@ private:
     std::optional<KeyPath> resolve(std::string_view path) const;
     const RegKey* currentKey() const;
     void store(std::string_view name, std::uint32_t type, std::string data);
-    bool write(const Change& change);
+    // The store's failure, or nothing when the change was made. A change refused before it
+    // began is thrown on.
+    std::optional<Failure> write(const Change& change);
 
     SettingsStore& m_store;
     RootKey m_root = RootKey::LocalMachine;
-    std::optional<KeyPath> m_current; // tree path, hive first
+    std::optional<KeyPath> m_current;  // tree path, hive first
+    std::optional<Failure> m_closedBy; // why OpenPath left no key open
 };
 
 } // namespace kv

@@ -6,21 +6,21 @@ namespace kv {
 
 namespace {
 
-StoreError named(std::string_view valueName, const char* text) {
-    return StoreError(Message{{}, "StoreError", text, {cp932::toUtf8(valueName)}});
+Message named(std::string_view valueName, const char* text) {
+    return Message{{}, "StoreError", text, {cp932::toUtf8(valueName)}};
 }
 
 } // namespace
 
-StoreError StoreError::storeFailed(std::string_view valueName) {
+Message storeFailed(std::string_view valueName) {
     return named(valueName, QT_TRANSLATE_NOOP("StoreError", "'%1' の設定に失敗しました"));
 }
 
-StoreError StoreError::loadFailed(std::string_view valueName) {
+Message loadFailed(std::string_view valueName) {
     return named(valueName, QT_TRANSLATE_NOOP("StoreError", "'%1' の取得に失敗しました"));
 }
 
-StoreError StoreError::wrongType(std::string_view valueName) {
+Message wrongType(std::string_view valueName) {
     return named(valueName, QT_TRANSLATE_NOOP("StoreError", "'%1' のデータ型が不正です"));
 }
 

@@ -1,5 +1,6 @@
-// The error every store operation raises; its message names the value (UTF-8) and can be shown
-// translated.
+// The messages of the loads and stores that fail. Each names the value (CP932 in, UTF-8 in the
+// message) and is shown translated; the failure that carries one may also carry the system's
+// reason.
 #pragma once
 
 #include "Message.h"
@@ -8,14 +9,8 @@
 
 namespace kv {
 
-class StoreError : public TranslatableError {
-public:
-    using TranslatableError::TranslatableError;
-
-    // valueName is CP932; the messages name it in place of %1.
-    static StoreError storeFailed(std::string_view valueName); // '%1' の設定に失敗しました
-    static StoreError loadFailed(std::string_view valueName);  // '%1' の取得に失敗しました
-    static StoreError wrongType(std::string_view valueName);   // '%1' のデータ型が不正です
-};
+Message storeFailed(std::string_view valueName); // '%1' の設定に失敗しました
+Message loadFailed(std::string_view valueName);  // '%1' の取得に失敗しました
+Message wrongType(std::string_view valueName);   // '%1' のデータ型が不正です
 
 } // namespace kv

@@ -63,15 +63,19 @@ void Guard::setByProgram(const std::function<void()>& setter) {
 }
 
 void Guard::showError(std::exception_ptr error) {
-    QString message;
     try {
         std::rethrow_exception(std::move(error));
     } catch (const std::exception& e) {
-        message = shownText(e);
+        showFailure(m_dialogs, e);
     } catch (...) {
-        message = QCoreApplication::translate("HandlerGuard", "不明なエラーが発生しました");
+        const QString text = QCoreApplication::translate("HandlerGuard", "不明なエラーが発生しました");
+        m_dialogs.failure(ApplicationTitle, errorBoxText(text.toStdString()), {});
     }
-    m_dialogs.message(ApplicationTitle, errorBoxText(message.toStdString()), Dialogs::Icon::Error);
+}
+
+void showFailure(Dialogs& dialogs, const std::exception& error) {
+    const ShownFailure shown = shownFailure(error);
+    dialogs.failure(ApplicationTitle, errorBoxText(shown.text.toStdString()), shown.reason.toStdString());
 }
 
 } // namespace kv

@@ -38,4 +38,7 @@ private:
     std::exception_ptr m_held;
 };
 
+// The error box for an error: what failed as its text, why under it.
+void showFailure(Dialogs& dialogs, const std::exception& error);
+
 } // namespace kv

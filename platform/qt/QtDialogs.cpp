@@ -32,6 +32,14 @@ void QtDialogs::message(std::string_view caption, std::string_view text, Icon ic
     box.exec();
 }
 
+void QtDialogs::failure(std::string_view caption, std::string_view text, std::string_view reason) {
+    QMessageBox box(QMessageBox::Critical, fromUtf8(caption), fromUtf8(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(fromUtf8(reason));
+    box.exec();
+}
+
 bool QtDialogs::confirm(std::string_view caption, std::string_view text) {
     QMessageBox box(QMessageBox::NoIcon, fromUtf8(caption), fromUtf8(text),
                     QMessageBox::Ok | QMessageBox::Cancel, QApplication::activeWindow());

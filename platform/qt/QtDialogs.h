@@ -9,6 +9,7 @@ class QtDialogs final : public Dialogs {
 public:
     void message(std::string_view caption, std::string_view text, Icon icon) override;
     bool confirm(std::string_view caption, std::string_view text) override;
+    void failure(std::string_view caption, std::string_view text, std::string_view reason) override;
 };
 
 } // namespace kv

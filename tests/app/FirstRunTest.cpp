@@ -1,5 +1,6 @@
 // The first start's choices and the remembered machine folder, without the dialog's widgets.
 #include "FirstRun.h"
+#include "Failure.h"
 #include "FileContents.h"
 #include "MachineFolder.h"
 #include "Message.h"
@@ -62,7 +63,7 @@ TEST(FirstRun, TheDemoCopyMakesItsFoldersOrSaysWhyNot) {
     try {
         carryOutFirstRunChoice(FirstRunChoice::TryDemo, {}, p.places);
         ADD_FAILURE() << "copied under a file";
-    } catch (const TranslatableError& e) {
+    } catch (const Failure& e) {
         EXPECT_EQ(std::string(e.message().source).rfind("デモマシンを %1 にコピーできません", 0), 0u)
             << e.what();
     }

@@ -144,7 +144,7 @@ TEST_F(DiscoveryTest, AWrongKindEndsDiscoveryWithWhatWasFound) {
         reg.StoreNumber("AGP Transfer", 4);
     }
     put("\\SOFTWARE\\ATI Technologies\\CDS\\0000\\0\\Memory", "Size", "32");
-    EXPECT_THROW(run(), StoreError);
+    EXPECT_THROW(run(), Failure);
     EXPECT_EQ(values.foundDisplayIndex, 1);
     EXPECT_EQ(texts.memorySize, "32MB");
     EXPECT_EQ(texts.agpMode, "不明");

@@ -40,14 +40,14 @@ protected:
             std::string number = std::to_string(reg.LoadNumber(name));
             number.insert(number.begin(), '#'); // numbers read as "#N", apart from texts
             return number;
-        } catch (const StoreError&) {
+        } catch (const Failure&) {
             return reg.LoadText(name);
         }
     }
     std::string errorOf(const CardListRow& list) {
         try {
             run(list);
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             return e.what();
         }
         return "(no error)";

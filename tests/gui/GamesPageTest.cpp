@@ -1,4 +1,5 @@
 // The games page in the real window: the scan, the selection and the rewrite button.
+#include "Failure.h"
 #include "FileContents.h"
 #include "FormFixture.h"
 #include "GameTable.h"
@@ -331,7 +332,7 @@ protected:
     static std::string valueText(TSettingsAccessor& reg, const std::string& name) {
         try {
             return std::to_string(reg.LoadNumber(name));
-        } catch (const StoreError&) {
+        } catch (const Failure&) {
             return reg.LoadText(name);
         }
     }

@@ -1,4 +1,5 @@
 // The page "3Dカラー設定": the bars drive one another and store DALGameGammaScale.
+#include "Failure.h"
 #include "FormFixture.h"
 #include "GammaChannels.h"
 #include "StoreError.h"

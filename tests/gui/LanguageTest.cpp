@@ -2,6 +2,7 @@
 // Japanese, the source language.
 #include "Language.h"
 #include "CommandLine.h"
+#include "Failure.h"
 #include "FirstRunDialog.h"
 #include "FormFixture.h"
 #include "GameFiles.h"
@@ -207,7 +208,7 @@ struct ErrorRow {
 };
 
 const ErrorRow ErrorRows[] = {
-    {"StoreError", [] { throw StoreError::wrongType("Size"); }, "'Size' has the wrong data type"},
+    {"StoreError", [] { throw Failure(wrongType("Size")); }, "'Size' has the wrong data type"},
     {"GameFileError", [] { throw GameFileError::cannotOpen("C:\\Q3\\q3config.cfg"); },
      "Cannot open the file C:\\Q3\\q3config.cfg"},
     {"RegistryFileError", [] { RegistryDocument::parse("REGEDIT5\r\n", "m/registry.reg"); },

@@ -3,6 +3,7 @@
 #include "Guard.h"
 
 #include "Dialogs.h"
+#include "Failure.h"
 #include "Fakes.h"
 #include "StoreError.h"
 
@@ -15,7 +16,7 @@ using namespace kv;
 namespace {
 
 [[noreturn]] void failStore() {
-    throw StoreError::storeFailed("DisableHyperZ");
+    throw Failure(storeFailed("DisableHyperZ"));
 }
 
 TEST(Guard, ShowsTheErrorUnderTheApplicationTitleAndGoesOn) {

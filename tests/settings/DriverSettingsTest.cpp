@@ -106,7 +106,7 @@ TEST_F(ReadingPassTest, AWrongKindEndsThePassAtThatValue) {
     try {
         read();
         FAIL() << "no error";
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         EXPECT_STREQ(e.what(), "'UCEngine' のデータ型が不正です");
     }
     EXPECT_EQ(view.order, std::vector<std::string>{"TCL"});
@@ -114,7 +114,7 @@ TEST_F(ReadingPassTest, AWrongKindEndsThePassAtThatValue) {
     view = {};
     text("\\atidxhal", "UCEngine", "1");
     text("\\OpenGL", "OGLTracing", "1");
-    EXPECT_THROW(read(), StoreError);
+    EXPECT_THROW(read(), Failure);
     EXPECT_TRUE(view.checkedOf.at("ROEngine"));
     EXPECT_FALSE(view.checkedOf.contains("Tracing_Quality"));
 }
@@ -187,10 +187,10 @@ TEST(DriverSettingsActions, PresetValuesOpenEachKeyOnlyWhenItChanges) {
 TEST(DriverSettingsActions, AFailingStoreKeepsWhatWasStoredBefore) {
     RecordingStore store;
     store.failOn = "ExportCompressedTex";
-    EXPECT_THROW(storeTextureCompression(store, Adapter, true), StoreError);
+    EXPECT_THROW(storeTextureCompression(store, Adapter, true), Failure);
     EXPECT_EQ(store.get(RootKey::LocalMachine, Adapter + "\\atidxhal", "enableTextureCompression"), "1");
     store.failOn = "Vsync";
-    EXPECT_THROW(storeVsync(store, Adapter, true), StoreError);
+    EXPECT_THROW(storeVsync(store, Adapter, true), Failure);
     EXPECT_EQ(store.get(RootKey::LocalMachine, Adapter + "\\DirectX", "FlipOnVBlank"), "1");
 }
 

@@ -174,7 +174,7 @@ TEST_F(FileStoreTest, FileTurnedToGarbageIsNeverWritten) {
     try {
         reg.StoreText("Name", "1");
         FAIL() << "stored into a file that is not REGEDIT4";
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         EXPECT_STREQ(e.what(), "'Name' の設定に失敗しました");
     }
     store.reset();
@@ -265,7 +265,7 @@ TEST_P(FaultTest, AFailedStoreIsReportedAtOnceAndNeverWrittenLater) {
     try {
         reg.StoreText("Big", std::string(500, 'x'));
         FAIL() << "the failed write was reported as success";
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         EXPECT_STREQ(e.what(), "'Big' の設定に失敗しました");
     }
     EXPECT_EQ(read(), before);
@@ -285,7 +285,7 @@ TEST_P(FaultTest, AFailedKeyCreationOrRemovalChangesNothing) {
     TSettingsAccessor reg(*store);
     ASSERT_TRUE(reg.OpenPath("\\SOFTWARE\\K"));
     EXPECT_FALSE(reg.OpenPath("\\SOFTWARE\\New"));
-    EXPECT_THROW(reg.StoreText("A", "into the key opened before"), StoreError);
+    EXPECT_THROW(reg.StoreText("A", "into the key opened before"), Failure);
     EXPECT_FALSE(reg.RemovePath("\\SOFTWARE\\K"));
     EXPECT_TRUE(reg.PathExists("\\SOFTWARE\\K"));
     EXPECT_FALSE(reg.PathExists("\\SOFTWARE\\New"));

@@ -25,7 +25,7 @@ TEST_F(AccessorTest, MissingValuesReadAsTheyDoOnWindows) {
     try {
         reg.LoadNumber("Missing");
         FAIL() << "LoadNumber of a missing value must fail";
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         EXPECT_STREQ(e.what(), "'Missing' の取得に失敗しました");
     }
 }
@@ -40,7 +40,7 @@ TEST_F(AccessorTest, WrongKindsAreRefusedWithTheValueName) {
     const auto message = [](auto&& action) {
         try {
             action();
-        } catch (const StoreError& e) {
+        } catch (const Failure& e) {
             return std::string(e.what());
         }
         return std::string("no error");
@@ -69,7 +69,7 @@ TEST_F(AccessorTest, ValuesRoundTripWithTheirKinds) {
     const RegValue* stored = store.tree().find({"HKEY_LOCAL_MACHINE", "K"})->value("Text");
     EXPECT_EQ(stored->data, std::string("abc\0", 4));
     reg.StoreBytes("Raw", "ab\0cd", 5);
-    EXPECT_THROW(reg.LoadText("Raw"), StoreError);
+    EXPECT_THROW(reg.LoadText("Raw"), Failure);
 }
 
 TEST_F(AccessorTest, NamesCompareWithoutCaseAndKeepTheirFirstSpelling) {
@@ -130,13 +130,13 @@ TEST_F(AccessorTest, StoresWithoutAnOpenKeyFail) {
     try {
         reg.StoreText("DisableHyperZ", "1");
         FAIL();
-    } catch (const StoreError& e) {
+    } catch (const Failure& e) {
         EXPECT_STREQ(e.what(), "'DisableHyperZ' の設定に失敗しました");
     }
     reg.OpenPath("\\K");
     reg.SelectRoot(RootKey::CurrentUser); // a new root closes the current key
     EXPECT_FALSE(reg.CurrentPath());
-    EXPECT_THROW(reg.StoreNumber("N", 1), StoreError);
+    EXPECT_THROW(reg.StoreNumber("N", 1), Failure);
 }
 
 TEST_F(AccessorTest, RemovePathTakesTheWholeSubtree) {
@@ -153,7 +153,7 @@ TEST_F(AccessorTest, RemovePathTakesTheWholeSubtree) {
     // A removed current key takes no more stores; opening it again recreates it.
     reg.OpenPath("\\Gone");
     reg.RemovePath("\\Gone");
-    EXPECT_THROW(reg.StoreText("V", "1"), StoreError);
+    EXPECT_THROW(reg.StoreText("V", "1"), Failure);
     reg.OpenPath("\\Gone");
     reg.StoreText("V", "1");
     EXPECT_EQ(reg.LoadText("V"), "1");
@@ -167,7 +167,7 @@ TEST_F(AccessorTest, AKeyRemovedByAnotherAccessorStaysGoneForItsHolder) {
         ASSERT_TRUE(other.RemovePath("\\ATI\\Driver"));
     }
     EXPECT_EQ(holder.CurrentPath(), "ATI\\Driver\\DAL");
-    EXPECT_THROW(holder.StoreText("V", "1"), StoreError);
+    EXPECT_THROW(holder.StoreText("V", "1"), Failure);
     // Nothing below the removed key opens, and nothing of it comes back.
     EXPECT_FALSE(holder.OpenPath("Sub"));
     EXPECT_FALSE(holder.OpenPathForReading(""));

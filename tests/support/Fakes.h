@@ -21,14 +21,20 @@ public:
         std::string text;
         Icon icon;
         bool confirm;
+        std::string reason; // under a failure's text
     };
     void message(std::string_view caption, std::string_view text, Icon icon) override {
-        shown.push_back({std::string(caption), std::string(text), icon, false});
+        shown.push_back({std::string(caption), std::string(text), icon, false, {}});
+        if (onMessage)
+            onMessage();
+    }
+    void failure(std::string_view caption, std::string_view text, std::string_view reason) override {
+        shown.push_back({std::string(caption), std::string(text), Icon::Error, false, std::string(reason)});
         if (onMessage)
             onMessage();
     }
     bool confirm(std::string_view caption, std::string_view text) override {
-        shown.push_back({std::string(caption), std::string(text), Icon::None, true});
+        shown.push_back({std::string(caption), std::string(text), Icon::None, true, {}});
         if (answers.empty())
             return false;
         const bool answer = answers.front();

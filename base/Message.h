@@ -3,7 +3,6 @@
 // lupdate collects it under its context, and the window shows it in the interface language.
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,21 +22,14 @@ struct Message {
     const char* source = "";       // UTF-8
     std::vector<std::string> args; // UTF-8
 
+    // A text shown as it is in every language: a file's name, say, or another program's words.
+    static Message verbatim(std::string text) { return Message{std::move(text), "", "", {}}; }
+
     // The message in the source language.
     std::string text() const;
 };
 
 // text with "%1" to "%9" replaced by the arguments, in one pass.
 std::string fillArguments(std::string_view text, const std::vector<std::string>& args);
-
-// An error whose message the window can show translated; what() is the source-language text.
-class TranslatableError : public std::runtime_error {
-public:
-    explicit TranslatableError(Message message);
-    const Message& message() const { return m_message; }
-
-private:
-    Message m_message;
-};
 
 } // namespace kv

@@ -25,8 +25,4 @@ std::string fillArguments(std::string_view text, const std::vector<std::string>&
     return filled;
 }
 
-TranslatableError::TranslatableError(Message message)
-    : std::runtime_error(message.text())
-    , m_message(std::move(message)) {}
-
 } // namespace kv
