@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <fstream>
 #include <sstream>
-#include <system_error>
 
 namespace kv {
 
@@ -18,19 +17,31 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& file) {
     std::ostringstream bytes;
     // An empty file has nothing to insert, which the stream would take for a failure.
     const bool empty = in && in.peek() == std::char_traits<char>::eof();
-    if (!empty && (!in || !(bytes << in.rdbuf()) || in.bad()))
-        throw std::system_error(errno ? errno : EIO, std::generic_category(), "cannot read " + file.string());
+    if (!empty && (!in || !(bytes << in.rdbuf()) || in.bad())) {
+        const std::error_code reason = systemReason(errno ? errno : EIO);
+        throw Failure(Message::verbatim("cannot read " + file.string()), reason);
+    }
     return std::move(bytes).str();
 }
 
 void syncFolder(const std::filesystem::path& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    const int error = errno;
+    const std::error_code reason = lastSystemReason();
     if (fd >= 0)
         ::close(fd);
     if (!synced)
-        throw std::system_error(error, std::generic_category(), "fsync " + folder.string());
+        throw Failure(Message::verbatim("fsync " + folder.string()), reason);
+}
+
+Failure systemFailure(const std::system_error& error) {
+    if (const auto* fileError = dynamic_cast<const std::filesystem::filesystem_error*>(&error))
+        return Failure(Message::verbatim(fileError->path1().string()), error.code());
+    // what() is the step's words, then ": " and the system's, which the reason carries.
+    std::string step = error.what();
+    if (const std::string words = ": " + error.code().message(); step.ends_with(words))
+        step.resize(step.size() - words.size());
+    return Failure(Message::verbatim(step), error.code());
 }
 
 } // namespace kv

@@ -1,17 +1,25 @@
-// Small file helpers of the round trip: a whole file's bytes, and a folder made durable.
+// Small file helpers of the round trip: a whole file's bytes, a folder made durable, and the
+// standard library's file system errors as the program's failures.
 #pragma once
+
+#include "Failure.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 namespace kv {
 
-// The file's bytes, or nullopt when there is no regular file there. Throws std::system_error
-// when the file is there but cannot be read.
+// The file's bytes, or nullopt when there is no regular file there. Throws Failure when the
+// file is there but cannot be read.
 std::optional<std::string> readIfPresent(const std::filesystem::path& file);
 
-// fsync of a folder, so that the entries made in it survive a crash. Throws std::system_error.
+// fsync of a folder, so that the entries made in it survive a crash. Throws Failure.
 void syncFolder(const std::filesystem::path& folder);
+
+// A system error as a failure: the path that a file system error names, or the words of the
+// step, and the system's reason.
+Failure systemFailure(const std::system_error& error);
 
 } // namespace kv

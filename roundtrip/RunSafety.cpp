@@ -32,7 +32,7 @@ void RunSafety::beforeRegistryChange() {
         return;
     try {
         m_id = m_snapshots.take({}, SnapshotKind::Automatic);
-    } catch (const SnapshotError& e) {
+    } catch (const Failure& e) {
         refuse(e);
     }
 }
@@ -45,13 +45,16 @@ void RunSafety::beforeFileChange(const std::filesystem::path& file) {
             m_snapshots.addFile(*m_id, file);
         else
             m_id = m_snapshots.take({file}, SnapshotKind::Automatic);
-    } catch (const SnapshotError& e) {
+    } catch (const Failure& e) {
         refuse(e);
     }
     m_recorded.insert(file);
 }
 
+// The inner store reads the file again before it changes it: whether the change changes
+// anything is decided on the file as it is now, which another program may have changed.
 void SafeguardedStore::apply(const Change& change) {
+    m_inner.refresh();
     if (changesTree(m_inner.tree(), change))
         m_safety.beforeRegistryChange();
     m_inner.apply(change);

@@ -3,12 +3,11 @@
 #include "AtomicFile.h"
 #include "Failure.h"
 #include "FileBytes.h"
+#include "LockFile.h"
+#include "MachineFolder.h"
 #include "RegistryDocument.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -27,10 +26,6 @@ namespace kv {
 namespace {
 
 constexpr std::string_view ManifestName = "snapshot.txt";
-
-[[noreturn]] void throwErrno(const std::string& what) {
-    throw std::system_error(errno, std::generic_category(), what);
-}
 
 mode_t modeOf(const fs::path& file) {
     struct stat st {};
@@ -120,41 +115,57 @@ bool escapes(const fs::path& relative) {
            std::any_of(relative.begin(), relative.end(), [](const fs::path& part) { return part == ".."; });
 }
 
-// Held while registry.reg is replaced, against the store's writers, which take the same lock.
-class RegistryLock {
-public:
-    explicit RegistryLock(const fs::path& registry)
-        : m_fd(::open((registry.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
-        if (m_fd < 0)
-            throwErrno("cannot open the lock file of " + registry.string());
-        while (::flock(m_fd, LOCK_EX) != 0)
-            if (errno != EINTR) {
-                ::close(m_fd);
-                throwErrno("cannot lock " + registry.string());
-            }
-    }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-    ~RegistryLock() { ::close(m_fd); }
+// A failure of the snapshots' own, of a text as it is.
+Failure snapshotFailure(std::string text) {
+    return Failure(Message::verbatim(std::move(text)));
+}
 
-private:
-    int m_fd;
-};
-
+// Runs action, saying what failed in its failures and in the system errors it meets. Each
+// public step runs its reading and writing in one such call and makes its own checks outside
+// it, so that a failure is said once, with what the step was doing.
 template <typename Action> auto reporting(const std::string& what, Action action) {
     try {
         return action();
-    } catch (const SnapshotError&) {
-        throw;
-    } catch (const std::exception& e) {
-        throw SnapshotError(what + ": " + e.what());
+    } catch (const Failure& e) {
+        throw e.within(Message::verbatim(what));
+    } catch (const std::system_error& e) {
+        throw systemFailure(e).within(Message::verbatim(what));
     }
+}
+
+// A file that a snapshot holds: where it goes in the snapshot's folder, and its bytes and mode.
+struct Copy {
+    fs::path name;
+    std::string bytes;
+    mode_t mode = 0644;
+};
+
+// Writes the copies into a new folder in folder, whose path it returns.
+fs::path build(const fs::path& folder, const std::vector<Copy>& copies) {
+    std::string built = (folder / ".new-XXXXXX").string();
+    if (!::mkdtemp(built.data())) {
+        const std::error_code reason = lastSystemReason();
+        throw Failure(Message::verbatim("cannot create a folder in " + folder.string()), reason);
+    }
+    try {
+        for (const Copy& copy : copies)
+            writeNew(built, copy.name, copy.bytes, copy.mode);
+    } catch (...) {
+        std::error_code ec;
+        fs::remove_all(built, ec);
+        throw;
+    }
+    return built;
 }
 
 } // namespace
 
 Snapshots::Snapshots(fs::path machineDir)
     : m_machine(std::move(machineDir)) {}
+
+fs::path Snapshots::folder() const {
+    return MachineFolder::snapshotsIn(m_machine);
+}
 
 fs::path Snapshots::folderOf(std::uint64_t id) const {
     return folder() / std::to_string(id);
@@ -163,46 +174,49 @@ fs::path Snapshots::folderOf(std::uint64_t id) const {
 fs::path Snapshots::relativeOf(const fs::path& file) const {
     const fs::path relative = file.lexically_normal().lexically_relative(m_machine.lexically_normal());
     if (escapes(relative))
-        throw SnapshotError(file.string() + " is not inside the machine folder " + m_machine.string());
+        throw snapshotFailure(file.string() + " is not inside the machine folder " + m_machine.string());
     return relative;
 }
 
 std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind,
                               const std::vector<fs::path>& originals) {
-    return reporting("cannot take a snapshot in " + folder().string(), [&] {
+    const std::string what = "cannot take a snapshot in " + folder().string();
+    const auto read = [&](const fs::path& file) {
+        return reporting(what, [&] { return readIfPresent(file); });
+    };
+    auto registry = read(MachineFolder::registryFileIn(m_machine));
+    if (!registry)
+        throw snapshotFailure(m_machine.string() + " has no " + std::string(MachineFolder::RegistryFileName));
+    std::string manifest = "time\t" + utcNow() + "\nkind\t";
+    manifest += KindNames[static_cast<int>(kind)];
+    manifest += '\n';
+    const auto kept = list();
+    const std::uint64_t previous = kept.empty() ? 0 : kept.back().id;
+    if (const auto changes = previous ? changesBetween(this->registry(previous), *registry) : DiffCount{})
+        manifest += changesLine(previous, *changes);
+    std::vector<Copy> copies{{MachineFolder::RegistryFileName, std::move(*registry), 0644}};
+    for (const fs::path& file : files) {
+        const fs::path relative = relativeOf(file);
+        auto bytes = read(file);
+        manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
+        if (bytes)
+            copies.push_back({"files" / relative, std::move(*bytes), modeOf(file)});
+    }
+    for (const fs::path& file : originals) {
+        const fs::path name = "originals" / file.filename();
+        auto bytes = read(file);
+        if (!bytes ||
+            std::any_of(copies.begin(), copies.end(), [&](const Copy& c) { return c.name == name; }))
+            throw snapshotFailure(file.string() + " cannot be read, or another file has its name");
+        copies.push_back({name, std::move(*bytes), modeOf(file)});
+        manifest += "original\t" + fs::absolute(file).string() + "\n";
+    }
+    copies.push_back({ManifestName, std::move(manifest), 0644});
+    return reporting(what, [&] {
         if (fs::create_directories(folder()))
             syncFolder(m_machine);
-        std::string built = (folder() / ".new-XXXXXX").string();
-        if (!::mkdtemp(built.data()))
-            throwErrno("cannot create a folder in " + folder().string());
+        const fs::path built = build(folder(), copies);
         try {
-            const auto registry = readIfPresent(m_machine / "registry.reg");
-            if (!registry)
-                throw SnapshotError(m_machine.string() + " has no registry.reg");
-            writeNew(built, "registry.reg", *registry, 0644);
-            std::string manifest = "time\t" + utcNow() + "\nkind\t";
-            manifest += KindNames[static_cast<int>(kind)];
-            manifest += '\n';
-            const auto kept = list();
-            const std::uint64_t previous = kept.empty() ? 0 : kept.back().id;
-            const auto changes = previous ? changesBetween(this->registry(previous), *registry) : DiffCount{};
-            if (changes)
-                manifest += changesLine(previous, *changes);
-            for (const fs::path& file : files) {
-                const fs::path relative = relativeOf(file);
-                const auto bytes = readIfPresent(file);
-                if (bytes)
-                    writeNew(built, "files" / relative, *bytes, modeOf(file));
-                manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
-            }
-            for (const fs::path& file : originals) {
-                const auto bytes = readIfPresent(file);
-                if (!bytes || fs::exists(fs::path(built) / "originals" / file.filename()))
-                    throw SnapshotError(file.string() + " cannot be read, or another file has its name");
-                writeNew(built, "originals" / file.filename(), *bytes, modeOf(file));
-                manifest += "original\t" + fs::absolute(file).string() + "\n";
-            }
-            writeNew(built, std::string(ManifestName), manifest, 0644);
             const std::uint64_t id = publish(built);
             prune();
             return id;
@@ -223,8 +237,10 @@ std::uint64_t Snapshots::publish(const fs::path& built) {
             syncFolder(folder());
             return id;
         }
-        if (errno != EEXIST && errno != ENOTEMPTY)
-            throwErrno("cannot rename " + built.string());
+        if (errno != EEXIST && errno != ENOTEMPTY) {
+            const std::error_code reason = lastSystemReason();
+            throw Failure(Message::verbatim("cannot rename " + built.string()), reason);
+        }
         // Another process published this id first: take the next one.
     }
 }
@@ -253,13 +269,18 @@ void Snapshots::prune() {
 // process killed in the middle of the removal left is cleared by the next prune.
 void Snapshots::remove(std::uint64_t id) {
     const fs::path gone = folder() / (".gone-" + std::to_string(id));
-    fs::rename(folderOf(id), gone);
-    syncFolder(folder());
-    fs::remove_all(gone);
+    std::error_code ec;
+    fs::rename(folderOf(id), gone, ec);
+    if (!ec) {
+        syncFolder(folder());
+        fs::remove_all(gone, ec);
+    }
+    if (ec)
+        throw Failure(Message::verbatim("cannot remove snapshot " + std::to_string(id)), ec);
 }
 
 bool Snapshots::holdsThePresent(std::uint64_t id) const {
-    const auto now = readIfPresent(m_machine / "registry.reg");
+    const auto now = readIfPresent(MachineFolder::registryFileIn(m_machine));
     if (!now || changesBetween(registry(id), *now) != DiffCount{})
         return false;
     const auto entries = this->entries(id);
@@ -271,12 +292,11 @@ bool Snapshots::holdsThePresent(std::uint64_t id) const {
 }
 
 void Snapshots::addFile(std::uint64_t id, const fs::path& file) {
+    const fs::path relative = relativeOf(file);
+    const auto recorded = entries(id);
+    if (std::any_of(recorded.begin(), recorded.end(), [&](const Entry& e) { return e.relative == relative; }))
+        return;
     reporting("cannot add " + file.string() + " to snapshot " + std::to_string(id), [&] {
-        const fs::path relative = relativeOf(file);
-        const auto recorded = entries(id);
-        if (std::any_of(recorded.begin(), recorded.end(),
-                        [&](const Entry& e) { return e.relative == relative; }))
-            return;
         const auto bytes = readIfPresent(file);
         if (bytes)
             writeNew(folderOf(id), "files" / relative, *bytes, modeOf(file));
@@ -335,31 +355,34 @@ void Snapshots::keepChanges(const SnapshotInfo& info) {
 std::uint64_t Snapshots::parseId(std::string_view text) const {
     const auto id = idFromName(text);
     if (!id)
-        throw SnapshotError("'" + std::string(text) + "' is not a snapshot id (see --snapshots)");
+        throw snapshotFailure("'" + std::string(text) + "' is not a snapshot id (see --snapshots)")
+            .as(Fault::badUsage);
     const auto kept = list();
     if (std::any_of(kept.begin(), kept.end(), [&](const SnapshotInfo& s) { return s.id == *id; }))
         return *id;
     if (!kept.empty() && *id < kept.back().id)
-        throw SnapshotError("snapshot " + std::string(text) + " was pruned: only the last " +
-                            std::to_string(Kept) + " snapshots taken by hand and the last " +
-                            std::to_string(Kept) +
-                            " automatic ones are kept, and a run that changed nothing removes its own");
-    throw SnapshotError("there is no snapshot " + std::string(text) + " in " + folder().string());
+        throw snapshotFailure("snapshot " + std::string(text) + " was pruned: only the last " +
+                              std::to_string(Kept) + " snapshots taken by hand and the last " +
+                              std::to_string(Kept) +
+                              " automatic ones are kept, and a run that changed nothing removes its own")
+            .as(Fault::badUsage);
+    throw snapshotFailure("there is no snapshot " + std::string(text) + " in " + folder().string())
+        .as(Fault::badUsage);
 }
 
 std::string Snapshots::registry(std::uint64_t id) const {
-    return reporting("cannot read snapshot " + std::to_string(id), [&] {
-        auto bytes = readIfPresent(folderOf(id) / "registry.reg");
-        if (!bytes)
-            throw SnapshotError("snapshot " + std::to_string(id) + " has no registry.reg");
-        return std::move(*bytes);
-    });
+    auto bytes = reporting("cannot read snapshot " + std::to_string(id),
+                           [&] { return readIfPresent(folderOf(id) / MachineFolder::RegistryFileName); });
+    if (!bytes)
+        throw snapshotFailure("snapshot " + std::to_string(id) + " has no " +
+                              std::string(MachineFolder::RegistryFileName));
+    return std::move(*bytes);
 }
 
 std::vector<Snapshots::Entry> Snapshots::entries(std::uint64_t id) const {
     std::ifstream manifest(folderOf(id) / ManifestName);
     if (!manifest)
-        throw SnapshotError("snapshot " + std::to_string(id) + " has no " + std::string(ManifestName));
+        throw snapshotFailure("snapshot " + std::to_string(id) + " has no " + std::string(ManifestName));
     std::vector<Entry> found;
     for (std::string line; std::getline(manifest, line);) {
         const std::size_t tab = line.find('\t');
@@ -368,8 +391,8 @@ std::vector<Snapshots::Entry> Snapshots::entries(std::uint64_t id) const {
             continue;
         const fs::path relative = line.substr(tab + 1);
         if (escapes(relative))
-            throw SnapshotError("snapshot " + std::to_string(id) +
-                                " names a file outside the machine folder");
+            throw snapshotFailure("snapshot " + std::to_string(id) +
+                                  " names a file outside the machine folder");
         found.push_back({kind == "file", relative});
     }
     return found;
@@ -389,15 +412,15 @@ std::uint64_t Snapshots::restore(std::uint64_t id) {
         const fs::path copy = folderOf(id) / "files" / entry.relative;
         const auto bytes = entry.present ? readIfPresent(copy) : std::string();
         if (!bytes)
-            throw SnapshotError("snapshot " + std::to_string(id) + " lacks its copy of " +
-                                entry.relative.string());
+            throw snapshotFailure("snapshot " + std::to_string(id) + " lacks its copy of " +
+                                  entry.relative.string());
         saved.push_back({entry, *bytes, modeOf(copy)});
         files.push_back(m_machine / entry.relative);
     }
     const std::uint64_t present = take(files);
     reporting("cannot restore snapshot " + std::to_string(id), [&] {
-        const fs::path registryFile = m_machine / "registry.reg";
-        const RegistryLock lock(registryFile);
+        const fs::path registryFile = MachineFolder::registryFileIn(m_machine);
+        const LockFile lock(registryFile, LockFile::Mode::Exclusive);
         writeOver(registryFile, registryBytes, modeOf(registryFile));
         for (const Saved& file : saved) {
             const fs::path target = m_machine / file.entry.relative;

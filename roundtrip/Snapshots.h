@@ -23,18 +23,11 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kv {
-
-class SnapshotError : public Failure {
-public:
-    explicit SnapshotError(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
 
 enum class SnapshotKind { ByHand, Automatic };
 
@@ -73,8 +66,8 @@ public:
     // The same, each with its changes: a snapshot taken before they were kept has them counted
     // now, and kept.
     std::vector<SnapshotInfo> listWithChanges();
-    // The id written as text, checked to name a snapshot that is kept. Throws SnapshotError
-    // saying whether it is malformed, was pruned, or never existed.
+    // The id written as text, checked to name a snapshot that is kept. Throws Failure, of
+    // Fault::badUsage, saying whether it is malformed, was pruned, or never existed.
     std::uint64_t parseId(std::string_view text) const;
     std::string registry(std::uint64_t id) const;
 
@@ -82,7 +75,7 @@ public:
     // back byte for byte; a file recorded as absent is deleted.
     std::uint64_t restore(std::uint64_t id);
 
-    std::filesystem::path folder() const { return m_machine / "snapshots"; }
+    std::filesystem::path folder() const;
 
 private:
     struct Entry {

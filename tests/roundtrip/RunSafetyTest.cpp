@@ -54,6 +54,22 @@ TEST(RunSafety, SnapshotsOnceBeforeTheFirstRealChangeAndEachFileBeforeItsOwn) {
     EXPECT_EQ(test::fileContents(machine.game), "before");
 }
 
+// The store's tree is as the store last read the file; the change is judged on the file.
+TEST(RunSafety, AChangeToAFileChangedSinceIsSnapshotFirst) {
+    Machine machine("changed-since");
+    Snapshots snapshots(machine.dir);
+    RunSafety safety(snapshots);
+    auto file = RegistryFileStore::open(machine.dir / "registry.reg");
+    SafeguardedStore store(*file, safety);
+    TSettingsAccessor reg(store);
+    reg.OpenPath("\\A");
+    const std::string changed = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"22\"\r\n";
+    std::ofstream(machine.dir / "registry.reg", std::ios::binary | std::ios::trunc) << changed;
+    reg.StoreText("v", "1"); // as the store last read it
+    ASSERT_TRUE(safety.snapshot());
+    EXPECT_EQ(snapshots.registry(*safety.snapshot()), changed);
+}
+
 TEST(RunSafety, NoChangeHappensWhenTheSnapshotCannotBeWritten) {
     Machine machine("blocked");
     std::ofstream(machine.dir / "snapshots") << "a file where the folder belongs";
