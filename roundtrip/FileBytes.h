@@ -1,5 +1,5 @@
 // Small file helpers of the round trip: a whole file's bytes, a folder made durable, and the
-// standard library's file system errors as the program's failures.
+// system errors of the standard library as the program's failures.
 #pragma once
 
 #include "Failure.h"
@@ -21,5 +21,17 @@ void syncFolder(const std::filesystem::path& folder);
 // A system error as a failure: the path that a file system error names, or the words of the
 // step, and the system's reason.
 Failure systemFailure(const std::system_error& error);
+
+// Runs action. Its failures, and the system errors it meets, come out as failures of step: the
+// step's message first, then theirs, with the system's reason.
+template <typename Action> auto failingAs(const Message& step, Action action) {
+    try {
+        return action();
+    } catch (const Failure& e) {
+        throw e.within(step);
+    } catch (const std::system_error& e) {
+        throw systemFailure(e).within(step);
+    }
+}
 
 } // namespace kv

@@ -65,8 +65,8 @@ void diffKey(const Hive& file, std::optional<Hive::Key> key, const RegKey& wante
     if (!path.empty())
         diffValues(file, key, wanted, path, out);
     else if (!wanted.values().empty())
-        throw ImportError(
-            "the machine's registry holds values on a hive's top key, which the files cannot hold");
+        throw Failure(Message::verbatim(
+            "the machine's registry holds values on a hive's top key, which the files cannot hold"));
     if (key)
         for (Hive::Key child : file.children(*key))
             if (!wanted.child(file.name(child))) {
@@ -86,8 +86,8 @@ std::string withChanges(std::string_view bytes, const RegKey& tree, const char* 
                         std::size_t& changes) {
     const RegKey* wanted = tree.child(top);
     if (!wanted)
-        throw ImportError(std::string("the machine's registry holds no ") + top + " to write into " +
-                          fileName);
+        throw Failure(Message::verbatim(std::string("the machine's registry holds no ") + top +
+                                        " to write into " + fileName));
     try {
         Hive file = Hive::read(std::string(bytes));
         std::vector<Change> diff;
@@ -109,11 +109,12 @@ WrittenHives hivesWithMachineChanges(const fs::path& machineDir, std::string_vie
                                      std::string_view userDat) {
     auto registry = readIfPresent(machineDir / "registry.reg");
     if (!registry)
-        throw ImportError((machineDir / "registry.reg").string() + " cannot be read");
+        throw Failure(Message::verbatim((machineDir / "registry.reg").string() + " cannot be read"));
     const RegistryDocument document = RegistryDocument::fromBytes(std::move(*registry));
     if (document.tree().child("HKEY_CURRENT_USER"))
-        throw ImportError("the machine's registry holds HKEY_CURRENT_USER, which neither SYSTEM.DAT nor "
-                          "USER.DAT holds: write it under HKEY_USERS\\.DEFAULT");
+        throw Failure(
+            Message::verbatim("the machine's registry holds HKEY_CURRENT_USER, which neither "
+                              "SYSTEM.DAT nor USER.DAT holds: write it under HKEY_USERS\\.DEFAULT"));
     WrittenHives out;
     out.systemDat = withChanges(systemDat, document.tree(), "HKEY_LOCAL_MACHINE", "SYSTEM.DAT", out.changes);
     out.userDat = withChanges(userDat, document.tree(), "HKEY_USERS", "USER.DAT", out.changes);

@@ -15,7 +15,7 @@ namespace {
 std::string readWhole(const fs::path& file) {
     auto bytes = readIfPresent(file);
     if (!bytes)
-        throw ImportError(file.string() + ": no such file");
+        throw Failure(Message::verbatim(file.string() + ": no such file"));
     return std::move(*bytes);
 }
 
@@ -24,10 +24,10 @@ std::string readWhole(const fs::path& file) {
 void checkImportTarget(const fs::path& dir, const std::optional<fs::path>& driveC) {
     std::error_code ec;
     if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec)))
-        throw ImportError(dir.string() +
-                          " already exists and is not empty: import into a new or empty folder");
+        throw Failure(Message::verbatim(
+            dir.string() + " already exists and is not empty: import into a new or empty folder"));
     if (driveC && !fs::is_directory(*driveC, ec))
-        throw ImportError("--drive-c " + driveC->string() + ": no such folder");
+        throw Failure(Message::verbatim("--drive-c " + driveC->string() + ": no such folder"));
 }
 
 void createMachine(const fs::path& dir, const std::string& registryBytes,
@@ -36,21 +36,23 @@ void createMachine(const fs::path& dir, const std::string& registryBytes,
     std::error_code ec;
     const bool existed = fs::exists(dir, ec);
     try {
-        fs::create_directories(dir);
-        replaceFileAtomically(MachineFolder::registryFileIn(dir), {registryBytes}, 0644);
-        if (driveC)
-            fs::create_directory_symlink(fs::absolute(*driveC), MachineFolder::driveCIn(dir));
-        else
-            fs::create_directory(MachineFolder::driveCIn(dir));
-        syncFolder(dir);
-    } catch (const std::exception& e) {
+        failingAs(Message::verbatim("cannot create the machine folder " + dir.string()), [&] {
+            fs::create_directories(dir);
+            replaceFileAtomically(MachineFolder::registryFileIn(dir), {registryBytes}, 0644);
+            if (driveC)
+                fs::create_directory_symlink(fs::absolute(*driveC), MachineFolder::driveCIn(dir));
+            else
+                fs::create_directory(MachineFolder::driveCIn(dir));
+            syncFolder(dir);
+        });
+    } catch (const Failure&) {
         if (existed) {
             fs::remove(MachineFolder::registryFileIn(dir), ec);
             fs::remove(MachineFolder::driveCIn(dir), ec);
         } else {
             fs::remove_all(dir, ec);
         }
-        throw ImportError("cannot create the machine folder " + dir.string() + ": " + e.what());
+        throw;
     }
 }
 

@@ -6,34 +6,26 @@
 
 #include <filesystem>
 #include <optional>
-#include <stdexcept>
 #include <string>
 
 namespace kv {
 
-// Anything that keeps an import from starting; nothing has been created then.
-class ImportError : public Failure {
-public:
-    explicit ImportError(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
-
-// Checks that dir is new or empty and that driveC, when given, is a folder. Throws ImportError.
+// Checks that dir is new or empty and that driveC, when given, is a folder. Throws Failure.
 void checkImportTarget(const std::filesystem::path& dir, const std::optional<std::filesystem::path>& driveC);
 
 // Creates the machine folder dir: registry.reg holding registryBytes exactly, and drive_c/, or a
 // link named drive_c to driveC. Checks as checkImportTarget does first. On failure, what it
-// created is removed again.
+// created is removed again. Throws Failure.
 void createMachine(const std::filesystem::path& dir, const std::string& registryBytes,
                    const std::optional<std::filesystem::path>& driveC);
 
 // A whole-registry export, kept byte for byte. Throws RegistryFileError, naming the file, when it
-// is not REGEDIT4 text, and ImportError for the rest.
+// is not REGEDIT4 text, and Failure for the rest.
 void importRegistryExport(const std::filesystem::path& dir, const std::filesystem::path& regFile,
                           const std::optional<std::filesystem::path>& driveC);
 
 // SYSTEM.DAT and USER.DAT in either order, written as regedit exports them. Throws HiveError or
-// ImportError.
+// Failure.
 void importHives(const std::filesystem::path& dir, const std::filesystem::path& first,
                  const std::filesystem::path& second, const std::optional<std::filesystem::path>& driveC);
 

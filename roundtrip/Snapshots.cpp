@@ -17,7 +17,6 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -120,19 +119,6 @@ Failure snapshotFailure(std::string text) {
     return Failure(Message::verbatim(std::move(text)));
 }
 
-// Runs action, saying what failed in its failures and in the system errors it meets. Each
-// public step runs its reading and writing in one such call and makes its own checks outside
-// it, so that a failure is said once, with what the step was doing.
-template <typename Action> auto reporting(const std::string& what, Action action) {
-    try {
-        return action();
-    } catch (const Failure& e) {
-        throw e.within(Message::verbatim(what));
-    } catch (const std::system_error& e) {
-        throw systemFailure(e).within(Message::verbatim(what));
-    }
-}
-
 // A file that a snapshot holds: where it goes in the snapshot's folder, and its bytes and mode.
 struct Copy {
     fs::path name;
@@ -160,6 +146,9 @@ fs::path build(const fs::path& folder, const std::vector<Copy>& copies) {
 
 } // namespace
 
+// Each step runs its reading and writing in one failingAs, which says what the step was doing,
+// and makes its own checks outside it: a failure of the snapshots' own is said as it is, and
+// none is said twice.
 Snapshots::Snapshots(fs::path machineDir)
     : m_machine(std::move(machineDir)) {}
 
@@ -180,9 +169,9 @@ fs::path Snapshots::relativeOf(const fs::path& file) const {
 
 std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind,
                               const std::vector<fs::path>& originals) {
-    const std::string what = "cannot take a snapshot in " + folder().string();
+    const Message step = Message::verbatim("cannot take a snapshot in " + folder().string());
     const auto read = [&](const fs::path& file) {
-        return reporting(what, [&] { return readIfPresent(file); });
+        return failingAs(step, [&] { return readIfPresent(file); });
     };
     auto registry = read(MachineFolder::registryFileIn(m_machine));
     if (!registry)
@@ -212,7 +201,7 @@ std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind k
         manifest += "original\t" + fs::absolute(file).string() + "\n";
     }
     copies.push_back({ManifestName, std::move(manifest), 0644});
-    return reporting(what, [&] {
+    return failingAs(step, [&] {
         if (fs::create_directories(folder()))
             syncFolder(m_machine);
         const fs::path built = build(folder(), copies);
@@ -296,7 +285,7 @@ void Snapshots::addFile(std::uint64_t id, const fs::path& file) {
     const auto recorded = entries(id);
     if (std::any_of(recorded.begin(), recorded.end(), [&](const Entry& e) { return e.relative == relative; }))
         return;
-    reporting("cannot add " + file.string() + " to snapshot " + std::to_string(id), [&] {
+    failingAs(Message::verbatim("cannot add " + file.string() + " to snapshot " + std::to_string(id)), [&] {
         const auto bytes = readIfPresent(file);
         if (bytes)
             writeNew(folderOf(id), "files" / relative, *bytes, modeOf(file));
@@ -371,7 +360,7 @@ std::uint64_t Snapshots::parseId(std::string_view text) const {
 }
 
 std::string Snapshots::registry(std::uint64_t id) const {
-    auto bytes = reporting("cannot read snapshot " + std::to_string(id),
+    auto bytes = failingAs(Message::verbatim("cannot read snapshot " + std::to_string(id)),
                            [&] { return readIfPresent(folderOf(id) / MachineFolder::RegistryFileName); });
     if (!bytes)
         throw snapshotFailure("snapshot " + std::to_string(id) + " has no " +
@@ -418,7 +407,7 @@ std::uint64_t Snapshots::restore(std::uint64_t id) {
         files.push_back(m_machine / entry.relative);
     }
     const std::uint64_t present = take(files);
-    reporting("cannot restore snapshot " + std::to_string(id), [&] {
+    failingAs(Message::verbatim("cannot restore snapshot " + std::to_string(id)), [&] {
         const fs::path registryFile = MachineFolder::registryFileIn(m_machine);
         const LockFile lock(registryFile, LockFile::Mode::Exclusive);
         writeOver(registryFile, registryBytes, modeOf(registryFile));

@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "Cp932.h"
+#include "FileBytes.h"
 
 namespace fs = std::filesystem;
 
@@ -61,8 +62,9 @@ void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resol
                             const std::function<void(const fs::path&)>& beforeWriting) {
     const auto startup = startupFolderOf(tree);
     if (!startup)
-        throw StartupPatchError("the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\"
-                                "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\")");
+        throw Failure(
+            Message::verbatim("the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\"
+                              "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\")"));
     // The folder at the top of the Startup folder's path, C:\WINDOWS: where it is missing, the
     // drive is not the machine's installation.
     const std::vector<std::string> parts = cp932::split(*startup);
@@ -70,13 +72,13 @@ void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resol
     const auto startupDir = resolve(*startup);
     std::error_code ec;
     if (!startupDir || !top || !fs::is_directory(*top, ec))
-        throw StartupPatchError("the Startup folder " + cp932::toUtf8(*startup) +
-                                " is not in the machine's drives");
+        throw Failure(Message::verbatim("the Startup folder " + cp932::toUtf8(*startup) +
+                                        " is not in the machine's drives"));
     const auto patchFile = resolve(PatchWindowsPath);
     if (!patchFile)
-        throw StartupPatchError(std::string(PatchWindowsPath) + " is not in the machine's drives");
+        throw Failure(Message::verbatim(std::string(PatchWindowsPath) + " is not in the machine's drives"));
     const fs::path batchFile = *startupDir / std::string(StartupBatchName);
-    try {
+    failingAs(Message::verbatim("cannot hand the changes to Windows"), [&] {
         if (beforeWriting) {
             beforeWriting(*patchFile);
             beforeWriting(batchFile);
@@ -85,9 +87,7 @@ void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resol
         fs::create_directories(*startupDir);
         replaceFileAtomically(*patchFile, {patch}, 0644);
         replaceFileAtomically(batchFile, {startupBatch(*startup)}, 0644);
-    } catch (const std::exception& e) {
-        throw StartupPatchError(std::string("cannot hand the changes to Windows: ") + e.what());
-    }
+    });
 }
 
 } // namespace kv

@@ -11,17 +11,10 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace kv {
-
-class StartupPatchError : public Failure {
-public:
-    explicit StartupPatchError(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
 
 // Where a Windows path lies in the machine folder, or nullopt (MachineFolder::resolve).
 using WindowsPathResolver = std::function<std::optional<std::filesystem::path>(std::string_view)>;
@@ -40,7 +33,7 @@ std::string startupBatch(std::string_view startupFolder);
 // The Startup folder is the "Startup" value of HKEY_CURRENT_USER's
 // "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders" key in tree; a missing one is
 // made, as Windows makes it, when the folder at the top of its path is there. Throws
-// StartupPatchError, before writing anything, when that value is missing or names no place of
+// Failure, before writing anything, when that value is missing or names no place of
 // the machine's drives.
 void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
                             const std::function<void(const std::filesystem::path&)>& beforeWriting = {});

@@ -1,5 +1,6 @@
 // The run's automatic snapshot: taken before the first real change, and never skipped.
 #include "RunSafety.h"
+#include "Failure.h"
 #include "FileContents.h"
 #include "RegistryFileStore.h"
 #include "SettingsAccessor.h"
@@ -84,6 +85,13 @@ TEST(RunSafety, NoChangeHappensWhenTheSnapshotCannotBeWritten) {
         },
         std::runtime_error);
     EXPECT_THROW(safety.beforeFileChange(machine.game), std::runtime_error);
+    try {
+        safety.beforeFileChange(machine.game);
+        ADD_FAILURE() << "the change went ahead";
+    } catch (const Failure& e) {
+        EXPECT_TRUE(e.is(Fault::refused));
+        EXPECT_TRUE(e.reason()) << "the system's reason reaches the user";
+    }
     EXPECT_EQ(test::fileContents(machine.dir / "registry.reg"), Machine::Registry);
     EXPECT_TRUE(store.tree().find({"HKEY_LOCAL_MACHINE", "A"}));
 }
