@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "MachineFolder.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -43,8 +45,7 @@ const OptionRow Options[] = {
     {.name = "--machine",
      .argument = OptionArgument::Required,
      .valueName = "DIR",
-     .help = "work on the machine folder DIR, which must hold\n"
-             "registry.reg",
+     .help = "work on the machine folder DIR, which must hold\nregistry.reg",
      .apply = [](CommandLine& line, const QString& dir) { return assign(line.machine, toPath(dir)); }},
     {.name = "--screenshot",
      .argument = OptionArgument::Required,
@@ -400,7 +401,7 @@ QString machineFolderProblem(const CommandLine& line, const fs::path& dir, const
                 : QT_TRANSLATE_NOOP("CommandLine", "%1 というフォルダはありません "
                                                    "(新しいマシンフォルダは --create で作ります)"),
             {name});
-    if (!anythingAt(dir / "registry.reg"))
+    if (!anythingAt(MachineFolder::registryFileIn(dir)))
         return texts.text(QT_TRANSLATE_NOOP("CommandLine",
                                             "%1 はマシンフォルダではありません: registry.reg がありません "
                                             "(新しいマシンフォルダは --create で作ります)"),
