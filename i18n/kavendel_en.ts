@@ -4,8 +4,8 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>%1 を作成できません: %2</source>
-        <translation>cannot create %1: %2</translation>
+        <source>%1 を作成できません</source>
+        <translation>cannot create %1</translation>
     </message>
     <message>
         <source>%1 にはプロセッサの記録がありません (--cpu には cpuid -r や cpuid_tool --save の出力か、Kavendel の再生形式を指定します)</source>
@@ -240,8 +240,8 @@
         <translation>The folder %1 is not a machine folder (it has no registry.reg)</translation>
     </message>
     <message>
-        <source>デモマシンを %1 にコピーできません: %2</source>
-        <translation>Cannot copy the demo machine to %1: %2</translation>
+        <source>デモマシンを %1 にコピーできません</source>
+        <translation>Cannot copy the demo machine to %1</translation>
     </message>
 </context>
 <context>
@@ -278,8 +278,8 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
 <context>
     <name>MachineRegistry</name>
     <message>
-        <source>マシンフォルダ %1 を作成できません: %2</source>
-        <translation>Cannot create the machine folder %1: %2</translation>
+        <source>マシンフォルダ %1 を作成できません</source>
+        <translation>Cannot create the machine folder %1</translation>
     </message>
 </context>
 <context>
