@@ -11,6 +11,7 @@
 #include "ver.h"
 
 #include "Dialogs.h"
+#include "Failure.h"
 #include "FirstRunDialog.h"
 #include "Guard.h"
 #include "Launcher.h"
@@ -63,10 +64,11 @@ template <typename Make> bool creating(const fs::path& dir, const Console& conso
         make();
         return true;
     } catch (const fs::filesystem_error& e) {
-        console.error(console.texts().text(
-                          QT_TRANSLATE_NOOP("CommandLine", "%1 を作成できません: %2"),
-                          {QFile::decodeName(dir.c_str()), QString::fromStdString(e.code().message())}),
-                      ExitFailure);
+        const Failure failure(
+            Message{
+                "", "CommandLine", QT_TRANSLATE_NOOP("CommandLine", "%1 を作成できません"), {dir.string()}},
+            e.code());
+        console.error(console.texts().text(failure), ExitFailure);
         return false;
     }
 }

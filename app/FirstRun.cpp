@@ -2,6 +2,7 @@
 
 #include "Failure.h"
 #include "FileBytes.h"
+#include "MachineFolder.h"
 #include "MachineImport.h"
 #include "MachineJobs.h"
 #include "RegistryDocument.h"
@@ -10,7 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <iostream>
-#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -25,7 +25,7 @@ Failure folderError(const char* text, const fs::path& folder) {
 
 bool holdsRegistry(const fs::path& dir) {
     std::error_code ec;
-    return fs::is_regular_file(dir / "registry.reg", ec);
+    return fs::is_regular_file(MachineFolder::registryFileIn(dir), ec);
 }
 
 // The entry of dir named name without regard to case, as Windows names SYSTEM.DAT.
@@ -46,9 +46,10 @@ void clearUntouchedMachine(const fs::path& dir) {
     std::error_code ec;
     if (!isNewMachine(dir))
         return;
-    fs::remove(dir / "registry.reg", ec);
-    if (fs::is_directory(dir / "drive_c", ec) && fs::is_empty(dir / "drive_c", ec))
-        fs::remove(dir / "drive_c", ec);
+    fs::remove(MachineFolder::registryFileIn(dir), ec);
+    const fs::path driveC = MachineFolder::driveCIn(dir);
+    if (fs::is_directory(driveC, ec) && fs::is_empty(driveC, ec))
+        fs::remove(driveC, ec);
 }
 
 // A copy cut short is removed again, so that the next try starts afresh.
@@ -63,8 +64,9 @@ void copyDemo(const FirstRunPlaces& places) {
             fs::remove_all(places.demoCopy, ec);
         throw Failure(Message{"",
                               "FirstRun",
-                              QT_TRANSLATE_NOOP("FirstRun", "デモマシンを %1 にコピーできません: %2"),
-                              {places.demoCopy.string(), e.code().message()}});
+                              QT_TRANSLATE_NOOP("FirstRun", "デモマシンを %1 にコピーできません"),
+                              {places.demoCopy.string()}},
+                      e.code());
     }
 }
 
@@ -88,7 +90,7 @@ fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const f
 bool isNewMachine(const fs::path& dir) {
     std::optional<std::string> bytes;
     try {
-        bytes = readIfPresent(dir / "registry.reg");
+        bytes = readIfPresent(MachineFolder::registryFileIn(dir));
         if (!bytes)
             return true;
         return RegistryDocument::parse(*bytes).tree().childCount() == 0;

@@ -33,7 +33,7 @@ void rememberMachine(const UserConfig& config, const std::filesystem::path& dir)
 // the user chose (not used to try the demo). Imports go into the default machine folder, once
 // its untouched empty registry and drive C are cleared; the demo copy's folder is made as
 // needed. A disk image gets a machine folder of its own beside the default one, as --image
-// gives it. Throws std::runtime_error with a message for the error box (the import's own for a
+// gives it. Throws Failure with a message for the error box (the import's own for a
 // failed import); the default machine then stays new.
 std::filesystem::path carryOutFirstRunChoice(FirstRunChoice choice, const std::filesystem::path& picked,
                                              const FirstRunPlaces& places);

@@ -31,21 +31,14 @@ namespace {
 
 using Kind = MachineJob::Kind;
 
-// The job's arguments do not fit it: the files to import are no registry, or the snapshot id is
-// not kept. Nothing has been changed. The message is in the interface language.
-class Refusal : public Failure {
-public:
-    explicit Refusal(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
-
-// Runs step, taking the errors of kind Error that it throws for a refusal.
-template <typename... Error, typename Step> auto refusing(const Console& console, Step step) {
+// Runs step, taking the failures of kind Error that it throws for a refusal: the job's
+// arguments do not fit it, as the files to import are no registry. Nothing has been changed.
+template <typename... Error, typename Step> auto refusing(Step step) {
     try {
         return step();
-    } catch (const std::exception& e) {
+    } catch (const Failure& e) {
         if ((dynamic_cast<const Error*>(&e) || ...))
-            throw Refusal(console.texts().text(e).toStdString());
+            throw e.as(Fault::badUsage);
         throw;
     }
 }
@@ -58,16 +51,16 @@ template <typename... Error, typename Step> auto refusing(const Console& console
 
 void requireMachineFolder(const fs::path& dir) {
     std::error_code ec;
-    if (!fs::is_directory(dir, ec) || !fs::is_regular_file(dir / "registry.reg", ec))
+    if (!fs::is_directory(dir, ec) || !fs::is_regular_file(MachineFolder::registryFileIn(dir), ec))
         fail(QT_TRANSLATE_NOOP("CommandLine", "%1 はマシンフォルダではありません: registry.reg がありません "
                                               "(新しいマシンフォルダは --create で作ります)"),
              dir);
 }
 
 std::string readRegistry(const fs::path& dir) {
-    auto bytes = readIfPresent(dir / "registry.reg");
+    auto bytes = readIfPresent(MachineFolder::registryFileIn(dir));
     if (!bytes)
-        fail(QT_TRANSLATE_NOOP("CommandLine", "%1 を読み込めません"), dir / "registry.reg");
+        fail(QT_TRANSLATE_NOOP("CommandLine", "%1 を読み込めません"), MachineFolder::registryFileIn(dir));
     return std::move(*bytes);
 }
 
@@ -83,10 +76,11 @@ void listSnapshots(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
     // The listing reads no registry, but one that is not REGEDIT4 is said so, as the window does.
     std::string start(4096, '\0');
-    std::ifstream registry(dir / "registry.reg", std::ios::binary);
+    const fs::path registryFile = MachineFolder::registryFileIn(dir);
+    std::ifstream registry(registryFile, std::ios::binary);
     start.resize(
         static_cast<std::size_t>(registry.read(start.data(), std::streamsize(start.size())).gcount()));
-    RegistryDocument::checkOpening(start, (dir / "registry.reg").string());
+    RegistryDocument::checkOpening(start, registryFile.string());
     Snapshots snapshots(dir);
     console.report(
         texts.text(QT_TRANSLATE_NOOP("CommandLine", "ID\t時刻 (UTC)\t種類\t前のスナップショットからの変更")));
@@ -114,7 +108,7 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
     Snapshots snapshots(dir);
     std::uint64_t from = 0;
     if (job.id) {
-        from = refusing<SnapshotError>(console, [&] { return snapshots.parseId(*job.id); });
+        from = snapshots.parseId(*job.id);
     } else {
         const auto kept = snapshots.list();
         if (kept.empty())
@@ -164,7 +158,7 @@ void importImage(const MachineJob& job, const fs::path& dir, const Console& cons
 }
 
 void importMachine(const MachineJob& job, const fs::path& dir, const Console& console) {
-    refusing<RegistryFileError, HiveError>(console, [&] {
+    refusing<RegistryFileError, HiveError>([&] {
         if (job.importFiles.size() == 1)
             importRegistryExport(dir, job.importFiles[0], job.driveC);
         else
@@ -189,7 +183,7 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
         listSnapshots(dir, console);
         break;
     case Kind::Restore: {
-        const std::uint64_t id = refusing<SnapshotError>(console, [&] { return snapshots.parseId(*job.id); });
+        const std::uint64_t id = snapshots.parseId(*job.id);
         const std::uint64_t before = snapshots.restore(id);
         console.report(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine",
@@ -244,8 +238,8 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     try {
         doJob(job, machineDir, console);
         return 0;
-    } catch (const Refusal& e) {
-        return console.error(QString::fromStdString(e.what()), ExitUsage);
+    } catch (const Failure& e) {
+        return console.error(console.texts().text(e), e.is(Fault::badUsage) ? ExitUsage : ExitFailure);
     } catch (const std::exception& e) {
         return console.error(console.texts().text(e), ExitFailure);
     }

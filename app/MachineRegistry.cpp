@@ -1,13 +1,12 @@
 #include "MachineRegistry.h"
 
 #include "Dialogs.h"
+#include "Failure.h"
 #include "MachineFolder.h"
 #include "RegistryFileStore.h"
 #include "Translation.h"
 
 #include <QCoreApplication>
-
-#include <stdexcept>
 
 namespace kv {
 
@@ -15,11 +14,11 @@ std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine,
     try {
         machine.ensureCreated();
     } catch (const std::filesystem::filesystem_error& e) {
-        throw std::runtime_error(
-            QCoreApplication::translate("MachineRegistry", "マシンフォルダ %1 を作成できません: %2")
-                .arg(QString::fromStdString(machine.dir().string()),
-                     QString::fromStdString(e.code().message()))
-                .toStdString());
+        throw Failure(Message{"",
+                              "MachineRegistry",
+                              QT_TRANSLATE_NOOP("MachineRegistry", "マシンフォルダ %1 を作成できません"),
+                              {machine.dir().string()}},
+                      e.code());
     }
     auto store = RegistryFileStore::open(machine.registryFile());
     if (!store->malformedLines().empty()) {

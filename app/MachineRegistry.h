@@ -10,7 +10,7 @@ class MachineFolder;
 class SettingsStore;
 
 // Creates the machine folder where needed and loads its registry.reg. Malformed lines are listed
-// in one error box. Throws std::runtime_error naming the folder or file and the reason when the
+// in one error box. Throws Failure naming the folder or file, with the reason, when the
 // folder cannot be created or the file cannot be used; the file is then left untouched.
 std::unique_ptr<SettingsStore> openMachineRegistry(const MachineFolder& machine, Dialogs& dialogs);
 

@@ -6,6 +6,7 @@
 #include "Hive.h"
 #include "HiveChanges.h"
 #include "HiveReader.h"
+#include "MachineFolder.h"
 #include "MachineImport.h"
 #include "RegistryDocument.h"
 #include "Snapshots.h"
@@ -107,9 +108,10 @@ std::string withChanges(std::string_view bytes, const RegKey& tree, const char* 
 
 WrittenHives hivesWithMachineChanges(const fs::path& machineDir, std::string_view systemDat,
                                      std::string_view userDat) {
-    auto registry = readIfPresent(machineDir / "registry.reg");
+    auto registry = readIfPresent(MachineFolder::registryFileIn(machineDir));
     if (!registry)
-        throw Failure(Message::verbatim((machineDir / "registry.reg").string() + " cannot be read"));
+        throw Failure(
+            Message::verbatim(MachineFolder::registryFileIn(machineDir).string() + " cannot be read"));
     const RegistryDocument document = RegistryDocument::fromBytes(std::move(*registry));
     if (document.tree().child("HKEY_CURRENT_USER"))
         throw Failure(

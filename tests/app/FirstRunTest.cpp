@@ -66,6 +66,7 @@ TEST(FirstRun, TheDemoCopyMakesItsFoldersOrSaysWhyNot) {
     } catch (const Failure& e) {
         EXPECT_EQ(std::string(e.message().source).rfind("デモマシンを %1 にコピーできません", 0), 0u)
             << e.what();
+        EXPECT_TRUE(e.reason()) << "the system's reason comes with it";
     }
 }
 
