@@ -1,6 +1,7 @@
 #include "UserConfig.h"
 
 #include "AtomicFile.h"
+#include "FileBytes.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -62,15 +63,17 @@ std::vector<std::string> UserConfig::values(std::string_view key) const {
 
 void UserConfig::setValue(std::string_view key, std::string_view value) const {
     if (m_file.empty())
-        throw std::system_error(std::make_error_code(std::errc::no_such_file_or_directory),
-                                "no settings file");
+        throw Failure(Message::verbatim("no settings file"),
+                      std::make_error_code(std::errc::no_such_file_or_directory));
     std::string text;
     for (const std::string& line : linesOf(m_file))
         if (keyOf(line) != key)
             text += line + '\n';
     text += std::string(key) + '=' + std::string(value) + '\n';
-    fs::create_directories(m_file.parent_path());
-    replaceFileAtomically(m_file, {text}, 0644);
+    failingAs(Message::verbatim("cannot write " + m_file.string()), [&] {
+        fs::create_directories(m_file.parent_path());
+        replaceFileAtomically(m_file, {text}, 0644);
+    });
 }
 
 } // namespace kv

@@ -24,7 +24,7 @@ public:
     std::optional<std::string> value(std::string_view key) const;
     // The values of every line setting key, in the file's order.
     std::vector<std::string> values(std::string_view key) const;
-    // Replaces key's lines with one (or adds it), atomically. Throws std::system_error.
+    // Replaces key's lines with one (or adds it), atomically. Throws Failure.
     void setValue(std::string_view key, std::string_view value) const;
 
     const std::filesystem::path& file() const { return m_file; }
