@@ -41,16 +41,18 @@ void writeNew(const fs::path& top, const fs::path& relative, std::string_view by
         syncFolder(folder.parent_path());
 }
 
+// Where a link leads, or file itself when it is no link to a file that is there.
+fs::path linkTarget(const fs::path& file) {
+    std::error_code ec;
+    fs::path target = fs::canonical(file, ec);
+    return ec ? file : target;
+}
+
 // Replaces a file that the machine holds: through a link to where it points, as the program's
 // own writers do, keeping its mode.
 void writeOver(const fs::path& file, std::string_view bytes, mode_t mode) {
-    std::error_code ec;
-    fs::path target = fs::canonical(file, ec);
-    if (ec) {
-        target = file;
-        fs::create_directories(file.parent_path());
-    }
-    replaceFileAtomically(target, {bytes}, mode);
+    fs::create_directories(file.parent_path());
+    replaceFileAtomically(linkTarget(file), {bytes}, mode);
 }
 
 std::string utcNow() {
@@ -409,7 +411,8 @@ std::uint64_t Snapshots::restore(std::uint64_t id) {
     const std::uint64_t present = take(files);
     failingAs(Message::verbatim("cannot restore snapshot " + std::to_string(id)), [&] {
         const fs::path registryFile = MachineFolder::registryFileIn(m_machine);
-        const LockFile lock(registryFile, LockFile::Mode::Exclusive);
+        // Where the store's writers lock it: beside the file that a link leads to.
+        const LockFile lock(linkTarget(registryFile), LockFile::Mode::Exclusive);
         writeOver(registryFile, registryBytes, modeOf(registryFile));
         for (const Saved& file : saved) {
             const fs::path target = m_machine / file.entry.relative;

@@ -60,6 +60,21 @@ TEST(Snapshots, RestoreGivesBackTheRegistryAndFilesByteForByte) {
     EXPECT_EQ(test::fileContents(created), "made after the snapshot");
 }
 
+// The store's writers lock a linked registry beside the file that the link leads to.
+TEST(Snapshots, ARestoreLocksALinkedRegistryWhereTheStoreDoes) {
+    const fs::path dir = freshDir("linked"), real = dir / "elsewhere/real.reg";
+    write(real, "REGEDIT4\r\n\r\n");
+    fs::create_directories(dir / "machine");
+    fs::create_symlink(real, dir / "machine/registry.reg");
+    Snapshots snapshots(dir / "machine");
+    const std::uint64_t id = snapshots.take({});
+    write(real, "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n");
+    snapshots.restore(id);
+    EXPECT_EQ(test::fileContents(real), "REGEDIT4\r\n\r\n");
+    EXPECT_TRUE(fs::exists(dir / "elsewhere/real.reg.lock"));
+    EXPECT_FALSE(fs::exists(dir / "machine/registry.reg.lock"));
+}
+
 TEST(Snapshots, AFileIsRecordedAsItWasBeforeItsFirstChange) {
     const fs::path dir = freshDir("addfile");
     write(dir / "registry.reg", "REGEDIT4\r\n");
