@@ -15,7 +15,7 @@ struct ImageInfo {
     std::uint64_t virtualSize = 0; // the bytes of the disk inside
 };
 
-// Throws ImageError when the file is missing, not a regular file, empty, or a damaged image of its
+// Throws a Failure when the file is missing, not a regular file, empty, or a damaged image of its
 // format (a bad VHD footer, a qcow2 whose backing file is gone).
 ImageInfo probeImage(const std::filesystem::path& image, const ImageCalls& calls);
 

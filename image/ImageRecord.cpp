@@ -84,7 +84,7 @@ std::optional<ImageRecord> ImageRecord::load(const fs::path& machineDir) {
             bad = true;
     }
     if (bad || record.image.empty() || record.format.empty())
-        throw ImageError(file.string() + " is damaged: import the disk image again");
+        throw Failure(Message::verbatim(file.string() + " is damaged: import the disk image again"));
     return record;
 }
 

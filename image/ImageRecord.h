@@ -53,7 +53,7 @@ struct ImageRecord {
         return folder(machineDir) / "registry.reg";
     }
 
-    // nullopt when the machine folder was not made from an image; throws ImageError when the
+    // nullopt when the machine folder was not made from an image; throws a Failure when the
     // record is there but cannot be read.
     static std::optional<ImageRecord> load(const std::filesystem::path& machineDir);
     // Replaces the record atomically.

@@ -129,8 +129,8 @@ TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMa
             try {
                 importImage(machine, disk.raw(), std::nullopt, notes);
                 ADD_FAILURE() << "imported";
-            } catch (const std::exception& e) {
-                EXPECT_NE(std::string(e.what()).find(row.error), std::string::npos) << e.what();
+            } catch (const Failure& e) {
+                EXPECT_NE(e.text().find(row.error), std::string::npos) << e.text();
             }
             EXPECT_FALSE(fs::exists(machine));
         } else {
@@ -328,8 +328,8 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
                 emulator.emplace(disk.raw());
             writeBackToImage(machine);
             ADD_FAILURE() << "written";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.reason), std::string::npos) << e.text();
         }
         EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
         EXPECT_EQ(test::fileContents(ImageRecord::folder(machine) / "source.txt"), record);

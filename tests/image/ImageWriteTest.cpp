@@ -207,9 +207,8 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
             try {
                 attempt();
                 ADD_FAILURE() << "written while in use";
-            } catch (const ImageError& e) {
-                EXPECT_NE(std::string(e.what()).find("shut the emulator down first"), std::string::npos)
-                    << e.what();
+            } catch (const Failure& e) {
+                EXPECT_NE(e.text().find("shut the emulator down first"), std::string::npos) << e.text();
             }
         }
         EXPECT_TRUE(test::imageBytes(row.file) == before);
@@ -272,8 +271,8 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         try {
             writeAtomically(where, row.writes, journal);
             ADD_FAILURE() << "written";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
         EXPECT_TRUE(test::imageBytes(raw) == before);
         std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
@@ -285,8 +284,8 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
     try {
         checkWritable(where, std::uint64_t{1} << 60, 1, journal);
         ADD_FAILURE() << "an exabyte fits";
-    } catch (const ImageError& e) {
-        EXPECT_NE(std::string(e.what()).find("is full"), std::string::npos) << e.what();
+    } catch (const Failure& e) {
+        EXPECT_NE(e.text().find("is full"), std::string::npos) << e.text();
     }
 }
 
@@ -327,8 +326,8 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
             writeAtomically(volume->location(), {{0, "new"}, {4096, "more"}}, folder.path() / "journal",
                             calls);
             ADD_FAILURE() << "no failure";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
         EXPECT_GT(runner.answered, 0);
         recoverPendingWrite(folder.path() / "journal");
