@@ -227,7 +227,7 @@ fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, st
     const fs::path dir = imagesFolder / (absolute.stem().string() + "-" +
                                          fingerprintOf(absolute.string()).sha256.substr(0, 12));
     std::error_code ec;
-    if (fs::exists(dir / "registry.reg", ec) && ImageRecord::load(dir)) {
+    if (fs::exists(MachineFolder::registryFileIn(dir), ec) && ImageRecord::load(dir)) {
         recoverImageWrite(dir);
         if (imageUnchangedSinceImport(dir))
             return dir;

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "DiskImage.h"
 #include "FileBytes.h"
+#include "MachineFolder.h"
 
 #include <QCryptographicHash>
 
@@ -86,6 +87,10 @@ std::optional<ImageRecord> ImageRecord::load(const fs::path& machineDir) {
     if (bad || record.image.empty() || record.format.empty())
         throw Failure(Message::verbatim(file.string() + " is damaged: import the disk image again"));
     return record;
+}
+
+fs::path ImageRecord::importedRegistry(const fs::path& machineDir) {
+    return MachineFolder::registryFileIn(folder(machineDir));
 }
 
 void ImageRecord::save(const fs::path& machineDir) const {

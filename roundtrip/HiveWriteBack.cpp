@@ -6,6 +6,7 @@
 #include "FileBytes.h"
 #include "Hive.h"
 #include "HiveChanges.h"
+#include "MachineFolder.h"
 #include "MachineImport.h"
 #include "RegistryDocument.h"
 #include "Snapshots.h"
@@ -111,9 +112,10 @@ std::string withChanges(std::string_view bytes, const RegKey& tree, const char* 
 
 WrittenHives hivesWithMachineChanges(const fs::path& machineDir, std::string_view systemDat,
                                      std::string_view userDat) {
-    auto registry = readIfPresent(machineDir / "registry.reg");
+    const fs::path registryFile = MachineFolder::registryFileIn(machineDir);
+    auto registry = readIfPresent(registryFile);
     if (!registry)
-        throw ImportError((machineDir / "registry.reg").string() + " cannot be read");
+        throw ImportError(registryFile.string() + " cannot be read");
     const RegistryDocument document = RegistryDocument::fromBytes(std::move(*registry));
     if (document.tree().child("HKEY_CURRENT_USER"))
         throw ImportError("the machine's registry holds HKEY_CURRENT_USER, which neither SYSTEM.DAT nor "
