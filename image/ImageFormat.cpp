@@ -75,8 +75,7 @@ std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std:
         calls.runProgram({"qemu-img", "info", "-U", "-f", format, "--output=json",
                           std::filesystem::absolute(image).string()}); // never taken for a protocol
     if (info.status != 0)
-        throw Failure(Message::verbatim(image.string() + " cannot be read as a " + format +
-                                        " image: " + programReason(info) + "."));
+        throw programFailure(image.string() + " cannot be read as a " + format + " image", "qemu-img", info);
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(info.out)).object();
     const qint64 size = json.value(QStringLiteral("virtual-size")).toInteger(-1);
     if (size < 0)
@@ -86,7 +85,10 @@ std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std:
 
 } // namespace
 
-std::string programReason(const ProgramResult& result) {
+Failure programFailure(const std::string& what, const std::string& program, const ProgramResult& result) {
+    if (result.startError)
+        return Failure(Message::verbatim(program + " cannot be started"), result.startError)
+            .within(Message::verbatim(what));
     std::string text = result.err;
     while (!text.empty() && (text.back() == '\n' || text.back() == '.'))
         text.pop_back();
@@ -96,7 +98,7 @@ std::string programReason(const ProgramResult& result) {
             text.erase(0, prefix.size());
     if (text.empty())
         text = "it failed with status " + std::to_string(result.status);
-    return text;
+    return Failure(Message::verbatim(what + ": " + text + "."));
 }
 
 std::string qemuOptionValue(const std::filesystem::path& file) {

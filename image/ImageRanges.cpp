@@ -54,7 +54,7 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     argv.push_back(out.string());
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0)
-        throw Failure(Message::verbatim(image.string() + " cannot be read: " + programReason(result) + "."));
+        throw programFailure(image.string() + " cannot be read", "qemu-img", result);
     std::error_code ec;
     std::string bytes;
     if (std::filesystem::exists(out, ec)) {
@@ -169,8 +169,7 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
          at = result.out.find("wrote ", at + 1))
         ++wrote;
     if (result.status != 0)
-        throw Failure(
-            Message::verbatim(image.string() + " cannot be written: " + programReason(result) + "."));
+        throw programFailure(image.string() + " cannot be written", "qemu-io", result);
     if (wrote != writes.size())
         throw Failure(Message::verbatim(image.string() + " cannot be written: qemu-io wrote " +
                                         std::to_string(wrote) + " of " + std::to_string(writes.size()) +

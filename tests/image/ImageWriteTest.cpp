@@ -304,17 +304,20 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
         const char* message;
     } rows[] = {
         {{"qemu-img", "info"},
-         {-1, "", "qemu-img: No such file or directory"},
+         {-1, "", "", systemReason(ENOENT)},
          false,
-         "cannot be read as a qcow2 image: No such file or directory"},
-        {{"qemu-img", "info"}, {0, "{}", ""}, false, "did not tell the size of its disk"},
+         "cannot be read as a qcow2 image: qemu-img cannot be started: No such file or directory"},
+        {{"qemu-img", "info"}, {0, "{}", "", {}}, false, "did not tell the size of its disk"},
         {{"qemu-img", "convert"},
-         {1, "", "qemu-img: Could not open 'x': Input/output error\n"},
+         {1, "", "qemu-img: Could not open 'x': Input/output error\n", {}},
          false,
          "cannot be read: Could not open 'x': Input/output error."},
-        {{"qemu-img", "convert"}, {0, "", ""}, false, "qemu-img returned 0 bytes for 512"},
-        {{"qemu-io"}, {1, "", locked}, true, "shut the emulator down first"},
-        {{"qemu-io"}, {0, "wrote 3/3 bytes at offset 1048576\n", ""}, true, "qemu-io wrote 1 of 2 ranges"},
+        {{"qemu-img", "convert"}, {0, "", "", {}}, false, "qemu-img returned 0 bytes for 512"},
+        {{"qemu-io"}, {1, "", locked, {}}, true, "shut the emulator down first"},
+        {{"qemu-io"},
+         {0, "wrote 3/3 bytes at offset 1048576\n", "", {}},
+         true,
+         "qemu-io wrote 1 of 2 ranges"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.program.front() + " " + row.result.err + row.result.out);
