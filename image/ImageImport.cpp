@@ -232,10 +232,12 @@ fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, st
         if (imageUnchangedSinceImport(dir))
             return dir;
         if (hasUnwrittenChanges(dir))
-            throw Failure(Message::verbatim(
-                image.string() + " changed since it was imported into " + dir.string() +
-                ", which holds changes not written to it yet: move that folder elsewhere to keep "
-                "them, then open the image again"));
+            throw Failure(imageText(
+                QT_TRANSLATE_NOOP("DiskImage",
+                                  "%1 は %2 にインポートした後に変わりましたが、%2 "
+                                  "にはまだイメージに書き込んでいない変更があります。変更を残すには %2 "
+                                  "を別の場所に移してから、もう一度イメージを開いてください"),
+                {image.string(), dir.string()}));
     }
     fs::remove_all(dir);
     fs::create_directories(imagesFolder);

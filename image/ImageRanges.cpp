@@ -163,7 +163,7 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
     argv.insert(argv.end(), {"-c", "flush", std::filesystem::absolute(image).string()});
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0 && result.err.find("lock") != std::string::npos)
-        throw Failure(Message::verbatim(inUseMessage(image)));
+        throw Failure(inUseMessage(image));
     std::size_t wrote = 0;
     for (std::size_t at = result.out.find("wrote "); at != std::string::npos;
          at = result.out.find("wrote ", at + 1))

@@ -38,10 +38,12 @@ void checkRoom(const std::filesystem::path& place, std::uint64_t needed) {
         return; // the write itself will tell
     const std::uint64_t free = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
     if (free < needed + SpareRoom)
-        throw Failure(Message::verbatim(
-            "The file system holding " + place.string() + " is full: writing into the image needs " +
-            std::to_string((needed + SpareRoom + 1023) / 1024) + " KB, and " + std::to_string(free / 1024) +
-            " KB are free. Free some space first."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                        "%1 のあるファイルシステムがいっぱいです。イメージへの書き込みには "
+                                        "%2 KB 必要で、空きは %3 KB です。先に空きを作ってください。"),
+                      {place.string(), std::to_string((needed + SpareRoom + 1023) / 1024),
+                       std::to_string(free / 1024)}));
 }
 
 void checkFolderWritable(const std::filesystem::path& folder) {
@@ -56,9 +58,13 @@ void checkFolderWritable(const std::filesystem::path& folder) {
             ec);
     const bool readOnlyMount = ::access(folder.c_str(), W_OK) != 0 && errno == EROFS;
     if (readOnlyMount || (st.st_mode & 0222) == 0 || ::access(folder.c_str(), W_OK) != 0)
-        throw Failure(Message::verbatim("The folder " + folder.string() +
-                                        (readOnlyMount ? " is on a read-only file system" : " is read-only") +
-                                        ": Kavendel cannot keep the journal of its write there."));
+        throw Failure(imageText(
+            readOnlyMount
+                ? QT_TRANSLATE_NOOP("DiskImage", "フォルダ %1 は読み取り専用のファイルシステムにあります。"
+                                                 "Kavendel は書き込みのジャーナルをそこに置けません。")
+                : QT_TRANSLATE_NOOP("DiskImage", "フォルダ %1 は読み取り専用です。"
+                                                 "Kavendel は書き込みのジャーナルをそこに置けません。"),
+            {folder.string()}));
 }
 
 dev_t deviceOf(const std::filesystem::path& place) {
@@ -72,7 +78,7 @@ std::optional<RawFile> holdImage(const VolumeLocation& where) {
         return std::nullopt; // qemu-io takes the same locks while it writes
     RawFile file = RawFile::openForWriting(where.image);
     if (!holdWriterLocks(file.fd()) || lockedByOthers(file.fd()))
-        throw Failure(Message::verbatim(inUseMessage(where.image)));
+        throw Failure(inUseMessage(where.image));
     return file;
 }
 
@@ -210,7 +216,7 @@ void checkWritable(const VolumeLocation& where, std::uint64_t bytesToWrite, std:
     {
         const RawFile file = RawFile::openForWriting(where.image);
         if (lockedByOthers(file.fd()) || openedByOthers(where.image))
-            throw Failure(Message::verbatim(inUseMessage(where.image)));
+            throw Failure(inUseMessage(where.image));
     }
     const std::uint64_t growth = bytesToWrite + rangeCount * growthPerRange(where.format);
     if (journalDir.empty()) {

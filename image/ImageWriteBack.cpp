@@ -209,15 +209,19 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const Imag
     recoverImageWrite(dir);
     const auto volume = openVolume(record.image, record.partition);
     if (volume->location().format != record.format)
-        throw Failure(Message::verbatim(record.image.string() + " is no longer a " + record.format +
-                                        " image: import the image again with --import-image"));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はもう %2 のイメージではありません。"
+                                                     "--import-image でイメージをインポートし直してください"),
+                      {record.image.string(), record.format}));
     checkWritable(volume->location());
     FatVolume fat(*volume);
     if (const RecordedFile* changed = changedInImage(fat, record))
-        throw Failure(Message::verbatim(
-            cp932::toUtf8(changed->windowsPath) + " changed in " + record.image.string() +
-            " since the import, so writing now could undo what Windows did: import the image "
-            "again with --import-image"));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                        "%1 がインポートの後に %2 の中で変わりました。今書き込むと Windows "
+                                        "が行った変更を取り消すおそれがあります。--import-image "
+                                        "でイメージをインポートし直してください"),
+                      {cp932::toUtf8(changed->windowsPath), record.image.string()}));
     stage(fat, unwrittenFiles(dir, record), record);
     stageHives(fat, dir, record);
     const std::vector<VolumeWrite> writes = fat.writes();

@@ -19,12 +19,16 @@ Failure whyNotOpened(const std::filesystem::path& file, int error, bool forWriti
     case ENOENT:
         return Failure(Message::verbatim(file.string() + ": no such file."));
     case EROFS:
-        return Failure(Message::verbatim(file.string() + " is on a read-only file system."));
+        return Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 は読み取り専用のファイルシステムにあります。"),
+                      {file.string()}));
     case EACCES:
     case EPERM:
-        return Failure(Message::verbatim(forWriting
-                                             ? file.string() + " is read-only: Kavendel may not write to it."
-                                             : file.string() + " cannot be read: permission denied."));
+        if (forWriting)
+            return Failure(imageText(
+                QT_TRANSLATE_NOOP("DiskImage", "%1 は読み取り専用です。Kavendel は書き込めません。"),
+                {file.string()}));
+        return Failure(Message::verbatim(file.string() + " cannot be read: permission denied."));
     default:
         return Failure(Message::verbatim(file.string() + " cannot be opened"), systemReason(error));
     }

@@ -208,7 +208,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
                 attempt();
                 ADD_FAILURE() << "written while in use";
             } catch (const Failure& e) {
-                EXPECT_NE(e.text().find("shut the emulator down first"), std::string::npos) << e.text();
+                EXPECT_NE(e.text().find("エミュレータを終了してから"), std::string::npos) << e.text();
             }
         }
         EXPECT_TRUE(test::imageBytes(row.file) == before);
@@ -246,7 +246,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         {"read-only image",
          [&] { std::filesystem::permissions(raw, std::filesystem::perms::owner_read); },
          {{0, "x"}},
-         "is read-only"},
+         "は読み取り専用です"},
         {"read-only folder",
          [&] {
              std::filesystem::create_directories(journal);
@@ -254,7 +254,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
                                                        std::filesystem::perms::owner_exec);
          },
          {{0, "x"}},
-         "is read-only: Kavendel cannot keep the journal"},
+         "は読み取り専用です。Kavendel は書き込みのジャーナル"},
         {"past the volume's end", [] {}, {{0, "x"}, {where.size - 1, "xy"}}, "runs past the volume's end"},
         {"unfinished earlier write",
          [&] {
@@ -285,7 +285,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         checkWritable(where, std::uint64_t{1} << 60, 1, journal);
         ADD_FAILURE() << "an exabyte fits";
     } catch (const Failure& e) {
-        EXPECT_NE(e.text().find("is full"), std::string::npos) << e.text();
+        EXPECT_NE(e.text().find("がいっぱいです"), std::string::npos) << e.text();
     }
 }
 
@@ -313,7 +313,7 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
          false,
          "cannot be read: Could not open 'x': Input/output error."},
         {{"qemu-img", "convert"}, {0, "", "", {}}, false, "qemu-img returned 0 bytes for 512"},
-        {{"qemu-io"}, {1, "", locked, {}}, true, "shut the emulator down first"},
+        {{"qemu-io"}, {1, "", locked, {}}, true, "エミュレータを終了してから"},
         {{"qemu-io"},
          {0, "wrote 3/3 bytes at offset 1048576\n", "", {}},
          true,
