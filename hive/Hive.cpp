@@ -305,7 +305,7 @@ void Hive::growBlock(unsigned number, std::uint32_t by) {
 unsigned Hive::addBlock(std::uint32_t size) {
     const auto number = static_cast<unsigned>(m_layout.blocks.size());
     if (number >= None16)
-        throw std::length_error("the file has as many data blocks as it can hold");
+        throw Failure(Message::verbatim("the file has as many data blocks as it can hold"));
     const std::size_t at = m_bytes.size();
     m_bytes.append(size, '\0');
     m_bytes.replace(at, 4, "RGDB");
