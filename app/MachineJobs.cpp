@@ -158,7 +158,7 @@ void importImage(const MachineJob& job, const fs::path& dir, const Console& cons
 }
 
 void importMachine(const MachineJob& job, const fs::path& dir, const Console& console) {
-    refusing<RegistryFileError, HiveError>([&] {
+    refusing<RegistryFileError>([&] {
         if (job.importFiles.size() == 1)
             importRegistryExport(dir, job.importFiles[0], job.driveC);
         else

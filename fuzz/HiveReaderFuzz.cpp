@@ -1,5 +1,5 @@
 // Hostile binary registry files: reading one must end soon, in bounded memory, with an export
-// or a HiveError, never a crash. An export is REGEDIT4 text whose keys are all under the root
+// or a Failure, never a crash. An export is REGEDIT4 text whose keys are all under the root
 // the file's kind gives it.
 #include "HiveReader.h"
 #include "RegistryDocument.h"
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (keys.size() != 1 ||
             keys.front()->name() != (hive.holdsUsers ? "HKEY_USERS" : "HKEY_LOCAL_MACHINE"))
             std::abort();
-    } catch (const kv::HiveError&) {
+    } catch (const kv::Failure&) {
     }
     return 0;
 }

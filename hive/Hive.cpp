@@ -1,10 +1,10 @@
 #include "Hive.h"
 
 #include "Cp932.h"
+#include "Failure.h"
 #include "HiveFormat.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace kv::hive {
 
@@ -21,7 +21,7 @@ std::size_t valueEnd(std::string_view body, std::size_t pos) {
 
 void checkSize(std::size_t size, const char* what) {
     if (size > 0xffff)
-        throw std::invalid_argument(std::string(what) + " longer than 65535 bytes cannot be stored");
+        throw Failure(Message::verbatim(std::string(what) + " longer than 65535 bytes cannot be stored"));
 }
 
 // Brings each checksum marked valid up to date.
@@ -98,7 +98,7 @@ std::size_t Hive::slotAt(Key key) const {
 
 Hive::Place Hive::placeOf(Key key) const {
     if (key == root())
-        throw std::invalid_argument("the root key has no name and holds no values");
+        throw Failure(Message::verbatim("the root key has no name and holds no values"));
     return {get16(m_bytes, slotAt(key) + slot::Block), get16(m_bytes, slotAt(key) + slot::Id)};
 }
 
@@ -202,7 +202,7 @@ bool Hive::removeValue(Key key, std::string_view name) {
 
 void Hive::storeRecord(Key key, std::string body) {
     if (body.size() > MaxBlockSize - HeaderSize)
-        throw std::invalid_argument("the key's name and values are too large for a data block");
+        throw Failure(Message::verbatim("the key's name and values are too large for a data block"));
     const auto size = static_cast<std::uint32_t>(body.size());
     put32(body, record::Used, size);
     const Place old = placeOf(key);
@@ -305,7 +305,7 @@ void Hive::growBlock(unsigned number, std::uint32_t by) {
 unsigned Hive::addBlock(std::uint32_t size) {
     const auto number = static_cast<unsigned>(m_layout.blocks.size());
     if (number >= None16)
-        throw std::length_error("the file has as many data blocks as it can hold");
+        throw Failure(Message::verbatim("the file has as many data blocks as it can hold"));
     const std::size_t at = m_bytes.size();
     m_bytes.append(size, '\0');
     m_bytes.replace(at, 4, "RGDB");
@@ -363,16 +363,16 @@ Hive::Place Hive::placeNew(std::string_view body) {
 
 Hive::Key Hive::addKey(Key parent, std::string_view name) {
     if (name.empty() || cp932::findChar(name, '\\') != std::string_view::npos)
-        throw std::invalid_argument("a key name is never empty and holds no \\");
+        throw Failure(Message::verbatim("a key name is never empty and holds no \\"));
     checkSize(name.size(), "a key name");
     if (child(parent, name))
-        throw std::invalid_argument("the key " + std::string(name) + " exists already");
+        throw Failure(Message::verbatim("the key " + std::string(name) + " exists already"));
     std::string body(RecordHeaderSize, '\0');
     put16(body, record::NameSize, static_cast<std::uint32_t>(name.size()));
     body += name;
     put32(body, record::Used, static_cast<std::uint32_t>(body.size()));
     if (body.size() > MaxBlockSize - HeaderSize)
-        throw std::invalid_argument("the key name is too long for a data block");
+        throw Failure(Message::verbatim("the key name is too long for a data block"));
     const Key key = takeSlot();
     const Place place = placeNew(body);
     const std::size_t at = slotAt(key);
@@ -393,7 +393,7 @@ Hive::Key Hive::addKey(Key parent, std::string_view name) {
 
 void Hive::removeKey(Key key) {
     if (key == root())
-        throw std::invalid_argument("the root key cannot be removed");
+        throw Failure(Message::verbatim("the root key cannot be removed"));
     unlink(key);
     std::vector<Key> doomed{key};
     for (std::size_t i = 0; i < doomed.size(); ++i)

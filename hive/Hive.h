@@ -33,13 +33,13 @@ public:
     // A key, as the offset of its slot in the key area.
     using Key = std::uint32_t;
 
-    // Reads a file; throws FormatError naming the rule it breaks.
+    // Reads a file; throws a Failure naming the rule it breaks (see HiveCheck.h).
     static Hive read(std::string bytes);
     // A file holding the root key only. checksums: whether its areas are marked as checksummed.
     static Hive empty(bool checksums = false);
 
     // The file as it now is, checksums brought up to date where they are marked valid. Checks
-    // every rule first and throws FormatError rather than return a file that breaks one.
+    // every rule first and throws that Failure rather than return a file that breaks one.
     std::string write() const;
     const std::string& bytes() const { return m_bytes; }
 
@@ -50,7 +50,7 @@ public:
     std::string name(Key key) const;
     std::vector<Value> values(Key key) const;
 
-    // A new last child; throws std::invalid_argument for a name the registry cannot hold or that
+    // A new last child; throws a Failure for a name the registry cannot hold or that
     // a sibling has already.
     Key addKey(Key parent, std::string_view name);
     // Removes the key and everything under it. The root cannot be removed.

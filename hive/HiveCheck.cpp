@@ -17,7 +17,7 @@ std::string hex(std::uint64_t v) {
 }
 
 [[noreturn]] void fail(const char* which, const std::string& detail) {
-    throw FormatError(which, detail);
+    throw Failure(Message::verbatim(detail)).within(Message::verbatim(which));
 }
 
 void checkSum(std::string_view area, std::size_t checksumAt, bool marked, const std::string& what) {

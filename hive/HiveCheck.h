@@ -8,26 +8,14 @@
 
 #include <array>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kv::hive {
 
-// "rule: detail", the rule being one of the names below.
-class FormatError : public Failure {
-public:
-    FormatError(std::string rule, const std::string& detail)
-        : Failure(Message::verbatim(rule + ": " + detail))
-        , m_rule(std::move(rule)) {}
-    const std::string& rule() const { return m_rule; }
-
-private:
-    std::string m_rule;
-};
-
-// The rules, as FormatError names them.
+// The rules. A file that breaks one fails with the rule's name as its first message and what is
+// wrong as the next.
 namespace rule {
 inline constexpr const char* Header = "file header";
 inline constexpr const char* KeyArea = "key area";
@@ -53,7 +41,7 @@ struct Layout {
     std::vector<BlockIndex> blocks;
 };
 
-// Checks every rule and returns the index, or throws FormatError.
+// Checks every rule and returns the index, or throws the Failure above.
 Layout checkHive(std::string_view bytes);
 
 } // namespace kv::hive

@@ -230,6 +230,45 @@
     </message>
 </context>
 <context>
+    <name>DiskImage</name>
+    <message>
+        <source>%1 は %2 にインポートした後に変わりましたが、%2 にはまだイメージに書き込んでいない変更があります。変更を残すには %2 を別の場所に移してから、もう一度イメージを開いてください</source>
+        <translation>%1 changed since it was imported into %2, which holds changes not written to it yet: move that folder elsewhere to keep them, then open the image again</translation>
+    </message>
+    <message>
+        <source>%1 は別のプログラム (おそらくこのマシンを動かしているエミュレータ) が使っています。エミュレータを終了してから、もう一度試してください。</source>
+        <translation>%1 is in use by another program, most likely the emulator running this machine: shut the emulator down first, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 のあるファイルシステムがいっぱいです。イメージへの書き込みには %2 KB 必要で、空きは %3 KB です。先に空きを作ってください。</source>
+        <translation>The file system holding %1 is full: writing into the image needs %2 KB, and %3 KB are free. Free some space first.</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 は読み取り専用のファイルシステムにあります。Kavendel は書き込みのジャーナルをそこに置けません。</source>
+        <translation>The folder %1 is on a read-only file system: Kavendel cannot keep the journal of its write there.</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 は読み取り専用です。Kavendel は書き込みのジャーナルをそこに置けません。</source>
+        <translation>The folder %1 is read-only: Kavendel cannot keep the journal of its write there.</translation>
+    </message>
+    <message>
+        <source>%1 はもう %2 のイメージではありません。--import-image でイメージをインポートし直してください</source>
+        <translation>%1 is no longer a %2 image: import the image again with --import-image</translation>
+    </message>
+    <message>
+        <source>%1 がインポートの後に %2 の中で変わりました。今書き込むと Windows が行った変更を取り消すおそれがあります。--import-image でイメージをインポートし直してください</source>
+        <translation>%1 changed in %2 since the import, so writing now could undo what Windows did: import the image again with --import-image</translation>
+    </message>
+    <message>
+        <source>%1 は読み取り専用のファイルシステムにあります。</source>
+        <translation>%1 is on a read-only file system.</translation>
+    </message>
+    <message>
+        <source>%1 は読み取り専用です。Kavendel は書き込めません。</source>
+        <translation>%1 is read-only: Kavendel may not write to it.</translation>
+    </message>
+</context>
+<context>
     <name>FirstRun</name>
     <message>
         <source>フォルダ %1 に SYSTEM.DAT と USER.DAT がありません</source>

@@ -10,19 +10,19 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace kv::image {
 
-// Every refusal and failure below: what() is one sentence for the user, naming the image.
-class ImageError : public Failure {
-public:
-    explicit ImageError(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
+// Every refusal and failure below is a Failure whose headline is one sentence for the user,
+// naming the image.
+
+// A text of the disk-image code for the user: source is marked QT_TRANSLATE_NOOP("DiskImage", ...).
+inline Message imageText(const char* source, std::vector<std::string> args) {
+    return Message{{}, "DiskImage", source, std::move(args)};
+}
 
 // Where the volume lies: the image file, its format as qemu-img names it ("raw", "vpc", "qcow2",
 // "vdi"), the partition (1-4 from the MBR, 0 for a bare volume) and the volume's byte extent.

@@ -38,6 +38,12 @@ bool isPowerOfTwo(std::uint32_t n) {
     return n != 0 && (n & (n - 1)) == 0;
 }
 
+// A volume that is not FAT, is damaged where Kavendel needs it, or cannot hold a change: a
+// failure of Fault::damagedFileSystem, which callers tell apart from one to read the image.
+[[noreturn]] void damaged(const std::string& text) {
+    throw Failure(Message::verbatim(text), {}, Fault::damagedFileSystem);
+}
+
 std::string notFat(const std::string& why) {
     return "the partition holds no FAT file system Kavendel can use: " + why;
 }
@@ -161,7 +167,7 @@ void stampNow(std::string& entry) {
 FatGeometry readGeometry(Volume& volume) {
     const std::uint64_t available = volume.location().size;
     if (available < 512)
-        throw FatError(notFat("it is smaller than one sector"));
+        damaged(notFat("it is smaller than one sector"));
     const std::string boot = volume.read(0, 512);
     FatGeometry g;
     g.bytesPerSector = le(boot, 11, 2);
@@ -173,10 +179,10 @@ FatGeometry readGeometry(Volume& volume) {
     const std::uint64_t fatSectors = le(boot, 22, 2) ? le(boot, 22, 2) : le(boot, 36, 4);
     if (le(boot, 510, 2) != 0xAA55 || (g.bytesPerSector != 512 && g.bytesPerSector != 1024 &&
                                        g.bytesPerSector != 2048 && g.bytesPerSector != 4096))
-        throw FatError(notFat("its first sector is not a FAT boot sector"));
+        damaged(notFat("its first sector is not a FAT boot sector"));
     if (!isPowerOfTwo(sectorsPerCluster) || sectorsPerCluster * g.bytesPerSector > 65536 || reserved == 0 ||
         g.fatCount < 1 || g.fatCount > 4 || fatSectors == 0 || sectors == 0)
-        throw FatError(notFat("its boot sector describes an impossible layout"));
+        damaged(notFat("its boot sector describes an impossible layout"));
     g.clusterSize = sectorsPerCluster * g.bytesPerSector;
     g.volumeSize = sectors * g.bytesPerSector;
     g.fatOffset = std::uint64_t{reserved} * g.bytesPerSector;
@@ -185,16 +191,15 @@ FatGeometry readGeometry(Volume& volume) {
     g.rootSize = std::uint64_t{rootEntries} * EntrySize;
     g.dataOffset = g.rootOffset + (g.rootSize + g.bytesPerSector - 1) / g.bytesPerSector * g.bytesPerSector;
     if (g.volumeSize > available)
-        throw FatError(
-            "the FAT volume runs past the end of its partition or image: the image is truncated or "
-            "its partition table is wrong");
+        damaged("the FAT volume runs past the end of its partition or image: the image is truncated or "
+                "its partition table is wrong");
     if (g.dataOffset >= g.volumeSize)
-        throw FatError(notFat("its boot sector leaves no room for data"));
+        damaged(notFat("its boot sector leaves no room for data"));
     const std::uint64_t clusters = (g.volumeSize - g.dataOffset) / g.clusterSize;
     g.fatBits = clusters < 4085 ? 12 : clusters < 65525 ? 16 : 32;
     if (g.fatBits == 32) {
         if (rootEntries != 0)
-            throw FatError(notFat("its boot sector mixes FAT16 and FAT32"));
+            damaged(notFat("its boot sector mixes FAT16 and FAT32"));
         g.rootCluster = le(boot, 44, 4);
         const std::uint32_t infoSector = le(boot, 48, 2);
         if (infoSector != 0 && infoSector != 0xFFFF && infoSector < reserved)
@@ -202,9 +207,9 @@ FatGeometry readGeometry(Volume& volume) {
     }
     g.clusterCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(clusters, 0x0FFFFFF5));
     if ((std::uint64_t{g.clusterCount} + 2) * static_cast<std::uint64_t>(g.fatBits) > g.fatSize * 8)
-        throw FatError(notFat("its FAT is too small for its clusters"));
+        damaged(notFat("its FAT is too small for its clusters"));
     if (g.fatBits == 32 && (g.rootCluster < 2 || g.rootCluster >= g.clusterCount + 2))
-        throw FatError(notFat("its root folder lies outside the volume"));
+        damaged(notFat("its root folder lies outside the volume"));
     return g;
 }
 
@@ -241,7 +246,7 @@ void FatVolume::evictClean() {
 
 std::string FatVolume::readBytes(std::uint64_t offset, std::size_t length) {
     if (offset + length > m_geometry.volumeSize)
-        throw FatError("the file system points past the end of its volume");
+        damaged("the file system points past the end of its volume");
     std::string out;
     out.reserve(length);
     while (out.size() < length) {
@@ -255,7 +260,7 @@ std::string FatVolume::readBytes(std::uint64_t offset, std::size_t length) {
 
 void FatVolume::writeBytes(std::uint64_t offset, std::string_view bytes) {
     if (offset + bytes.size() > m_geometry.volumeSize)
-        throw FatError("the file system points past the end of its volume");
+        damaged("the file system points past the end of its volume");
     std::size_t done = 0;
     while (done < bytes.size()) {
         const std::uint64_t at = offset + done;
@@ -348,26 +353,26 @@ std::uint64_t FatVolume::clusterOffset(std::uint32_t cluster) const {
 }
 
 // The chain from first: at most limit clusters, or, with wholeChain, up to its end mark. A loop,
-// a free, bad or out-of-range cluster, or a chain that ends before limit throws FatError.
+// a free, bad or out-of-range cluster, or a chain that ends before limit is damage.
 std::vector<std::uint32_t> FatVolume::chain(std::uint32_t first, std::uint64_t limit, bool wholeChain) {
     const std::uint32_t last = m_geometry.clusterCount + 1;
     std::vector<bool> seen(std::size_t{last} + 1, false);
     std::vector<std::uint32_t> out;
     for (std::uint32_t cluster = first; wholeChain || out.size() < limit;) {
         if (cluster < 2 || cluster > last)
-            throw FatError("a cluster chain in the FAT points outside the volume");
+            damaged("a cluster chain in the FAT points outside the volume");
         if (seen[cluster])
-            throw FatError("a cluster chain in the FAT runs in a loop");
+            damaged("a cluster chain in the FAT runs in a loop");
         seen[cluster] = true;
         out.push_back(cluster);
         const std::uint32_t next = fatEntry(cluster);
         if (isEnd(next)) {
             if (!wholeChain && out.size() < limit)
-                throw FatError("a cluster chain in the FAT is shorter than its file");
+                damaged("a cluster chain in the FAT is shorter than its file");
             break;
         }
         if (out.size() >= limit && wholeChain && limit != 0)
-            throw FatError("a cluster chain in the FAT is longer than its file allows");
+            damaged("a cluster chain in the FAT is longer than its file allows");
         cluster = next;
     }
     return out;
@@ -384,7 +389,7 @@ std::uint32_t FatVolume::allocate() {
             return cluster;
         }
     }
-    throw FatError("the FAT volume in the image is full");
+    damaged("the FAT volume in the image is full");
 }
 
 void FatVolume::freeChain(std::uint32_t first) {
@@ -493,10 +498,10 @@ std::optional<FatEntry> FatVolume::find(std::string_view windowsPath) {
 
 std::string FatVolume::read(const FatEntry& file, std::uint64_t maxSize) {
     if (file.isDirectory())
-        throw FatError("it is a folder, not a file");
+        damaged("it is a folder, not a file");
     if (file.size > maxSize)
-        throw FatError("it is " + std::to_string(file.size) + " bytes long, more than Kavendel reads (" +
-                       std::to_string(maxSize) + ")");
+        damaged("it is " + std::to_string(file.size) + " bytes long, more than Kavendel reads (" +
+                std::to_string(maxSize) + ")");
     const std::uint64_t clusters =
         (std::uint64_t{file.size} + m_geometry.clusterSize - 1) / m_geometry.clusterSize;
     std::string out;
@@ -539,9 +544,9 @@ std::uint32_t FatVolume::writeChain(std::vector<std::uint32_t> clusters, std::st
 
 void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
     if (file.isDirectory())
-        throw FatError("a folder stands where a file is to be written");
+        damaged("a folder stands where a file is to be written");
     if (bytes.size() > 0xFFFFFFFFu)
-        throw FatError("a file of 4 GB or more does not fit a FAT volume");
+        damaged("a file of 4 GB or more does not fit a FAT volume");
     std::vector<std::uint32_t> old;
     if (file.firstCluster != 0)
         old = chain(file.firstCluster, m_geometry.clusterCount, true);
@@ -559,7 +564,7 @@ void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
 
 void FatVolume::remove(const FatEntry& file) {
     if (file.isDirectory())
-        throw FatError("a folder stands where a file is to be deleted");
+        damaged("a folder stands where a file is to be deleted");
     freeChain(file.firstCluster);
     for (std::uint64_t slot : file.longNameSlots)
         writeBytes(slot, std::string(1, static_cast<char>(Deleted)));
@@ -584,7 +589,7 @@ std::vector<std::uint64_t> FatVolume::freeSlots(const std::optional<FatEntry>& f
                 slots.begin() + static_cast<std::ptrdiff_t>(i + 1)};
     }
     if ((!folder && m_geometry.fatBits != 32) || (folder && folder->firstCluster == 0))
-        throw FatError("a folder in the image has no room for another entry");
+        damaged("a folder in the image has no room for another entry");
     const std::uint32_t first = folder ? folder->firstCluster : m_geometry.rootCluster;
     const std::uint32_t last = chain(first, MaxFolderBytes / m_geometry.clusterSize + 1, true).back();
     const std::uint32_t added = allocate();
@@ -600,8 +605,7 @@ FatEntry FatVolume::addEntry(const std::optional<FatEntry>& folder, std::string_
                              std::uint8_t attributes, std::uint32_t firstCluster, std::uint32_t size) {
     const auto shortName = plainShortName(name);
     if (!shortName)
-        throw FatError("cannot create " + cp932::toUtf8(name) +
-                       " in the image: Kavendel makes only 8.3 names");
+        damaged("cannot create " + cp932::toUtf8(name) + " in the image: Kavendel makes only 8.3 names");
     // A name in lower or mixed case keeps its spelling in a long name, as Windows writes it.
     const bool needsLong = std::any_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
     const std::size_t longCount = needsLong ? (name.size() + 12) / 13 : 0;
@@ -645,13 +649,12 @@ FatEntry FatVolume::addEntry(const std::optional<FatEntry>& folder, std::string_
 void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
     const auto parts = pathParts(windowsPath);
     if (!parts || parts->empty())
-        throw FatError("cannot create " + cp932::toUtf8(windowsPath) + " in the image: it is not on drive C");
+        damaged("cannot create " + cp932::toUtf8(windowsPath) + " in the image: it is not on drive C");
     std::optional<FatEntry> at;
     for (std::size_t i = 0; i + 1 < parts->size(); ++i) {
         auto next = findIn(at, (*parts)[i]);
         if (next && !next->isDirectory())
-            throw FatError("a file stands where the image should have the folder " +
-                           cp932::toUtf8((*parts)[i]));
+            damaged("a file stands where the image should have the folder " + cp932::toUtf8((*parts)[i]));
         if (!next) {
             const std::uint32_t cluster = allocate();
             std::string entries(m_geometry.clusterSize, '\0');
@@ -674,7 +677,7 @@ void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
     if (auto existing = findIn(at, parts->back()))
         return replace(*existing, bytes);
     if (bytes.size() > 0xFFFFFFFFu)
-        throw FatError("a file of 4 GB or more does not fit a FAT volume");
+        damaged("a file of 4 GB or more does not fit a FAT volume");
     const std::uint32_t first = writeChain({}, bytes);
     addEntry(at, parts->back(), Archive, first, static_cast<std::uint32_t>(bytes.size()));
     updateFsInfo();

@@ -10,18 +10,11 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kv::image {
-
-// A volume that is not FAT, is damaged where Kavendel needs it, or cannot hold a change.
-class FatError : public ImageError {
-public:
-    using ImageError::ImageError;
-};
 
 // One file or folder: its short entry and the long-name entries in front of it.
 struct FatEntry {
@@ -54,8 +47,11 @@ struct FatGeometry {
     std::uint64_t volumeSize = 0;
 };
 
-// Reads the boot sector. Throws FatError naming what is wrong when it is not a FAT volume that
+// Reads the boot sector. Throws a Failure naming what is wrong when it is not a FAT volume that
 // fits its partition.
+//
+// Where the volume is not FAT, is damaged where Kavendel needs it, or cannot hold a change, the
+// Failure is of Fault::damagedFileSystem; a failure to read the image itself is not.
 FatGeometry readGeometry(Volume& volume);
 
 class FatVolume {
@@ -68,8 +64,8 @@ public:
     // case against long and short names. nullopt when it is missing or leaves the root.
     std::optional<FatEntry> find(std::string_view windowsPath);
 
-    // The file's bytes. Throws FatError when it is larger than maxSize or its cluster chain is
-    // broken (a loop, a free or bad cluster, a cluster past the end, shorter than the size).
+    // The file's bytes. Throws (Fault::damagedFileSystem) when it is larger than maxSize or its cluster chain
+    // is broken (a loop, a free or bad cluster, a cluster past the end, shorter than the size).
     std::string read(const FatEntry& file, std::uint64_t maxSize);
 
     // Changes, kept in the block cache until writes() hands them out.

@@ -1,7 +1,8 @@
 #include "ImageCalls.h"
 
+#include "Failure.h"
+
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -74,21 +75,23 @@ pid_t startProgram(const std::vector<std::string>& argv, int outFd, int errFd) {
 ProgramResult SystemProgramRunner::run(const std::vector<std::string>& argv) {
     ProgramResult result;
     int outPipe[2], errPipe[2];
-    if (::pipe2(outPipe, O_CLOEXEC) != 0)
+    if (::pipe2(outPipe, O_CLOEXEC) != 0) {
+        result.startError = lastSystemReason();
         return result;
+    }
     if (::pipe2(errPipe, O_CLOEXEC) != 0) {
+        result.startError = lastSystemReason();
         ::close(outPipe[0]);
         ::close(outPipe[1]);
         return result;
     }
     const pid_t pid = startProgram(argv, outPipe[1], errPipe[1]);
-    const int error = errno;
+    if (pid == 0)
+        result.startError = lastSystemReason();
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     if (pid != 0)
         drain(outPipe[0], errPipe[0], result.out, result.err);
-    else
-        result.err = (argv.empty() ? std::string() : argv[0]) + ": " + std::strerror(error);
     ::close(outPipe[0]);
     ::close(errPipe[0]);
     if (pid != 0)

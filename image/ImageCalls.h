@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <sys/types.h>
+#include <system_error>
 #include <vector>
 
 namespace kv::image {
@@ -16,6 +17,7 @@ struct ProgramResult {
     int status = -1;
     std::string out;
     std::string err;
+    std::error_code startError; // the system's reason when it could not be started
 };
 
 // Runs a program with an argument vector, never through a shell, and waits for it.

@@ -65,8 +65,8 @@ void checkBackingFile(const std::filesystem::path& image, const RawFile& file) {
         backing = image.parent_path() / backing;
     std::error_code ec;
     if (!std::filesystem::exists(backing, ec))
-        throw ImageError(image.string() + ": its backing file " + name +
-                         " is missing; put it back where the image expects it.");
+        throw Failure(Message::verbatim(image.string() + ": its backing file " + name +
+                                        " is missing; put it back where the image expects it."));
 }
 
 std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std::string& format,
@@ -75,18 +75,20 @@ std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std:
         calls.runProgram({"qemu-img", "info", "-U", "-f", format, "--output=json",
                           std::filesystem::absolute(image).string()}); // never taken for a protocol
     if (info.status != 0)
-        throw ImageError(image.string() + " cannot be read as a " + format +
-                         " image: " + programReason(info) + ".");
+        throw programFailure(image.string() + " cannot be read as a " + format + " image", "qemu-img", info);
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(info.out)).object();
     const qint64 size = json.value(QStringLiteral("virtual-size")).toInteger(-1);
     if (size < 0)
-        throw ImageError(image.string() + ": qemu-img did not tell the size of its disk.");
+        throw Failure(Message::verbatim(image.string() + ": qemu-img did not tell the size of its disk."));
     return static_cast<std::uint64_t>(size);
 }
 
 } // namespace
 
-std::string programReason(const ProgramResult& result) {
+Failure programFailure(const std::string& what, const std::string& program, const ProgramResult& result) {
+    if (result.startError)
+        return Failure(Message::verbatim(program + " cannot be started"), result.startError)
+            .within(Message::verbatim(what));
     std::string text = result.err;
     while (!text.empty() && (text.back() == '\n' || text.back() == '.'))
         text.pop_back();
@@ -96,7 +98,7 @@ std::string programReason(const ProgramResult& result) {
             text.erase(0, prefix.size());
     if (text.empty())
         text = "it failed with status " + std::to_string(result.status);
-    return text;
+    return Failure(Message::verbatim(what + ": " + text + "."));
 }
 
 std::string qemuOptionValue(const std::filesystem::path& file) {
@@ -112,7 +114,7 @@ std::string qemuOptionValue(const std::filesystem::path& file) {
 ImageInfo probeImage(const std::filesystem::path& image, const ImageCalls& calls) {
     const RawFile file = RawFile::openForReading(image);
     if (file.size() == 0)
-        throw ImageError(image.string() + " is empty: it holds no disk.");
+        throw Failure(Message::verbatim(image.string() + " is empty: it holds no disk."));
     ImageInfo info{formatByMagic(file), file.size()};
     if (info.format == "qcow2")
         checkBackingFile(image, file);

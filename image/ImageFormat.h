@@ -2,6 +2,7 @@
 // (a raw image must never be taken for something else), and how many bytes its disk holds.
 #pragma once
 
+#include "Failure.h"
 #include "ImageCalls.h"
 
 #include <cstdint>
@@ -15,12 +16,13 @@ struct ImageInfo {
     std::uint64_t virtualSize = 0; // the bytes of the disk inside
 };
 
-// Throws ImageError when the file is missing, not a regular file, empty, or a damaged image of its
+// Throws a Failure when the file is missing, not a regular file, empty, or a damaged image of its
 // format (a bad VHD footer, a qcow2 whose backing file is gone).
 ImageInfo probeImage(const std::filesystem::path& image, const ImageCalls& calls);
 
-// The last line qemu-img or qemu-io wrote to standard error, without its program prefix.
-std::string programReason(const ProgramResult& result);
+// What could not be done, because the program failed: then the last line it wrote to standard
+// error, without its program prefix, or, when it could not be started, the system's reason.
+Failure programFailure(const std::string& what, const std::string& program, const ProgramResult& result);
 
 // A file name as qemu's option syntax needs it inside "key=value,...": commas doubled.
 std::string qemuOptionValue(const std::filesystem::path& file);

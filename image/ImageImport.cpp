@@ -31,8 +31,12 @@ class TemporaryFolder {
 public:
     TemporaryFolder() {
         std::string name = (fs::temp_directory_path() / "kavendel-image-XXXXXX").string();
-        if (!::mkdtemp(name.data()))
-            throw ImageError("cannot make a temporary folder in " + fs::temp_directory_path().string());
+        if (!::mkdtemp(name.data())) {
+            const std::error_code reason = lastSystemReason();
+            throw Failure(
+                Message::verbatim("cannot make a temporary folder in " + fs::temp_directory_path().string()),
+                reason);
+        }
         m_path = name;
     }
     ~TemporaryFolder() {
@@ -77,11 +81,12 @@ std::string windowsFolder(FatVolume& fat) {
 std::string readHive(FatVolume& fat, const std::string& windowsPath) {
     const auto entry = fat.find(windowsPath);
     if (!entry)
-        throw ImageError("the image has no " + cp932::toUtf8(windowsPath) + ": it holds no Windows 98 there");
+        throw Failure(Message::verbatim("the image has no " + cp932::toUtf8(windowsPath) +
+                                        ": it holds no Windows 98 there"));
     try {
         return fat.read(*entry, MaxHiveSize);
-    } catch (const ImageError& e) {
-        throw ImageError("cannot read " + cp932::toUtf8(windowsPath) + " from the image: " + e.what());
+    } catch (const Failure& e) {
+        throw e.within(Message::verbatim("cannot read " + cp932::toUtf8(windowsPath) + " from the image"));
     }
 }
 
@@ -89,7 +94,7 @@ void writeFile(const fs::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out.flush())
-        throw ImageError("cannot write " + file.string());
+        throw Failure(Message::verbatim("cannot write " + file.string()));
 }
 
 // The registry as regedit would export it, from the image's hives; records their fingerprints.
@@ -104,9 +109,12 @@ std::string registryOf(FatVolume& fat, ImageRecord& record) {
     }
     try {
         return exportHives(temporary.path() / "SYSTEM.DAT", temporary.path() / "USER.DAT");
-    } catch (const HiveError& e) {
-        throw ImageError("the registry files in " + cp932::toUtf8(folder) +
-                         " of the image cannot be read: " + e.what());
+    } catch (const Failure& e) {
+        // The image was asked for, not these files: no fault of the command line's.
+        throw e
+            .within(Message::verbatim("the registry files in " + cp932::toUtf8(folder) +
+                                      " of the image cannot be read"))
+            .as(Fault::none);
     }
 }
 
@@ -135,6 +143,8 @@ void take(FatVolume& fat, const MachineFolder& machine, const std::string& windo
         const fs::perms mode = (entry->attributes & FatEntry::ReadOnly) ? fs::perms(0444) : fs::perms(0644);
         replaceFileAtomically(*host, {bytes}, static_cast<mode_t>(mode));
         record.files.push_back({RecordedFile::Role::Taken, windowsPath, fingerprintOf(bytes)});
+    } catch (const Failure& e) {
+        notes << "kavendel: passed over " << shown << ": " << e.text() << '\n';
     } catch (const std::exception& e) {
         notes << "kavendel: passed over " << shown << ": " << e.what() << '\n';
     }
@@ -146,8 +156,10 @@ void recordTarget(FatVolume& fat, const std::string& windowsPath, ImageRecord& r
     if (const auto entry = fat.find(windowsPath)) {
         try {
             contents = fingerprintOf(fat.read(*entry, GameFiles::MaxFileSize));
-        } catch (const FatError& e) {
-            throw ImageError("cannot read " + cp932::toUtf8(windowsPath) + " in the image: " + e.what());
+        } catch (const Failure& e) {
+            if (!e.is(Fault::damagedFileSystem))
+                throw;
+            throw e.within(Message::verbatim("cannot read " + cp932::toUtf8(windowsPath) + " in the image"));
         }
     }
     record.files.push_back({RecordedFile::Role::Target, windowsPath, contents});
@@ -184,8 +196,8 @@ void importImage(const fs::path& dir, const fs::path& image, std::optional<int> 
     checkImportTarget(dir, std::nullopt);
     const fs::path absolute = fs::absolute(image);
     if (!recordable(absolute.string()))
-        throw ImageError(image.string() +
-                         ": a disk image whose name holds a tab or a line break cannot be recorded");
+        throw Failure(Message::verbatim(
+            image.string() + ": a disk image whose name holds a tab or a line break cannot be recorded"));
     const auto volume = openVolume(absolute, partition);
     FatVolume fat(*volume);
     ImageRecord record{absolute, volume->location().format, volume->location().partition, {}};
@@ -215,15 +227,17 @@ fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, st
     const fs::path dir = imagesFolder / (absolute.stem().string() + "-" +
                                          fingerprintOf(absolute.string()).sha256.substr(0, 12));
     std::error_code ec;
-    if (fs::exists(dir / "registry.reg", ec) && ImageRecord::load(dir)) {
+    if (fs::exists(MachineFolder::registryFileIn(dir), ec) && ImageRecord::load(dir)) {
         recoverImageWrite(dir);
         if (imageUnchangedSinceImport(dir))
             return dir;
         if (hasUnwrittenChanges(dir))
-            throw ImageError(
-                image.string() + " changed since it was imported into " + dir.string() +
-                ", which holds changes not written to it yet: move that folder elsewhere to keep "
-                "them, then open the image again");
+            throw Failure(imageText(
+                QT_TRANSLATE_NOOP("DiskImage",
+                                  "%1 は %2 にインポートした後に変わりましたが、%2 "
+                                  "にはまだイメージに書き込んでいない変更があります。変更を残すには %2 "
+                                  "を別の場所に移してから、もう一度イメージを開いてください"),
+                {image.string(), dir.string()}));
     }
     fs::remove_all(dir);
     fs::create_directories(imagesFolder);

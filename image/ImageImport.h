@@ -14,15 +14,16 @@ namespace kv::image {
 // points to (C:\WINDOWS without one), drive_c/ with the files Kavendel reads or changes there
 // and the Startup folder, and the record of the image. Files that cannot be taken (too large,
 // damaged, a folder where a file should be, outside the machine folder) are passed over with a
-// line on notes. Throws ImageError, HiveError or ImportError; dir is then as it was.
+// line on notes. Throws a Failure; dir is then as it was.
 void importImage(const std::filesystem::path& dir, const std::filesystem::path& image,
                  std::optional<int> partition, std::ostream& notes);
 
 // Puts into the image the changes since the import: the machine's registry into the image's
 // SYSTEM.DAT and USER.DAT, C:\KAVENDEL\CHANGES.REG and the Startup batch that applies it, and
 // every taken file changed or deleted in drive_c/. Refuses, before writing anything, when a
-// recorded file or hive changed in the image since, the image is in use, read-only or full. Returns the bytes moved; nothing when there was nothing to write.
-// calls are the file and program calls of the write, which tests cut short.
+// recorded file or hive changed in the image since, the image is in use, read-only or full. Returns the bytes
+// moved; nothing when there was nothing to write. calls are the file and program calls of the write, which
+// tests cut short.
 std::optional<TransferCounters> writeBackToImage(const std::filesystem::path& dir,
                                                  const ImageCalls& calls = {});
 
@@ -35,7 +36,7 @@ bool imageUnchangedSinceImport(const std::filesystem::path& dir);
 
 // The machine folder of its own that image gets under imagesFolder: imported on first use and
 // reused while the image holds what was imported. When the image changed since, the folder is
-// imported anew, unless it holds changes not written yet, which are never dropped: ImageError.
+// imported anew, unless it holds changes not written yet, which are never dropped: a Failure.
 std::filesystem::path machineForImage(const std::filesystem::path& image,
                                       const std::filesystem::path& imagesFolder, std::ostream& notes);
 

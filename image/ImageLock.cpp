@@ -1,5 +1,7 @@
 #include "ImageLock.h"
 
+#include "DiskImage.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -27,10 +29,11 @@ bool lockBytes(int fd, off_t start, off_t length) {
 
 } // namespace
 
-std::string inUseMessage(const std::filesystem::path& image) {
-    return image.string() + " is in use by another program, most likely the emulator running this machine: "
-                            "shut the emulator down "
-                            "first, then try again.";
+Message inUseMessage(const std::filesystem::path& image) {
+    return imageText(QT_TRANSLATE_NOOP(
+                         "DiskImage", "%1 は別のプログラム (おそらくこのマシンを動かしているエミュレータ) "
+                                      "が使っています。エミュレータを終了してから、もう一度試してください。"),
+                     {image.string()});
 }
 
 bool lockedByOthers(int fd) {

@@ -5,13 +5,15 @@
 // emulator that takes no lock at all still has the file open, which /proc shows.
 #pragma once
 
+#include "Message.h"
+
 #include <filesystem>
 #include <string>
 
 namespace kv::image {
 
 // The sentence for an image that another program holds.
-std::string inUseMessage(const std::filesystem::path& image);
+Message inUseMessage(const std::filesystem::path& image);
 
 // Whether a lock that another open file holds on fd's file (fcntl locks of either kind over any
 // byte, or a flock) is there.

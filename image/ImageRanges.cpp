@@ -54,7 +54,7 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     argv.push_back(out.string());
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0)
-        throw ImageError(image.string() + " cannot be read: " + programReason(result) + ".");
+        throw programFailure(image.string() + " cannot be read", "qemu-img", result);
     std::error_code ec;
     std::string bytes;
     if (std::filesystem::exists(out, ec)) {
@@ -65,8 +65,9 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     for (const DiskRange& span : spans)
         expected += span.length;
     if (bytes.size() != expected)
-        throw ImageError(image.string() + " cannot be read: qemu-img returned " +
-                         std::to_string(bytes.size()) + " bytes for " + std::to_string(expected) + ".");
+        throw Failure(Message::verbatim(image.string() + " cannot be read: qemu-img returned " +
+                                        std::to_string(bytes.size()) + " bytes for " +
+                                        std::to_string(expected) + "."));
     return bytes;
 }
 
@@ -107,8 +108,11 @@ ScratchFolder::ScratchFolder() {
     if (base.string().find_first_of(" \t\n") != std::string::npos)
         base = "/tmp";
     std::string pattern = (base / "kavendel-image-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw ImageError("Kavendel cannot create a temporary folder in " + base.string() + ".");
+    if (!::mkdtemp(pattern.data())) {
+        const std::error_code reason = lastSystemReason();
+        throw Failure(Message::verbatim("Kavendel cannot create a temporary folder in " + base.string()),
+                      reason);
+    }
     m_path = pattern;
 }
 
@@ -149,7 +153,8 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
         std::ofstream out(source, std::ios::binary);
         out << writes[i].bytes;
         if (!out.flush())
-            throw ImageError("Kavendel cannot write its temporary file " + source.string() + ".");
+            throw Failure(
+                Message::verbatim("Kavendel cannot write its temporary file " + source.string() + "."));
         argv.push_back("-c");
         argv.push_back("write -s " + source.string() + " " + std::to_string(writes[i].offset) + " " +
                        std::to_string(writes[i].bytes.size()));
@@ -158,16 +163,17 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
     argv.insert(argv.end(), {"-c", "flush", std::filesystem::absolute(image).string()});
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0 && result.err.find("lock") != std::string::npos)
-        throw ImageError(inUseMessage(image));
+        throw Failure(inUseMessage(image));
     std::size_t wrote = 0;
     for (std::size_t at = result.out.find("wrote "); at != std::string::npos;
          at = result.out.find("wrote ", at + 1))
         ++wrote;
     if (result.status != 0)
-        throw ImageError(image.string() + " cannot be written: " + programReason(result) + ".");
+        throw programFailure(image.string() + " cannot be written", "qemu-io", result);
     if (wrote != writes.size())
-        throw ImageError(image.string() + " cannot be written: qemu-io wrote " + std::to_string(wrote) +
-                         " of " + std::to_string(writes.size()) + " ranges.");
+        throw Failure(Message::verbatim(image.string() + " cannot be written: qemu-io wrote " +
+                                        std::to_string(wrote) + " of " + std::to_string(writes.size()) +
+                                        " ranges."));
 }
 
 } // namespace kv::image

@@ -23,13 +23,13 @@ struct DiskWrite {
 };
 
 // The bytes of each range, in order; bytesRead grows by what was taken from the image. Throws
-// ImageError when a range lies past the image's end or a program fails.
+// a Failure when a range lies past the image's end or a program fails.
 std::vector<std::string> readDiskRanges(const std::filesystem::path& image, const std::string& format,
                                         const std::vector<DiskRange>& ranges, const ImageCalls& calls,
                                         std::uint64_t& bytesRead);
 
 // Writes every range and makes it durable (fsync for a raw image; qemu-io flushes before it
-// ends). Throws ImageError, or std::system_error from a file call.
+// ends). Throws a Failure.
 void writeDiskRanges(const std::filesystem::path& image, const std::string& format,
                      const std::vector<DiskWrite>& writes, const ImageCalls& calls);
 

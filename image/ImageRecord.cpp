@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "DiskImage.h"
 #include "FileBytes.h"
+#include "MachineFolder.h"
 
 #include <QCryptographicHash>
 
@@ -84,8 +85,12 @@ std::optional<ImageRecord> ImageRecord::load(const fs::path& machineDir) {
             bad = true;
     }
     if (bad || record.image.empty() || record.format.empty())
-        throw ImageError(file.string() + " is damaged: import the disk image again");
+        throw Failure(Message::verbatim(file.string() + " is damaged: import the disk image again"));
     return record;
+}
+
+fs::path ImageRecord::importedRegistry(const fs::path& machineDir) {
+    return MachineFolder::registryFileIn(folder(machineDir));
 }
 
 void ImageRecord::save(const fs::path& machineDir) const {

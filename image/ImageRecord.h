@@ -49,11 +49,9 @@ struct ImageRecord {
     static std::filesystem::path journal(const std::filesystem::path& machineDir) {
         return folder(machineDir) / "journal";
     }
-    static std::filesystem::path importedRegistry(const std::filesystem::path& machineDir) {
-        return folder(machineDir) / "registry.reg";
-    }
+    static std::filesystem::path importedRegistry(const std::filesystem::path& machineDir);
 
-    // nullopt when the machine folder was not made from an image; throws ImageError when the
+    // nullopt when the machine folder was not made from an image; throws a Failure when the
     // record is there but cannot be read.
     static std::optional<ImageRecord> load(const std::filesystem::path& machineDir);
     // Replaces the record atomically.

@@ -28,9 +28,10 @@ public:
         std::vector<DiskRange> onDisk;
         for (const auto& [offset, length] : ranges) {
             if (offset > m_location.size || length > m_location.size - offset)
-                throw ImageError(m_location.image.string() + ": bytes " + std::to_string(offset) + " to " +
-                                 std::to_string(offset + length) + " lie past the end of its FAT volume (" +
-                                 std::to_string(m_location.size) + " bytes).");
+                throw Failure(Message::verbatim(
+                    m_location.image.string() + ": bytes " + std::to_string(offset) + " to " +
+                    std::to_string(offset + length) + " lie past the end of its FAT volume (" +
+                    std::to_string(m_location.size) + " bytes)."));
             onDisk.push_back({m_location.offset + offset, length});
         }
         return readDiskRanges(m_location.image, m_location.format, onDisk, m_calls, m_counters.bytesRead);
@@ -47,10 +48,10 @@ void checkPartitionVolume(const std::string& name, const VolumeExtent& extent,
                           const std::string& bootSector) {
     const std::string which = name + ": partition " + std::to_string(extent.partition);
     if (!isFatBootSector(bootSector))
-        throw ImageError(which + " holds no FAT file system.");
+        throw Failure(Message::verbatim(which + " holds no FAT file system."));
     if (fatVolumeBytes(bootSector) > extent.size)
-        throw ImageError(
-            which + " holds a FAT volume larger than the partition: the volume or the table is damaged.");
+        throw Failure(Message::verbatim(
+            which + " holds a FAT volume larger than the partition: the volume or the table is damaged."));
 }
 
 } // namespace
@@ -63,7 +64,7 @@ std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::opti
                                    const ImageCalls& calls) {
     const ImageInfo info = probeImage(image, calls);
     if (info.virtualSize < SectorSize)
-        throw ImageError(image.string() + " is too small to hold a disk.");
+        throw Failure(Message::verbatim(image.string() + " is too small to hold a disk."));
     std::uint64_t bytesRead = 0;
     const std::string first = readDiskRanges(image, info.format, {{0, SectorSize}}, calls, bytesRead).front();
     const VolumeExtent extent = findVolume(first, info.virtualSize, partition, image.string());

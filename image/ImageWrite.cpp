@@ -38,23 +38,33 @@ void checkRoom(const std::filesystem::path& place, std::uint64_t needed) {
         return; // the write itself will tell
     const std::uint64_t free = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
     if (free < needed + SpareRoom)
-        throw ImageError("The file system holding " + place.string() +
-                         " is full: writing into the image needs " +
-                         std::to_string((needed + SpareRoom + 1023) / 1024) + " KB, and " +
-                         std::to_string(free / 1024) + " KB are free. Free some space first.");
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                        "%1 のあるファイルシステムがいっぱいです。イメージへの書き込みには "
+                                        "%2 KB 必要で、空きは %3 KB です。先に空きを作ってください。"),
+                      {place.string(), std::to_string((needed + SpareRoom + 1023) / 1024),
+                       std::to_string(free / 1024)}));
 }
 
 void checkFolderWritable(const std::filesystem::path& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     struct stat st {};
-    if (ec || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        throw ImageError("Kavendel cannot create the folder " + folder.string() + " for its journal.");
+    if (!ec && ::stat(folder.c_str(), &st) != 0)
+        ec = lastSystemReason();
+    if (ec || !S_ISDIR(st.st_mode))
+        throw Failure(
+            Message::verbatim("Kavendel cannot create the folder " + folder.string() + " for its journal"),
+            ec);
     const bool readOnlyMount = ::access(folder.c_str(), W_OK) != 0 && errno == EROFS;
     if (readOnlyMount || (st.st_mode & 0222) == 0 || ::access(folder.c_str(), W_OK) != 0)
-        throw ImageError("The folder " + folder.string() +
-                         (readOnlyMount ? " is on a read-only file system" : " is read-only") +
-                         ": Kavendel cannot keep the journal of its write there.");
+        throw Failure(imageText(
+            readOnlyMount
+                ? QT_TRANSLATE_NOOP("DiskImage", "フォルダ %1 は読み取り専用のファイルシステムにあります。"
+                                                 "Kavendel は書き込みのジャーナルをそこに置けません。")
+                : QT_TRANSLATE_NOOP("DiskImage", "フォルダ %1 は読み取り専用です。"
+                                                 "Kavendel は書き込みのジャーナルをそこに置けません。"),
+            {folder.string()}));
 }
 
 dev_t deviceOf(const std::filesystem::path& place) {
@@ -68,7 +78,7 @@ std::optional<RawFile> holdImage(const VolumeLocation& where) {
         return std::nullopt; // qemu-io takes the same locks while it writes
     RawFile file = RawFile::openForWriting(where.image);
     if (!holdWriterLocks(file.fd()) || lockedByOthers(file.fd()))
-        throw ImageError(inUseMessage(where.image));
+        throw Failure(inUseMessage(where.image));
     return file;
 }
 
@@ -78,8 +88,9 @@ std::vector<JournalRange> disjointRanges(const VolumeLocation& where,
     std::map<std::uint64_t, std::string> runs;
     for (const VolumeWrite& write : writes) {
         if (write.offset > where.size || write.bytes.size() > where.size - write.offset)
-            throw ImageError(where.image.string() + ": a write at byte " + std::to_string(write.offset) +
-                             " of its FAT volume runs past the volume's end.");
+            throw Failure(Message::verbatim(where.image.string() + ": a write at byte " +
+                                            std::to_string(write.offset) +
+                                            " of its FAT volume runs past the volume's end."));
         const std::uint64_t begin = where.offset + write.offset, end = begin + write.bytes.size();
         if (begin == end)
             continue;
@@ -127,8 +138,10 @@ void applyRanges(const WriteJournal& journal, bool after, const ImageCalls& call
 
 void removeJournal(const std::filesystem::path& journalDir, const ImageCalls& calls) {
     const std::filesystem::path file = journalFile(journalDir);
-    if (calls.callUnlink(file.c_str()) != 0 && errno != ENOENT)
-        throw ImageError("Kavendel cannot remove its journal " + file.string() + ".");
+    if (calls.callUnlink(file.c_str()) != 0 && errno != ENOENT) {
+        const std::error_code reason = lastSystemReason();
+        throw Failure(Message::verbatim("Kavendel cannot remove its journal " + file.string()), reason);
+    }
     const int dir = ::open(journalDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         calls.files.callFsync(dir); // without it the next run finds the journal and finds nothing to do
@@ -141,28 +154,31 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
                    const ImageCalls& calls) {
     const std::filesystem::path file = journalFile(journalDir);
     const std::string bytes = journal.encode();
+    const Message unchanged = Message::verbatim("Kavendel cannot write the journal of its write into " +
+                                                journal.location.image.string() + ". The image is unchanged");
     try {
         removeStaleTemporaries(file);
         replaceFileAtomically(file, {bytes}, 0600, calls.files);
+    } catch (const Failure& e) {
+        throw e.within(unchanged);
     } catch (const std::system_error& e) {
-        throw ImageError("Kavendel cannot write the journal of its write into " +
-                         journal.location.image.string() + ": " + e.what() + ". The image is unchanged.");
+        throw Failure(unchanged, e.code());
     }
 }
 
 // A write that failed half-way is undone at once; when even that fails, the journal stays for the
-// next run.
+// next run. Either way the failure says so before what the write failed on.
 [[noreturn]] void undoAfterFailure(const WriteJournal& journal, const std::filesystem::path& journalDir,
-                                   const ImageCalls& calls, const std::string& reason) {
+                                   const ImageCalls& calls, const Failure& cause) {
     try {
         applyRanges(journal, false, calls);
         removeJournal(journalDir, calls);
     } catch (const std::exception&) {
-        throw ImageError(journal.location.image.string() + " could not be written: " + reason +
-                         ". Kavendel finishes or undoes the write the next time it runs.");
+        throw cause.within(Message::verbatim(
+            "The write into the disk image failed. Kavendel finishes or undoes it the next time it runs"));
     }
-    throw ImageError(journal.location.image.string() + " could not be written: " + reason +
-                     ". The image was left as it was.");
+    throw cause.within(
+        Message::verbatim("The write into the disk image failed. The image was left as it was"));
 }
 
 enum class ImageState { Before, After, Between, Changed };
@@ -200,7 +216,7 @@ void checkWritable(const VolumeLocation& where, std::uint64_t bytesToWrite, std:
     {
         const RawFile file = RawFile::openForWriting(where.image);
         if (lockedByOthers(file.fd()) || openedByOthers(where.image))
-            throw ImageError(inUseMessage(where.image));
+            throw Failure(inUseMessage(where.image));
     }
     const std::uint64_t growth = bytesToWrite + rangeCount * growthPerRange(where.format);
     if (journalDir.empty()) {
@@ -232,8 +248,9 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
         return counters;
     std::error_code ec;
     if (std::filesystem::exists(journalFile(journalDir), ec))
-        throw ImageError("An earlier write into a disk image was cut short and is not finished yet: Kavendel "
-                         "finishes it before it writes again.");
+        throw Failure(Message::verbatim(
+            "An earlier write into a disk image was cut short and is not finished yet: Kavendel "
+            "finishes it before it writes again."));
     for (const JournalRange& range : journal.ranges)
         counters.bytesWritten += range.after.size();
     checkWritable(location, counters.bytesWritten, journal.ranges.size(), journalDir);
@@ -246,7 +263,9 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
     try {
         applyRanges(journal, true, calls);
     } catch (const std::exception& e) {
-        undoAfterFailure(journal, journalDir, calls, e.what());
+        const auto* failure = dynamic_cast<const Failure*>(&e);
+        undoAfterFailure(journal, journalDir, calls,
+                         failure ? *failure : Failure(Message::verbatim(e.what())));
     }
     removeJournal(journalDir, calls);
     return counters;
@@ -269,11 +288,11 @@ void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCal
                                         diskRanges(journal.ranges), calls, bytesRead);
     const ImageState state = stateOf(journal, current);
     if (state == ImageState::Changed)
-        throw ImageError(
+        throw Failure(Message::verbatim(
             journal.location.image.string() +
             " changed since a write into it was cut short, so Kavendel can neither finish nor undo "
             "that write. Check the image with the emulator; once it is sound, remove " +
-            file.string() + ".");
+            file.string() + "."));
     // Nothing written yet: undone by dropping the journal, which is safer than writing into an
     // image an emulator may have used since. Partly written: finished.
     if (state == ImageState::Between) {

@@ -24,7 +24,7 @@ namespace {
 std::string readOrThrow(const fs::path& file) {
     auto bytes = readIfPresent(file);
     if (!bytes)
-        throw ImageError(file.string() + " cannot be read");
+        throw Failure(Message::verbatim(file.string() + " cannot be read"));
     return std::move(*bytes);
 }
 
@@ -40,7 +40,9 @@ std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile
     try {
         return fingerprintOf(
             fat.read(*entry, file.role == RecordedFile::Role::Hive ? MaxHiveSize : GameFiles::MaxFileSize));
-    } catch (const FatError&) {
+    } catch (const Failure& e) {
+        if (!e.is(Fault::damagedFileSystem))
+            throw;
         return Fingerprint{entry->size, {}}; // damaged since: it differs from what was taken
     }
 }
@@ -76,10 +78,10 @@ void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToW
         return;
     const auto startup = startupFolderOf(nowDocument.tree());
     if (!startup)
-        throw ImageError(
+        throw Failure(Message::verbatim(
             "the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\Microsoft\\"
             "Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\"), so Windows would never "
-            "apply the changes");
+            "apply the changes"));
     const std::string batchPath =
         (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
     for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), changesPatch(before, now)},
@@ -104,7 +106,7 @@ void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<File
             continue;
         }
         if (fs::file_size(*host, ec) > GameFiles::MaxFileSize)
-            throw ImageError(host->string() + " is too large to be a file Kavendel changed");
+            throw Failure(Message::verbatim(host->string() + " is too large to be a file Kavendel changed"));
         std::string bytes = readOrThrow(*host);
         if (file.contents != fingerprintOf(bytes))
             out.push_back({file.windowsPath, std::move(bytes)});
@@ -121,7 +123,8 @@ std::vector<FileToWrite> unwrittenFiles(const fs::path& dir, ImageRecord& record
 ImageRecord loadRecord(const fs::path& dir) {
     auto record = ImageRecord::load(dir);
     if (!record)
-        throw ImageError(dir.string() + " was not made from a disk image: make it with --import-image");
+        throw Failure(
+            Message::verbatim(dir.string() + " was not made from a disk image: make it with --import-image"));
     return std::move(*record);
 }
 
@@ -162,15 +165,17 @@ void stageHives(FatVolume& fat, const fs::path& dir, ImageRecord& record) {
     const auto systemEntry = fat.find(system->windowsPath);
     const auto userEntry = fat.find(user->windowsPath);
     if (!systemEntry || !userEntry)
-        throw ImageError("the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the "
-                         "image again with --import-image");
+        throw Failure(Message::verbatim(
+            "the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the "
+            "image again with --import-image"));
+    const std::string systemDat = fat.read(*systemEntry, MaxHiveSize);
+    const std::string userDat = fat.read(*userEntry, MaxHiveSize);
     WrittenHives hives;
     try {
-        hives = hivesWithMachineChanges(dir, fat.read(*systemEntry, MaxHiveSize),
-                                        fat.read(*userEntry, MaxHiveSize));
-    } catch (const HiveError& e) {
-        throw ImageError("the registry files of the image cannot take the machine's registry: " +
-                         std::string(e.what()));
+        hives = hivesWithMachineChanges(dir, systemDat, userDat);
+    } catch (const Failure& e) {
+        throw e.within(
+            Message::verbatim("the registry files of the image cannot take the machine's registry"));
     }
     if (hives.changes == 0)
         return;
@@ -204,14 +209,19 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const Imag
     recoverImageWrite(dir);
     const auto volume = openVolume(record.image, record.partition);
     if (volume->location().format != record.format)
-        throw ImageError(record.image.string() + " is no longer a " + record.format +
-                         " image: import the image again with --import-image");
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はもう %2 のイメージではありません。"
+                                                     "--import-image でイメージをインポートし直してください"),
+                      {record.image.string(), record.format}));
     checkWritable(volume->location());
     FatVolume fat(*volume);
     if (const RecordedFile* changed = changedInImage(fat, record))
-        throw ImageError(cp932::toUtf8(changed->windowsPath) + " changed in " + record.image.string() +
-                         " since the import, so writing now could undo what Windows did: import the image "
-                         "again with --import-image");
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                        "%1 がインポートの後に %2 の中で変わりました。今書き込むと Windows "
+                                        "が行った変更を取り消すおそれがあります。--import-image "
+                                        "でイメージをインポートし直してください"),
+                      {cp932::toUtf8(changed->windowsPath), record.image.string()}));
     stage(fat, unwrittenFiles(dir, record), record);
     stageHives(fat, dir, record);
     const std::vector<VolumeWrite> writes = fat.writes();

@@ -68,17 +68,19 @@ std::string typeName(unsigned type) {
 VolumeExtent checkedExtent(const Entry& e, std::uint64_t diskSize, const std::string& name) {
     const std::string which = name + ": partition " + std::to_string(e.number);
     if (std::find(ExtendedTypes.begin(), ExtendedTypes.end(), e.type) != ExtendedTypes.end())
-        throw ImageError(
-            which + " is an extended partition; Kavendel reaches Windows only on a primary FAT partition.");
+        throw Failure(Message::verbatim(
+            which + " is an extended partition; Kavendel reaches Windows only on a primary FAT partition."));
     if (!isFat(e))
-        throw ImageError(which + " is not a FAT partition (its type is " + typeName(e.type) + ").");
+        throw Failure(
+            Message::verbatim(which + " is not a FAT partition (its type is " + typeName(e.type) + ")."));
     const std::uint64_t offset = e.first * SectorSize, size = e.count * SectorSize;
     if (e.first == 0 || e.count == 0)
-        throw ImageError(which + " has no extent in the partition table: the table is damaged.");
+        throw Failure(
+            Message::verbatim(which + " has no extent in the partition table: the table is damaged."));
     if (offset + size > diskSize)
-        throw ImageError(which + " ends at byte " + std::to_string(offset + size) +
-                         ", past the end of the disk (" + std::to_string(diskSize) +
-                         " bytes): the image is truncated or its partition table is wrong.");
+        throw Failure(Message::verbatim(which + " ends at byte " + std::to_string(offset + size) +
+                                        ", past the end of the disk (" + std::to_string(diskSize) +
+                                        " bytes): the image is truncated or its partition table is wrong."));
     return {e.number, offset, size};
 }
 
@@ -88,7 +90,8 @@ VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t
     std::string others;
     for (const Entry& e : entries) {
         if (e.type == GptProtective)
-            throw ImageError(name + " has a GPT partition table, which Windows 98 cannot boot from.");
+            throw Failure(
+                Message::verbatim(name + " has a GPT partition table, which Windows 98 cannot boot from."));
         if (isFat(e)) {
             fat.push_back(e);
             if (e.status == 0x80)
@@ -102,13 +105,14 @@ VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t
     if (active.size() == 1)
         return checkedExtent(active.front(), diskSize, name);
     if (fat.empty())
-        throw ImageError(
+        throw Failure(Message::verbatim(
             name + (others.empty() ? " has an empty partition table and no FAT volume."
-                                   : " has no FAT partition (its partitions are of types " + others + ")."));
+                                   : " has no FAT partition (its partitions are of types " + others + ").")));
     std::string numbers;
     for (const Entry& e : fat)
         numbers += (numbers.empty() ? "" : ", ") + std::to_string(e.number);
-    throw ImageError(name + " has several FAT partitions (" + numbers + "): choose one with --partition.");
+    throw Failure(Message::verbatim(name + " has several FAT partitions (" + numbers +
+                                    "): choose one with --partition."));
 }
 
 } // namespace
@@ -136,29 +140,30 @@ std::uint64_t fatVolumeBytes(std::string_view bootSector) {
 VolumeExtent findVolume(std::string_view firstSector, std::uint64_t diskSize, std::optional<int> partition,
                         const std::string& name) {
     if (firstSector.size() < SectorSize || diskSize < SectorSize)
-        throw ImageError(name + " is too small to hold a disk.");
+        throw Failure(Message::verbatim(name + " is too small to hold a disk."));
     if (isFatBootSector(firstSector)) {
         if (partition.value_or(0) != 0)
-            throw ImageError(name + " holds one FAT volume and no partition table, so it has no partition " +
-                             std::to_string(*partition) + ".");
+            throw Failure(Message::verbatim(
+                name + " holds one FAT volume and no partition table, so it has no partition " +
+                std::to_string(*partition) + "."));
         const std::uint64_t size = fatVolumeBytes(firstSector);
         if (size > diskSize)
-            throw ImageError(name + ": its FAT volume needs " + std::to_string(size) +
-                             " bytes, but the disk holds " + std::to_string(diskSize) +
-                             ": the image is truncated.");
+            throw Failure(Message::verbatim(name + ": its FAT volume needs " + std::to_string(size) +
+                                            " bytes, but the disk holds " + std::to_string(diskSize) +
+                                            ": the image is truncated."));
         return {0, 0, size};
     }
     if (!isValidTable(firstSector))
-        throw ImageError(name + " holds neither a partition table nor a FAT volume.");
+        throw Failure(Message::verbatim(name + " holds neither a partition table nor a FAT volume."));
     const auto entries = tableEntries(firstSector);
     if (!partition)
         return chooseFatPartition(entries, diskSize, name);
     if (*partition < 1 || *partition > 4)
-        throw ImageError(name + ": there is no partition " + std::to_string(*partition) +
-                         "; Kavendel reaches the primary partitions 1 to 4.");
+        throw Failure(Message::verbatim(name + ": there is no partition " + std::to_string(*partition) +
+                                        "; Kavendel reaches the primary partitions 1 to 4."));
     const Entry& chosen = entries[static_cast<std::size_t>(*partition - 1)];
     if (chosen.type == 0)
-        throw ImageError(name + " has no partition " + std::to_string(*partition) + ".");
+        throw Failure(Message::verbatim(name + " has no partition " + std::to_string(*partition) + "."));
     return checkedExtent(chosen, diskSize, name);
 }
 

@@ -18,7 +18,7 @@ struct VolumeExtent {
 };
 
 // firstSector is the disk's first 512 bytes, diskSize the bytes the disk holds; name starts the
-// messages. Throws ImageError when the table is unusable, points past the disk's end, or has no
+// messages. Throws a Failure when the table is unusable, points past the disk's end, or has no
 // such FAT partition.
 VolumeExtent findVolume(std::string_view firstSector, std::uint64_t diskSize, std::optional<int> partition,
                         const std::string& name);

@@ -3,7 +3,6 @@
 #include "DiskImage.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -13,18 +12,25 @@ namespace kv::image {
 
 namespace {
 
-std::string whyNotOpened(const std::filesystem::path& file, int error, bool forWriting) {
+// The reasons the user can act on are told in a sentence of their own; any other comes from the
+// system.
+Failure whyNotOpened(const std::filesystem::path& file, int error, bool forWriting) {
     switch (error) {
     case ENOENT:
-        return file.string() + ": no such file.";
+        return Failure(Message::verbatim(file.string() + ": no such file."));
     case EROFS:
-        return file.string() + " is on a read-only file system.";
+        return Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 は読み取り専用のファイルシステムにあります。"),
+                      {file.string()}));
     case EACCES:
     case EPERM:
-        return forWriting ? file.string() + " is read-only: Kavendel may not write to it."
-                          : file.string() + " cannot be read: permission denied.";
+        if (forWriting)
+            return Failure(imageText(
+                QT_TRANSLATE_NOOP("DiskImage", "%1 は読み取り専用です。Kavendel は書き込めません。"),
+                {file.string()}));
+        return Failure(Message::verbatim(file.string() + " cannot be read: permission denied."));
     default:
-        return file.string() + " cannot be opened: " + std::strerror(error) + ".";
+        return Failure(Message::verbatim(file.string() + " cannot be opened"), systemReason(error));
     }
 }
 
@@ -37,7 +43,7 @@ RawFile::RawFile(int fd, std::filesystem::path path)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
-        throw ImageError(m_path.string() + " is not a disk image file.");
+        throw Failure(Message::verbatim(m_path.string() + " is not a disk image file."));
     }
     m_size = static_cast<std::uint64_t>(st.st_size);
 }
@@ -57,19 +63,19 @@ RawFile::~RawFile() {
 RawFile RawFile::openForReading(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw ImageError(whyNotOpened(file, errno, false));
+        throw whyNotOpened(file, errno, false);
     return RawFile(fd, file);
 }
 
 RawFile RawFile::openForWriting(const std::filesystem::path& file) {
     const int fd = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw ImageError(whyNotOpened(file, errno, true));
+        throw whyNotOpened(file, errno, true);
     RawFile opened(fd, file);
     // Even where the user may write anything, a file with no write permission is meant to stay.
     struct stat st {};
     if (::fstat(fd, &st) == 0 && (st.st_mode & 0222) == 0)
-        throw ImageError(whyNotOpened(file, EACCES, true));
+        throw whyNotOpened(file, EACCES, true);
     return opened;
 }
 
@@ -82,10 +88,11 @@ std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw ImageError(m_path.string() + " cannot be read: " + std::strerror(errno) + ".");
+            throw Failure(Message::verbatim(m_path.string() + " cannot be read"), lastSystemReason());
         if (n == 0)
-            throw ImageError(m_path.string() + " ends at byte " + std::to_string(offset + done) +
-                             ", before the data it should hold: the image is truncated.");
+            throw Failure(Message::verbatim(m_path.string() + " ends at byte " +
+                                            std::to_string(offset + done) +
+                                            ", before the data it should hold: the image is truncated."));
         done += static_cast<std::size_t>(n);
     }
     return bytes;
@@ -93,13 +100,17 @@ std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {
 
 void RawFile::writeAt(std::uint64_t offset, std::string_view bytes, const FileCalls& calls) const {
     if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0)
-        throw std::system_error(errno, std::generic_category(), "seek in " + m_path.string());
-    calls.writeAll(m_fd, bytes, m_path.string());
+        throw Failure(Message::verbatim(m_path.string() + " cannot be written"), lastSystemReason());
+    try {
+        calls.writeAll(m_fd, bytes, m_path.string());
+    } catch (const std::system_error& e) {
+        throw Failure(Message::verbatim(m_path.string() + " cannot be written"), e.code());
+    }
 }
 
 void RawFile::sync(const FileCalls& calls) const {
     if (calls.callFsync(m_fd) != 0)
-        throw std::system_error(errno, std::generic_category(), "fsync " + m_path.string());
+        throw Failure(Message::verbatim(m_path.string() + " cannot be written"), lastSystemReason());
 }
 
 } // namespace kv::image

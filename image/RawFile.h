@@ -13,9 +13,9 @@ namespace kv::image {
 
 class RawFile {
 public:
-    // Throws ImageError when the file is missing, unreadable or not a regular file.
+    // Throws a Failure when the file is missing, unreadable or not a regular file.
     static RawFile openForReading(const std::filesystem::path& file);
-    // Throws ImageError saying why the file cannot be written (read-only file or file system).
+    // Throws a Failure saying why the file cannot be written (read-only file or file system).
     static RawFile openForWriting(const std::filesystem::path& file);
 
     RawFile(RawFile&& other) noexcept;
@@ -25,9 +25,9 @@ public:
     int fd() const { return m_fd; }
     std::uint64_t size() const { return m_size; }
 
-    // Exactly length bytes; throws ImageError when the file ends before them.
+    // Exactly length bytes; throws a Failure when the file ends before them.
     std::string readAt(std::uint64_t offset, std::size_t length) const;
-    // Throws std::system_error naming the file.
+    // Throws a Failure naming the file, with the system's reason.
     void writeAt(std::uint64_t offset, std::string_view bytes, const FileCalls& calls) const;
     void sync(const FileCalls& calls) const;
 

@@ -83,10 +83,10 @@ std::string WriteJournal::encode() const {
 
 WriteJournal WriteJournal::decode(const std::string& bytes, const std::filesystem::path& file) {
     const auto damaged = [&] {
-        return ImageError(
+        return Failure(Message::verbatim(
             "The journal " + file.string() +
             " of an unfinished write into a disk image is damaged; Kavendel cannot tell what the image "
-            "should hold.");
+            "should hold."));
     };
     if (bytes.size() < Magic.size() + 8 || !bytes.starts_with(Magic))
         throw damaged();

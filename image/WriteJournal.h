@@ -23,7 +23,7 @@ struct WriteJournal {
     std::vector<JournalRange> ranges;
 
     std::string encode() const;
-    // Throws ImageError naming file when the bytes are not a whole journal.
+    // Throws a Failure naming file when the bytes are not a whole journal.
     static WriteJournal decode(const std::string& bytes, const std::filesystem::path& file);
 };
 

@@ -18,7 +18,17 @@ namespace {
 
 constexpr std::string_view Crlf = "\r\n";
 
-// libcreg reports through an error object; this turns one into a HiveError naming the file.
+// A file that cannot be read as a registry file: its name and what is wrong with it, then
+// libcreg's own words when it gave some.
+[[noreturn]] void notReadable(const std::filesystem::path& file, const std::string& what,
+                              const std::string& cregWords = {}) {
+    const Message headline = Message::verbatim(file.string() + ": " + what);
+    if (cregWords.empty())
+        throw Failure(headline, {}, Fault::badUsage);
+    throw Failure(Message::verbatim(cregWords), {}, Fault::badUsage).within(headline);
+}
+
+// libcreg reports through an error object; this turns one into a Failure naming the file.
 class CregCall {
 public:
     explicit CregCall(const std::filesystem::path& file)
@@ -33,17 +43,17 @@ public:
     void check(int result, std::string_view what) {
         if (result == 1)
             return;
-        std::string detail;
+        std::string words;
         if (m_error) {
             char text[512] = {};
             libcreg_error_sprint(m_error, text, sizeof text);
-            detail = std::string(": ") + text;
+            words = text;
             libcreg_error_free(&m_error);
         }
-        fail(std::string(what) + detail);
+        notReadable(m_file, std::string(what), words);
     }
 
-    [[noreturn]] void fail(const std::string& what) const { throw HiveError(m_file.string() + ": " + what); }
+    [[noreturn]] void fail(const std::string& what) const { notReadable(m_file, what); }
 
 private:
     std::filesystem::path m_file;
@@ -177,7 +187,7 @@ public:
         if (signature == -1)
             m_call.check(signature, "cannot be read");
         if (signature == 0)
-            throw HiveError(file.string() + ": not a Windows 98 registry file");
+            notReadable(file, "not a Windows 98 registry file");
         checkKeyTree(file, m_call);
         libcreg_file_t* handle = nullptr;
         m_call.check(libcreg_file_initialize(&handle, m_call.error()), "cannot be read");
@@ -281,9 +291,11 @@ std::string exportHives(const std::filesystem::path& first, const std::filesyste
     Hive one(first), other(second);
     const bool firstHoldsUsers = one.holdsUsers();
     if (firstHoldsUsers == other.holdsUsers())
-        throw HiveError(first.string() + " and " + second.string() + " are both " +
-                        (firstHoldsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
-                        ": give one SYSTEM.DAT and one USER.DAT");
+        throw Failure(
+            Message::verbatim(first.string() + " and " + second.string() + " are both " +
+                              (firstHoldsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
+                              ": give one SYSTEM.DAT and one USER.DAT"),
+            {}, Fault::badUsage);
     const HiveExport a = one.exported(), b = other.exported();
     return "REGEDIT4\r\n\r\n" + (firstHoldsUsers ? b.text + a.text : a.text + b.text);
 }

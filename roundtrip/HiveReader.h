@@ -7,25 +7,18 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
 namespace kv {
-
-class HiveError : public Failure {
-public:
-    explicit HiveError(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
 
 // The deepest key a hive may hold, its root being level 0: far deeper than real registries go.
 constexpr std::size_t MaxHiveDepth = 512;
 
 // One file's keys as regedit exports them, under HKEY_USERS for a user file (one whose root
-// holds ".DEFAULT") and HKEY_LOCAL_MACHINE for a system file. Throws HiveError naming the file
+// holds ".DEFAULT") and HKEY_LOCAL_MACHINE for a system file. Throws a Failure naming the file
 // when it is missing, is not a registry file, or is truncated or damaged (a key reached twice,
 // a tree deeper than MaxHiveDepth, a name regedit's lines cannot carry, an export out of all
-// proportion to the file).
+// proportion to the file): of Fault::badUsage, as the file given is not one that can be read.
 struct HiveExport {
     bool holdsUsers;
     std::string text;
@@ -33,7 +26,7 @@ struct HiveExport {
 HiveExport readHive(const std::filesystem::path& file);
 
 // The system file becomes HKEY_LOCAL_MACHINE and the user file HKEY_USERS, in whichever order
-// they are given, read as readHive reads them. Throws HiveError as readHive does, and when
+// they are given, read as readHive reads them. Throws as readHive does, and when
 // both files are of the same kind.
 std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second);
 

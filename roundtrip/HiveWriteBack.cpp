@@ -2,10 +2,10 @@
 
 #include "AtomicFile.h"
 #include "Cp932.h"
+#include "Failure.h"
 #include "FileBytes.h"
 #include "Hive.h"
 #include "HiveChanges.h"
-#include "HiveReader.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
 #include "RegistryDocument.h"
@@ -82,6 +82,16 @@ void diffKey(const Hive& file, std::optional<Hive::Key> key, const RegKey& wante
     }
 }
 
+// A step on one of the files, whose failure (a rule the file breaks, a change it cannot hold)
+// names the file.
+template <typename Step> auto namingFile(const char* fileName, Step step) {
+    try {
+        return step();
+    } catch (const Failure& e) {
+        throw e.within(Message::verbatim(fileName));
+    }
+}
+
 // One file with the changes that make it hold the tree under top.
 std::string withChanges(std::string_view bytes, const RegKey& tree, const char* top, const char* fileName,
                         std::size_t& changes) {
@@ -89,29 +99,23 @@ std::string withChanges(std::string_view bytes, const RegKey& tree, const char* 
     if (!wanted)
         throw Failure(Message::verbatim(std::string("the machine's registry holds no ") + top +
                                         " to write into " + fileName));
-    try {
-        Hive file = Hive::read(std::string(bytes));
-        std::vector<Change> diff;
-        std::vector<std::string> path;
-        diffKey(file, file.root(), *wanted, path, diff);
-        hive::applyChanges(file, diff);
-        changes += diff.size();
-        return file.write();
-    } catch (const hive::FormatError& e) {
-        throw HiveError(std::string(fileName) + ": " + e.what());
-    } catch (const std::invalid_argument& e) {
-        throw HiveError(std::string(fileName) + ": " + e.what());
-    }
+    Hive file = namingFile(fileName, [&] { return Hive::read(std::string(bytes)); });
+    std::vector<Change> diff;
+    std::vector<std::string> path;
+    diffKey(file, file.root(), *wanted, path, diff);
+    namingFile(fileName, [&] { hive::applyChanges(file, diff); });
+    changes += diff.size();
+    return namingFile(fileName, [&] { return file.write(); });
 }
 
 } // namespace
 
 WrittenHives hivesWithMachineChanges(const fs::path& machineDir, std::string_view systemDat,
                                      std::string_view userDat) {
-    auto registry = readIfPresent(MachineFolder::registryFileIn(machineDir));
+    const fs::path registryFile = MachineFolder::registryFileIn(machineDir);
+    auto registry = readIfPresent(registryFile);
     if (!registry)
-        throw Failure(
-            Message::verbatim(MachineFolder::registryFileIn(machineDir).string() + " cannot be read"));
+        throw Failure(Message::verbatim(registryFile.string() + " cannot be read"));
     const RegistryDocument document = RegistryDocument::fromBytes(std::move(*registry));
     if (document.tree().child("HKEY_CURRENT_USER"))
         throw Failure(
@@ -127,7 +131,7 @@ std::string writeMachineHives(const fs::path& machineDir, const fs::path& system
                               const fs::path& userDat) {
     const auto oldSystem = readIfPresent(systemDat), oldUser = readIfPresent(userDat);
     if (!oldSystem || !oldUser)
-        throw HiveError((oldSystem ? userDat : systemDat).string() + ": cannot be read");
+        throw Failure(Message::verbatim((oldSystem ? userDat : systemDat).string() + ": cannot be read"));
     const WrittenHives written = hivesWithMachineChanges(machineDir, *oldSystem, *oldUser);
     if (written.systemDat == *oldSystem && written.userDat == *oldUser)
         return "SYSTEM.DAT and USER.DAT hold the machine's registry already: nothing written";

@@ -17,8 +17,8 @@ struct WrittenHives {
 };
 
 // The two files' new bytes, for a caller that puts them somewhere itself (a disk image). Each
-// has passed the registry file checker. Throws HiveError, naming the file, when one is damaged,
-// not a registry file or the changes cannot be held in it, and Failure when the machine's
+// has passed the registry file checker. Throws a Failure, naming the file, when one is damaged,
+// not a registry file or the changes cannot be held in it, and also when the machine's
 // registry cannot be read or has no HKEY_LOCAL_MACHINE or HKEY_USERS.
 WrittenHives hivesWithMachineChanges(const std::filesystem::path& machineDir, std::string_view systemDat,
                                      std::string_view userDat);

@@ -24,8 +24,8 @@ void createMachine(const std::filesystem::path& dir, const std::string& registry
 void importRegistryExport(const std::filesystem::path& dir, const std::filesystem::path& regFile,
                           const std::optional<std::filesystem::path>& driveC);
 
-// SYSTEM.DAT and USER.DAT in either order, written as regedit exports them. Throws HiveError or
-// Failure.
+// SYSTEM.DAT and USER.DAT in either order, written as regedit exports them. Throws a Failure,
+// of Fault::badUsage when a file is no registry file.
 void importHives(const std::filesystem::path& dir, const std::filesystem::path& first,
                  const std::filesystem::path& second, const std::optional<std::filesystem::path>& driveC);
 

@@ -87,7 +87,7 @@ public:
                 addKeys(path, *key, below(10) == 0 ? 5 + below(40) : 1);
             else if (!path.empty() && (below(4) == 0 || key->children.empty()))
                 removeKey(path);
-        } catch (const std::invalid_argument&) {
+        } catch (const kv::Failure&) {
             // Refused before anything changed: too large, or a name a sibling has already.
         }
     }

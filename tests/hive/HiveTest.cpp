@@ -147,8 +147,8 @@ TEST(HiveTest, ChecksumsMarkedValidAreKeptValid) {
     try {
         Hive::read(bytes);
         ADD_FAILURE() << "a wrong checksum was accepted";
-    } catch (const FormatError& e) {
-        EXPECT_EQ(e.rule(), rule::Checksum);
+    } catch (const kv::Failure& e) {
+        EXPECT_EQ(e.message().text(), rule::Checksum);
     }
 }
 
@@ -217,8 +217,8 @@ TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
         try {
             Hive::read(bytes);
             ADD_FAILURE() << "a file breaking the rule \"" << row.rule << "\" was read";
-        } catch (const FormatError& e) {
-            EXPECT_EQ(e.rule(), row.rule) << e.what();
+        } catch (const kv::Failure& e) {
+            EXPECT_EQ(e.message().text(), row.rule) << e.text();
         }
     }
 }

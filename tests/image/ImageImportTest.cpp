@@ -129,8 +129,8 @@ TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMa
             try {
                 importImage(machine, disk.raw(), std::nullopt, notes);
                 ADD_FAILURE() << "imported";
-            } catch (const std::exception& e) {
-                EXPECT_NE(std::string(e.what()).find(row.error), std::string::npos) << e.what();
+            } catch (const Failure& e) {
+                EXPECT_NE(e.text().find(row.error), std::string::npos) << e.text();
             }
             EXPECT_FALSE(fs::exists(machine));
         } else {
@@ -279,20 +279,20 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
          [](auto& d) {
              test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()) + 100, "Windows ran");
          },
-         "changed in"},
+         "がインポートの後に"},
         {"a taken file changed", [](auto& d) { d.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows"); },
-         "ATI_9XAA.INF changed in"},
+         "ATI_9XAA.INF がインポートの後に"},
         {"a taken file deleted",
          [](auto& d) {
              d.mtools({"mdel", "c:/WINDOWS/INF/ATIXBAR.INF"});
          },
-         "ATIXBAR.INF changed in"},
+         "ATIXBAR.INF がインポートの後に"},
         {"a patch there already",
          [](auto& d) {
              d.mtools({"mmd", "c:/KAVENDEL"});
              d.put("/KAVENDEL/CHANGES.REG", "REGEDIT4\r\n");
          },
-         "CHANGES.REG changed in"},
+         "CHANGES.REG がインポートの後に"},
         {"full",
          [](auto& d) {
              const std::string listing = d.mtools({"mdir", "c:/"}).out;
@@ -306,7 +306,7 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
          "full"},
         {"no longer FAT",
          [](auto& d) { test::writeBytesAt(d.raw(), d.VolumeOffset, std::string(512, '\0')); }, "FAT"},
-        {"held by an emulator", nullptr, "shut the emulator down first"},
+        {"held by an emulator", nullptr, "エミュレータを終了してから"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -328,8 +328,8 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
                 emulator.emplace(disk.raw());
             writeBackToImage(machine);
             ADD_FAILURE() << "written";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.reason), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.reason), std::string::npos) << e.text();
         }
         EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
         EXPECT_EQ(test::fileContents(ImageRecord::folder(machine) / "source.txt"), record);

@@ -70,8 +70,8 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
                 putFile(journalFile(image.journalDir), *journal);
             try {
                 recoverPendingWrite(image.journalDir);
-            } catch (const ImageError& e) {
-                ADD_FAILURE() << "cut before call " << next << ": " << e.what();
+            } catch (const Failure& e) {
+                ADD_FAILURE() << "cut before call " << next << ": " << e.text();
             }
             const std::string recovered = test::imageBytes(image.file);
             EXPECT_TRUE(recovered == image.bytes || recovered == expected) << "cut before call " << next;
@@ -115,8 +115,8 @@ TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
         try {
             recoverPendingWrite(image.journalDir);
             ADD_FAILURE() << "recovered";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
         EXPECT_TRUE(test::imageBytes(image.file) == row.image);
         EXPECT_EQ(test::imageBytes(journalFile(image.journalDir)), row.journal);
@@ -162,8 +162,9 @@ TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
         try {
             writeAtomically(image.where, writes, image.journalDir, calls);
             ADD_FAILURE() << "written";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_EQ(e.reason(), std::errc::no_space_on_device) << e.text();
         }
         // Two ranges written when the undo failed too: the next run finishes the write.
         const bool finished = row.failTo == 99 && row.intoImage;

@@ -69,7 +69,7 @@ TEST_F(ImageVolume, EveryFormatFindsThePartitionAndReadsItsBytes) {
         // One program run for the batch, and none at all for a raw image.
         EXPECT_EQ(runner.runs.size() - runsToOpen, row.format == std::string("raw") ? 0u : 1u);
         EXPECT_LE(volume->counters().bytesRead, 2048u + 4096u + 4096u);
-        EXPECT_THROW(volume->read(DiskSize - VolumeOffset - 7, 8), ImageError);
+        EXPECT_THROW(volume->read(DiskSize - VolumeOffset - 7, 8), Failure);
     }
 }
 
@@ -177,9 +177,9 @@ TEST_F(ImageVolume, PartitionTablesAreFollowedOrRefusedWithAReason) {
         try {
             const auto volume = openVolume(file, row.chosen);
             EXPECT_EQ(volume->location().partition, row.partition);
-        } catch (const ImageError& e) {
-            EXPECT_EQ(row.partition, -1) << e.what();
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_EQ(row.partition, -1) << e.text();
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
             EXPECT_EQ(std::string(e.what()).find(file.string()), 0u) << "the message names the image";
         }
         EXPECT_EQ(test::imageBytes(file), before);
@@ -212,8 +212,8 @@ TEST_F(ImageVolume, DamagedImagesOfOtherFormatsAreRefusedWithAReason) {
         try {
             openVolume(row.file, std::nullopt);
             ADD_FAILURE() << "opened";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
         EXPECT_EQ(test::imageBytes(row.file), before);
     }

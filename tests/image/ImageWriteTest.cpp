@@ -207,9 +207,8 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
             try {
                 attempt();
                 ADD_FAILURE() << "written while in use";
-            } catch (const ImageError& e) {
-                EXPECT_NE(std::string(e.what()).find("shut the emulator down first"), std::string::npos)
-                    << e.what();
+            } catch (const Failure& e) {
+                EXPECT_NE(e.text().find("エミュレータを終了してから"), std::string::npos) << e.text();
             }
         }
         EXPECT_TRUE(test::imageBytes(row.file) == before);
@@ -247,7 +246,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         {"read-only image",
          [&] { std::filesystem::permissions(raw, std::filesystem::perms::owner_read); },
          {{0, "x"}},
-         "is read-only"},
+         "は読み取り専用です"},
         {"read-only folder",
          [&] {
              std::filesystem::create_directories(journal);
@@ -255,7 +254,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
                                                        std::filesystem::perms::owner_exec);
          },
          {{0, "x"}},
-         "is read-only: Kavendel cannot keep the journal"},
+         "は読み取り専用です。Kavendel は書き込みのジャーナル"},
         {"past the volume's end", [] {}, {{0, "x"}, {where.size - 1, "xy"}}, "runs past the volume's end"},
         {"unfinished earlier write",
          [&] {
@@ -272,8 +271,8 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         try {
             writeAtomically(where, row.writes, journal);
             ADD_FAILURE() << "written";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
         EXPECT_TRUE(test::imageBytes(raw) == before);
         std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
@@ -285,8 +284,8 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
     try {
         checkWritable(where, std::uint64_t{1} << 60, 1, journal);
         ADD_FAILURE() << "an exabyte fits";
-    } catch (const ImageError& e) {
-        EXPECT_NE(std::string(e.what()).find("is full"), std::string::npos) << e.what();
+    } catch (const Failure& e) {
+        EXPECT_NE(e.text().find("がいっぱいです"), std::string::npos) << e.text();
     }
 }
 
@@ -305,17 +304,20 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
         const char* message;
     } rows[] = {
         {{"qemu-img", "info"},
-         {-1, "", "qemu-img: No such file or directory"},
+         {-1, "", "", systemReason(ENOENT)},
          false,
-         "cannot be read as a qcow2 image: No such file or directory"},
-        {{"qemu-img", "info"}, {0, "{}", ""}, false, "did not tell the size of its disk"},
+         "cannot be read as a qcow2 image: qemu-img cannot be started: No such file or directory"},
+        {{"qemu-img", "info"}, {0, "{}", "", {}}, false, "did not tell the size of its disk"},
         {{"qemu-img", "convert"},
-         {1, "", "qemu-img: Could not open 'x': Input/output error\n"},
+         {1, "", "qemu-img: Could not open 'x': Input/output error\n", {}},
          false,
          "cannot be read: Could not open 'x': Input/output error."},
-        {{"qemu-img", "convert"}, {0, "", ""}, false, "qemu-img returned 0 bytes for 512"},
-        {{"qemu-io"}, {1, "", locked}, true, "shut the emulator down first"},
-        {{"qemu-io"}, {0, "wrote 3/3 bytes at offset 1048576\n", ""}, true, "qemu-io wrote 1 of 2 ranges"},
+        {{"qemu-img", "convert"}, {0, "", "", {}}, false, "qemu-img returned 0 bytes for 512"},
+        {{"qemu-io"}, {1, "", locked, {}}, true, "エミュレータを終了してから"},
+        {{"qemu-io"},
+         {0, "wrote 3/3 bytes at offset 1048576\n", "", {}},
+         true,
+         "qemu-io wrote 1 of 2 ranges"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.program.front() + " " + row.result.err + row.result.out);
@@ -327,8 +329,8 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
             writeAtomically(volume->location(), {{0, "new"}, {4096, "more"}}, folder.path() / "journal",
                             calls);
             ADD_FAILURE() << "no failure";
-        } catch (const ImageError& e) {
-            EXPECT_NE(std::string(e.what()).find(row.message), std::string::npos) << e.what();
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
         EXPECT_GT(runner.answered, 0);
         recoverPendingWrite(folder.path() / "journal");
