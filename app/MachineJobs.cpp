@@ -39,12 +39,14 @@ public:
         : Failure(Message::verbatim(text)) {}
 };
 
-// Runs step, taking the errors of kind Error that it throws for a refusal.
+// Runs step, taking the errors of kind Error, and the failures of Fault::badUsage, that it throws
+// for a refusal.
 template <typename... Error, typename Step> auto refusing(const Console& console, Step step) {
     try {
         return step();
     } catch (const std::exception& e) {
-        if ((dynamic_cast<const Error*>(&e) || ...))
+        const auto* failure = dynamic_cast<const Failure*>(&e);
+        if ((dynamic_cast<const Error*>(&e) || ...) || (failure && failure->is(Fault::badUsage)))
             throw Refusal(console.texts().text(e).toStdString());
         throw;
     }
@@ -164,7 +166,7 @@ void importImage(const MachineJob& job, const fs::path& dir, const Console& cons
 }
 
 void importMachine(const MachineJob& job, const fs::path& dir, const Console& console) {
-    refusing<RegistryFileError, HiveError>(console, [&] {
+    refusing<HiveError>(console, [&] {
         if (job.importFiles.size() == 1)
             importRegistryExport(dir, job.importFiles[0], job.driveC);
         else

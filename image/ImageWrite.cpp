@@ -144,9 +144,9 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
     try {
         removeStaleTemporaries(file);
         replaceFileAtomically(file, {bytes}, 0600, calls.files);
-    } catch (const std::system_error& e) {
+    } catch (const Failure& e) {
         throw ImageError("Kavendel cannot write the journal of its write into " +
-                         journal.location.image.string() + ": " + e.what() + ". The image is unchanged.");
+                         journal.location.image.string() + ": " + e.text() + ". The image is unchanged.");
     }
 }
 

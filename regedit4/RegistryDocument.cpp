@@ -31,10 +31,10 @@ bool startsAsUtf16(std::string_view text) {
 }
 
 // How many "[" the bytes hold: at most one section each, so the sections are sized once, as
-// growing by doubling would hold two arrays at the peak. Throws RegistryFileError, naming
+// growing by doubling would hold two arrays at the peak. Throws registryFileFailure, naming
 // fileName, when the bytes are not REGEDIT4 text. One walk through the file does both.
 std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view fileName) {
-    const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
+    const auto fail = [&](const char* reason) { throw registryFileFailure(fileName, reason); };
     const std::string_view text = bytes.view();
     if (startsAsUtf16(text))
         fail(Utf16Reason);
@@ -253,7 +253,7 @@ private:
 } // namespace
 
 void RegistryDocument::checkOpening(std::string_view start, std::string_view fileName) {
-    const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
+    const auto fail = [&](const char* reason) { throw registryFileFailure(fileName, reason); };
     if (startsAsUtf16(start))
         fail(Utf16Reason);
     if (start.empty())
@@ -264,12 +264,16 @@ void RegistryDocument::checkOpening(std::string_view start, std::string_view fil
         fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
 }
 
-RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
-                                     std::vector<std::string> args)
-    : Failure(Message{file + ": ", "RegistryFile", reason, std::move(args)}) {}
+Failure registryFileFailure(std::string_view file, const char* reason, std::vector<std::string> args,
+                            std::error_code systemReason) {
+    std::string lead(file);
+    lead += ": ";
+    return Failure(Message{std::move(lead), "RegistryFile", reason, std::move(args)}, systemReason);
+}
 
-RegistryFileError RegistryFileError::naming(const std::string& file) const {
-    return RegistryFileError(file, message().source, message().args);
+Failure namingFile(const Failure& failure, std::string_view file) {
+    const Message& message = failure.message();
+    return registryFileFailure(file, message.source, message.args, failure.reason());
 }
 
 RegistryDocument::RegistryDocument()
