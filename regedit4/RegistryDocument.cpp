@@ -2,7 +2,6 @@
 
 #include "Cp932.h"
 #include "EntrySplitter.h"
-#include "LargePages.h"
 #include "LineStore.h"
 #include "RegistryEditor.h"
 #include "SectionScanner.h"
@@ -312,7 +311,6 @@ void RegistryDocument::load(std::size_t brackets) {
     const std::string_view text = m_lines->bytes();
     auto& sections = m_lines->sections();
     sections.reserve(brackets + 1);
-    preferLargePages(sections.data(), sections.capacity() * sizeof(LineStore::Section));
     RawEntry header;
     EntrySplitter(text).next(header); // the REGEDIT4 line
     sections.emplace_back().header = m_lines->span(0, header.length);
