@@ -132,8 +132,10 @@ SourceBytes readIntoMemory(int fd, std::size_t size) {
         const ssize_t n = ::pread(fd, buffer.get() + done, size - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            throw Failure(Message{{}, "RegistryFile", Unreadable, {}}, lastSystemReason());
+        if (n < 0) {
+            const std::error_code reason = lastSystemReason();
+            throw Failure(Message{{}, "RegistryFile", Unreadable, {}}, reason);
+        }
         if (n == 0)
             break; // cut short since its size was taken
         done += static_cast<std::size_t>(n);
