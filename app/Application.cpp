@@ -129,8 +129,10 @@ std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line, const Consol
             return nullptr;
         }
         return std::make_unique<ReplayCpu>(std::move(recorded));
-    } catch (const RecordingError& e) {
-        console.usage(QString::fromLocal8Bit(e.what()));
+    } catch (const Failure& e) {
+        if (!e.is(Fault::badUsage))
+            throw;
+        console.usage(console.texts().text(e));
         return nullptr;
     }
 }

@@ -31,18 +31,6 @@ namespace {
 
 using Kind = MachineJob::Kind;
 
-// Runs step, taking the failures of kind Error that it throws for a refusal: the job's
-// arguments do not fit it, as the files to import are no registry. Nothing has been changed.
-template <typename... Error, typename Step> auto refusing(Step step) {
-    try {
-        return step();
-    } catch (const Failure& e) {
-        if ((dynamic_cast<const Error*>(&e) || ...))
-            throw e.as(Fault::badUsage);
-        throw;
-    }
-}
-
 // An error of the program's own whose message, marked in the context "CommandLine", is
 // translated when it is shown.
 [[noreturn]] void fail(const char* source, const fs::path& file) {
@@ -158,12 +146,11 @@ void importImage(const MachineJob& job, const fs::path& dir, const Console& cons
 }
 
 void importMachine(const MachineJob& job, const fs::path& dir, const Console& console) {
-    refusing<RegistryFileError>([&] {
-        if (job.importFiles.size() == 1)
-            importRegistryExport(dir, job.importFiles[0], job.driveC);
-        else
-            importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC);
-    });
+    // Files that are no registry are refused as bad usage by the imports themselves.
+    if (job.importFiles.size() == 1)
+        importRegistryExport(dir, job.importFiles[0], job.driveC);
+    else
+        importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC);
     console.report(createdMachineText(dir, console.texts()));
 }
 

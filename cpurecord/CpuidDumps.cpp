@@ -15,7 +15,7 @@ constexpr std::uint32_t FirstExtendedLeaf = 0x80000000;
 
 void requireLeafZero(const RecordedProcessor& rec, const std::string& origin) {
     if (!rec.leaves.contains(0))
-        throw RecordingError(origin + ": the dump holds no CPUID leaf 0");
+        throw recordingFailure(origin + ": the dump holds no CPUID leaf 0");
 }
 
 // "eax=0x0000000d" and the like: the register's name, then its value.

@@ -45,12 +45,9 @@ struct RecordedProcessor {
     std::uint64_t counterHz = 0;                // the rate the counter runs at once they run out
 };
 
-// A recording that cannot be read; the message names the line: "file:line: reason".
-class RecordingError : public Failure {
-public:
-    explicit RecordingError(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
+// A recording that cannot be read, as a failure of Fault::badUsage: the file given is not one
+// this program can replay. The text names the line: "file:line: reason".
+Failure recordingFailure(const std::string& text, std::error_code reason = {});
 
 RecordedProcessor parseReplayFormat(std::string_view text, const std::string& origin);
 RecordedProcessor parseCpuidDump(std::string_view text, const std::string& origin);

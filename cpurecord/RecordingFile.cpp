@@ -29,6 +29,10 @@ Kind kindOf(std::string_view text) {
 
 } // namespace
 
+Failure recordingFailure(const std::string& text, std::error_code reason) {
+    return Failure(Message::verbatim(text), reason, Fault::badUsage);
+}
+
 RecordedProcessor parseRecordedProcessor(std::string_view text, const std::string& origin) {
     switch (kindOf(text)) {
     case Kind::CpuidDump:
@@ -43,8 +47,10 @@ RecordedProcessor parseRecordedProcessor(std::string_view text, const std::strin
 
 RecordedProcessor loadRecordedProcessor(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw RecordingError(file.string() + ": cannot be read");
+    if (!in) {
+        const std::error_code reason = lastSystemReason();
+        throw recordingFailure(file.string() + ": cannot be read", reason);
+    }
     std::ostringstream text;
     text << in.rdbuf();
     return parseRecordedProcessor(text.str(), file.string());

@@ -33,7 +33,7 @@ public:
 
     // Ends the parse with "origin:line: reason".
     [[noreturn]] void fail(const std::string& reason) const {
-        throw RecordingError(m_origin + ":" + std::to_string(m_number) + ": " + reason);
+        throw recordingFailure(m_origin + ":" + std::to_string(m_number) + ": " + reason);
     }
 
 private:

@@ -9,21 +9,20 @@
 
 #include <filesystem>
 #include <fstream>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
 namespace kv {
 
-static GameFileError naming(std::string_view windowsPath, const char* text) {
-    return GameFileError(Message{{}, "GameFiles", text, {cp932::toUtf8(windowsPath)}});
+static Message naming(std::string_view windowsPath, const char* text) {
+    return Message{{}, "GameFiles", text, {cp932::toUtf8(windowsPath)}};
 }
 
-GameFileError GameFileError::cannotOpen(std::string_view windowsPath) {
+Message gameFiles::cannotOpen(std::string_view windowsPath) {
     return naming(windowsPath, QT_TRANSLATE_NOOP("GameFiles", "ファイル %1 は開けません"));
 }
 
-GameFileError GameFileError::cannotCreate(std::string_view windowsPath) {
+Message gameFiles::cannotCreate(std::string_view windowsPath) {
     return naming(windowsPath, QT_TRANSLATE_NOOP("GameFiles", "ファイル %1 を作成できません"));
 }
 
@@ -35,21 +34,21 @@ std::string GameFiles::read(std::string_view windowsPath) const {
     const auto host = m_machine.resolve(windowsPath);
     std::error_code ec;
     if (!host || !fs::is_regular_file(*host, ec))
-        throw GameFileError::cannotOpen(windowsPath);
+        throw Failure(gameFiles::cannotOpen(windowsPath));
     const auto size = fs::file_size(*host, ec);
     if (ec || size > MaxFileSize)
-        throw GameFileError::cannotOpen(windowsPath);
+        throw Failure(gameFiles::cannotOpen(windowsPath));
     std::ifstream in(*host, std::ios::binary);
     std::string bytes(static_cast<std::size_t>(size), '\0');
     if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-        throw GameFileError::cannotOpen(windowsPath);
+        throw Failure(gameFiles::cannotOpen(windowsPath));
     return bytes;
 }
 
 void GameFiles::save(std::string_view windowsPath, std::string_view bytes) const {
     auto host = m_machine.resolve(windowsPath);
     if (!host)
-        throw GameFileError::cannotCreate(windowsPath);
+        throw Failure(gameFiles::cannotCreate(windowsPath));
     m_machine.beforeChange(*host);
     fs::path target = *host;
     mode_t mode = 0644;
@@ -61,7 +60,7 @@ void GameFiles::save(std::string_view windowsPath, std::string_view bytes) const
         const bool readOnly =
             (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(target.c_str(), W_OK) != 0;
         if (ec || !S_ISREG(st.st_mode) || readOnly)
-            throw GameFileError::cannotCreate(windowsPath);
+            throw Failure(gameFiles::cannotCreate(windowsPath));
         mode = st.st_mode & 07777;
     }
     FileCalls calls;
@@ -69,8 +68,8 @@ void GameFiles::save(std::string_view windowsPath, std::string_view bytes) const
     try {
         removeStaleTemporaries(target);
         replaceFileAtomically(target, {bytes}, mode, calls);
-    } catch (const std::system_error&) {
-        throw GameFileError::cannotCreate(windowsPath);
+    } catch (const Failure& e) {
+        throw e.within(gameFiles::cannotCreate(windowsPath));
     }
 }
 

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -17,13 +16,11 @@ namespace kv {
 
 class MachineFolder;
 
-// A file error; its message names the Windows path (UTF-8) and can be shown translated.
-class GameFileError : public Failure {
-public:
-    using Failure::Failure;
-    static GameFileError cannotOpen(std::string_view windowsPath);   // ファイル %1 は開けません
-    static GameFileError cannotCreate(std::string_view windowsPath); // ファイル %1 を作成できません
-};
+// The messages of the file failures; each names the Windows path (UTF-8) and is shown translated.
+namespace gameFiles {
+Message cannotOpen(std::string_view windowsPath);   // ファイル %1 は開けません
+Message cannotCreate(std::string_view windowsPath); // ファイル %1 を作成できません
+} // namespace gameFiles
 
 class GameFiles {
 public:
@@ -33,15 +30,16 @@ public:
 
     explicit GameFiles(const MachineFolder& machine, WriteFunction write = {});
 
-    // The whole file. Throws cannotOpen when it is missing, not a regular file, outside the
+    // The whole file. Throws a Failure of cannotOpen when it is missing, not a regular file, outside the
     // machine folder, unreadable or larger than MaxFileSize.
     std::string read(std::string_view windowsPath) const;
 
     // Replaces the file's content: a temporary file beside it, fsync, rename over it, then fsync
     // of the folder, so the file holds the old or the new bytes and never a mix. Temporary files
     // that a killed save left beside it go first. A file without
-    // any write permission counts as read-only and is not replaced. Throws cannotCreate, and
-    // then the old file is untouched.
+    // any write permission counts as read-only and is not replaced. Throws a Failure of
+    // cannotCreate, with the write's own failure under it when there was one; the old file is
+    // then untouched.
     void save(std::string_view windowsPath, std::string_view bytes) const;
 
 private:

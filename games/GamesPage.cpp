@@ -18,8 +18,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 
-#include <stdexcept>
-
 namespace kv {
 
 namespace {
@@ -114,7 +112,8 @@ void GamesPage::TabSheet3Show() {
         const std::string path = reg.LoadText(game.installDirValue) + std::string(game.iconFile);
         const QImage icon = decodeIcon(m_files.read(path));
         if (icon.isNull())
-            throw std::runtime_error(tr("アイコンイメージが不正です").toStdString());
+            throw Failure(Message{
+                {}, "kv::GamesPage", QT_TRANSLATE_NOOP("kv::GamesPage", "アイコンイメージが不正です"), {}});
         Image1->setPixmap(QPixmap::fromImage(icon));
         IconList->insert(position, icon);
         item->setData(ImageIndexRole, position);

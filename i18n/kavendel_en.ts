@@ -451,10 +451,6 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>value line outside any key section</translation>
     </message>
     <message>
-        <source>読み込めません: %1</source>
-        <translation>cannot be read: %1</translation>
-    </message>
-    <message>
         <source>通常のファイルではありません</source>
         <translation>not a regular file</translation>
     </message>
@@ -481,6 +477,42 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>UTF-16 のテキストで、REGEDIT4 形式ではありません (Windows 2000 以降の regedit では、エクスポートでファイルの種類に Win9x/NT4 を選ぶと REGEDIT4 で書き出せます)</source>
         <translation>UTF-16 text, not REGEDIT4 (the regedit of Windows 2000 and later writes REGEDIT4 when you export with the file type Win9x/NT4)</translation>
+    </message>
+    <message>
+        <source>開けません</source>
+        <translation>cannot be opened</translation>
+    </message>
+    <message>
+        <source>書き込めません</source>
+        <translation>cannot be written</translation>
+    </message>
+    <message>
+        <source>ディスクに書き込めません</source>
+        <translation>cannot be written to the disk</translation>
+    </message>
+    <message>
+        <source>一時ファイルを作成できません</source>
+        <translation>cannot create a temporary file</translation>
+    </message>
+    <message>
+        <source>置き換えられません</source>
+        <translation>cannot be replaced</translation>
+    </message>
+    <message>
+        <source>ほかのプログラムが同時に変更しました</source>
+        <translation>changed by another program meanwhile</translation>
+    </message>
+    <message>
+        <source>ロックファイルを作成できません</source>
+        <translation>cannot create the lock file</translation>
+    </message>
+    <message>
+        <source>ロックできません</source>
+        <translation>cannot be locked</translation>
+    </message>
+    <message>
+        <source>読み込めません</source>
+        <translation>cannot be read</translation>
     </message>
 </context>
 <context>

@@ -1,7 +1,6 @@
 #include "KeyTree.h"
 
 #include "Cp932.h"
-#include "LargePages.h"
 
 #include <algorithm>
 #include <memory>
@@ -91,7 +90,6 @@ private:
     }
     void addBlock(std::size_t slots) {
         auto block = std::make_unique_for_overwrite<Slot[]>(slots);
-        preferLargePages(block.get(), slots * sizeof(Slot));
         m_blocks.push_back({std::move(block), slots});
         handOutFrom(m_blocks.size() - 1);
     }

@@ -2,7 +2,6 @@
 
 #include "Cp932.h"
 #include "EntrySplitter.h"
-#include "LargePages.h"
 #include "LineStore.h"
 #include "RegistryEditor.h"
 #include "SectionScanner.h"
@@ -31,10 +30,10 @@ bool startsAsUtf16(std::string_view text) {
 }
 
 // How many "[" the bytes hold: at most one section each, so the sections are sized once, as
-// growing by doubling would hold two arrays at the peak. Throws RegistryFileError, naming
+// growing by doubling would hold two arrays at the peak. Throws registryFileFailure, naming
 // fileName, when the bytes are not REGEDIT4 text. One walk through the file does both.
 std::size_t checkTextCountingBrackets(const SourceBytes& bytes, std::string_view fileName) {
-    const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
+    const auto fail = [&](const char* reason) { throw registryFileFailure(fileName, reason); };
     const std::string_view text = bytes.view();
     if (startsAsUtf16(text))
         fail(Utf16Reason);
@@ -253,7 +252,7 @@ private:
 } // namespace
 
 void RegistryDocument::checkOpening(std::string_view start, std::string_view fileName) {
-    const auto fail = [&](const char* reason) { throw RegistryFileError(std::string(fileName), reason); };
+    const auto fail = [&](const char* reason) { throw registryFileFailure(fileName, reason); };
     if (startsAsUtf16(start))
         fail(Utf16Reason);
     if (start.empty())
@@ -264,12 +263,16 @@ void RegistryDocument::checkOpening(std::string_view start, std::string_view fil
         fail(QT_TRANSLATE_NOOP("RegistryFile", "1 行目が REGEDIT4 ではありません"));
 }
 
-RegistryFileError::RegistryFileError(const std::string& file, const char* reason,
-                                     std::vector<std::string> args)
-    : Failure(Message{file + ": ", "RegistryFile", reason, std::move(args)}) {}
+Failure registryFileFailure(std::string_view file, const char* reason, std::vector<std::string> args,
+                            std::error_code systemReason) {
+    std::string lead(file);
+    lead += ": ";
+    return Failure(Message{std::move(lead), "RegistryFile", reason, std::move(args)}, systemReason);
+}
 
-RegistryFileError RegistryFileError::naming(const std::string& file) const {
-    return RegistryFileError(file, message().source, message().args);
+Failure namingFile(const Failure& failure, std::string_view file) {
+    const Message& message = failure.message();
+    return registryFileFailure(file, message.source, message.args, failure.reason());
 }
 
 RegistryDocument::RegistryDocument()
@@ -308,7 +311,6 @@ void RegistryDocument::load(std::size_t brackets) {
     const std::string_view text = m_lines->bytes();
     auto& sections = m_lines->sections();
     sections.reserve(brackets + 1);
-    preferLargePages(sections.data(), sections.capacity() * sizeof(LineStore::Section));
     RawEntry header;
     EntrySplitter(text).next(header); // the REGEDIT4 line
     sections.emplace_back().header = m_lines->span(0, header.length);

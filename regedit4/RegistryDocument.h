@@ -14,7 +14,6 @@
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,26 +23,23 @@ namespace kv {
 class LineStore;
 class RegistryEditor;
 
-// A file that is not REGEDIT4 text at all; such a file is never written to. The message is
-// "file: reason"; the reason is a text marked in the context "RegistryFile".
-class RegistryFileError : public Failure {
-public:
-    RegistryFileError(const std::string& file, const char* reason, std::vector<std::string> args = {});
-    // The reason alone, in the source language.
-    std::string reason() const { return fillArguments(message().source, message().args); }
-    // The same reason, naming another file.
-    RegistryFileError naming(const std::string& file) const;
-};
+// The failure of a file that is not REGEDIT4 text at all; such a file is never written to.
+// Its message is "file: reason", the reason a text marked in the context "RegistryFile"; the
+// system's reason, when given, follows it.
+Failure registryFileFailure(std::string_view file, const char* reason, std::vector<std::string> args = {},
+                            std::error_code systemReason = {});
+// The same failure, naming another file.
+Failure namingFile(const Failure& failure, std::string_view file);
 
 class RegistryDocument {
 public:
     // An empty registry: the header line only.
     RegistryDocument();
     ~RegistryDocument();
-    // Throws RegistryFileError (naming fileName) when the text is not REGEDIT4 at all.
+    // Throws registryFileFailure (naming fileName) when the text is not REGEDIT4 at all.
     // fileName also prefixes the malformed-line reports.
     static RegistryDocument parse(std::string_view text, std::string_view fileName = "registry.reg");
-    // Throws RegistryFileError, naming fileName, when the start of a file shows that it is not
+    // Throws registryFileFailure, naming fileName, when the start of a file shows that it is not
     // REGEDIT4 text: it is empty, UTF-16 with a byte-order mark, or its first line is no header.
     static void checkOpening(std::string_view start, std::string_view fileName);
     // The same, keeping bytes as the document's own: lines nobody changes stay views into them.

@@ -7,9 +7,6 @@
 
 #include "KeyTree.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace kv {
 
 enum class RootKey { LocalMachine, CurrentUser };
@@ -28,14 +25,6 @@ bool applyChange(RegKey& top, const Change& change);
 // exactly as it is, changes nothing.
 bool changesTree(const RegKey& top, const Change& change);
 
-// A change that could not be made durable. The store's tree is then what the store holds
-// without it: nothing of the change is kept or written later.
-class ChangeNotWritten : public Failure {
-public:
-    explicit ChangeNotWritten(const std::string& text)
-        : Failure(Message::verbatim(text)) {}
-};
-
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
@@ -43,7 +32,8 @@ public:
     // Called when an accessor is created: afterwards the tree shows the latest saved state.
     virtual void refresh() {}
     virtual const RegKey& tree() const = 0;
-    // Makes the change durable, then shows it in tree(). Throws ChangeNotWritten when it cannot.
+    // Makes the change durable, then shows it in tree(). Throws Failure when it cannot; the
+    // tree is then what the store holds without the change: nothing of it is kept or written later.
     virtual void apply(const Change& change) = 0;
 
     // The tree path of a root. HKEY_CURRENT_USER is HKEY_USERS\.DEFAULT in a tree that has

@@ -61,7 +61,11 @@ void importRegistryExport(const fs::path& dir, const fs::path& regFile,
     checkImportTarget(dir, driveC);
     std::string bytes = readWhole(regFile);
     // Parsed only to refuse what is not REGEDIT4; the file is kept as it is.
-    RegistryDocument::parse(bytes, regFile.filename().string());
+    try {
+        RegistryDocument::parse(bytes, regFile.filename().string());
+    } catch (const Failure& e) {
+        throw e.as(Fault::badUsage); // the file given is no registry
+    }
     createMachine(dir, bytes, driveC);
 }
 

@@ -19,8 +19,8 @@ void checkImportTarget(const std::filesystem::path& dir, const std::optional<std
 void createMachine(const std::filesystem::path& dir, const std::string& registryBytes,
                    const std::optional<std::filesystem::path>& driveC);
 
-// A whole-registry export, kept byte for byte. Throws RegistryFileError, naming the file, when it
-// is not REGEDIT4 text, and Failure for the rest.
+// A whole-registry export, kept byte for byte. Throws a Failure of Fault::badUsage, naming the
+// file, when it is not REGEDIT4 text, and a Failure for the rest.
 void importRegistryExport(const std::filesystem::path& dir, const std::filesystem::path& regFile,
                           const std::optional<std::filesystem::path>& driveC);
 

@@ -22,7 +22,7 @@ struct DiffCount {
 DiffCount countDifferences(const RegKey& before, const RegKey& after);
 
 // Both arguments are whole REGEDIT4 files; the patch is CP932 text with CR LF line ends.
-// Throws RegistryFileError when either is not REGEDIT4 text.
+// Throws Failure when either is not REGEDIT4 text.
 std::string changesPatch(std::string_view beforeFile, std::string_view afterFile);
 
 } // namespace kv

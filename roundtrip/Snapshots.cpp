@@ -81,7 +81,7 @@ std::optional<DiffCount> changesBetween(std::string_view before, std::string_vie
     try {
         return countDifferences(RegistryDocument::parse(before).tree(),
                                 RegistryDocument::parse(after).tree());
-    } catch (const RegistryFileError&) {
+    } catch (const Failure&) {
         return std::nullopt;
     }
 }

@@ -1,12 +1,11 @@
 #include "AppendJournal.h"
 
 #include "FileDescriptor.h"
+#include "FileFailure.h"
 #include "RegistryFileStoreAppend.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
-#include <system_error>
 #include <unistd.h>
 #include <utility>
 
@@ -20,10 +19,6 @@ namespace {
 constexpr std::size_t MinimumFoldBytes = 64u << 10;
 constexpr std::size_t MinimumFoldSections = 64;
 constexpr std::size_t FileBytesPerSection = 4u << 10;
-
-[[noreturn]] void throwErrno(int error, const std::string& what) {
-    throw std::system_error(error, std::generic_category(), what);
-}
 
 // The last section of a text given in pieces, copying only what it spans: a piece may be a
 // whole file's unchanged run.
@@ -99,18 +94,19 @@ void AppendJournal::append(const std::filesystem::path& file, std::string_view s
     FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0)
-        throwErrno(errno, "open " + file.string());
+        failOnFile(file, QT_TRANSLATE_NOOP("RegistryFile", "開けません"), lastSystemReason());
     if (!stamp.matches(st)) // changed since the look under the lock, by a program that does not lock
-        throwErrno(EAGAIN, "append to " + file.string());
+        failChangedMeanwhile(file);
     const off_t end = st.st_size - static_cast<off_t>(m_torn);
     if ((m_torn > 0 && calls.callTruncate(fd.get(), end) != 0) || ::lseek(fd.get(), end, SEEK_SET) != end)
-        throwErrno(errno, "append to " + file.string());
+        failOnFile(file, QT_TRANSLATE_NOOP("RegistryFile", "書き込めません"), lastSystemReason());
     try {
-        calls.writeAll(fd.get(), section, file.string());
+        calls.writeAll(fd.get(), section, file);
         setModifiedTwoSecondsBack(fd.get());
         if (calls.callFsync(fd.get()) != 0)
-            throwErrno(errno, "fsync " + file.string());
-    } catch (const std::system_error&) {
+            failOnFile(file, QT_TRANSLATE_NOOP("RegistryFile", "ディスクに書き込めません"),
+                       lastSystemReason());
+    } catch (const Failure&) {
         takeBack(fd.get(), stamp, calls);
         throw;
     }
@@ -123,7 +119,6 @@ void AppendJournal::append(const std::filesystem::path& file, std::string_view s
 }
 
 void AppendJournal::takeBack(int fd, DiskStamp& stamp, const FileCalls& calls) {
-    const int error = errno;
     bool restored = calls.callTruncate(fd, stamp.size() - static_cast<off_t>(m_torn)) == 0;
     if (restored) {
         setModifiedTwoSecondsBack(fd);
@@ -135,7 +130,6 @@ void AppendJournal::takeBack(int fd, DiskStamp& stamp, const FileCalls& calls) {
     } else {
         stamp.forget(); // the next look loads whatever the file now holds
     }
-    errno = error;
 }
 
 void AppendJournal::rewritten(const std::vector<std::string_view>& pieces) {

@@ -33,7 +33,7 @@ public:
     // write first needs them.
     void loaded(Ending ending);
     // A whole file's bytes as a document with its appended sections folded into the lines they
-    // change. Throws RegistryFileError when they are not REGEDIT4 text.
+    // change. Throws registryFileFailure when they are not REGEDIT4 text.
     static RegistryDocument folded(SourceBytes bytes, std::string_view fileName);
     // Finds the sections appended to bytes, the file as loaded, unless known: it takes a walk
     // through the whole file, which a store that only reads never needs.
@@ -43,7 +43,7 @@ public:
     // as the change says.
     std::optional<std::string> sectionFor(const RegKey& top, const Change& change) const;
     // Appends section to file with one write and one fsync. The file must still be what stamp
-    // says; on failure it is cut back to what it was. Throws std::system_error.
+    // says; on failure it is cut back to what it was. Throws Failure naming file.
     void append(const std::filesystem::path& file, std::string_view section, DiskStamp& stamp,
                 const FileCalls& calls);
     // The file was written whole as pieces.

@@ -1,25 +1,18 @@
 #include "AtomicFile.h"
 
+#include "FileFailure.h"
+
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 #include <utility>
 
 namespace kv {
 
 namespace {
-
-[[noreturn]] void throwErrno(const std::string& step, const std::string& name) {
-    // Appended, not added: GCC 12 at -O3 warns (-Wrestrict) about "literal" + std::string here.
-    std::string what = step;
-    what += ' ';
-    what += name;
-    throw std::system_error(errno, std::generic_category(), what);
-}
 
 // ".registry.reg.XXXXXX" beside "registry.reg": hidden, and recognisable as ours.
 std::string temporaryPrefix(const std::filesystem::path& target) {
@@ -60,16 +53,15 @@ bool takeOwnerOf(const std::filesystem::path& target, int fd) {
 
 } // namespace
 
-void FileCalls::writeAll(int fd, std::string_view bytes, const std::string& what) const {
+void FileCalls::writeAll(int fd, std::string_view bytes, const std::filesystem::path& file) const {
     while (!bytes.empty()) {
         const ssize_t n =
             write ? write(fd, bytes.data(), bytes.size()) : ::write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n == 0)
-            errno = ENOSPC;
         if (n <= 0)
-            throwErrno("write", what);
+            failOnFile(file, QT_TRANSLATE_NOOP("RegistryFile", "書き込めません"),
+                       n == 0 ? systemReason(ENOSPC) : lastSystemReason());
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
 }
@@ -100,19 +92,22 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
     std::string temp = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
-        throwErrno("cannot create a temporary file in", folder.string());
+        failOnFile(target, QT_TRANSLATE_NOOP("RegistryFile", "一時ファイルを作成できません"),
+                   lastSystemReason());
+    const char* const cannotWrite = QT_TRANSLATE_NOOP("RegistryFile", "書き込めません");
+    const char* const cannotSync = QT_TRANSLATE_NOOP("RegistryFile", "ディスクに書き込めません");
     try {
         // Held until the descriptor closes: tells the stale-temporary sweep this file is in use.
         ::flock(fd, LOCK_EX | LOCK_NB);
         // Before the mode: a change of owner clears the set-user and set-group bits.
         takeOwnerOf(target, fd);
         if (::fchmod(fd, mode) != 0)
-            throwErrno("chmod", temp);
+            failOnFile(target, cannotWrite, lastSystemReason());
         for (const auto bytes : pieces)
-            calls.writeAll(fd, bytes, temp);
+            calls.writeAll(fd, bytes, target);
         setModifiedTwoSecondsBack(fd);
         if (calls.callFsync(fd) != 0)
-            throwErrno("fsync", temp);
+            failOnFile(target, cannotSync, lastSystemReason());
         if (beforeRename)
             beforeRename();
     } catch (...) {
@@ -122,23 +117,22 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
     }
     // close() releases the descriptor even when it fails, so it is never closed twice.
     if (::close(fd) != 0) {
-        const int error = errno;
+        const std::error_code reason = lastSystemReason();
         ::unlink(temp.c_str());
-        errno = error;
-        throwErrno("close", temp);
+        failOnFile(target, cannotWrite, reason);
     }
     if (calls.callRename(temp.c_str(), target.c_str()) != 0) {
-        const int error = errno;
+        const std::error_code reason = lastSystemReason();
         ::unlink(temp.c_str());
-        errno = error;
-        throwErrno("rename", temp);
+        failOnFile(target, QT_TRANSLATE_NOOP("RegistryFile", "置き換えられません"), reason);
     }
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool synced = dir >= 0 && calls.callFsync(dir) == 0;
+    const std::error_code reason = lastSystemReason();
     if (dir >= 0)
         ::close(dir);
     if (!synced)
-        throwErrno("fsync", folder.string());
+        failOnFile(folder, cannotSync, reason);
 }
 
 void removeStaleTemporaries(const std::filesystem::path& target) {

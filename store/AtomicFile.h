@@ -24,15 +24,17 @@ struct FileCalls {
     std::function<int(int fd, off_t length)> truncate;
     std::function<int(const char* from, const char* to)> rename;
 
-    // Writes all of bytes, going on after short writes. Throws std::system_error naming what.
-    void writeAll(int fd, std::string_view bytes, const std::string& what) const;
+    // Writes all of bytes, going on after short writes. Throws Failure naming file, with the
+    // system's reason.
+    void writeAll(int fd, std::string_view bytes, const std::filesystem::path& file) const;
     int callFsync(int fd) const;
     int callTruncate(int fd, off_t length) const;
     int callRename(const char* from, const char* to) const;
 };
 
-// Writes pieces, in order, as target's new content with the given mode. Throws std::system_error
-// naming the step that failed; the target is then untouched and no temporary file is left.
+// Writes pieces, in order, as target's new content with the given mode. Throws Failure naming
+// the target (the folder when only its sync failed), with the system's reason; the target is
+// then untouched and no temporary file is left.
 // beforeRename, when given, runs once the new content is on disk and may throw to give it up.
 void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
                            mode_t mode, const FileCalls& calls = {},

@@ -15,8 +15,8 @@ public:
     // Shared among readers, never with a writer: an append is never read half-written.
     enum class Mode { Shared, Exclusive };
 
-    // Waits for the lock on file. Throws std::system_error when the lock file cannot be made
-    // or locked.
+    // Waits for the lock on file. Throws Failure, with the system's reason, when the lock file
+    // cannot be made or locked.
     LockFile(const std::filesystem::path& file, Mode mode);
 
 private:

@@ -1,22 +1,22 @@
 #include "MappedBytes.h"
 
 #include "FileDescriptor.h"
-#include "RegistryDocument.h"
+#include "FileFailure.h"
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
-#include <cstring>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/mman.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace kv {
 
 namespace {
+
+const char* const Unreadable = QT_TRANSLATE_NOOP("RegistryFile", "読み込めません");
 
 // The kernel's largest block of a cached file.
 constexpr std::size_t Block = std::size_t{2} << 20;
@@ -132,8 +132,10 @@ SourceBytes readIntoMemory(int fd, std::size_t size) {
         const ssize_t n = ::pread(fd, buffer.get() + done, size - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            throw std::system_error(errno, std::generic_category(), "read");
+        if (n < 0) {
+            const std::error_code reason = lastSystemReason();
+            throw Failure(Message{{}, "RegistryFile", Unreadable, {}}, reason);
+        }
         if (n == 0)
             break; // cut short since its size was taken
         done += static_cast<std::size_t>(n);
@@ -162,28 +164,21 @@ SourceBytes readBytes(int fd, std::size_t size) {
 }
 
 RegularFile readRegularFile(const std::filesystem::path& file) {
-    const auto unreadable = [&](int error) {
-        return RegistryFileError(file.string(), QT_TRANSLATE_NOOP("RegistryFile", "読み込めません: %1"),
-                                 {std::strerror(error)});
-    };
-    const auto notRegular = [&] {
-        return RegistryFileError(file.string(),
-                                 QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません"));
-    };
+    const char* const notRegular = QT_TRANSLATE_NOOP("RegistryFile", "通常のファイルではありません");
     RegularFile out;
     if (::stat(file.c_str(), &out.st) != 0)
-        throw unreadable(errno);
+        failOnFile(file, Unreadable, lastSystemReason());
     if (!S_ISREG(out.st.st_mode))
-        throw notRegular();
+        failOnFile(file, notRegular);
     FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (fd.get() < 0 || ::fstat(fd.get(), &out.st) != 0)
-        throw unreadable(errno);
+        failOnFile(file, Unreadable, lastSystemReason());
     if (!S_ISREG(out.st.st_mode))
-        throw notRegular(); // replaced since the look before opening
+        failOnFile(file, notRegular); // replaced since the look before opening
     try {
         out.bytes = readBytes(fd.get(), static_cast<std::size_t>(out.st.st_size));
-    } catch (const std::system_error& e) {
-        throw unreadable(e.code().value());
+    } catch (const Failure& e) {
+        failOnFile(file, Unreadable, e.reason());
     }
     return out;
 }

@@ -17,8 +17,8 @@
 namespace kv {
 
 // The first size bytes of the open regular file fd; the file may be closed after. Where they
-// cannot be mapped they are read into memory. Throws std::system_error when they cannot be
-// read either.
+// cannot be mapped they are read into memory. Throws Failure, with the system's reason, when
+// they cannot be read either.
 SourceBytes readBytes(int fd, std::size_t size);
 
 struct RegularFile {
@@ -27,7 +27,8 @@ struct RegularFile {
 };
 
 // The whole file, refusing anything but a regular file before opening it: opening a FIFO
-// would wait for a writer for good. Throws RegistryFileError naming the file and the reason.
+// would wait for a writer for good. Throws Failure naming the file, with the system's reason
+// when the system gave one.
 RegularFile readRegularFile(const std::filesystem::path& file);
 
 } // namespace kv

@@ -1,29 +1,18 @@
 #include "RegistryFileStore.h"
 
+#include "FileFailure.h"
 #include "LockFile.h"
 #include "MappedBytes.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
 #include <optional>
-#include <system_error>
 #include <unistd.h>
 #include <utility>
 
 namespace fs = std::filesystem;
 
 namespace kv {
-
-namespace {
-
-// Tells of a file changed under the store by a program that does not lock: the store looks
-// at the file again and gives the change up rather than write over the other's.
-[[noreturn]] void throwChangedMeanwhile(const std::string& what) {
-    throw std::system_error(EAGAIN, std::generic_category(), what);
-}
-
-} // namespace
 
 RegistryFileStore::RegistryFileStore(fs::path file, FileCalls calls)
     : m_file(std::move(file))
@@ -64,8 +53,8 @@ void RegistryFileStore::load(const fs::path& target) {
         RegularFile file = readRegularFile(target);
         try {
             adopt(std::move(file.bytes), file.st);
-        } catch (const RegistryFileError& e) {
-            throw e.naming(m_file.string());
+        } catch (const Failure& e) {
+            throw namingFile(e, m_file.string());
         }
         if (!m_document.bytesLost() || attempt == 2)
             return;
@@ -98,32 +87,26 @@ void RegistryFileStore::refresh() {
     std::optional<LockFile> lock;
     try {
         lock.emplace(file, LockFile::Mode::Shared);
-    } catch (const std::system_error&) {
+    } catch (const Failure&) {
     }
     load(file);
 }
 
 void RegistryFileStore::apply(const Change& change) {
-    try {
-        const fs::path file = target();
-        const LockFile lock(file, LockFile::Mode::Exclusive);
-        syncWithDisk(file);
-        const bool changes = changesTree(tree(), change);
-        failIfCutShort();
-        if (!changes)
-            return;
-        if (!m_sweptTemporaries) {
-            // Killed writers are rare: one look per process is enough, and keeps stores cheap.
-            removeStaleTemporaries(file);
-            m_sweptTemporaries = true;
-        }
-        write(file, change);
-        rewriteWhenLarge(file);
-    } catch (const RegistryFileError& e) {
-        throw ChangeNotWritten(e.what());
-    } catch (const std::system_error& e) {
-        throw ChangeNotWritten(e.what());
+    const fs::path file = target();
+    const LockFile lock(file, LockFile::Mode::Exclusive);
+    syncWithDisk(file);
+    const bool changes = changesTree(tree(), change);
+    failIfCutShort();
+    if (!changes)
+        return;
+    if (!m_sweptTemporaries) {
+        // Killed writers are rare: one look per process is enough, and keeps stores cheap.
+        removeStaleTemporaries(file);
+        m_sweptTemporaries = true;
     }
+    write(file, change);
+    rewriteWhenLarge(file);
 }
 
 // Appends the change when the file then reads exactly as the change says; otherwise writes
@@ -155,13 +138,13 @@ void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
         replaceFileAtomically(file, m_document.pieces(), m_mode, callsLettingSourceGo(), [&] {
             failIfCutShort();
             if (m_stamp.changed(file))
-                throwChangedMeanwhile("rewrite " + file.string());
+                failChangedMeanwhile(file);
         });
-    } catch (const std::system_error&) {
+    } catch (const Failure&) {
         m_stamp.forget();
         try {
             load(file);
-        } catch (const RegistryFileError&) {
+        } catch (const Failure&) {
         }
         throw;
     }
@@ -199,7 +182,7 @@ FileCalls RegistryFileStore::callsLettingSourceGo() const {
 // read as zeros, so nothing read from them can be trusted or written.
 void RegistryFileStore::failIfCutShort() const {
     if (m_document.bytesLost())
-        throwChangedMeanwhile("read " + m_file.string());
+        failChangedMeanwhile(m_file);
 }
 
 void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
@@ -207,9 +190,8 @@ void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
         return;
     try {
         rewrite(file, nullptr);
-    } catch (const std::system_error&) {
+    } catch (const Failure&) {
         // The change is on disk already; the appended form stays until the next fold.
-    } catch (const RegistryFileError&) {
     }
 }
 

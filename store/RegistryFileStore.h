@@ -24,8 +24,8 @@ namespace kv {
 
 class RegistryFileStore final : public SettingsStore {
 public:
-    // Throws RegistryFileError, naming the file and the reason, when it is not REGEDIT4 text
-    // or not a regular file.
+    // Throws Failure, naming the file and the reason, when it is not REGEDIT4 text, not a
+    // regular file or cannot be read.
     static std::unique_ptr<RegistryFileStore> open(const std::filesystem::path& file, FileCalls calls = {});
     // Writes the file whole in its minimal-diff form when this store appended changes to it;
     // a failure leaves the appended form, which reads the same.
@@ -39,7 +39,7 @@ public:
     const RegKey& tree() const override { return m_document.tree(); }
     void apply(const Change& change) override;
     // Writes the file whole in its minimal-diff form when changes were appended. Throws
-    // std::system_error or RegistryFileError; the file then still reads the same.
+    // Failure; the file then still reads the same.
     void compact();
 
 private:

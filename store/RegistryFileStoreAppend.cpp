@@ -156,7 +156,7 @@ bool readsAs(std::string_view tail, std::string_view appended, std::span<const C
         text += appended;
         const RegistryDocument actual = RegistryDocument::parse(text);
         return actual.malformedLines().size() == before.malformedLines().size() && actual.tree() == expected;
-    } catch (const RegistryFileError&) {
+    } catch (const Failure&) {
         return false;
     }
 }

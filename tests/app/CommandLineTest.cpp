@@ -193,6 +193,7 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"--machine", "full/notes.txt", "--create"}, 2, "full/notes.txt is a file; --create makes a new"},
         {{"--cpu", "/dev/null", "--screenshot", "shots"}, 2, "/dev/null holds no recorded processor"},
         {{"--cpu", "plain", "--screenshot", "shots"}, 2, "plain is a folder; --cpu needs a file"},
+        {{"--cpu", "full/notes.txt", "--screenshot", "shots"}, 2, "full/notes.txt:1: unknown line \"mine\""},
         {{"--screenshot", "full/notes.txt"},
          2,
          "full/notes.txt is not a folder; --screenshot needs a folder"},

@@ -112,7 +112,7 @@ TEST(RecordedProcessor, NamesTheLineItCannotRead) {
         try {
             parseRecordedProcessor(text, "cpu.txt");
             ADD_FAILURE() << "accepted " << text;
-        } catch (const RecordingError& e) {
+        } catch (const Failure& e) {
             EXPECT_EQ(std::string(e.what()).rfind("cpu.txt:2: ", 0), 0u) << e.what();
         }
     }
@@ -121,8 +121,8 @@ TEST(RecordedProcessor, NamesTheLineItCannotRead) {
 TEST(RecordedProcessor, ADumpWithoutLeafZeroIsRefused) {
     for (const char* text : {"CPU 0:\n   0x00000001 0x00: eax=0x1 ebx=0x0 ecx=0x0 edx=0x0\n",
                              "version=0.6.2\next_cpuid[0]=80000008 0 0 0\n"})
-        EXPECT_THROW(parseRecordedProcessor(text, "cpu.txt"), RecordingError) << text;
-    EXPECT_THROW(loadRecordedProcessor(Data + "/no-such-recording.txt"), RecordingError);
+        EXPECT_THROW(parseRecordedProcessor(text, "cpu.txt"), Failure) << text;
+    EXPECT_THROW(loadRecordedProcessor(Data + "/no-such-recording.txt"), Failure);
 }
 
 } // namespace

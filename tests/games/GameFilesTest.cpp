@@ -38,7 +38,7 @@ protected:
     template <typename F> std::string errorOf(F&& action) const {
         try {
             action();
-        } catch (const GameFileError& e) {
+        } catch (const Failure& e) {
             return e.what();
         }
         return "(no error)";

@@ -37,7 +37,7 @@ public:
                                           static_cast<unsigned char>(change.value.data[1]) << 8 |
                                           static_cast<unsigned char>(change.value.data[2]) << 16)));
         if (failWrites)
-            throw ChangeNotWritten("no space left on the device");
+            throw Failure(Message::verbatim("no space left on the device"));
         m_inner.apply(change);
     }
     std::vector<GammaChannels> writes;

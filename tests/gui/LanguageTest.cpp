@@ -209,9 +209,9 @@ struct ErrorRow {
 
 const ErrorRow ErrorRows[] = {
     {"StoreError", [] { throw Failure(wrongType("Size")); }, "'Size' has the wrong data type"},
-    {"GameFileError", [] { throw GameFileError::cannotOpen("C:\\Q3\\q3config.cfg"); },
+    {"GameFile", [] { throw Failure(gameFiles::cannotOpen("C:\\Q3\\q3config.cfg")); },
      "Cannot open the file C:\\Q3\\q3config.cfg"},
-    {"RegistryFileError", [] { RegistryDocument::parse("REGEDIT5\r\n", "m/registry.reg"); },
+    {"RegistryFile", [] { RegistryDocument::parse("REGEDIT5\r\n", "m/registry.reg"); },
      "m/registry.reg: the first line is not REGEDIT4"},
 };
 

@@ -5,10 +5,16 @@
 #include "Dialogs.h"
 #include "Failure.h"
 #include "Fakes.h"
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
 #include "StoreError.h"
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 using namespace kv;
@@ -30,6 +36,30 @@ TEST(Guard, ShowsTheErrorUnderTheApplicationTitleAndGoesOn) {
     EXPECT_EQ(dialogs.shown[0].text, "'DisableHyperZ' の設定に失敗しました.");
     EXPECT_EQ(dialogs.shown[0].icon, Dialogs::Icon::Error);
     EXPECT_TRUE(after);
+}
+
+// A store the disk refuses: the box keeps its exact text, and the system's words go under it.
+TEST(Guard, AFailedStoreShowsTheSystemsReasonUnderTheBoxText) {
+    const test::TemporaryFolder dir;
+    const auto file = dir.path() / "registry.reg";
+    std::ofstream(file, std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n";
+    FileCalls calls;
+    calls.fsync = [](int) {
+        errno = ENOSPC;
+        return -1;
+    };
+    const auto store = RegistryFileStore::open(file, calls);
+    test::ScriptedDialogs dialogs;
+    Guard guard(dialogs);
+    guard.run([&] {
+        TSettingsAccessor reg(*store);
+        reg.OpenPathForReading("\\SOFTWARE");
+        reg.StoreNumber("DisableHyperZ", 1);
+    });
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "'DisableHyperZ' の設定に失敗しました.");
+    EXPECT_EQ(dialogs.shown[0].reason,
+              file.string() + ": ディスクに書き込めません: " + std::strerror(ENOSPC));
 }
 
 // A handler sets a control whose own handler fails: the error ends the setter too, one box.

@@ -28,7 +28,7 @@ public:
     void apply(const Change& change) override {
         if (change.kind == Change::Kind::SetValue) {
             if (change.value.name == failOn)
-                throw ChangeNotWritten("no space left on the device");
+                throw Failure(Message::verbatim("no space left on the device"));
             stored.push_back({joinPath(change.path), change.value.name, shown(change.value)});
         } else if (change.kind == Change::Kind::CreateKey) {
             created.push_back(joinPath(change.path));

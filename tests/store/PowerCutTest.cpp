@@ -197,7 +197,7 @@ TEST(PowerCut, RegistryFileReadsAsTheLastReturnedStoreOrTheOneInProgress) {
                             read.tree() == afterStep[done + 1].tree())
                     << "cut before call " << next << " during step " << done + 1 << ":\n"
                     << bytes;
-            } catch (const RegistryFileError& e) {
+            } catch (const Failure& e) {
                 ADD_FAILURE() << "cut before call " << next << ": " << e.what();
             }
         });

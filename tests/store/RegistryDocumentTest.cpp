@@ -393,8 +393,8 @@ TEST_P(RejectTest, WholeFileIsRefusedWithTheReason) {
     try {
         RegistryDocument::parse(GetParam().bytes, "m/registry.reg");
         FAIL() << "accepted";
-    } catch (const RegistryFileError& e) {
-        EXPECT_EQ(e.reason(), GetParam().reason);
+    } catch (const Failure& e) {
+        EXPECT_EQ(std::string(e.message().source), GetParam().reason);
         EXPECT_EQ(std::string(e.what()), std::string("m/registry.reg: ") + GetParam().reason);
     }
 }

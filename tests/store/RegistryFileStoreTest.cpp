@@ -186,10 +186,15 @@ TEST_F(FileStoreTest, UnusableFilesAreRefusedNamingFileAndReason) {
     try {
         RegistryFileStore::open(file);
         FAIL();
-    } catch (const RegistryFileError& e) {
+    } catch (const Failure& e) {
         EXPECT_EQ(std::string(e.what()), file.string() + ": バイナリデータで、REGEDIT4 形式ではありません");
     }
-    EXPECT_THROW(RegistryFileStore::open(dir / "missing.reg"), RegistryFileError);
+    try {
+        RegistryFileStore::open(dir / "missing.reg");
+        FAIL();
+    } catch (const Failure& e) {
+        EXPECT_EQ(e.reason(), systemReason(ENOENT));
+    }
 }
 
 TEST_F(FileStoreTest, MalformedLinesAreListedFromTheFile) {
@@ -267,6 +272,7 @@ TEST_P(FaultTest, AFailedStoreIsReportedAtOnceAndNeverWrittenLater) {
         FAIL() << "the failed write was reported as success";
     } catch (const Failure& e) {
         EXPECT_STREQ(e.what(), "'Big' の設定に失敗しました");
+        EXPECT_EQ(e.reason(), systemReason(GetParam().error)); // the system's reason reaches the user
     }
     EXPECT_EQ(read(), before);
     EXPECT_EQ(entries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
@@ -459,7 +465,7 @@ TEST_F(FileStoreTest, AFileCutShortInPlaceUnderALoadedStoreIsReadAgainAndNeverCo
         };
         auto store = RegistryFileStore::open(file, calls);
         storeText(*store, "\\SOFTWARE\\Last", "A", "2");
-        EXPECT_THROW(store->compact(), std::system_error) << shorter;
+        EXPECT_THROW(store->compact(), Failure) << shorter;
         EXPECT_FALSE(other.empty());
         EXPECT_TRUE(read() == other) << shorter;
     }
@@ -533,7 +539,7 @@ TEST_F(FileStoreTest, AnythingButARegularFileIsRefusedWithoutOpeningIt) {
     try {
         RegistryFileStore::open(file); // opening a FIFO would wait for a writer for good
         FAIL();
-    } catch (const RegistryFileError& e) {
+    } catch (const Failure& e) {
         EXPECT_EQ(std::string(e.what()), file.string() + ": 通常のファイルではありません");
     }
 }

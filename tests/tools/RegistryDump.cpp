@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
     try {
         const auto doc = kv::RegistryDocument::fromBytes(std::move(bytes), argv[1]);
         dump(doc.tree());
-    } catch (const kv::RegistryFileError& e) {
-        std::printf("REJECTED %s\n", e.reason().c_str());
+    } catch (const kv::Failure& e) {
+        std::printf("REJECTED %s\n", kv::fillArguments(e.message().source, e.message().args).c_str());
         return 3;
     }
     return 0;
