@@ -161,8 +161,6 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
         replaceFileAtomically(file, {bytes}, 0600, calls.files);
     } catch (const Failure& e) {
         throw e.within(unchanged);
-    } catch (const std::system_error& e) {
-        throw Failure(unchanged, e.code());
     }
 }
 

@@ -101,11 +101,7 @@ std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {
 void RawFile::writeAt(std::uint64_t offset, std::string_view bytes, const FileCalls& calls) const {
     if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0)
         throw Failure(Message::verbatim(m_path.string() + " cannot be written"), lastSystemReason());
-    try {
-        calls.writeAll(m_fd, bytes, m_path.string());
-    } catch (const std::system_error& e) {
-        throw Failure(Message::verbatim(m_path.string() + " cannot be written"), e.code());
-    }
+    calls.writeAll(m_fd, bytes, m_path.string()); // names the file and the system's reason
 }
 
 void RawFile::sync(const FileCalls& calls) const {

@@ -1,11 +1,11 @@
 #include "MachineFolder.h"
 
+#include "AtomicFile.h"
 #include "Cp932.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -76,10 +76,8 @@ std::optional<fs::path> MachineFolder::defaultLocation() {
 
 void MachineFolder::ensureCreated() const {
     fs::create_directories(driveCIn(m_dir));
-    if (!fs::exists(registryFile())) {
-        std::ofstream out(registryFile(), std::ios::binary);
-        out << "REGEDIT4\r\n\r\n";
-    }
+    // Never an empty file, which would read as no registry at all, even after a crash.
+    createFileAtomically(registryFile(), {"REGEDIT4\r\n\r\n"}, 0644);
 }
 
 std::optional<fs::path> MachineFolder::resolve(std::string_view windowsPath) const {

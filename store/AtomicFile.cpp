@@ -86,8 +86,31 @@ void setModifiedTwoSecondsBack(int fd) {
     ::futimens(fd, times); // without it the file is only harder to tell apart, never wrong
 }
 
-void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
-                           mode_t mode, const FileCalls& calls, const std::function<void()>& beforeRename) {
+namespace {
+
+// How the temporary file takes the target's name: rename replaces what is there, link leaves
+// an existing file be.
+enum class Publish { Replace, CreateOnly };
+
+// Gives temp the target's name too, unless target is there. A file system without hard links
+// (FAT) gets a rename when nothing is there: only a writer at the very same moment could lose.
+bool createdByLink(const std::string& temp, const std::filesystem::path& target) {
+    if (::link(temp.c_str(), target.c_str()) == 0)
+        return true;
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(temp.c_str(), target.c_str()) == 0; // temp's name is gone with it
+}
+
+// Writes the temporary file and publishes it; false when CreateOnly found a file there.
+bool publishFile(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
+                 mode_t mode, const FileCalls& calls, const std::function<void()>& beforeRename,
+                 Publish publish) {
     const std::filesystem::path folder = folderOf(target);
     std::string temp = (folder / (temporaryPrefix(target) + "XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
@@ -121,18 +144,35 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
         ::unlink(temp.c_str());
         failOnFile(target, cannotWrite, reason);
     }
-    if (calls.callRename(temp.c_str(), target.c_str()) != 0) {
-        const std::error_code reason = lastSystemReason();
+    const bool published = publish == Publish::Replace ? calls.callRename(temp.c_str(), target.c_str()) == 0
+                                                       : createdByLink(temp, target);
+    const std::error_code reason = lastSystemReason();
+    if (!published || publish == Publish::CreateOnly)
         ::unlink(temp.c_str());
+    if (!published && publish == Publish::CreateOnly && reason == std::errc::file_exists)
+        return false;
+    if (!published)
         failOnFile(target, QT_TRANSLATE_NOOP("RegistryFile", "置き換えられません"), reason);
-    }
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool synced = dir >= 0 && calls.callFsync(dir) == 0;
-    const std::error_code reason = lastSystemReason();
+    const std::error_code syncReason = lastSystemReason();
     if (dir >= 0)
         ::close(dir);
     if (!synced)
-        failOnFile(folder, cannotSync, reason);
+        failOnFile(folder, cannotSync, syncReason);
+    return true;
+}
+
+} // namespace
+
+void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
+                           mode_t mode, const FileCalls& calls, const std::function<void()>& beforeRename) {
+    publishFile(target, pieces, mode, calls, beforeRename, Publish::Replace);
+}
+
+bool createFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
+                          mode_t mode) {
+    return publishFile(target, pieces, mode, {}, {}, Publish::CreateOnly);
 }
 
 void removeStaleTemporaries(const std::filesystem::path& target) {

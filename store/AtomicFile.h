@@ -40,6 +40,11 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
                            mode_t mode, const FileCalls& calls = {},
                            const std::function<void()>& beforeRename = {});
 
+// Writes pieces as a new file at target, as replaceFileAtomically does, unless a file is there
+// already, which is then left as it is: false. A crash leaves no file or the whole one.
+bool createFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
+                          mode_t mode);
+
 // Sets the file's modification time two seconds back. Any later change, even within the same
 // clock tick or on a file system that keeps times to two seconds, then gives the file a later
 // time, so its time alone tells this content from any later one.

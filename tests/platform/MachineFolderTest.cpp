@@ -28,6 +28,11 @@ protected:
 TEST_F(MachineFolderTest, CreatesAnEmptyRegistryAndDriveC) {
     EXPECT_EQ(kv::test::fileContents(machine.registryFile()), "REGEDIT4\r\n\r\n");
     EXPECT_TRUE(fs::is_directory(root / "drive_c"));
+    // A registry that is there is kept, and no temporary file is left beside it.
+    std::ofstream(machine.registryFile(), std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_USERS]\r\n";
+    machine.ensureCreated();
+    EXPECT_EQ(kv::test::fileContents(machine.registryFile()), "REGEDIT4\r\n\r\n[HKEY_USERS]\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 2);
 }
 
 TEST_F(MachineFolderTest, MapsWindowsPathsIntoTheDrivesWithoutRegardToCase) {
