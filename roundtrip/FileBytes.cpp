@@ -1,8 +1,5 @@
 #include "FileBytes.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <fstream>
 #include <sstream>
@@ -22,16 +19,6 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& file) {
         throw Failure(Message::verbatim("cannot read " + file.string()), reason);
     }
     return std::move(bytes).str();
-}
-
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    const std::error_code reason = lastSystemReason();
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced)
-        throw Failure(Message::verbatim("fsync " + folder.string()), reason);
 }
 
 Failure systemFailure(const std::system_error& error) {

@@ -1,5 +1,5 @@
-// Small file helpers of the round trip: a whole file's bytes, a folder made durable, and the
-// system errors of the standard library as the program's failures.
+// Small file helpers of the round trip: a whole file's bytes, and the system errors of the
+// standard library as the program's failures.
 #pragma once
 
 #include "Failure.h"
@@ -14,9 +14,6 @@ namespace kv {
 // The file's bytes, or nullopt when there is no regular file there. Throws Failure when the
 // file is there but cannot be read.
 std::optional<std::string> readIfPresent(const std::filesystem::path& file);
-
-// fsync of a folder, so that the entries made in it survive a crash. Throws Failure.
-void syncFolder(const std::filesystem::path& folder);
 
 // A system error as a failure: the path that a file system error names, or the words of the
 // step, and the system's reason.

@@ -153,17 +153,21 @@ bool publishFile(const std::filesystem::path& target, const std::vector<std::str
         return false;
     if (!published)
         failOnFile(target, QT_TRANSLATE_NOOP("RegistryFile", "置き換えられません"), reason);
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool synced = dir >= 0 && calls.callFsync(dir) == 0;
-    const std::error_code syncReason = lastSystemReason();
-    if (dir >= 0)
-        ::close(dir);
-    if (!synced)
-        failOnFile(folder, cannotSync, syncReason);
+    syncFolder(folder, calls);
     return true;
 }
 
 } // namespace
+
+void syncFolder(const std::filesystem::path& folder, const FileCalls& calls) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = dir >= 0 && calls.callFsync(dir) == 0;
+    const std::error_code reason = lastSystemReason();
+    if (dir >= 0)
+        ::close(dir);
+    if (!synced)
+        failOnFile(folder, QT_TRANSLATE_NOOP("RegistryFile", "ディスクに書き込めません"), reason);
+}
 
 void replaceFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
                            mode_t mode, const FileCalls& calls, const std::function<void()>& beforeRename) {

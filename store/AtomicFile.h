@@ -45,6 +45,10 @@ void replaceFileAtomically(const std::filesystem::path& target, const std::vecto
 bool createFileAtomically(const std::filesystem::path& target, const std::vector<std::string_view>& pieces,
                           mode_t mode);
 
+// fsync of a folder, so that the entries made in it survive a crash. Throws Failure naming the
+// folder, with the system's reason.
+void syncFolder(const std::filesystem::path& folder, const FileCalls& calls = {});
+
 // Sets the file's modification time two seconds back. Any later change, even within the same
 // clock tick or on a file system that keeps times to two seconds, then gives the file a later
 // time, so its time alone tells this content from any later one.
