@@ -241,9 +241,8 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
         return renderScreenshots(form, *line.screenshotDir, console);
     form.show();
     const int status = QApplication::exec();
-    if (line.image)
-        return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
-    return status;
+    // Also for an image opened at the first start, or named with --machine.
+    return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
 }
 
 } // namespace

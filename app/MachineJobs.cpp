@@ -8,6 +8,7 @@
 #include "HiveReader.h"
 #include "HiveWriteBack.h"
 #include "ImageImport.h"
+#include "ImageRecord.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
 #include "MachinePaths.h"
@@ -251,7 +252,7 @@ int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
         return QCoreApplication::translate("ImageWriteBack", source).toStdString();
     };
     try {
-        if (!image::hasUnwrittenChanges(machineDir) ||
+        if (!image::ImageRecord::load(machineDir) || !image::hasUnwrittenChanges(machineDir) ||
             !dialogs.confirm(
                 ApplicationTitle,
                 text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに今書き込みますか？\n"

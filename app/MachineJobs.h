@@ -65,7 +65,8 @@ std::optional<std::filesystem::path> machineOfImage(const std::filesystem::path&
                                                     const Console& console);
 
 // When the window on an image's machine folder closes with changes not in the image yet, asks
-// whether to write them now; No keeps them for a later --write-image. Returns the exit status.
+// whether to write them now; No keeps them for a later --write-image. Any other machine folder
+// asks nothing. Returns the exit status.
 int offerImageWriteBack(Dialogs& dialogs, const std::filesystem::path& machineDir);
 
 // The files Kavendel may change on this machine that exist now: the games' configuration files

@@ -1,9 +1,13 @@
 // The first start's choices and the remembered machine folder, without the dialog's widgets.
 #include "FirstRun.h"
 #include "Failure.h"
+#include "Fakes.h"
 #include "FileContents.h"
 #include "MachineFolder.h"
+#include "MachineJobs.h"
 #include "Message.h"
+#include "RegistryFileStore.h"
+#include "SettingsAccessor.h"
 #include "UserConfig.h"
 #include "Win98Image.h"
 
@@ -70,8 +74,9 @@ TEST(FirstRun, TheDemoCopyMakesItsFoldersOrSaysWhyNot) {
     }
 }
 
-// A disk image opens in a machine folder of its own beside the default one, as --image has it;
-// a file that is no image is refused and leaves no folder behind.
+// A disk image opens in a machine folder of its own beside the default one, as --image has it,
+// and closing the window on it offers to write its changes into the image; a file that is no
+// image is refused and leaves no folder behind.
 TEST(FirstRun, ADiskImageOpensInAMachineFolderOfItsOwn) {
     Places p;
     std::ofstream(p.root / "picked/notes.img") << "not a disk";
@@ -85,6 +90,23 @@ TEST(FirstRun, ADiskImageOpensInAMachineFolderOfItsOwn) {
     EXPECT_EQ(opened.parent_path(), p.root / "images");
     EXPECT_FALSE(isNewMachine(opened));
     EXPECT_TRUE(isNewMachine(p.places.defaultMachine));
+
+    test::ScriptedDialogs dialogs; // answers Cancel
+    EXPECT_EQ(offerImageWriteBack(dialogs, opened), 0);
+    EXPECT_TRUE(dialogs.shown.empty()) << "nothing to write yet";
+    {
+        auto store = RegistryFileStore::open(MachineFolder::registryFileIn(opened));
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\Software\\Kavendel");
+        reg.StoreText("Tried", "1");
+    }
+    const std::string image = test::fileContents(disk.raw());
+    EXPECT_EQ(offerImageWriteBack(dialogs, p.places.defaultMachine), 0);
+    EXPECT_TRUE(dialogs.shown.empty()) << "a machine folder of no image";
+    EXPECT_EQ(offerImageWriteBack(dialogs, opened), 0);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_TRUE(dialogs.shown[0].confirm);
+    EXPECT_EQ(test::fileContents(disk.raw()), image) << "Cancel writes nothing";
 }
 
 TEST(UserConfig, RemembersTheMachineAndKeepsOtherLines) {
