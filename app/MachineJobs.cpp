@@ -130,7 +130,7 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
 
 void writeImage(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
-    const auto moved = image::writeBackToImage(dir);
+    const auto moved = writeBackToImage(dir);
     if (!moved)
         return console.report(texts.text(QT_TRANSLATE_NOOP(
             "CommandLine", "書き込むものはありません: マシンはインポートしたときのままです")));
@@ -139,8 +139,8 @@ void writeImage(const fs::path& dir, const Console& console) {
                               {QString::number(moved->bytesRead), QString::number(moved->bytesWritten)}));
 }
 
-void importImage(const MachineJob& job, const fs::path& dir, const Console& console) {
-    image::importImage(dir, *job.image, job.partition, console.errorStream());
+void importImageJob(const MachineJob& job, const fs::path& dir, const Console& console) {
+    importImage(dir, *job.image, job.partition, console.errorStream());
     console.report(console.texts().text(
         QT_TRANSLATE_NOOP("CommandLine", "%2 からマシンフォルダ %1 を作成しました"),
         {QString::fromStdString(dir.string()), QString::fromStdString(job.image->string())}));
@@ -159,9 +159,9 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     if (job.kind == Kind::Import)
         return importMachine(job, dir, console);
     if (job.kind == Kind::ImportImage)
-        return importImage(job, dir, console);
+        return importImageJob(job, dir, console);
     requireMachineFolder(dir);
-    image::recoverImageWrite(dir);
+    recoverImageWrite(dir);
     Snapshots snapshots(dir);
     switch (job.kind) {
     case Kind::Snapshot:
@@ -234,7 +234,7 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
 }
 
 fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, std::ostream& notes) {
-    return image::machineForImage(image, defaultMachine.parent_path() / "images", notes);
+    return machineForImage(image, defaultMachine.parent_path() / "images", notes);
 }
 
 std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,
@@ -252,14 +252,14 @@ int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
         return QCoreApplication::translate("ImageWriteBack", source).toStdString();
     };
     try {
-        if (!image::ImageRecord::load(machineDir) || !image::hasUnwrittenChanges(machineDir) ||
+        if (!ImageRecord::load(machineDir) || !hasUnwrittenChanges(machineDir) ||
             !dialogs.confirm(
                 ApplicationTitle,
                 text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに今書き込みますか？\n"
                                                          "キャンセルすると変更はマシンフォルダに残り、"
                                                          "後で --write-image で書き込めます。"))))
             return 0;
-        image::writeBackToImage(machineDir);
+        writeBackToImage(machineDir);
         dialogs.message(ApplicationTitle,
                         text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに書き込みました。")),
                         Dialogs::Icon::Information);

@@ -98,7 +98,8 @@ void report(const char* name, const Step& step) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-roundtrip-bench";
+    const fs::path folder =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-roundtrip-bench";
     fs::remove_all(folder);
     fs::create_directories(folder);
     kv::test::Win98Image disk(folder, DiskSize, 32);
@@ -114,12 +115,12 @@ int main(int argc, char** argv) {
         return std::to_string(text.size()) + " bytes of REGEDIT4";
     });
     const Step import = inChild([&] {
-        kv::image::importImage(machine, disk.raw(), std::nullopt, std::cerr);
+        kv::importImage(machine, disk.raw(), std::nullopt, std::cerr);
         return std::string("into ") + machine.string();
     });
     session(machine);
     const Step writeBack = inChild([&] {
-        const auto moved = kv::image::writeBackToImage(machine);
+        const auto moved = kv::writeBackToImage(machine);
         if (!moved)
             throw std::runtime_error("nothing was written");
         return std::to_string(moved->bytesRead) + " bytes read, " + std::to_string(moved->bytesWritten) +

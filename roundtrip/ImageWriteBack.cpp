@@ -17,7 +17,17 @@
 
 namespace fs = std::filesystem;
 
-namespace kv::image {
+namespace kv {
+
+using image::checkWritable;
+using image::FatVolume;
+using image::ImageCalls;
+using image::imageText;
+using image::openVolume;
+using image::recoverPendingWrite;
+using image::TransferCounters;
+using image::VolumeWrite;
+using image::writeAtomically;
 
 namespace {
 
@@ -237,4 +247,4 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const Imag
     return moved;
 }
 
-} // namespace kv::image
+} // namespace kv

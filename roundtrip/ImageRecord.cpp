@@ -11,7 +11,7 @@
 
 namespace fs = std::filesystem;
 
-namespace kv::image {
+namespace kv {
 
 namespace {
 
@@ -105,4 +105,4 @@ void ImageRecord::save(const fs::path& machineDir) const {
     replaceFileAtomically(folder(machineDir) / "source.txt", {text}, 0644);
 }
 
-} // namespace kv::image
+} // namespace kv

@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kv::image {
+namespace kv {
 
 struct Fingerprint {
     std::uint64_t size = 0;
@@ -58,4 +58,4 @@ struct ImageRecord {
     void save(const std::filesystem::path& machineDir) const;
 };
 
-} // namespace kv::image
+} // namespace kv

@@ -8,7 +8,7 @@
 #include <optional>
 #include <ostream>
 
-namespace kv::image {
+namespace kv {
 
 // Makes dir, new or empty, from the image: registry.reg from the hives that MSDOS.SYS's WinDir=
 // points to (C:\WINDOWS without one), drive_c/ with the files Kavendel reads or changes there
@@ -24,8 +24,8 @@ void importImage(const std::filesystem::path& dir, const std::filesystem::path& 
 // recorded file or hive changed in the image since, the image is in use, read-only or full. Returns the bytes
 // moved; nothing when there was nothing to write. calls are the file and program calls of the write, which
 // tests cut short.
-std::optional<TransferCounters> writeBackToImage(const std::filesystem::path& dir,
-                                                 const ImageCalls& calls = {});
+std::optional<image::TransferCounters> writeBackToImage(const std::filesystem::path& dir,
+                                                        const image::ImageCalls& calls = {});
 
 // Whether the machine folder holds changes that the image does not have yet, by the record
 // alone, without reading the image.
@@ -44,4 +44,4 @@ std::filesystem::path machineForImage(const std::filesystem::path& image,
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
 
-} // namespace kv::image
+} // namespace kv
