@@ -282,8 +282,10 @@ TEST(HiveImport, RefusesADamagedKeyTreeAtOnce) {
     HiveBuilder::setLink(shared, 3, HiveBuilder::FirstChild, 2);
     HiveBuilder::setLink(siblings, 3, HiveBuilder::Next, 1);
     HiveBuilder::setLink(outside, 3, HiveBuilder::FirstChild, 1000);
-    // Forty keys that all name the one key holding 60 KB, for a 7 MB export.
-    test::HiveKey wide{"", {}, {{"big", {{"", 3, std::string(60000, 'x')}}, {}}}};
+    // Forty keys that all name the one key holding 48 KB (three values within Windows' limit of
+    // 16,300 bytes each), for a 6 MB export.
+    const std::string third(16000, 'x');
+    test::HiveKey wide{"", {}, {{"big", {{"", 3, third}, {"2", 3, third}, {"3", 3, third}}, {}}}};
     for (int key = 1; key <= 40; ++key)
         wide.children.push_back(test::HiveKey{"k" + std::to_string(key), {}, {}});
     std::string repeated = HiveBuilder::build(wide);
