@@ -538,6 +538,13 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     </message>
 </context>
 <context>
+    <name>MachineImport</name>
+    <message>
+        <source>%1 は Windows 95/98/Me のレジストリファイルの規則に反しているため、Kavendel はこのファイルには書き込みません</source>
+        <translation>%1 breaks a rule of Windows 95, 98 and Me registry files, so Kavendel will not write into it</translation>
+    </message>
+</context>
+<context>
     <name>MachineRegistry</name>
     <message>
         <source>マシンフォルダ %1 を作成できません</source>
