@@ -769,6 +769,10 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>cannot create a temporary file</translation>
     </message>
     <message>
+        <source>一時フォルダを作成できません</source>
+        <translation>cannot create a temporary folder</translation>
+    </message>
+    <message>
         <source>置き換えられません</source>
         <translation>cannot be replaced</translation>
     </message>

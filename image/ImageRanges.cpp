@@ -4,9 +4,9 @@
 #include "ImageFormat.h"
 #include "ImageLock.h"
 #include "RawFile.h"
+#include "TemporaryFolder.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 
 namespace kv::image {
@@ -43,7 +43,7 @@ std::vector<DiskRange> alignedSpans(const std::vector<DiskRange>& ranges) {
 // The spans, concatenated, as one run of qemu-img convert reads them.
 std::string readSpans(const std::filesystem::path& image, const std::string& format,
                       const std::vector<DiskRange>& spans, const ImageCalls& calls) {
-    ScratchFolder scratch;
+    TemporaryFolder scratch("image");
     const std::filesystem::path out = scratch.path() / "ranges.bin";
     std::vector<std::string> argv{"qemu-img", "convert", "-U", "-q", "--image-opts", "-O", "raw"};
     const std::string file =
@@ -103,24 +103,6 @@ std::vector<std::string> readThroughQemu(const std::filesystem::path& image, con
 
 } // namespace
 
-ScratchFolder::ScratchFolder() {
-    std::filesystem::path base = std::filesystem::temp_directory_path();
-    if (base.string().find_first_of(" \t\n") != std::string::npos)
-        base = "/tmp";
-    std::string pattern = (base / "kavendel-image-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        const std::error_code reason = lastSystemReason();
-        throw Failure(Message::verbatim("Kavendel cannot create a temporary folder in " + base.string()),
-                      reason);
-    }
-    m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 std::vector<std::string> readDiskRanges(const std::filesystem::path& image, const std::string& format,
                                         const std::vector<DiskRange>& ranges, const ImageCalls& calls,
                                         std::uint64_t& bytesRead) {
@@ -146,7 +128,7 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
     }
     if (writes.empty())
         return;
-    ScratchFolder scratch;
+    TemporaryFolder scratch("image");
     std::vector<std::string> argv{"qemu-io", "-f", format};
     for (std::size_t i = 0; i < writes.size(); ++i) {
         const std::filesystem::path source = scratch.path() / std::to_string(i);

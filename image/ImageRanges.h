@@ -33,18 +33,4 @@ std::vector<std::string> readDiskRanges(const std::filesystem::path& image, cons
 void writeDiskRanges(const std::filesystem::path& image, const std::string& format,
                      const std::vector<DiskWrite>& writes, const ImageCalls& calls);
 
-// A folder of its own for the files handed to qemu, removed with them at the end. Its path has no
-// blanks, since qemu-io splits its commands at blanks.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
 } // namespace kv::image

@@ -1,5 +1,7 @@
 #include "WriteJournal.h"
 
+#include "LittleEndian.h"
+
 #include <string_view>
 
 namespace kv::image {
@@ -17,8 +19,7 @@ std::uint64_t checksum(std::string_view bytes) {
 }
 
 void putNumber(std::string& out, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i)
-        out += static_cast<char>(value >> (8 * i));
+    le::append(out, value, 8);
 }
 
 void putBytes(std::string& out, std::string_view bytes) {
@@ -34,10 +35,7 @@ public:
 
     std::uint64_t number() {
         const std::string_view raw = take(8);
-        std::uint64_t value = 0;
-        for (std::size_t i = raw.size(); i-- > 0;)
-            value = value << 8 | static_cast<unsigned char>(raw[i]);
-        return value;
+        return raw.size() == 8 ? le::get64(raw, 0) : 0;
     }
     std::string bytes() { return std::string(take(number())); }
     bool ok() const { return m_ok; }

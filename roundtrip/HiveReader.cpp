@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "FileBytes.h"
 #include "KeyTree.h"
+#include "LittleEndian.h"
 #include "RegistryDocument.h"
 
 #include <libcreg.h>
@@ -109,13 +110,6 @@ void closeFile(libcreg_file_t* file) {
 
 constexpr std::string_view Damaged = "truncated or damaged registry file";
 
-std::uint32_t read32(std::string_view bytes, std::size_t at) {
-    std::uint32_t v = 0;
-    for (std::size_t i = 4; i-- > 0;)
-        v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return v;
-}
-
 // The key record (RGKN) follows the 32-byte file header. Its own header gives the record's size,
 // itself included, and where in the file its 28-byte entries begin; an entry is found by its
 // offset from there, the root's at 32. Each names the key's first key and the next key beside
@@ -131,7 +125,7 @@ void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
     if (!bytes || bytes->size() < NavigationAt + NavigationHeader)
         return;
     const std::string_view all(*bytes);
-    const std::uint64_t size = read32(all, NavigationAt + 4), base = read32(all, NavigationAt + 8);
+    const std::uint64_t size = le::get32(all, NavigationAt + 4), base = le::get32(all, NavigationAt + 8);
     if (size < NavigationHeader)
         return;
     const auto fail = [&](const std::string& why) { call.fail(std::string(Damaged) + ": " + why); };
@@ -139,7 +133,7 @@ void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
         const auto end = static_cast<std::uint64_t>(entry) + EntrySize;
         if (end > size - NavigationHeader || base + end > all.size())
             fail("a key lies outside the key record");
-        return static_cast<std::int32_t>(read32(all, base + entry + field));
+        return static_cast<std::int32_t>(le::get32(all, base + entry + field));
     };
     std::unordered_set<std::int64_t> seen{RootEntry};
     std::vector<std::pair<std::int64_t, std::size_t>> pending{
@@ -177,10 +171,10 @@ bool isKeyName(std::string_view name) {
 constexpr std::size_t ExportBytesPerHiveByte = 8;
 constexpr std::size_t ExportAllowance = 1 << 20;
 
-// One open hive, exported key by key.
-class Hive {
+// One hive file opened through libcreg and exported as regedit's text, key by key.
+class HiveTextExporter {
 public:
-    explicit Hive(const std::filesystem::path& file)
+    explicit HiveTextExporter(const std::filesystem::path& file)
         : m_call(file)
         , m_handle(nullptr, closeFile) {
         const int signature = libcreg_check_file_signature(file.c_str(), m_call.error());
@@ -281,14 +275,14 @@ private:
 } // namespace
 
 HiveExport readHive(const std::filesystem::path& file) {
-    Hive hive(file);
+    HiveTextExporter hive(file);
     return hive.exported();
 }
 
 std::string exportHives(const std::filesystem::path& first, const std::filesystem::path& second) {
     // Both files are opened and their key trees checked before either is read whole, so that
     // damage or a second file of the same kind is found at once.
-    Hive one(first), other(second);
+    HiveTextExporter one(first), other(second);
     const bool firstHoldsUsers = one.holdsUsers();
     if (firstHoldsUsers == other.holdsUsers())
         throw Failure(

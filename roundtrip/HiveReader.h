@@ -6,6 +6,7 @@
 #include "Failure.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -13,6 +14,9 @@ namespace kv {
 
 // The deepest key a hive may hold, its root being level 0: far deeper than real registries go.
 constexpr std::size_t MaxHiveDepth = 512;
+// The largest registry file taken out of a disk image: a Windows 98 hive stays well below this, so
+// anything larger is not one.
+constexpr std::uint64_t MaxHiveSize = 128u << 20;
 
 // One file's keys as regedit exports them, under HKEY_USERS for a user file (one whose root
 // holds ".DEFAULT") and HKEY_LOCAL_MACHINE for a system file. Throws a Failure naming the file

@@ -11,8 +11,7 @@
 #include "MachinePaths.h"
 #include "RegistryFileStore.h"
 #include "StartupPatch.h"
-
-#include <stdlib.h>
+#include "TemporaryFolder.h"
 
 #include <fstream>
 
@@ -27,34 +26,7 @@ using image::openVolume;
 
 namespace {
 
-// A hive of Windows 98 stays well below this; anything larger is not one.
-constexpr std::uint64_t MaxHiveSize = 128u << 20;
 constexpr std::uint64_t MaxMsdosSysSize = 64u << 10;
-
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string name = (fs::temp_directory_path() / "kavendel-image-XXXXXX").string();
-        if (!::mkdtemp(name.data())) {
-            const std::error_code reason = lastSystemReason();
-            throw Failure(
-                Message::verbatim("cannot make a temporary folder in " + fs::temp_directory_path().string()),
-                reason);
-        }
-        m_path = name;
-    }
-    ~TemporaryFolder() {
-        std::error_code ec;
-        fs::remove_all(m_path, ec);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-    const fs::path& path() const { return m_path; }
-
-private:
-    fs::path m_path;
-};
 
 std::string lowerAscii(std::string text) {
     for (char& c : text)
@@ -86,7 +58,7 @@ void writeFile(const fs::path& file, const std::string& bytes) {
 std::string registryOf(FatVolume& fat, ImageRecord& record) {
     const std::string windows = windowsFolder(fat);
     const std::string folder = windows.ends_with('\\') ? windows : windows + "\\";
-    TemporaryFolder temporary;
+    TemporaryFolder temporary("image");
     for (const char* name : {"SYSTEM.DAT", "USER.DAT"}) {
         const std::string bytes = readHive(fat, folder + name);
         writeFile(temporary.path() / name, bytes);

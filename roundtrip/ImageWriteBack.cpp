@@ -38,7 +38,6 @@ std::string readOrThrow(const fs::path& file) {
     return std::move(*bytes);
 }
 
-constexpr std::uint64_t MaxHiveSize = 128u << 20;
 
 // The file as the image holds it now, or nullopt when it is not there.
 std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile& file) {

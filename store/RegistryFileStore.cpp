@@ -26,7 +26,7 @@ std::unique_ptr<RegistryFileStore> RegistryFileStore::open(const fs::path& file,
 
 RegistryFileStore::~RegistryFileStore() {
     try {
-        if (m_journal.appendedHere())
+        if (m_appendLog.appendedHere())
             compact();
     } catch (...) {
         // The appended form stays; it reads the same, and the next writer folds it.
@@ -67,9 +67,9 @@ void RegistryFileStore::load(const fs::path& target) {
 // is next written whole.
 void RegistryFileStore::adopt(SourceBytes bytes, const struct stat& st) {
     DiskStamp stamp = DiskStamp::of(st, bytes);
-    AppendJournal::Ending ending = AppendJournal::cutTorn(bytes);
+    AppendLog::Ending ending = AppendLog::cutTorn(bytes);
     m_document = RegistryDocument::fromBytes(std::move(bytes), m_file.filename().string());
-    m_journal.loaded(std::move(ending));
+    m_appendLog.loaded(std::move(ending));
     m_stamp = std::move(stamp);
     m_mode = st.st_mode & 07777;
 }
@@ -112,13 +112,13 @@ void RegistryFileStore::apply(const Change& change) {
 // Appends the change when the file then reads exactly as the change says; otherwise writes
 // the file whole.
 void RegistryFileStore::write(const fs::path& file, const Change& change) {
-    m_journal.find(m_document.source());
-    const std::optional<std::string> section = m_journal.sectionFor(tree(), change);
+    m_appendLog.find(m_document.source());
+    const std::optional<std::string> section = m_appendLog.sectionFor(tree(), change);
     if (!section) {
         rewrite(file, &change);
         return;
     }
-    m_journal.append(file, *section, m_stamp, m_calls);
+    m_appendLog.append(file, *section, m_stamp, m_calls);
     m_document.apply(change);
 }
 
@@ -126,8 +126,8 @@ void RegistryFileStore::write(const fs::path& file, const Change& change) {
 // any, made. On failure the store loads the file again, so that what it holds is what the
 // file holds.
 void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
-    m_journal.find(m_document.source());
-    if (!m_journal.empty())
+    m_appendLog.find(m_document.source());
+    if (!m_appendLog.empty())
         foldAppended(file);
     if (change)
         m_document.apply(*change);
@@ -149,7 +149,7 @@ void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
         throw;
     }
     m_stamp.written(file);
-    m_journal.rewritten(m_document.pieces());
+    m_appendLog.rewritten(m_document.pieces());
 }
 
 // Reads the file on disk with its appended sections folded into the lines they change. That
@@ -158,7 +158,7 @@ void RegistryFileStore::rewrite(const fs::path& file, const Change* change) {
 void RegistryFileStore::foldAppended(const fs::path& file) {
     const DiskStamp stamp = std::exchange(m_stamp, DiskStamp());
     m_document = RegistryDocument();
-    m_document = AppendJournal::folded(readRegularFile(file).bytes, m_file.filename().string());
+    m_document = AppendLog::folded(readRegularFile(file).bytes, m_file.filename().string());
     m_stamp = stamp;
 }
 
@@ -186,7 +186,7 @@ void RegistryFileStore::failIfCutShort() const {
 }
 
 void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
-    if (!m_journal.large(static_cast<std::size_t>(m_stamp.size())))
+    if (!m_appendLog.large(static_cast<std::size_t>(m_stamp.size())))
         return;
     try {
         rewrite(file, nullptr);
@@ -196,14 +196,14 @@ void RegistryFileStore::rewriteWhenLarge(const fs::path& file) {
 }
 
 void RegistryFileStore::compact() {
-    m_journal.find(m_document.source());
-    if (m_journal.empty())
+    m_appendLog.find(m_document.source());
+    if (m_appendLog.empty())
         return;
     const fs::path file = target();
     const LockFile lock(file, LockFile::Mode::Exclusive);
     syncWithDisk(file);
-    m_journal.find(m_document.source());
-    if (!m_journal.empty())
+    m_appendLog.find(m_document.source());
+    if (!m_appendLog.empty())
         rewrite(file, nullptr);
 }
 

@@ -8,7 +8,7 @@
 // sections grow large and when the store is released.
 #pragma once
 
-#include "AppendJournal.h"
+#include "AppendLog.h"
 #include "AtomicFile.h"
 #include "DiskStamp.h"
 #include "RegistryDocument.h"
@@ -59,7 +59,7 @@ private:
     FileCalls m_calls;
     RegistryDocument m_document; // the tree, and the file's text in its minimal-diff form
     DiskStamp m_stamp;
-    AppendJournal m_journal;
+    AppendLog m_appendLog;
     mode_t m_mode = 0644;
     bool m_sweptTemporaries = false;
 };

@@ -44,7 +44,7 @@ protected:
         return "(no error)";
     }
 
-    kv::test::TemporaryFolder dir;
+    kv::TemporaryFolder dir;
     MachineFolder machine;
 };
 

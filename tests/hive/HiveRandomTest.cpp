@@ -193,7 +193,7 @@ TEST(HiveRandomTest, ChangeSequencesKeepEveryRuleAndReadBackAsMade) {
     bases.push_back({"an empty file", Hive::empty(), 1500, 60});
     bases.push_back({"an empty checksummed file", Hive::empty(true), 1500, 60});
     const bool readers = kv::test::haveCregexport() && kv::test::havePerlReader();
-    const kv::test::TemporaryFolder folder;
+    const kv::TemporaryFolder folder;
     std::vector<Hive> sample;
     std::mt19937 random(20261208);
     unsigned total = 0;

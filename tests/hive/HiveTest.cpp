@@ -157,7 +157,7 @@ TEST(HiveTest, ChecksumsMarkedValidAreKeptValid) {
 TEST(HiveTest, TheTwoReadersReadEachChangeAsMade) {
     if (!kv::test::haveCregexport() || !kv::test::havePerlReader())
         GTEST_SKIP() << "cregexport or Parse::Win32Registry is not installed";
-    const kv::test::TemporaryFolder folder;
+    const kv::TemporaryFolder folder;
     std::vector<Hive> hives;
     std::vector<std::filesystem::path> files;
     // SYSTEM.DAT takes cregexport a second: it is read unchanged and with its record moved.

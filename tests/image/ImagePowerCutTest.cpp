@@ -43,7 +43,7 @@ struct SmallImage {
 };
 
 TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     SmallImage image(folder.path());
     const std::vector<VolumeWrite> writes = {
         {0, std::string(512, 'a')},       {1000, std::string(3000, 'b')},  {2500, "overlaps b"},
@@ -89,7 +89,7 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
 
 // A journal that does not match the image, or is damaged, is neither applied nor dropped.
 TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     SmallImage image(folder.path());
     WriteJournal journal{image.where, {{8192, image.bytes.substr(8192, 2000), std::string(2000, 'n')}}};
     const std::string committed = journal.encode();
@@ -126,7 +126,7 @@ TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
 // A write into the image or its journal that fails (a full disk, an I/O error) leaves the image as
 // it was at once; when even putting the old bytes back fails, the next run recovers it.
 TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     SmallImage image(folder.path());
     const std::vector<VolumeWrite> writes = {
         {0, std::string(700, 'a')}, {9000, "b"}, {70'000, std::string(5000, 'c')}};
@@ -178,7 +178,7 @@ TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
 
 // A write cut short half-way into an image that is not raw is finished through qemu-io as well.
 TEST(ImagePowerCut, RecoveryFinishesAWriteIntoEveryFormat) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", 32ull << 20);
     for (const std::string format : {"vpc", "qcow2", "vdi"}) {
         SCOPED_TRACE(format);

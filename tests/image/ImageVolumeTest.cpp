@@ -17,7 +17,7 @@ constexpr std::uint64_t VolumeOffset = 2048 * 512;
 class ImageVolume : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_folder = new test::TemporaryFolder;
+        s_folder = new TemporaryFolder;
         s_raw = s_folder->path() / "disk.img";
         test::buildFatDisk(s_raw, DiskSize);
         // Something to find that is not zeros, across a sector boundary and far into the volume.
@@ -30,11 +30,11 @@ protected:
         return s_rawBytes.substr(VolumeOffset + offset, length);
     }
 
-    static test::TemporaryFolder* s_folder;
+    static TemporaryFolder* s_folder;
     static std::filesystem::path s_raw;
     static std::string s_rawBytes;
 };
-test::TemporaryFolder* ImageVolume::s_folder = nullptr;
+TemporaryFolder* ImageVolume::s_folder = nullptr;
 std::filesystem::path ImageVolume::s_raw;
 std::string ImageVolume::s_rawBytes;
 

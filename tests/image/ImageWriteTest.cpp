@@ -77,7 +77,7 @@ std::string backingOf(const std::filesystem::path& image) {
 }
 
 TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
     const std::string rawBefore = test::imageBytes(raw);
     for (const std::string build : {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi", "odd name"}) {
@@ -174,7 +174,7 @@ bool installed(const char* program) {
 TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
     if (!installed("qemu-system-i386"))
         GTEST_SKIP() << "qemu-system-i386 is not installed";
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
     const auto qcow2 = test::convertImage(raw, "qcow2");
     const struct {
@@ -220,7 +220,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
 TEST(ImageWrite, AnEmulatorCannotStartOnAnImageBeingWritten) {
     if (!installed("qemu-system-i386"))
         GTEST_SKIP() << "qemu-system-i386 is not installed";
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
     const int fd = ::open(raw.c_str(), O_RDWR);
     ASSERT_TRUE(holdWriterLocks(fd));
@@ -233,7 +233,7 @@ TEST(ImageWrite, AnEmulatorCannotStartOnAnImageBeingWritten) {
 }
 
 TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", 32ull << 20);
     const VolumeLocation where = openVolume(raw, std::nullopt)->location();
     const auto journal = folder.path() / "journal";
@@ -292,7 +292,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
 // What qemu-img and qemu-io say when they fail, or fail to start, reaches the user as a sentence,
 // and a write that qemu-io refused leaves the image as it was.
 TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     const auto qcow2 = test::convertImage(test::buildFatDisk(folder.path() / "disk.img", DiskSize), "qcow2");
     const std::string locked = "qemu-io: can't open device " + qcow2.string() +
                                ": Failed to get \"write\" lock\nIs another process using the image [" +

@@ -40,7 +40,7 @@ TEST(Guard, ShowsTheErrorUnderTheApplicationTitleAndGoesOn) {
 
 // A store the disk refuses: the box keeps its exact text, and the system's words go under it.
 TEST(Guard, AFailedStoreShowsTheSystemsReasonUnderTheBoxText) {
-    const test::TemporaryFolder dir;
+    const TemporaryFolder dir;
     const auto file = dir.path() / "registry.reg";
     std::ofstream(file, std::ios::binary) << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n";
     FileCalls calls;

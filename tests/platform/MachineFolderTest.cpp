@@ -20,7 +20,7 @@ protected:
         fs::create_directories(root / "drive_c" / "Program Files" / "Game");
         std::ofstream(root / "drive_c" / "Program Files" / "Game" / "Icon.ICO") << "x";
     }
-    kv::test::TemporaryFolder dir;
+    kv::TemporaryFolder dir;
     fs::path root;
     MachineFolder machine;
 };

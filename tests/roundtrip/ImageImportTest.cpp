@@ -46,7 +46,7 @@ std::vector<std::string> treeOf(const fs::path& dir) {
 
 class ImageImport : public ::testing::Test {
 protected:
-    test::TemporaryFolder m_folder;
+    TemporaryFolder m_folder;
     fs::path m_machine = m_folder.path() / "machine";
     std::ostringstream m_notes;
 };
@@ -119,7 +119,7 @@ TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMa
     };
     for (const HostileRow& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TemporaryFolder here;
+        TemporaryFolder here;
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
@@ -174,7 +174,7 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
     } rows[] = {{"raw", 16}, {"raw", 32}, {"vpc", 16}, {"vpc-fixed", 32}, {"qcow2", 16}, {"vdi", 32}};
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.build) + " FAT" + std::to_string(row.fatBits));
-        test::TemporaryFolder here;
+        TemporaryFolder here;
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, row.fatBits);
         disk.installWindows(Hives);
@@ -312,7 +312,7 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
         SCOPED_TRACE(row.name);
         if (!row.since && !haveEmulator)
             continue;
-        test::TemporaryFolder here;
+        TemporaryFolder here;
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);

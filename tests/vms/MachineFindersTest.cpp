@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Home {
-    test::TemporaryFolder folder;
+    TemporaryFolder folder;
     SearchPlaces places{folder.path(), folder.path() / ".config", folder.path() / ".local/share"};
 
     void write(const fs::path& relative, const std::string& text) const {

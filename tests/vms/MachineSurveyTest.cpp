@@ -51,7 +51,7 @@ void writeDifferencingVdi(const fs::path& file) {
 class MachineSurvey : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_folder = new test::TemporaryFolder;
+        s_folder = new TemporaryFolder;
         test::Win98Image disk(s_folder->path(), 64ull << 20, 16);
         disk.installWindows(radeonHives(s_folder->path() / "hives"));
         s_vhd = test::convertImage(disk.raw(), "vpc");
@@ -69,9 +69,9 @@ protected:
         std::ofstream(folder / "86box.cfg") << config;
     }
 
-    static inline test::TemporaryFolder* s_folder = nullptr;
+    static inline TemporaryFolder* s_folder = nullptr;
     static inline fs::path s_raw, s_vhd, s_data;
-    test::TemporaryFolder m_home;
+    TemporaryFolder m_home;
     SearchPlaces m_places{m_home.path(), m_home.path() / ".config", m_home.path() / ".local/share"};
     fs::path m_images = m_home.path() / ".local/share/kavendel/images";
 };

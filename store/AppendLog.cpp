@@ -1,4 +1,4 @@
-#include "AppendJournal.h"
+#include "AppendLog.h"
 
 #include "FileDescriptor.h"
 #include "FileFailure.h"
@@ -43,19 +43,19 @@ std::string lastSectionOf(const std::vector<std::string_view>& pieces) {
 
 } // namespace
 
-AppendJournal::Ending AppendJournal::cutTorn(SourceBytes& bytes) {
+AppendLog::Ending AppendLog::cutTorn(SourceBytes& bytes) {
     const std::size_t torn = appended::tornLength(bytes.view());
     bytes.shorten(bytes.size() - torn);
     return Ending{torn, std::string(bytes.view().substr(appended::lastSectionStart(bytes.view())))};
 }
 
-void AppendJournal::loaded(Ending ending) {
+void AppendLog::loaded(Ending ending) {
     m_tail = std::move(ending.tail);
     m_torn = ending.torn;
     m_known = false;
 }
 
-RegistryDocument AppendJournal::folded(SourceBytes bytes, std::string_view fileName) {
+RegistryDocument AppendLog::folded(SourceBytes bytes, std::string_view fileName) {
     bytes.shorten(bytes.size() - appended::tornLength(bytes.view()));
     const auto region = appended::findRegion(bytes.view(), bytes.find(appended::Marker));
     if (region)
@@ -67,7 +67,7 @@ RegistryDocument AppendJournal::folded(SourceBytes bytes, std::string_view fileN
     return document;
 }
 
-void AppendJournal::find(const SourceBytes& bytes) {
+void AppendLog::find(const SourceBytes& bytes) {
     if (m_known)
         return;
     const auto region = appended::findRegion(bytes.view(), bytes.find(appended::Marker));
@@ -76,7 +76,7 @@ void AppendJournal::find(const SourceBytes& bytes) {
     m_known = true;
 }
 
-std::optional<std::string> AppendJournal::sectionFor(const RegKey& top, const Change& change) const {
+std::optional<std::string> AppendLog::sectionFor(const RegKey& top, const Change& change) const {
     std::string section = appended::sectionFor(top, change);
     if (m_bytes == 0) {
         std::string opening = "\r\n";
@@ -89,7 +89,7 @@ std::optional<std::string> AppendJournal::sectionFor(const RegKey& top, const Ch
     return section;
 }
 
-void AppendJournal::append(const std::filesystem::path& file, std::string_view section, DiskStamp& stamp,
+void AppendLog::append(const std::filesystem::path& file, std::string_view section, DiskStamp& stamp,
                            const FileCalls& calls) {
     FileDescriptor fd(::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
@@ -118,7 +118,7 @@ void AppendJournal::append(const std::filesystem::path& file, std::string_view s
     m_tail = section.substr(appended::lastSectionStart(section));
 }
 
-void AppendJournal::takeBack(int fd, DiskStamp& stamp, const FileCalls& calls) {
+void AppendLog::takeBack(int fd, DiskStamp& stamp, const FileCalls& calls) {
     bool restored = calls.callTruncate(fd, stamp.size() - static_cast<off_t>(m_torn)) == 0;
     if (restored) {
         setModifiedTwoSecondsBack(fd);
@@ -132,14 +132,14 @@ void AppendJournal::takeBack(int fd, DiskStamp& stamp, const FileCalls& calls) {
     }
 }
 
-void AppendJournal::rewritten(const std::vector<std::string_view>& pieces) {
+void AppendLog::rewritten(const std::vector<std::string_view>& pieces) {
     m_torn = 0;
     m_bytes = 0;
     m_sections = 0;
     m_tail = lastSectionOf(pieces);
 }
 
-bool AppendJournal::large(std::size_t size) const {
+bool AppendLog::large(std::size_t size) const {
     return m_bytes > std::max(MinimumFoldBytes, size / 8) ||
            m_sections > std::max(MinimumFoldSections, size / FileBytesPerSection);
 }

@@ -19,7 +19,7 @@
 
 namespace kv {
 
-class AppendJournal {
+class AppendLog {
 public:
     // How a file as read ends.
     struct Ending {
