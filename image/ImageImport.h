@@ -3,10 +3,12 @@
 #pragma once
 
 #include "DiskImage.h"
+#include "Snapshots.h"
 
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <vector>
 
 namespace kv::image {
 
@@ -43,5 +45,11 @@ std::filesystem::path machineForImage(const std::filesystem::path& image,
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
+
+// Puts the image's files that a snapshot kept back into the image in one step, the record with
+// them; the caller holds the machine folder's lock. Refuses, changing nothing, when one of them
+// is no longer as the write-back left it (Windows changed it since).
+void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
+                       const ImageCalls& calls = {});
 
 } // namespace kv::image
