@@ -1,0 +1,47 @@
+// The hash of a key's name, and the sums a stored hash may hold for a name with double-byte
+// characters.
+#include "Cp932.h"
+#include "HiveFormat.h"
+
+namespace kv::hive {
+
+namespace {
+
+std::uint32_t asCapital(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
+}
+
+// A name's sum in its three readings: trail bytes below 0x80 counted as they are, folded as
+// letters, or left out.
+struct Sums {
+    std::uint32_t plain = 0, folded = 0, without = 0;
+};
+
+Sums sumsOf(std::string_view name) {
+    Sums sums;
+    for (std::size_t i = 0; i < name.size(); i += cp932::charLength(name, i)) {
+        if (cp932::charLength(name, i) == 1) {
+            const auto c = static_cast<unsigned char>(name[i]);
+            const std::uint32_t counted = c < 0x80 ? asCapital(c) : 0;
+            sums.plain += counted, sums.folded += counted, sums.without += counted;
+            continue;
+        }
+        const auto trail = static_cast<unsigned char>(name[i + 1]);
+        if (trail < 0x80)
+            sums.plain += trail, sums.folded += asCapital(trail);
+    }
+    return sums;
+}
+
+} // namespace
+
+std::uint32_t nameHash(std::string_view name) {
+    return sumsOf(name).plain;
+}
+
+bool hashFits(std::string_view name, std::uint32_t stored) {
+    const Sums sums = sumsOf(name);
+    return stored == sums.plain || stored == sums.folded || stored == sums.without;
+}
+
+} // namespace kv::hive
