@@ -3,13 +3,16 @@
 #pragma once
 
 #include "DiskImage.h"
-#include "Snapshots.h"
 
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+namespace kv {
+struct OutsideFile; // Snapshots.h
+}
 
 namespace kv::image {
 
