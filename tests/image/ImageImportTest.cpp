@@ -383,8 +383,9 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
 
     // --image imports into a folder of its own once and reuses it while the image is unchanged.
-    // Once Windows changed the image, the folder's changes that are not in the image yet (the
-    // window made some keys) are kept: the user moves the folder away, and the image is imported anew.
+    // Once Windows changed the image, the folder's changes that are not in the image yet are
+    // kept: the user moves the folder away, and the image is imported anew. The keys every start
+    // creates empty are no such change.
     ::setenv("XDG_DATA_HOME", (m_folder.path() / "data").c_str(), 1);
     const fs::path images = m_folder.path() / "data/kavendel/images";
     const std::vector<std::string> open{"--image", disk.raw().string(), "--screenshot",
@@ -396,6 +397,8 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     const ino_t imported = inodeOf(own / "registry.reg");
     EXPECT_EQ(kavendel(open).status, 0);
     EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
+    EXPECT_FALSE(image::hasUnwrittenChanges(own));
+    changeMachine(own);
     disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");
     const auto refused = kavendel(open);
     EXPECT_EQ(refused.status, 1);
