@@ -226,9 +226,8 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     try {
         doJob(job, machineDir, console);
         return 0;
-    } catch (const Failure& e) {
-        return console.error(console.texts().text(e), e.is(Fault::badUsage) ? ExitUsage : ExitFailure);
     } catch (const std::exception& e) {
+        // The command line was checked before: what fails now fails on files, whatever its kind.
         return console.error(console.texts().text(e), ExitFailure);
     }
 }

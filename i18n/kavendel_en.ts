@@ -213,6 +213,22 @@
         <source>--write-hives には SYSTEM.DAT と USER.DAT の 2 つのファイルが必要です</source>
         <translation>--write-hives needs two files, SYSTEM.DAT and USER.DAT</translation>
     </message>
+    <message>
+        <source>ディスクイメージ %1 をマシンフォルダ %2 で開きます</source>
+        <translation>opening the disk image %1 in the machine folder %2</translation>
+    </message>
+    <message>
+        <source>%1 はスナップショットの ID ではありません (ID は --snapshots で一覧できます)</source>
+        <translation>%1 is not a snapshot id (--snapshots lists them)</translation>
+    </message>
+    <message>
+        <source>%1 はどのオプションの値でもありません</source>
+        <translation>%1 is no option&apos;s value</translation>
+    </message>
+    <message>
+        <source>--choose-machine は開くマシンを選ぶため、--machine、--image やジョブと同時に指定できません</source>
+        <translation>--choose-machine picks the machine to open, so it cannot be combined with --machine, --image or a job</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>
@@ -1343,12 +1359,6 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>Cannot import: %1</translation>
     </message>
     <message>
-        <source>このマシンフォルダにはまだ何もありません。
-Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
-        <translation>This machine folder is still empty.
-Import a Windows 98 registry, or open a machine folder.</translation>
-    </message>
-    <message>
         <source>ディスクイメージを開く...</source>
         <translation>Open a disk image...</translation>
     </message>
@@ -1363,6 +1373,26 @@ Import a Windows 98 registry, or open a machine folder.</translation>
     <message>
         <source>ディスクイメージを開けません: %1</source>
         <translation>Cannot open the disk image: %1</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 にはまだ何もありません。
+Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
+        <translation>The machine folder %1 holds nothing yet.
+Import a Windows 98 registry, or open a machine folder.</translation>
+    </message>
+    <message>
+        <source>開くマシンを選んでください。
+閉じるとマシンフォルダ %1 を開きます。</source>
+        <translation>Choose the machine to open.
+Closing this opens the machine folder %1.</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 に読み込みました</source>
+        <translation>Imported into the machine folder %1</translation>
     </message>
 </context>
 <context>

@@ -73,6 +73,22 @@ TEST(CommandLine, KnowsWhenThereIsNoDisplay) {
     }
 }
 
+// Every option is listed under its heading, with its exact values, within 80 columns.
+TEST(CommandLine, HelpListsEveryOptionWithinEightyColumns) {
+    const QString help = usageText();
+    for (const QString& line : help.split(u'\n'))
+        EXPECT_LE(line.size(), 80) << line.toStdString();
+    for (const OptionRow& row : commandLineOptions()) {
+        const QRegularExpression listed(QStringLiteral("^  (-\\w, |    )") +
+                                            QRegularExpression::escape(QLatin1String(row.name)) +
+                                            QStringLiteral("[ \n]"),
+                                        QRegularExpression::MultilineOption);
+        EXPECT_EQ(help.count(listed), 1) << row.name;
+    }
+    EXPECT_TRUE(help.contains(QStringLiteral("--import FILE [FILE]")));
+    EXPECT_TRUE(help.contains(QStringLiteral("--write-hives SYSTEM.DAT USER.DAT")));
+}
+
 // Every option has its paragraph in the manual, and one that takes a value its completion.
 TEST(CommandLine, EachOptionIsInTheManualAndTheCompletion) {
     QFile manual(KAVENDEL_SOURCE_DIR "/packaging/kavendel.1.scd.in");
@@ -159,49 +175,60 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         QString message;
         QString display = {};
     };
+    // 2 when the command line alone is wrong, 1 when a file or folder is; English comes from
+    // the configuration file, Japanese from --lang ja.
     const Row rows[] = {
-        {{"--machine", "typo/machin"}, 2, "typo/machin: no such folder"},
+        {{"--machine", "typo/machin"}, 1, "typo/machin: no such folder"},
         {{"--machine", ""}, 2, "--machine needs DIR, not an empty word"},
         {{"--machine="}, 2, "--machine needs DIR, not an empty word"},
         {{"--machine", "--help"}, 2, "--machine needs DIR, not the option --help"},
         {{"--screenshot", "-V"}, 2, "--screenshot needs DIR, not the option -V"},
         {{"--machine"}, 2, "--machine needs DIR"},
-        {{"--machine", "plain"}, 2, "plain is not a machine folder: it holds no registry.reg"},
-        {{"--machine", "full/notes.txt"}, 2, "full/notes.txt: not a folder"},
-        {{"--machine", "full", "--create"}, 2, "full already exists and is not an empty folder"},
+        {{"--machine", "plain"}, 1, "plain is not a machine folder: it holds no registry.reg"},
+        {{"--machine", "full/notes.txt"}, 1, "full/notes.txt: not a folder"},
+        {{"--machine", "full", "--create"}, 1, "full already exists and is not an empty folder"},
         {{"--create", "--screenshot", "shots"}, 2, "cannot be combined with --screenshot"},
         {{"--machine", "plain", "--machine", "plain"}, 2, "--machine is given twice"},
         {{"--help=yes"}, 2, "--help takes no value"},
-        {{"-x"}, 2, "unknown option: -x"},
-        {{"--machine", "typo/machin", "--screenshot", "shots"}, 2, "typo/machin: no such folder"},
+        {{"-x"}, 2, "kavendel: unknown option: -x\nkavendel: Try 'kavendel --help'"},
+        {{"--machine", "typo/machin", "--screenshot", "shots"}, 1, "typo/machin: no such folder"},
         {{}, 1, "kavendel: no display: set DISPLAY or WAYLAND_DISPLAY, or use --screenshot DIR\n"},
         {{},
          1,
          "kavendel: cannot open the display that DISPLAY or WAYLAND_DISPLAY names",
          ":97"}, // no server
-        {{"--machine", "new", "--import", "empty.reg"}, 2, "empty.reg is an empty file"},
-        {{"--machine", "new", "--import", "plain"}, 2, "plain is a folder; --import needs a file"},
+        {{"--machine", "new", "--import", "empty.reg"}, 1, "empty.reg is an empty file"},
+        {{"--machine", "new", "--import", "plain"}, 1, "plain is a folder; --import needs a file"},
         {{"--machine", "new", "--import", "a", "b", "c"},
          2,
          "--import takes one .reg file or two hive files"},
-        {{"--machine", "new", "--import", "later.reg"}, 2, "export with the file type Win9x/NT4"},
-        {{"--machine", "new", "--import", "full/notes.txt"}, 2, "notes.txt: the first line is not REGEDIT4"},
+        {{"--machine", "new", "--import", "later.reg"}, 1, "export with the file type Win9x/NT4"},
+        {{"--machine", "new", "--import", "full/notes.txt"}, 1, "notes.txt: the first line is not REGEDIT4"},
         {{"--machine", "new", "--import", "full/notes.txt", "--lang", "ja"},
-         2,
+         1,
          "1 行目が REGEDIT4 ではありません"},
-        {{"-x", "--lang=ja"}, 2, "不明なオプションです: -x\n使い方は 'kavendel --help' で表示されます。"},
-        {{"--machine", "full/notes.txt", "--create"}, 2, "full/notes.txt is a file; --create makes a new"},
-        {{"--cpu", "/dev/null", "--screenshot", "shots"}, 2, "/dev/null holds no recorded processor"},
-        {{"--cpu", "plain", "--screenshot", "shots"}, 2, "plain is a folder; --cpu needs a file"},
-        {{"--cpu", "full/notes.txt", "--screenshot", "shots"}, 2, "full/notes.txt:1: unknown line \"mine\""},
-        {{"--screenshot", "full/notes.txt"},
+        {{"-x", "--lang=ja"},
          2,
+         "kavendel: 不明なオプションです: -x\nkavendel: 使い方は 'kavendel --help' で表示されます。\n"},
+        {{"--machine", "full/notes.txt", "--create"}, 1, "full/notes.txt is a file; --create makes a new"},
+        {{"--cpu", "/dev/null", "--screenshot", "shots"}, 1, "/dev/null holds no recorded processor"},
+        {{"--cpu", "plain", "--screenshot", "shots"}, 1, "plain is a folder; --cpu needs a file"},
+        {{"--cpu", "full/notes.txt", "--screenshot", "shots"}, 1, "full/notes.txt:1: unknown line \"mine\""},
+        {{"--screenshot", "full/notes.txt"},
+         1,
          "full/notes.txt is not a folder; --screenshot needs a folder"},
         {{"--machine", "new", "--import", "full/notes.txt", "--drive-c", "full/notes.txt"},
-         2,
+         1,
          "--drive-c needs a folder"},
         {{"--machine", "blank", "--snapshots"}, 1, "blank/registry.reg: empty file, no REGEDIT4 header"},
         {{"--machine", "blank", "--export-changes"}, 1, "there is no snapshot of blank yet"},
+        {{"--machine", "blank", "--restore", "01"}, 2, "01 is not a snapshot id"},
+        {{"--machine", "blank", "--export-changes", "x", "--lang", "ja"},
+         2,
+         "x はスナップショットの ID ではありません"},
+        {{"--choose-machine", "--machine", "plain"}, 2, "--choose-machine picks the machine to open"},
+        {{"--machine", "new", "--import", "--", "-x.reg"}, 1, "-x.reg: no such file"},
+        {{"--machine", "plain", "--", "stray"}, 2, "stray is no option's value"},
     };
     for (const Row& row : rows) {
         const Sandbox sandbox;
