@@ -151,7 +151,8 @@ void importMachine(const MachineJob& job, const fs::path& dir, const Console& co
     if (job.importFiles.size() == 1)
         importRegistryExport(dir, job.importFiles[0], job.driveC);
     else
-        importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC);
+        for (const Failure& broken : importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC))
+            console.notice(console.texts().text(broken));
     console.report(createdMachineText(dir, console.texts()));
 }
 
