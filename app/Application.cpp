@@ -262,6 +262,23 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
 }
 
+// Once a run, each line of kavendel.conf that Kavendel does not read, so that a misspelt key is
+// not silently without effect.
+void warnOfUnknownSettings(const Console& console) {
+    const UserConfig config(UserConfig::defaultFile());
+    for (const auto& [number, line] : config.unknownLines({"lang", "machine"}))
+        console.notice(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine",
+                              "%1:%2: Kavendel の知らない行です: %3 (読むのは lang= と machine= です)"),
+            {QFile::decodeName(config.file().c_str()), QString::number(number),
+             QString::fromStdString(line)}));
+    for (const std::string& code : config.values("lang"))
+        if (!languageNamed(QString::fromStdString(code)))
+            console.notice(console.texts().text(
+                QT_TRANSLATE_NOOP("CommandLine", "%1: lang=%2 は ja でも en でもないため、読みません"),
+                {QFile::decodeName(config.file().c_str()), QString::fromStdString(code)}));
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv) {
@@ -270,6 +287,7 @@ int runApplication(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     const ConsoleTexts texts(consoleLanguage(arguments));
     const Console console(texts, std::cout, std::cerr);
+    warnOfUnknownSettings(console);
     CommandLine line = parseCommandLine(arguments, texts);
     if (!line.error.isEmpty())
         return console.usage(line.error);

@@ -20,6 +20,7 @@
 #include "StartupPatch.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <fstream>
@@ -117,13 +118,18 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
         // any of them takes the hand-over back too.
         const auto kept = snapshots.list();
         const MachineFolder machine(dir);
+        QStringList written;
         stagePatchForNextStart(
             RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
             patch,
             [&](const fs::path& file) {
                 for (const SnapshotInfo& info : kept)
                     snapshots.addFile(info.id, file);
+                written << QFile::decodeName(file.c_str());
             });
+        console.notice(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine", "Windows が次の起動で変更を読み込むよう、%1 を書きました"),
+            {written.join(QStringLiteral(", "))}));
     }
     console.output(patch);
 }

@@ -229,6 +229,18 @@
         <source>--choose-machine は開くマシンを選ぶため、--machine、--image やジョブと同時に指定できません</source>
         <translation>--choose-machine picks the machine to open, so it cannot be combined with --machine, --image or a job</translation>
     </message>
+    <message>
+        <source>%1:%2: Kavendel の知らない行です: %3 (読むのは lang= と machine= です)</source>
+        <translation>%1:%2: a line Kavendel does not know: %3 (it reads lang= and machine=)</translation>
+    </message>
+    <message>
+        <source>%1: lang=%2 は ja でも en でもないため、読みません</source>
+        <translation>%1: lang=%2 is neither ja nor en, and is not read</translation>
+    </message>
+    <message>
+        <source>Windows が次の起動で変更を読み込むよう、%1 を書きました</source>
+        <translation>wrote %1, from which Windows imports the changes at its next start</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>

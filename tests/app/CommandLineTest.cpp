@@ -160,11 +160,11 @@ public:
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
-private:
     void write(const char* name, const std::string& bytes) const {
         std::ofstream(m_dir.filePath(QString::fromLatin1(name)).toStdString(), std::ios::binary) << bytes;
     }
 
+private:
     QTemporaryDir m_dir;
 };
 
@@ -241,6 +241,20 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         EXPECT_TRUE(error.startsWith(QStringLiteral("kavendel: "))) << name << ": " << error.toStdString();
         EXPECT_EQ(sandbox.contents(), before) << name;
     }
+}
+
+// A line of kavendel.conf that Kavendel does not read is said once, with its number; the rest
+// of the file still counts.
+TEST(CommandLine, UnknownSettingsAreSaidOnce) {
+    const Sandbox sandbox;
+    sandbox.write("home/.config/kavendel/kavendel.conf", "# mine\nlang=fr\ncolour=blue\nlang=en\n");
+    QString error, output;
+    EXPECT_EQ(sandbox.run({"--version"}, &error, true, {}, &output), 0);
+    const QString file = sandbox.path(QStringLiteral("home/.config/kavendel/kavendel.conf"));
+    EXPECT_EQ(error,
+              QStringLiteral("kavendel: %1:3: a line Kavendel does not know: colour=blue (it reads lang= "
+                             "and machine=)\nkavendel: %1: lang=fr is neither ja nor en, and is not read\n")
+                  .arg(file));
 }
 
 // Without HOME and XDG_DATA_HOME there is no default machine folder: nothing is made in the

@@ -130,6 +130,7 @@ TEST(MachineJobs, TheHandOverToWindowsIsTakenBackByARestore) {
     const fs::path patch = dir / "drive_c/KAVENDEL/CHANGES.REG",
                    batch = dir / "drive_c/Windows/ｽﾀｰﾄ ﾒﾆｭｰ/ﾌﾟﾛｸﾞﾗﾑ/ｽﾀｰﾄｱｯﾌﾟ/KAVENDEL.BAT";
     EXPECT_EQ(test::fileContents(patch), staged.out);
+    EXPECT_NE(staged.err.find(patch.string() + ", " + batch.string()), std::string::npos) << staged.err;
     EXPECT_TRUE(
         test::fileContents(batch).starts_with("@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\n"));
     ASSERT_EQ(run({"--restore", "1"}, dir).status, 0);
