@@ -26,6 +26,7 @@
 #include "SettingsStore.h"
 #include "Translation.h"
 #include "UserConfig.h"
+#include "VmJobs.h"
 #include "Widgets.h"
 
 #include <QApplication>
@@ -279,6 +280,27 @@ void warnOfUnknownSettings(const Console& console) {
                 {QFile::decodeName(config.file().c_str()), QString::fromStdString(code)}));
 }
 
+// --list-vms, which ends the run, and --vm, which names the image to open as --image does.
+// Returns the exit status when the run ends here.
+std::optional<int> takeVirtualMachine(CommandLine& line, const fs::path& defaultMachine,
+                                      const Console& console) {
+    const auto places =
+        vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+    if (!places)
+        return console.error(
+            console.texts().text(QT_TRANSLATE_NOOP(
+                "CommandLine", "HOME が絶対パスのフォルダを示していないため、仮想マシンを探せません")),
+            ExitFailure);
+    if (line.listVms)
+        return listVirtualMachines(*places, defaultMachine, line.json, console);
+    int status = 0;
+    const auto disk = diskOfVirtualMachine(*line.vm, *places, defaultMachine, console, status);
+    if (!disk)
+        return status;
+    line.image = *disk;
+    return std::nullopt;
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv) {
@@ -308,6 +330,10 @@ int runApplication(int argc, char** argv) {
     // What is wrong with a file or folder is a failure on files, not bad usage.
     if (const QString problem = pathArgumentProblem(line, texts); !problem.isEmpty())
         return console.error(problem, ExitFailure);
+    if (line.listVms || line.vm)
+        if (const auto status =
+                takeVirtualMachine(line, MachineFolder::defaultLocation().value_or(machineDir), console))
+            return *status;
     if (line.image) {
         const auto imageMachine = machineOfImage(*line.image, machineDir, console);
         if (!imageMachine)

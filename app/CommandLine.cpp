@@ -85,6 +85,25 @@ const OptionRow Options[] = {
              "the changes into the image",
      .apply = [](CommandLine& line, const QString& file) { return assign(line.image, toPath(file)); },
      .group = OptionGroup::DiskImages},
+    {.name = "--vm",
+     .argument = OptionArgument::Required,
+     .valueName = "NAME",
+     .help = "open the Windows 95/98/Me virtual machine NAME (see\n"
+             "--list-vms) as --image opens its disk; refused while its\n"
+             "emulator runs it",
+     .apply = [](CommandLine& line, const QString& name) { return assign(line.vm, name); },
+     .group = OptionGroup::DiskImages},
+    {.name = "--list-vms",
+     .help = "list the virtual machines of 86Box, VirtualBox, QEMU\n"
+             "(libvirt, GNOME Boxes) and PCem whose disk holds\n"
+             "Windows 95/98/Me, then exit",
+     .job = true,
+     .apply = [](CommandLine& line, const QString&) { return assign(line.listVms, true); },
+     .group = OptionGroup::DiskImages},
+    {.name = "--json",
+     .help = "with --list-vms: print the list as JSON",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.json, true); },
+     .group = OptionGroup::DiskImages},
     {.name = "--choose-machine",
      .help = "offer the first start's choices again (open a machine\n"
              "folder, import, open a disk image, try the demo), even\n"
@@ -329,7 +348,13 @@ private:
             fail(QT_TRANSLATE_NOOP("CommandLine",
                                    "--image は専用のマシンフォルダを開くため、--machine、--create "
                                    "やほかのジョブと同時に指定できません"));
-        else if (m_line.chooseMachine && (m_line.machine || m_line.image || !jobs.empty()))
+        else if (m_line.vm && (m_line.image || m_line.machine || m_line.create || !jobs.empty()))
+            fail(QT_TRANSLATE_NOOP("CommandLine",
+                                   "--vm はその仮想マシン専用のマシンフォルダを開くため、--image、--machine、"
+                                   "--create やほかのジョブと同時に指定できません"));
+        else if (m_line.json && !m_line.listVms)
+            fail(QT_TRANSLATE_NOOP("CommandLine", "--json は --list-vms と一緒に使います"));
+        else if (m_line.chooseMachine && (m_line.machine || m_line.image || m_line.vm || !jobs.empty()))
             fail(QT_TRANSLATE_NOOP("CommandLine", "--choose-machine は開くマシンを選ぶため、--machine、"
                                                   "--image やジョブと同時に指定できません"));
         else if (!jobs.empty() && m_line.screenshotDir)

@@ -239,8 +239,12 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     }
 }
 
+fs::path imagesFolderBeside(const fs::path& defaultMachine) {
+    return defaultMachine.parent_path() / "images";
+}
+
 fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, std::ostream& notes) {
-    return image::machineForImage(image, defaultMachine.parent_path() / "images", notes);
+    return image::machineForImage(image, imagesFolderBeside(defaultMachine), notes);
 }
 
 std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,

@@ -238,8 +238,52 @@
         <translation>%1: lang=%2 is neither ja nor en, and is not read</translation>
     </message>
     <message>
+        <source>HOME が絶対パスのフォルダを示していないため、仮想マシンを探せません</source>
+        <translation>cannot look for virtual machines: HOME does not name a folder by an absolute path</translation>
+    </message>
+    <message>
+        <source>--vm はその仮想マシン専用のマシンフォルダを開くため、--image、--machine、--create やほかのジョブと同時に指定できません</source>
+        <translation>--vm opens the machine folder of that virtual machine, so it cannot be combined with --image, --machine, --create or another job</translation>
+    </message>
+    <message>
+        <source>--json は --list-vms と一緒に使います</source>
+        <translation>--json goes with --list-vms</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>はい</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>Windows 95/98/Me の入った仮想マシンは見つかりませんでした</source>
+        <translation>No virtual machine holding Windows 95/98/Me was found</translation>
+    </message>
+    <message>
+        <source>エミュレータ	名前	ディスクイメージ	形式	パーティション	Windows	Radeon ドライバ	実行中	マシンフォルダ</source>
+        <translation>emulator	name	disk image	format	partition	Windows	Radeon driver	running	machine folder</translation>
+    </message>
+    <message>
+        <source>%1 という仮想マシンは見つかりません (見つかったものは --list-vms が示します)</source>
+        <translation>no virtual machine is named %1 (--list-vms shows those found)</translation>
+    </message>
+    <message>
+        <source>%1 という仮想マシンが複数あります。どれかの名前をエミュレータで変えてください</source>
+        <translation>several virtual machines are named %1; rename one of them in its emulator</translation>
+    </message>
+    <message>
+        <source>%1 のディスクには Windows 95/98/Me がありません</source>
+        <translation>the disks of %1 hold no Windows 95/98/Me</translation>
+    </message>
+    <message>
         <source>Windows が次の起動で変更を読み込むよう、%1 を書きました</source>
-        <translation>wrote %1, from which Windows imports the changes at its next start</translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1395,6 +1439,45 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>ドライバをアンインストールしますか？</source>
         <translation>Uninstall the driver?</translation>
+    </message>
+</context>
+<context>
+    <name>VirtualMachines</name>
+    <message>
+        <source>%1 は通常のファイルではありません</source>
+        <translation>%1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>%1 は設定ファイルにしては大きすぎます</source>
+        <translation>%1 is too large for a configuration file</translation>
+    </message>
+    <message>
+        <source>%1 を読めません</source>
+        <translation>cannot read %1</translation>
+    </message>
+    <message>
+        <source>%1 はテキストファイルではありません</source>
+        <translation>%1 is not a text file</translation>
+    </message>
+    <message>
+        <source>%1 (%2) のディスクイメージ %3 がありません</source>
+        <translation>%1 (%2): its disk image %3 is missing</translation>
+    </message>
+    <message>
+        <source>%1 (%2) はスナップショットの差分ディスク %3 で動いていて、qemu はこれを開けないため、Kavendel は読み書きしません (%2 でスナップショットを削除して統合すれば使えます)</source>
+        <translation>%1 (%2) runs on the snapshot&apos;s differencing disk %3, which qemu cannot open, so Kavendel neither reads nor writes it (delete the snapshot in %2, which merges it, to use the machine)</translation>
+    </message>
+    <message>
+        <source>%1 (%2) のディスク %3 を読めません</source>
+        <translation>%1 (%2): cannot read its disk %3</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; を %2 でシャットダウンしてから開いてください</source>
+        <translation>Shut down &apos;%1&apos; in %2 first</translation>
+    </message>
+    <message>
+        <source>%1 は %2 行目で XML として読めません: %3</source>
+        <translation>%1 cannot be read as XML at line %2: %3</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,11 @@ _kavendel() {
             COMPREPLY=($(_kavendel_snapshot_ids))
             [[ $prev == --restore || ( -n $cur && $cur != -* ) ]] && return
             ;;
+        --vm)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$("$1" --list-vms 2>/dev/null | tail -n +2 | cut -f2)" -- "$cur"))
+            return
+            ;;
     esac
     $split && return
 

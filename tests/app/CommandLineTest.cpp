@@ -229,6 +229,9 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"--choose-machine", "--machine", "plain"}, 2, "--choose-machine picks the machine to open"},
         {{"--machine", "new", "--import", "--", "-x.reg"}, 1, "-x.reg: no such file"},
         {{"--machine", "plain", "--", "stray"}, 2, "stray is no option's value"},
+        {{"--json"}, 2, "--json goes with --list-vms"},
+        {{"--vm", "Win98", "--machine", "blank"}, 2, "--vm opens the machine folder of that virtual machine"},
+        {{"--vm", "Win98 Voodoo box"}, 1, "no virtual machine is named Win98 Voodoo box"},
     };
     for (const Row& row : rows) {
         const Sandbox sandbox;
