@@ -89,8 +89,8 @@ const OptionRow Options[] = {
      .argument = OptionArgument::Required,
      .valueName = "NAME",
      .help = "open the Windows 95/98/Me virtual machine NAME (see\n"
-             "--list-vms) as --image opens its disk; refused while its\n"
-             "emulator runs it",
+             "--list-vms) as --image opens its disk; refused while\n"
+             "its emulator runs it",
      .apply = [](CommandLine& line, const QString& name) { return assign(line.vm, name); },
      .group = OptionGroup::DiskImages},
     {.name = "--list-vms",

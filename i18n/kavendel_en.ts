@@ -283,7 +283,7 @@
     </message>
     <message>
         <source>Windows が次の起動で変更を読み込むよう、%1 を書きました</source>
-        <translation type="unfinished"></translation>
+        <translation>wrote %1, from which Windows imports the changes at its next start</translation>
     </message>
 </context>
 <context>
