@@ -1677,6 +1677,10 @@ Import a Windows 98 registry, or open a machine folder.</translation>
         <source>ディスクイメージを開けません: %1</source>
         <translation>Cannot open the disk image: %1</translation>
     </message>
+    <message>
+        <source>%1 を開く</source>
+        <translation>Open %1</translation>
+    </message>
 </context>
 <context>
     <name>kv::GamesPage</name>
