@@ -107,7 +107,7 @@ std::optional<fs::path> machineFolderOfRun(const CommandLine& line, const fs::pa
     if (remembered && !line.chooseMachine)
         return *remembered;
     const fs::path fallback = remembered.value_or(defaultDir);
-    FirstRunDialog dialog(fallback, isNewMachine(fallback));
+    FirstRunDialog dialog(fallback, isNewMachine(fallback), machinesToOffer(defaultDir, console));
     if (line.screenshotDir) {
         saveScreenshot(dialog, *line.screenshotDir / "00-FirstRunDialog.png", console);
         return fallback;
@@ -284,8 +284,7 @@ void warnOfUnknownSettings(const Console& console) {
 // Returns the exit status when the run ends here.
 std::optional<int> takeVirtualMachine(CommandLine& line, const fs::path& defaultMachine,
                                       const Console& console) {
-    const auto places =
-        vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+    const auto places = searchPlacesOfUser();
     if (!places)
         return console.error(
             console.texts().text(QT_TRANSLATE_NOOP(

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace kv {
 
@@ -29,19 +30,31 @@ public:
     std::optional<std::filesystem::path> file(const QString& caption, const QString& filter) override;
 };
 
+// A virtual machine found on this computer, offered before the other choices.
+struct FoundMachine {
+    QString label;              // its name, emulator and Windows, as the button shows them
+    std::filesystem::path disk; // opened as a disk image is
+    QString refusal;            // why it cannot be opened now, such as its emulator running it
+};
+
 class FirstRunDialog : public QDialog {
     Q_OBJECT
 public:
     // machine is the folder that closing the dialog goes on with; isNew tells whether it is
-    // still empty or the choices were asked for again.
-    FirstRunDialog(const std::filesystem::path& machine, bool isNew, QWidget* parent = nullptr);
+    // still empty or the choices were asked for again. machines are offered first.
+    FirstRunDialog(const std::filesystem::path& machine, bool isNew, std::vector<FoundMachine> machines = {},
+                   QWidget* parent = nullptr);
     // The button pressed last, once the dialog was accepted.
     std::optional<FirstRunChoice> choice() const { return m_choice; }
+    // The machine of the last button pressed, for FirstRunChoice::OpenMachine.
+    const FoundMachine* machine() const { return m_machine; }
     // True once the user chose to end the program rather than open a machine.
     bool quitRequested() const { return m_quit; }
 
 private:
     std::optional<FirstRunChoice> m_choice;
+    std::vector<FoundMachine> m_machines;
+    const FoundMachine* m_machine = nullptr;
     bool m_quit = false;
 };
 
