@@ -1748,7 +1748,7 @@ Closing this opens the machine folder %1.</translation>
     </message>
     <message>
         <source>マシンフォルダ %1 に読み込みました</source>
-        <translation type="unfinished"></translation>
+        <translation>Imported into the machine folder %1</translation>
     </message>
 </context>
 <context>
