@@ -1487,8 +1487,8 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>%1 is not a text file</translation>
     </message>
     <message>
-        <source>%1 (%2) のディスクイメージ %3 がありません</source>
-        <translation>%1 (%2): its disk image %3 is missing</translation>
+        <source>%1 (%2) のディスクイメージ %3 がないか、通常のファイルではありません</source>
+        <translation>%1 (%2): its disk image %3 is missing or is not a regular file</translation>
     </message>
     <message>
         <source>%1 (%2) はスナップショットの差分ディスク %3 で動いていて、qemu はこれを開けないため、Kavendel は読み書きしません (%2 でスナップショットを削除して統合すれば使えます)</source>
