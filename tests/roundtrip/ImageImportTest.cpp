@@ -399,7 +399,7 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     const ino_t imported = inodeOf(own / "registry.reg");
     EXPECT_EQ(kavendel(open).status, 0);
     EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
-    EXPECT_FALSE(image::hasUnwrittenChanges(own));
+    EXPECT_FALSE(hasUnwrittenChanges(own));
     std::ofstream(own / "registry.reg", std::ios::app)
         << "[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n\"Own\"=\"1\"\r\n";
     disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");
