@@ -1,13 +1,13 @@
 // The fixed parts of a Windows 95/98/Me registry file: where each field lies, read and written
 // little-endian. The file is a 32-byte CREG header, the key area (RGKN: a 32-byte header and
 // 28-byte key slots) and one or more data blocks (RGDB: a 32-byte header and variable records
-// holding each key's name and values).
+// holding each key's name and values). Numbers are little-endian (LittleEndian.h).
 #pragma once
+
+#include "LittleEndian.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <string>
 #include <string_view>
 
 namespace kv::hive {
@@ -52,23 +52,6 @@ inline bool slotCrossesPage(std::uint32_t at) {
     return at + SlotSize > end;
 }
 
-inline std::uint32_t get32(std::string_view bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-inline std::uint16_t get16(std::string_view bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-inline void put32(std::string& bytes, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>(v >> (8 * i) & 0xff);
-}
-inline void put16(std::string& bytes, std::size_t at, std::uint32_t v) {
-    bytes[at] = static_cast<char>(v & 0xff);
-    bytes[at + 1] = static_cast<char>(v >> 8 & 0xff);
-}
-
 // The hash a key slot keeps of its key's name: the sum of its bytes below 0x80, ASCII letters
 // taken as capitals. Bytes from 0x80 up, such as a double-byte character's first, add nothing.
 inline std::uint32_t nameHash(std::string_view name) {
@@ -85,7 +68,7 @@ inline std::uint32_t wordSum(std::string_view area, std::size_t checksumAt) {
     std::uint32_t sum = 0;
     for (std::size_t at = 0; at + 4 <= area.size(); at += 4)
         if (at != checksumAt)
-            sum += get32(area, at);
+            sum += le::get32(area, at);
     return sum;
 }
 

@@ -162,6 +162,73 @@ void sortChanges(std::vector<KeyChange>& changes, std::string_view beforeFile, s
     changes = std::move(sorted);
 }
 
+bool sameValue(const RegValue* a, const RegValue* b) {
+    if (!a || !b)
+        return a == b;
+    return a->type == b->type && a->data == b->data;
+}
+
+// Walks the machine's tree beside its baseline, looking up in the current state only where the
+// machine changed something.
+class ThreeWayWalk {
+public:
+    explicit ThreeWayWalk(MergedPatch& out)
+        : m_out(out) {}
+
+    void walk(const RegKey* base, const RegKey& machine, const RegKey* current, KeyPath& path) {
+        compareValues(base, machine, current, path);
+        for (const RegKey* child : machine.children()) {
+            path.push_back(child->name());
+            walk(base ? base->child(child->name()) : nullptr, *child,
+                 current ? current->child(child->name()) : nullptr, path);
+            path.pop_back();
+        }
+        if (!base || path.empty()) // a hive is never removed as a whole
+            return;
+        for (const RegKey* child : base->children())
+            if (!machine.child(child->name())) {
+                path.push_back(child->name());
+                removeKey(*child, current ? current->child(child->name()) : nullptr, path);
+                path.pop_back();
+            }
+    }
+
+private:
+    void compareValues(const RegKey* base, const RegKey& machine, const RegKey* current,
+                       const KeyPath& path) {
+        for (const RegValue* wanted : machine.values()) {
+            const RegValue* was = base ? base->value(wanted->name) : nullptr;
+            if (!sameValue(was, wanted))
+                change(path, was, wanted, current ? current->value(wanted->name) : nullptr);
+        }
+        if (base)
+            for (const RegValue* was : base->values())
+                if (!machine.value(was->name))
+                    change(path, was, nullptr, current ? current->value(was->name) : nullptr);
+    }
+
+    void change(const KeyPath& path, const RegValue* was, const RegValue* wanted, const RegValue* now) {
+        if (sameValue(now, wanted))
+            return;
+        if (!sameValue(now, was))
+            m_out.collisions.push_back({path, was ? was->name : wanted->name});
+        if (wanted)
+            m_out.steps.push_back({PatchStep::Kind::SetValue, path, *wanted});
+        else
+            m_out.steps.push_back({PatchStep::Kind::RemoveValue, path, {was->name, RegString, {}}});
+    }
+
+    void removeKey(const RegKey& was, const RegKey* now, const KeyPath& path) {
+        if (!now)
+            return;
+        if (!(*now == was))
+            m_out.collisions.push_back({path, std::nullopt});
+        m_out.steps.push_back({PatchStep::Kind::RemoveKey, path, {}});
+    }
+
+    MergedPatch& m_out;
+};
+
 } // namespace
 
 DiffCount countDifferences(const RegKey& before, const RegKey& after) {
@@ -183,6 +250,29 @@ std::string changesPatch(std::string_view beforeFile, std::string_view afterFile
     for (const KeyChange& change : walk.changes)
         appendSection(out, change);
     out += Crlf;
+    return out;
+}
+
+MergedPatch mergeOnto(const RegKey& base, const RegKey& machine, const RegKey& current) {
+    MergedPatch out;
+    KeyPath path;
+    ThreeWayWalk(out).walk(&base, machine, &current, path);
+    return out;
+}
+
+std::string patchSections(const std::vector<PatchStep>& steps) {
+    std::string out;
+    for (const PatchStep& step : steps) {
+        out += Crlf;
+        out += step.kind == PatchStep::Kind::RemoveKey ? "[-" : "[";
+        out += joinPath(step.path);
+        out += ']';
+        out += Crlf;
+        if (step.kind == PatchStep::Kind::SetValue)
+            out += RegistryDocument::formatValue(step.value, Crlf);
+        else if (step.kind == PatchStep::Kind::RemoveValue)
+            out += deletionLine(step.value);
+    }
     return out;
 }
 

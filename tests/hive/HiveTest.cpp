@@ -197,19 +197,19 @@ TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
         {rule::Header, [](std::string& b) { b[0] = 'X'; }},
         {rule::Header, [](std::string& b) { b += "more"; }},
         {rule::Block, [](std::string& b) { b.resize(b.size() - 100); }},
-        {rule::Block, [&](std::string& b) { put16(b, block + 14, 3); }},
-        {rule::KeyArea, [](std::string& b) { put32(b, HeaderSize + 4, 0x100000); }},
-        {rule::Hash, [&](std::string& b) { put32(b, slot + 4, get32(b, slot + 4) + 1); }},
-        {rule::Ids, [&](std::string& b) { put16(b, slot + 24, 7); }},
-        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 12, 0x1000); }},
-        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 16, slot - HeaderSize); }},
-        {rule::Record, [&](std::string& b) { put32(b, record + 8, get32(b, record + 8) + 1); }},
-        {rule::Record, [&](std::string& b) { put32(b, record, 0x10000); }},
-        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 16, 0x24); }},
-        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 8, get32(b, block + 8) + 4); }},
-        {rule::Ids, [&](std::string& b) { put16(b, block + 22, 5); }},
-        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, 0x20); }},
-        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, kv::hive::None32); }},
+        {rule::Block, [&](std::string& b) { le::put16(b, block + 14, 3); }},
+        {rule::KeyArea, [](std::string& b) { le::put32(b, HeaderSize + 4, 0x100000); }},
+        {rule::Hash, [&](std::string& b) { le::put32(b, slot + 4, le::get32(b, slot + 4) + 1); }},
+        {rule::Ids, [&](std::string& b) { le::put16(b, slot + 24, 7); }},
+        {rule::TreeLinks, [&](std::string& b) { le::put32(b, slot + 12, 0x1000); }},
+        {rule::TreeLinks, [&](std::string& b) { le::put32(b, slot + 16, slot - HeaderSize); }},
+        {rule::Record, [&](std::string& b) { le::put32(b, record + 8, le::get32(b, record + 8) + 1); }},
+        {rule::Record, [&](std::string& b) { le::put32(b, record, 0x10000); }},
+        {rule::FreeRecords, [&](std::string& b) { le::put32(b, block + 16, 0x24); }},
+        {rule::FreeRecords, [&](std::string& b) { le::put32(b, block + 8, le::get32(b, block + 8) + 4); }},
+        {rule::Ids, [&](std::string& b) { le::put16(b, block + 22, 5); }},
+        {rule::FreeSlots, [](std::string& b) { le::put32(b, HeaderSize + 12, 0x20); }},
+        {rule::FreeSlots, [](std::string& b) { le::put32(b, HeaderSize + 12, kv::hive::None32); }},
     };
     for (const Row& row : rows) {
         std::string bytes = good;
@@ -227,8 +227,8 @@ TEST(HiveTest, ManyKeysGrowTheKeyAreaAPageAtATimeAndAddBlocks) {
     Hive hive = Hive::empty();
     applyChanges(hive, manyKeys());
     const std::string bytes = hive.write();
-    EXPECT_EQ(get32(bytes, HeaderSize + 4) % Page, 0u);
-    EXPECT_GT(get32(bytes, HeaderSize + 4), 2 * Page);
-    EXPECT_EQ(get32(bytes, 8), HeaderSize + get32(bytes, HeaderSize + 4));
-    EXPECT_GE(get16(bytes, 16), 2);
+    EXPECT_EQ(le::get32(bytes, HeaderSize + 4) % Page, 0u);
+    EXPECT_GT(le::get32(bytes, HeaderSize + 4), 2 * Page);
+    EXPECT_EQ(le::get32(bytes, 8), HeaderSize + le::get32(bytes, HeaderSize + 4));
+    EXPECT_GE(le::get16(bytes, 16), 2);
 }

@@ -115,4 +115,98 @@ TEST(ChangesPatch, CarriesTheStoresChangesToTheDemoMachine) {
     EXPECT_EQ(patch.find("DriverDesc"), std::string::npos) << "unchanged values are left out";
 }
 
+struct MergeCase {
+    const char* what;
+    std::string base, machine, current, expected;
+    std::vector<std::string> collisions; // "key" or "key:value"
+};
+
+class MergeRows : public testing::TestWithParam<MergeCase> {};
+
+std::vector<std::string> collisionNames(const std::vector<Collision>& collisions) {
+    std::vector<std::string> names;
+    for (const Collision& c : collisions)
+        names.push_back(joinPath(c.path) + (c.valueName ? ":" + *c.valueName : ""));
+    return names;
+}
+
+TEST_P(MergeRows, PutsOnlyTheMachinesChangesOntoTheCurrentFiles) {
+    const MergeCase& row = GetParam();
+    const RegistryDocument base = RegistryDocument::parse(Header + row.base);
+    const RegistryDocument machine = RegistryDocument::parse(Header + row.machine);
+    const RegistryDocument current = RegistryDocument::parse(Header + row.current);
+    const MergedPatch merged = mergeOnto(base.tree(), machine.tree(), current.tree());
+    const std::string sections = patchSections(merged.steps);
+    EXPECT_TRUE(RegistryDocument::parse(Header + row.current + sections).tree() ==
+                RegistryDocument::parse(Header + row.expected).tree())
+        << sections;
+    EXPECT_EQ(collisionNames(merged.collisions), row.collisions);
+}
+
+const std::string Lm = "[HKEY_LOCAL_MACHINE\\A]\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Merges, MergeRows,
+    testing::Values(MergeCase{"both sides changed a value",
+                              Lm + "\"v\"=\"1\"\r\n\"u\"=\"1\"\r\n",
+                              Lm + "\"v\"=\"2\"\r\n\"u\"=\"1\"\r\n",
+                              Lm + "\"v\"=\"3\"\r\n\"u\"=\"5\"\r\n\"w\"=\"9\"\r\n",
+                              Lm + "\"v\"=\"2\"\r\n\"u\"=\"5\"\r\n\"w\"=\"9\"\r\n",
+                              {"HKEY_LOCAL_MACHINE\\A:v"}},
+                    MergeCase{"the machine removed a key that Windows changed",
+                              Lm + "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"1\"\r\n",
+                              Lm,
+                              Lm + "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"2\"\r\n",
+                              Lm,
+                              {"HKEY_LOCAL_MACHINE\\A\\B"}},
+                    MergeCase{"Windows removed a key that the machine changed",
+                              Lm + "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"1\"\r\n\"y\"=\"1\"\r\n",
+                              Lm + "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"2\"\r\n\"y\"=\"1\"\r\n",
+                              Lm,
+                              Lm + "[HKEY_LOCAL_MACHINE\\A\\B]\r\n\"x\"=\"2\"\r\n",
+                              {"HKEY_LOCAL_MACHINE\\A\\B:x"}},
+                    MergeCase{"values added on both sides",
+                              Lm,
+                              Lm + "\"n\"=\"1\"\r\n\"same\"=dword:00000007\r\n",
+                              Lm + "\"n\"=hex:02\r\n\"same\"=dword:00000007\r\n",
+                              Lm + "\"n\"=\"1\"\r\n\"same\"=dword:00000007\r\n",
+                              {"HKEY_LOCAL_MACHINE\\A:n"}},
+                    MergeCase{"the machine removed a value, Windows added one",
+                              Lm + "\"v\"=\"1\"\r\n\"w\"=\"1\"\r\n",
+                              Lm + "\"v\"=\"1\"\r\n",
+                              Lm + "\"v\"=\"1\"\r\n\"w\"=\"1\"\r\n\"x\"=\"3\"\r\n",
+                              Lm + "\"v\"=\"1\"\r\n\"x\"=\"3\"\r\n",
+                              {}},
+                    MergeCase{
+                        "names compare without regard to case",
+                        "[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"=\"1\"\r\n",
+                        "[hkey_local_machine\\KEY]\r\n\"NAME\"=\"2\"\r\n",
+                        "[HKEY_LOCAL_MACHINE\\key]\r\n\"name\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\Other]\r\n",
+                        "[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"=\"2\"\r\n[HKEY_LOCAL_MACHINE\\Other]\r\n",
+                        {}},
+                    // ヂ (0x83 0x61) and チ (0x83 0x60) are two keys; the trail byte 0x61 is no letter a.
+                    MergeCase{"CP932 names",
+                              "[HKEY_LOCAL_MACHINE\\\x95\x5C]\r\n\"\x94\x5C\"=\"1\"\r\n",
+                              "[HKEY_LOCAL_MACHINE\\\x95\x5C]\r\n\"\x94\x5C\"=\"2\"\r\n[HKEY_LOCAL_"
+                              "MACHINE\\\x83\x61]\r\n\"v\"=\"m\"\r\n",
+                              "[HKEY_LOCAL_MACHINE\\\x95\x5C]\r\n\"\x94\x5C\"=\"1\"\r\n[HKEY_LOCAL_"
+                              "MACHINE\\\x83\x41]\r\n\"v\"=\"w\"\r\n",
+                              "[HKEY_LOCAL_MACHINE\\\x95\x5C]\r\n\"\x94\x5C\"=\"2\"\r\n[HKEY_LOCAL_"
+                              "MACHINE\\\x83\x61]\r\n\"v\"=\"m\"\r\n"
+                              "[HKEY_LOCAL_MACHINE\\\x83\x41]\r\n\"v\"=\"w\"\r\n",
+                              {}},
+                    MergeCase{"a key made empty is no change",
+                              Lm,
+                              Lm + "[HKEY_USERS\\.DEFAULT\\New]\r\n",
+                              Lm + "\"w\"=\"1\"\r\n",
+                              Lm + "\"w\"=\"1\"\r\n",
+                              {}}),
+    [](const testing::TestParamInfo<MergeCase>& info) {
+        std::string name = info.param.what;
+        for (char& c : name)
+            if (!std::isalnum(static_cast<unsigned char>(c)))
+                c = '_';
+        return name;
+    });
+
 } // namespace
