@@ -19,9 +19,11 @@ constexpr std::uint8_t VolumeLabel = 0x08;
 constexpr unsigned char Deleted = 0xE5;
 // A folder holds at most 65536 entries.
 constexpr std::uint64_t MaxFolderBytes = 65536ull * EntrySize;
+// Windows 98 counts short-name tails up to "~999999".
+constexpr unsigned MaxTail = 999999;
 
-[[noreturn]] void damaged(const std::string& text) {
-    throw Failure(Message::verbatim(text), {}, Fault::damagedFileSystem);
+std::string displayName(const FatEntry& entry) {
+    return entry.longName.empty() ? cp932::toUtf8(entry.shortName) : utf8(entry.longName);
 }
 
 // Gathers the long-name entries in front of a short entry. A long name counts only when its
@@ -64,6 +66,15 @@ private:
     int m_expected = 0; // the sequence number due next; -1 once the name is whole
     std::uint8_t m_sum = 0;
 };
+
+// FAT12/16's root folder has a fixed size, and no folder holds more than 65536 entries.
+[[noreturn]] void refuseFullFolder(const std::optional<FatEntry>& folder) {
+    throw Failure(
+        imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                    "イメージの中のフォルダ %1 には、もう項目を置く場所がありません。"),
+                  {folder ? displayName(*folder) : std::string("\\")}),
+        {}, Fault::damagedFileSystem);
+}
 
 } // namespace
 
@@ -125,70 +136,105 @@ std::optional<FatEntry> FatVolume::findIn(const std::optional<FatEntry>& folder,
     return std::nullopt;
 }
 
+// Takes a run of count free entries: deleted ones, or any from the end mark on, which Windows
+// never reads. A folder whose entries run out grows by a zeroed cluster and the run goes on into
+// it, so the end mark never stands in front of a new entry; what follows the run is marked as
+// the end again.
 std::vector<std::uint64_t> FatVolume::freeSlots(const std::optional<FatEntry>& folder, std::size_t count) {
-    const std::vector<std::uint64_t> slots = folderSlots(folder);
+    std::vector<std::uint64_t> slots = folderSlots(folder);
     std::size_t run = 0;
     bool pastEnd = false;
-    for (std::size_t i = 0; i < slots.size(); ++i) {
+    for (std::size_t i = 0;; ++i) {
+        if (i == slots.size())
+            growFolder(folder, slots);
         const auto first = static_cast<unsigned char>(m_table.read(slots[i], 1)[0]);
         pastEnd = pastEnd || first == 0;
         run = pastEnd || first == Deleted ? run + 1 : 0;
         if (run < count)
             continue;
-        // Entries that follow the end mark were never seen; they must stay unseen.
         if (pastEnd && i + 1 < slots.size() && m_table.read(slots[i + 1], 1)[0] != 0)
             m_table.write(slots[i + 1], std::string(1, '\0'));
         return {slots.begin() + static_cast<std::ptrdiff_t>(i + 1 - count),
                 slots.begin() + static_cast<std::ptrdiff_t>(i + 1)};
     }
-    if ((!folder && geometry().fatBits != 32) || (folder && folder->firstCluster == 0))
-        damaged("a folder in the image has no room for another entry");
-    const std::uint32_t first = folder ? folder->firstCluster : geometry().rootCluster;
-    const std::uint32_t last = m_table.chain(first, MaxFolderBytes / geometry().clusterSize + 1, true).back();
-    const std::uint32_t added = m_table.allocate();
-    m_table.setEntry(last, added);
-    m_table.write(m_table.clusterOffset(added), std::string(geometry().clusterSize, '\0'));
-    std::vector<std::uint64_t> fresh;
-    for (std::size_t i = 0; i < count; ++i)
-        fresh.push_back(m_table.clusterOffset(added) + i * EntrySize);
-    return fresh;
 }
 
-FatEntry FatVolume::addEntry(const std::optional<FatEntry>& folder, std::string_view name,
-                             std::uint8_t attributes, std::uint32_t firstCluster, std::uint32_t size) {
-    const auto shortName = plainShortName(name);
-    if (!shortName)
-        damaged("cannot create " + cp932::toUtf8(name) + " in the image: Kavendel makes only 8.3 names");
-    // A name in lower or mixed case keeps its spelling in a long name, as Windows writes it.
-    const bool needsLong = std::any_of(name.begin(), name.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-    std::u16string longName(name.begin(), name.end());
-    if (longName.size() % CharsPerLongEntry)
-        longName += u'\0';
-    const std::size_t longCount = needsLong ? (name.size() + CharsPerLongEntry - 1) / CharsPerLongEntry : 0;
-    const auto slots = freeSlots(folder, longCount + 1);
-    const std::uint8_t sum = checksum(*shortName);
-    FatEntry made;
-    for (std::size_t k = longCount; k >= 1; --k) {
+void FatVolume::growFolder(const std::optional<FatEntry>& folder, std::vector<std::uint64_t>& slots) {
+    const FatGeometry& g = geometry();
+    if ((!folder && g.fatBits != 32) || (folder && folder->firstCluster == 0) ||
+        slots.size() * EntrySize >= MaxFolderBytes)
+        refuseFullFolder(folder);
+    const std::uint32_t last = static_cast<std::uint32_t>((slots.back() - g.dataOffset) / g.clusterSize + 2);
+    const std::uint32_t added = m_table.allocate();
+    m_table.setEntry(last, added);
+    m_table.write(m_table.clusterOffset(added), std::string(g.clusterSize, '\0'));
+    for (std::uint64_t at = 0; at < g.clusterSize; at += EntrySize)
+        slots.push_back(m_table.clusterOffset(added) + at);
+}
+
+// The short name Windows 98 would give name here: its basis alone when the name fits it exactly
+// and no entry has it yet, else the basis with the first free tail from "~1" on.
+std::string FatVolume::uniqueShortName(const std::optional<FatEntry>& folder, std::string_view name) {
+    const ShortNameBasis basis = shortNameBasis(name);
+    const std::vector<FatEntry> entries = list(folder);
+    const auto taken = [&](const std::string& candidate) {
+        const std::string shown = shortNameOf(candidate);
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const FatEntry& e) { return cp932::equalsIgnoreCase(e.shortName, shown); });
+    };
+    if (basis.exact && !taken(shortEntryName(basis, 0)))
+        return shortEntryName(basis, 0);
+    for (unsigned n = 1; n <= MaxTail; ++n)
+        if (const std::string candidate = shortEntryName(basis, n); !taken(candidate))
+            return candidate;
+    refuseFullFolder(folder);
+}
+
+// The long-name entries in front of a short entry: the last part first, each with its number
+// and the short name's checksum.
+void FatVolume::writeLongName(const std::vector<std::uint64_t>& slots, std::u16string name,
+                              std::uint8_t sum) {
+    const std::size_t count = slots.size();
+    if (name.size() % CharsPerLongEntry)
+        name += u'\0';
+    for (std::size_t k = count; k >= 1; --k) {
         std::string e(EntrySize, '\0');
-        e[0] = static_cast<char>(k | (k == longCount ? 0x40 : 0));
+        e[0] = static_cast<char>(k | (k == count ? 0x40 : 0));
         e[11] = static_cast<char>(LongNameAttributes);
         e[13] = static_cast<char>(sum);
-        putLongNamePart(e, std::u16string_view(longName).substr((k - 1) * CharsPerLongEntry));
-        m_table.write(slots[longCount - k], e);
-        made.longNameSlots.push_back(slots[longCount - k]);
+        putLongNamePart(e, std::u16string_view(name).substr((k - 1) * CharsPerLongEntry));
+        m_table.write(slots[count - k], e);
     }
+}
+
+// Any name Windows can hold: a short entry, and in front of it long-name entries unless the
+// name is its own short name.
+FatEntry FatVolume::addEntry(const std::optional<FatEntry>& folder, std::string_view name,
+                             std::uint8_t attributes, std::uint32_t firstCluster, std::uint32_t size) {
+    const auto longName = longNameOf(name);
+    if (!longName)
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP(
+                          "DiskImage",
+                          "%1 は Windows のファイル名に使えない名前なので、イメージの中に作れません。"),
+                      {cp932::toUtf8(name)}),
+            {}, Fault::damagedFileSystem);
+    const std::string shortName = uniqueShortName(folder, name);
+    const bool needsLong = shortNameOf(shortName) != name;
+    const std::size_t longCount =
+        needsLong ? (longName->size() + CharsPerLongEntry - 1) / CharsPerLongEntry : 0;
+    const auto slots = freeSlots(folder, longCount + 1);
+    writeLongName({slots.begin(), slots.end() - 1}, *longName, checksum(shortName));
     std::string e(EntrySize, '\0');
-    e.replace(0, 11, *shortName);
+    e.replace(0, 11, shortName);
     e[11] = static_cast<char>(attributes);
     stampNow(e);
     e.replace(14, 4, e.substr(22, 4)); // created now, too
     setFirstClusterAndSize(e, firstCluster, size);
     m_table.write(slots.back(), e);
-    made.shortName = shortNameOf(*shortName);
-    made.attributes = attributes;
-    made.firstCluster = firstCluster;
-    made.size = size;
-    made.slot = slots.back();
+    FatEntry made{
+        shortNameOf(shortName), needsLong ? *longName : std::u16string(), attributes, firstCluster, size,
+        slots.back(),           {slots.begin(), slots.end() - 1}};
     return made;
 }
 

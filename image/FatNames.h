@@ -19,11 +19,25 @@ std::uint8_t checksum(std::string_view shortName11);
 // "NAME.EXT" from an entry's 11 bytes; a first byte 0x05 stands for 0xE5, a CP932 lead byte.
 std::string shortNameOf(std::string_view raw11);
 
-// The 11 bytes of an 8.3 name made of plain ASCII, upper-cased, or nullopt.
-std::optional<std::string> plainShortName(std::string_view name);
+// What Windows 98 makes of a long name for its short entry: the basis of up to 8 and 3 bytes,
+// and whether the name fits it exactly, so that it needs no "~N" tail.
+struct ShortNameBasis {
+    std::string base;
+    std::string ext;
+    bool exact = false;
+};
+ShortNameBasis shortNameBasis(std::string_view name);
+
+// The entry's 11 bytes for the basis, with the tail "~n" when n is not 0; the base is cut to
+// make room for the tail without splitting a double-byte character.
+std::string shortEntryName(const ShortNameBasis& basis, unsigned n);
+
+// The name in UTF-16 as its long-name entries hold it, or nullopt when Windows cannot hold it
+// (a character that is not CP932, or one of "*/:<>?\| and control characters, or longer than 255).
+std::optional<std::u16string> longNameOf(std::string_view name);
 
 // The path's parts below the root of drive C, or nullopt for another drive or one that leaves
-// the root through "..".
+// the root through "..". Trailing dots and spaces go, as Windows drops them: "FOO." is "FOO".
 std::optional<std::vector<std::string>> pathParts(std::string_view windowsPath);
 
 // The 13 characters a long-name entry holds, and an entry made of them.

@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::uint32_t FsInfoLeadSignature = 0x41615252;
 constexpr std::uint32_t FsInfoStructSignature = 0x61417272;
+constexpr std::uint32_t FsInfoTrailSignature = 0xAA550000;
 constexpr std::size_t FsInfoFreeCount = 488;
 constexpr std::size_t FsInfoNextFree = 492;
 
@@ -18,7 +19,8 @@ constexpr std::size_t FsInfoNextFree = 492;
 }
 
 bool hasFsInfoSignatures(std::string_view info) {
-    return le::get32(info, 0) == FsInfoLeadSignature && le::get32(info, 484) == FsInfoStructSignature;
+    return le::get32(info, 0) == FsInfoLeadSignature && le::get32(info, 484) == FsInfoStructSignature &&
+           le::get32(info, 508) == FsInfoTrailSignature;
 }
 
 } // namespace
@@ -39,8 +41,9 @@ std::uint64_t FatTable::entryOffset(int copy, std::uint32_t cluster) const {
     return fat + std::uint64_t{cluster} * static_cast<std::uint64_t>(m_geometry.fatBits) / 8;
 }
 
+// With mirroring off only the active FAT counts; otherwise the first copy is the FAT.
 std::uint32_t FatTable::entry(std::uint32_t cluster) {
-    const std::uint64_t at = entryOffset(0, cluster);
+    const std::uint64_t at = entryOffset(std::max(m_geometry.activeFat, 0), cluster);
     if (m_geometry.fatBits == 32)
         return le::get32(read(at, 4), 0) & 0x0FFFFFFF;
     if (m_geometry.fatBits == 16)
@@ -49,10 +52,13 @@ std::uint32_t FatTable::entry(std::uint32_t cluster) {
     return cluster % 2 ? pair >> 4 : pair & 0xFFF;
 }
 
-// Every copy of the FAT gets the same entry, as Windows keeps them.
+// Every copy of the FAT gets the same entry, as Windows keeps them, unless mirroring is off:
+// then only the active FAT changes, and the others stay as Windows left them.
 void FatTable::setEntry(std::uint32_t cluster, std::uint32_t value) {
     const int width = m_geometry.fatBits == 12 ? 2 : m_geometry.fatBits / 8;
-    for (int copy = 0; copy < m_geometry.fatCount; ++copy) {
+    const bool mirrored = m_geometry.activeFat < 0;
+    for (int copy = mirrored ? 0 : m_geometry.activeFat;
+         copy < (mirrored ? m_geometry.fatCount : m_geometry.activeFat + 1); ++copy) {
         const std::uint64_t at = entryOffset(copy, cluster);
         std::string bytes = read(at, static_cast<std::size_t>(width));
         const std::uint32_t old =
@@ -111,6 +117,7 @@ std::uint32_t FatTable::allocate() {
         if (entry(cluster) == 0) {
             setEntry(cluster, endMark());
             m_nextFree = cluster;
+            m_allocated = true;
             --m_freeDelta;
             return cluster;
         }
@@ -130,6 +137,9 @@ void FatTable::freeChain(std::uint32_t first) {
         freeCluster(cluster);
 }
 
+// A free count past the cluster count (0xFFFFFFFF: not known) stays as it is, for Windows to
+// count again; the hint changes only when a cluster was taken, to the last one taken, as
+// Windows keeps it. Without its three signatures the sector is not FSInfo and stays untouched.
 void FatTable::updateFsInfo() {
     if (!m_geometry.fsInfoOffset)
         return;
@@ -142,9 +152,20 @@ void FatTable::updateFsInfo() {
             std::clamp<std::int64_t>(std::int64_t{free} + m_freeDelta, 0, m_geometry.clusterCount);
         le::put32(info, FsInfoFreeCount, static_cast<std::uint32_t>(now));
     }
-    le::put32(info, FsInfoNextFree, m_nextFree);
+    if (m_allocated)
+        le::put32(info, FsInfoNextFree, m_nextFree);
     m_freeDelta = 0;
     write(m_geometry.fsInfoOffset, info);
+}
+
+// FAT16 keeps Windows' clean-shutdown bit and its no-hard-error bit in bits 15 and 14 of FAT[1],
+// FAT32 in bits 27 and 26; a cleared bit means Windows did not finish what it was writing, or
+// met a bad sector. FAT12 keeps neither.
+bool FatTable::leftUnclean() {
+    if (m_geometry.fatBits == 12)
+        return false;
+    const std::uint32_t bits = m_geometry.fatBits == 16 ? 0xC000 : 0x0C000000;
+    return (entry(1) & bits) != bits;
 }
 
 } // namespace kv::image

@@ -38,6 +38,8 @@ public:
     // FAT32 keeps a count of free clusters and where to look for the next; Windows and fsck.fat
     // both trust it, so it follows every change.
     void updateFsInfo();
+    // Whether Windows left the volume without a clean shutdown, or with a hard error.
+    bool leftUnclean();
 
 private:
     std::uint64_t entryOffset(int copy, std::uint32_t cluster) const;
@@ -45,6 +47,7 @@ private:
     FatGeometry m_geometry;
     BlockCache m_cache;
     std::uint32_t m_nextFree = 2;
+    bool m_allocated = false;
     std::int64_t m_freeDelta = 0; // clusters freed minus clusters taken
 };
 

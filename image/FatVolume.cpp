@@ -27,7 +27,22 @@ void checkFileSize(std::string_view bytes) {
 } // namespace
 
 FatVolume::FatVolume(Volume& volume)
-    : m_table(volume, readGeometry(volume)) {}
+    : m_table(volume, readGeometry(volume))
+    , m_image(volume.location().image) {}
+
+// A volume Windows left unclean may hold half-written folders and chains that only ScanDisk
+// puts right; reading it is harmless, writing into it is not.
+void FatVolume::requireClean() {
+    if (m_table.leftUnclean())
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP(
+                          "DiskImage", "%1 の FAT ボリュームは、Windows が正しく終了しなかったか、"
+                                       "ディスクのエラーを記録したままです。Kavendel はそこへ書き込みません。"
+                                       "Windows を一度起動して ScanDisk を最後まで実行させてから、"
+                                       "もう一度お試しください。"),
+                      {m_image.string()}),
+            {}, Fault::refused);
+}
 
 void FatVolume::setFirstClusterAndSize(std::string& entry, std::uint32_t firstCluster,
                                        std::uint32_t size) const {
@@ -100,6 +115,7 @@ void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
     if (file.isDirectory())
         damaged("a folder stands where a file is to be written");
     checkFileSize(bytes);
+    requireClean();
     std::vector<std::uint32_t> old;
     if (file.firstCluster != 0)
         old = m_table.chain(file.firstCluster, geometry().clusterCount, true);
@@ -115,6 +131,7 @@ void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
 void FatVolume::remove(const FatEntry& file) {
     if (file.isDirectory())
         damaged("a folder stands where a file is to be deleted");
+    requireClean();
     m_table.freeChain(file.firstCluster);
     for (std::uint64_t slot : file.longNameSlots)
         m_table.write(slot, std::string(1, Deleted));
@@ -126,6 +143,7 @@ void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
     const auto parts = pathParts(windowsPath);
     if (!parts || parts->empty())
         damaged("cannot create " + cp932::toUtf8(windowsPath) + " in the image: it is not on drive C");
+    requireClean();
     std::optional<FatEntry> at;
     for (std::size_t i = 0; i + 1 < parts->size(); ++i) {
         auto next = findIn(at, (*parts)[i]);

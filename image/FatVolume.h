@@ -44,11 +44,12 @@ public:
     // is broken (a loop, a free or bad cluster, a cluster past the end, shorter than the size).
     std::string read(const FatEntry& file, std::uint64_t maxSize);
 
-    // Changes, kept in the block cache until writes() hands them out.
+    // Changes, kept in the block cache until writes() hands them out. Each refuses a volume
+    // Windows left unclean (Fault::refused): ScanDisk has to see it first.
     void replace(const FatEntry& file, std::string_view bytes);
     void remove(const FatEntry& file);
-    // Creates the file, and its missing folders, with short names; a name that is not 8.3
-    // ASCII is refused. An existing file is replaced instead.
+    // Creates the file, and its missing folders, under any name Windows can hold: a long name
+    // and a unique short one, as Windows 98 makes them. An existing file is replaced instead.
     void create(std::string_view windowsPath, std::string_view bytes);
 
     // The bytes that differ from the volume as read, in runs, in offset order.
@@ -60,13 +61,19 @@ private:
     std::vector<FatEntry> list(const std::optional<FatEntry>& folder);
     std::optional<FatEntry> findIn(const std::optional<FatEntry>& folder, std::string_view name);
     std::vector<std::uint64_t> freeSlots(const std::optional<FatEntry>& folder, std::size_t count);
+    void growFolder(const std::optional<FatEntry>& folder, std::vector<std::uint64_t>& slots);
+    std::string uniqueShortName(const std::optional<FatEntry>& folder, std::string_view name);
+    void writeLongName(const std::vector<std::uint64_t>& slots, std::u16string name, std::uint8_t sum);
     FatEntry addEntry(const std::optional<FatEntry>& folder, std::string_view name, std::uint8_t attributes,
                       std::uint32_t firstCluster, std::uint32_t size);
     FatEntry makeFolder(const std::optional<FatEntry>& parent, std::string_view name);
     std::uint32_t writeChain(std::vector<std::uint32_t> clusters, std::string_view bytes);
     void setFirstClusterAndSize(std::string& entry, std::uint32_t firstCluster, std::uint32_t size) const;
 
+    void requireClean();
+
     FatTable m_table;
+    std::filesystem::path m_image;
 };
 
 } // namespace kv::image
