@@ -20,11 +20,6 @@ std::size_t valueEnd(std::string_view body, std::size_t pos) {
            le::get16(body, pos + value::DataSize);
 }
 
-void checkSize(std::size_t size, const char* what) {
-    if (size > 0xffff)
-        throw Failure(Message::verbatim(std::string(what) + " longer than 65535 bytes cannot be stored"));
-}
-
 // Brings each checksum marked valid up to date.
 void sealChecksums(std::string& file) {
     auto seal = [&](std::size_t at, std::size_t size, std::size_t checksumAt, bool marked) {
@@ -101,7 +96,7 @@ std::size_t Hive::slotAt(Key key) const {
 
 Hive::Place Hive::placeOf(Key key) const {
     if (key == root())
-        throw Failure(Message::verbatim("the root key has no name and holds no values"));
+        throw Failure(hiveText(QT_TRANSLATE_NOOP("HiveFile", "ルートキーには名前も値もありません")));
     return {le::get16(m_bytes, slotAt(key) + slot::Block), le::get16(m_bytes, slotAt(key) + slot::Id)};
 }
 
@@ -124,9 +119,8 @@ std::vector<Hive::Key> Hive::children(Key key) const {
 }
 
 std::optional<Hive::Key> Hive::child(Key key, std::string_view name) const {
-    const std::uint32_t hash = nameHash(name);
     for (Key at : children(key))
-        if (le::get32(m_bytes, slotAt(at) + slot::Hash) == hash &&
+        if (hashFits(name, le::get32(m_bytes, slotAt(at) + slot::Hash)) &&
             cp932::equalsIgnoreCase(this->name(at), name))
             return at;
     return std::nullopt;
@@ -137,6 +131,13 @@ std::string Hive::name(Key key) const {
         return {};
     const std::size_t at = recordAt(placeOf(key));
     return m_bytes.substr(at + RecordHeaderSize, le::get16(m_bytes, at + record::NameSize));
+}
+
+std::string Hive::shownPath(Key key) const {
+    std::string path;
+    for (; key != root(); key = le::get32(m_bytes, slotAt(key) + slot::Parent))
+        path.insert(0, (path.empty() ? "" : "\\") + cp932::toUtf8(name(key)));
+    return path;
 }
 
 std::vector<Value> Hive::values(Key key) const {
@@ -167,8 +168,7 @@ std::optional<std::size_t> Hive::findValue(std::string_view body, std::string_vi
 }
 
 void Hive::setValue(Key key, std::string_view name, std::uint32_t type, std::string_view data) {
-    checkSize(name.size(), "a value name");
-    checkSize(data.size(), "value data");
+    checkValueLimits([&] { return shownPath(key); }, name, data.size());
     std::string body = recordBody(key);
     const auto pos = findValue(body, name);
     if (pos && le::get16(body, *pos + value::DataSize) == data.size()) {
@@ -206,8 +206,7 @@ bool Hive::removeValue(Key key, std::string_view name) {
 }
 
 void Hive::storeRecord(Key key, std::string body) {
-    if (body.size() > MaxBlockSize - HeaderSize)
-        throw Failure(Message::verbatim("the key's name and values are too large for a data block"));
+    checkKeyLimits(body, [&] { return shownPath(key); });
     const auto size = static_cast<std::uint32_t>(body.size());
     le::put32(body, record::Used, size);
     const Place old = placeOf(key);
@@ -311,7 +310,8 @@ void Hive::growBlock(unsigned number, std::uint32_t by) {
 unsigned Hive::addBlock(std::uint32_t size) {
     const auto number = static_cast<unsigned>(m_layout.blocks.size());
     if (number >= None16)
-        throw Failure(Message::verbatim("the file has as many data blocks as it can hold"));
+        throw Failure(
+            hiveText(QT_TRANSLATE_NOOP("HiveFile", "ファイルにはもうデータブロックを追加できません")));
     const std::size_t at = m_bytes.size();
     m_bytes.append(size, '\0');
     m_bytes.replace(at, 4, "RGDB");
@@ -369,17 +369,21 @@ Hive::Place Hive::placeNew(std::string_view body) {
 }
 
 Hive::Key Hive::addKey(Key parent, std::string_view name) {
+    const auto shown = [&] {
+        return (parent == root() ? "" : shownPath(parent) + "\\") + cp932::toUtf8(name);
+    };
     if (name.empty() || cp932::findChar(name, '\\') != std::string_view::npos)
-        throw Failure(Message::verbatim("a key name is never empty and holds no \\"));
-    checkSize(name.size(), "a key name");
+        throw Failure(
+            hiveText(QT_TRANSLATE_NOOP(
+                         "HiveFile", "キー \"%1\" は作れません: キーの名前は空にできず、\\ を含められません"),
+                     {shown()}));
+    checkKeyNameLimit(shown, name.size());
     if (child(parent, name))
-        throw Failure(Message::verbatim("the key " + std::string(name) + " exists already"));
+        throw Failure(hiveText(QT_TRANSLATE_NOOP("HiveFile", "キー %1 はすでにあります"), {shown()}));
     std::string body(RecordHeaderSize, '\0');
     le::put16(body, record::NameSize, static_cast<std::uint32_t>(name.size()));
     body += name;
     le::put32(body, record::Used, static_cast<std::uint32_t>(body.size()));
-    if (body.size() > MaxBlockSize - HeaderSize)
-        throw Failure(Message::verbatim("the key name is too long for a data block"));
     const Key key = takeSlot();
     const Place place = placeNew(body);
     const std::size_t at = slotAt(key);
@@ -400,7 +404,7 @@ Hive::Key Hive::addKey(Key parent, std::string_view name) {
 
 void Hive::removeKey(Key key) {
     if (key == root())
-        throw Failure(Message::verbatim("the root key cannot be removed"));
+        throw Failure(hiveText(QT_TRANSLATE_NOOP("HiveFile", "ルートキーは削除できません")));
     unlink(key);
     std::vector<Key> doomed{key};
     for (std::size_t i = 0; i < doomed.size(); ++i)

@@ -21,6 +21,12 @@ constexpr std::uint32_t Page = 4096;           // areas grow by whole pages
 constexpr std::uint32_t MaxIds = 255;          // ids 0..254 in a block; 255 means the block is full
 constexpr std::uint32_t MaxBlockSize = 0xF000; // the largest block Windows itself was seen to make
 
+// What Windows 95, 98 and Me let one key hold: names of 255 bytes, 16,300 bytes of data in one
+// value, and the key's whole record (its header and name, and each value's header, name and
+// data) within one data block of the largest size, which is the "about 60 KB per key, names, data
+// and overhead counted" that Windows 95 enforces.
+constexpr std::size_t MaxNameSize = 255, MaxDataSize = 16300, MaxRecordSize = MaxBlockSize - HeaderSize;
+
 // Field offsets.
 namespace creg {
 constexpr std::size_t BlocksOffset = 8, Checksum = 12, BlockCount = 16, Flags = 18;
@@ -53,14 +59,16 @@ inline bool slotCrossesPage(std::uint32_t at) {
 }
 
 // The hash a key slot keeps of its key's name: the sum of its bytes below 0x80, ASCII letters
-// taken as capitals. Bytes from 0x80 up, such as a double-byte character's first, add nothing.
-inline std::uint32_t nameHash(std::string_view name) {
-    std::uint32_t hash = 0;
-    for (unsigned char c : name)
-        if (c < 0x80)
-            hash += (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-    return hash;
-}
+// taken as capitals. A double-byte character's lead byte adds nothing, and its trail byte, when
+// below 0x80, adds itself unchanged: the registry compares names without folding trail bytes,
+// and the hash is taken of the name as it is compared.
+std::uint32_t nameHash(std::string_view name);
+
+// Whether a key slot's stored hash fits its name. Besides nameHash, a name holding a trail byte
+// below 0x80 may keep the sum that folds such trail bytes as letters, or the sum that leaves them
+// out: no file that Windows wrote has shown which one Windows takes, and a file that used either
+// must still be read, and its keys found by name.
+bool hashFits(std::string_view name, std::uint32_t stored);
 
 // The 32-bit sum of the little-endian words of an area, its checksum field counted as zero.
 // A valid checksum field holds the negative of this, so that the whole area sums to zero.

@@ -7,8 +7,11 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <string>
 
 namespace kv::image {
+
+class FatVolume;
 
 // Makes dir, new or empty, from the image: registry.reg from the hives that MSDOS.SYS's WinDir=
 // points to (C:\WINDOWS without one), drive_c/ with the files Kavendel reads or changes there
@@ -39,6 +42,14 @@ bool imageUnchangedSinceImport(const std::filesystem::path& dir);
 // imported anew, unless it holds changes not written yet, which are never dropped: a Failure.
 std::filesystem::path machineForImage(const std::filesystem::path& image,
                                       const std::filesystem::path& imagesFolder, std::ostream& notes);
+
+// Where machineForImage keeps image's machine folder under imagesFolder, whether it is there yet
+// or not.
+std::filesystem::path machineFolderFor(const std::filesystem::path& image,
+                                       const std::filesystem::path& imagesFolder);
+
+// The Windows folder of the volume: WinDir= of MSDOS.SYS's [Paths] section, else C:\WINDOWS.
+std::string windowsFolder(FatVolume& fat);
 
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
