@@ -1,6 +1,7 @@
 #include "BlockCache.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kv::image {
 
@@ -13,16 +14,26 @@ constexpr std::size_t CachedBlocks = 256;
 // Runs closer than this are joined, so a changed folder entry is one write, not several.
 constexpr std::size_t JoinGap = 64;
 
+// The first byte at or after from where now and before differ; their size when none does. Whole
+// stretches are compared at once: a FAT block is mostly unchanged.
+std::size_t firstDifference(const std::string& now, const std::string& before, std::size_t from) {
+    constexpr std::size_t Stretch = 256;
+    while (from + Stretch <= now.size() && std::memcmp(now.data() + from, before.data() + from, Stretch) == 0)
+        from += Stretch;
+    while (from < now.size() && now[from] == before[from])
+        ++from;
+    return from;
+}
+
 // The end of the run of changes that starts at from: it goes on until JoinGap bytes in a row are
 // unchanged.
 std::size_t runEnd(const std::string& now, const std::string& before, std::size_t from) {
-    std::size_t end = from + 1, same = 0;
-    for (std::size_t j = end; j < now.size() && same < JoinGap; ++j) {
-        same = now[j] == before[j] ? same + 1 : 0;
-        if (!same)
-            end = j + 1;
+    for (std::size_t end = from + 1;;) {
+        const std::size_t next = firstDifference(now, before, end);
+        if (next >= now.size() || next - end >= JoinGap)
+            return end;
+        end = next + 1;
     }
-    return end;
 }
 
 } // namespace
@@ -89,11 +100,8 @@ std::vector<VolumeWrite> BlockCache::changes() const {
     for (const auto& [index, b] : m_blocks) {
         if (!b.dirty)
             continue;
-        for (std::size_t i = 0; i < b.bytes.size();) {
-            if (b.bytes[i] == b.original[i]) {
-                ++i;
-                continue;
-            }
+        for (std::size_t i = firstDifference(b.bytes, b.original, 0); i < b.bytes.size();
+             i = firstDifference(b.bytes, b.original, i)) {
             const std::size_t end = runEnd(b.bytes, b.original, i);
             const std::uint64_t offset = index * BlockSize + i;
             if (!out.empty() && out.back().offset + out.back().bytes.size() == offset)
