@@ -219,20 +219,18 @@ std::uint64_t clusterCount(const std::string& v) {
     return (total - data) / static_cast<unsigned char>(v[13]);
 }
 
-} // namespace
+struct RecordRow {
+    const char* name;
+    int fatBits;
+    std::function<void(TestVolume&)> setUp;
+    const char* refusal; // a part of the refusal, or nullptr when the change is made
+    std::function<void(TestVolume&, const std::string& before)> check;
+    bool judgedByFsck = true; // fsck.fat reads the first FAT, whatever ExtFlags say
+};
 
-// FSInfo, the active FAT, the clean-shutdown and hard-error bits, and full, wrapping and
-// shrinking allocations: each row sets the volume up, makes one change and says what must hold.
-TEST(FatVolume, WhatWindowsRecordsInTheVolumeIsRespected) {
-    const std::string threeClusters(1200, 'c');
-    struct Row {
-        const char* name;
-        int fatBits;
-        std::function<void(TestVolume&)> setUp;
-        const char* refusal; // a part of the refusal, or nullptr when the change is made
-        std::function<void(TestVolume&, const std::string& before)> check;
-        bool judgedByFsck = true; // fsck.fat reads the first FAT, whatever ExtFlags say
-    } rows[] = {
+// Each row makes NEW.TXT of three clusters, or is refused, on a volume it set up first.
+std::vector<RecordRow> recordRows() {
+    return {
         {"free count kept exact", 32, [](TestVolume&) {}, nullptr,
          [](TestVolume& v, const std::string& before) {
              EXPECT_EQ(fsInfo(v, FsInfoFree), le::get32(before, FsInfoFree) - 3);
@@ -280,7 +278,15 @@ TEST(FatVolume, WhatWindowsRecordsInTheVolumeIsRespected) {
              EXPECT_EQ(v.mtype("/NEW.TXT"), "");
          }},
     };
-    for (const Row& row : rows) {
+}
+
+} // namespace
+
+// FSInfo, the active FAT, the clean-shutdown and hard-error bits, and full, wrapping and
+// shrinking allocations: each row sets the volume up, makes one change and says what must hold.
+TEST(FatVolume, WhatWindowsRecordsInTheVolumeIsRespected) {
+    const std::string threeClusters(1200, 'c');
+    for (const RecordRow& row : recordRows()) {
         SCOPED_TRACE(row.name);
         TestVolume volume(row.fatBits);
         row.setUp(volume);
