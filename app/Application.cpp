@@ -104,7 +104,7 @@ fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir,
     const UserConfig config(UserConfig::defaultFile());
     if (const auto remembered = rememberedMachine(config))
         return *remembered;
-    FirstRunDialog dialog;
+    FirstRunDialog dialog(machinesToOffer(defaultDir, console));
     if (line.screenshotDir) {
         saveScreenshot(dialog, *line.screenshotDir / "00-FirstRunDialog.png", console);
         return defaultDir;
@@ -250,8 +250,7 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
 // Returns the exit status when the run ends here.
 std::optional<int> takeVirtualMachine(CommandLine& line, const fs::path& defaultMachine,
                                       const Console& console) {
-    const auto places =
-        vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+    const auto places = searchPlacesOfUser();
     if (!places)
         return console.error(
             console.texts().text(QT_TRANSLATE_NOOP(

@@ -123,6 +123,7 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
     case FirstRunChoice::ImportExport:
     case FirstRunChoice::ImportHives:
         return importInto(places, choice, picked);
+    case FirstRunChoice::OpenMachine:
     case FirstRunChoice::OpenImage:
         // The files passed over go where --image tells them: the window has no place for them.
         return imageMachineFolder(picked, places.defaultMachine, std::cerr);

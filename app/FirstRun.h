@@ -11,7 +11,7 @@ namespace kv {
 
 class UserConfig;
 
-enum class FirstRunChoice { OpenFolder, ImportExport, ImportHives, OpenImage, TryDemo };
+enum class FirstRunChoice { OpenMachine, OpenFolder, ImportExport, ImportHives, OpenImage, TryDemo };
 
 struct FirstRunPlaces {
     std::filesystem::path defaultMachine; // where imports go

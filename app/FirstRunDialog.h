@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 namespace kv {
 
@@ -29,15 +30,26 @@ public:
     std::optional<std::filesystem::path> file(const QString& caption, const QString& filter) override;
 };
 
+// A virtual machine found on this computer, offered before the other choices.
+struct FoundMachine {
+    QString label;              // its name, emulator and Windows, as the button shows them
+    std::filesystem::path disk; // opened as a disk image is
+    QString refusal;            // why it cannot be opened now, such as its emulator running it
+};
+
 class FirstRunDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FirstRunDialog(QWidget* parent = nullptr);
+    explicit FirstRunDialog(std::vector<FoundMachine> machines = {}, QWidget* parent = nullptr);
     // The button pressed last, once the dialog was accepted.
     std::optional<FirstRunChoice> choice() const { return m_choice; }
+    // The machine of the last button pressed, for FirstRunChoice::OpenMachine.
+    const FoundMachine* machine() const { return m_machine; }
 
 private:
     std::optional<FirstRunChoice> m_choice;
+    std::vector<FoundMachine> m_machines;
+    const FoundMachine* m_machine = nullptr;
 };
 
 // Shows the dialog until a choice works out or the user closes it. Returns the machine folder

@@ -74,9 +74,14 @@ void listSnapshots(const fs::path& dir, const Console& console) {
     console.report(
         texts.text(QT_TRANSLATE_NOOP("CommandLine", "ID\t時刻 (UTC)\t種類\t前のスナップショットからの変更")));
     for (const SnapshotInfo& info : snapshots.listWithChanges()) {
-        const QString kind = info.kind == SnapshotKind::Automatic
-                                 ? texts.text(QT_TRANSLATE_NOOP("CommandLine", "自動"))
-                                 : texts.text(QT_TRANSLATE_NOOP("CommandLine", "手動"));
+        QString kind = info.kind == SnapshotKind::Automatic
+                           ? texts.text(QT_TRANSLATE_NOOP("CommandLine", "自動"))
+                           : texts.text(QT_TRANSLATE_NOOP("CommandLine", "手動"));
+        // What a restore puts back beyond the machine folder.
+        if (info.holdsImageFiles)
+            kind = texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1、ディスクイメージのファイルも"), {kind});
+        if (info.holdsHiveFiles)
+            kind = texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1、Windows のレジストリファイルも"), {kind});
         QString changes;
         if (!info.changes)
             changes = texts.text(QT_TRANSLATE_NOOP("CommandLine", "不明"));
@@ -173,7 +178,11 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
         break;
     case Kind::Restore: {
         const std::uint64_t id = snapshots.parseId(*job.id);
-        const std::uint64_t before = snapshots.restore(id);
+        const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
+        const std::uint64_t before = snapshots.restore(id, [&] {
+            image::restoreImageFiles(dir, outside);
+            restoreHiveFiles(outside);
+        });
         console.report(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine",
                               "スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です"),

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Failure.h"
+#include "FirstRunDialog.h"
 #include "MachineJobs.h"
 
 #include <QJsonArray>
@@ -70,6 +71,27 @@ std::vector<vms::SurveyedMachine> surveyed(const vms::SearchPlaces& places, cons
 }
 
 } // namespace
+
+std::optional<vms::SearchPlaces> searchPlacesOfUser() {
+    return vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+}
+
+std::vector<FoundMachine> machinesToOffer(const fs::path& defaultMachine, const Console& console) {
+    const auto places = searchPlacesOfUser();
+    std::vector<FoundMachine> offered;
+    for (const vms::SurveyedMachine& found :
+         places ? windowsMachines(*places, defaultMachine, console) : std::vector<vms::SurveyedMachine>{}) {
+        const QString label =
+            QStringLiteral("%1 (%2, %3)")
+                .arg(QString::fromStdString(found.machine.name),
+                     QString::fromUtf8(vms::emulatorName(found.machine.emulator)),
+                     QString::fromStdString(vms::windowsName(found.windows->versionNumber)));
+        offered.push_back(
+            {label, found.disk,
+             found.running ? console.texts().text(vms::shutDownFirst(found.machine)) : QString()});
+    }
+    return offered;
+}
 
 std::vector<vms::SurveyedMachine> windowsMachines(const vms::SearchPlaces& places,
                                                   const fs::path& defaultMachine, const Console& console) {

@@ -112,6 +112,14 @@
         <translation>id	time (UTC)	taken	changes since the snapshot before</translation>
     </message>
     <message>
+        <source>%1、ディスクイメージのファイルも</source>
+        <translation>%1, with files of the disk image</translation>
+    </message>
+    <message>
+        <source>%1、Windows のレジストリファイルも</source>
+        <translation>%1, with Windows&apos; registry files</translation>
+    </message>
+    <message>
         <source>自動</source>
         <translation>automatic</translation>
     </message>
@@ -282,6 +290,18 @@
     <message>
         <source>%1 は別のプログラム (おそらくこのマシンを動かしているエミュレータ) が使っています。エミュレータを終了してから、もう一度試してください。</source>
         <translation>%1 is in use by another program, most likely the emulator running this machine: shut the emulator down first, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 には別の Kavendel が書き込んでいます。その書き込みが終わってから、もう一度試してください。</source>
+        <translation>Another Kavendel is writing into %1: let it finish, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 は Kavendel が書き込みを準備している間に別のプログラムに書き換えられました。何も書き込んでいません。イメージを使うプログラムを終了してから、もう一度試してください。</source>
+        <translation>Another program wrote into %1 while Kavendel prepared its write: nothing was written. Close the programs that use the image, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと Windows が行った変更を取り消すため、何も戻していません</source>
+        <translation>%1 changed in %2 after Kavendel wrote it: restoring it would undo what Windows changed, so nothing was restored</translation>
     </message>
     <message>
         <source>%1 のあるファイルシステムがいっぱいです。イメージへの書き込みには %2 KB 必要で、空きは %3 KB です。先に空きを作ってください。</source>
@@ -578,6 +598,13 @@
     <message>
         <source>Windows 95/98/Me の上限</source>
         <translation>limits of Windows 95, 98 and Me</translation>
+    </message>
+</context>
+<context>
+    <name>HiveWriteBack</name>
+    <message>
+        <source>%1 は Kavendel が書き込んだ後に変わりました。戻すとその後の変更を取り消すため、何も戻していません</source>
+        <translation>%1 changed after Kavendel wrote it: restoring it would undo what changed since, so nothing was restored</translation>
     </message>
 </context>
 <context>
@@ -1688,6 +1715,10 @@ Import a Windows 98 registry, or open a machine folder.</translation>
     <message>
         <source>ディスクイメージを開けません: %1</source>
         <translation>Cannot open the disk image: %1</translation>
+    </message>
+    <message>
+        <source>%1 を開く</source>
+        <translation>Open %1</translation>
     </message>
 </context>
 <context>

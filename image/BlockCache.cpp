@@ -104,10 +104,12 @@ std::vector<VolumeWrite> BlockCache::changes() const {
              i = firstDifference(b.bytes, b.original, i)) {
             const std::size_t end = runEnd(b.bytes, b.original, i);
             const std::uint64_t offset = index * BlockSize + i;
-            if (!out.empty() && out.back().offset + out.back().bytes.size() == offset)
+            if (!out.empty() && out.back().offset + out.back().bytes.size() == offset) {
                 out.back().bytes += b.bytes.substr(i, end - i);
-            else
-                out.push_back({offset, b.bytes.substr(i, end - i)});
+                out.back().before += b.original.substr(i, end - i);
+            } else {
+                out.push_back({offset, b.bytes.substr(i, end - i), b.original.substr(i, end - i)});
+            }
             i = end;
         }
     }

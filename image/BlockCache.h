@@ -21,7 +21,8 @@ public:
     std::string read(std::uint64_t offset, std::size_t length);
     void write(std::uint64_t offset, std::string_view bytes);
 
-    // The bytes that differ from the volume as read, in runs, in offset order.
+    // The bytes that differ from the volume as read, in runs, in offset order, each with the bytes
+    // it was read with.
     std::vector<VolumeWrite> changes() const;
 
 private:

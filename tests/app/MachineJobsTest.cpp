@@ -200,13 +200,25 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesRegistryIntoItsFiles) {
     EXPECT_EQ(countDifferences(files.tree(), machine.tree()), DiffCount{});
     EXPECT_EQ(test::fileContents(dir / "snapshots/1/originals/SYSTEM.DAT"),
               test::fileContents(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT"));
-    const std::string now = test::fileContents(system);
+    const std::string now = test::fileContents(system), nowUser = test::fileContents(user);
     EXPECT_NE(run({"--write-hives", hives[0], hives[1]}, dir).out.find("nothing written"), std::string::npos);
     EXPECT_EQ(test::fileContents(system), now);
+    EXPECT_NE(run({"--snapshots"}, dir).out.find("\n1\t"), std::string::npos);
+    EXPECT_NE(run({"--snapshots"}, dir).out.find("by hand, with Windows' registry files\t"), std::string::npos);
     std::ofstream(user, std::ios::binary | std::ios::in) << "XXXX";
     const JobResult damaged = run({"--write-hives", hives[0], hives[1]}, dir);
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("kavendel: USER.DAT: file header"), std::string::npos) << damaged.err;
+
+    // A restore puts both files back, unless one changed since they were written.
+    const JobResult refused = run({"--restore", "1"}, dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("so nothing was restored"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::fileContents(system), now);
+    std::ofstream(user, std::ios::binary | std::ios::trunc) << nowUser;
+    EXPECT_EQ(run({"--restore", "1"}, dir).status, 0);
+    EXPECT_EQ(test::fileContents(system), test::fileContents(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT"));
+    EXPECT_EQ(test::fileContents(user), test::fileContents(KAVENDEL_TEST_DATA "/hives/USER.DAT"));
 }
 
 // A file that libcreg reads but that breaks a rule is imported with a word on standard error,

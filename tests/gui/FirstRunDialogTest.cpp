@@ -81,6 +81,32 @@ TEST(FirstRunDialog, AFileThatIsNoDiskImageSaysSoAndRemembersNothing) {
     EXPECT_FALSE(fs::exists(config.file()));
 }
 
+// The machines found come first; one its emulator runs is refused, another is opened as its disk.
+TEST(FirstRunDialog, TheMachinesFoundComeFirstAndOneRunningIsRefused) {
+    QTemporaryDir temp;
+    const fs::path root = temp.path().toStdString();
+    const UserConfig config(root / "kavendel.conf");
+    std::ofstream(root / "voodoo.vhd") << "not a disk";
+    FixedPicker picker(root);
+    test::ScriptedDialogs boxes;
+    FirstRunDialog dialog(
+        {{"Win98 (VirtualBox, Windows 98)", root / "win98.vdi", "Shut down 'Win98' in VirtualBox first"},
+         {"Win98 Voodoo box (86Box, Windows 98 SE)", root / "voodoo.vhd", {}}});
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    ASSERT_GE(buttons.size(), 3);
+    EXPECT_EQ(buttons[0]->objectName(), "OpenMachineButton1");
+    EXPECT_EQ(buttons[1]->text(), "Win98 Voodoo box (86Box, Windows 98 SE) を開く");
+    pressInTurn(dialog, {"OpenMachineButton1", "OpenMachineButton2"});
+
+    EXPECT_EQ(
+        runFirstRun(dialog, picker, boxes, {root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"}, config),
+        std::nullopt);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_NE(boxes.shown[0].text.find("Shut down 'Win98' in VirtualBox first"), std::string::npos);
+    EXPECT_NE(boxes.shown[1].text.find("voodoo.vhd"), std::string::npos) << boxes.shown[1].text;
+    EXPECT_FALSE(fs::exists(config.file()));
+}
+
 TEST(FirstRunDialog, ClosingItRemembersNothing) {
     QTemporaryDir temp;
     const fs::path root = temp.path().toStdString();
