@@ -56,12 +56,16 @@ std::optional<std::filesystem::path> pick(const FirstRunDialog& dialog, FilePick
     return std::nullopt;
 }
 
+bool isImport(FirstRunChoice choice) {
+    return choice == FirstRunChoice::ImportExport || choice == FirstRunChoice::ImportHives;
+}
+
 // What went wrong, in the interface language; an import names the step that failed.
 QString failureText(FirstRunChoice choice, const std::exception& error) {
     if (choice == FirstRunChoice::OpenImage || choice == FirstRunChoice::OpenMachine)
         return FirstRunDialog::tr("ディスクイメージを開けません: %1").arg(shownText(error));
-    const bool import = choice == FirstRunChoice::ImportExport || choice == FirstRunChoice::ImportHives;
-    return import ? FirstRunDialog::tr("読み込めません: %1").arg(shownText(error)) : shownText(error);
+    return isImport(choice) ? FirstRunDialog::tr("読み込めません: %1").arg(shownText(error))
+                            : shownText(error);
 }
 
 void rememberIfPossible(const UserConfig& config, const std::filesystem::path& dir) {
@@ -88,15 +92,20 @@ std::optional<std::filesystem::path> QtFilePicker::file(const QString& caption, 
     return toPath(QFileDialog::getOpenFileName(nullptr, caption, QString(), filter));
 }
 
-FirstRunDialog::FirstRunDialog(std::vector<FoundMachine> machines, QWidget* parent)
+FirstRunDialog::FirstRunDialog(const std::filesystem::path& machine, bool isNew,
+                               std::vector<FoundMachine> machines, QWidget* parent)
     : QDialog(parent)
     , m_machines(std::move(machines)) {
     setObjectName(QStringLiteral("FirstRunDialog"));
     setWindowTitle(fromUtf8(ApplicationTitle));
     auto* layout = new QVBoxLayout(this);
-    auto* intro = new QLabel(tr("このマシンフォルダにはまだ何もありません。\n"
-                                "Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。"),
-                             this);
+    const QString folder = QString::fromStdString(machine.string());
+    auto* intro = new QLabel(
+        isNew ? tr("マシンフォルダ %1 にはまだ何もありません。\n"
+                   "Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。")
+                    .arg(folder)
+              : tr("開くマシンを選んでください。\n閉じるとマシンフォルダ %1 を開きます。").arg(folder),
+        this);
     intro->setObjectName(QStringLiteral("FirstRunText"));
     layout->addWidget(intro);
     for (std::size_t i = 0; i < m_machines.size(); ++i) {
@@ -119,6 +128,13 @@ FirstRunDialog::FirstRunDialog(std::vector<FoundMachine> machines, QWidget* pare
         });
         layout->addWidget(button);
     }
+    auto* quit = new QPushButton(tr("終了"), this);
+    quit->setObjectName(QStringLiteral("QuitButton"));
+    connect(quit, &QPushButton::clicked, this, [this] {
+        m_quit = true;
+        reject();
+    });
+    layout->addWidget(quit);
 }
 
 std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePicker& picker, Dialogs& dialogs,
@@ -135,6 +151,12 @@ std::optional<std::filesystem::path> runFirstRun(FirstRunDialog& dialog, FilePic
         try {
             const std::filesystem::path chosen = carryOutFirstRunChoice(*dialog.choice(), *picked, places);
             rememberIfPossible(config, chosen);
+            if (isImport(*dialog.choice()))
+                dialogs.message(ApplicationTitle,
+                                FirstRunDialog::tr("マシンフォルダ %1 に読み込みました")
+                                    .arg(QString::fromStdString(chosen.string()))
+                                    .toStdString(),
+                                Dialogs::Icon::Information);
             return chosen;
         } catch (const std::exception& e) {
             dialogs.message(ApplicationTitle, errorBoxText(failureText(*dialog.choice(), e).toStdString()),

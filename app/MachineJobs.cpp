@@ -20,6 +20,7 @@
 #include "StartupPatch.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <fstream>
@@ -122,13 +123,18 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
         // any of them takes the hand-over back too.
         const auto kept = snapshots.list();
         const MachineFolder machine(dir);
+        QStringList written;
         stagePatchForNextStart(
             RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
             patch,
             [&](const fs::path& file) {
                 for (const SnapshotInfo& info : kept)
                     snapshots.addFile(info.id, file);
+                written << QFile::decodeName(file.c_str());
             });
+        console.notice(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine", "Windows が次の起動で変更を読み込むよう、%1 を書きました"),
+            {written.join(QStringLiteral(", "))}));
     }
     console.output(patch);
 }
@@ -236,9 +242,8 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     try {
         doJob(job, machineDir, console);
         return 0;
-    } catch (const Failure& e) {
-        return console.error(console.texts().text(e), e.is(Fault::badUsage) ? ExitUsage : ExitFailure);
     } catch (const std::exception& e) {
+        // The command line was checked before: what fails now fails on files, whatever its kind.
         return console.error(console.texts().text(e), ExitFailure);
     }
 }

@@ -132,20 +132,23 @@ std::optional<fs::path> diskOfVirtualMachine(const QString& name, const vms::Sea
     std::erase_if(machines, [&](const vms::SurveyedMachine& found) {
         return found.machine.name != name.toStdString();
     });
-    status = ExitUsage;
+    // Found by reading the emulators' files: a name none or several of them hold fails as a
+    // missing or doubtful file does, not as bad usage.
+    status = ExitFailure;
     if (machines.empty())
-        console.usage(texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 という仮想マシンは見つかりません "
+        console.error(texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 という仮想マシンは見つかりません "
                                                                   "(見つかったものは --list-vms が示します)"),
-                                 {name}));
+                                 {name}),
+                      status);
     else if (machines.size() > 1)
-        console.usage(
+        console.error(
             texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 という仮想マシンが複数あります。"
                                                         "どれかの名前をエミュレータで変えてください"),
-                       {name}));
+                       {name}),
+            status);
     if (machines.size() != 1)
         return std::nullopt;
     const vms::SurveyedMachine& found = machines.front();
-    status = ExitFailure;
     if (found.problem)
         console.error(texts.text(*found.problem), status);
     else if (!found.windows)

@@ -222,6 +222,30 @@
         <translation>--write-hives needs two files, SYSTEM.DAT and USER.DAT</translation>
     </message>
     <message>
+        <source>ディスクイメージ %1 をマシンフォルダ %2 で開きます</source>
+        <translation>opening the disk image %1 in the machine folder %2</translation>
+    </message>
+    <message>
+        <source>%1 はスナップショットの ID ではありません (ID は --snapshots で一覧できます)</source>
+        <translation>%1 is not a snapshot id (--snapshots lists them)</translation>
+    </message>
+    <message>
+        <source>%1 はどのオプションの値でもありません</source>
+        <translation>%1 is no option&apos;s value</translation>
+    </message>
+    <message>
+        <source>--choose-machine は開くマシンを選ぶため、--machine、--image やジョブと同時に指定できません</source>
+        <translation>--choose-machine picks the machine to open, so it cannot be combined with --machine, --image or a job</translation>
+    </message>
+    <message>
+        <source>%1:%2: Kavendel の知らない行です: %3 (読むのは lang= と machine= です)</source>
+        <translation>%1:%2: a line Kavendel does not know: %3 (it reads lang= and machine=)</translation>
+    </message>
+    <message>
+        <source>%1: lang=%2 は ja でも en でもないため、読みません</source>
+        <translation>%1: lang=%2 is neither ja nor en, and is not read</translation>
+    </message>
+    <message>
         <source>HOME が絶対パスのフォルダを示していないため、仮想マシンを探せません</source>
         <translation>cannot look for virtual machines: HOME does not name a folder by an absolute path</translation>
     </message>
@@ -264,6 +288,10 @@
     <message>
         <source>%1 のディスクには Windows 95/98/Me がありません</source>
         <translation>the disks of %1 hold no Windows 95/98/Me</translation>
+    </message>
+    <message>
+        <source>Windows が次の起動で変更を読み込むよう、%1 を書きました</source>
+        <translation>wrote %1, from which Windows imports the changes at its next start</translation>
     </message>
 </context>
 <context>
@@ -1471,8 +1499,8 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>%1 is not a text file</translation>
     </message>
     <message>
-        <source>%1 (%2) のディスクイメージ %3 がありません</source>
-        <translation>%1 (%2): its disk image %3 is missing</translation>
+        <source>%1 (%2) のディスクイメージ %3 がないか、通常のファイルではありません</source>
+        <translation>%1 (%2): its disk image %3 is missing or is not a regular file</translation>
     </message>
     <message>
         <source>%1 (%2) はスナップショットの差分ディスク %3 で動いていて、qemu はこれを開けないため、Kavendel は読み書きしません (%2 でスナップショットを削除して統合すれば使えます)</source>
@@ -1695,12 +1723,6 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>Cannot import: %1</translation>
     </message>
     <message>
-        <source>このマシンフォルダにはまだ何もありません。
-Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
-        <translation>This machine folder is still empty.
-Import a Windows 98 registry, or open a machine folder.</translation>
-    </message>
-    <message>
         <source>ディスクイメージを開く...</source>
         <translation>Open a disk image...</translation>
     </message>
@@ -1717,8 +1739,28 @@ Import a Windows 98 registry, or open a machine folder.</translation>
         <translation>Cannot open the disk image: %1</translation>
     </message>
     <message>
+        <source>マシンフォルダ %1 にはまだ何もありません。
+Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
+        <translation>The machine folder %1 holds nothing yet.
+Import a Windows 98 registry, or open a machine folder.</translation>
+    </message>
+    <message>
+        <source>開くマシンを選んでください。
+閉じるとマシンフォルダ %1 を開きます。</source>
+        <translation>Choose the machine to open.
+Closing this opens the machine folder %1.</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
         <source>%1 を開く</source>
         <translation>Open %1</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 に読み込みました</source>
+        <translation>Imported into the machine folder %1</translation>
     </message>
 </context>
 <context>

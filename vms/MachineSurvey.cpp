@@ -43,9 +43,10 @@ std::vector<std::string> named(const VirtualMachine& machine, const fs::path& di
 // into is told as a note or, when it is the reason the machine cannot be used, as the problem.
 bool lookInto(const AttachedDisk& disk, SurveyedMachine& survey, const Notes& notes) {
     if (!isRegularFile(disk.image)) {
-        notes(
-            Failure(vmText(QT_TRANSLATE_NOOP("VirtualMachines", "%1 (%2) のディスクイメージ %3 がありません"),
-                           named(survey.machine, disk.image))));
+        notes(Failure(
+            vmText(QT_TRANSLATE_NOOP("VirtualMachines",
+                                     "%1 (%2) のディスクイメージ %3 がないか、通常のファイルではありません"),
+                   named(survey.machine, disk.image))));
         return false;
     }
     // VirtualBox's own snapshot overlays, and VDI or VHD ones of other emulators.
