@@ -8,6 +8,7 @@
 #include "HiveChanges.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
+#include "MachineLock.h"
 #include "RegistryDocument.h"
 #include "Snapshots.h"
 
@@ -129,13 +130,19 @@ WrittenHives hivesWithMachineChanges(const fs::path& machineDir, std::string_vie
 
 std::string writeMachineHives(const fs::path& machineDir, const fs::path& systemDat,
                               const fs::path& userDat) {
+    const MachineLock lock(machineDir);
     const auto oldSystem = readIfPresent(systemDat), oldUser = readIfPresent(userDat);
     if (!oldSystem || !oldUser)
         throw Failure(Message::verbatim((oldSystem ? userDat : systemDat).string() + ": cannot be read"));
     const WrittenHives written = hivesWithMachineChanges(machineDir, *oldSystem, *oldUser);
     if (written.systemDat == *oldSystem && written.userDat == *oldUser)
         return "SYSTEM.DAT and USER.DAT hold the machine's registry already: nothing written";
-    const std::uint64_t id = Snapshots(machineDir).take({}, SnapshotKind::ByHand, {systemDat, userDat});
+    const std::uint64_t id = Snapshots(machineDir)
+                                 .take({}, SnapshotKind::ByHand,
+                                       {{OutsideFile::Place::Host, fs::absolute(systemDat).string(),
+                                         *oldSystem, fingerprintOf(written.systemDat).text()},
+                                        {OutsideFile::Place::Host, fs::absolute(userDat).string(), *oldUser,
+                                         fingerprintOf(written.userDat).text()}});
     for (const auto& [file, bytes, old] : {std::tuple{systemDat, &written.systemDat, &*oldSystem},
                                            std::tuple{userDat, &written.userDat, &*oldUser}}) {
         struct stat info {};
@@ -145,6 +152,35 @@ std::string writeMachineHives(const fs::path& machineDir, const fs::path& system
     }
     return "wrote " + std::to_string(written.changes) + " changes into " + systemDat.string() + " and " +
            userDat.string() + "; the files as they were are kept in snapshot " + std::to_string(id);
+}
+
+void restoreHiveFiles(const std::vector<OutsideFile>& files) {
+    std::vector<std::pair<const OutsideFile*, std::optional<std::string>>> now;
+    for (const OutsideFile& file : files) {
+        if (file.place != OutsideFile::Place::Host)
+            continue;
+        auto bytes = readIfPresent(file.path);
+        const std::string seen = bytes ? fingerprintOf(*bytes).text() : "";
+        if (bytes == file.before)
+            continue; // back as it was already
+        if (seen != file.written)
+            throw Failure(
+                Message{{},
+                        "HiveWriteBack",
+                        QT_TRANSLATE_NOOP("HiveWriteBack",
+                                          "%1 は Kavendel が書き込んだ後に変わりました。戻すとその後の変更を"
+                                          "取り消すため、何も戻していません"),
+                        {file.path}});
+        now.emplace_back(&file, std::move(bytes));
+    }
+    for (const auto& [file, bytes] : now) {
+        struct stat info {};
+        const mode_t mode = ::stat(file->path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+        if (file->before)
+            replaceFileAtomically(file->path, {*file->before}, mode);
+        else
+            fs::remove(file->path);
+    }
 }
 
 } // namespace kv

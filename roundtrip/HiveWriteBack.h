@@ -4,10 +4,13 @@
 // files stays byte for byte as it was.
 #pragma once
 
+#include "Snapshots.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -23,10 +26,15 @@ struct WrittenHives {
 WrittenHives hivesWithMachineChanges(const std::filesystem::path& machineDir, std::string_view systemDat,
                                      std::string_view userDat);
 
-// Does the above on the files themselves: takes a snapshot that also keeps both originals
-// (snapshots/ID/originals/), then replaces each file atomically (a temporary file beside it,
-// fsync, rename). Files that would not change are not written. Returns a line for the user.
+// Does the above on the files themselves, under the machine folder's lock: takes a snapshot that
+// also keeps both originals (snapshots/ID/originals/), then replaces each file atomically (a
+// temporary file beside it, fsync, rename). Files that would not change are not written.
+// Returns a line for the user.
 std::string writeMachineHives(const std::filesystem::path& machineDir, const std::filesystem::path& systemDat,
                               const std::filesystem::path& userDat);
+
+// Puts back the registry files that a snapshot's write-back replaced, at their paths. Refuses,
+// changing nothing, when one of them is no longer as the write-back left it (Windows ran since).
+void restoreHiveFiles(const std::vector<OutsideFile>& files);
 
 } // namespace kv

@@ -8,8 +8,11 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace kv {
+
+struct OutsideFile; // Snapshots.h
 
 namespace image {
 class FatVolume;
@@ -56,5 +59,11 @@ std::string windowsFolder(image::FatVolume& fat);
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
+
+// Puts the image's files that a snapshot kept back into the image in one step, the record with
+// them; the caller holds the machine folder's lock. Refuses, changing nothing, when one of them
+// is no longer as the write-back left it (Windows changed it since).
+void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
+                       const image::ImageCalls& calls = {});
 
 } // namespace kv
