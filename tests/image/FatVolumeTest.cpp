@@ -62,7 +62,7 @@ public:
     }
 
 private:
-    test::TemporaryFolder m_folder;
+    TemporaryFolder m_folder;
     fs::path m_file;
 };
 

@@ -431,7 +431,7 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
     } rows[] = {{"as written", false}, {"Windows ran since", true}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        test::TemporaryFolder here;
+        TemporaryFolder here;
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
@@ -534,7 +534,7 @@ TEST_F(ImageImport, AWriteBackKilledAtAnyStepIsFinishedOrUndoneAndTheNextOneGoes
     } rows[] = {{"raw", 4}, {"qcow2", 2}};
     for (const auto& row : rows) {
         const std::string format = row.format;
-        test::TemporaryFolder here;
+        TemporaryFolder here;
         test::Win98Image disk(here.path(), DiskSize, 32);
         disk.installWindows(Hives);
         const fs::path image = format == "raw" ? disk.raw() : test::convertImage(disk.raw(), format);
