@@ -98,7 +98,8 @@ void report(const char* name, const Step& step) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-roundtrip-bench";
+    const fs::path folder =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kavendel-image-roundtrip-bench";
     fs::remove_all(folder);
     fs::create_directories(folder);
     kv::test::Win98Image disk(folder, DiskSize, 32);
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
     });
     session(machine);
     const Step writeBack = inChild([&] {
-        const auto moved = kv::image::writeBackToImage(machine);
+        const auto moved = kv::image::writeBackToImage(machine).moved;
         if (!moved)
             throw std::runtime_error("nothing was written");
         return std::to_string(moved->bytesRead) + " bytes read, " + std::to_string(moved->bytesWritten) +

@@ -2,6 +2,7 @@
 // as it is now, put into it in one step.
 #include "ImageImport.h"
 
+#include "AtomicFile.h"
 #include "Cp932.h"
 #include "FatVolume.h"
 #include "FileBytes.h"
@@ -68,15 +69,25 @@ RecordedFile* recorded(ImageRecord& record, std::string_view windowsPath) {
     return found == record.files.end() ? nullptr : &*found;
 }
 
-// The patch of the registry's changes since the import and the batch that applies it at the next
-// start of Windows, unless the image has them as written already or the registry is as imported.
-void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToWrite>& out) {
-    const std::string before = readOrThrow(ImageRecord::importedRegistry(dir));
-    const std::string now = readOrThrow(MachineFolder(dir).registryFile());
-    const RegistryDocument nowDocument = RegistryDocument::parse(now);
-    if (countDifferences(RegistryDocument::parse(before).tree(), nowDocument.tree()) == DiffCount{})
-        return;
-    const auto startup = startupFolderOf(nowDocument.tree());
+// The registry as last imported or written back, and as the machine holds it now.
+struct Registries {
+    std::string baselineText;
+    RegistryDocument baseline, machine;
+
+    // Keys made empty, as the window makes its driver keys at start, are no change.
+    bool machineChanged;
+
+    explicit Registries(const fs::path& dir)
+        : baselineText(readOrThrow(MachineFolder::baselineIn(dir)))
+        , baseline(RegistryDocument::parse(baselineText))
+        , machine(registryToWriteBack(dir))
+        , machineChanged(!mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps.empty()) {}
+};
+
+// The patch of the registry's changes since the baseline and the batch that applies it at the next
+// start of Windows, each unless the image holds it as it would be written.
+void registryFiles(const Registries& registries, FatVolume& fat, std::vector<FileToWrite>& out) {
+    const auto startup = startupFolderOf(registries.machine.tree());
     if (!startup)
         throw Failure(Message::verbatim(
             "the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\Microsoft\\"
@@ -84,16 +95,18 @@ void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToW
             "apply the changes"));
     const std::string batchPath =
         (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
-    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), changesPatch(before, now)},
+    const std::string patch = changesPatch(registries.baselineText, registries.machine.source().view());
+    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), patch},
                              FileToWrite{batchPath, startupBatch(*startup)}}) {
-        const RecordedFile* known = recorded(record, file.windowsPath);
-        if (!known || known->contents != fingerprintOf(*file.bytes))
+        const RecordedFile target{RecordedFile::Role::Target, file.windowsPath, {}};
+        if (fingerprintInImage(fat, target) != fingerprintOf(*file.bytes))
             out.push_back(std::move(file));
     }
 }
 
-// Each taken file that drive_c now holds otherwise, or no longer holds.
-void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<FileToWrite>& out) {
+// Each taken file that drive_c now holds otherwise than the record has it, or no longer holds.
+std::vector<FileToWrite> changedTakenFiles(const fs::path& dir, const ImageRecord& record) {
+    std::vector<FileToWrite> out;
     const MachineFolder machine(dir);
     for (const RecordedFile& file : record.files) {
         if (file.role != RecordedFile::Role::Taken)
@@ -111,12 +124,6 @@ void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<File
         if (file.contents != fingerprintOf(bytes))
             out.push_back({file.windowsPath, std::move(bytes)});
     }
-}
-
-std::vector<FileToWrite> unwrittenFiles(const fs::path& dir, ImageRecord& record) {
-    std::vector<FileToWrite> out;
-    registryFiles(dir, record, out);
-    takenFiles(dir, record, out);
     return out;
 }
 
@@ -154,35 +161,53 @@ RecordedFile* recordedHive(ImageRecord& record, std::string_view name) {
     return nullptr;
 }
 
-// Puts the machine's registry into the image's own SYSTEM.DAT and USER.DAT too, so that Windows
-// starts with it; the patch and batch stay for a Windows that refuses them and falls back to its
-// backup. Hives as the record has them (checked just before) that already hold the registry stay.
-void stageHives(FatVolume& fat, const fs::path& dir, ImageRecord& record) {
+// Puts the machine's changes into the image's own SYSTEM.DAT and USER.DAT too, as they are now,
+// so that Windows starts with them; the patch and batch stay for a Windows that refuses them and
+// falls back to its backup. Returns what Windows changed too, where the machine's change won.
+std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, ImageRecord& record) {
     RecordedFile* system = recordedHive(record, "SYSTEM.DAT");
     RecordedFile* user = recordedHive(record, "USER.DAT");
     if (!system || !user)
-        return;
+        return {};
     const auto systemEntry = fat.find(system->windowsPath);
     const auto userEntry = fat.find(user->windowsPath);
     if (!systemEntry || !userEntry)
         throw Failure(Message::verbatim(
             "the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the "
             "image again with --import-image"));
-    const std::string systemDat = fat.read(*systemEntry, MaxHiveSize);
-    const std::string userDat = fat.read(*userEntry, MaxHiveSize);
     WrittenHives hives;
     try {
-        hives = hivesWithMachineChanges(dir, systemDat, userDat);
+        hives =
+            hivesWithMachineChanges(registries.baseline.tree(), registries.machine.tree(),
+                                    fat.read(*systemEntry, MaxHiveSize), fat.read(*userEntry, MaxHiveSize));
     } catch (const Failure& e) {
         throw e.within(
             Message::verbatim("the registry files of the image cannot take the machine's registry"));
     }
     if (hives.changes == 0)
-        return;
+        return hives.collisions;
     fat.replace(*systemEntry, hives.systemDat);
     fat.replace(*userEntry, hives.userDat);
     system->contents = fingerprintOf(hives.systemDat);
     user->contents = fingerprintOf(hives.userDat);
+    return hives.collisions;
+}
+
+// Stages every change; the taken files that Windows changed too are named in the report.
+std::vector<FileToWrite> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
+                                      const Registries& registries, ImageWriteReport& report) {
+    std::vector<FileToWrite> files = changedTakenFiles(dir, record);
+    for (const FileToWrite& file : files) {
+        const RecordedFile* known = recorded(record, file.windowsPath);
+        if (fingerprintInImage(fat, *known) != known->contents)
+            report.filesChangedInWindows.push_back(file.windowsPath);
+    }
+    if (registries.machineChanged)
+        registryFiles(registries, fat, files);
+    stage(fat, files, record);
+    if (registries.machineChanged)
+        report.collisions = stageHives(fat, registries, record);
+    return files;
 }
 
 } // namespace
@@ -193,8 +218,8 @@ void recoverImageWrite(const fs::path& dir) {
 }
 
 bool hasUnwrittenChanges(const fs::path& dir) {
-    ImageRecord record = loadRecord(dir);
-    return !unwrittenFiles(dir, record).empty();
+    const ImageRecord record = loadRecord(dir);
+    return Registries(dir).machineChanged || !changedTakenFiles(dir, record).empty();
 }
 
 bool imageUnchangedSinceImport(const fs::path& dir) {
@@ -204,7 +229,7 @@ bool imageUnchangedSinceImport(const fs::path& dir) {
     return volume->location().format == record.format && !changedInImage(fat, record);
 }
 
-std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const ImageCalls& calls) {
+ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) {
     ImageRecord record = loadRecord(dir);
     recoverImageWrite(dir);
     const auto volume = openVolume(record.image, record.partition);
@@ -215,26 +240,22 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const Imag
                       {record.image.string(), record.format}));
     checkWritable(volume->location());
     FatVolume fat(*volume);
-    if (const RecordedFile* changed = changedInImage(fat, record))
-        throw Failure(
-            imageText(QT_TRANSLATE_NOOP("DiskImage",
-                                        "%1 がインポートの後に %2 の中で変わりました。今書き込むと Windows "
-                                        "が行った変更を取り消すおそれがあります。--import-image "
-                                        "でイメージをインポートし直してください"),
-                      {cp932::toUtf8(changed->windowsPath), record.image.string()}));
-    stage(fat, unwrittenFiles(dir, record), record);
-    stageHives(fat, dir, record);
+    const Registries registries(dir);
+    ImageWriteReport report;
+    stageChanges(dir, fat, record, registries, report);
     const std::vector<VolumeWrite> writes = fat.writes();
-    if (writes.empty())
-        return std::nullopt;
-    std::uint64_t bytes = 0;
-    for (const VolumeWrite& w : writes)
-        bytes += w.bytes.size();
-    checkWritable(volume->location(), bytes, writes.size(), ImageRecord::journal(dir));
-    TransferCounters moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls);
-    moved.bytesRead += volume->counters().bytesRead;
-    record.save(dir);
-    return moved;
+    if (!writes.empty()) {
+        std::uint64_t bytes = 0;
+        for (const VolumeWrite& w : writes)
+            bytes += w.bytes.size();
+        checkWritable(volume->location(), bytes, writes.size(), ImageRecord::journal(dir));
+        report.moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls);
+        report.moved->bytesRead += volume->counters().bytesRead;
+        record.save(dir);
+    }
+    if (registries.machineChanged)
+        replaceFileAtomically(MachineFolder::baselineIn(dir), {registries.machine.source().view()}, 0644);
+    return report;
 }
 
 } // namespace kv::image
