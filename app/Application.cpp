@@ -26,6 +26,7 @@
 #include "SettingsStore.h"
 #include "Translation.h"
 #include "UserConfig.h"
+#include "VmJobs.h"
 #include "Widgets.h"
 
 #include <QApplication>
@@ -245,6 +246,27 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
 }
 
+// --list-vms, which ends the run, and --vm, which names the image to open as --image does.
+// Returns the exit status when the run ends here.
+std::optional<int> takeVirtualMachine(CommandLine& line, const fs::path& defaultMachine,
+                                      const Console& console) {
+    const auto places =
+        vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+    if (!places)
+        return console.error(
+            console.texts().text(QT_TRANSLATE_NOOP(
+                "CommandLine", "HOME が絶対パスのフォルダを示していないため、仮想マシンを探せません")),
+            ExitFailure);
+    if (line.listVms)
+        return listVirtualMachines(*places, defaultMachine, line.json, console);
+    int status = 0;
+    const auto disk = diskOfVirtualMachine(*line.vm, *places, defaultMachine, console, status);
+    if (!disk)
+        return status;
+    line.image = *disk;
+    return std::nullopt;
+}
+
 } // namespace
 
 int runApplication(int argc, char** argv) {
@@ -272,6 +294,10 @@ int runApplication(int argc, char** argv) {
     fs::path machineDir = *knownDir;
     if (const QString problem = pathArgumentProblem(line, texts); !problem.isEmpty())
         return console.usage(problem);
+    if (line.listVms || line.vm)
+        if (const auto status =
+                takeVirtualMachine(line, MachineFolder::defaultLocation().value_or(machineDir), console))
+            return *status;
     if (line.image) {
         const auto imageMachine = machineOfImage(*line.image, machineDir, console);
         if (!imageMachine)

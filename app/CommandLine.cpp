@@ -72,6 +72,22 @@ const OptionRow Options[] = {
              "machine folder of its own; on closing, offer to write\n"
              "the changes into the image",
      .apply = [](CommandLine& line, const QString& file) { return assign(line.image, toPath(file)); }},
+    {.name = "--vm",
+     .argument = OptionArgument::Required,
+     .valueName = "NAME",
+     .help = "open the Windows 95/98/Me virtual machine NAME (see\n"
+             "--list-vms) as --image opens its disk; refused while its\n"
+             "emulator runs it",
+     .apply = [](CommandLine& line, const QString& name) { return assign(line.vm, name); }},
+    {.name = "--list-vms",
+     .help = "list the virtual machines of 86Box, VirtualBox, QEMU\n"
+             "(libvirt, GNOME Boxes) and PCem whose disk holds\n"
+             "Windows 95/98/Me, then exit",
+     .job = true,
+     .apply = [](CommandLine& line, const QString&) { return assign(line.listVms, true); }},
+    {.name = "--json",
+     .help = "with --list-vms: print the list as JSON",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.json, true); }},
     {.name = "--create",
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
@@ -284,6 +300,12 @@ private:
             fail(QT_TRANSLATE_NOOP("CommandLine",
                                    "--image は専用のマシンフォルダを開くため、--machine、--create "
                                    "やほかのジョブと同時に指定できません"));
+        else if (m_line.vm && (m_line.image || m_line.machine || m_line.create || !jobs.empty()))
+            fail(QT_TRANSLATE_NOOP("CommandLine",
+                                   "--vm はその仮想マシン専用のマシンフォルダを開くため、--image、--machine、"
+                                   "--create やほかのジョブと同時に指定できません"));
+        else if (m_line.json && !m_line.listVms)
+            fail(QT_TRANSLATE_NOOP("CommandLine", "--json は --list-vms と一緒に使います"));
         else if (!jobs.empty() && m_line.screenshotDir)
             fail(
                 QT_TRANSLATE_NOOP("CommandLine",

@@ -23,6 +23,9 @@ struct CommandLine {
     std::optional<std::filesystem::path> cpuFile; // a recorded processor to run on
     std::optional<std::filesystem::path> image;   // a disk image to open in a machine folder of its own
     std::optional<Language> language;             // nothing: the configuration file decides
+    std::optional<QString> vm;                    // a virtual machine to open, by its name
+    bool listVms = false;
+    bool json = false; // --list-vms prints JSON
     bool create = false;
     bool help = false;
     bool version = false;

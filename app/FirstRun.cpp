@@ -81,7 +81,8 @@ fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const f
         throw folderError(QT_TRANSLATE_NOOP("FirstRun", "フォルダ %1 に SYSTEM.DAT と USER.DAT がありません"),
                           picked);
     clearUntouchedMachine(places.defaultMachine);
-    importHives(places.defaultMachine, *system, *user, std::nullopt);
+    // The window has no place for the rules a file breaks: a write-back into it names them.
+    static_cast<void>(importHives(places.defaultMachine, *system, *user, std::nullopt));
     return places.defaultMachine;
 }
 

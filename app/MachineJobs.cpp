@@ -190,7 +190,8 @@ void importMachine(const MachineJob& job, const fs::path& dir, const Console& co
     if (job.importFiles.size() == 1)
         importRegistryExport(dir, job.importFiles[0], job.driveC);
     else
-        importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC);
+        for (const Failure& broken : importHives(dir, job.importFiles[0], job.importFiles[1], job.driveC))
+            console.notice(console.texts().text(broken));
     console.report(createdMachineText(dir, console.texts()));
 }
 
@@ -271,8 +272,12 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     }
 }
 
+fs::path imagesFolderBeside(const fs::path& defaultMachine) {
+    return defaultMachine.parent_path() / "images";
+}
+
 fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, std::ostream& notes) {
-    return image::machineForImage(image, defaultMachine.parent_path() / "images", notes);
+    return image::machineForImage(image, imagesFolderBeside(defaultMachine), notes);
 }
 
 std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,

@@ -53,6 +53,9 @@ QString createdMachineText(const std::filesystem::path& dir, const ConsoleTexts&
 // is finished or undone first.
 int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir, const Console& console);
 
+// Where the machine folders of disk images are kept: beside the default machine folder.
+std::filesystem::path imagesFolderBeside(const std::filesystem::path& defaultMachine);
+
 // The machine folder of its own that a disk image gets, under the default machine folder's parent:
 // imported or reused, with the files passed over told on notes. Throws as image::machineForImage.
 std::filesystem::path imageMachineFolder(const std::filesystem::path& image,

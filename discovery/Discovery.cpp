@@ -151,6 +151,15 @@ std::string memoryTypeText(const std::string& memorySize, std::string_view board
     return "DDR SGRAM";
 }
 
+std::optional<std::string> windows9xDisplayDriver(SettingsStore& store) {
+    TSettingsAccessor reg(store);
+    reg.SelectRoot(RootKey::LocalMachine);
+    ProgramValues values;
+    SummaryTexts texts;
+    findDisplayDriver(reg, values, texts);
+    return values.displayClassKeyPath.empty() ? std::nullopt : std::optional(texts.boardName);
+}
+
 void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, Dialogs& dialogs,
                      ProgramValues& values, SummaryTexts& texts) {
     TSettingsAccessor reg(store);

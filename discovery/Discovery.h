@@ -33,6 +33,10 @@ struct SummaryTexts {
 void discoverAdapter(SettingsStore& store, const std::optional<OsVersion>& os, Dialogs& dialogs,
                      ProgramValues& values, SummaryTexts& texts);
 
+// The description (DriverDesc, UTF-8) of the display driver that discovery accepts on a
+// Windows 95/98/Me machine, as discoverAdapter finds it; nothing when it accepts none.
+std::optional<std::string> windows9xDisplayDriver(SettingsStore& store);
+
 // A key name from a prefix and an index in four digits: "...\Display\" + "0012".
 std::string indexedKey(std::string_view prefix, int index);
 // "\SOFTWARE\ATI Technologies\Driver\" and the display index in four digits.

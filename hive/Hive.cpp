@@ -16,25 +16,23 @@ constexpr std::uint32_t roundUp(std::uint32_t n, std::uint32_t to) {
 
 // Where the value at pos of a record body ends.
 std::size_t valueEnd(std::string_view body, std::size_t pos) {
-    return pos + ValueHeaderSize + get16(body, pos + value::NameSize) + get16(body, pos + value::DataSize);
-}
-
-void checkSize(std::size_t size, const char* what) {
-    if (size > 0xffff)
-        throw Failure(Message::verbatim(std::string(what) + " longer than 65535 bytes cannot be stored"));
+    return pos + ValueHeaderSize + le::get16(body, pos + value::NameSize) +
+           le::get16(body, pos + value::DataSize);
 }
 
 // Brings each checksum marked valid up to date.
 void sealChecksums(std::string& file) {
     auto seal = [&](std::size_t at, std::size_t size, std::size_t checksumAt, bool marked) {
         if (marked)
-            put32(file, at + checksumAt, 0u - wordSum(std::string_view(file).substr(at, size), checksumAt));
+            le::put32(file, at + checksumAt,
+                      0u - wordSum(std::string_view(file).substr(at, size), checksumAt));
     };
-    seal(0, HeaderSize, creg::Checksum, get16(file, creg::Flags) & ChecksumValid);
-    const std::uint32_t areaSize = get32(file, HeaderSize + rgkn::Size);
-    seal(HeaderSize, areaSize, rgkn::Checksum, get32(file, HeaderSize + rgkn::Flags) & ChecksumValid);
-    for (std::size_t at = HeaderSize + areaSize; at < file.size(); at += get32(file, at + rgdb::Size))
-        seal(at, get32(file, at + rgdb::Size), rgdb::Checksum, get16(file, at + rgdb::Flags) & ChecksumValid);
+    seal(0, HeaderSize, creg::Checksum, le::get16(file, creg::Flags) & ChecksumValid);
+    const std::uint32_t areaSize = le::get32(file, HeaderSize + rgkn::Size);
+    seal(HeaderSize, areaSize, rgkn::Checksum, le::get32(file, HeaderSize + rgkn::Flags) & ChecksumValid);
+    for (std::size_t at = HeaderSize + areaSize; at < file.size(); at += le::get32(file, at + rgdb::Size))
+        seal(at, le::get32(file, at + rgdb::Size), rgdb::Checksum,
+             le::get16(file, at + rgdb::Flags) & ChecksumValid);
 }
 
 } // namespace
@@ -52,31 +50,31 @@ Hive Hive::empty(bool checksums) {
     constexpr std::uint32_t areaSize = 2 * Page, root = HeaderSize, firstFree = HeaderSize + SlotSize;
     std::string b(HeaderSize + areaSize + Page, '\0');
     b.replace(0, 4, "CREG");
-    put32(b, 4, 0x10000);
-    put32(b, creg::BlocksOffset, HeaderSize + areaSize);
-    put16(b, creg::BlockCount, 1);
-    put16(b, creg::Flags, checked);
-    put32(b, 20, 0x10000);
+    le::put32(b, 4, 0x10000);
+    le::put32(b, creg::BlocksOffset, HeaderSize + areaSize);
+    le::put16(b, creg::BlockCount, 1);
+    le::put16(b, creg::Flags, checked);
+    le::put32(b, 20, 0x10000);
     const std::size_t area = HeaderSize, slot = area + root, run = area + firstFree;
     b.replace(area, 4, "RGKN");
-    put32(b, area + rgkn::Size, areaSize);
-    put32(b, area + rgkn::Root, root);
-    put32(b, area + rgkn::FirstFree, firstFree);
-    put32(b, area + rgkn::Flags, 0x8 | checked);
+    le::put32(b, area + rgkn::Size, areaSize);
+    le::put32(b, area + rgkn::Root, root);
+    le::put32(b, area + rgkn::FirstFree, firstFree);
+    le::put32(b, area + rgkn::Flags, 0x8 | checked);
     for (std::size_t field : {slot::NextFree, slot::Parent, slot::Child, slot::Next, slot::Id})
-        put32(b, slot + field, None32);
-    put32(b, run + slot::Mark, FreeSlotMark);
-    put32(b, run + slot::FreeSize, areaSize - firstFree);
-    put32(b, run + slot::NextFree, None32);
+        le::put32(b, slot + field, None32);
+    le::put32(b, run + slot::Mark, FreeSlotMark);
+    le::put32(b, run + slot::FreeSize, areaSize - firstFree);
+    le::put32(b, run + slot::NextFree, None32);
     const std::size_t block = HeaderSize + areaSize, record = block + HeaderSize;
     b.replace(block, 4, "RGDB");
-    put32(b, block + rgdb::Size, Page);
-    put32(b, block + rgdb::Unused, Page - HeaderSize);
-    put16(b, block + rgdb::Flags, 0x8 | checked);
-    put32(b, block + rgdb::FirstFree, HeaderSize);
-    put32(b, record + record::Size, Page - HeaderSize);
-    put32(b, record + record::Id, None32);
-    put32(b, record + record::NextFree, None32);
+    le::put32(b, block + rgdb::Size, Page);
+    le::put32(b, block + rgdb::Unused, Page - HeaderSize);
+    le::put16(b, block + rgdb::Flags, 0x8 | checked);
+    le::put32(b, block + rgdb::FirstFree, HeaderSize);
+    le::put32(b, record + record::Size, Page - HeaderSize);
+    le::put32(b, record + record::Id, None32);
+    le::put32(b, record + record::NextFree, None32);
     sealChecksums(b);
     return Hive(std::move(b));
 }
@@ -89,7 +87,7 @@ std::string Hive::write() const {
 }
 
 Hive::Key Hive::root() const {
-    return get32(m_bytes, HeaderSize + rgkn::Root);
+    return le::get32(m_bytes, HeaderSize + rgkn::Root);
 }
 
 std::size_t Hive::slotAt(Key key) const {
@@ -98,8 +96,8 @@ std::size_t Hive::slotAt(Key key) const {
 
 Hive::Place Hive::placeOf(Key key) const {
     if (key == root())
-        throw Failure(Message::verbatim("the root key has no name and holds no values"));
-    return {get16(m_bytes, slotAt(key) + slot::Block), get16(m_bytes, slotAt(key) + slot::Id)};
+        throw Failure(hiveText(QT_TRANSLATE_NOOP("HiveFile", "ルートキーには名前も値もありません")));
+    return {le::get16(m_bytes, slotAt(key) + slot::Block), le::get16(m_bytes, slotAt(key) + slot::Id)};
 }
 
 std::size_t Hive::recordAt(Place place) const {
@@ -109,21 +107,21 @@ std::size_t Hive::recordAt(Place place) const {
 
 std::string Hive::recordBody(Key key) const {
     const std::size_t at = recordAt(placeOf(key));
-    return m_bytes.substr(at, get32(m_bytes, at + record::Used));
+    return m_bytes.substr(at, le::get32(m_bytes, at + record::Used));
 }
 
 std::vector<Hive::Key> Hive::children(Key key) const {
     std::vector<Key> out;
-    for (Key at = get32(m_bytes, slotAt(key) + slot::Child); at != None32;
-         at = get32(m_bytes, slotAt(at) + slot::Next))
+    for (Key at = le::get32(m_bytes, slotAt(key) + slot::Child); at != None32;
+         at = le::get32(m_bytes, slotAt(at) + slot::Next))
         out.push_back(at);
     return out;
 }
 
 std::optional<Hive::Key> Hive::child(Key key, std::string_view name) const {
-    const std::uint32_t hash = nameHash(name);
     for (Key at : children(key))
-        if (get32(m_bytes, slotAt(at) + slot::Hash) == hash && cp932::equalsIgnoreCase(this->name(at), name))
+        if (hashFits(name, le::get32(m_bytes, slotAt(at) + slot::Hash)) &&
+            cp932::equalsIgnoreCase(this->name(at), name))
             return at;
     return std::nullopt;
 }
@@ -132,7 +130,14 @@ std::string Hive::name(Key key) const {
     if (key == root())
         return {};
     const std::size_t at = recordAt(placeOf(key));
-    return m_bytes.substr(at + RecordHeaderSize, get16(m_bytes, at + record::NameSize));
+    return m_bytes.substr(at + RecordHeaderSize, le::get16(m_bytes, at + record::NameSize));
+}
+
+std::string Hive::shownPath(Key key) const {
+    std::string path;
+    for (; key != root(); key = le::get32(m_bytes, slotAt(key) + slot::Parent))
+        path.insert(0, (path.empty() ? "" : "\\") + cp932::toUtf8(name(key)));
+    return path;
 }
 
 std::vector<Value> Hive::values(Key key) const {
@@ -140,21 +145,22 @@ std::vector<Value> Hive::values(Key key) const {
     if (key == root())
         return out;
     const std::string body = recordBody(key);
-    std::size_t pos = RecordHeaderSize + get16(body, record::NameSize);
-    for (unsigned i = 0, count = get16(body, record::ValueCount); i < count; ++i) {
-        const std::size_t nameSize = get16(body, pos + value::NameSize);
-        out.push_back({body.substr(pos + ValueHeaderSize, nameSize), get32(body, pos + value::Type),
-                       body.substr(pos + ValueHeaderSize + nameSize, get16(body, pos + value::DataSize))});
+    std::size_t pos = RecordHeaderSize + le::get16(body, record::NameSize);
+    for (unsigned i = 0, count = le::get16(body, record::ValueCount); i < count; ++i) {
+        const std::size_t nameSize = le::get16(body, pos + value::NameSize);
+        out.push_back(
+            {body.substr(pos + ValueHeaderSize, nameSize), le::get32(body, pos + value::Type),
+             body.substr(pos + ValueHeaderSize + nameSize, le::get16(body, pos + value::DataSize))});
         pos = valueEnd(body, pos);
     }
     return out;
 }
 
 std::optional<std::size_t> Hive::findValue(std::string_view body, std::string_view name) const {
-    std::size_t pos = RecordHeaderSize + get16(body, record::NameSize);
-    for (unsigned i = 0, count = get16(body, record::ValueCount); i < count; ++i) {
-        if (cp932::equalsIgnoreCase(body.substr(pos + ValueHeaderSize, get16(body, pos + value::NameSize)),
-                                    name))
+    std::size_t pos = RecordHeaderSize + le::get16(body, record::NameSize);
+    for (unsigned i = 0, count = le::get16(body, record::ValueCount); i < count; ++i) {
+        if (cp932::equalsIgnoreCase(
+                body.substr(pos + ValueHeaderSize, le::get16(body, pos + value::NameSize)), name))
             return pos;
         pos = valueEnd(body, pos);
     }
@@ -162,29 +168,28 @@ std::optional<std::size_t> Hive::findValue(std::string_view body, std::string_vi
 }
 
 void Hive::setValue(Key key, std::string_view name, std::uint32_t type, std::string_view data) {
-    checkSize(name.size(), "a value name");
-    checkSize(data.size(), "value data");
+    checkValueLimits([&] { return shownPath(key); }, name, data.size());
     std::string body = recordBody(key);
     const auto pos = findValue(body, name);
-    if (pos && get16(body, *pos + value::DataSize) == data.size()) {
+    if (pos && le::get16(body, *pos + value::DataSize) == data.size()) {
         // The same size: overwritten where it lies, and nothing else moves.
         const std::size_t at = recordAt(placeOf(key)) + *pos;
-        put32(m_bytes, at + value::Type, type);
-        m_bytes.replace(at + ValueHeaderSize + get16(body, *pos + value::NameSize), data.size(), data);
+        le::put32(m_bytes, at + value::Type, type);
+        m_bytes.replace(at + ValueHeaderSize + le::get16(body, *pos + value::NameSize), data.size(), data);
         return;
     }
     std::string entry(ValueHeaderSize, '\0');
     if (pos) {
         entry = body.substr(*pos, ValueHeaderSize) +
-                body.substr(*pos + ValueHeaderSize, get16(body, *pos + value::NameSize));
+                body.substr(*pos + ValueHeaderSize, le::get16(body, *pos + value::NameSize));
         body.erase(*pos, valueEnd(body, *pos) - *pos);
     } else {
-        put16(entry, value::NameSize, static_cast<std::uint32_t>(name.size()));
+        le::put16(entry, value::NameSize, static_cast<std::uint32_t>(name.size()));
         entry += name;
-        put16(body, record::ValueCount, get16(body, record::ValueCount) + 1);
+        le::put16(body, record::ValueCount, le::get16(body, record::ValueCount) + 1);
     }
-    put32(entry, value::Type, type);
-    put16(entry, value::DataSize, static_cast<std::uint32_t>(data.size()));
+    le::put32(entry, value::Type, type);
+    le::put16(entry, value::DataSize, static_cast<std::uint32_t>(data.size()));
     body.insert(pos.value_or(body.size()), entry.append(data));
     storeRecord(key, std::move(body));
 }
@@ -195,20 +200,19 @@ bool Hive::removeValue(Key key, std::string_view name) {
     if (!pos)
         return false;
     body.erase(*pos, valueEnd(body, *pos) - *pos);
-    put16(body, record::ValueCount, get16(body, record::ValueCount) - 1);
+    le::put16(body, record::ValueCount, le::get16(body, record::ValueCount) - 1);
     storeRecord(key, std::move(body));
     return true;
 }
 
 void Hive::storeRecord(Key key, std::string body) {
-    if (body.size() > MaxBlockSize - HeaderSize)
-        throw Failure(Message::verbatim("the key's name and values are too large for a data block"));
+    checkKeyLimits(body, [&] { return shownPath(key); });
     const auto size = static_cast<std::uint32_t>(body.size());
-    put32(body, record::Used, size);
+    le::put32(body, record::Used, size);
     const Place old = placeOf(key);
     const std::uint32_t oldAt = m_layout.blocks[old.block].records[old.id];
     const std::size_t at = recordAt(old);
-    if (size <= get32(m_bytes, at + record::Size)) {
+    if (size <= le::get32(m_bytes, at + record::Size)) {
         // It fits where it is; what it no longer uses stays as slack at its end.
         m_bytes.replace(at + record::Id, size - record::Id, body, record::Id);
         return;
@@ -222,16 +226,16 @@ void Hive::storeRecord(Key key, std::string body) {
     const Place moved = placeNew(body);
     releaseRecord(old.block, oldAt);
     releaseId(old);
-    put16(m_bytes, slotAt(key) + slot::Id, moved.id);
-    put16(m_bytes, slotAt(key) + slot::Block, moved.block);
+    le::put16(m_bytes, slotAt(key) + slot::Id, moved.id);
+    le::put16(m_bytes, slotAt(key) + slot::Block, moved.block);
 }
 
 void Hive::putRecord(Place place, std::uint32_t at, std::string_view body) {
     BlockIndex& block = m_layout.blocks[place.block];
     const std::size_t to = block.offset + at;
     m_bytes.replace(to + record::Id, body.size() - record::Id, body.substr(record::Id));
-    put16(m_bytes, to + record::Id, place.id);
-    put16(m_bytes, to + record::Block, place.block);
+    le::put16(m_bytes, to + record::Id, place.id);
+    le::put16(m_bytes, to + record::Block, place.block);
     block.records[place.id] = at;
 }
 
@@ -250,28 +254,28 @@ std::uint32_t Hive::takeFreeRecord(unsigned block, std::uint32_t size) {
     // Windows leaves what a free record held before, name size and all. A reader that parses
     // the records in order, free ones too, stops at a name size larger than its record, so the
     // free records of a block that gets a record are cleared of it.
-    for (std::uint32_t at = get32(m_bytes, base + rgdb::FirstFree); at != None32;
-         at = get32(m_bytes, base + at + record::NextFree))
-        put32(m_bytes, base + at + record::NameSize, 0);
+    for (std::uint32_t at = le::get32(m_bytes, base + rgdb::FirstFree); at != None32;
+         at = le::get32(m_bytes, base + at + record::NextFree))
+        le::put32(m_bytes, base + at + record::NameSize, 0);
     std::size_t link = base + rgdb::FirstFree; // where the pointer to the record looked at lies
-    for (std::uint32_t at = get32(m_bytes, link); at != None32; at = get32(m_bytes, link)) {
-        const std::uint32_t free = get32(m_bytes, base + at + record::Size);
+    for (std::uint32_t at = le::get32(m_bytes, link); at != None32; at = le::get32(m_bytes, link)) {
+        const std::uint32_t free = le::get32(m_bytes, base + at + record::Size);
         if (free < size) {
             link = base + at + record::NextFree;
             continue;
         }
-        std::uint32_t next = get32(m_bytes, base + at + record::NextFree), taken = free;
+        std::uint32_t next = le::get32(m_bytes, base + at + record::NextFree), taken = free;
         if (free - size >= RecordHeaderSize) {
             // The rest stays a free record, in the taken one's place in the list.
             const std::size_t rest = base + at + size;
-            put32(m_bytes, rest + record::Size, free - size);
+            le::put32(m_bytes, rest + record::Size, free - size);
             markFree(rest, next);
             next = at + size;
             taken = size;
         }
-        put32(m_bytes, link, next);
-        put32(m_bytes, base + at + record::Size, taken);
-        put32(m_bytes, base + rgdb::Unused, get32(m_bytes, base + rgdb::Unused) - taken);
+        le::put32(m_bytes, link, next);
+        le::put32(m_bytes, base + at + record::Size, taken);
+        le::put32(m_bytes, base + rgdb::Unused, le::get32(m_bytes, base + rgdb::Unused) - taken);
         return at;
     }
     return 0;
@@ -280,16 +284,17 @@ std::uint32_t Hive::takeFreeRecord(unsigned block, std::uint32_t size) {
 // A free record names no key and holds no name or values, so that a reader that parses every
 // record as a key's finds nothing in it.
 void Hive::markFree(std::size_t at, std::uint32_t next) {
-    put32(m_bytes, at + record::Id, None32);
-    put32(m_bytes, at + record::NextFree, next);
-    put32(m_bytes, at + record::NameSize, 0);
+    le::put32(m_bytes, at + record::Id, None32);
+    le::put32(m_bytes, at + record::NextFree, next);
+    le::put32(m_bytes, at + record::NameSize, 0);
 }
 
 void Hive::releaseRecord(unsigned block, std::uint32_t at) {
     const std::size_t base = m_layout.blocks[block].offset;
-    markFree(base + at, get32(m_bytes, base + rgdb::FirstFree));
-    put32(m_bytes, base + rgdb::FirstFree, at);
-    put32(m_bytes, base + rgdb::Unused, get32(m_bytes, base + rgdb::Unused) + get32(m_bytes, base + at));
+    markFree(base + at, le::get32(m_bytes, base + rgdb::FirstFree));
+    le::put32(m_bytes, base + rgdb::FirstFree, at);
+    le::put32(m_bytes, base + rgdb::Unused,
+              le::get32(m_bytes, base + rgdb::Unused) + le::get32(m_bytes, base + at));
 }
 
 void Hive::growBlock(unsigned number, std::uint32_t by) {
@@ -297,52 +302,54 @@ void Hive::growBlock(unsigned number, std::uint32_t by) {
     insertBytes(block.offset + block.size, by);
     const std::uint32_t at = block.size;
     block.size += by;
-    put32(m_bytes, block.offset + rgdb::Size, block.size);
-    put32(m_bytes, block.offset + at + record::Size, by);
+    le::put32(m_bytes, block.offset + rgdb::Size, block.size);
+    le::put32(m_bytes, block.offset + at + record::Size, by);
     releaseRecord(number, at);
 }
 
 unsigned Hive::addBlock(std::uint32_t size) {
     const auto number = static_cast<unsigned>(m_layout.blocks.size());
     if (number >= None16)
-        throw Failure(Message::verbatim("the file has as many data blocks as it can hold"));
+        throw Failure(
+            hiveText(QT_TRANSLATE_NOOP("HiveFile", "ファイルにはもうデータブロックを追加できません")));
     const std::size_t at = m_bytes.size();
     m_bytes.append(size, '\0');
     m_bytes.replace(at, 4, "RGDB");
-    put32(m_bytes, at + rgdb::Size, size);
-    put16(m_bytes, at + rgdb::Flags, get16(m_bytes, m_layout.blocks[0].offset + rgdb::Flags));
-    put16(m_bytes, at + rgdb::Number, number);
-    put32(m_bytes, at + rgdb::FirstFree, None32);
-    put16(m_bytes, creg::BlockCount, number + 1);
+    le::put32(m_bytes, at + rgdb::Size, size);
+    le::put16(m_bytes, at + rgdb::Flags, le::get16(m_bytes, m_layout.blocks[0].offset + rgdb::Flags));
+    le::put16(m_bytes, at + rgdb::Number, number);
+    le::put32(m_bytes, at + rgdb::FirstFree, None32);
+    le::put16(m_bytes, creg::BlockCount, number + 1);
     m_layout.blocks.push_back({static_cast<std::uint32_t>(at), size, {}});
-    put32(m_bytes, at + HeaderSize + record::Size, size - HeaderSize);
+    le::put32(m_bytes, at + HeaderSize + record::Size, size - HeaderSize);
     releaseRecord(number, HeaderSize);
     return number;
 }
 
 std::uint16_t Hive::claimId(unsigned number) {
     BlockIndex& block = m_layout.blocks[number];
-    const std::uint16_t id = get16(m_bytes, block.offset + rgdb::FreeId);
+    const std::uint16_t id = le::get16(m_bytes, block.offset + rgdb::FreeId);
     std::uint16_t next = id + 1;
     while (next < MaxIds && block.records[next] != 0)
         ++next;
-    put16(m_bytes, block.offset + rgdb::FreeId, next);
-    put16(m_bytes, block.offset + rgdb::MaxId, std::max(get16(m_bytes, block.offset + rgdb::MaxId), id));
+    le::put16(m_bytes, block.offset + rgdb::FreeId, next);
+    le::put16(m_bytes, block.offset + rgdb::MaxId,
+              std::max(le::get16(m_bytes, block.offset + rgdb::MaxId), id));
     return id;
 }
 
 void Hive::releaseId(Place place) {
     BlockIndex& block = m_layout.blocks[place.block];
     block.records[place.id] = 0;
-    put16(m_bytes, block.offset + rgdb::FreeId,
-          std::min(get16(m_bytes, block.offset + rgdb::FreeId), place.id));
+    le::put16(m_bytes, block.offset + rgdb::FreeId,
+              std::min(le::get16(m_bytes, block.offset + rgdb::FreeId), place.id));
 }
 
 Hive::Place Hive::placeNew(std::string_view body) {
     const auto size = static_cast<std::uint32_t>(body.size());
     const auto blocks = static_cast<unsigned>(m_layout.blocks.size());
     auto hasFreeId = [&](unsigned b) {
-        return get16(m_bytes, m_layout.blocks[b].offset + rgdb::FreeId) < MaxIds;
+        return le::get16(m_bytes, m_layout.blocks[b].offset + rgdb::FreeId) < MaxIds;
     };
     // A free record that fits first, then a block that may grow, then a new block.
     std::optional<std::pair<unsigned, std::uint32_t>> found;
@@ -362,38 +369,42 @@ Hive::Place Hive::placeNew(std::string_view body) {
 }
 
 Hive::Key Hive::addKey(Key parent, std::string_view name) {
+    const auto shown = [&] {
+        return (parent == root() ? "" : shownPath(parent) + "\\") + cp932::toUtf8(name);
+    };
     if (name.empty() || cp932::findChar(name, '\\') != std::string_view::npos)
-        throw Failure(Message::verbatim("a key name is never empty and holds no \\"));
-    checkSize(name.size(), "a key name");
+        throw Failure(
+            hiveText(QT_TRANSLATE_NOOP(
+                         "HiveFile", "キー \"%1\" は作れません: キーの名前は空にできず、\\ を含められません"),
+                     {shown()}));
+    checkKeyNameLimit(shown, name.size());
     if (child(parent, name))
-        throw Failure(Message::verbatim("the key " + std::string(name) + " exists already"));
+        throw Failure(hiveText(QT_TRANSLATE_NOOP("HiveFile", "キー %1 はすでにあります"), {shown()}));
     std::string body(RecordHeaderSize, '\0');
-    put16(body, record::NameSize, static_cast<std::uint32_t>(name.size()));
+    le::put16(body, record::NameSize, static_cast<std::uint32_t>(name.size()));
     body += name;
-    put32(body, record::Used, static_cast<std::uint32_t>(body.size()));
-    if (body.size() > MaxBlockSize - HeaderSize)
-        throw Failure(Message::verbatim("the key name is too long for a data block"));
+    le::put32(body, record::Used, static_cast<std::uint32_t>(body.size()));
     const Key key = takeSlot();
     const Place place = placeNew(body);
     const std::size_t at = slotAt(key);
-    put32(m_bytes, at + slot::Mark, 0);
-    put32(m_bytes, at + slot::Hash, nameHash(name));
+    le::put32(m_bytes, at + slot::Mark, 0);
+    le::put32(m_bytes, at + slot::Hash, nameHash(name));
     for (std::size_t field : {slot::NextFree, slot::Child, slot::Next})
-        put32(m_bytes, at + field, None32);
-    put32(m_bytes, at + slot::Parent, parent);
-    put16(m_bytes, at + slot::Id, place.id);
-    put16(m_bytes, at + slot::Block, place.block);
+        le::put32(m_bytes, at + field, None32);
+    le::put32(m_bytes, at + slot::Parent, parent);
+    le::put16(m_bytes, at + slot::Id, place.id);
+    le::put16(m_bytes, at + slot::Block, place.block);
     // The last child: new keys come after their siblings, as regedit lists them.
     std::size_t link = slotAt(parent) + slot::Child;
-    while (get32(m_bytes, link) != None32)
-        link = slotAt(get32(m_bytes, link)) + slot::Next;
-    put32(m_bytes, link, key);
+    while (le::get32(m_bytes, link) != None32)
+        link = slotAt(le::get32(m_bytes, link)) + slot::Next;
+    le::put32(m_bytes, link, key);
     return key;
 }
 
 void Hive::removeKey(Key key) {
     if (key == root())
-        throw Failure(Message::verbatim("the root key cannot be removed"));
+        throw Failure(hiveText(QT_TRANSLATE_NOOP("HiveFile", "ルートキーは削除できません")));
     unlink(key);
     std::vector<Key> doomed{key};
     for (std::size_t i = 0; i < doomed.size(); ++i)
@@ -408,30 +419,30 @@ void Hive::removeKey(Key key) {
 }
 
 void Hive::unlink(Key key) {
-    std::size_t link = slotAt(get32(m_bytes, slotAt(key) + slot::Parent)) + slot::Child;
-    while (get32(m_bytes, link) != key)
-        link = slotAt(get32(m_bytes, link)) + slot::Next;
-    put32(m_bytes, link, get32(m_bytes, slotAt(key) + slot::Next));
+    std::size_t link = slotAt(le::get32(m_bytes, slotAt(key) + slot::Parent)) + slot::Child;
+    while (le::get32(m_bytes, link) != key)
+        link = slotAt(le::get32(m_bytes, link)) + slot::Next;
+    le::put32(m_bytes, link, le::get32(m_bytes, slotAt(key) + slot::Next));
 }
 
 // Takes the first free slot. A longer free run gives up its first slot and keeps the rest;
 // a slot never crosses a page. When no free slot is left, the key area grows by a page.
 Hive::Key Hive::takeSlot() {
     constexpr std::size_t head = HeaderSize + rgkn::FirstFree;
-    const Key key = get32(m_bytes, head);
+    const Key key = le::get32(m_bytes, head);
     const std::size_t at = slotAt(key);
-    const std::uint32_t run = get32(m_bytes, at + slot::FreeSize), end = key + run;
-    Key next = get32(m_bytes, at + slot::NextFree);
+    const std::uint32_t run = le::get32(m_bytes, at + slot::FreeSize), end = key + run;
+    Key next = le::get32(m_bytes, at + slot::NextFree);
     Key rest = key + SlotSize;
     if (slotCrossesPage(rest))
         rest = roundUp(rest + 1, Page);
     if (run > SlotSize && rest + SlotSize <= end) {
-        put32(m_bytes, slotAt(rest) + slot::Mark, FreeSlotMark);
-        put32(m_bytes, slotAt(rest) + slot::FreeSize, end - rest);
-        put32(m_bytes, slotAt(rest) + slot::NextFree, next);
+        le::put32(m_bytes, slotAt(rest) + slot::Mark, FreeSlotMark);
+        le::put32(m_bytes, slotAt(rest) + slot::FreeSize, end - rest);
+        le::put32(m_bytes, slotAt(rest) + slot::NextFree, next);
         next = rest;
     }
-    put32(m_bytes, head, next);
+    le::put32(m_bytes, head, next);
     if (next == None32)
         growKeyArea();
     return key;
@@ -441,21 +452,21 @@ void Hive::growKeyArea() {
     const std::uint32_t size = m_layout.keyAreaSize;
     insertBytes(HeaderSize + size, Page);
     m_layout.keyAreaSize += Page;
-    put32(m_bytes, HeaderSize + rgkn::Size, m_layout.keyAreaSize);
-    put32(m_bytes, creg::BlocksOffset, HeaderSize + m_layout.keyAreaSize);
-    put32(m_bytes, slotAt(size) + slot::Mark, FreeSlotMark);
-    put32(m_bytes, slotAt(size) + slot::FreeSize, Page);
-    put32(m_bytes, slotAt(size) + slot::NextFree, None32);
-    put32(m_bytes, HeaderSize + rgkn::FirstFree, size);
+    le::put32(m_bytes, HeaderSize + rgkn::Size, m_layout.keyAreaSize);
+    le::put32(m_bytes, creg::BlocksOffset, HeaderSize + m_layout.keyAreaSize);
+    le::put32(m_bytes, slotAt(size) + slot::Mark, FreeSlotMark);
+    le::put32(m_bytes, slotAt(size) + slot::FreeSize, Page);
+    le::put32(m_bytes, slotAt(size) + slot::NextFree, None32);
+    le::put32(m_bytes, HeaderSize + rgkn::FirstFree, size);
 }
 
 void Hive::freeSlot(Key key) {
     const std::size_t at = slotAt(key);
-    put32(m_bytes, at + slot::Mark, FreeSlotMark);
-    put32(m_bytes, at + slot::FreeSize, SlotSize);
-    put32(m_bytes, at + slot::NextFree, get32(m_bytes, HeaderSize + rgkn::FirstFree));
-    put32(m_bytes, at + slot::Id, None32);
-    put32(m_bytes, HeaderSize + rgkn::FirstFree, key);
+    le::put32(m_bytes, at + slot::Mark, FreeSlotMark);
+    le::put32(m_bytes, at + slot::FreeSize, SlotSize);
+    le::put32(m_bytes, at + slot::NextFree, le::get32(m_bytes, HeaderSize + rgkn::FirstFree));
+    le::put32(m_bytes, at + slot::Id, None32);
+    le::put32(m_bytes, HeaderSize + rgkn::FirstFree, key);
 }
 
 void Hive::insertBytes(std::size_t at, std::size_t count) {

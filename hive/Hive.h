@@ -49,9 +49,12 @@ public:
     std::optional<Key> child(Key key, std::string_view name) const;
     std::string name(Key key) const;
     std::vector<Value> values(Key key) const;
+    // The key's names from the root's child down, joined by "\\", as UTF-8 for messages.
+    std::string shownPath(Key key) const;
 
     // A new last child; throws a Failure for a name the registry cannot hold or that
-    // a sibling has already.
+    // a sibling has already. A change that would break one of Windows 95/98/Me's limits
+    // (HiveCheck.h) is refused with a Failure naming the key and value, and changes nothing.
     Key addKey(Key parent, std::string_view name);
     // Removes the key and everything under it. The root cannot be removed.
     void removeKey(Key key);

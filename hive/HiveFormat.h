@@ -1,13 +1,13 @@
 // The fixed parts of a Windows 95/98/Me registry file: where each field lies, read and written
 // little-endian. The file is a 32-byte CREG header, the key area (RGKN: a 32-byte header and
 // 28-byte key slots) and one or more data blocks (RGDB: a 32-byte header and variable records
-// holding each key's name and values).
+// holding each key's name and values). Numbers are little-endian (LittleEndian.h).
 #pragma once
+
+#include "LittleEndian.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <string>
 #include <string_view>
 
 namespace kv::hive {
@@ -20,6 +20,12 @@ constexpr std::uint32_t HeaderSize = 32, SlotSize = 28, RecordHeaderSize = 20, V
 constexpr std::uint32_t Page = 4096;           // areas grow by whole pages
 constexpr std::uint32_t MaxIds = 255;          // ids 0..254 in a block; 255 means the block is full
 constexpr std::uint32_t MaxBlockSize = 0xF000; // the largest block Windows itself was seen to make
+
+// What Windows 95, 98 and Me let one key hold: names of 255 bytes, 16,300 bytes of data in one
+// value, and the key's whole record (its header and name, and each value's header, name and
+// data) within one data block of the largest size, which is the "about 60 KB per key, names, data
+// and overhead counted" that Windows 95 enforces.
+constexpr std::size_t MaxNameSize = 255, MaxDataSize = 16300, MaxRecordSize = MaxBlockSize - HeaderSize;
 
 // Field offsets.
 namespace creg {
@@ -52,32 +58,17 @@ inline bool slotCrossesPage(std::uint32_t at) {
     return at + SlotSize > end;
 }
 
-inline std::uint32_t get32(std::string_view bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-inline std::uint16_t get16(std::string_view bytes, std::size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-inline void put32(std::string& bytes, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        bytes[at + i] = static_cast<char>(v >> (8 * i) & 0xff);
-}
-inline void put16(std::string& bytes, std::size_t at, std::uint32_t v) {
-    bytes[at] = static_cast<char>(v & 0xff);
-    bytes[at + 1] = static_cast<char>(v >> 8 & 0xff);
-}
-
 // The hash a key slot keeps of its key's name: the sum of its bytes below 0x80, ASCII letters
-// taken as capitals. Bytes from 0x80 up, such as a double-byte character's first, add nothing.
-inline std::uint32_t nameHash(std::string_view name) {
-    std::uint32_t hash = 0;
-    for (unsigned char c : name)
-        if (c < 0x80)
-            hash += (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
-    return hash;
-}
+// taken as capitals. A double-byte character's lead byte adds nothing, and its trail byte, when
+// below 0x80, adds itself unchanged: the registry compares names without folding trail bytes,
+// and the hash is taken of the name as it is compared.
+std::uint32_t nameHash(std::string_view name);
+
+// Whether a key slot's stored hash fits its name. Besides nameHash, a name holding a trail byte
+// below 0x80 may keep the sum that folds such trail bytes as letters, or the sum that leaves them
+// out: no file that Windows wrote has shown which one Windows takes, and a file that used either
+// must still be read, and its keys found by name.
+bool hashFits(std::string_view name, std::uint32_t stored);
 
 // The 32-bit sum of the little-endian words of an area, its checksum field counted as zero.
 // A valid checksum field holds the negative of this, so that the whole area sums to zero.
@@ -85,7 +76,7 @@ inline std::uint32_t wordSum(std::string_view area, std::size_t checksumAt) {
     std::uint32_t sum = 0;
     for (std::size_t at = 0; at + 4 <= area.size(); at += 4)
         if (at != checksumAt)
-            sum += get32(area, at);
+            sum += le::get32(area, at);
     return sum;
 }
 

@@ -225,6 +225,50 @@
         <source>書き込むものはありません: イメージはマシンの変更をすでに持っています</source>
         <translation>nothing to write: the image holds the machine&apos;s changes already</translation>
     </message>
+    <message>
+        <source>HOME が絶対パスのフォルダを示していないため、仮想マシンを探せません</source>
+        <translation>cannot look for virtual machines: HOME does not name a folder by an absolute path</translation>
+    </message>
+    <message>
+        <source>--vm はその仮想マシン専用のマシンフォルダを開くため、--image、--machine、--create やほかのジョブと同時に指定できません</source>
+        <translation>--vm opens the machine folder of that virtual machine, so it cannot be combined with --image, --machine, --create or another job</translation>
+    </message>
+    <message>
+        <source>--json は --list-vms と一緒に使います</source>
+        <translation>--json goes with --list-vms</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>はい</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>Windows 95/98/Me の入った仮想マシンは見つかりませんでした</source>
+        <translation>No virtual machine holding Windows 95/98/Me was found</translation>
+    </message>
+    <message>
+        <source>エミュレータ	名前	ディスクイメージ	形式	パーティション	Windows	Radeon ドライバ	実行中	マシンフォルダ</source>
+        <translation>emulator	name	disk image	format	partition	Windows	Radeon driver	running	machine folder</translation>
+    </message>
+    <message>
+        <source>%1 という仮想マシンは見つかりません (見つかったものは --list-vms が示します)</source>
+        <translation>no virtual machine is named %1 (--list-vms shows those found)</translation>
+    </message>
+    <message>
+        <source>%1 という仮想マシンが複数あります。どれかの名前をエミュレータで変えてください</source>
+        <translation>several virtual machines are named %1; rename one of them in its emulator</translation>
+    </message>
+    <message>
+        <source>%1 のディスクには Windows 95/98/Me がありません</source>
+        <translation>the disks of %1 hold no Windows 95/98/Me</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>
@@ -306,6 +350,229 @@
     </message>
 </context>
 <context>
+    <name>HiveFile</name>
+    <message>
+        <source>ルートキーには名前も値もありません</source>
+        <translation>The root key has no name and holds no values</translation>
+    </message>
+    <message>
+        <source>ファイルにはもうデータブロックを追加できません</source>
+        <translation>The file holds as many data blocks as it can</translation>
+    </message>
+    <message>
+        <source>キー &quot;%1&quot; は作れません: キーの名前は空にできず、\ を含められません</source>
+        <translation>Cannot make the key &quot;%1&quot;: a key&apos;s name is never empty and holds no \</translation>
+    </message>
+    <message>
+        <source>キー %1 はすでにあります</source>
+        <translation>The key %1 exists already</translation>
+    </message>
+    <message>
+        <source>ルートキーは削除できません</source>
+        <translation>The root key cannot be removed</translation>
+    </message>
+    <message>
+        <source>オフセット %1 からの %2 バイトはチェックサム付きの印がありますが、チェックサムが合いません</source>
+        <translation>The %2 bytes from offset %1 are marked as checksummed, but their checksum is wrong</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のレコード (番号 %2) の使用サイズ %3 が、レコードのサイズ %4 に収まりません</source>
+        <translation>The record at offset %1 (id %2) gives a used size of %3, which does not fit its size of %4</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のレコード (番号 %2) の名前と %3 個の値が、使用サイズ %4 とぴったり合いません</source>
+        <translation>The name and %3 values of the record at offset %1 (id %2) do not fill its used size of %4 exactly</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のレコード (番号 %2) は値が %3 個あるとしていますが、使用サイズ %4 には %5 個しか入りません</source>
+        <translation>The record at offset %1 (id %2) says it holds %3 values, but only %5 fit in its used size of %4</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の空きレコードのリストが、空きレコードではないオフセット %3 を指しています</source>
+        <translation>The free list of data block %1 at offset %2 leads to offset %3, which is not a free record</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の空きレコードのリストが、オフセット %3 で輪になっています</source>
+        <translation>The free list of data block %1 at offset %2 runs in a circle at offset %3</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の空きレコードのうち %3 個が空きレコードのリストにありません</source>
+        <translation>%3 free records of data block %1 at offset %2 are not in its free list</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の未使用サイズは %3 とありますが、空きレコードの合計は %4 です</source>
+        <translation>Data block %1 at offset %2 gives an unused size of %3, but its free records add up to %4</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の最初の空き番号は %3 ですが、ヘッダーには %4 とあります</source>
+        <translation>The first free id of data block %1 at offset %2 is %3, but its header says %4</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の最大の番号は %3 とありますが、番号 %4 が使われています</source>
+        <translation>Data block %1 at offset %2 gives %3 as its highest id, but the id %4 is in use</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のレコードはブロック %3 の番号 %2 としていますが、範囲外か、ほかのブロックの番号か、すでに使われています</source>
+        <translation>The record at offset %1 calls itself id %2 of block %3: out of range, of another block, or taken already</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のレコード</source>
+        <translation>the record at offset %1</translation>
+    </message>
+    <message>
+        <source>データブロック %1 があるはずのオフセット %2 に RGDB のヘッダーがありません</source>
+        <translation>Offset %2, where data block %1 should begin, holds no RGDB header</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) のサイズ %3 がファイルの終わりを越えます</source>
+        <translation>Data block %1 at offset %2 has the size %3, which runs past the end of the file</translation>
+    </message>
+    <message>
+        <source>データブロック %1 (オフセット %2) の番号が %3 になっています</source>
+        <translation>Data block %1 at offset %2 is numbered %3</translation>
+    </message>
+    <message>
+        <source>オフセット %3 のレコードがデータブロック %1 (オフセット %2) の終わりを越えます</source>
+        <translation>The record at offset %3 runs past the end of data block %1 at offset %2</translation>
+    </message>
+    <message>
+        <source>オフセット %1 に CREG のヘッダーがありません。Windows 95/98/Me のレジストリファイルではありません</source>
+        <translation>No CREG header at offset %1: not a Windows 95, 98 or Me registry file</translation>
+    </message>
+    <message>
+        <source>オフセット %1 にキー領域のヘッダー (RGKN) がありません</source>
+        <translation>Offset %1 holds no key area header (RGKN)</translation>
+    </message>
+    <message>
+        <source>オフセット %1 からのキー領域のサイズ %2 が小さすぎるか、ファイルの終わりを越えます</source>
+        <translation>The key area at offset %1 has the size %2, too small or running past the end of the file</translation>
+    </message>
+    <message>
+        <source>データブロックはオフセット %1 から始まるとありますが、キー領域はオフセット %2 で終わります</source>
+        <translation>The data blocks are said to start at offset %1, but the key area ends at offset %2</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のデータブロックの数が 0 です</source>
+        <translation>The number of data blocks at offset %1 is 0</translation>
+    </message>
+    <message>
+        <source>キーのつながりがオフセット %1 を指していますが、キー領域の外か、すでに出てきたキーです</source>
+        <translation>A link leads to offset %1, outside the key area or to a key met before</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のキーは空きスロットか、別の親を指しています</source>
+        <translation>The key at offset %1 is a free slot or names another parent</translation>
+    </message>
+    <message>
+        <source>オフセット %1 の使用中のキースロットの最初のフィールドが、Windows の書く 0 ではなく %2 です</source>
+        <translation>The key slot in use at offset %1 holds %2 in its first field, where Windows keeps 0</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のキーはブロック %3 のレコード %2 を指していますが、そのレコードはないか、別のキーのものです</source>
+        <translation>The key at offset %1 names record %2 of block %3, which is missing or another key&apos;s</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のキーのハッシュは %2 ですが、名前から求めると %3 です</source>
+        <translation>The key at offset %1 keeps the hash %2, but its name&apos;s hash is %3</translation>
+    </message>
+    <message>
+        <source>ルートキーのスロット (オフセット %1) がキー領域の外にあります</source>
+        <translation>The root key&apos;s slot at offset %1 lies outside the key area</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のルートキーに、レコード、親、または兄弟があります</source>
+        <translation>The root key at offset %1 has a record, a parent or a sibling</translation>
+    </message>
+    <message>
+        <source>オフセット %1 のレコード (番号 %2) はどのキーのものでもありません</source>
+        <translation>The record at offset %1 (id %2) belongs to no key</translation>
+    </message>
+    <message>
+        <source>キー領域の空きスロットのリスト (オフセット %1) が空です</source>
+        <translation>The key area&apos;s list of free slots, at offset %1, is empty</translation>
+    </message>
+    <message>
+        <source>空きスロットのリストが、空きスロットではないオフセット %1 を指しています</source>
+        <translation>The list of free slots leads to offset %1, which is not a free slot</translation>
+    </message>
+    <message>
+        <source>オフセット %1 の空きスロットの長さ %2 がキー領域に合いません</source>
+        <translation>The free slots at offset %1 give the length %2, which does not fit the key area</translation>
+    </message>
+    <message>
+        <source>オフセット %1 と %2 のスロットが重なっています</source>
+        <translation>The slots at offsets %1 and %2 overlap</translation>
+    </message>
+    <message>
+        <source>キー %1 の名前は %2 バイトです。Windows 95/98/Me のキーの名前は %3 バイトまでです</source>
+        <translation>The name of the key %1 is %2 bytes long; Windows 95, 98 and Me take key names of at most %3 bytes</translation>
+    </message>
+    <message>
+        <source>キー %1 の値 &quot;%2&quot; の名前は %3 バイトです。Windows 95/98/Me の値の名前は %4 バイトまでです</source>
+        <translation>The name of the value &quot;%2&quot; of the key %1 is %3 bytes long; Windows 95, 98 and Me take value names of at most %4 bytes</translation>
+    </message>
+    <message>
+        <source>キー %1 の値 &quot;%2&quot; のデータは %3 バイトです。Windows 95/98/Me の値のデータは %4 バイトまでです</source>
+        <translation>The value &quot;%2&quot; of the key %1 holds %3 bytes of data; Windows 95, 98 and Me take at most %4 bytes in one value</translation>
+    </message>
+    <message>
+        <source>キー %1 の名前と値は、値 &quot;%2&quot; までで %3 バイトになります。Windows 95/98/Me の 1 つのキーは %4 バイトまでです</source>
+        <translation>The name and values of the key %1 take %3 bytes up to the value &quot;%2&quot;; Windows 95, 98 and Me hold at most %4 bytes in one key</translation>
+    </message>
+    <message>
+        <source>最後のデータブロックの後、オフセット %1 から %2 バイトが続いています</source>
+        <translation>%2 bytes follow the last data block, from offset %1</translation>
+    </message>
+    <message>
+        <source>ファイルのヘッダー</source>
+        <translation>file header</translation>
+    </message>
+    <message>
+        <source>キー領域</source>
+        <translation>key area</translation>
+    </message>
+    <message>
+        <source>チェックサム</source>
+        <translation>checksum</translation>
+    </message>
+    <message>
+        <source>キースロット</source>
+        <translation>key slot</translation>
+    </message>
+    <message>
+        <source>キーのつながり</source>
+        <translation>tree links</translation>
+    </message>
+    <message>
+        <source>名前のハッシュ</source>
+        <translation>name hash</translation>
+    </message>
+    <message>
+        <source>キーの番号</source>
+        <translation>key ids</translation>
+    </message>
+    <message>
+        <source>空きキースロット</source>
+        <translation>free key slots</translation>
+    </message>
+    <message>
+        <source>データブロック</source>
+        <translation>data block</translation>
+    </message>
+    <message>
+        <source>キーのレコード</source>
+        <translation>key record</translation>
+    </message>
+    <message>
+        <source>空きレコード</source>
+        <translation>free records</translation>
+    </message>
+    <message>
+        <source>Windows 95/98/Me の上限</source>
+        <translation>limits of Windows 95, 98 and Me</translation>
+    </message>
+</context>
+<context>
     <name>ImageWriteBack</name>
     <message>
         <source>変更をディスクイメージに今書き込みますか？
@@ -320,6 +587,13 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>%1 は Windows でも変わっていましたが、マシンの変更を書き込みました</source>
         <translation>%1 had changed in Windows too; the machine&apos;s change was written</translation>
+    </message>
+</context>
+<context>
+    <name>MachineImport</name>
+    <message>
+        <source>%1 は Windows 95/98/Me のレジストリファイルの規則に反しているため、Kavendel はこのファイルには書き込みません</source>
+        <translation>%1 breaks a rule of Windows 95, 98 and Me registry files, so Kavendel will not write into it</translation>
     </message>
 </context>
 <context>
@@ -1145,6 +1419,45 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>ドライバをアンインストールしますか？</source>
         <translation>Uninstall the driver?</translation>
+    </message>
+</context>
+<context>
+    <name>VirtualMachines</name>
+    <message>
+        <source>%1 は通常のファイルではありません</source>
+        <translation>%1 is not a regular file</translation>
+    </message>
+    <message>
+        <source>%1 は設定ファイルにしては大きすぎます</source>
+        <translation>%1 is too large for a configuration file</translation>
+    </message>
+    <message>
+        <source>%1 を読めません</source>
+        <translation>cannot read %1</translation>
+    </message>
+    <message>
+        <source>%1 はテキストファイルではありません</source>
+        <translation>%1 is not a text file</translation>
+    </message>
+    <message>
+        <source>%1 (%2) のディスクイメージ %3 がありません</source>
+        <translation>%1 (%2): its disk image %3 is missing</translation>
+    </message>
+    <message>
+        <source>%1 (%2) はスナップショットの差分ディスク %3 で動いていて、qemu はこれを開けないため、Kavendel は読み書きしません (%2 でスナップショットを削除して統合すれば使えます)</source>
+        <translation>%1 (%2) runs on the snapshot&apos;s differencing disk %3, which qemu cannot open, so Kavendel neither reads nor writes it (delete the snapshot in %2, which merges it, to use the machine)</translation>
+    </message>
+    <message>
+        <source>%1 (%2) のディスク %3 を読めません</source>
+        <translation>%1 (%2): cannot read its disk %3</translation>
+    </message>
+    <message>
+        <source>&apos;%1&apos; を %2 でシャットダウンしてから開いてください</source>
+        <translation>Shut down &apos;%1&apos; in %2 first</translation>
+    </message>
+    <message>
+        <source>%1 は %2 行目で XML として読めません: %3</source>
+        <translation>%1 cannot be read as XML at line %2: %3</translation>
     </message>
 </context>
 <context>

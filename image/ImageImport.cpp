@@ -64,26 +64,6 @@ std::string lowerAscii(std::string text) {
     return text;
 }
 
-// WinDir= of MSDOS.SYS's [Paths] section, else C:\WINDOWS.
-std::string windowsFolder(FatVolume& fat) {
-    const auto msdosSys = fat.find("C:\\MSDOS.SYS");
-    std::string text;
-    if (msdosSys && !msdosSys->isDirectory() && msdosSys->size <= MaxMsdosSysSize)
-        text = fat.read(*msdosSys, MaxMsdosSysSize);
-    bool inPaths = false;
-    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = std::min(text.find('\n', start), text.size());
-        std::string line = text.substr(start, end - start);
-        line.erase(line.find_last_not_of(" \t\r") + 1);
-        line.erase(0, line.find_first_not_of(" \t"));
-        if (line.starts_with('['))
-            inPaths = lowerAscii(line) == "[paths]";
-        else if (inPaths && lowerAscii(line.substr(0, 7)) == "windir=" && line.size() > 7)
-            return line.substr(7);
-    }
-    return "C:\\WINDOWS";
-}
-
 std::string readHive(FatVolume& fat, const std::string& windowsPath) {
     const auto entry = fat.find(windowsPath);
     if (!entry)
@@ -218,6 +198,25 @@ void takeFiles(FatVolume& fat, const fs::path& dir, ImageRecord& record, const I
 
 } // namespace
 
+std::string windowsFolder(FatVolume& fat) {
+    const auto msdosSys = fat.find("C:\\MSDOS.SYS");
+    std::string text;
+    if (msdosSys && !msdosSys->isDirectory() && msdosSys->size <= MaxMsdosSysSize)
+        text = fat.read(*msdosSys, MaxMsdosSysSize);
+    bool inPaths = false;
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+        end = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, end - start);
+        line.erase(line.find_last_not_of(" \t\r") + 1);
+        line.erase(0, line.find_first_not_of(" \t"));
+        if (line.starts_with('['))
+            inPaths = lowerAscii(line) == "[paths]";
+        else if (inPaths && lowerAscii(line.substr(0, 7)) == "windir=" && line.size() > 7)
+            return line.substr(7);
+    }
+    return "C:\\WINDOWS";
+}
+
 void importImage(const fs::path& dir, const fs::path& image, std::optional<int> partition,
                  std::ostream& notes) {
     checkImportTarget(dir, std::nullopt);
@@ -282,12 +281,17 @@ void refreshFromImage(const fs::path& dir, std::ostream& notes) {
               << " changed in Windows too; the machine's change is kept\n";
 }
 
-fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, std::ostream& notes) {
+fs::path machineFolderFor(const fs::path& image, const fs::path& imagesFolder) {
     const fs::path absolute = fs::absolute(image);
     // The name tells the user which image it is; the hash of the whole path keeps two
     // images of the same name apart.
-    const fs::path dir = imagesFolder / (absolute.stem().string() + "-" +
-                                         fingerprintOf(absolute.string()).sha256.substr(0, 12));
+    return imagesFolder /
+           (absolute.stem().string() + "-" + fingerprintOf(absolute.string()).sha256.substr(0, 12));
+}
+
+fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, std::ostream& notes) {
+    const fs::path absolute = fs::absolute(image);
+    const fs::path dir = machineFolderFor(absolute, imagesFolder);
     std::error_code ec;
     if (fs::exists(MachineFolder::registryFileIn(dir), ec) && ImageRecord::load(dir)) {
         recoverImageWrite(dir);

@@ -13,6 +13,8 @@
 
 namespace kv::image {
 
+class FatVolume;
+
 // Makes dir, new or empty, from the image: registry.reg from the hives that MSDOS.SYS's WinDir=
 // points to (C:\WINDOWS without one), drive_c/ with the files Kavendel reads or changes there
 // and the Startup folder, and the record of the image. Files that cannot be taken (too large,
@@ -51,6 +53,14 @@ bool imageUnchangedSinceImport(const std::filesystem::path& dir);
 // deleted: one that is there but was not made whole from an image is refused.
 std::filesystem::path machineForImage(const std::filesystem::path& image,
                                       const std::filesystem::path& imagesFolder, std::ostream& notes);
+
+// Where machineForImage keeps image's machine folder under imagesFolder, whether it is there yet
+// or not.
+std::filesystem::path machineFolderFor(const std::filesystem::path& image,
+                                       const std::filesystem::path& imagesFolder);
+
+// The Windows folder of the volume: WinDir= of MSDOS.SYS's [Paths] section, else C:\WINDOWS.
+std::string windowsFolder(FatVolume& fat);
 
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.

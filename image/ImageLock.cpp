@@ -48,10 +48,8 @@ bool lockedByOthers(int fd) {
     return false;
 }
 
-bool openedByOthers(const std::filesystem::path& file) {
-    struct stat target {};
-    if (::stat(file.c_str(), &target) != 0)
-        return false;
+OpenFiles OpenFiles::ofOtherProcesses() {
+    OpenFiles files;
     const std::string self = std::to_string(::getpid());
     std::error_code ec;
     for (std::filesystem::directory_iterator process("/proc", ec), end; !ec && process != end;
@@ -63,12 +61,20 @@ bool openedByOthers(const std::filesystem::path& file) {
         for (std::filesystem::directory_iterator fd(process->path() / "fd", unreadable);
              !unreadable && fd != end; fd.increment(unreadable)) {
             struct stat open {};
-            if (::stat(fd->path().c_str(), &open) == 0 && open.st_dev == target.st_dev &&
-                open.st_ino == target.st_ino)
-                return true;
+            if (::stat(fd->path().c_str(), &open) == 0)
+                files.m_files.emplace(open.st_dev, open.st_ino);
         }
     }
-    return false;
+    return files;
+}
+
+bool OpenFiles::contains(const std::filesystem::path& file) const {
+    struct stat target {};
+    return ::stat(file.c_str(), &target) == 0 && m_files.count({target.st_dev, target.st_ino}) > 0;
+}
+
+bool openedByOthers(const std::filesystem::path& file) {
+    return OpenFiles::ofOtherProcesses().contains(file);
 }
 
 bool holdWriterLocks(int fd) {

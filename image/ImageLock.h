@@ -8,7 +8,10 @@
 #include "Message.h"
 
 #include <filesystem>
+#include <set>
 #include <string>
+#include <sys/types.h>
+#include <utility>
 
 namespace kv::image {
 
@@ -19,8 +22,19 @@ Message inUseMessage(const std::filesystem::path& image);
 // byte, or a flock) is there.
 bool lockedByOthers(int fd);
 
-// Whether another process of any user whose processes this one may see has the file open: an
-// emulator that takes no lock, or QEMU with locking turned off, shows only this way.
+// The files that other processes have open, of every user whose processes this one may see,
+// taken at one moment: an emulator that takes no lock, or QEMU with locking turned off, shows
+// only this way. Taken once, it answers for many files.
+class OpenFiles {
+public:
+    static OpenFiles ofOtherProcesses();
+    bool contains(const std::filesystem::path& file) const;
+
+private:
+    std::set<std::pair<dev_t, ino_t>> m_files;
+};
+
+// Whether another process has the file open, as OpenFiles sees it.
 bool openedByOthers(const std::filesystem::path& file);
 
 // Takes QEMU's shared locks for "reads consistently, writes" and "lets no one else write" on fd,

@@ -28,6 +28,11 @@ _kavendel() {
         --restore)
             return
             ;;
+        --vm)
+            local IFS=$'\n'
+            COMPREPLY=($(compgen -W "$("$1" --list-vms 2>/dev/null | tail -n +2 | cut -f2)" -- "$cur"))
+            return
+            ;;
     esac
     $split && return
 

@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "FileBytes.h"
+#include "HiveCheck.h"
 #include "HiveReader.h"
 #include "MachineFolder.h"
 #include "RegistryDocument.h"
@@ -73,10 +74,25 @@ void importRegistryExport(const fs::path& dir, const fs::path& regFile,
     createMachine(dir, bytes, driveC);
 }
 
-void importHives(const fs::path& dir, const fs::path& first, const fs::path& second,
-                 const std::optional<fs::path>& driveC) {
+std::vector<Failure> importHives(const fs::path& dir, const fs::path& first, const fs::path& second,
+                                 const std::optional<fs::path>& driveC) {
     checkImportTarget(dir, driveC);
     createMachine(dir, exportHives(first, second), driveC);
+    std::vector<Failure> broken;
+    for (const fs::path& file : {first, second}) {
+        try {
+            hive::checkHive(readWhole(file));
+        } catch (const Failure& e) {
+            broken.push_back(e.within(
+                Message{{},
+                        "MachineImport",
+                        QT_TRANSLATE_NOOP("MachineImport", "%1 は Windows 95/98/Me のレジストリファイルの"
+                                                           "規則に反しているため、Kavendel はこのファイルには"
+                                                           "書き込みません"),
+                        {file.string()}}));
+        }
+    }
+    return broken;
 }
 
 } // namespace kv

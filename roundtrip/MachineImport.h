@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kv {
 
@@ -25,8 +26,12 @@ void importRegistryExport(const std::filesystem::path& dir, const std::filesyste
                           const std::optional<std::filesystem::path>& driveC);
 
 // SYSTEM.DAT and USER.DAT in either order, written as regedit exports them. Throws a Failure,
-// of Fault::badUsage when a file is no registry file.
-void importHives(const std::filesystem::path& dir, const std::filesystem::path& first,
-                 const std::filesystem::path& second, const std::optional<std::filesystem::path>& driveC);
+// of Fault::badUsage when a file is no registry file. A file that libcreg reads but that breaks
+// a rule of the format or a limit of Windows 95/98/Me is still imported; the Failures returned
+// name each such file and the rule, for the user to hear that Kavendel will not write into it.
+[[nodiscard]] std::vector<Failure> importHives(const std::filesystem::path& dir,
+                                               const std::filesystem::path& first,
+                                               const std::filesystem::path& second,
+                                               const std::optional<std::filesystem::path>& driveC);
 
 } // namespace kv

@@ -202,6 +202,9 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
          "--drive-c needs a folder"},
         {{"--machine", "blank", "--snapshots"}, 1, "blank/registry.reg: empty file, no REGEDIT4 header"},
         {{"--machine", "blank", "--export-changes"}, 1, "there is no snapshot of blank yet"},
+        {{"--json"}, 2, "--json goes with --list-vms"},
+        {{"--vm", "Win98", "--machine", "blank"}, 2, "--vm opens the machine folder of that virtual machine"},
+        {{"--vm", "Win98 Voodoo box"}, 2, "no virtual machine is named Win98 Voodoo box"},
     };
     for (const Row& row : rows) {
         const Sandbox sandbox;

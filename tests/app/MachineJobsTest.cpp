@@ -4,6 +4,7 @@
 #include "Console.h"
 #include "FileContents.h"
 #include "HiveReader.h"
+#include "LittleEndian.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "RegistryFileStore.h"
@@ -227,6 +228,32 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesChangesIntoItsFiles) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_NE(damaged.err.find("kavendel: USER.DAT: file header"), std::string::npos) << damaged.err;
     EXPECT_EQ(test::fileContents(system), kept);
+}
+
+// A file that libcreg reads but that breaks a rule is imported with a word on standard error,
+// and a write into it is refused, leaving it as it was.
+TEST(MachineJobs, ImportSaysWhichRuleAFileBreaksAndWritingIntoItRefuses) {
+    const fs::path top = fs::path(testing::TempDir()) / "jobs-broken-hive", dir = top / "machine";
+    fs::remove_all(top);
+    fs::create_directories(top);
+    const fs::path system = top / "SYSTEM.DAT", user = top / "USER.DAT";
+    fs::copy_file(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT", system);
+    std::string bytes = test::fileContents(KAVENDEL_TEST_DATA "/hives/USER.DAT");
+    const std::uint32_t root = le::get32(bytes, 32 + 8), firstKey = le::get32(bytes, 32 + root + 16);
+    le::put32(bytes, 32 + firstKey, 1); // a key slot in use keeps 0 there
+    std::ofstream(user, std::ios::binary) << bytes;
+    const QString hives[] = {QString::fromStdString(system), QString::fromStdString(user)};
+    const JobResult imported = run({"--import", hives[0], hives[1]}, dir);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(imported.err.rfind("kavendel: " + user.string() + " breaks a rule", 0), 0u) << imported.err;
+    EXPECT_NE(imported.err.find("will not write into it: key slot: The key slot in use at offset 0x"),
+              std::string::npos)
+        << imported.err;
+    EXPECT_EQ(imported.err.find("SYSTEM.DAT"), std::string::npos) << imported.err;
+    const JobResult written = run({"--write-hives", hives[0], hives[1]}, dir);
+    EXPECT_EQ(written.status, 1);
+    EXPECT_NE(written.err.find("USER.DAT: key slot"), std::string::npos) << written.err;
+    EXPECT_EQ(test::fileContents(user), bytes);
 }
 
 } // namespace

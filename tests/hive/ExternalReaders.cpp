@@ -147,7 +147,7 @@ std::vector<ShownKey> parseCregexport(const std::string& out) {
 std::string shownText(const hive::Value& value) {
     const std::string& d = value.data;
     if ((value.type == 4) && d.size() == 4)
-        return std::to_string(hive::get32(d, 0));
+        return std::to_string(le::get32(d, 0));
     return cp932::toUtf8(d.substr(0, d.find('\0')));
 }
 

@@ -185,10 +185,19 @@ TEST(HiveTest, TheTwoReadersReadEachChangeAsMade) {
 // error names the rule.
 TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
     Hive hive = Hive::empty();
-    applyChanges(hive, {{Kind::SetValue, {"Software", "Kavendel"}, "v", 1, "text"}});
+    const std::vector<std::string> key{"Software", "Kavendel"};
+    applyChanges(hive, {{Kind::SetValue, key, "v", 1, "text"},
+                        {Kind::SetValue, key, "w", 3, std::string(MaxDataSize, 'w')},
+                        {Kind::SetValue, key, "x", 3, std::string(100, 'x')}});
     const std::string good = hive.write();
     const std::size_t slot = HeaderSize + hive.children(hive.root()).at(0), block = HeaderSize + 2 * Page;
     const std::size_t record = block + HeaderSize;
+    // Kavendel's record, found by its id, and its value w, after v.
+    const auto id = le::get16(good, HeaderSize + hive.children(hive.children(hive.root()).at(0)).at(0) + 24);
+    std::size_t ours = record;
+    while (le::get16(good, ours + 4) != id)
+        ours += le::get32(good, ours);
+    const std::size_t w = ours + RecordHeaderSize + 8 + ValueHeaderSize + 1 + 4;
     struct Row {
         const char* rule;
         std::function<void(std::string&)> breakIt;
@@ -197,19 +206,28 @@ TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
         {rule::Header, [](std::string& b) { b[0] = 'X'; }},
         {rule::Header, [](std::string& b) { b += "more"; }},
         {rule::Block, [](std::string& b) { b.resize(b.size() - 100); }},
-        {rule::Block, [&](std::string& b) { put16(b, block + 14, 3); }},
-        {rule::KeyArea, [](std::string& b) { put32(b, HeaderSize + 4, 0x100000); }},
-        {rule::Hash, [&](std::string& b) { put32(b, slot + 4, get32(b, slot + 4) + 1); }},
-        {rule::Ids, [&](std::string& b) { put16(b, slot + 24, 7); }},
-        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 12, 0x1000); }},
-        {rule::TreeLinks, [&](std::string& b) { put32(b, slot + 16, slot - HeaderSize); }},
-        {rule::Record, [&](std::string& b) { put32(b, record + 8, get32(b, record + 8) + 1); }},
-        {rule::Record, [&](std::string& b) { put32(b, record, 0x10000); }},
-        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 16, 0x24); }},
-        {rule::FreeRecords, [&](std::string& b) { put32(b, block + 8, get32(b, block + 8) + 4); }},
-        {rule::Ids, [&](std::string& b) { put16(b, block + 22, 5); }},
-        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, 0x20); }},
-        {rule::FreeSlots, [](std::string& b) { put32(b, HeaderSize + 12, kv::hive::None32); }},
+        {rule::Block, [&](std::string& b) { le::put16(b, block + 14, 3); }},
+        {rule::KeyArea, [](std::string& b) { le::put32(b, HeaderSize + 4, 0x100000); }},
+        {rule::Hash, [&](std::string& b) { le::put32(b, slot + 4, le::get32(b, slot + 4) + 1); }},
+        {rule::Ids, [&](std::string& b) { le::put16(b, slot + 24, 7); }},
+        {rule::TreeLinks, [&](std::string& b) { le::put32(b, slot + 12, 0x1000); }},
+        {rule::TreeLinks, [&](std::string& b) { le::put32(b, slot + 16, slot - HeaderSize); }},
+        {rule::Record, [&](std::string& b) { le::put32(b, record + 8, le::get32(b, record + 8) + 1); }},
+        {rule::Record, [&](std::string& b) { le::put32(b, record, 0x10000); }},
+        {rule::FreeRecords, [&](std::string& b) { le::put32(b, block + 16, 0x24); }},
+        {rule::FreeRecords, [&](std::string& b) { le::put32(b, block + 8, le::get32(b, block + 8) + 4); }},
+        {rule::Ids, [&](std::string& b) { le::put16(b, block + 22, 5); }},
+        {rule::FreeSlots, [](std::string& b) { le::put32(b, HeaderSize + 12, 0x20); }},
+        {rule::FreeSlots, [](std::string& b) { le::put32(b, HeaderSize + 12, kv::hive::None32); }},
+        // A value more than the record holds: the values that are there fill it exactly.
+        {rule::Record, [&](std::string& b) { le::put16(b, ours + 14, 4); }},
+        {rule::Slot, [&](std::string& b) { le::put32(b, slot, 1); }},
+        // w takes x into its data, which grows past 16,300 bytes.
+        {rule::Limits,
+         [&](std::string& b) {
+             le::put16(b, w + 10, MaxDataSize + ValueHeaderSize + 1 + 100);
+             le::put16(b, ours + 14, 2);
+         }},
     };
     for (const Row& row : rows) {
         std::string bytes = good;
@@ -219,6 +237,7 @@ TEST(HiveTest, BrokenFilesAreRefusedNamingTheRule) {
             ADD_FAILURE() << "a file breaking the rule \"" << row.rule << "\" was read";
         } catch (const kv::Failure& e) {
             EXPECT_EQ(e.message().text(), row.rule) << e.text();
+            EXPECT_NE(e.text().find("0x"), std::string::npos) << "no offset in: " << e.text();
         }
     }
 }
@@ -227,8 +246,79 @@ TEST(HiveTest, ManyKeysGrowTheKeyAreaAPageAtATimeAndAddBlocks) {
     Hive hive = Hive::empty();
     applyChanges(hive, manyKeys());
     const std::string bytes = hive.write();
-    EXPECT_EQ(get32(bytes, HeaderSize + 4) % Page, 0u);
-    EXPECT_GT(get32(bytes, HeaderSize + 4), 2 * Page);
-    EXPECT_EQ(get32(bytes, 8), HeaderSize + get32(bytes, HeaderSize + 4));
-    EXPECT_GE(get16(bytes, 16), 2);
+    EXPECT_EQ(le::get32(bytes, HeaderSize + 4) % Page, 0u);
+    EXPECT_GT(le::get32(bytes, HeaderSize + 4), 2 * Page);
+    EXPECT_EQ(le::get32(bytes, 8), HeaderSize + le::get32(bytes, HeaderSize + 4));
+    EXPECT_GE(le::get16(bytes, 16), 2);
+}
+
+// Windows 95/98/Me's limits: a change at a limit is made, one past it is refused before anything
+// changes, naming the key and the value.
+TEST(HiveTest, ChangesPastWindowsLimitsAreRefusedNamingKeyAndValue) {
+    const std::string name255(MaxNameSize, 'n'), quarter(16000, 'q');
+    const std::vector<std::string> key{"Software", "Kavendel"};
+    const struct {
+        std::vector<Change> atLimit;
+        Change past;
+        std::string named; // what the refusal names besides the key
+    } rows[] = {
+        {{{Kind::AddKey, {"Software", name255}, "", 0, ""}},
+         {Kind::AddKey, {"Software", name255 + "n"}, "", 0, ""},
+         name255},
+        {{{Kind::SetValue, key, name255, 1, "x"}}, {Kind::SetValue, key, name255 + "n", 1, "x"}, name255},
+        {{{Kind::SetValue, key, "big", 3, std::string(MaxDataSize, 'd')}},
+         {Kind::SetValue, key, "big", 3, std::string(MaxDataSize + 1, 'd')},
+         "\"big\""},
+        {{{Kind::SetValue, key, "1", 3, quarter},
+          {Kind::SetValue, key, "2", 3, quarter},
+          {Kind::SetValue, key, "3", 3, quarter}},
+         {Kind::SetValue, key, "4", 3, quarter},
+         "\"4\""},
+    };
+    for (const auto& row : rows) {
+        Hive hive = Hive::empty();
+        applyChanges(hive, {{Kind::AddKey, key, "", 0, ""}});
+        ASSERT_NO_THROW(applyChanges(hive, row.atLimit));
+        const std::string before = hive.bytes();
+        try {
+            applyChanges(hive, {row.past});
+            ADD_FAILURE() << "a change past a limit was made: " << row.named;
+        } catch (const kv::Failure& e) {
+            EXPECT_NE(e.text().find("Software"), std::string::npos) << e.text();
+            EXPECT_NE(e.text().find(row.named), std::string::npos) << e.text();
+        }
+        EXPECT_EQ(hive.bytes(), before);
+    }
+}
+
+// The hash of names whose double-byte characters have a trail byte below 0x80: such a trail
+// byte counts as it is, never folded. A file that folded it or left it out is still read, and
+// its key found by name.
+TEST(HiveTest, DoubleByteNamesHashTheirTrailBytesUnfolded) {
+    const struct {
+        const char* name;
+        std::uint32_t hash, folded, without;
+    } rows[] = {
+        {"\x83\x61", 0x61, 0x41, 0}, // ヂ
+        {"\x83\x62", 0x62, 0x42, 0}, // ッ
+        {"\x8a\x77", 0x77, 0x57, 0}, // 学
+        {"\x83\x41", 0x41, 0x41, 0}, // ア
+        {"a\x83\x61z", 0x41 + 0x61 + 0x5a, 0x41 + 0x41 + 0x5a, 0x41 + 0x5a},
+        {"\x82\xe1\xb1", 0, 0, 0}, // ゃ and a half-width ｱ
+        {"ab", 0x41 + 0x42, 0x41 + 0x42, 0x41 + 0x42},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(nameHash(row.name), row.hash) << row.name;
+        for (std::uint32_t stored : {row.hash, row.folded, row.without})
+            EXPECT_TRUE(hashFits(row.name, stored)) << row.name << " " << stored;
+        EXPECT_FALSE(hashFits(row.name, row.hash + 1)) << row.name;
+    }
+    EXPECT_FALSE(hashFits("a", 0x61)) << "an ASCII name has one hash";
+    Hive hive = Hive::empty();
+    const Hive::Key key = hive.addKey(hive.root(), "\x83\x61");
+    std::string bytes = hive.write();
+    le::put32(bytes, HeaderSize + key + 4, 0x41);
+    Hive folded = Hive::read(bytes);
+    EXPECT_EQ(folded.child(folded.root(), "\x83\x61"), key);
+    EXPECT_THROW(folded.addKey(folded.root(), "\x83\x61"), kv::Failure);
 }
