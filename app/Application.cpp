@@ -94,27 +94,33 @@ FirstRunPlaces firstRunPlaces(const fs::path& defaultMachine) {
     return {defaultMachine, demo, defaultMachine.parent_path() / "demo-machine"};
 }
 
-// Without --machine: the folder the user chose on a first start. Until there is one, each start
-// offers the choices again, and closing the dialog goes on with the default folder. The headless
-// render saves the dialog's picture and chooses nothing.
-fs::path machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir, Dialogs& dialogs,
-                            const Console& console) {
+// Without --machine: the folder the user chose on a first start. Until there is one, and with
+// --choose-machine, each start offers the choices, and closing the dialog goes on with the
+// remembered or the default folder. The headless render saves the dialog's picture and chooses
+// nothing. Nothing when the user chose to quit.
+std::optional<fs::path> machineFolderOfRun(const CommandLine& line, const fs::path& defaultDir,
+                                           Dialogs& dialogs, const Console& console) {
     if (line.machine)
         return *line.machine;
     const UserConfig config(UserConfig::defaultFile());
-    if (const auto remembered = rememberedMachine(config))
+    const auto remembered = rememberedMachine(config);
+    if (remembered && !line.chooseMachine)
         return *remembered;
-    FirstRunDialog dialog;
+    const fs::path fallback = remembered.value_or(defaultDir);
+    FirstRunDialog dialog(fallback, isNewMachine(fallback), machinesToOffer(defaultDir, console));
     if (line.screenshotDir) {
         saveScreenshot(dialog, *line.screenshotDir / "00-FirstRunDialog.png", console);
-        return defaultDir;
+        return fallback;
     }
     QtFilePicker picker;
-    return runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config).value_or(defaultDir);
+    const auto chosen = runFirstRun(dialog, picker, dialogs, firstRunPlaces(defaultDir), config);
+    if (dialog.quitRequested())
+        return std::nullopt;
+    return chosen.value_or(fallback);
 }
 
 // The host's processor, or the one recorded in the file that --cpu names; null after saying
-// why that file cannot be used.
+// why that file cannot be used, whatever is wrong with it.
 std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line, const Console& console) {
     if (!line.cpuFile)
         return std::make_unique<HostCpu>();
@@ -122,18 +128,18 @@ std::unique_ptr<CpuInstructions> chooseCpu(const CommandLine& line, const Consol
         RecordedProcessor recorded = loadRecordedProcessor(*line.cpuFile);
         // A processor with CPUID answers at least leaf 0; a file without one records nothing.
         if (recorded.idBitToggles && recorded.leaves.empty()) {
-            console.usage(console.texts().text(
-                QT_TRANSLATE_NOOP("CommandLine",
-                                  "%1 にはプロセッサの記録がありません (--cpu には cpuid -r や "
-                                  "cpuid_tool --save の出力か、Kavendel の再生形式を指定します)"),
-                {QFile::decodeName(line.cpuFile->c_str())}));
+            console.error(
+                console.texts().text(
+                    QT_TRANSLATE_NOOP("CommandLine",
+                                      "%1 にはプロセッサの記録がありません (--cpu には cpuid -r や "
+                                      "cpuid_tool --save の出力か、Kavendel の再生形式を指定します)"),
+                    {QFile::decodeName(line.cpuFile->c_str())}),
+                ExitFailure);
             return nullptr;
         }
         return std::make_unique<ReplayCpu>(std::move(recorded));
     } catch (const Failure& e) {
-        if (!e.is(Fault::badUsage))
-            throw;
-        console.usage(console.texts().text(e));
+        console.error(console.texts().text(e), ExitFailure);
         return nullptr;
     }
 }
@@ -182,22 +188,30 @@ int& endingRunsOnFatalMessages(int& argc) {
     return argc;
 }
 
+// Kavendel says what it has to say itself; Qt's own warnings ("XDG_RUNTIME_DIR not set", a
+// font it lacks) speak of Qt's setup, not of the user's machine, and stay unsaid unless whoever
+// runs it asks for them with QT_LOGGING_RULES.
+void quietQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg || qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        qtMessageHandler(type, context, message);
+}
+
 // The application, made with fatal messages ending the run plainly while it opens the display.
 class Application : public QApplication {
 public:
     Application(int& argc, char** argv)
         : QApplication(endingRunsOnFatalMessages(argc), argv) {
-        qInstallMessageHandler(qtMessageHandler);
+        qInstallMessageHandler(quietQtMessage);
         for (const HeldMessage& held : std::exchange(heldMessages, {}))
-            qtMessageHandler(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category.constData()),
-                             held.text);
+            quietQtMessage(held.type, QMessageLogContext(nullptr, 0, nullptr, held.category.constData()),
+                           held.text);
     }
 };
 
 int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& machineDir,
               CpuInstructions& cpu, const Console& console) {
     cannotOpenDisplay = console.texts().text(CannotOpenDisplayText);
-    // Qt's own warnings on standard error begin as every message of the program does.
+    // Qt's own warnings, when asked for, begin as every message of the program does.
     qSetMessagePattern(QStringLiteral("kavendel: %{if-category}%{category}: %{endif}%{message}"));
     Application app(argc, argv);
     nameApplication();
@@ -214,7 +228,10 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
         boxes = std::make_unique<QtDialogs>();
     EchoingDialogs dialogs(*boxes, stderr);
 
-    MachineFolder machine(machineFolderOfRun(line, machineDir, dialogs, console));
+    const auto machineDirOfRun = machineFolderOfRun(line, machineDir, dialogs, console);
+    if (!machineDirOfRun)
+        return 0;
+    MachineFolder machine(*machineDirOfRun);
     // The run's first change, to the registry or to a file, is preceded by a snapshot.
     Snapshots snapshots(machine.dir());
     RunSafety safety(snapshots);
@@ -246,12 +263,28 @@ int runWindow(int argc, char** argv, const CommandLine& line, const fs::path& ma
     return std::max(status, offerImageWriteBack(dialogs, machine.dir()));
 }
 
+// Once a run, each line of kavendel.conf that Kavendel does not read, so that a misspelt key is
+// not silently without effect.
+void warnOfUnknownSettings(const Console& console) {
+    const UserConfig config(UserConfig::defaultFile());
+    for (const auto& [number, line] : config.unknownLines({"lang", "machine"}))
+        console.notice(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine",
+                              "%1:%2: Kavendel の知らない行です: %3 (読むのは lang= と machine= です)"),
+            {QFile::decodeName(config.file().c_str()), QString::number(number),
+             QString::fromStdString(line)}));
+    for (const std::string& code : config.values("lang"))
+        if (!languageNamed(QString::fromStdString(code)))
+            console.notice(console.texts().text(
+                QT_TRANSLATE_NOOP("CommandLine", "%1: lang=%2 は ja でも en でもないため、読みません"),
+                {QFile::decodeName(config.file().c_str()), QString::fromStdString(code)}));
+}
+
 // --list-vms, which ends the run, and --vm, which names the image to open as --image does.
 // Returns the exit status when the run ends here.
 std::optional<int> takeVirtualMachine(CommandLine& line, const fs::path& defaultMachine,
                                       const Console& console) {
-    const auto places =
-        vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+    const auto places = searchPlacesOfUser();
     if (!places)
         return console.error(
             console.texts().text(QT_TRANSLATE_NOOP(
@@ -275,6 +308,7 @@ int runApplication(int argc, char** argv) {
         arguments << QString::fromLocal8Bit(argv[i]);
     const ConsoleTexts texts(consoleLanguage(arguments));
     const Console console(texts, std::cout, std::cerr);
+    warnOfUnknownSettings(console);
     CommandLine line = parseCommandLine(arguments, texts);
     if (!line.error.isEmpty())
         return console.usage(line.error);
@@ -292,8 +326,9 @@ int runApplication(int argc, char** argv) {
             "CommandLine", "既定のマシンフォルダがありません: XDG_DATA_HOME も HOME も絶対パスのフォルダを"
                            "示していません。どちらかを設定するか、--machine DIR を使ってください")));
     fs::path machineDir = *knownDir;
+    // What is wrong with a file or folder is a failure on files, not bad usage.
     if (const QString problem = pathArgumentProblem(line, texts); !problem.isEmpty())
-        return console.usage(problem);
+        return console.error(problem, ExitFailure);
     if (line.listVms || line.vm)
         if (const auto status =
                 takeVirtualMachine(line, MachineFolder::defaultLocation().value_or(machineDir), console))
@@ -302,20 +337,24 @@ int runApplication(int argc, char** argv) {
         const auto imageMachine = machineOfImage(*line.image, machineDir, console);
         if (!imageMachine)
             return ExitFailure;
+        console.notice(
+            texts.text(QT_TRANSLATE_NOOP("CommandLine", "ディスクイメージ %1 をマシンフォルダ %2 で開きます"),
+                       {QFile::decodeName(line.image->c_str()), QFile::decodeName(imageMachine->c_str())}));
         line.machine = machineDir = *imageMachine;
     }
     if (const QString problem = machineFolderProblem(line, machineDir, texts); !problem.isEmpty())
-        return console.usage(problem);
+        return console.error(problem, ExitFailure);
     if (line.create)
         return createMachine(machineDir, console);
     if (line.job.kind != MachineJob::Kind::None)
         return runMachineJob(line.job, machineDir, console);
     const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line, console);
     if (!cpu)
-        return ExitUsage;
+        return ExitFailure;
     if (line.screenshotDir) {
         if (!makeFolder(*line.screenshotDir, console))
             return ExitFailure;
+        removeEarlierRender(*line.screenshotDir);
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     } else if (lacksDisplay(systemEnvironment)) {
         return console.error(texts.text(NoDisplayText), ExitFailure);

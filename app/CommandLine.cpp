@@ -3,6 +3,7 @@
 #include "MachineFolder.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <set>
@@ -41,12 +42,23 @@ QString takePartition(CommandLine& line, const QString& number) {
     return {};
 }
 
+// A snapshot's id is a number from 1 on, written without leading zeros, as --snapshots lists it.
+QString takeSnapshotId(CommandLine& line, const QString& id) {
+    static const QRegularExpression number(QStringLiteral("^[1-9][0-9]{0,18}$"));
+    if (!number.match(id).hasMatch())
+        return QString::fromUtf8(QT_TRANSLATE_NOOP(
+            "CommandLine", "%1 はスナップショットの ID ではありません (ID は --snapshots で一覧できます)"));
+    line.job.id = id.toStdString();
+    return {};
+}
+
 const OptionRow Options[] = {
     {.name = "--machine",
      .argument = OptionArgument::Required,
      .valueName = "DIR",
      .help = "work on the machine folder DIR, which must hold\nregistry.reg",
-     .apply = [](CommandLine& line, const QString& dir) { return assign(line.machine, toPath(dir)); }},
+     .apply = [](CommandLine& line, const QString& dir) { return assign(line.machine, toPath(dir)); },
+     .group = OptionGroup::MachineFolders},
     {.name = "--screenshot",
      .argument = OptionArgument::Required,
      .valueName = "DIR",
@@ -56,8 +68,8 @@ const OptionRow Options[] = {
     {.name = "--cpu",
      .argument = OptionArgument::Required,
      .valueName = "FILE",
-     .help = "run on the processor recorded in FILE: the replay format,\n"
-             "or the raw dump of cpuid -r or cpuid_tool --save",
+     .help = "run on the processor recorded in FILE: the replay\n"
+             "format, or the dump of cpuid -r or cpuid_tool --save",
      .apply = [](CommandLine& line, const QString& file) { return assign(line.cpuFile, toPath(file)); }},
     {.name = "--lang",
      .argument = OptionArgument::Required,
@@ -71,34 +83,44 @@ const OptionRow Options[] = {
      .help = "open the Windows 98 in the disk IMAGE, imported into a\n"
              "machine folder of its own; on closing, offer to write\n"
              "the changes into the image",
-     .apply = [](CommandLine& line, const QString& file) { return assign(line.image, toPath(file)); }},
+     .apply = [](CommandLine& line, const QString& file) { return assign(line.image, toPath(file)); },
+     .group = OptionGroup::DiskImages},
     {.name = "--vm",
      .argument = OptionArgument::Required,
      .valueName = "NAME",
      .help = "open the Windows 95/98/Me virtual machine NAME (see\n"
-             "--list-vms) as --image opens its disk; refused while its\n"
-             "emulator runs it",
-     .apply = [](CommandLine& line, const QString& name) { return assign(line.vm, name); }},
+             "--list-vms) as --image opens its disk; refused while\n"
+             "its emulator runs it",
+     .apply = [](CommandLine& line, const QString& name) { return assign(line.vm, name); },
+     .group = OptionGroup::DiskImages},
     {.name = "--list-vms",
      .help = "list the virtual machines of 86Box, VirtualBox, QEMU\n"
              "(libvirt, GNOME Boxes) and PCem whose disk holds\n"
              "Windows 95/98/Me, then exit",
      .job = true,
-     .apply = [](CommandLine& line, const QString&) { return assign(line.listVms, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.listVms, true); },
+     .group = OptionGroup::DiskImages},
     {.name = "--json",
      .help = "with --list-vms: print the list as JSON",
-     .apply = [](CommandLine& line, const QString&) { return assign(line.json, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.json, true); },
+     .group = OptionGroup::DiskImages},
+    {.name = "--choose-machine",
+     .help = "offer the first start's choices again (open a machine\n"
+             "folder, import, open a disk image, try the demo), even\n"
+             "once one is remembered in kavendel.conf",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.chooseMachine, true); }},
     {.name = "--create",
      .help = "make a new, empty machine folder (the --machine DIR,\n"
              "or the default one), then exit",
      .job = true,
-     .apply = [](CommandLine& line, const QString&) { return assign(line.create, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.create, true); },
+     .group = OptionGroup::MachineFolders},
     {.name = "--import",
      .argument = OptionArgument::Required,
-     .valueName = "FILE",
+     .valueName = "FILE [FILE]",
      .help = "make the --machine DIR, new or empty, from Windows 98:\n"
-             "FILE.reg, a whole regedit export, or SYSTEM.DAT USER.DAT,\n"
-             "then exit",
+             "FILE.reg, a whole regedit export, or SYSTEM.DAT and\n"
+             "USER.DAT, then exit",
      .job = true,
      .moreValues = 1,
      .apply =
@@ -109,45 +131,53 @@ const OptionRow Options[] = {
          },
      .tooManyValues = QT_TRANSLATE_NOOP(
          "CommandLine",
-         "--import には .reg ファイルを 1 つか、ハイブファイルを 2 つ指定します (%1 は余分です)")},
+         "--import には .reg ファイルを 1 つか、ハイブファイルを 2 つ指定します (%1 は余分です)"),
+     .group = OptionGroup::RegistryFiles},
     {.name = "--drive-c",
      .argument = OptionArgument::Required,
      .valueName = "PATH",
      .help = "with --import: drive_c is a link to PATH",
-     .apply = [](CommandLine& line, const QString& path) { return assign(line.job.driveC, toPath(path)); }},
+     .apply = [](CommandLine& line, const QString& path) { return assign(line.job.driveC, toPath(path)); },
+     .group = OptionGroup::RegistryFiles},
     {.name = "--import-image",
      .argument = OptionArgument::Required,
      .valueName = "IMAGE",
-     .help = "make the --machine DIR, new or empty, from the Windows 98\n"
-             "in the disk IMAGE (raw, VHD, qcow2 or VDI), then exit",
+     .help = "make the --machine DIR, new or empty, from the\n"
+             "Windows 98 in the disk IMAGE (raw, VHD, qcow2 or VDI),\n"
+             "then exit",
      .job = true,
      .apply =
          [](CommandLine& line, const QString& file) {
              line.job.kind = MachineJob::Kind::ImportImage;
              return assign(line.job.image, toPath(file));
-         }},
+         },
+     .group = OptionGroup::DiskImages},
     {.name = "--partition",
      .argument = OptionArgument::Required,
      .valueName = "N",
      .help = "with --import-image: the MBR partition (1-4) to use",
-     .apply = takePartition},
+     .apply = takePartition,
+     .group = OptionGroup::DiskImages},
     {.name = "--write-image",
      .help = "write the changes since --import-image into the disk\n"
              "image, all at once, then exit",
      .job = true,
      .apply = [](CommandLine& line,
-                 const QString&) { return assign(line.job.kind, MachineJob::Kind::WriteImage); }},
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::WriteImage); },
+     .group = OptionGroup::DiskImages},
     {.name = "--snapshot",
      .help = "record the registry and the files Kavendel may change,\n"
              "print the snapshot's id, then exit",
      .job = true,
      .apply = [](CommandLine& line,
-                 const QString&) { return assign(line.job.kind, MachineJob::Kind::Snapshot); }},
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::Snapshot); },
+     .group = OptionGroup::MachineFolders},
     {.name = "--snapshots",
      .help = "list the snapshots (the last 20 are kept), then exit",
      .job = true,
      .apply = [](CommandLine& line,
-                 const QString&) { return assign(line.job.kind, MachineJob::Kind::ListSnapshots); }},
+                 const QString&) { return assign(line.job.kind, MachineJob::Kind::ListSnapshots); },
+     .group = OptionGroup::MachineFolders},
     {.name = "--restore",
      .argument = OptionArgument::Required,
      .valueName = "ID",
@@ -157,30 +187,32 @@ const OptionRow Options[] = {
      .apply =
          [](CommandLine& line, const QString& id) {
              line.job.kind = MachineJob::Kind::Restore;
-             return assign(line.job.id, id.toStdString());
-         }},
+             return takeSnapshotId(line, id);
+         },
+     .group = OptionGroup::MachineFolders},
     {.name = "--export-changes",
      .argument = OptionArgument::Optional,
      .valueName = "ID",
-     .help = "print the changes since snapshot ID (default: the oldest)\n"
-             "as a REGEDIT4 patch, then exit",
+     .help = "print the changes since snapshot ID (by default the\n"
+             "oldest) as a REGEDIT4 patch, then exit",
      .job = true,
      .apply =
          [](CommandLine& line, const QString& id) {
              line.job.kind = MachineJob::Kind::ExportChanges;
-             if (!id.isEmpty())
-                 line.job.id = id.toStdString();
-             return QString();
-         }},
+             return id.isEmpty() ? QString() : takeSnapshotId(line, id);
+         },
+     .group = OptionGroup::RoundTrip},
     {.name = "--apply-at-next-start",
      .help = "with --export-changes: Windows imports the patch at its\n"
              "next start, from C:\\KAVENDEL\\CHANGES.REG",
-     .apply = [](CommandLine& line, const QString&) { return assign(line.job.applyAtNextStart, true); }},
+     .apply = [](CommandLine& line, const QString&) { return assign(line.job.applyAtNextStart, true); },
+     .group = OptionGroup::RoundTrip},
     {.name = "--write-hives",
      .argument = OptionArgument::Required,
-     .valueName = "FILE",
+     .valueName = "SYSTEM.DAT USER.DAT",
      .help = "write the machine's registry into Windows 98's own\n"
-             "SYSTEM.DAT USER.DAT, keeping both in a snapshot, then exit",
+             "SYSTEM.DAT and USER.DAT, keeping both in a snapshot,\n"
+             "then exit",
      .job = true,
      .moreValues = 1,
      .apply =
@@ -188,7 +220,8 @@ const OptionRow Options[] = {
              line.job.kind = MachineJob::Kind::WriteHives;
              line.job.hiveFiles.push_back(toPath(file));
              return QString();
-         }},
+         },
+     .group = OptionGroup::RegistryFiles},
     {.name = "--help",
      .shortName = 'h',
      .help = "show this text and exit",
@@ -206,19 +239,12 @@ QString shortForm(const OptionRow& row) {
     return QStringLiteral("-") + QLatin1Char(row.shortName);
 }
 
-// " DIR", " [ID]" for a value that may be left out, " FILE..." for more than one.
+// " DIR", " [ID]" for a value that may be left out.
 QString valueSpelling(const OptionRow& row) {
     if (!row.valueName)
         return {};
-    QString value = QLatin1String(row.valueName) + (row.moreValues ? QStringLiteral("...") : QString());
+    const QString value = QLatin1String(row.valueName);
     return row.argument == OptionArgument::Optional ? QStringLiteral(" [") + value + u']' : u' ' + value;
-}
-
-// "-h|--help", or "--machine DIR".
-QString spelling(const OptionRow& row) {
-    QString text = row.shortName ? shortForm(row) + u'|' : QString();
-    text += QLatin1String(row.name);
-    return text + valueSpelling(row);
 }
 
 const OptionRow* findOption(const QString& name) {
@@ -236,8 +262,15 @@ public:
         , m_texts(texts) {}
 
     CommandLine run() {
-        for (m_next = 1; m_next < m_arguments.size() && m_line.error.isEmpty();)
-            takeOption(m_arguments[m_next++]);
+        for (m_next = 1; m_next < m_arguments.size() && m_line.error.isEmpty();) {
+            if (skipOptionsEnd())
+                continue;
+            const QString& argument = m_arguments[m_next++];
+            if (m_optionsEnded)
+                fail(QT_TRANSLATE_NOOP("CommandLine", "%1 はどのオプションの値でもありません"), {argument});
+            else
+                takeOption(argument);
+        }
         if (m_line.error.isEmpty())
             checkCombination();
         return m_line;
@@ -260,6 +293,8 @@ private:
         }
         if (row->argument == OptionArgument::Optional && equals < 0 && !valueFollows())
             return failWith(row->apply(m_line, {}), {});
+        if (equals < 0)
+            skipOptionsEnd();
         if (equals < 0 && m_next >= m_arguments.size())
             return fail(QT_TRANSLATE_NOOP("CommandLine", "%1 には %2 が必要です"),
                         {option, QLatin1String(row->valueName)});
@@ -272,15 +307,28 @@ private:
                  {m_arguments[m_next], option});
     }
 
-    // Whether the next argument is a value rather than an option.
-    bool valueFollows() const { return m_next < m_arguments.size() && !m_arguments[m_next].startsWith(u'-'); }
+    // Whether the next argument is a value rather than an option: after "--", every one is.
+    bool valueFollows() {
+        skipOptionsEnd();
+        return m_next < m_arguments.size() && (m_optionsEnded || !m_arguments[m_next].startsWith(u'-'));
+    }
+
+    // Steps over the first "--", which ends the options; true when it did.
+    bool skipOptionsEnd() {
+        if (m_optionsEnded || m_next >= m_arguments.size() || m_arguments[m_next] != QLatin1String("--"))
+            return false;
+        m_optionsEnded = true;
+        ++m_next;
+        return true;
+    }
 
     void takeValue(const OptionRow& row, const QString& value) {
         const QStringList names{QLatin1String(row.name), QLatin1String(row.valueName), value};
         if (value.isEmpty())
             return fail(QT_TRANSLATE_NOOP("CommandLine", "%1 には %2 が必要です。空の値は使えません"), names);
-        // A forgotten value must not turn the next option into a file name; "./-x" names a file -x.
-        if (value.startsWith(u'-'))
+        // A forgotten value must not turn the next option into a file name; "./-x" names a file -x,
+        // and so does "-x" after "--".
+        if (value.startsWith(u'-') && !m_optionsEnded)
             return fail(QT_TRANSLATE_NOOP("CommandLine",
                                           "%1 には %2 が必要です。オプション %3 は値になりません "
                                           "(その名前のファイルなら ./%3 と書きます)"),
@@ -306,6 +354,9 @@ private:
                                    "--create やほかのジョブと同時に指定できません"));
         else if (m_line.json && !m_line.listVms)
             fail(QT_TRANSLATE_NOOP("CommandLine", "--json は --list-vms と一緒に使います"));
+        else if (m_line.chooseMachine && (m_line.machine || m_line.image || m_line.vm || !jobs.empty()))
+            fail(QT_TRANSLATE_NOOP("CommandLine", "--choose-machine は開くマシンを選ぶため、--machine、"
+                                                  "--image やジョブと同時に指定できません"));
         else if (!jobs.empty() && m_line.screenshotDir)
             fail(
                 QT_TRANSLATE_NOOP("CommandLine",
@@ -330,6 +381,7 @@ private:
     const QStringList& m_arguments;
     const ConsoleTexts& m_texts;
     qsizetype m_next = 1;
+    bool m_optionsEnded = false;
     CommandLine m_line;
     std::set<const OptionRow*> m_seen;
 };
@@ -367,32 +419,44 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     return parseCommandLine(arguments, ConsoleTexts());
 }
 
+namespace {
+
+constexpr std::pair<OptionGroup, const char*> GroupHeadings[] = {
+    {OptionGroup::Window, "The window:"},
+    {OptionGroup::MachineFolders, "Machine folders:"},
+    {OptionGroup::RoundTrip, "Changes back to Windows 98:"},
+    {OptionGroup::RegistryFiles, "Windows 98's registry files:"},
+    {OptionGroup::DiskImages, "Disk images:"},
+};
+
+// "  -h, --help               text", the text's lines at HelpColumn.
+QString helpLine(const OptionRow& row) {
+    const QString shortPart = row.shortName ? shortForm(row) + QStringLiteral(", ") : QStringLiteral("    ");
+    const QString left = QStringLiteral("  ") + shortPart + QLatin1String(row.name) + valueSpelling(row);
+    const QString indent(HelpColumn, u' ');
+    // An option too long for its column has its text start on the next line.
+    return (left.size() < HelpColumn - 1 ? left.leftJustified(HelpColumn - 1) + u' '
+                                         : left + u'\n' + indent) +
+           QString(QLatin1String(row.help)).replace(u'\n', u'\n' + indent) + u'\n';
+}
+
+} // namespace
+
 QString usageText() {
-    const QString prefix = QStringLiteral("Usage: kavendel");
-    QString synopsis = prefix;
-    qsizetype lineStart = 0;
-    QString list;
-    for (const OptionRow& row : Options) {
-        const QString item = QStringLiteral(" [") + spelling(row) + u']';
-        if (synopsis.size() - lineStart + item.size() > 79) {
-            lineStart = synopsis.size() + 1;
-            synopsis += u'\n' + QString(prefix.size(), u' ');
-        }
-        synopsis += item;
-        const QString shortPart =
-            row.shortName ? shortForm(row) + QStringLiteral(", ") : QStringLiteral("    ");
-        const QString left = QStringLiteral("  ") + shortPart + QLatin1String(row.name) + valueSpelling(row);
-        const QString help = QLatin1String(row.help);
-        const QString indent(HelpColumn, u' ');
-        // An option too long for its column has its text start on the next line.
-        list += (left.size() < HelpColumn - 1 ? left.leftJustified(HelpColumn - 1) + u' '
-                                              : left + u'\n' + indent) +
-                QString(help).replace(u'\n', u'\n' + indent) + u'\n';
+    QString text = QStringLiteral("Usage: kavendel [OPTION]...\n"
+                                  "Tune the display driver of a Windows 98 machine folder, disk image or\n"
+                                  "registry; without a job, open the window.\n");
+    for (const auto& [group, heading] : GroupHeadings) {
+        text += u'\n' + QLatin1String(heading) + u'\n';
+        for (const OptionRow& row : Options)
+            if (row.group == group)
+                text += helpLine(row);
     }
-    return synopsis + QStringLiteral("\n\n") + list +
-           QStringLiteral("\nWithout --machine, Kavendel works on $XDG_DATA_HOME/kavendel/machine,\n"
-                          "made on first start. Exit status: 0 done, 1 failed, 2 bad usage.\n"
-                          "See kavendel(1).\n");
+    return text + QStringLiteral("\nAn option's value may follow as the next argument or after '='; after\n"
+                                 "'--', every argument is a value, even one beginning with '-'.\n"
+                                 "Without --machine, Kavendel works on $XDG_DATA_HOME/kavendel/machine,\n"
+                                 "made on first start. Exit status: 0 done, 1 failed, 2 bad usage.\n"
+                                 "See kavendel(1).\n");
 }
 
 QString machineFolderProblem(const CommandLine& line, const fs::path& dir, const ConsoleTexts& texts) {

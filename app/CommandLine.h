@@ -27,6 +27,7 @@ struct CommandLine {
     bool listVms = false;
     bool json = false; // --list-vms prints JSON
     bool create = false;
+    bool chooseMachine = false; // the first start's choices, even once one is remembered
     bool help = false;
     bool version = false;
     MachineJob job; // --import, --snapshot and the other jobs on a machine folder
@@ -36,11 +37,14 @@ struct CommandLine {
 // Optional: the next argument is the value unless it begins with "-".
 enum class OptionArgument { None, Required, Optional };
 
+// The headings --help lists the options under, in this order.
+enum class OptionGroup { Window, MachineFolders, RoundTrip, RegistryFiles, DiskImages };
+
 struct OptionRow {
     const char* name;   // "--machine"; also "--machine=VALUE"
     char shortName = 0; // 'h' for "-h"
     OptionArgument argument = OptionArgument::None;
-    const char* valueName = nullptr; // "DIR", shown in the usage text
+    const char* valueName = nullptr; // "DIR", or every value as "FILE [FILE]", shown in the usage text
     const char* help = "";           // for --help; "\n" continues a text
     bool job = false;                // done without a window, then the program ends
     int moreValues = 0;              // further values it may take, each an argument not beginning with "-"
@@ -49,6 +53,7 @@ struct OptionRow {
     QString (*apply)(CommandLine& line, const QString& value) = nullptr;
     // The complaint when more values follow than it takes, marked as apply's texts are.
     const char* tooManyValues = nullptr;
+    OptionGroup group = OptionGroup::Window;
 };
 
 // Every option, in the order --help lists them.

@@ -65,8 +65,10 @@ void Console::output(std::string_view bytes) const {
     m_out.flush();
 }
 
+// Every line its own prefix, so that a script or a user reading a log can tell whose it is.
 void Console::notice(const QString& text) const {
-    m_err << "kavendel: " << text.toLocal8Bit().constData() << '\n';
+    for (const QString& line : text.split(u'\n'))
+        m_err << "kavendel: " << line.toLocal8Bit().constData() << '\n';
     m_err.flush();
 }
 

@@ -62,7 +62,8 @@ public:
     void report(const QString& line) const;
     // Bytes on standard output as they are, such as a patch in CP932.
     void output(std::string_view bytes) const;
-    // "kavendel: text" on standard error, for what the user should know beside the result.
+    // "kavendel: text" on standard error, for what the user should know beside the result; each
+    // line of a text of several lines begins so.
     void notice(const QString& text) const;
     // As notice, for an error; returns status, the exit status it ends the run with.
     int error(const QString& text, int status) const;

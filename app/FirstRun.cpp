@@ -5,6 +5,7 @@
 #include "MachineFolder.h"
 #include "MachineImport.h"
 #include "MachineJobs.h"
+#include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "UserConfig.h"
 
@@ -40,16 +41,35 @@ std::optional<fs::path> findEntry(const fs::path& dir, std::string_view name) {
     return std::nullopt;
 }
 
-// Removes the empty registry and the empty drive C that the first start made, so that an
-// import finds the folder empty. Anything else stays, and the import then refuses the folder.
+// Removes what starts leave in a machine folder nobody chose yet (the registry with the driver's
+// empty keys, its lock file, an empty drive C), so that an import finds the folder empty.
+// Anything else stays.
 void clearUntouchedMachine(const fs::path& dir) {
     std::error_code ec;
     if (!isNewMachine(dir))
         return;
-    fs::remove(MachineFolder::registryFileIn(dir), ec);
+    const fs::path registry = MachineFolder::registryFileIn(dir);
+    fs::remove(registry, ec);
+    fs::remove(fs::path(registry).concat(".lock"), ec);
     const fs::path driveC = MachineFolder::driveCIn(dir);
     if (fs::is_directory(driveC, ec) && fs::is_empty(driveC, ec))
         fs::remove(driveC, ec);
+}
+
+bool isEmptyOrMissing(const fs::path& dir) {
+    std::error_code ec;
+    return !fs::exists(dir, ec) || (fs::is_directory(dir, ec) && fs::is_empty(dir, ec));
+}
+
+// The default machine folder once cleared, or, when it holds a machine already, the first of
+// "machine-2", "machine-3"... beside it that does not exist yet: an import never fails for
+// want of a folder.
+fs::path importDestination(const fs::path& defaultMachine) {
+    clearUntouchedMachine(defaultMachine);
+    fs::path destination = defaultMachine;
+    for (int n = 2; !isEmptyOrMissing(destination); ++n)
+        destination = fs::path(defaultMachine).concat("-" + std::to_string(n));
+    return destination;
 }
 
 // A copy cut short is removed again, so that the next try starts afresh.
@@ -72,18 +92,18 @@ void copyDemo(const FirstRunPlaces& places) {
 
 fs::path importInto(const FirstRunPlaces& places, FirstRunChoice choice, const fs::path& picked) {
     if (choice == FirstRunChoice::ImportExport) {
-        clearUntouchedMachine(places.defaultMachine);
-        importRegistryExport(places.defaultMachine, picked, std::nullopt);
-        return places.defaultMachine;
+        const fs::path destination = importDestination(places.defaultMachine);
+        importRegistryExport(destination, picked, std::nullopt);
+        return destination;
     }
     const auto system = findEntry(picked, "SYSTEM.DAT"), user = findEntry(picked, "USER.DAT");
     if (!system || !user)
         throw folderError(QT_TRANSLATE_NOOP("FirstRun", "フォルダ %1 に SYSTEM.DAT と USER.DAT がありません"),
                           picked);
-    clearUntouchedMachine(places.defaultMachine);
+    const fs::path destination = importDestination(places.defaultMachine);
     // The window has no place for the rules a file breaks: a write-back into it names them.
-    static_cast<void>(importHives(places.defaultMachine, *system, *user, std::nullopt));
-    return places.defaultMachine;
+    static_cast<void>(importHives(destination, *system, *user, std::nullopt));
+    return destination;
 }
 
 } // namespace
@@ -94,7 +114,7 @@ bool isNewMachine(const fs::path& dir) {
         bytes = readIfPresent(MachineFolder::registryFileIn(dir));
         if (!bytes)
             return true;
-        return RegistryDocument::parse(*bytes).tree().childCount() == 0;
+        return !holdsAValue(RegistryDocument::parse(*bytes).tree());
     } catch (const std::exception&) {
         return false; // not ours to replace: the window names the file and the reason
     }
@@ -123,6 +143,7 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
     case FirstRunChoice::ImportExport:
     case FirstRunChoice::ImportHives:
         return importInto(places, choice, picked);
+    case FirstRunChoice::OpenMachine:
     case FirstRunChoice::OpenImage:
         // The files passed over go where --image tells them: the window has no place for them.
         return imageMachineFolder(picked, places.defaultMachine, std::cerr);

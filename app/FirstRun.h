@@ -11,7 +11,7 @@ namespace kv {
 
 class UserConfig;
 
-enum class FirstRunChoice { OpenFolder, ImportExport, ImportHives, OpenImage, TryDemo };
+enum class FirstRunChoice { OpenMachine, OpenFolder, ImportExport, ImportHives, OpenImage, TryDemo };
 
 struct FirstRunPlaces {
     std::filesystem::path defaultMachine; // where imports go
@@ -19,7 +19,8 @@ struct FirstRunPlaces {
     std::filesystem::path demoCopy;       // the user's copy of it
 };
 
-// True when dir holds no registry.reg, or one without a single key.
+// True when dir holds no registry.reg, or one without a single value: starts create the
+// driver's keys empty, and that makes no machine.
 bool isNewMachine(const std::filesystem::path& dir);
 
 // The machine folder the user chose on an earlier first start, while it still holds a registry.
@@ -31,10 +32,10 @@ void rememberMachine(const UserConfig& config, const std::filesystem::path& dir)
 
 // Carries out the choice and returns the machine folder to open. picked is the folder or file
 // the user chose (not used to try the demo). Imports go into the default machine folder, once
-// its untouched empty registry and drive C are cleared; the demo copy's folder is made as
-// needed. A disk image gets a machine folder of its own beside the default one, as --image
-// gives it. Throws Failure with a message for the error box (the import's own for a
-// failed import); the default machine then stays new.
+// what starts left in it is cleared, or into a new folder beside it when it holds a machine;
+// the demo copy's folder is made as needed. A disk image gets a machine folder of its own beside the default
+// one, as --image gives it. Throws Failure with a message for the error box (the import's own for a failed
+// import); the default machine then stays new.
 std::filesystem::path carryOutFirstRunChoice(FirstRunChoice choice, const std::filesystem::path& picked,
                                              const FirstRunPlaces& places);
 

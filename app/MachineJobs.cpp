@@ -21,6 +21,7 @@
 #include "StartupPatch.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <algorithm>
 #include <fstream>
@@ -75,9 +76,14 @@ void listSnapshots(const fs::path& dir, const Console& console) {
     console.report(
         texts.text(QT_TRANSLATE_NOOP("CommandLine", "ID\t時刻 (UTC)\t種類\t前のスナップショットからの変更")));
     for (const SnapshotInfo& info : snapshots.listWithChanges()) {
-        const QString kind = info.kind == SnapshotKind::Automatic
-                                 ? texts.text(QT_TRANSLATE_NOOP("CommandLine", "自動"))
-                                 : texts.text(QT_TRANSLATE_NOOP("CommandLine", "手動"));
+        QString kind = info.kind == SnapshotKind::Automatic
+                           ? texts.text(QT_TRANSLATE_NOOP("CommandLine", "自動"))
+                           : texts.text(QT_TRANSLATE_NOOP("CommandLine", "手動"));
+        // What a restore puts back beyond the machine folder.
+        if (info.holdsImageFiles)
+            kind = texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1、ディスクイメージのファイルも"), {kind});
+        if (info.holdsHiveFiles)
+            kind = texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1、Windows のレジストリファイルも"), {kind});
         QString changes;
         if (!info.changes)
             changes = texts.text(QT_TRANSLATE_NOOP("CommandLine", "不明"));
@@ -118,13 +124,18 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
         // any of them takes the hand-over back too.
         const auto kept = snapshots.list();
         const MachineFolder machine(dir);
+        QStringList written;
         stagePatchForNextStart(
             RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
             patch,
             [&](const fs::path& file) {
                 for (const SnapshotInfo& info : kept)
                     snapshots.addFile(info.id, file);
+                written << QFile::decodeName(file.c_str());
             });
+        console.notice(console.texts().text(
+            QT_TRANSLATE_NOOP("CommandLine", "Windows が次の起動で変更を読み込むよう、%1 を書きました"),
+            {written.join(QStringLiteral(", "))}));
     }
     console.output(patch);
 }
@@ -212,7 +223,11 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
         break;
     case Kind::Restore: {
         const std::uint64_t id = snapshots.parseId(*job.id);
-        const std::uint64_t before = snapshots.restore(id);
+        const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
+        const std::uint64_t before = snapshots.restore(id, [&] {
+            image::restoreImageFiles(dir, outside);
+            restoreHiveFiles(outside);
+        });
         console.report(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine",
                               "スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です"),
@@ -265,9 +280,8 @@ int runMachineJob(const MachineJob& job, const fs::path& machineDir, const Conso
     try {
         doJob(job, machineDir, console);
         return 0;
-    } catch (const Failure& e) {
-        return console.error(console.texts().text(e), e.is(Fault::badUsage) ? ExitUsage : ExitFailure);
     } catch (const std::exception& e) {
+        // The command line was checked before: what fails now fails on files, whatever its kind.
         return console.error(console.texts().text(e), ExitFailure);
     }
 }

@@ -8,8 +8,8 @@ namespace kv {
 MessageLog::MessageLog(std::filesystem::path file)
     : m_file(std::move(file)) {
     std::filesystem::create_directories(m_file.parent_path());
-    std::error_code ignored;
-    std::filesystem::remove(m_file, ignored);
+    // Made empty at once: a render with no box still says so.
+    std::ofstream(m_file, std::ios::binary | std::ios::trunc);
 }
 
 void MessageLog::append(std::string_view caption, std::string_view text) {

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextStream>
 
@@ -126,6 +127,18 @@ QString controlsTable(QWidget* root) {
                << QStringLiteral("%1,%2 %3x%4").arg(g.x()).arg(g.y()).arg(g.width()).arg(g.height()) << '\n';
     }
     return out;
+}
+
+void removeEarlierRender(const std::filesystem::path& dir) {
+    // "07-TabSheet2-TabSheet7.png": two digits, a dash, a name; the user's own pictures differ.
+    static const QRegularExpression picture(QStringLiteral("^[0-9][0-9]-[A-Za-z0-9-]+\\.png$"));
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name == "controls.tsv" || name == "messages.txt" ||
+            picture.match(QString::fromStdString(name)).hasMatch())
+            std::filesystem::remove(it->path(), ec);
+    }
 }
 
 void saveScreenshot(QWidget& window, const std::filesystem::path& file, const Console& console) {

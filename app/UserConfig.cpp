@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "FileBytes.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <system_error>
@@ -59,6 +60,20 @@ std::vector<std::string> UserConfig::values(std::string_view key) const {
         if (keyOf(line) == key)
             found.emplace_back(trimmed(std::string_view(line).substr(line.find('=') + 1)));
     return found;
+}
+
+std::vector<std::pair<int, std::string>>
+UserConfig::unknownLines(std::initializer_list<std::string_view> keys) const {
+    std::vector<std::pair<int, std::string>> unknown;
+    int number = 0;
+    for (const std::string& line : linesOf(m_file)) {
+        ++number;
+        const auto key = keyOf(line);
+        const bool known = key && std::find(keys.begin(), keys.end(), *key) != keys.end();
+        if (!known && !trimmed(line).empty() && !trimmed(line).starts_with('#'))
+            unknown.emplace_back(number, std::string(trimmed(line)));
+    }
+    return unknown;
 }
 
 void UserConfig::setValue(std::string_view key, std::string_view value) const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ public:
     std::optional<std::string> value(std::string_view key) const;
     // The values of every line setting key, in the file's order.
     std::vector<std::string> values(std::string_view key) const;
+    // The lines, numbered from 1, that set none of keys: neither blank nor a "#" comment.
+    std::vector<std::pair<int, std::string>> unknownLines(std::initializer_list<std::string_view> keys) const;
     // Replaces key's lines with one (or adds it), atomically. Throws Failure.
     void setValue(std::string_view key, std::string_view value) const;
 

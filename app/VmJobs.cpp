@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Failure.h"
+#include "FirstRunDialog.h"
 #include "MachineJobs.h"
 
 #include <QJsonArray>
@@ -71,6 +72,27 @@ std::vector<vms::SurveyedMachine> surveyed(const vms::SearchPlaces& places, cons
 
 } // namespace
 
+std::optional<vms::SearchPlaces> searchPlacesOfUser() {
+    return vms::SearchPlaces::fromEnvironment([](const char* name) { return qgetenv(name).toStdString(); });
+}
+
+std::vector<FoundMachine> machinesToOffer(const fs::path& defaultMachine, const Console& console) {
+    const auto places = searchPlacesOfUser();
+    std::vector<FoundMachine> offered;
+    for (const vms::SurveyedMachine& found :
+         places ? windowsMachines(*places, defaultMachine, console) : std::vector<vms::SurveyedMachine>{}) {
+        const QString label =
+            QStringLiteral("%1 (%2, %3)")
+                .arg(QString::fromStdString(found.machine.name),
+                     QString::fromUtf8(vms::emulatorName(found.machine.emulator)),
+                     QString::fromStdString(vms::windowsName(found.windows->versionNumber)));
+        offered.push_back(
+            {label, found.disk,
+             found.running ? console.texts().text(vms::shutDownFirst(found.machine)) : QString()});
+    }
+    return offered;
+}
+
 std::vector<vms::SurveyedMachine> windowsMachines(const vms::SearchPlaces& places,
                                                   const fs::path& defaultMachine, const Console& console) {
     std::vector<vms::SurveyedMachine> machines = surveyed(places, defaultMachine, console);
@@ -110,20 +132,23 @@ std::optional<fs::path> diskOfVirtualMachine(const QString& name, const vms::Sea
     std::erase_if(machines, [&](const vms::SurveyedMachine& found) {
         return found.machine.name != name.toStdString();
     });
-    status = ExitUsage;
+    // Found by reading the emulators' files: a name none or several of them hold fails as a
+    // missing or doubtful file does, not as bad usage.
+    status = ExitFailure;
     if (machines.empty())
-        console.usage(texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 という仮想マシンは見つかりません "
+        console.error(texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 という仮想マシンは見つかりません "
                                                                   "(見つかったものは --list-vms が示します)"),
-                                 {name}));
+                                 {name}),
+                      status);
     else if (machines.size() > 1)
-        console.usage(
+        console.error(
             texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1 という仮想マシンが複数あります。"
                                                         "どれかの名前をエミュレータで変えてください"),
-                       {name}));
+                       {name}),
+            status);
     if (machines.size() != 1)
         return std::nullopt;
     const vms::SurveyedMachine& found = machines.front();
-    status = ExitFailure;
     if (found.problem)
         console.error(texts.text(*found.problem), status);
     else if (!found.windows)

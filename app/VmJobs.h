@@ -13,6 +13,14 @@
 namespace kv {
 
 class Console;
+struct FoundMachine;
+
+// The folders to search, from this process's environment; nullopt when HOME is no absolute path.
+std::optional<vms::SearchPlaces> searchPlacesOfUser();
+
+// The Windows 95/98/Me machines the first start's dialog offers before its other choices.
+std::vector<FoundMachine> machinesToOffer(const std::filesystem::path& defaultMachine,
+                                          const Console& console);
 
 // The machines that hold Windows 95/98/Me, their notes said on console.
 std::vector<vms::SurveyedMachine> windowsMachines(const vms::SearchPlaces& places,

@@ -112,6 +112,14 @@
         <translation>id	time (UTC)	taken	changes since the snapshot before</translation>
     </message>
     <message>
+        <source>%1、ディスクイメージのファイルも</source>
+        <translation>%1, with files of the disk image</translation>
+    </message>
+    <message>
+        <source>%1、Windows のレジストリファイルも</source>
+        <translation>%1, with Windows&apos; registry files</translation>
+    </message>
+    <message>
         <source>自動</source>
         <translation>automatic</translation>
     </message>
@@ -226,6 +234,30 @@
         <translation>nothing to write: the image holds the machine&apos;s changes already</translation>
     </message>
     <message>
+        <source>ディスクイメージ %1 をマシンフォルダ %2 で開きます</source>
+        <translation>opening the disk image %1 in the machine folder %2</translation>
+    </message>
+    <message>
+        <source>%1 はスナップショットの ID ではありません (ID は --snapshots で一覧できます)</source>
+        <translation>%1 is not a snapshot id (--snapshots lists them)</translation>
+    </message>
+    <message>
+        <source>%1 はどのオプションの値でもありません</source>
+        <translation>%1 is no option&apos;s value</translation>
+    </message>
+    <message>
+        <source>--choose-machine は開くマシンを選ぶため、--machine、--image やジョブと同時に指定できません</source>
+        <translation>--choose-machine picks the machine to open, so it cannot be combined with --machine, --image or a job</translation>
+    </message>
+    <message>
+        <source>%1:%2: Kavendel の知らない行です: %3 (読むのは lang= と machine= です)</source>
+        <translation>%1:%2: a line Kavendel does not know: %3 (it reads lang= and machine=)</translation>
+    </message>
+    <message>
+        <source>%1: lang=%2 は ja でも en でもないため、読みません</source>
+        <translation>%1: lang=%2 is neither ja nor en, and is not read</translation>
+    </message>
+    <message>
         <source>HOME が絶対パスのフォルダを示していないため、仮想マシンを探せません</source>
         <translation>cannot look for virtual machines: HOME does not name a folder by an absolute path</translation>
     </message>
@@ -269,6 +301,10 @@
         <source>%1 のディスクには Windows 95/98/Me がありません</source>
         <translation>the disks of %1 hold no Windows 95/98/Me</translation>
     </message>
+    <message>
+        <source>Windows が次の起動で変更を読み込むよう、%1 を書きました</source>
+        <translation>wrote %1, from which Windows imports the changes at its next start</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>
@@ -290,6 +326,18 @@
     <message>
         <source>%1 は別のプログラム (おそらくこのマシンを動かしているエミュレータ) が使っています。エミュレータを終了してから、もう一度試してください。</source>
         <translation>%1 is in use by another program, most likely the emulator running this machine: shut the emulator down first, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 には別の Kavendel が書き込んでいます。その書き込みが終わってから、もう一度試してください。</source>
+        <translation>Another Kavendel is writing into %1: let it finish, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 は Kavendel が書き込みを準備している間に別のプログラムに書き換えられました。何も書き込んでいません。イメージを使うプログラムを終了してから、もう一度試してください。</source>
+        <translation>Another program wrote into %1 while Kavendel prepared its write: nothing was written. Close the programs that use the image, then try again.</translation>
+    </message>
+    <message>
+        <source>%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと Windows が行った変更を取り消すため、何も戻していません</source>
+        <translation>%1 changed in %2 after Kavendel wrote it: restoring it would undo what Windows changed, so nothing was restored</translation>
     </message>
     <message>
         <source>%1 のあるファイルシステムがいっぱいです。イメージへの書き込みには %2 KB 必要で、空きは %3 KB です。先に空きを作ってください。</source>
@@ -570,6 +618,13 @@
     <message>
         <source>Windows 95/98/Me の上限</source>
         <translation>limits of Windows 95, 98 and Me</translation>
+    </message>
+</context>
+<context>
+    <name>HiveWriteBack</name>
+    <message>
+        <source>%1 は Kavendel が書き込んだ後に変わりました。戻すとその後の変更を取り消すため、何も戻していません</source>
+        <translation>%1 changed after Kavendel wrote it: restoring it would undo what changed since, so nothing was restored</translation>
     </message>
 </context>
 <context>
@@ -1440,8 +1495,8 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>%1 is not a text file</translation>
     </message>
     <message>
-        <source>%1 (%2) のディスクイメージ %3 がありません</source>
-        <translation>%1 (%2): its disk image %3 is missing</translation>
+        <source>%1 (%2) のディスクイメージ %3 がないか、通常のファイルではありません</source>
+        <translation>%1 (%2): its disk image %3 is missing or is not a regular file</translation>
     </message>
     <message>
         <source>%1 (%2) はスナップショットの差分ディスク %3 で動いていて、qemu はこれを開けないため、Kavendel は読み書きしません (%2 でスナップショットを削除して統合すれば使えます)</source>
@@ -1683,12 +1738,6 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <translation>Cannot import: %1</translation>
     </message>
     <message>
-        <source>このマシンフォルダにはまだ何もありません。
-Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
-        <translation>This machine folder is still empty.
-Import a Windows 98 registry, or open a machine folder.</translation>
-    </message>
-    <message>
         <source>ディスクイメージを開く...</source>
         <translation>Open a disk image...</translation>
     </message>
@@ -1703,6 +1752,30 @@ Import a Windows 98 registry, or open a machine folder.</translation>
     <message>
         <source>ディスクイメージを開けません: %1</source>
         <translation>Cannot open the disk image: %1</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 にはまだ何もありません。
+Windows 98 のレジストリを読み込むか、マシンフォルダを開いてください。</source>
+        <translation>The machine folder %1 holds nothing yet.
+Import a Windows 98 registry, or open a machine folder.</translation>
+    </message>
+    <message>
+        <source>開くマシンを選んでください。
+閉じるとマシンフォルダ %1 を開きます。</source>
+        <translation>Choose the machine to open.
+Closing this opens the machine folder %1.</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>%1 を開く</source>
+        <translation>Open %1</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 に読み込みました</source>
+        <translation>Imported into the machine folder %1</translation>
     </message>
 </context>
 <context>

@@ -40,9 +40,18 @@ struct TransferCounters {
     std::uint64_t bytesWritten = 0;
 };
 
-// One run of bytes to put at a volume offset.
+// One run of bytes to put at a volume offset, and the bytes the caller's plan found there (as
+// many; empty when it has none to check).
 struct VolumeWrite {
     std::uint64_t offset = 0;
+    std::string bytes;
+    std::string before = {};
+};
+
+// A file beside the image, such as the record of what it holds, that is replaced in the same
+// step as the image is written: it changes when the image does, and never otherwise.
+struct CompanionFile {
+    std::filesystem::path file;
     std::string bytes;
 };
 
@@ -84,18 +93,22 @@ void checkWritable(const VolumeLocation& where);
 void checkWritable(const VolumeLocation& where, std::uint64_t bytesToWrite, std::size_t rangeCount,
                    const std::filesystem::path& journalDir);
 
-// Puts every write into the volume as one step. The journal in journalDir holds what is needed to
-// finish or undo the step, so that a kill or power cut at any moment leaves the image as it was or
-// fully written once recoverPendingWrite has run. Returns what the step read and wrote.
+// Puts every write into the volume, and every companion file in its place, as one step. The
+// journal in journalDir holds what is needed to finish or undo the step, so that a kill or power
+// cut at any moment leaves the image and the companions as they were or fully written once
+// recoverPendingWrite has run. A write whose image bytes are no longer those its plan found
+// there is refused before anything is written. Returns what the step read and wrote.
 TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<VolumeWrite>& writes,
                                  const std::filesystem::path& journalDir);
 TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<VolumeWrite>& writes,
-                                 const std::filesystem::path& journalDir, const ImageCalls& calls);
+                                 const std::filesystem::path& journalDir, const ImageCalls& calls,
+                                 const std::vector<CompanionFile>& companions = {});
 
 // Finishes or undoes a write that a previous run left in journalDir; does nothing when there is none.
 // A write cut short before it changed any byte is undone by dropping its journal; one cut short
-// half-way is finished. Throws when the image changed since the write began, so that it can be
-// neither finished nor undone safely; the journal is then kept.
+// half-way or after the image was written is finished, its companion files with it. Throws when the image
+// changed since the write began, so that it can be neither finished nor undone safely; the journal is then
+// kept.
 void recoverPendingWrite(const std::filesystem::path& journalDir);
 void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCalls& calls);
 

@@ -295,10 +295,12 @@ std::vector<VolumeWrite> FatVolume::writes() const {
                     end = j + 1;
             }
             const std::uint64_t offset = index * BlockSize + i;
-            if (!out.empty() && out.back().offset + out.back().bytes.size() == offset)
+            if (!out.empty() && out.back().offset + out.back().bytes.size() == offset) {
                 out.back().bytes += b.bytes.substr(i, end - i);
-            else
-                out.push_back({offset, b.bytes.substr(i, end - i)});
+                out.back().before += b.original.substr(i, end - i);
+            } else {
+                out.push_back({offset, b.bytes.substr(i, end - i), b.original.substr(i, end - i)});
+            }
             i = end;
         }
     }

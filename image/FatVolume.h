@@ -75,7 +75,8 @@ public:
     // ASCII is refused. An existing file is replaced instead.
     void create(std::string_view windowsPath, std::string_view bytes);
 
-    // The bytes that differ from the volume as read, in runs, in offset order.
+    // The bytes that differ from the volume as read, in runs, in offset order, each with the bytes
+    // it was read with.
     std::vector<VolumeWrite> writes() const;
 
 private:

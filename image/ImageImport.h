@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace kv {
+struct OutsideFile; // Snapshots.h
+}
+
 namespace kv::image {
 
 class FatVolume;
@@ -65,5 +69,11 @@ std::string windowsFolder(FatVolume& fat);
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
+
+// Puts the image's files that a snapshot kept back into the image in one step, the record with
+// them; the caller holds the machine folder's lock. Refuses, changing nothing, when one of them
+// is no longer as the write-back left it (Windows changed it since).
+void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
+                       const ImageCalls& calls = {});
 
 } // namespace kv::image

@@ -17,6 +17,8 @@ namespace {
 constexpr off_t PermissionBase = 100;
 constexpr off_t UnsharedBase = 200;
 constexpr off_t WriteBit = 1;
+// Kavendel's own byte, far past any image's end and far from QEMU's.
+constexpr off_t KavendelByte = off_t{1} << 60;
 
 bool lockBytes(int fd, off_t start, off_t length) {
     struct flock lock {};
@@ -36,10 +38,17 @@ Message inUseMessage(const std::filesystem::path& image) {
                      {image.string()});
 }
 
+Message inUseByKavendelMessage(const std::filesystem::path& image) {
+    return imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 には別の Kavendel が書き込んでいます。"
+                                                    "その書き込みが終わってから、もう一度試してください。"),
+                     {image.string()});
+}
+
 bool lockedByOthers(int fd) {
     struct flock probe {};
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
+    probe.l_len = KavendelByte;
     if (::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK)
         return true;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
@@ -79,6 +88,21 @@ bool openedByOthers(const std::filesystem::path& file) {
 
 bool holdWriterLocks(int fd) {
     return lockBytes(fd, PermissionBase, WriteBit + 1) && lockBytes(fd, UnsharedBase + WriteBit, 1);
+}
+
+KavendelImageLock::KavendelImageLock(const std::filesystem::path& image)
+    : m_file(RawFile::openForWriting(image)) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = KavendelByte;
+    lock.l_len = 1;
+    if (::fcntl(m_file.fd(), F_OFD_SETLK, &lock) == 0)
+        return;
+    if (errno == EAGAIN || errno == EACCES)
+        throw Failure(inUseByKavendelMessage(image));
+    const std::error_code reason = lastSystemReason();
+    throw Failure(Message::verbatim(image.string() + " cannot be locked"), reason);
 }
 
 } // namespace kv::image

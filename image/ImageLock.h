@@ -3,9 +3,14 @@
 // (what it forbids others), and tests them before it opens an image. Kavendel takes the same
 // locks while it writes a raw image, so an emulator started meanwhile refuses to run on it. An
 // emulator that takes no lock at all still has the file open, which /proc shows.
+//
+// Kavendel's own lock, held by a write-back from the first byte it reads to the last it writes,
+// lies on a byte QEMU never locks, so that two Kavendels on one image are told apart from an
+// emulator and qemu-io, run under it, is not kept off.
 #pragma once
 
 #include "Message.h"
+#include "RawFile.h"
 
 #include <filesystem>
 #include <set>
@@ -18,8 +23,11 @@ namespace kv::image {
 // The sentence for an image that another program holds.
 Message inUseMessage(const std::filesystem::path& image);
 
+// The sentence for an image that another Kavendel is writing into.
+Message inUseByKavendelMessage(const std::filesystem::path& image);
+
 // Whether a lock that another open file holds on fd's file (fcntl locks of either kind over any
-// byte, or a flock) is there.
+// byte but Kavendel's own, or a flock) is there.
 bool lockedByOthers(int fd);
 
 // The files that other processes have open, of every user whose processes this one may see,
@@ -40,5 +48,15 @@ bool openedByOthers(const std::filesystem::path& file);
 // Takes QEMU's shared locks for "reads consistently, writes" and "lets no one else write" on fd,
 // held until fd is closed. False when another lock stands in the way.
 bool holdWriterLocks(int fd);
+
+// Kavendel's own lock on an image, for as long as the object lives. Taking it throws a Failure
+// when another Kavendel holds it, or when the image cannot be opened for writing.
+class KavendelImageLock {
+public:
+    explicit KavendelImageLock(const std::filesystem::path& image);
+
+private:
+    RawFile m_file;
+};
 
 } // namespace kv::image

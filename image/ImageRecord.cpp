@@ -5,8 +5,6 @@
 #include "FileBytes.h"
 #include "MachineFolder.h"
 
-#include <QCryptographicHash>
-
 #include <charconv>
 
 namespace fs = std::filesystem;
@@ -56,14 +54,8 @@ std::optional<RecordedFile> fileLine(const std::vector<std::string_view>& f) {
 
 } // namespace
 
-Fingerprint fingerprintOf(std::string_view bytes) {
-    const QByteArray hash = QCryptographicHash::hash(
-        QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), QCryptographicHash::Sha256);
-    return {bytes.size(), hash.toHex().toStdString()};
-}
-
 std::optional<ImageRecord> ImageRecord::load(const fs::path& machineDir) {
-    const fs::path file = folder(machineDir) / "source.txt";
+    const fs::path file = ImageRecord::file(machineDir);
     const auto text = readIfPresent(file);
     if (!text)
         return std::nullopt;
@@ -93,7 +85,7 @@ fs::path ImageRecord::importedRegistry(const fs::path& machineDir) {
     return MachineFolder::baselineIn(machineDir);
 }
 
-void ImageRecord::save(const fs::path& machineDir) const {
+std::string ImageRecord::text() const {
     std::string text = "image\t" + image.string() + "\nformat\t" + format + "\npartition\t" +
                        std::to_string(partition) + "\n";
     for (const RecordedFile& file : files) {
@@ -101,8 +93,12 @@ void ImageRecord::save(const fs::path& machineDir) const {
         text += file.contents ? std::to_string(file.contents->size) + "\t" + file.contents->sha256 : "-\t-";
         text += "\t" + file.windowsPath + "\n";
     }
+    return text;
+}
+
+void ImageRecord::save(const fs::path& machineDir) const {
     fs::create_directories(folder(machineDir));
-    replaceFileAtomically(folder(machineDir) / "source.txt", {text}, 0644);
+    replaceFileAtomically(file(machineDir), {text()}, 0644);
 }
 
 } // namespace kv::image

@@ -9,6 +9,8 @@
 // A write-back compares each recorded file with the image before it writes anything.
 #pragma once
 
+#include "FileBytes.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -17,14 +19,6 @@
 #include <vector>
 
 namespace kv::image {
-
-struct Fingerprint {
-    std::uint64_t size = 0;
-    std::string sha256; // lower-case hex
-    bool operator==(const Fingerprint&) const = default;
-};
-
-Fingerprint fingerprintOf(std::string_view bytes);
 
 struct RecordedFile {
     enum class Role {
@@ -51,9 +45,15 @@ struct ImageRecord {
     }
     static std::filesystem::path importedRegistry(const std::filesystem::path& machineDir);
 
+    static std::filesystem::path file(const std::filesystem::path& machineDir) {
+        return folder(machineDir) / "source.txt";
+    }
+
     // nullopt when the machine folder was not made from an image; throws a Failure when the
     // record is there but cannot be read.
     static std::optional<ImageRecord> load(const std::filesystem::path& machineDir);
+    // What file() holds for this record.
+    std::string text() const;
     // Replaces the record atomically.
     void save(const std::filesystem::path& machineDir) const;
 };

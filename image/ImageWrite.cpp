@@ -6,6 +6,7 @@
 #include "RawFile.h"
 #include "WriteJournal.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <map>
 #include <sys/stat.h>
@@ -136,6 +137,14 @@ void applyRanges(const WriteJournal& journal, bool after, const ImageCalls& call
     writeDiskRanges(journal.location.image, journal.location.format, writes, calls);
 }
 
+// The companions go in only once the image holds every new byte durably.
+void replaceCompanions(const WriteJournal& journal, const ImageCalls& calls) {
+    for (const CompanionFile& companion : journal.companions) {
+        removeStaleTemporaries(companion.file);
+        replaceFileAtomically(companion.file, {companion.bytes}, 0644, calls.files);
+    }
+}
+
 void removeJournal(const std::filesystem::path& journalDir, const ImageCalls& calls) {
     const std::filesystem::path file = journalFile(journalDir);
     if (calls.callUnlink(file.c_str()) != 0 && errno != ENOENT) {
@@ -177,6 +186,45 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
     }
     throw cause.within(
         Message::verbatim("The write into the disk image failed. The image was left as it was"));
+}
+
+// Once the image is written, a companion that cannot be replaced (a full disk) leaves the journal
+// for the next run, which puts it in.
+void finishCompanions(const WriteJournal& journal, const std::filesystem::path& journalDir,
+                      const ImageCalls& calls) {
+    try {
+        replaceCompanions(journal, calls);
+    } catch (const Failure& e) {
+        throw e.within(Message::verbatim(
+            "The write into the disk image failed. Kavendel finishes or undoes it the next time it runs"));
+    }
+    removeJournal(journalDir, calls);
+}
+
+// The range of the journal that holds a write whole: the ranges are the writes' union.
+const JournalRange& rangeHolding(const WriteJournal& journal, std::uint64_t offset) {
+    const auto after =
+        std::upper_bound(journal.ranges.begin(), journal.ranges.end(), offset,
+                         [](std::uint64_t at, const JournalRange& r) { return at < r.offset; });
+    return *std::prev(after);
+}
+
+// Refuses, before the journal exists, when the image no longer holds what the plan of the write
+// was made from: another program wrote into it since it was read.
+void checkPlanStillHolds(const WriteJournal& journal, const std::vector<VolumeWrite>& writes) {
+    for (const VolumeWrite& write : writes) {
+        if (write.before.empty())
+            continue;
+        const std::uint64_t offset = journal.location.offset + write.offset;
+        const JournalRange& range = rangeHolding(journal, offset);
+        if (range.before.compare(offset - range.offset, write.before.size(), write.before) != 0)
+            throw Failure(imageText(
+                QT_TRANSLATE_NOOP("DiskImage",
+                                  "%1 は Kavendel が書き込みを準備している間に別のプログラムに"
+                                  "書き換えられました。何も書き込んでいません。"
+                                  "イメージを使うプログラムを終了してから、もう一度試してください。"),
+                {journal.location.image.string()}));
+    }
 }
 
 enum class ImageState { Before, After, Between, Changed };
@@ -237,12 +285,13 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
 }
 
 TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<VolumeWrite>& writes,
-                                 const std::filesystem::path& journalDir, const ImageCalls& calls) {
+                                 const std::filesystem::path& journalDir, const ImageCalls& calls,
+                                 const std::vector<CompanionFile>& companions) {
     TransferCounters counters;
     VolumeLocation location = where;
     location.image = std::filesystem::absolute(where.image);
-    WriteJournal journal{location, disjointRanges(location, writes)};
-    if (journal.ranges.empty())
+    WriteJournal journal{location, disjointRanges(location, writes), companions};
+    if (journal.ranges.empty() && companions.empty())
         return counters;
     std::error_code ec;
     if (std::filesystem::exists(journalFile(journalDir), ec))
@@ -257,6 +306,7 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
                                        counters.bytesRead);
     for (std::size_t i = 0; i < before.size(); ++i)
         journal.ranges[i].before = before[i];
+    checkPlanStillHolds(journal, writes);
     commitJournal(journal, journalDir, calls);
     try {
         applyRanges(journal, true, calls);
@@ -265,7 +315,7 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
         undoAfterFailure(journal, journalDir, calls,
                          failure ? *failure : Failure(Message::verbatim(e.what())));
     }
-    removeJournal(journalDir, calls);
+    finishCompanions(journal, journalDir, calls);
     return counters;
 }
 
@@ -292,12 +342,18 @@ void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCal
             "that write. Check the image with the emulator; once it is sound, remove " +
             file.string() + "."));
     // Nothing written yet: undone by dropping the journal, which is safer than writing into an
-    // image an emulator may have used since. Partly written: finished.
+    // image an emulator may have used since. Partly or wholly written: finished, with the
+    // companions, which may not be in place yet.
+    if (state == ImageState::Before) {
+        removeJournal(journalDir, calls);
+        return;
+    }
     if (state == ImageState::Between) {
         checkWritable(journal.location, 0, 0, journalDir);
         const std::optional<RawFile> held = holdImage(journal.location);
         applyRanges(journal, true, calls);
     }
+    replaceCompanions(journal, calls);
     removeJournal(journalDir, calls);
 }
 

@@ -9,12 +9,16 @@
 #include "GameFiles.h"
 #include "HiveReader.h"
 #include "HiveWriteBack.h"
+#include "ImageLock.h"
 #include "ImageRecord.h"
 #include "KeyTree.h"
 #include "MachineFolder.h"
+#include "MachineLock.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
+#include "Snapshots.h"
 #include "StartupPatch.h"
+#include "WriteJournal.h"
 
 namespace fs = std::filesystem;
 
@@ -135,9 +139,19 @@ ImageRecord loadRecord(const fs::path& dir) {
     return std::move(*record);
 }
 
-// Puts the files into the volume's cache, and into the record as the image will hold them.
-void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& record) {
+// The file's bytes in the image, or nullopt when it is not there.
+std::optional<std::string> bytesInImage(FatVolume& fat, std::string_view windowsPath) {
+    const auto entry = fat.find(windowsPath);
+    return entry ? std::optional(fat.read(*entry, MaxHiveSize)) : std::nullopt;
+}
+
+// Puts the files into the volume's cache, and into the record as the image will hold them; each
+// file as it was goes to outside, for the snapshot.
+void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& record,
+           std::vector<OutsideFile>& outside) {
     for (const FileToWrite& file : files) {
+        outside.push_back({OutsideFile::Place::Image, file.windowsPath, bytesInImage(fat, file.windowsPath),
+                           file.bytes ? fingerprintOf(*file.bytes).text() : ""});
         if (file.bytes)
             fat.create(file.windowsPath, *file.bytes);
         else if (const auto entry = fat.find(file.windowsPath))
@@ -163,8 +177,10 @@ RecordedFile* recordedHive(ImageRecord& record, std::string_view name) {
 
 // Puts the machine's changes into the image's own SYSTEM.DAT and USER.DAT too, as they are now,
 // so that Windows starts with them; the patch and batch stay for a Windows that refuses them and
-// falls back to its backup. Returns what Windows changed too, where the machine's change won.
-std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, ImageRecord& record) {
+// falls back to its backup. Keeps the files replaced in outside; returns what Windows changed
+// too, where the machine's change won.
+std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, ImageRecord& record,
+                                  std::vector<OutsideFile>& outside) {
     RecordedFile* system = recordedHive(record, "SYSTEM.DAT");
     RecordedFile* user = recordedHive(record, "USER.DAT");
     if (!system || !user)
@@ -175,17 +191,22 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
         throw Failure(Message::verbatim(
             "the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the "
             "image again with --import-image"));
+    const std::string systemDat = fat.read(*systemEntry, MaxHiveSize);
+    const std::string userDat = fat.read(*userEntry, MaxHiveSize);
     WrittenHives hives;
     try {
-        hives =
-            hivesWithMachineChanges(registries.baseline.tree(), registries.machine.tree(),
-                                    fat.read(*systemEntry, MaxHiveSize), fat.read(*userEntry, MaxHiveSize));
+        hives = hivesWithMachineChanges(registries.baseline.tree(), registries.machine.tree(), systemDat,
+                                        userDat);
     } catch (const Failure& e) {
         throw e.within(
             Message::verbatim("the registry files of the image cannot take the machine's registry"));
     }
     if (hives.changes == 0)
         return hives.collisions;
+    outside.push_back(
+        {OutsideFile::Place::Image, system->windowsPath, systemDat, fingerprintOf(hives.systemDat).text()});
+    outside.push_back(
+        {OutsideFile::Place::Image, user->windowsPath, userDat, fingerprintOf(hives.userDat).text()});
     fat.replace(*systemEntry, hives.systemDat);
     fat.replace(*userEntry, hives.userDat);
     system->contents = fingerprintOf(hives.systemDat);
@@ -194,7 +215,7 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
 }
 
 // Stages every change; the taken files that Windows changed too are named in the report.
-std::vector<FileToWrite> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
+std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
                                       const Registries& registries, ImageWriteReport& report) {
     std::vector<FileToWrite> files = changedTakenFiles(dir, record);
     for (const FileToWrite& file : files) {
@@ -204,17 +225,47 @@ std::vector<FileToWrite> stageChanges(const fs::path& dir, FatVolume& fat, Image
     }
     if (registries.machineChanged)
         registryFiles(registries, fat, files);
-    stage(fat, files, record);
+    std::vector<OutsideFile> replaced;
+    stage(fat, files, record, replaced);
     if (registries.machineChanged)
-        report.collisions = stageHives(fat, registries, record);
-    return files;
+        report.collisions = stageHives(fat, registries, record, replaced);
+    return replaced;
+}
+
+std::uint64_t bytesOf(const std::vector<VolumeWrite>& writes) {
+    std::uint64_t bytes = 0;
+    for (const VolumeWrite& w : writes)
+        bytes += w.bytes.size();
+    return bytes;
+}
+
+// Writes into the image, and the record with it, once a snapshot keeps every file replaced as it
+// was; a write that leaves the image as it was takes its snapshot away again.
+TransferCounters writeWithSnapshot(const fs::path& dir, Volume& volume,
+                                   const std::vector<VolumeWrite>& writes, const ImageRecord& record,
+                                   const std::vector<OutsideFile>& replaced, const ImageCalls& calls) {
+    checkWritable(volume.location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
+    Snapshots snapshots(dir);
+    const std::uint64_t snapshot = snapshots.take({}, SnapshotKind::ByHand, replaced);
+    try {
+        // The record changes in the same step as the image, so that it always tells what the image holds.
+        return writeAtomically(volume.location(), writes, ImageRecord::journal(dir), calls,
+                               {{ImageRecord::file(dir), record.text()}});
+    } catch (const Failure&) {
+        if (!fs::exists(journalFile(ImageRecord::journal(dir))))
+            snapshots.remove(snapshot);
+        throw;
+    }
 }
 
 } // namespace
 
 void recoverImageWrite(const fs::path& dir) {
-    if (fs::exists(ImageRecord::journal(dir)))
-        recoverPendingWrite(ImageRecord::journal(dir));
+    if (!fs::exists(journalFile(ImageRecord::journal(dir))))
+        return; // the common case takes no lock
+    const MachineLock lock(dir);
+    const KavendelImageLock image(loadRecord(dir).image);
+    recoverPendingWrite(ImageRecord::journal(dir));
 }
 
 bool hasUnwrittenChanges(const fs::path& dir) {
@@ -230,8 +281,12 @@ bool imageUnchangedSinceImport(const fs::path& dir) {
 }
 
 ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) {
+    // Both locks are held from the first byte read to the last written: no other Kavendel
+    // writes into the image, or changes the machine folder, meanwhile.
+    const MachineLock lock(dir);
+    const KavendelImageLock held(loadRecord(dir).image);
+    recoverPendingWrite(ImageRecord::journal(dir));
     ImageRecord record = loadRecord(dir);
-    recoverImageWrite(dir);
     const auto volume = openVolume(record.image, record.partition);
     if (volume->location().format != record.format)
         throw Failure(
@@ -242,20 +297,45 @@ ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) 
     FatVolume fat(*volume);
     const Registries registries(dir);
     ImageWriteReport report;
-    stageChanges(dir, fat, record, registries, report);
+    const std::vector<OutsideFile> replaced = stageChanges(dir, fat, record, registries, report);
     const std::vector<VolumeWrite> writes = fat.writes();
     if (!writes.empty()) {
-        std::uint64_t bytes = 0;
-        for (const VolumeWrite& w : writes)
-            bytes += w.bytes.size();
-        checkWritable(volume->location(), bytes, writes.size(), ImageRecord::journal(dir));
-        report.moved = writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls);
+        report.moved = writeWithSnapshot(dir, *volume, writes, record, replaced, calls);
         report.moved->bytesRead += volume->counters().bytesRead;
-        record.save(dir);
     }
     if (registries.machineChanged)
         replaceFileAtomically(MachineFolder::baselineIn(dir), {registries.machine.source().view()}, 0644);
     return report;
+}
+
+void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& files, const ImageCalls& calls) {
+    if (std::none_of(files.begin(), files.end(),
+                     [](const OutsideFile& f) { return f.place == OutsideFile::Place::Image; }))
+        return;
+    ImageRecord record = loadRecord(dir);
+    const KavendelImageLock held(record.image);
+    const auto volume = openVolume(record.image, record.partition);
+    checkWritable(volume->location());
+    FatVolume fat(*volume);
+    std::vector<OutsideFile> replacedNow; // the snapshot of the present keeps the machine folder only
+    for (const OutsideFile& file : files) {
+        if (file.place != OutsideFile::Place::Image)
+            continue;
+        const auto now = bytesInImage(fat, file.path);
+        if (now == file.before)
+            continue; // back as it was already
+        if ((now ? fingerprintOf(*now).text() : "") != file.written)
+            throw Failure(
+                imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                            "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
+                                            "Windows が行った変更を取り消すため、何も戻していません"),
+                          {cp932::toUtf8(file.path), record.image.string()}));
+        stage(fat, {{file.path, file.before}}, record, replacedNow);
+    }
+    const std::vector<VolumeWrite> writes = fat.writes();
+    checkWritable(volume->location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
+    writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls,
+                    {{ImageRecord::file(dir), record.text()}});
 }
 
 } // namespace kv::image

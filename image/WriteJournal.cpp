@@ -6,7 +6,9 @@ namespace kv::image {
 
 namespace {
 
-constexpr std::string_view Magic = "Kavendel image write journal 1\n";
+constexpr std::string_view Magic = "Kavendel image write journal 2\n";
+// Journals an earlier Kavendel left, without companions, are still finished.
+constexpr std::string_view FirstMagic = "Kavendel image write journal 1\n";
 
 // FNV-1a: enough to tell a whole journal from a torn or damaged one.
 std::uint64_t checksum(std::string_view bytes) {
@@ -77,6 +79,11 @@ std::string WriteJournal::encode() const {
         putBytes(out, range.before);
         putBytes(out, range.after);
     }
+    putNumber(out, companions.size());
+    for (const CompanionFile& companion : companions) {
+        putBytes(out, companion.file.string());
+        putBytes(out, companion.bytes);
+    }
     putNumber(out, checksum(out));
     return out;
 }
@@ -88,7 +95,8 @@ WriteJournal WriteJournal::decode(const std::string& bytes, const std::filesyste
             " of an unfinished write into a disk image is damaged; Kavendel cannot tell what the image "
             "should hold."));
     };
-    if (bytes.size() < Magic.size() + 8 || !bytes.starts_with(Magic))
+    const bool first = bytes.starts_with(FirstMagic);
+    if (bytes.size() < Magic.size() + 8 || !(first || bytes.starts_with(Magic)))
         throw damaged();
     const std::string_view body = std::string_view(bytes).substr(0, bytes.size() - 8);
     Reader tail(std::string_view(bytes).substr(body.size()));
@@ -109,6 +117,12 @@ WriteJournal WriteJournal::decode(const std::string& bytes, const std::filesyste
         if (range.before.size() != range.after.size())
             throw damaged();
         journal.ranges.push_back(std::move(range));
+    }
+    for (std::uint64_t count = first ? 0 : in.number(); in.ok() && count > 0; --count) {
+        CompanionFile companion;
+        companion.file = in.bytes();
+        companion.bytes = in.bytes();
+        journal.companions.push_back(std::move(companion));
     }
     if (!in.ok() || !in.atEnd())
         throw damaged();

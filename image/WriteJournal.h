@@ -1,7 +1,8 @@
-// The journal of one write into an image: where the volume lies, and for every range the bytes it
-// held before and the bytes it is to hold, with a checksum over all of it. Once it is on disk
-// under its name the write is committed: it can be finished from the new bytes, and the old ones
-// tell whether the image is still the one it was written for.
+// The journal of one write into an image: where the volume lies, for every range the bytes it
+// held before and the bytes it is to hold, and the files beside the image that change in the same
+// step, with a checksum over all of it. Once it is on disk under its name the write is committed:
+// it can be finished from the new bytes, and the old ones tell whether the image is still the one
+// it was written for.
 #pragma once
 
 #include "DiskImage.h"
@@ -21,6 +22,7 @@ struct JournalRange {
 struct WriteJournal {
     VolumeLocation location;
     std::vector<JournalRange> ranges;
+    std::vector<CompanionFile> companions = {};
 
     std::string encode() const;
     // Throws a Failure naming file when the bytes are not a whole journal.

@@ -122,7 +122,9 @@ void SystemPage::showVersion() {
         if (const auto version = m_osVersion.query())
             m_versionText = QString::asprintf("%d.%d", version->major, version->minor);
     }
-    setLabelText(Label43, m_versionText);
+    // An unknown version keeps the "?.??" the label starts with, beside the OS name's "不明".
+    if (!m_versionText.isEmpty())
+        setLabelText(Label43, m_versionText);
 }
 
 void SystemPage::showOsName() {

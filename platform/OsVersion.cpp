@@ -3,7 +3,6 @@
 #include "SettingsAccessor.h"
 
 #include <charconv>
-#include <sys/utsname.h>
 
 namespace kv {
 
@@ -45,12 +44,9 @@ std::optional<OsVersion> MachineOsVersion::query() {
     if (auto v = versionFromRegistry(m_store, "\\Software\\Microsoft\\Windows NT\\CurrentVersion",
                                      "CurrentVersion", OsVersion::WindowsNT))
         return v;
-    utsname host{};
-    if (uname(&host) != 0)
-        return std::nullopt;
-    if (auto v = parseVersionText(host.release, OsVersion::Neither))
-        return v;
-    return OsVersion{};
+    // Nothing of the host stands for the machine's Windows: a registry that names none is an
+    // unknown Windows, whose version stays as unknown as a failed query leaves it.
+    return std::nullopt;
 }
 
 } // namespace kv

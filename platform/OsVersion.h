@@ -24,8 +24,8 @@ public:
 
 // "VersionNumber" such as "4.10.2222" in HKLM "Software/Microsoft/Windows/CurrentVersion"
 // makes a 95/98/Me machine; failing that, "CurrentVersion" such as "5.0" in the "Windows NT"
-// key beside it makes an NT one; failing both, the platform is neither and the version is the
-// host kernel's. No key is created.
+// key beside it makes an NT one; failing both, the query fails, as for a Windows that keeps its
+// version where Kavendel does not look. No key is created.
 class MachineOsVersion final : public OsVersionQuery {
 public:
     explicit MachineOsVersion(SettingsStore& store)

@@ -1,10 +1,18 @@
 #include "FileBytes.h"
 
+#include <QCryptographicHash>
+
 #include <cerrno>
 #include <fstream>
 #include <sstream>
 
 namespace kv {
+
+Fingerprint fingerprintOf(std::string_view bytes) {
+    const QByteArray hash = QCryptographicHash::hash(
+        QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), QCryptographicHash::Sha256);
+    return {bytes.size(), hash.toHex().toStdString()};
+}
 
 std::optional<std::string> readIfPresent(const std::filesystem::path& file) {
     std::error_code ec;

@@ -7,6 +7,7 @@
 #include "Hive.h"
 #include "HiveChanges.h"
 #include "MachineFolder.h"
+#include "MachineLock.h"
 #include "Snapshots.h"
 
 #include <optional>
@@ -181,6 +182,7 @@ WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machi
 }
 
 HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
+    const MachineLock lock(machineDir);
     std::string firstBytes = readOrThrow(first), secondBytes = readOrThrow(second);
     const bool firstHoldsUsers = holdsUsers(firstBytes, first);
     if (firstHoldsUsers == holdsUsers(secondBytes, second))
@@ -199,8 +201,12 @@ HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& fi
     report.changes = written.changes;
     report.collisions = std::move(written.collisions);
     if (written.changes > 0) {
-        report.snapshot =
-            Snapshots(machineDir).take({}, SnapshotKind::ByHand, {report.systemDat, report.userDat});
+        report.snapshot = Snapshots(machineDir)
+                              .take({}, SnapshotKind::ByHand,
+                                    {{OutsideFile::Place::Host, fs::absolute(report.systemDat).string(),
+                                      firstBytes, fingerprintOf(written.systemDat).text()},
+                                     {OutsideFile::Place::Host, fs::absolute(report.userDat).string(),
+                                      secondBytes, fingerprintOf(written.userDat).text()}});
         if (written.systemDat != firstBytes)
             replaceKeepingMode(report.systemDat, written.systemDat);
         if (written.userDat != secondBytes)
@@ -210,6 +216,35 @@ HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& fi
     fs::create_directories(baseline.parent_path());
     replaceFileAtomically(baseline, {machine.source().view()}, 0644);
     return report;
+}
+
+void restoreHiveFiles(const std::vector<OutsideFile>& files) {
+    std::vector<std::pair<const OutsideFile*, std::optional<std::string>>> now;
+    for (const OutsideFile& file : files) {
+        if (file.place != OutsideFile::Place::Host)
+            continue;
+        auto bytes = readIfPresent(file.path);
+        const std::string seen = bytes ? fingerprintOf(*bytes).text() : "";
+        if (bytes == file.before)
+            continue; // back as it was already
+        if (seen != file.written)
+            throw Failure(
+                Message{{},
+                        "HiveWriteBack",
+                        QT_TRANSLATE_NOOP("HiveWriteBack",
+                                          "%1 は Kavendel が書き込んだ後に変わりました。戻すとその後の変更を"
+                                          "取り消すため、何も戻していません"),
+                        {file.path}});
+        now.emplace_back(&file, std::move(bytes));
+    }
+    for (const auto& [file, bytes] : now) {
+        struct stat info {};
+        const mode_t mode = ::stat(file->path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+        if (file->before)
+            replaceFileAtomically(file->path, {*file->before}, mode);
+        else
+            fs::remove(file->path);
+    }
 }
 
 std::string collisionText(const Collision& collision) {

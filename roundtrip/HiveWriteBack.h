@@ -8,6 +8,7 @@
 
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
+#include "Snapshots.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,12 +48,16 @@ struct HiveWriteReport {
     std::vector<Collision> collisions;
 };
 
-// Does the above on two files, given in either order and told apart by what they hold: takes a
-// snapshot that also keeps both originals (snapshots/ID/originals/), replaces each file that
-// changes atomically (a temporary file beside it, fsync, rename), then makes the machine's
+// Does the above on two files, given in either order and told apart by what they hold, under the
+// machine folder's lock: takes a snapshot that also keeps both originals (snapshots/ID/originals/), replaces
+// each file that changes atomically (a temporary file beside it, fsync, rename), then makes the machine's
 // registry its baseline.
 HiveWriteReport writeMachineHives(const std::filesystem::path& machineDir, const std::filesystem::path& first,
                                   const std::filesystem::path& second);
+
+// Puts back the registry files that a snapshot's write-back replaced, at their paths. Refuses,
+// changing nothing, when one of them is no longer as the write-back left it (Windows ran since).
+void restoreHiveFiles(const std::vector<OutsideFile>& files);
 
 // "KEY" for a key, "KEY \"name\"" for a value (@ for the default one), in UTF-8, for a report.
 std::string collisionText(const Collision& collision);

@@ -96,7 +96,12 @@ private:
             countSubtree(*child);
     }
 
+    // The window opens the driver's keys at every start, creating them empty where the driver
+    // never made them: a key that holds nothing, however deep, changes nothing Windows reads, so
+    // it is no change to list, to count or to write back.
     void compareKey(const RegKey& before, const RegKey& after, bool isNew, KeyPath& path) {
+        if (isNew && !holdsAValue(after))
+            return;
         KeyChange change{path, false, {}, {}};
         for (const RegValue* value : before.values())
             if (!after.value(value->name))
@@ -109,7 +114,7 @@ private:
         count.keys += isNew ? 1 : 0;
         count.values += change.unset.size() + change.set.size();
         // A new key that has subkeys but no values is created by its subkeys' sections.
-        if (!change.unset.empty() || !change.set.empty() || (isNew && after.childCount() == 0))
+        if (!change.unset.empty() || !change.set.empty())
             changes.push_back(std::move(change));
         walkChildren(before, after, path);
     }
@@ -230,6 +235,14 @@ private:
 };
 
 } // namespace
+
+bool holdsAValue(const RegKey& key) {
+    if (!key.values().empty())
+        return true;
+    const auto children = key.children();
+    return std::any_of(children.begin(), children.end(),
+                       [](const RegKey* child) { return holdsAValue(*child); });
+}
 
 DiffCount countDifferences(const RegKey& before, const RegKey& after) {
     TreeWalk walk;

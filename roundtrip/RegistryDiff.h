@@ -3,7 +3,8 @@
 //
 // The patch holds only the differences, one section per changed key, in the order the keys
 // appear in the newer file: removed keys as "[-path]", new and changed values, removed values
-// as "name"=-. Imported by regedit on top of the older state, it gives exactly the newer tree.
+// as "name"=-. Imported by regedit on top of the older state, it gives exactly the newer tree,
+// but for new keys that hold no value anywhere below them: those are no change, counted nowhere.
 #pragma once
 
 #include "KeyTree.h"
@@ -23,6 +24,9 @@ struct DiffCount {
 };
 
 DiffCount countDifferences(const RegKey& before, const RegKey& after);
+
+// True when key, or a key anywhere below it, holds a value.
+bool holdsAValue(const RegKey& key);
 
 // Both arguments are whole REGEDIT4 files; the patch is CP932 text with CR LF line ends.
 // Throws Failure when either is not REGEDIT4 text.

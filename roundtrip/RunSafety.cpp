@@ -52,10 +52,11 @@ void RunSafety::beforeFileChange(const std::filesystem::path& file) {
 }
 
 // The inner store reads the file again before it changes it: whether the change changes
-// anything is decided on the file as it is now, which another program may have changed.
+// anything is decided on the file as it is now, which another program may have changed. A key
+// created empty, as every start creates the driver's keys, is no change worth a snapshot.
 void SafeguardedStore::apply(const Change& change) {
     m_inner.refresh();
-    if (changesTree(m_inner.tree(), change))
+    if (change.kind != Change::Kind::CreateKey && changesTree(m_inner.tree(), change))
         m_safety.beforeRegistryChange();
     m_inner.apply(change);
 }

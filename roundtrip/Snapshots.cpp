@@ -3,8 +3,8 @@
 #include "AtomicFile.h"
 #include "Failure.h"
 #include "FileBytes.h"
-#include "LockFile.h"
 #include "MachineFolder.h"
+#include "MachineLock.h"
 #include "RegistryDocument.h"
 
 #include <sys/stat.h>
@@ -41,13 +41,6 @@ void writeNew(const fs::path& top, const fs::path& relative, std::string_view by
         syncFolder(folder.parent_path());
 }
 
-// Where a link leads, or file itself when it is no link to a file that is there.
-fs::path linkTarget(const fs::path& file) {
-    std::error_code ec;
-    fs::path target = fs::canonical(file, ec);
-    return ec ? file : target;
-}
-
 // Replaces a file that the machine holds: through a link to where it points, as the program's
 // own writers do, keeping its mode.
 void writeOver(const fs::path& file, std::string_view bytes, mode_t mode) {
@@ -73,6 +66,7 @@ std::optional<std::uint64_t> idFromName(std::string_view name) {
 }
 
 constexpr std::string_view KindNames[] = {"by hand", "automatic"};
+constexpr std::string_view PlaceNames[] = {"image", "host"}; // as OutsideFile::Place
 
 // Counted on the trees: a registry written again in another form reads the same.
 std::optional<DiffCount> changesBetween(std::string_view before, std::string_view after) {
@@ -107,6 +101,10 @@ std::optional<SnapshotInfo> infoOf(std::uint64_t id, std::istream& manifest) {
             info.kind = line.substr(5) == KindNames[1] ? SnapshotKind::Automatic : SnapshotKind::ByHand;
         else if (name == "changes" && fields >> info.previous >> count.keys >> count.values)
             info.changes = count;
+        else if (name == "holds")
+            (line.substr(6) == PlaceNames[0] ? info.holdsImageFiles : info.holdsHiveFiles) = true;
+        else if (name == "original") // as snapshots of an earlier Kavendel name Windows' registry files
+            info.holdsHiveFiles = true;
     }
     return info;
 }
@@ -127,6 +125,25 @@ struct Copy {
     std::string bytes;
     mode_t mode = 0644;
 };
+
+// The manifest's line for a file from outside, whose copy it adds: Windows' own registry files by
+// their names, so that the user finds them; a disk image's by number, as their Windows paths
+// are no host names.
+std::string outsideLine(const OutsideFile& file, std::vector<Copy>& copies) {
+    const auto count = std::count_if(copies.begin(), copies.end(),
+                                     [](const Copy& c) { return c.name.begin()->string() == "image"; });
+    const fs::path name = file.place == OutsideFile::Place::Host
+                              ? "originals" / fs::path(file.path).filename()
+                              : "image" / fs::path(std::to_string(count + 1));
+    if (file.before) {
+        if (std::any_of(copies.begin(), copies.end(), [&](const Copy& c) { return c.name == name; }))
+            throw snapshotFailure(file.path + ": another file has its name");
+        copies.push_back({name, *file.before, 0644});
+    }
+    return "outside\t" + std::string(PlaceNames[static_cast<int>(file.place)]) + "\t" +
+           (file.before ? name.string() : "-") + "\t" + (file.written.empty() ? "-" : file.written) + "\t" +
+           file.path + "\n";
+}
 
 // Writes the copies into a new folder in folder, whose path it returns.
 fs::path build(const fs::path& folder, const std::vector<Copy>& copies) {
@@ -170,7 +187,7 @@ fs::path Snapshots::relativeOf(const fs::path& file) const {
 }
 
 std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind,
-                              const std::vector<fs::path>& originals) {
+                              const std::vector<OutsideFile>& outside) {
     const Message step = Message::verbatim("cannot take a snapshot in " + folder().string());
     const auto read = [&](const fs::path& file) {
         return failingAs(step, [&] { return readIfPresent(file); });
@@ -185,6 +202,10 @@ std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind k
     const std::uint64_t previous = kept.empty() ? 0 : kept.back().id;
     if (const auto changes = previous ? changesBetween(this->registry(previous), *registry) : DiffCount{})
         manifest += changesLine(previous, *changes);
+    for (const OutsideFile::Place place : {OutsideFile::Place::Image, OutsideFile::Place::Host})
+        if (std::any_of(outside.begin(), outside.end(),
+                        [&](const OutsideFile& f) { return f.place == place; }))
+            manifest += "holds\t" + std::string(PlaceNames[static_cast<int>(place)]) + "\n";
     std::vector<Copy> copies{{MachineFolder::RegistryFileName, std::move(*registry), 0644}};
     for (const fs::path& file : files) {
         const fs::path relative = relativeOf(file);
@@ -193,15 +214,8 @@ std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind k
         if (bytes)
             copies.push_back({"files" / relative, std::move(*bytes), modeOf(file)});
     }
-    for (const fs::path& file : originals) {
-        const fs::path name = "originals" / file.filename();
-        auto bytes = read(file);
-        if (!bytes ||
-            std::any_of(copies.begin(), copies.end(), [&](const Copy& c) { return c.name == name; }))
-            throw snapshotFailure(file.string() + " cannot be read, or another file has its name");
-        copies.push_back({name, std::move(*bytes), modeOf(file)});
-        manifest += "original\t" + fs::absolute(file).string() + "\n";
-    }
+    for (const OutsideFile& file : outside)
+        manifest += outsideLine(file, copies);
     copies.push_back({ManifestName, std::move(manifest), 0644});
     return failingAs(step, [&] {
         if (fs::create_directories(folder()))
@@ -389,7 +403,33 @@ std::vector<Snapshots::Entry> Snapshots::entries(std::uint64_t id) const {
     return found;
 }
 
-std::uint64_t Snapshots::restore(std::uint64_t id) {
+std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
+    std::ifstream manifest(folderOf(id) / ManifestName);
+    std::vector<OutsideFile> found;
+    for (std::string line; std::getline(manifest, line);) {
+        std::vector<std::string> fields;
+        std::istringstream split(line);
+        for (std::string field; fields.size() < 4 && std::getline(split, field, '\t');)
+            fields.push_back(field);
+        std::string path;
+        std::getline(split, path);
+        if (fields.size() != 4 || fields[0] != "outside" || path.empty())
+            continue;
+        OutsideFile file{fields[1] == PlaceNames[0] ? OutsideFile::Place::Image : OutsideFile::Place::Host,
+                         path, std::nullopt, fields[3] == "-" ? "" : fields[3]};
+        if (fields[2] != "-") {
+            const fs::path copy = fields[2];
+            file.before = escapes(copy) ? std::nullopt : readIfPresent(folderOf(id) / copy);
+            if (!file.before)
+                throw snapshotFailure("snapshot " + std::to_string(id) + " lacks its copy of " + path);
+        }
+        found.push_back(std::move(file));
+    }
+    return found;
+}
+
+std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& putBackOutside) {
+    const MachineLock lock(m_machine);
     // Everything is read first: the snapshot of the present may prune this one.
     const std::string registryBytes = registry(id);
     struct Saved {
@@ -409,10 +449,16 @@ std::uint64_t Snapshots::restore(std::uint64_t id) {
         files.push_back(m_machine / entry.relative);
     }
     const std::uint64_t present = take(files);
+    if (putBackOutside) {
+        try {
+            putBackOutside();
+        } catch (...) {
+            remove(present);
+            throw;
+        }
+    }
     failingAs(Message::verbatim("cannot restore snapshot " + std::to_string(id)), [&] {
         const fs::path registryFile = MachineFolder::registryFileIn(m_machine);
-        // Where the store's writers lock it: beside the file that a link leads to.
-        const LockFile lock(linkTarget(registryFile), LockFile::Mode::Exclusive);
         writeOver(registryFile, registryBytes, modeOf(registryFile));
         for (const Saved& file : saved) {
             const fs::path target = m_machine / file.entry.relative;

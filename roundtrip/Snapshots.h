@@ -3,11 +3,16 @@
 //
 //   snapshots/ID/registry.reg   the registry
 //   snapshots/ID/files/...      each recorded file, at its place under the machine folder
-//   snapshots/ID/originals/...  files from outside the machine folder, kept by their names
+//   snapshots/ID/originals/...  Windows' own registry files that a write-back replaced, kept by
+//                               their names, for the user as much as for a restore
+//   snapshots/ID/image/N        files of a disk image that a write-back replaced or deleted
 //   snapshots/ID/snapshot.txt   "time<TAB>…", "kind<TAB>by hand|automatic",
-//                               "changes<TAB>PREVIOUS<TAB>KEYS<TAB>VALUES", then "file<TAB>path"
-//                               or "absent<TAB>path" per file, and "original<TAB>path" for each
-//                               file kept from outside
+//                               "changes<TAB>PREVIOUS<TAB>KEYS<TAB>VALUES", "holds<TAB>image" or
+//                               "holds<TAB>hives" when it keeps such files, then "file<TAB>path"
+//                               or "absent<TAB>path" per file, and per file from outside
+//                               "outside<TAB>image|host<TAB>COPY|-<TAB>WRITTEN|-<TAB>path", COPY
+//                               naming its copy ("-": it was not there) and WRITTEN what the
+//                               write-back left there ("-": it deleted it)
 //
 // A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
 // place: it is there whole or not at all. Ids count up. Snapshots taken by hand and automatic
@@ -22,6 +27,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +37,17 @@ namespace kv {
 
 enum class SnapshotKind { ByHand, Automatic };
 
+// A file outside the machine folder that a write-back replaces or deletes: in a disk image, by its
+// Windows path, or one of Windows' own registry files on the host. A restore puts it back only
+// while it is as the write-back left it.
+struct OutsideFile {
+    enum class Place { Image, Host };
+    Place place = Place::Host;
+    std::string path;                  // Windows path in CP932, or host path
+    std::optional<std::string> before; // nullopt: it was not there
+    std::string written; // how the write-back left it, as its caller tells files apart; empty: deleted
+};
+
 struct SnapshotInfo {
     std::uint64_t id = 0;
     std::string time; // UTC, "2026-12-07 13:06:10"
@@ -39,6 +56,8 @@ struct SnapshotInfo {
     // when there was none); nullopt when that is not known.
     std::uint64_t previous = 0;
     std::optional<DiffCount> changes;
+    bool holdsImageFiles = false;
+    bool holdsHiveFiles = false;
 };
 
 class Snapshots {
@@ -48,13 +67,11 @@ public:
     explicit Snapshots(std::filesystem::path machineDir);
 
     // Records registry.reg and the given files (host paths inside the machine folder; missing
-    // ones are recorded as absent) as they are now, and returns the new snapshot's id.
-    // originals, files outside the machine folder that are about to be replaced (Windows 98's
-    // own registry files), are kept too, in ID/originals/ by their names, for the user to put
-    // back by hand: a restore never writes outside the machine folder.
+    // ones are recorded as absent) as they are now, and returns the new snapshot's id. outside
+    // are the files a write-back is about to replace or delete outside the machine folder.
     std::uint64_t take(const std::vector<std::filesystem::path>& files,
                        SnapshotKind kind = SnapshotKind::ByHand,
-                       const std::vector<std::filesystem::path>& originals = {});
+                       const std::vector<OutsideFile>& outside = {});
     // Records one more file, as it is now, in snapshot id, unless it holds that file already.
     void addFile(std::uint64_t id, const std::filesystem::path& file);
     // Whether registry.reg reads as snapshot id's registry and each file it recorded is as it was.
@@ -71,9 +88,14 @@ public:
     std::uint64_t parseId(std::string_view text) const;
     std::string registry(std::uint64_t id) const;
 
-    // Takes a snapshot of the present first, then puts registry.reg and the snapshot's files
-    // back byte for byte; a file recorded as absent is deleted.
-    std::uint64_t restore(std::uint64_t id);
+    // What snapshot id keeps of files outside the machine folder.
+    std::vector<OutsideFile> outsideFiles(std::uint64_t id) const;
+
+    // Under the machine folder's lock: takes a snapshot of the present first, runs putBackOutside
+    // (which puts back what lies outside the machine folder, or throws to leave everything as it
+    // was), then puts registry.reg and the snapshot's files back byte for byte; a file recorded
+    // as absent is deleted.
+    std::uint64_t restore(std::uint64_t id, const std::function<void()>& putBackOutside = {});
 
     std::filesystem::path folder() const;
 

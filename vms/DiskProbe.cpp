@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <map>
+#include <mutex>
 
 namespace kv::vms {
 
@@ -21,6 +23,47 @@ namespace {
 
 // SYSTEM.DAT of a long-used Windows 98 is a few megabytes.
 constexpr std::uint64_t MaxSystemHiveSize = 64u << 20;
+// Each read of an image that is not raw is a run of qemu-img, whose start costs far more than
+// reading a few megabytes more: the FAT volume is read in windows of this size, kept once read.
+constexpr std::uint64_t ReadWindow = 8u << 20;
+
+// The volume read a window at a time, for the few places the probe looks at.
+class WindowedVolume final : public image::Volume {
+public:
+    explicit WindowedVolume(std::unique_ptr<image::Volume> volume)
+        : m_volume(std::move(volume)) {}
+
+    const image::VolumeLocation& location() const override { return m_volume->location(); }
+    image::TransferCounters counters() const override { return m_volume->counters(); }
+
+    std::string read(std::uint64_t offset, std::size_t length) override {
+        std::string bytes;
+        while (bytes.size() < length) {
+            const std::uint64_t at = offset + bytes.size();
+            const std::string& window = windowAt(at / ReadWindow);
+            const std::uint64_t inWindow = at % ReadWindow;
+            if (inWindow >= window.size())
+                return m_volume->read(offset, length); // past the end: the volume's own refusal
+            bytes += std::string_view(window).substr(inWindow, length - bytes.size());
+        }
+        return bytes;
+    }
+
+private:
+    const std::string& windowAt(std::uint64_t index) {
+        auto found = m_windows.find(index);
+        if (found == m_windows.end()) {
+            const std::uint64_t start = index * ReadWindow;
+            const std::uint64_t size = location().size;
+            const std::uint64_t length = start < size ? std::min(ReadWindow, size - start) : 0;
+            found = m_windows.emplace(index, length ? m_volume->read(start, length) : std::string()).first;
+        }
+        return found->second;
+    }
+
+    std::unique_ptr<image::Volume> m_volume;
+    std::map<std::uint64_t, std::string> m_windows;
+};
 
 // The subtrees discovery reads to find the display driver and describe the card.
 constexpr const char* DiscoveryKeys[][4] = {
@@ -48,6 +91,10 @@ void copyKey(const hive::Hive& hive, hive::Hive::Key key, KeyPath path, Settings
 }
 
 std::optional<std::string> radeonDriver(const hive::Hive& hive) {
+    // Registry keys come from one pool that the whole program shares, which is not to be used
+    // from several threads at once; disks are probed on several.
+    static std::mutex keyPool;
+    const std::lock_guard lock(keyPool);
     MemoryStore store;
     for (const auto& path : DiscoveryKeys) {
         const auto key = keyAt(hive, {path[0], path[1], path[2], path[3]});
@@ -104,6 +151,8 @@ std::optional<WindowsDisk> probeWindowsDisk(const fs::path& image) {
     } catch (const Failure&) {
         return std::nullopt; // no FAT volume to be found: not a disk Windows 95/98/Me starts from
     }
+    if (volume->location().format != "raw")
+        volume = std::make_unique<WindowedVolume>(std::move(volume));
     image::FatVolume fat(*volume);
     const auto systemHive = fat.find(image::windowsFolder(fat) + "\\SYSTEM.DAT");
     if (!systemHive || systemHive->isDirectory())

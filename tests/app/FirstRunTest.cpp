@@ -55,6 +55,22 @@ TEST(FirstRun, EachChoiceLeadsToAMachineFolderWithARegistry) {
     EXPECT_FALSE(isNewMachine(p.places.defaultMachine));
 }
 
+// After starts that left the driver's empty keys and the lock file, the default folder still
+// takes an import; once it holds a machine, each import goes into a new folder beside it.
+TEST(FirstRun, AnImportAlwaysFindsAFolder) {
+    Places p;
+    {
+        auto store = RegistryFileStore::open(p.places.defaultMachine / "registry.reg");
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\SOFTWARE\\ATI Technologies\\Driver\\0000\\atidxhal");
+    }
+    EXPECT_TRUE(isNewMachine(p.places.defaultMachine));
+    const fs::path demo = KAVENDEL_DEMO_MACHINE "/registry.reg";
+    for (const char* expected : {"machine", "machine-2", "machine-3"})
+        EXPECT_EQ(carryOutFirstRunChoice(FirstRunChoice::ImportExport, demo, p.places), p.root / expected);
+    EXPECT_EQ(test::fileContents(p.root / "machine-3/registry.reg"), test::fileContents(demo));
+}
+
 // As on a first start with an empty home: the demo copy's folders are made; where they cannot
 // be, the error is a sentence of the program's own, and no half copy stays.
 TEST(FirstRun, TheDemoCopyMakesItsFoldersOrSaysWhyNot) {

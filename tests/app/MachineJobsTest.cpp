@@ -130,6 +130,7 @@ TEST(MachineJobs, TheHandOverToWindowsIsTakenBackByARestore) {
     const fs::path patch = dir / "drive_c/KAVENDEL/CHANGES.REG",
                    batch = dir / "drive_c/Windows/ｽﾀｰﾄ ﾒﾆｭｰ/ﾌﾟﾛｸﾞﾗﾑ/ｽﾀｰﾄｱｯﾌﾟ/KAVENDEL.BAT";
     EXPECT_EQ(test::fileContents(patch), staged.out);
+    EXPECT_NE(staged.err.find(patch.string() + ", " + batch.string()), std::string::npos) << staged.err;
     EXPECT_TRUE(
         test::fileContents(batch).starts_with("@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\n"));
     ASSERT_EQ(run({"--restore", "1"}, dir).status, 0);
@@ -140,8 +141,8 @@ TEST(MachineJobs, TheHandOverToWindowsIsTakenBackByARestore) {
     EXPECT_TRUE(fs::exists(batch));
 }
 
-// Status 2 when the job's arguments do not fit it, 1 when it fails otherwise (a missing file to
-// import is refused before the job, by the command line's checks).
+// A job fails with status 1 whatever is wrong with its files; a malformed id is the command
+// line's to refuse (a missing file to import is refused before the job, by its checks too).
 TEST(MachineJobs, BadInputIsRefusedAndChangesNothing) {
     const fs::path dir = fs::path(testing::TempDir()) / "jobs-bad";
     fs::remove_all(dir);
@@ -152,7 +153,7 @@ TEST(MachineJobs, BadInputIsRefusedAndChangesNothing) {
     } rows[] = {
         {{"--snapshot"}, 1, "is not a machine folder"},
         {{"--import", "/nonexistent/whole.reg"}, 1, "no such file"},
-        {{"--import", "/nonexistent/SYSTEM.DAT", "/nonexistent/USER.DAT"}, 2, "SYSTEM.DAT"},
+        {{"--import", "/nonexistent/SYSTEM.DAT", "/nonexistent/USER.DAT"}, 1, "SYSTEM.DAT"},
         {{"--import", KAVENDEL_DEMO_MACHINE "/registry.reg", "--drive-c", "/nonexistent"}, 1, "--drive-c"},
     };
     for (const auto& row : rows) {
@@ -162,11 +163,9 @@ TEST(MachineJobs, BadInputIsRefusedAndChangesNothing) {
         EXPECT_FALSE(fs::exists(dir));
     }
     ASSERT_EQ(run({"--import", KAVENDEL_DEMO_MACHINE "/registry.reg"}, dir).status, 0);
-    for (const char* id : {"1", "x"}) {
-        const JobResult result = run({"--restore", id}, dir);
-        EXPECT_EQ(result.status, 2);
-        EXPECT_FALSE(fs::exists(dir / "snapshots" / "1")) << "nothing is changed";
-    }
+    EXPECT_EQ(run({"--restore", "1"}, dir).status, 1);
+    EXPECT_FALSE(fs::exists(dir / "snapshots" / "1")) << "nothing is changed";
+    EXPECT_FALSE(parseCommandLine({"kavendel", "--restore", "x"}).error.isEmpty());
     EXPECT_NE(run({"--export-changes"}, dir).err.find("no snapshot"), std::string::npos);
 }
 
@@ -202,10 +201,30 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesChangesIntoItsFiles) {
     EXPECT_EQ(countDifferences(files.tree(), machine.tree()), DiffCount{});
     EXPECT_EQ(test::fileContents(dir / "snapshots/1/originals/SYSTEM.DAT"),
               test::fileContents(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT"));
-    const std::string now = test::fileContents(system);
+    const std::string now = test::fileContents(system), nowUser = test::fileContents(user);
     EXPECT_NE(run({"--write-hives", hives[0], hives[1]}, dir).out.find("nothing written"), std::string::npos);
     EXPECT_EQ(test::fileContents(system), now);
+    EXPECT_NE(run({"--snapshots"}, dir).out.find("\n1\t"), std::string::npos);
+    EXPECT_NE(run({"--snapshots"}, dir).out.find("by hand, with Windows' registry files\t"),
+              std::string::npos);
+    std::ofstream(user, std::ios::binary | std::ios::in) << "XXXX";
+    const JobResult damaged = run({"--write-hives", hives[0], hives[1]}, dir);
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_NE(damaged.err.find("kavendel: USER.DAT: file header"), std::string::npos) << damaged.err;
 
+    // A restore puts both files back, unless one changed since they were written.
+    const JobResult refused = run({"--restore", "1"}, dir);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("so nothing was restored"), std::string::npos) << refused.err;
+    EXPECT_EQ(test::fileContents(system), now);
+    std::ofstream(user, std::ios::binary | std::ios::trunc) << nowUser;
+    EXPECT_EQ(run({"--restore", "1"}, dir).status, 0);
+    EXPECT_EQ(test::fileContents(system), test::fileContents(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT"));
+    EXPECT_EQ(test::fileContents(user), test::fileContents(KAVENDEL_TEST_DATA "/hives/USER.DAT"));
+
+    // Another computer's machine folder puts only its own change into these files, and a line the
+    // store cannot read stops a write-back before it writes anything.
+    const RegistryDocument restored = RegistryDocument::fromBytes(exportHives(system, user));
     const fs::path other = top / "other";
     ASSERT_EQ(run({"--import", KAVENDEL_DEMO_MACHINE "/registry.reg"}, other).status, 0);
     {
@@ -215,18 +234,14 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesChangesIntoItsFiles) {
         reg.StoreNumber("FromAnotherMachine", 1);
     }
     ASSERT_EQ(run({"--write-hives", hives[0], hives[1]}, other).status, 0);
-    EXPECT_EQ(countDifferences(files.tree(), RegistryDocument::fromBytes(exportHives(system, user)).tree()),
-              (DiffCount{0, 1}));
-
+    EXPECT_EQ(
+        countDifferences(restored.tree(), RegistryDocument::fromBytes(exportHives(system, user)).tree()),
+        (DiffCount{0, 1}));
     const std::string kept = test::fileContents(system);
     std::ofstream(dir / "registry.reg", std::ios::app) << "\"Odd\"=hex:0g\r\n";
     const JobResult unreadable = run({"--write-hives", hives[0], hives[1]}, dir);
     EXPECT_EQ(unreadable.status, 1);
     EXPECT_NE(unreadable.err.find("(\"Odd\"=hex:0g) cannot be read"), std::string::npos) << unreadable.err;
-    std::ofstream(user, std::ios::binary | std::ios::in) << "XXXX";
-    const JobResult damaged = run({"--write-hives", hives[0], hives[1]}, dir);
-    EXPECT_EQ(damaged.status, 1);
-    EXPECT_NE(damaged.err.find("kavendel: USER.DAT: file header"), std::string::npos) << damaged.err;
     EXPECT_EQ(test::fileContents(system), kept);
 }
 

@@ -4,6 +4,7 @@
 #include "Fakes.h"
 #include "UserConfig.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,7 +52,7 @@ TEST(FirstRunDialog, AFailedChoiceComesBackAndTheDemoCopyIsOpenedAndRemembered) 
     const UserConfig config(root / "config/kavendel.conf");
     FixedPicker picker(root); // a folder without registry.reg
     test::ScriptedDialogs boxes;
-    FirstRunDialog dialog;
+    FirstRunDialog dialog(places.defaultMachine, true);
     pressInTurn(dialog, {"OpenFolderButton", "TryDemoButton"});
 
     EXPECT_EQ(runFirstRun(dialog, picker, boxes, places, config), places.demoCopy);
@@ -68,7 +69,7 @@ TEST(FirstRunDialog, AFileThatIsNoDiskImageSaysSoAndRemembersNothing) {
     std::ofstream(root / "notes.img") << "not a disk";
     FixedPicker picker(root / "notes.img");
     test::ScriptedDialogs boxes;
-    FirstRunDialog dialog;
+    FirstRunDialog dialog(root / "machine", true);
     pressInTurn(dialog, {"OpenImageButton"});
 
     EXPECT_EQ(
@@ -81,19 +82,68 @@ TEST(FirstRunDialog, AFileThatIsNoDiskImageSaysSoAndRemembersNothing) {
     EXPECT_FALSE(fs::exists(config.file()));
 }
 
-TEST(FirstRunDialog, ClosingItRemembersNothing) {
+// The machines found come first; one its emulator runs is refused, another is opened as its disk.
+TEST(FirstRunDialog, TheMachinesFoundComeFirstAndOneRunningIsRefused) {
+    QTemporaryDir temp;
+    const fs::path root = temp.path().toStdString();
+    const UserConfig config(root / "kavendel.conf");
+    std::ofstream(root / "voodoo.vhd") << "not a disk";
+    FixedPicker picker(root);
+    test::ScriptedDialogs boxes;
+    FirstRunDialog dialog(
+        root / "machine", true,
+        {{"Win98 (VirtualBox, Windows 98)", root / "win98.vdi", "Shut down 'Win98' in VirtualBox first"},
+         {"Win98 Voodoo box (86Box, Windows 98 SE)", root / "voodoo.vhd", {}}});
+    const auto buttons = dialog.findChildren<QPushButton*>();
+    ASSERT_GE(buttons.size(), 3);
+    EXPECT_EQ(buttons[0]->objectName(), "OpenMachineButton1");
+    EXPECT_EQ(buttons[1]->text(), "Win98 Voodoo box (86Box, Windows 98 SE) を開く");
+    pressInTurn(dialog, {"OpenMachineButton1", "OpenMachineButton2"});
+
+    EXPECT_EQ(
+        runFirstRun(dialog, picker, boxes, {root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"}, config),
+        std::nullopt);
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_NE(boxes.shown[0].text.find("Shut down 'Win98' in VirtualBox first"), std::string::npos);
+    EXPECT_NE(boxes.shown[1].text.find("voodoo.vhd"), std::string::npos) << boxes.shown[1].text;
+    EXPECT_FALSE(fs::exists(config.file()));
+}
+
+// Closing goes on with the folder the dialog names, Quit ends the program; neither remembers.
+TEST(FirstRunDialog, ClosingOrQuittingRemembersNothing) {
     QTemporaryDir temp;
     const fs::path root = temp.path().toStdString();
     const UserConfig config(root / "kavendel.conf");
     FixedPicker picker(root);
     test::ScriptedDialogs boxes;
-    FirstRunDialog dialog;
-    pressInTurn(dialog, {});
-
-    EXPECT_EQ(
-        runFirstRun(dialog, picker, boxes, {root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"}, config),
-        std::nullopt);
+    for (const bool quit : {false, true}) {
+        FirstRunDialog dialog(root / "machine", true);
+        EXPECT_TRUE(dialog.findChild<QLabel*>("FirstRunText")->text().contains(temp.filePath("machine")));
+        pressInTurn(dialog, quit ? std::deque<QString>{"QuitButton"} : std::deque<QString>{});
+        EXPECT_EQ(runFirstRun(dialog, picker, boxes, {root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"},
+                              config),
+                  std::nullopt);
+        EXPECT_EQ(dialog.quitRequested(), quit);
+    }
     EXPECT_FALSE(fs::exists(config.file()));
+}
+
+// An import says where it went.
+TEST(FirstRunDialog, AnImportNamesItsFolder) {
+    QTemporaryDir temp;
+    const fs::path root = temp.path().toStdString();
+    const FirstRunPlaces places{root / "machine", KAVENDEL_DEMO_MACHINE, root / "demo"};
+    const UserConfig config(root / "kavendel.conf");
+    FixedPicker picker(KAVENDEL_DEMO_MACHINE "/registry.reg");
+    test::ScriptedDialogs boxes;
+    fs::create_directories(places.defaultMachine / "mine");
+    FirstRunDialog dialog(places.defaultMachine, false);
+    pressInTurn(dialog, {"ImportExportButton"});
+
+    EXPECT_EQ(runFirstRun(dialog, picker, boxes, places, config), root / "machine-2");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(boxes.shown[0].text.find((root / "machine-2").string()), std::string::npos)
+        << boxes.shown[0].text;
 }
 
 } // namespace

@@ -194,11 +194,13 @@ TEST_F(EnglishWindowTest, EveryTextTheWindowShowsIsTranslated) {
 }
 
 TEST_F(EnglishWindowTest, TheFirstRunDialogIsInEnglishToo) {
-    FirstRunDialog dialog;
-    const QList<QWidget*> widgets = dialog.findChildren<QWidget*>();
-    ASSERT_EQ(dialog.findChildren<QPushButton*>().size(), 5);
-    const QStringList untranslated = untranslatedTexts(widgets);
-    EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
+    for (const bool isNew : {true, false}) {
+        FirstRunDialog dialog("/m", isNew);
+        const QList<QWidget*> widgets = dialog.findChildren<QWidget*>();
+        ASSERT_EQ(dialog.findChildren<QPushButton*>().size(), 6);
+        const QStringList untranslated = untranslatedTexts(widgets);
+        EXPECT_TRUE(untranslated.isEmpty()) << untranslated.join(u'\n').toStdString();
+    }
 }
 
 struct ErrorRow {

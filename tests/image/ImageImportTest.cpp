@@ -24,7 +24,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -419,7 +421,7 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     } rows[] = {
         {{"--machine", machine, "--import-image", disk.raw().string(), "--partition", "1"}, 0, "created"},
         {{"--machine", machine, "--write-image"}, 0, "nothing to write"},
-        {{"--machine", machine, "--import-image", disk.raw().string()}, 2, "not an empty folder"},
+        {{"--machine", machine, "--import-image", disk.raw().string()}, 1, "not an empty folder"},
         {{"--machine", machine, "--write-image", "--partition", "2"},
          2,
          "--partition goes with --import-image"},
@@ -444,7 +446,8 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
 
     // --image imports into a folder of its own once and reuses it while the image is unchanged.
     // Once Windows changed the image, the folder is refreshed from it, its own changes not
-    // written yet kept on top, and an automatic snapshot keeps it as it was.
+    // written yet kept on top, and an automatic snapshot keeps it as it was. The keys every start
+    // creates empty are no such change.
     ::setenv("XDG_DATA_HOME", (m_folder.path() / "data").c_str(), 1);
     const fs::path images = m_folder.path() / "data/kavendel/images";
     const std::vector<std::string> open{"--image", disk.raw().string(), "--screenshot",
@@ -456,6 +459,7 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     const ino_t imported = inodeOf(own / "registry.reg");
     EXPECT_EQ(kavendel(open).status, 0);
     EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
+    EXPECT_FALSE(image::hasUnwrittenChanges(own));
     setMachineValues(own, "\"Unwritten\"=\"1\"\r\n");
     const std::string unwritten = test::fileContents(own / "registry.reg");
     disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");
@@ -470,73 +474,215 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     EXPECT_TRUE(fs::exists(m_folder.path() / "shots/controls.tsv"));
 }
 
-// The write-back killed at each of its file calls in turn: once the next run has recovered, the
-// image holds all of the changes or none, and fsck.fat finds nothing wrong.
-TEST_F(ImageImport, AWriteBackKilledAtAnyStepIsFinishedOrUndoneByTheNextRun) {
-    test::Win98Image disk(m_folder.path(), DiskSize, 32);
-    disk.installWindows(Hives);
-    importImage(m_machine, disk.raw(), std::nullopt, m_notes);
-    changeMachine(m_machine);
-    const std::string oldInf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
-    const fs::path pristine = m_folder.path() / "pristine";
-    fs::create_directories(pristine);
-    fs::copy(disk.raw(), pristine / "disk.img");
-    fs::copy(m_machine, pristine / "machine", fs::copy_options::recursive);
-    bool finished = false;
-    int undone = 0, done = 0;
-    for (int cut = 0; !finished && cut < 100; ++cut) {
-        SCOPED_TRACE("killed at call " + std::to_string(cut));
-        fs::copy_file(pristine / "disk.img", disk.raw(), fs::copy_options::overwrite_existing);
-        fs::remove_all(m_machine);
-        fs::copy(pristine / "machine", m_machine, fs::copy_options::recursive);
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            int calls = 0;
-            auto step = [&] {
-                if (calls++ == cut)
-                    ::_exit(0);
-            };
-            ImageCalls seams;
-            seams.files.write = [&](int fd, const char* data, std::size_t size) {
-                step();
-                return ::write(fd, data, size);
-            };
-            seams.files.fsync = [&](int fd) {
-                step();
-                return ::fsync(fd);
-            };
-            seams.files.rename = [&](const char* from, const char* to) {
-                step();
-                return ::rename(from, to);
-            };
-            seams.unlink = [&](const char* path) {
-                step();
-                return ::unlink(path);
-            };
-            try {
-                writeBackToImage(m_machine, seams);
-            } catch (...) {
-                ::_exit(2);
-            }
-            ::_exit(3);
-        }
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 2);
-        finished = WEXITSTATUS(status) == 3;
-        recoverImageWrite(m_machine);
-        const std::string inf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
-        EXPECT_TRUE(inf == NewInf || inf == oldInf);
-        (inf == NewInf ? done : undone) += 1;
-        if (inf == NewInf)
-            EXPECT_EQ(disk.get("/KAVENDEL/CHANGES.REG").substr(0, 8), "REGEDIT4");
-        else
-            EXPECT_THROW(disk.get("/KAVENDEL/CHANGES.REG"), std::runtime_error);
-        expectFsckClean(disk, m_folder.path() / "volume");
+bool holdsFile(const test::Win98Image& disk, const std::string& dosPath) {
+    try {
+        disk.get(dosPath);
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
     }
-    EXPECT_TRUE(finished);
-    EXPECT_GT(undone, 0);
-    EXPECT_GT(done, 1) << "some cuts come after the image is written, and the recovery keeps it";
+}
+
+// --restore of a write-back's snapshot puts the image's files back as they were, in one step with
+// the record, so that the next write-back goes in; where Windows changed one of them since, it
+// refuses and changes nothing.
+TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince) {
+    const struct {
+        const char* name;
+        bool windowsRan;
+    } rows[] = {{"as written", false}, {"Windows ran since", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        importImage(machine, disk.raw(), std::nullopt, m_notes);
+        changeMachine(machine);
+        ASSERT_TRUE(writeBackToImage(machine).moved);
+        const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
+        EXPECT_NE(listed.out.find("\n1\t"), std::string::npos) << listed.out;
+        EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos) << listed.out;
+        if (row.windowsRan)
+            test::writeBytesAt(disk.raw(), disk.clusterOffset(disk.systemDatCluster()) + 100, "Windows ran");
+        const std::string before = disk.fileContents();
+        const std::string folder = test::fileContents(machine / "registry.reg");
+        const auto restored = kavendel({"--machine", machine.string(), "--restore", "1"});
+        EXPECT_EQ(restored.status, row.windowsRan ? 1 : 0) << restored.err;
+        if (row.windowsRan) {
+            EXPECT_NE(restored.err.find("so nothing was restored"), std::string::npos) << restored.err;
+            EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
+            EXPECT_EQ(test::fileContents(machine / "registry.reg"), folder);
+            continue;
+        }
+        EXPECT_EQ(disk.get("/WINDOWS/INF/ATIXBAR.INF"), std::string(70000, 'x'));
+        EXPECT_FALSE(holdsFile(disk, "/KAVENDEL/CHANGES.REG"));
+        const auto volume = openVolume(disk.raw(), std::nullopt);
+        FatVolume fat(*volume);
+        const auto systemDat = fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
+        ASSERT_TRUE(systemDat);
+        EXPECT_TRUE(fat.read(*systemDat, 128u << 20) == test::fileContents(Hives / "SYSTEM.DAT"));
+        expectFsckClean(disk, here.path() / "volume");
+        EXPECT_TRUE(imageUnchangedSinceImport(machine)) << "the record tells the image as restored";
+        changeMachine(machine);
+        EXPECT_TRUE(writeBackToImage(machine).moved) << "the next write-back goes in";
+    }
+}
+
+// File calls and program runs that do their work, and end the process at the given call, as a
+// kill -9 there would.
+class KillingCalls final : public ProgramRunner {
+public:
+    explicit KillingCalls(int killAt)
+        : m_killAt(killAt) {
+        calls.programs = this;
+        calls.files.write = [this](int fd, const char* data, std::size_t size) {
+            step();
+            return ::write(fd, data, size);
+        };
+        calls.files.fsync = [this](int fd) {
+            step();
+            return ::fsync(fd);
+        };
+        calls.files.rename = [this](const char* from, const char* to) {
+            step();
+            return ::rename(from, to);
+        };
+        calls.unlink = [this](const char* path) {
+            step();
+            return ::unlink(path);
+        };
+    }
+    ProgramResult run(const std::vector<std::string>& argv) override {
+        step();
+        return SystemProgramRunner().run(argv);
+    }
+    ImageCalls calls;
+
+private:
+    void step() {
+        if (m_calls++ == m_killAt)
+            ::raise(SIGKILL);
+    }
+    int m_killAt;
+    int m_calls = 0;
+};
+
+// A write-back in a process of its own, killed at call killAt: whether it ran to its end.
+bool writeBackKilledAt(const fs::path& machine, int killAt) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        KillingCalls killing(killAt);
+        try {
+            writeBackToImage(machine, killing.calls);
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) || WEXITSTATUS(status) == 0) << "the write-back failed";
+    return WIFEXITED(status);
+}
+
+// The write-back killed at sampled calls of all of its file calls and program runs, in a raw image
+// and a qcow2 one: once the next run has recovered, the image holds all of the changes or none,
+// fsck.fat finds nothing wrong, and a second write-back with a new change goes in.
+TEST_F(ImageImport, AWriteBackKilledAtAnyStepIsFinishedOrUndoneAndTheNextOneGoesIn) {
+    const struct {
+        const char* format;
+        int stride; // a sample: each kill costs two write-backs, two conversions and fsck.fat
+    } rows[] = {{"raw", 4}, {"qcow2", 2}};
+    for (const auto& row : rows) {
+        const std::string format = row.format;
+        test::TemporaryFolder here;
+        test::Win98Image disk(here.path(), DiskSize, 32);
+        disk.installWindows(Hives);
+        const fs::path image = format == "raw" ? disk.raw() : test::convertImage(disk.raw(), format);
+        const fs::path machine = here.path() / "machine", pristine = here.path() / "pristine";
+        importImage(machine, image, std::nullopt, m_notes);
+        changeMachine(machine);
+        const std::string oldInf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
+        fs::create_directories(pristine);
+        fs::copy(image, pristine / "image");
+        fs::copy(machine, pristine / "machine", fs::copy_options::recursive);
+        int undone = 0, done = 0;
+        for (int cut = 0;; cut += row.stride) {
+            SCOPED_TRACE(format + " killed at call " + std::to_string(cut));
+            fs::copy_file(pristine / "image", image, fs::copy_options::overwrite_existing);
+            fs::remove_all(machine);
+            fs::copy(pristine / "machine", machine, fs::copy_options::recursive);
+            const bool finished = writeBackKilledAt(machine, cut);
+            recoverImageWrite(machine);
+            rawBytes(image, format, disk.raw());
+            const std::string inf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
+            EXPECT_TRUE(inf == NewInf || inf == oldInf);
+            (inf == NewInf ? done : undone) += 1;
+            EXPECT_EQ(holdsFile(disk, "/KAVENDEL/CHANGES.REG"), inf == NewInf);
+            expectFsckClean(disk, here.path() / "volume");
+            std::ofstream(machine / "drive_c/WINDOWS/INF/ATI_9XAA.INF", std::ios::trunc) << "second";
+            EXPECT_NO_THROW(writeBackToImage(machine));
+            rawBytes(image, format, disk.raw());
+            EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), "second");
+            if (finished)
+                break;
+        }
+        EXPECT_GT(undone, 0);
+        EXPECT_GT(done, 1) << "some kills come after the image is written, and the recovery keeps it";
+        std::cout << format << ": " << undone + done << " kill points, " << done << " finished\n";
+    }
+}
+
+// Two machine folders imported from one image and written back at once: the second writes nothing
+// and says another Kavendel is writing; the image then holds exactly what the first wrote.
+TEST_F(ImageImport, OfTwoFoldersWritingIntoOneImageTheSecondWritesNothing) {
+    test::Win98Image disk(m_folder.path(), DiskSize, 16);
+    disk.installWindows(Hives);
+    const fs::path other = m_folder.path() / "other";
+    importImage(m_machine, disk.raw(), std::nullopt, m_notes);
+    importImage(other, disk.raw(), std::nullopt, m_notes);
+    changeMachine(m_machine);
+    changeMachine(other);
+    std::ofstream(other / "registry.reg", std::ios::app) << "[HKEY_USERS\\.DEFAULT\\Other]\r\n\r\n";
+    int ready[2], go[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t first = ::fork();
+    if (first == 0) {
+        ImageCalls paused;
+        bool waited = false;
+        paused.files.write = [&](int fd, const char* data, std::size_t size) {
+            char c = 0;
+            if (!waited && ::write(ready[1], "r", 1) == 1 && ::read(go[0], &c, 1) == 1)
+                waited = true;
+            return ::write(fd, data, size);
+        };
+        try {
+            writeBackToImage(m_machine, paused);
+        } catch (...) {
+            ::_exit(2);
+        }
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    const std::string whileWriting = disk.fileContents();
+    try {
+        writeBackToImage(other);
+        ADD_FAILURE() << "both wrote";
+    } catch (const Failure& e) {
+        EXPECT_NE(e.text().find("別の Kavendel が書き込んでいます"), std::string::npos) << e.text();
+    }
+    EXPECT_TRUE(disk.fileContents() == whileWriting) << "the second wrote into the image";
+    ASSERT_EQ(::write(go[1], "g", 1), 1);
+    int status = 0;
+    ::waitpid(first, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(imageUnchangedSinceImport(m_machine)) << "the image holds what the first wrote, all of it";
+    expectFsckClean(disk, m_folder.path() / "volume");
+    for (int fd : {ready[0], ready[1], go[0], go[1]})
+        ::close(fd);
 }
 
 } // namespace

@@ -256,6 +256,10 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
          {{0, "x"}},
          "は読み取り専用です。Kavendel は書き込みのジャーナル"},
         {"past the volume's end", [] {}, {{0, "x"}, {where.size - 1, "xy"}}, "runs past the volume's end"},
+        {"changed since the plan read it",
+         [] {},
+         {{0, "x", test::imageBytes(raw).substr(where.offset, 1)}, {3, "xy", "zz"}},
+         "何も書き込んでいません"},
         {"unfinished earlier write",
          [&] {
              std::filesystem::create_directories(journal);

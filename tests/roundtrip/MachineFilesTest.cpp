@@ -140,8 +140,8 @@ TEST(Snapshots, EachListsItsChangesSinceTheOneBefore) {
     write(dir / "registry.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"1\"\r\n");
     Snapshots snapshots(dir);
     snapshots.take({});
-    write(dir / "registry.reg",
-          "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"2\"\r\n\r\n[HKEY_LOCAL_MACHINE\\B]\r\n");
+    write(dir / "registry.reg", "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\A]\r\n\"v\"=\"2\"\r\n\r\n[HKEY_LOCAL_"
+                                "MACHINE\\B]\r\n@=\"\"\r\n");
     snapshots.take({});
     const fs::path manifest = snapshots.folder() / "2" / "snapshot.txt";
     const std::string taken = test::fileContents(manifest);
@@ -153,8 +153,8 @@ TEST(Snapshots, EachListsItsChangesSinceTheOneBefore) {
         EXPECT_EQ(listed[0].previous, 0u);
         EXPECT_EQ(listed[1].previous, 1u);
         ASSERT_TRUE(listed[1].changes);
-        EXPECT_EQ(*listed[1].changes, (DiffCount{1, 1}));
-        EXPECT_NE(test::fileContents(manifest).find("changes\t1\t1\t1\n"), std::string::npos);
+        EXPECT_EQ(*listed[1].changes, (DiffCount{1, 2}));
+        EXPECT_NE(test::fileContents(manifest).find("changes\t1\t1\t2\n"), std::string::npos);
     }
 }
 

@@ -49,8 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         PatchCase{"subtree removed",
                   "[HKEY_LOCAL_MACHINE\\A\\B\\C]\r\n\"v\"=\"1\"\r\n[HKEY_LOCAL_MACHINE\\A\\D]\r\n",
                   "[HKEY_LOCAL_MACHINE\\A]\r\n"},
-        PatchCase{"new empty and nested keys", "",
-                  "[HKEY_LOCAL_MACHINE\\E]\r\n[HKEY_USERS\\.DEFAULT\\X\\Y\\Z]\r\n"},
+        PatchCase{"new nested keys", "", "[HKEY_USERS\\.DEFAULT\\X\\Y\\Z]\r\n\"v\"=\"1\"\r\n"},
         PatchCase{"0x5C trail bytes",
                   "[HKEY_LOCAL_MACHINE\\\x95\x5C\x8E\xA6]\r\n\"\x83\x5C\"=\"\x94\x5C\"\r\n",
                   "[HKEY_LOCAL_MACHINE\\\x95\x5C\x8E\xA6\\\x83\x5C\x83\x74\x83\x67]\r\n\"\x83\x5C\"="
@@ -58,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         PatchCase{"case of names does not matter", "[HKEY_LOCAL_MACHINE\\Key]\r\n\"Name\"=\"1\"\r\n",
                   "[hkey_local_machine\\KEY]\r\n\"NAME\"=\"1\"\r\n\"New\"=hex(7):61,00,00\r\n"},
         PatchCase{"a hive's keys all replaced",
-                  "[HKEY_USERS\\.DEFAULT\\A]\r\n\"v\"=\"1\"\r\n[HKEY_USERS\\B]\r\n", "[HKEY_USERS\\C]\r\n"}),
+                  "[HKEY_USERS\\.DEFAULT\\A]\r\n\"v\"=\"1\"\r\n[HKEY_USERS\\B]\r\n",
+                  "[HKEY_USERS\\C]\r\n@=\"\"\r\n"}),
     [](const testing::TestParamInfo<PatchCase>& info) {
         std::string name = info.param.what;
         for (char& c : name)
@@ -67,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// New keys that hold no value (the driver's keys every start creates) are no change.
 TEST(ChangesPatch, HoldsOnlyTheDifferencesByKeyInTheNewerFilesOrder) {
     const std::string before = Header + "[HKEY_LOCAL_MACHINE\\Z]\r\n\"same\"=\"1\"\r\n\"old\"=\"1\"\r\n\r\n"
                                         "[HKEY_LOCAL_MACHINE\\Gone\\Sub]\r\n\"v\"=\"1\"\r\n\r\n"
@@ -74,17 +75,19 @@ TEST(ChangesPatch, HoldsOnlyTheDifferencesByKeyInTheNewerFilesOrder) {
     const std::string after = Header +
                               "[HKEY_LOCAL_MACHINE\\Z]\r\n\"same\"=\"1\"\r\n\"new\"=dword:0000002a\r\n\r\n"
                               "[HKEY_LOCAL_MACHINE\\A]\r\n\"same\"=\"1\"\r\n\r\n"
-                              "[HKEY_LOCAL_MACHINE\\A\\Empty]\r\n";
+                              "[HKEY_LOCAL_MACHINE\\A\\Empty]\r\n\r\n"
+                              "[HKEY_LOCAL_MACHINE\\New\\Empty\\Deeper]\r\n\r\n"
+                              "[HKEY_LOCAL_MACHINE\\New\\Full]\r\n@=\"\"\r\n";
     EXPECT_EQ(changesPatch(before, after),
               "REGEDIT4\r\n"
               "\r\n[-HKEY_LOCAL_MACHINE\\Gone]\r\n"
               "\r\n[HKEY_LOCAL_MACHINE\\Z]\r\n\"old\"=-\r\n\"new\"=dword:0000002a\r\n"
-              "\r\n[HKEY_LOCAL_MACHINE\\A\\Empty]\r\n"
+              "\r\n[HKEY_LOCAL_MACHINE\\New\\Full]\r\n@=\"\"\r\n"
               "\r\n");
     EXPECT_EQ(changesPatch(after, after), "REGEDIT4\r\n\r\n");
     const DiffCount count =
         countDifferences(RegistryDocument::parse(before).tree(), RegistryDocument::parse(after).tree());
-    EXPECT_EQ(count, (DiffCount{3, 3})); // Gone, Gone\Sub, A\Empty; old, new, Gone\Sub's v
+    EXPECT_EQ(count, (DiffCount{4, 4})); // Gone, Gone\Sub, New, New\Full; old, new, v, @
 }
 
 TEST(ChangesPatch, CarriesTheStoresChangesToTheDemoMachine) {
@@ -105,7 +108,8 @@ TEST(ChangesPatch, CarriesTheStoresChangesToTheDemoMachine) {
         reg.StoreText("\x94\x5C\x97\xCD", "\x83\x5C\\");
         reg.RemovePath("\\SOFTWARE\\ATI Technologies\\CDS");
         reg.SelectRoot(RootKey::CurrentUser);
-        reg.OpenPath("\\Software\\Kavendel\\Empty");
+        reg.OpenPath("\\Software\\Kavendel\\Named");
+        reg.StoreText("", "");
     }
     const std::string after = test::fileContents(dir / "registry.reg");
     const std::string patch = changesPatch(before, after);

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace kv::vms {
 namespace {
 
@@ -84,6 +86,10 @@ TEST_F(MachineSurvey, FindsTheWindowsDiskAndWhatItHolds) {
     machine("Gone", {m_home.path() / "gone.img"});
     machine("Snapshot", {diff});
     machine("No Windows", {s_data});
+    // A disk path naming a pipe would block whoever opens it.
+    const fs::path pipe = m_home.path() / "pipe.img";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    machine("Pipe", {pipe});
     // Kavendel opened the raw image before.
     const fs::path opened = image::machineFolderFor(s_raw, m_images);
     fs::create_directories(opened);
@@ -109,9 +115,14 @@ TEST_F(MachineSurvey, FindsTheWindowsDiskAndWhatItHolds) {
         bool problem;
     };
     const Row rows[] = {
-        {"Data first", s_raw, "raw", false, true, false}, {"Gone", {}, "", false, false, false},
-        {"No Windows", {}, "", false, false, false},      {"Running", s_vhd, "vpc", true, false, false},
-        {"Snapshot", {}, "", false, false, true},
+        // clang-format off
+        {"Data first", s_raw, "raw", false, true, false},
+        {"Gone",       {},    "",    false, false, false},
+        {"No Windows", {},    "",    false, false, false},
+        {"Pipe",       {},    "",    false, false, false},
+        {"Running",    s_vhd, "vpc", true,  false, false},
+        {"Snapshot",   {},    "",    false, false, true},
+        // clang-format on
     };
     ASSERT_EQ(machines.size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -131,8 +142,9 @@ TEST_F(MachineSurvey, FindsTheWindowsDiskAndWhatItHolds) {
         EXPECT_EQ(found.machineFolder.has_value(), row.hasFolder);
         EXPECT_EQ(found.problem.has_value(), row.problem);
     }
-    ASSERT_EQ(notes.size(), 1u);
+    ASSERT_EQ(notes.size(), 2u);
     EXPECT_NE(notes[0].find("gone.img"), std::string::npos);
+    EXPECT_NE(notes[1].find("pipe.img"), std::string::npos);
 }
 
 TEST(WindowsName, NamesEachVersionOfTheFamily) {
