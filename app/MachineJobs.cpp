@@ -166,7 +166,7 @@ void writeHives(const MachineJob& job, const fs::path& dir, const Console& conso
 }
 
 // The taken files, keys and values of a write-back that Windows changed too, in UTF-8.
-std::vector<std::string> overwrittenNames(const image::ImageWriteReport& written) {
+std::vector<std::string> overwrittenNames(const ImageWriteReport& written) {
     std::vector<std::string> names;
     for (const std::string& file : written.filesChangedInWindows)
         names.push_back(cp932::toUtf8(file));
@@ -177,7 +177,7 @@ std::vector<std::string> overwrittenNames(const image::ImageWriteReport& written
 
 void writeImage(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
-    const image::ImageWriteReport written = image::writeBackToImage(dir);
+    const ImageWriteReport written = writeBackToImage(dir);
     if (!written.moved)
         return console.report(texts.text(QT_TRANSLATE_NOOP(
             "CommandLine", "書き込むものはありません: イメージはマシンの変更をすでに持っています")));
@@ -189,8 +189,8 @@ void writeImage(const fs::path& dir, const Console& console) {
         reportOverwritten(what, console);
 }
 
-void importImage(const MachineJob& job, const fs::path& dir, const Console& console) {
-    image::importImage(dir, *job.image, job.partition, console.errorStream());
+void importImageJob(const MachineJob& job, const fs::path& dir, const Console& console) {
+    importImage(dir, *job.image, job.partition, console.errorStream());
     console.report(console.texts().text(
         QT_TRANSLATE_NOOP("CommandLine", "%2 からマシンフォルダ %1 を作成しました"),
         {QString::fromStdString(dir.string()), QString::fromStdString(job.image->string())}));
@@ -210,9 +210,9 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     if (job.kind == Kind::Import)
         return importMachine(job, dir, console);
     if (job.kind == Kind::ImportImage)
-        return importImage(job, dir, console);
+        return importImageJob(job, dir, console);
     requireMachineFolder(dir);
-    image::recoverImageWrite(dir);
+    recoverImageWrite(dir);
     Snapshots snapshots(dir);
     switch (job.kind) {
     case Kind::Snapshot:
@@ -225,7 +225,7 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
         const std::uint64_t id = snapshots.parseId(*job.id);
         const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
         const std::uint64_t before = snapshots.restore(id, [&] {
-            image::restoreImageFiles(dir, outside);
+            restoreImageFiles(dir, outside);
             restoreHiveFiles(outside);
         });
         console.report(console.texts().text(
@@ -291,7 +291,7 @@ fs::path imagesFolderBeside(const fs::path& defaultMachine) {
 }
 
 fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, std::ostream& notes) {
-    return image::machineForImage(image, imagesFolderBeside(defaultMachine), notes);
+    return machineForImage(image, imagesFolderBeside(defaultMachine), notes);
 }
 
 std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,
@@ -309,7 +309,7 @@ int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
         return QCoreApplication::translate("ImageWriteBack", source).toStdString();
     };
     try {
-        if (!image::ImageRecord::load(machineDir) || !image::hasUnwrittenChanges(machineDir) ||
+        if (!ImageRecord::load(machineDir) || !hasUnwrittenChanges(machineDir) ||
             !dialogs.confirm(
                 ApplicationTitle,
                 text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに今書き込みますか？\n"
@@ -318,7 +318,7 @@ int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
             return 0;
         std::string shown =
             text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに書き込みました。"));
-        for (const std::string& what : overwrittenNames(image::writeBackToImage(machineDir)))
+        for (const std::string& what : overwrittenNames(writeBackToImage(machineDir)))
             shown += "\n" + QCoreApplication::translate(
                                 "ImageWriteBack",
                                 "%1 は Windows でも変わっていましたが、マシンの変更を書き込みました")

@@ -57,7 +57,7 @@ int runMachineJob(const MachineJob& job, const std::filesystem::path& machineDir
 std::filesystem::path imagesFolderBeside(const std::filesystem::path& defaultMachine);
 
 // The machine folder of its own that a disk image gets, under the default machine folder's parent:
-// imported or reused, with the files passed over told on notes. Throws as image::machineForImage.
+// imported or reused, with the files passed over told on notes. Throws as machineForImage.
 std::filesystem::path imageMachineFolder(const std::filesystem::path& image,
                                          const std::filesystem::path& defaultMachine, std::ostream& notes);
 

@@ -115,12 +115,12 @@ int main(int argc, char** argv) {
         return std::to_string(text.size()) + " bytes of REGEDIT4";
     });
     const Step import = inChild([&] {
-        kv::image::importImage(machine, disk.raw(), std::nullopt, std::cerr);
+        kv::importImage(machine, disk.raw(), std::nullopt, std::cerr);
         return std::string("into ") + machine.string();
     });
     session(machine);
     const Step writeBack = inChild([&] {
-        const auto moved = kv::image::writeBackToImage(machine).moved;
+        const auto moved = kv::writeBackToImage(machine).moved;
         if (!moved)
             throw std::runtime_error("nothing was written");
         return std::to_string(moved->bytesRead) + " bytes read, " + std::to_string(moved->bytesWritten) +

@@ -363,6 +363,18 @@
         <source>%1 は読み取り専用です。Kavendel は書き込めません。</source>
         <translation>%1 is read-only: Kavendel may not write to it.</translation>
     </message>
+    <message>
+        <source>イメージの中のフォルダ %1 には、もう項目を置く場所がありません。</source>
+        <translation>The folder %1 in the image has no room for another entry.</translation>
+    </message>
+    <message>
+        <source>%1 は Windows のファイル名に使えない名前なので、イメージの中に作れません。</source>
+        <translation>%1 cannot be created in the image: Windows does not allow that name.</translation>
+    </message>
+    <message>
+        <source>%1 の FAT ボリュームは、Windows が正しく終了しなかったか、ディスクのエラーを記録したままです。Kavendel はそこへ書き込みません。Windows を一度起動して ScanDisk を最後まで実行させてから、もう一度お試しください。</source>
+        <translation>The FAT volume in %1 was left by Windows without a clean shutdown, or with a disk error recorded, so Kavendel does not write into it. Start Windows once, let ScanDisk run to its end, then try again.</translation>
+    </message>
 </context>
 <context>
     <name>FirstRun</name>

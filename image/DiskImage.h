@@ -25,7 +25,7 @@ inline Message imageText(const char* source, std::vector<std::string> args) {
 }
 
 // Where the volume lies: the image file, its format as qemu-img names it ("raw", "vpc", "qcow2",
-// "vdi"), the partition (1-4 from the MBR, 0 for a bare volume) and the volume's byte extent.
+// "vdi", "vmdk", "vhdx"), the partition (1-4 from the MBR, 0 for a bare volume) and the volume's byte extent.
 struct VolumeLocation {
     std::filesystem::path image;
     std::string format;

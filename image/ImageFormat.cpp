@@ -22,12 +22,17 @@ struct Magic {
     std::string_view bytes;
 };
 
-// A dynamic VHD starts with a copy of its footer; a fixed one has it only as its last sector.
-constexpr std::array<Magic, 4> Magics{{
+// A dynamic VHD starts with a copy of its footer; a fixed one has it only as its last sector. A
+// VMDK is a sparse extent (VMware's and VirtualBox's single file) or a text descriptor naming
+// its extents; a VHDX (Hyper-V) starts with its file type identifier.
+constexpr std::array<Magic, 7> Magics{{
     {"qcow2", 0, false, std::string_view("QFI\xfb", 4)},
     {"vdi", 64, false, std::string_view("\x7f\x10\xda\xbe", 4)},
     {"vpc", 0, false, "conectix"},
     {"vpc", 512, true, "conectix"},
+    {"vmdk", 0, false, "KDMV"},
+    {"vmdk", 0, false, "# Disk DescriptorFile"},
+    {"vhdx", 0, false, "vhdxfile"},
 }};
 
 std::string formatByMagic(const RawFile& file) {

@@ -12,7 +12,7 @@
 namespace kv::image {
 
 struct ImageInfo {
-    std::string format;            // as qemu-img names it: "raw", "vpc", "qcow2", "vdi"
+    std::string format;            // as qemu-img names it: "raw", "vpc", "qcow2", "vdi", "vmdk", "vhdx"
     std::uint64_t virtualSize = 0; // the bytes of the disk inside
 };
 

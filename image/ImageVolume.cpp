@@ -1,5 +1,6 @@
 // Opening the FAT volume inside an image, and reading it in byte ranges.
 #include "DiskImage.h"
+#include "FatBootSector.h"
 #include "ImageFormat.h"
 #include "ImageRanges.h"
 #include "PartitionTable.h"

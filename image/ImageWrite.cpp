@@ -18,14 +18,17 @@ namespace kv::image {
 
 namespace {
 
-// What writing one range may add to the image file: a new block of a dynamic VHD or a VDI, a
-// cluster and its table of a qcow2, a page of a sparse raw file.
+// What writing one range may add to the image file: a new block of a dynamic VHD, a VDI or a
+// VHDX (8 MB, qemu's block for disks of Windows 98's size), a cluster and its table of a qcow2,
+// a grain and its table of a VMDK, a page of a sparse raw file.
 std::uint64_t growthPerRange(const std::string& format) {
+    if (format == "vhdx")
+        return 8u << 20;
     if (format == "vpc")
         return 2u << 20;
     if (format == "vdi")
         return 1u << 20;
-    if (format == "qcow2")
+    if (format == "qcow2" || format == "vmdk")
         return 128u << 10;
     return 4096;
 }

@@ -1,6 +1,8 @@
 #include "PartitionTable.h"
 
 #include "DiskImage.h"
+#include "FatBootSector.h"
+#include "LittleEndian.h"
 
 #include <algorithm>
 #include <array>
@@ -20,13 +22,6 @@ unsigned byteAt(std::string_view bytes, std::size_t at) {
     return static_cast<unsigned char>(bytes[at]);
 }
 
-std::uint32_t littleEndian(std::string_view bytes, std::size_t at, std::size_t width) {
-    std::uint32_t value = 0;
-    for (std::size_t i = width; i-- > 0;)
-        value = value << 8 | byteAt(bytes, at + i);
-    return value;
-}
-
 bool hasBootSignature(std::string_view sector) {
     return sector.size() >= SectorSize && byteAt(sector, 510) == 0x55 && byteAt(sector, 511) == 0xAA;
 }
@@ -41,8 +36,8 @@ std::vector<Entry> tableEntries(std::string_view sector) {
     std::vector<Entry> entries;
     for (int i = 0; i < 4; ++i) {
         const std::size_t at = TableOffset + 16 * static_cast<std::size_t>(i);
-        entries.push_back({i + 1, byteAt(sector, at), byteAt(sector, at + 4), littleEndian(sector, at + 8, 4),
-                           littleEndian(sector, at + 12, 4)});
+        entries.push_back({i + 1, byteAt(sector, at), byteAt(sector, at + 4), le::get32(sector, at + 8),
+                           le::get32(sector, at + 12)});
     }
     return entries;
 }
@@ -116,26 +111,6 @@ VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t
 }
 
 } // namespace
-
-bool isFatBootSector(std::string_view sector) {
-    if (!hasBootSignature(sector) || (byteAt(sector, 0) != 0xEB && byteAt(sector, 0) != 0xE9))
-        return false;
-    const std::uint32_t bytesPerSector = littleEndian(sector, 11, 2), perCluster = byteAt(sector, 13);
-    const std::uint32_t total =
-        littleEndian(sector, 19, 2) ? littleEndian(sector, 19, 2) : littleEndian(sector, 32, 4);
-    const unsigned media = byteAt(sector, 21), fats = byteAt(sector, 16);
-    const bool powerOfTwo = perCluster != 0 && (perCluster & (perCluster - 1)) == 0;
-    return (bytesPerSector == 512 || bytesPerSector == 1024 || bytesPerSector == 2048 ||
-            bytesPerSector == 4096) &&
-           powerOfTwo && littleEndian(sector, 14, 2) >= 1 && (fats == 1 || fats == 2) && total != 0 &&
-           (media == 0xF0 || media >= 0xF8);
-}
-
-std::uint64_t fatVolumeBytes(std::string_view bootSector) {
-    const std::uint64_t total =
-        littleEndian(bootSector, 19, 2) ? littleEndian(bootSector, 19, 2) : littleEndian(bootSector, 32, 4);
-    return total * littleEndian(bootSector, 11, 2);
-}
 
 VolumeExtent findVolume(std::string_view firstSector, std::uint64_t diskSize, std::optional<int> partition,
                         const std::string& name) {

@@ -23,9 +23,4 @@ struct VolumeExtent {
 VolumeExtent findVolume(std::string_view firstSector, std::uint64_t diskSize, std::optional<int> partition,
                         const std::string& name);
 
-// Whether sector holds a FAT boot sector (a jump, a plausible BIOS parameter block, 55 AA), and
-// the bytes of the volume it describes.
-bool isFatBootSector(std::string_view sector);
-std::uint64_t fatVolumeBytes(std::string_view bootSector);
-
 } // namespace kv::image

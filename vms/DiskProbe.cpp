@@ -154,7 +154,7 @@ std::optional<WindowsDisk> probeWindowsDisk(const fs::path& image) {
     if (volume->location().format != "raw")
         volume = std::make_unique<WindowedVolume>(std::move(volume));
     image::FatVolume fat(*volume);
-    const auto systemHive = fat.find(image::windowsFolder(fat) + "\\SYSTEM.DAT");
+    const auto systemHive = fat.find(windowsFolder(fat) + "\\SYSTEM.DAT");
     if (!systemHive || systemHive->isDirectory())
         return std::nullopt;
     const hive::Hive hive = hive::Hive::read(fat.read(*systemHive, MaxSystemHiveSize));

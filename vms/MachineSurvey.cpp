@@ -31,7 +31,7 @@ bool lockedByEmulator(const fs::path& image) {
 }
 
 std::optional<fs::path> existingMachineFolder(const fs::path& image, const fs::path& imagesFolder) {
-    const fs::path dir = image::machineFolderFor(image, imagesFolder);
+    const fs::path dir = machineFolderFor(image, imagesFolder);
     return isRegularFile(dir / "registry.reg") ? std::optional(dir) : std::nullopt;
 }
 

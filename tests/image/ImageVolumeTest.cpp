@@ -42,8 +42,9 @@ TEST_F(ImageVolume, EveryFormatFindsThePartitionAndReadsItsBytes) {
     const struct {
         const char* build;
         const char* format;
-    } rows[] = {{"raw", "raw"},       {"vpc", "vpc"}, {"vpc-fixed", "vpc"}, {"qcow2", "qcow2"},
-                {"overlay", "qcow2"}, {"vdi", "vdi"}, {"odd name", "vdi"}};
+    } rows[] = {{"raw", "raw"},      {"vpc", "vpc"},       {"vpc-fixed", "vpc"},
+                {"qcow2", "qcow2"},  {"overlay", "qcow2"}, {"vdi", "vdi"},
+                {"odd name", "vdi"}, {"vmdk", "vmdk"},     {"vhdx", "vhdx"}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.build);
         std::filesystem::path file = s_raw;

@@ -91,7 +91,7 @@ TEST_F(MachineSurvey, FindsTheWindowsDiskAndWhatItHolds) {
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     machine("Pipe", {pipe});
     // Kavendel opened the raw image before.
-    const fs::path opened = image::machineFolderFor(s_raw, m_images);
+    const fs::path opened = machineFolderFor(s_raw, m_images);
     fs::create_directories(opened);
     std::ofstream(opened / "registry.reg") << "REGEDIT4\r\n";
     // 86Box takes no lock on its disk; it only has it open.

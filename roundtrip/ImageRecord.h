@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kv::image {
+namespace kv {
 
 struct RecordedFile {
     enum class Role {
@@ -58,4 +58,4 @@ struct ImageRecord {
     void save(const std::filesystem::path& machineDir) const;
 };
 
-} // namespace kv::image
+} // namespace kv

@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-namespace kv::image {
+namespace kv {
 
 namespace {
 
@@ -101,4 +101,4 @@ void ImageRecord::save(const fs::path& machineDir) const {
     replaceFileAtomically(file(machineDir), {text()}, 0644);
 }
 
-} // namespace kv::image
+} // namespace kv

@@ -12,12 +12,12 @@
 #include <vector>
 
 namespace kv {
+
 struct OutsideFile; // Snapshots.h
-}
 
-namespace kv::image {
-
+namespace image {
 class FatVolume;
+}
 
 // Makes dir, new or empty, from the image: registry.reg from the hives that MSDOS.SYS's WinDir=
 // points to (C:\WINDOWS without one), drive_c/ with the files Kavendel reads or changes there
@@ -28,7 +28,7 @@ void importImage(const std::filesystem::path& dir, const std::filesystem::path& 
                  std::optional<int> partition, std::ostream& notes);
 
 struct ImageWriteReport {
-    std::optional<TransferCounters> moved; // nothing when there was nothing to write
+    std::optional<image::TransferCounters> moved; // nothing when there was nothing to write
     // What Windows changed too since the baseline, where the machine's change won.
     std::vector<Collision> collisions;
     std::vector<std::string> filesChangedInWindows; // Windows paths, CP932
@@ -41,7 +41,7 @@ struct ImageWriteReport {
 // too. The machine's registry becomes the baseline. Refuses, before writing anything, when the
 // image is in use, read-only or full, or registry.reg has a line the store cannot read. calls
 // are the file and program calls of the write, which tests cut short.
-ImageWriteReport writeBackToImage(const std::filesystem::path& dir, const ImageCalls& calls = {});
+ImageWriteReport writeBackToImage(const std::filesystem::path& dir, const image::ImageCalls& calls = {});
 
 // Whether the machine folder holds changes that the image does not have yet, by the record
 // alone, without reading the image.
@@ -64,7 +64,7 @@ std::filesystem::path machineFolderFor(const std::filesystem::path& image,
                                        const std::filesystem::path& imagesFolder);
 
 // The Windows folder of the volume: WinDir= of MSDOS.SYS's [Paths] section, else C:\WINDOWS.
-std::string windowsFolder(FatVolume& fat);
+std::string windowsFolder(image::FatVolume& fat);
 
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
@@ -74,6 +74,6 @@ void recoverImageWrite(const std::filesystem::path& dir);
 // them; the caller holds the machine folder's lock. Refuses, changing nothing, when one of them
 // is no longer as the write-back left it (Windows changed it since).
 void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
-                       const ImageCalls& calls = {});
+                       const image::ImageCalls& calls = {});
 
-} // namespace kv::image
+} // namespace kv

@@ -459,7 +459,7 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     const ino_t imported = inodeOf(own / "registry.reg");
     EXPECT_EQ(kavendel(open).status, 0);
     EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
-    EXPECT_FALSE(image::hasUnwrittenChanges(own));
+    EXPECT_FALSE(hasUnwrittenChanges(own));
     setMachineValues(own, "\"Unwritten\"=\"1\"\r\n");
     const std::string unwritten = test::fileContents(own / "registry.reg");
     disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");

@@ -24,7 +24,12 @@
 
 namespace fs = std::filesystem;
 
-namespace kv::image {
+namespace kv {
+
+using image::FatEntry;
+using image::FatVolume;
+using image::imageText;
+using image::openVolume;
 
 namespace {
 
@@ -306,4 +311,4 @@ fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, st
     return dir;
 }
 
-} // namespace kv::image
+} // namespace kv

@@ -22,7 +22,20 @@
 
 namespace fs = std::filesystem;
 
-namespace kv::image {
+namespace kv {
+
+using image::checkWritable;
+using image::FatVolume;
+using image::ImageCalls;
+using image::imageText;
+using image::journalFile;
+using image::KavendelImageLock;
+using image::openVolume;
+using image::recoverPendingWrite;
+using image::TransferCounters;
+using image::Volume;
+using image::VolumeWrite;
+using image::writeAtomically;
 
 namespace {
 
@@ -338,4 +351,4 @@ void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& file
                     {{ImageRecord::file(dir), record.text()}});
 }
 
-} // namespace kv::image
+} // namespace kv
