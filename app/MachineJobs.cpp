@@ -1,6 +1,7 @@
 #include "MachineJobs.h"
 
 #include "Console.h"
+#include "Cp932.h"
 #include "Dialogs.h"
 #include "Failure.h"
 #include "FileBytes.h"
@@ -139,15 +140,53 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
     console.output(patch);
 }
 
+// A value, key or file that Windows changed too, where the machine's change won.
+void reportOverwritten(const std::string& what, const Console& console) {
+    console.report(console.texts().text(
+        QT_TRANSLATE_NOOP("CommandLine",
+                          "%1 は Windows でも変わっていましたが、マシンの変更を書き込みました"),
+        {QString::fromStdString(what)}));
+}
+
+void writeHives(const MachineJob& job, const fs::path& dir, const Console& console) {
+    const ConsoleTexts& texts = console.texts();
+    const HiveWriteReport report = writeMachineHives(dir, job.hiveFiles.at(0), job.hiveFiles.at(1));
+    if (report.snapshot == 0)
+        return console.report(texts.text(QT_TRANSLATE_NOOP(
+            "CommandLine",
+            "SYSTEM.DAT と USER.DAT はマシンの変更をすでに持っています: 何も書き込んでいません")));
+    console.report(texts.text(
+        QT_TRANSLATE_NOOP(
+            "CommandLine",
+            "%1 と %2 に %3 個の変更を書き込みました。元のファイルはスナップショット %4 にあります"),
+        {QString::fromStdString(report.systemDat.string()), QString::fromStdString(report.userDat.string()),
+         QString::number(report.changes), QString::number(report.snapshot)}));
+    for (const Collision& collision : report.collisions)
+        reportOverwritten(collisionText(collision), console);
+}
+
+// The taken files, keys and values of a write-back that Windows changed too, in UTF-8.
+std::vector<std::string> overwrittenNames(const ImageWriteReport& written) {
+    std::vector<std::string> names;
+    for (const std::string& file : written.filesChangedInWindows)
+        names.push_back(cp932::toUtf8(file));
+    for (const Collision& collision : written.collisions)
+        names.push_back(collisionText(collision));
+    return names;
+}
+
 void writeImage(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
-    const auto moved = writeBackToImage(dir);
-    if (!moved)
+    const ImageWriteReport written = writeBackToImage(dir);
+    if (!written.moved)
         return console.report(texts.text(QT_TRANSLATE_NOOP(
-            "CommandLine", "書き込むものはありません: マシンはインポートしたときのままです")));
-    console.report(texts.text(QT_TRANSLATE_NOOP("CommandLine", "変更をディスクイメージに書き込みました: "
-                                                               "読み込み %1 バイト、書き込み %2 バイト"),
-                              {QString::number(moved->bytesRead), QString::number(moved->bytesWritten)}));
+            "CommandLine", "書き込むものはありません: イメージはマシンの変更をすでに持っています")));
+    console.report(texts.text(
+        QT_TRANSLATE_NOOP("CommandLine", "変更をディスクイメージに書き込みました: "
+                                         "読み込み %1 バイト、書き込み %2 バイト"),
+        {QString::number(written.moved->bytesRead), QString::number(written.moved->bytesWritten)}));
+    for (const std::string& what : overwrittenNames(written))
+        reportOverwritten(what, console);
 }
 
 void importImageJob(const MachineJob& job, const fs::path& dir, const Console& console) {
@@ -202,8 +241,7 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
         writeImage(dir, console);
         break;
     case Kind::WriteHives:
-        console.report(
-            QString::fromStdString(writeMachineHives(dir, job.hiveFiles.at(0), job.hiveFiles.at(1))));
+        writeHives(job, dir, console);
         break;
     case Kind::Import:
     case Kind::ImportImage:
@@ -278,10 +316,15 @@ int offerImageWriteBack(Dialogs& dialogs, const fs::path& machineDir) {
                                                          "キャンセルすると変更はマシンフォルダに残り、"
                                                          "後で --write-image で書き込めます。"))))
             return 0;
-        writeBackToImage(machineDir);
-        dialogs.message(ApplicationTitle,
-                        text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに書き込みました。")),
-                        Dialogs::Icon::Information);
+        std::string shown =
+            text(QT_TRANSLATE_NOOP("ImageWriteBack", "変更をディスクイメージに書き込みました。"));
+        for (const std::string& what : overwrittenNames(writeBackToImage(machineDir)))
+            shown += "\n" + QCoreApplication::translate(
+                                "ImageWriteBack",
+                                "%1 は Windows でも変わっていましたが、マシンの変更を書き込みました")
+                                .arg(QString::fromStdString(what))
+                                .toStdString();
+        dialogs.message(ApplicationTitle, shown, Dialogs::Icon::Information);
         return 0;
     } catch (const std::exception& e) {
         showFailure(dialogs, e);

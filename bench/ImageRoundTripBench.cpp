@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     });
     session(machine);
     const Step writeBack = inChild([&] {
-        const auto moved = kv::writeBackToImage(machine);
+        const auto moved = kv::writeBackToImage(machine).moved;
         if (!moved)
             throw std::runtime_error("nothing was written");
         return std::to_string(moved->bytesRead) + " bytes read, " + std::to_string(moved->bytesWritten) +

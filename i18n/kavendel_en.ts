@@ -198,10 +198,6 @@
         <translation>--image opens a machine folder of its own; it cannot be combined with --machine, --create or a job</translation>
     </message>
     <message>
-        <source>書き込むものはありません: マシンはインポートしたときのままです</source>
-        <translation>nothing to write: the machine is as it was imported</translation>
-    </message>
-    <message>
         <source>変更をディスクイメージに書き込みました: 読み込み %1 バイト、書き込み %2 バイト</source>
         <translation>wrote the changes into the disk image: %1 bytes read, %2 bytes written</translation>
     </message>
@@ -220,6 +216,22 @@
     <message>
         <source>--write-hives には SYSTEM.DAT と USER.DAT の 2 つのファイルが必要です</source>
         <translation>--write-hives needs two files, SYSTEM.DAT and USER.DAT</translation>
+    </message>
+    <message>
+        <source>%1 は Windows でも変わっていましたが、マシンの変更を書き込みました</source>
+        <translation>%1 had changed in Windows too; the machine&apos;s change was written</translation>
+    </message>
+    <message>
+        <source>SYSTEM.DAT と USER.DAT はマシンの変更をすでに持っています: 何も書き込んでいません</source>
+        <translation>SYSTEM.DAT and USER.DAT hold the machine&apos;s changes already: nothing written</translation>
+    </message>
+    <message>
+        <source>%1 と %2 に %3 個の変更を書き込みました。元のファイルはスナップショット %4 にあります</source>
+        <translation>wrote %3 changes into %1 and %2; the files as they were are kept in snapshot %4</translation>
+    </message>
+    <message>
+        <source>書き込むものはありません: イメージはマシンの変更をすでに持っています</source>
+        <translation>nothing to write: the image holds the machine&apos;s changes already</translation>
     </message>
     <message>
         <source>ディスクイメージ %1 をマシンフォルダ %2 で開きます</source>
@@ -312,10 +324,6 @@
 <context>
     <name>DiskImage</name>
     <message>
-        <source>%1 は %2 にインポートした後に変わりましたが、%2 にはまだイメージに書き込んでいない変更があります。変更を残すには %2 を別の場所に移してから、もう一度イメージを開いてください</source>
-        <translation>%1 changed since it was imported into %2, which holds changes not written to it yet: move that folder elsewhere to keep them, then open the image again</translation>
-    </message>
-    <message>
         <source>%1 は別のプログラム (おそらくこのマシンを動かしているエミュレータ) が使っています。エミュレータを終了してから、もう一度試してください。</source>
         <translation>%1 is in use by another program, most likely the emulator running this machine: shut the emulator down first, then try again.</translation>
     </message>
@@ -346,10 +354,6 @@
     <message>
         <source>%1 はもう %2 のイメージではありません。--import-image でイメージをインポートし直してください</source>
         <translation>%1 is no longer a %2 image: import the image again with --import-image</translation>
-    </message>
-    <message>
-        <source>%1 がインポートの後に %2 の中で変わりました。今書き込むと Windows が行った変更を取り消すおそれがあります。--import-image でイメージをインポートし直してください</source>
-        <translation>%1 changed in %2 since the import, so writing now could undo what Windows did: import the image again with --import-image</translation>
     </message>
     <message>
         <source>%1 は読み取り専用のファイルシステムにあります。</source>
@@ -646,6 +650,10 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>変更をディスクイメージに書き込みました。</source>
         <translation>The changes were written into the disk image.</translation>
+    </message>
+    <message>
+        <source>%1 は Windows でも変わっていましたが、マシンの変更を書き込みました</source>
+        <translation>%1 had changed in Windows too; the machine&apos;s change was written</translation>
     </message>
 </context>
 <context>
@@ -1532,6 +1540,25 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>Kavendelを終了します。</source>
         <translation>Closes Kavendel.</translation>
+    </message>
+</context>
+<context>
+    <name>WriteBack</name>
+    <message>
+        <source>%1 の一番上のキーには値を置けません: %2 は書き込めません</source>
+        <translation>%1 cannot hold values on its top key: %2 cannot be written</translation>
+    </message>
+    <message>
+        <source>マシンのレジストリは %1 を変えましたが、SYSTEM.DAT にも USER.DAT にもそのキーはありません</source>
+        <translation>the machine&apos;s registry changed %1, which neither SYSTEM.DAT nor USER.DAT holds</translation>
+    </message>
+    <message>
+        <source>%1 の %2 行目「%3」が読めないため、書き戻しません。その値が失われるからです。行を直してからやり直してください</source>
+        <translation>line %2 of %1 (%3) cannot be read, so nothing is written back: its value would be lost. Correct the line and try again</translation>
+    </message>
+    <message>
+        <source>%1 と %2 はどちらも %3 です: SYSTEM.DAT と USER.DAT を 1 つずつ指定してください</source>
+        <translation>%1 and %2 are both %3: name one SYSTEM.DAT and one USER.DAT</translation>
     </message>
 </context>
 <context>

@@ -30,6 +30,12 @@ public:
     }
     static std::filesystem::path driveCIn(const std::filesystem::path& dir) { return dir / "drive_c"; }
     static std::filesystem::path snapshotsIn(const std::filesystem::path& dir) { return dir / "snapshots"; }
+    // The registry as last imported or written back into Windows: a write-back puts only what
+    // changed since into Windows' files. It lies with the record of the disk image, where the
+    // first machine folders that had one kept it.
+    static std::filesystem::path baselineIn(const std::filesystem::path& dir) {
+        return dir / "image" / RegistryFileName;
+    }
 
     const std::filesystem::path& dir() const { return m_dir; }
     std::filesystem::path registryFile() const { return registryFileIn(m_dir); }

@@ -340,10 +340,17 @@ const std::vector<Message>& RegistryDocument::malformedLines() const {
     return *m_malformed;
 }
 
+const std::vector<std::size_t>& RegistryDocument::malformedLineNumbers() const {
+    malformedLines();
+    return m_malformedNumbers;
+}
+
 void RegistryDocument::listMalformedLines() const {
     std::vector<Message>& out = m_malformed.emplace();
+    m_malformedNumbers.clear();
     std::size_t line = 1;
     const auto report = [&](std::size_t number, const char* reason, std::vector<std::string> args = {}) {
+        m_malformedNumbers.push_back(number);
         std::string lead = m_fileName;
         lead += ':';
         lead += std::to_string(number);

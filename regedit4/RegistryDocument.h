@@ -57,6 +57,8 @@ public:
     const SourceBytes& source() const;
     // "registry.reg:LINE: reason" for every line that had no effect because it is malformed.
     const std::vector<Message>& malformedLines() const;
+    // Their line numbers, from 1, in the same order.
+    const std::vector<std::size_t>& malformedLineNumbers() const;
 
     // Changes the tree as applyChange does, and the lines as little as that needs.
     void apply(const Change& change);
@@ -86,6 +88,7 @@ private:
     std::unique_ptr<RegistryEditor> m_editor; // made at the first change
     std::string m_fileName;
     mutable std::optional<std::vector<Message>> m_malformed;
+    mutable std::vector<std::size_t> m_malformedNumbers;
 };
 
 } // namespace kv

@@ -7,14 +7,11 @@
 #include "Hive.h"
 #include "HiveChanges.h"
 #include "MachineFolder.h"
-#include "MachineImport.h"
 #include "MachineLock.h"
-#include "RegistryDocument.h"
 #include "Snapshots.h"
 
 #include <optional>
 #include <sys/stat.h>
-#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -22,70 +19,54 @@ namespace kv {
 
 namespace {
 
-using hive::Change;
 using hive::Hive;
 
+Message writeBackText(const char* source, std::vector<std::string> args) {
+    return Message{{}, "WriteBack", source, std::move(args)};
+}
+
+// Line number (from 1) of text, its end not included; lines end as the registry's reading has
+// them: CR LF, LF or CR alone.
+std::string_view lineOf(std::string_view text, std::size_t number) {
+    std::size_t start = 0;
+    for (std::size_t line = 1; line < number && start < text.size(); ++line) {
+        start = text.find_first_of("\r\n", start);
+        if (start == std::string_view::npos)
+            return {};
+        start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+    }
+    const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+    return start < text.size() ? text.substr(start, end - start) : std::string_view{};
+}
+
 // The files store most strings without their terminating NUL, which the machine's registry
-// holds, as regedit shows them all alike. Such a string compares equal to its NUL-ended form and
-// is written back without it, as are new strings.
-bool sameValue(const hive::Value& stored, const RegValue& wanted) {
-    if (stored.type != wanted.type)
-        return false;
-    if (stored.type == RegString && (stored.data.empty() || stored.data.back() != '\0'))
-        return stored.data + '\0' == wanted.data;
-    return stored.data == wanted.data;
+// holds, as regedit shows them all alike. A string keeps the form the file gave it; a new one
+// is written without it.
+std::string dataToStore(const RegValue& wanted, const Hive& file, const std::vector<std::string>& path) {
+    if (wanted.type != RegString || wanted.data.empty() || wanted.data.back() != '\0')
+        return wanted.data;
+    if (const auto key = hive::findKey(file, path))
+        for (const hive::Value& stored : file.values(*key))
+            if (cp932::equalsIgnoreCase(stored.name, wanted.name) && !stored.data.empty() &&
+                stored.data.back() == '\0')
+                return wanted.data;
+    return wanted.data.substr(0, wanted.data.size() - 1);
 }
 
-std::string dataToStore(const RegValue& wanted, const std::optional<hive::Value>& stored) {
-    const bool storedWithNul = stored && !stored->data.empty() && stored->data.back() == '\0';
-    if (wanted.type == RegString && !wanted.data.empty() && wanted.data.back() == '\0' && !storedWithNul)
-        return wanted.data.substr(0, wanted.data.size() - 1);
-    return wanted.data;
-}
-
-void diffValues(const Hive& file, std::optional<Hive::Key> key, const RegKey& wanted,
-                const std::vector<std::string>& path, std::vector<Change>& out) {
-    const std::vector<hive::Value> stored = key ? file.values(*key) : std::vector<hive::Value>{};
-    for (const hive::Value& value : stored)
-        if (!wanted.value(value.name))
-            out.push_back({Change::Kind::RemoveValue, path, value.name, 0, {}});
-    for (const RegValue* value : wanted.values()) {
-        std::optional<hive::Value> old;
-        for (const hive::Value& s : stored)
-            if (cp932::equalsIgnoreCase(s.name, value->name))
-                old = s;
-        if (!old || !sameValue(*old, *value))
-            out.push_back({Change::Kind::SetValue, path, value->name, value->type, dataToStore(*value, old)});
+// The file's key as the machine's registry reads it: strings with their terminating NUL.
+void copyInto(const Hive& file, Hive::Key key, RegKey& into) {
+    for (hive::Value& value : file.values(key)) {
+        if (value.type == RegString && (value.data.empty() || value.data.back() != '\0'))
+            value.data.push_back('\0');
+        into.setValue(value.name, value.type, std::move(value.data));
     }
-}
-
-// The changes that make the file's key hold what wanted holds, and nothing else.
-void diffKey(const Hive& file, std::optional<Hive::Key> key, const RegKey& wanted,
-             std::vector<std::string>& path, std::vector<Change>& out) {
-    if (!key && !path.empty())
-        out.push_back({Change::Kind::AddKey, path, {}, 0, {}});
-    if (!path.empty())
-        diffValues(file, key, wanted, path, out);
-    else if (!wanted.values().empty())
-        throw Failure(Message::verbatim(
-            "the machine's registry holds values on a hive's top key, which the files cannot hold"));
-    if (key)
-        for (Hive::Key child : file.children(*key))
-            if (!wanted.child(file.name(child))) {
-                path.push_back(file.name(child));
-                out.push_back({Change::Kind::RemoveKey, path, {}, 0, {}});
-                path.pop_back();
-            }
-    for (const RegKey* child : wanted.children()) {
-        path.push_back(child->name());
-        diffKey(file, key ? file.child(*key, child->name()) : std::nullopt, *child, path, out);
-        path.pop_back();
-    }
+    for (Hive::Key child : file.children(key))
+        copyInto(file, child, into.ensureChild(file.name(child)));
 }
 
 // A step on one of the files, whose failure (a rule the file breaks, a change it cannot hold)
 // names the file.
-template <typename Step> auto namingFile(const char* fileName, Step step) {
+template <typename Step> auto namingFile(const std::string& fileName, Step step) {
     try {
         return step();
     } catch (const Failure& e) {
@@ -93,65 +74,148 @@ template <typename Step> auto namingFile(const char* fileName, Step step) {
     }
 }
 
-// One file with the changes that make it hold the tree under top.
-std::string withChanges(std::string_view bytes, const RegKey& tree, const char* top, const char* fileName,
-                        std::size_t& changes) {
-    const RegKey* wanted = tree.child(top);
-    if (!wanted)
-        throw Failure(Message::verbatim(std::string("the machine's registry holds no ") + top +
-                                        " to write into " + fileName));
-    Hive file = namingFile(fileName, [&] { return Hive::read(std::string(bytes)); });
-    std::vector<Change> diff;
-    std::vector<std::string> path;
-    diffKey(file, file.root(), *wanted, path, diff);
-    namingFile(fileName, [&] { hive::applyChanges(file, diff); });
-    changes += diff.size();
-    return namingFile(fileName, [&] { return file.write(); });
+struct HiveFile {
+    const char* top;
+    const char* name;
+    Hive file;
+    std::vector<hive::Change> changes;
+};
+
+hive::Change changeOf(const PatchStep& step, const HiveFile& hive) {
+    std::vector<std::string> path(step.path.begin() + 1, step.path.end());
+    if (path.empty())
+        throw Failure(writeBackText(
+            QT_TRANSLATE_NOOP("WriteBack", "%1 の一番上のキーには値を置けません: %2 は書き込めません"),
+            {hive.name, step.value.name}));
+    switch (step.kind) {
+    case PatchStep::Kind::SetValue:
+        return {hive::Change::Kind::SetValue, path, step.value.name, step.value.type,
+                dataToStore(step.value, hive.file, path)};
+    case PatchStep::Kind::RemoveValue:
+        return {hive::Change::Kind::RemoveValue, path, step.value.name, 0, {}};
+    case PatchStep::Kind::RemoveKey:
+        break;
+    }
+    return {hive::Change::Kind::RemoveKey, path, {}, 0, {}};
+}
+
+// Each step goes to the file that holds its hive.
+void route(const std::vector<PatchStep>& steps, HiveFile& system, HiveFile& user) {
+    for (const PatchStep& step : steps) {
+        HiveFile* hive = cp932::equalsIgnoreCase(step.path.front(), system.top) ? &system
+                         : cp932::equalsIgnoreCase(step.path.front(), user.top) ? &user
+                                                                                : nullptr;
+        if (!hive)
+            throw Failure(writeBackText(
+                QT_TRANSLATE_NOOP("WriteBack", "マシンのレジストリは %1 を変えましたが、SYSTEM.DAT "
+                                               "にも USER.DAT にもそのキーはありません"),
+                {cp932::toUtf8(joinPath(step.path))}));
+        hive->changes.push_back(changeOf(step, *hive));
+    }
+}
+
+bool holdsUsers(const std::string& bytes, const fs::path& file) {
+    const Hive hive = namingFile(file.filename().string(), [&] { return Hive::read(bytes); });
+    return hive.child(hive.root(), ".DEFAULT").has_value();
+}
+
+std::string readOrThrow(const fs::path& file) {
+    auto bytes = readIfPresent(file);
+    if (!bytes)
+        throw Failure(Message::verbatim(file.string() + ": cannot be read"));
+    return std::move(*bytes);
+}
+
+void replaceKeepingMode(const fs::path& file, const std::string& bytes) {
+    struct stat info {};
+    const mode_t mode = ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+    replaceFileAtomically(file, {bytes}, mode);
 }
 
 } // namespace
 
-WrittenHives hivesWithMachineChanges(const fs::path& machineDir, std::string_view systemDat,
-                                     std::string_view userDat) {
-    const fs::path registryFile = MachineFolder::registryFileIn(machineDir);
-    auto registry = readIfPresent(registryFile);
-    if (!registry)
-        throw Failure(Message::verbatim(registryFile.string() + " cannot be read"));
-    const RegistryDocument document = RegistryDocument::fromBytes(std::move(*registry));
-    if (document.tree().child("HKEY_CURRENT_USER"))
-        throw Failure(
-            Message::verbatim("the machine's registry holds HKEY_CURRENT_USER, which neither "
-                              "SYSTEM.DAT nor USER.DAT holds: write it under HKEY_USERS\\.DEFAULT"));
+RegistryDocument registryToWriteBack(const fs::path& machineDir) {
+    const fs::path file = MachineFolder::registryFileIn(machineDir);
+    RegistryDocument document = RegistryDocument::fromBytes(readOrThrow(file), file.string());
+    if (document.malformedLineNumbers().empty())
+        return document;
+    const std::size_t number = document.malformedLineNumbers().front();
+    throw Failure(document.malformedLines().front())
+        .within(writeBackText(QT_TRANSLATE_NOOP("WriteBack",
+                                                "%1 の %2 行目「%3」が読めないため、書き戻しません。"
+                                                "その値が失われるからです。行を直してからやり直してください"),
+                              {file.string(), std::to_string(number),
+                               cp932::toUtf8(lineOf(document.source().view(), number))}));
+}
+
+RegistryDocument baselineOf(const fs::path& machineDir) {
+    const fs::path file = MachineFolder::baselineIn(machineDir);
+    auto bytes = readIfPresent(file);
+    return bytes ? RegistryDocument::fromBytes(std::move(*bytes), file.string()) : RegistryDocument();
+}
+
+WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machine,
+                                     std::string_view systemDat, std::string_view userDat) {
+    HiveFile system{"HKEY_LOCAL_MACHINE",
+                    "SYSTEM.DAT",
+                    namingFile("SYSTEM.DAT", [&] { return Hive::read(std::string(systemDat)); }),
+                    {}};
+    HiveFile user{"HKEY_USERS",
+                  "USER.DAT",
+                  namingFile("USER.DAT", [&] { return Hive::read(std::string(userDat)); }),
+                  {}};
+    RegKey current{""};
+    for (const HiveFile* hive : {&system, &user})
+        copyInto(hive->file, hive->file.root(), current.ensureChild(hive->top));
+    MergedPatch merged = mergeOnto(baseline, machine, current);
+    route(merged.steps, system, user);
     WrittenHives out;
-    out.systemDat = withChanges(systemDat, document.tree(), "HKEY_LOCAL_MACHINE", "SYSTEM.DAT", out.changes);
-    out.userDat = withChanges(userDat, document.tree(), "HKEY_USERS", "USER.DAT", out.changes);
+    out.changes = merged.steps.size();
+    out.collisions = std::move(merged.collisions);
+    for (HiveFile* hive : {&system, &user}) {
+        namingFile(hive->name, [&] { hive::applyChanges(hive->file, hive->changes); });
+        (hive == &system ? out.systemDat : out.userDat) =
+            hive->changes.empty() ? std::string(hive == &system ? systemDat : userDat)
+                                  : namingFile(hive->name, [&] { return hive->file.write(); });
+    }
     return out;
 }
 
-std::string writeMachineHives(const fs::path& machineDir, const fs::path& systemDat,
-                              const fs::path& userDat) {
+HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
     const MachineLock lock(machineDir);
-    const auto oldSystem = readIfPresent(systemDat), oldUser = readIfPresent(userDat);
-    if (!oldSystem || !oldUser)
-        throw Failure(Message::verbatim((oldSystem ? userDat : systemDat).string() + ": cannot be read"));
-    const WrittenHives written = hivesWithMachineChanges(machineDir, *oldSystem, *oldUser);
-    if (written.systemDat == *oldSystem && written.userDat == *oldUser)
-        return "SYSTEM.DAT and USER.DAT hold the machine's registry already: nothing written";
-    const std::uint64_t id = Snapshots(machineDir)
-                                 .take({}, SnapshotKind::ByHand,
-                                       {{OutsideFile::Place::Host, fs::absolute(systemDat).string(),
-                                         *oldSystem, fingerprintOf(written.systemDat).text()},
-                                        {OutsideFile::Place::Host, fs::absolute(userDat).string(), *oldUser,
-                                         fingerprintOf(written.userDat).text()}});
-    for (const auto& [file, bytes, old] : {std::tuple{systemDat, &written.systemDat, &*oldSystem},
-                                           std::tuple{userDat, &written.userDat, &*oldUser}}) {
-        struct stat info {};
-        const mode_t mode = ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-        if (*bytes != *old)
-            replaceFileAtomically(file, {*bytes}, mode);
+    std::string firstBytes = readOrThrow(first), secondBytes = readOrThrow(second);
+    const bool firstHoldsUsers = holdsUsers(firstBytes, first);
+    if (firstHoldsUsers == holdsUsers(secondBytes, second))
+        throw Failure(
+            writeBackText(QT_TRANSLATE_NOOP("WriteBack",
+                                            "%1 と %2 はどちらも %3 です: SYSTEM.DAT と USER.DAT "
+                                            "を 1 つずつ指定してください"),
+                          {first.string(), second.string(), firstHoldsUsers ? "USER.DAT" : "SYSTEM.DAT"}),
+            {}, Fault::badUsage);
+    HiveWriteReport report{firstHoldsUsers ? second : first, firstHoldsUsers ? first : second, 0, 0, {}};
+    if (firstHoldsUsers)
+        std::swap(firstBytes, secondBytes);
+    const RegistryDocument machine = registryToWriteBack(machineDir);
+    WrittenHives written =
+        hivesWithMachineChanges(baselineOf(machineDir).tree(), machine.tree(), firstBytes, secondBytes);
+    report.changes = written.changes;
+    report.collisions = std::move(written.collisions);
+    if (written.changes > 0) {
+        report.snapshot = Snapshots(machineDir)
+                              .take({}, SnapshotKind::ByHand,
+                                    {{OutsideFile::Place::Host, fs::absolute(report.systemDat).string(),
+                                      firstBytes, fingerprintOf(written.systemDat).text()},
+                                     {OutsideFile::Place::Host, fs::absolute(report.userDat).string(),
+                                      secondBytes, fingerprintOf(written.userDat).text()}});
+        if (written.systemDat != firstBytes)
+            replaceKeepingMode(report.systemDat, written.systemDat);
+        if (written.userDat != secondBytes)
+            replaceKeepingMode(report.userDat, written.userDat);
     }
-    return "wrote " + std::to_string(written.changes) + " changes into " + systemDat.string() + " and " +
-           userDat.string() + "; the files as they were are kept in snapshot " + std::to_string(id);
+    const fs::path baseline = MachineFolder::baselineIn(machineDir);
+    fs::create_directories(baseline.parent_path());
+    replaceFileAtomically(baseline, {machine.source().view()}, 0644);
+    return report;
 }
 
 void restoreHiveFiles(const std::vector<OutsideFile>& files) {
@@ -181,6 +245,13 @@ void restoreHiveFiles(const std::vector<OutsideFile>& files) {
         else
             fs::remove(file->path);
     }
+}
+
+std::string collisionText(const Collision& collision) {
+    std::string text = cp932::toUtf8(joinPath(collision.path));
+    if (collision.valueName)
+        text += collision.valueName->empty() ? " @" : " \"" + cp932::toUtf8(*collision.valueName) + "\"";
+    return text;
 }
 
 } // namespace kv

@@ -3,13 +3,19 @@
 #include "AtomicFile.h"
 #include "Cp932.h"
 #include "FatVolume.h"
+#include "FileBytes.h"
 #include "GameFiles.h"
 #include "HiveReader.h"
+#include "HiveWriteBack.h"
 #include "ImageRecord.h"
+#include "LockFile.h"
 #include "MachineFolder.h"
 #include "MachineImport.h"
 #include "MachinePaths.h"
+#include "RegistryDiff.h"
+#include "RegistryDocument.h"
 #include "RegistryFileStore.h"
+#include "Snapshots.h"
 #include "StartupPatch.h"
 #include "TemporaryFolder.h"
 
@@ -80,9 +86,24 @@ bool recordable(std::string_view windowsPath) {
     return windowsPath.find_first_of("\t\n\r") == std::string_view::npos;
 }
 
-// Copies one file of the image into drive_c and records it; says why on notes when it cannot.
+// Whether drive_c holds the file otherwise than previous recorded it: a change of the machine's
+// own, not written into the image yet, which a refresh keeps.
+bool changedOnMachine(const ImageRecord* previous, const std::string& windowsPath, const fs::path& host) {
+    if (!previous)
+        return false;
+    std::optional<Fingerprint> recorded;
+    for (const RecordedFile& file : previous->files)
+        if (file.role == RecordedFile::Role::Taken && cp932::equalsIgnoreCase(file.windowsPath, windowsPath))
+            recorded = file.contents;
+    const auto bytes = readIfPresent(host);
+    return (bytes ? std::optional(fingerprintOf(*bytes)) : std::nullopt) != recorded;
+}
+
+// Copies one file of the image into drive_c and records it, unless drive_c holds a change of the
+// machine's own since previous: then it only records the image's file. Says why on notes when it
+// cannot.
 void take(FatVolume& fat, const MachineFolder& machine, const std::string& windowsPath, ImageRecord& record,
-          std::ostream& notes) {
+          const ImageRecord* previous, std::ostream& notes) {
     const auto host = machine.resolve(windowsPath);
     const std::string shown = cp932::toUtf8(windowsPath);
     if (!host || !recordable(windowsPath)) {
@@ -91,15 +112,20 @@ void take(FatVolume& fat, const MachineFolder& machine, const std::string& windo
     }
     try {
         const auto entry = fat.find(windowsPath);
+        const bool keep = changedOnMachine(previous, windowsPath, *host);
         if (!entry) {
             record.files.push_back({RecordedFile::Role::Taken, windowsPath, std::nullopt});
+            if (!keep)
+                fs::remove(*host);
             return;
         }
         const std::string bytes = fat.read(*entry, GameFiles::MaxFileSize);
+        record.files.push_back({RecordedFile::Role::Taken, windowsPath, fingerprintOf(bytes)});
+        if (keep)
+            return;
         fs::create_directories(host->parent_path());
         const fs::perms mode = (entry->attributes & FatEntry::ReadOnly) ? fs::perms(0444) : fs::perms(0644);
         replaceFileAtomically(*host, {bytes}, static_cast<mode_t>(mode));
-        record.files.push_back({RecordedFile::Role::Taken, windowsPath, fingerprintOf(bytes)});
     } catch (const Failure& e) {
         notes << "kavendel: passed over " << shown << ": " << e.text() << '\n';
     } catch (const std::exception& e) {
@@ -122,7 +148,8 @@ void recordTarget(FatVolume& fat, const std::string& windowsPath, ImageRecord& r
     record.files.push_back({RecordedFile::Role::Target, windowsPath, contents});
 }
 
-void takeFiles(FatVolume& fat, const fs::path& dir, ImageRecord& record, std::ostream& notes) {
+void takeFiles(FatVolume& fat, const fs::path& dir, ImageRecord& record, const ImageRecord* previous,
+               std::ostream& notes) {
     const MachineFolder machine(dir);
     auto store = RegistryFileStore::open(machine.registryFile());
     const MachinePaths paths = machinePaths(*store);
@@ -132,7 +159,7 @@ void takeFiles(FatVolume& fat, const fs::path& dir, ImageRecord& record, std::os
             if (std::none_of(seen.begin(), seen.end(),
                              [&](const std::string& s) { return cp932::equalsIgnoreCase(s, path); })) {
                 seen.push_back(path);
-                take(fat, machine, path, record, notes);
+                take(fat, machine, path, record, previous, notes);
             }
     recordTarget(fat, std::string(PatchWindowsPath), record);
     if (!paths.startupFolder || !recordable(*paths.startupFolder))
@@ -182,9 +209,7 @@ void importImage(const fs::path& dir, const fs::path& image, std::optional<int> 
     const bool existed = fs::exists(dir, ec);
     createMachine(dir, registry, std::nullopt);
     try {
-        takeFiles(fat, dir, record, notes);
-        fs::create_directories(ImageRecord::folder(dir));
-        replaceFileAtomically(ImageRecord::importedRegistry(dir), {registry}, 0644);
+        takeFiles(fat, dir, record, nullptr, notes);
         record.save(dir);
     } catch (...) {
         if (existed)
@@ -194,6 +219,43 @@ void importImage(const fs::path& dir, const fs::path& image, std::optional<int> 
             fs::remove_all(dir, ec);
         throw;
     }
+}
+
+// The files of the taken paths as drive_c holds them, for a snapshot.
+std::vector<fs::path> takenFilesOf(const fs::path& dir, const ImageRecord& record) {
+    const MachineFolder machine(dir);
+    std::vector<fs::path> files;
+    for (const RecordedFile& file : record.files)
+        if (const auto host = machine.resolve(file.windowsPath);
+            host && file.role == RecordedFile::Role::Taken)
+            files.push_back(*host);
+    return files;
+}
+
+void refreshFromImage(const fs::path& dir, std::ostream& notes) {
+    const ImageRecord previous = *ImageRecord::load(dir);
+    const auto volume = openVolume(previous.image, previous.partition);
+    FatVolume fat(*volume);
+    ImageRecord record{previous.image, volume->location().format, volume->location().partition, {}};
+    const std::string imageRegistry = registryOf(fat, record);
+    const RegistryDocument machine = registryToWriteBack(dir);
+    const MergedPatch unwritten =
+        mergeOnto(baselineOf(dir).tree(), machine.tree(), RegistryDocument::parse(imageRegistry).tree());
+    const std::uint64_t snapshot = Snapshots(dir).take(takenFilesOf(dir, previous), SnapshotKind::Automatic);
+    {
+        const LockFile lock(MachineFolder::registryFileIn(dir), LockFile::Mode::Exclusive);
+        replaceFileAtomically(MachineFolder::registryFileIn(dir),
+                              {imageRegistry, patchSections(unwritten.steps)}, 0644);
+    }
+    takeFiles(fat, dir, record, &previous, notes);
+    replaceFileAtomically(MachineFolder::baselineIn(dir), {imageRegistry}, 0644);
+    record.save(dir);
+    notes << "kavendel: " << previous.image.string() << " changed since " << dir.string()
+          << " last read it: the machine now holds what the image holds, with its " << unwritten.steps.size()
+          << " changes not written yet on top; snapshot " << snapshot << " keeps the machine as it was\n";
+    for (const Collision& collision : unwritten.collisions)
+        notes << "kavendel: " << collisionText(collision)
+              << " changed in Windows too; the machine's change is kept\n";
 }
 
 fs::path machineFolderFor(const fs::path& image, const fs::path& imagesFolder) {
@@ -210,17 +272,12 @@ fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, st
     std::error_code ec;
     if (fs::exists(MachineFolder::registryFileIn(dir), ec) && ImageRecord::load(dir)) {
         recoverImageWrite(dir);
-        if (imageUnchangedSinceImport(dir))
-            return dir;
-        if (hasUnwrittenChanges(dir))
-            throw Failure(imageText(
-                QT_TRANSLATE_NOOP("DiskImage",
-                                  "%1 は %2 にインポートした後に変わりましたが、%2 "
-                                  "にはまだイメージに書き込んでいない変更があります。変更を残すには %2 "
-                                  "を別の場所に移してから、もう一度イメージを開いてください"),
-                {image.string(), dir.string()}));
+        if (!imageUnchangedSinceImport(dir))
+            refreshFromImage(dir, notes);
+        return dir;
     }
-    fs::remove_all(dir);
+    // A folder that is there but not whole is refused by the import, naming it: it may hold
+    // what the user wants to keep.
     fs::create_directories(imagesFolder);
     importImage(dir, absolute, std::nullopt, notes);
     return dir;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DiskImage.h"
+#include "RegistryDiff.h"
 
 #include <filesystem>
 #include <optional>
@@ -26,14 +27,21 @@ class FatVolume;
 void importImage(const std::filesystem::path& dir, const std::filesystem::path& image,
                  std::optional<int> partition, std::ostream& notes);
 
-// Puts into the image the changes since the import: the machine's registry into the image's
-// SYSTEM.DAT and USER.DAT, C:\KAVENDEL\CHANGES.REG and the Startup batch that applies it, and
-// every taken file changed or deleted in drive_c/. Refuses, before writing anything, when a
-// recorded file or hive changed in the image since, the image is in use, read-only or full. Returns the bytes
-// moved; nothing when there was nothing to write. calls are the file and program calls of the write, which
-// tests cut short.
-std::optional<image::TransferCounters> writeBackToImage(const std::filesystem::path& dir,
-                                                        const image::ImageCalls& calls = {});
+struct ImageWriteReport {
+    std::optional<image::TransferCounters> moved; // nothing when there was nothing to write
+    // What Windows changed too since the baseline, where the machine's change won.
+    std::vector<Collision> collisions;
+    std::vector<std::string> filesChangedInWindows; // Windows paths, CP932
+};
+
+// Puts into the image, as it is now, the machine's changes since its baseline (the registry as
+// last imported or written back): into the image's SYSTEM.DAT and USER.DAT, as
+// C:\KAVENDEL\CHANGES.REG with the Startup batch that applies it, and every taken file changed or
+// deleted in drive_c/. What Windows changed meanwhile stays, where the machine did not change it
+// too. The machine's registry becomes the baseline. Refuses, before writing anything, when the
+// image is in use, read-only or full, or registry.reg has a line the store cannot read. calls
+// are the file and program calls of the write, which tests cut short.
+ImageWriteReport writeBackToImage(const std::filesystem::path& dir, const image::ImageCalls& calls = {});
 
 // Whether the machine folder holds changes that the image does not have yet, by the record
 // alone, without reading the image.
@@ -43,8 +51,10 @@ bool hasUnwrittenChanges(const std::filesystem::path& dir);
 bool imageUnchangedSinceImport(const std::filesystem::path& dir);
 
 // The machine folder of its own that image gets under imagesFolder: imported on first use and
-// reused while the image holds what was imported. When the image changed since, the folder is
-// imported anew, unless it holds changes not written yet, which are never dropped: a Failure.
+// reused after. When the image changed since the folder's baseline (Windows ran), the folder is
+// refreshed: what the image holds becomes the baseline, the machine's changes not written yet are
+// put on top of it again, and an automatic snapshot keeps the folder as it was. A folder is never
+// deleted: one that is there but was not made whole from an image is refused.
 std::filesystem::path machineForImage(const std::filesystem::path& image,
                                       const std::filesystem::path& imagesFolder, std::ostream& notes);
 

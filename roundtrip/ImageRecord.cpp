@@ -82,7 +82,7 @@ std::optional<ImageRecord> ImageRecord::load(const fs::path& machineDir) {
 }
 
 fs::path ImageRecord::importedRegistry(const fs::path& machineDir) {
-    return MachineFolder::registryFileIn(folder(machineDir));
+    return MachineFolder::baselineIn(machineDir);
 }
 
 std::string ImageRecord::text() const {

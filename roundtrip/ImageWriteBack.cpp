@@ -2,6 +2,7 @@
 // as it is now, put into it in one step.
 #include "ImageImport.h"
 
+#include "AtomicFile.h"
 #include "Cp932.h"
 #include "FatVolume.h"
 #include "FileBytes.h"
@@ -84,15 +85,25 @@ RecordedFile* recorded(ImageRecord& record, std::string_view windowsPath) {
     return found == record.files.end() ? nullptr : &*found;
 }
 
-// The patch of the registry's changes since the import and the batch that applies it at the next
-// start of Windows, unless the image has them as written already or the registry is as imported.
-void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToWrite>& out) {
-    const std::string before = readOrThrow(ImageRecord::importedRegistry(dir));
-    const std::string now = readOrThrow(MachineFolder(dir).registryFile());
-    const RegistryDocument nowDocument = RegistryDocument::parse(now);
-    if (countDifferences(RegistryDocument::parse(before).tree(), nowDocument.tree()) == DiffCount{})
-        return;
-    const auto startup = startupFolderOf(nowDocument.tree());
+// The registry as last imported or written back, and as the machine holds it now.
+struct Registries {
+    std::string baselineText;
+    RegistryDocument baseline, machine;
+
+    // Keys made empty, as the window makes its driver keys at start, are no change.
+    bool machineChanged;
+
+    explicit Registries(const fs::path& dir)
+        : baselineText(readOrThrow(MachineFolder::baselineIn(dir)))
+        , baseline(RegistryDocument::parse(baselineText))
+        , machine(registryToWriteBack(dir))
+        , machineChanged(!mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps.empty()) {}
+};
+
+// The patch of the registry's changes since the baseline and the batch that applies it at the next
+// start of Windows, each unless the image holds it as it would be written.
+void registryFiles(const Registries& registries, FatVolume& fat, std::vector<FileToWrite>& out) {
+    const auto startup = startupFolderOf(registries.machine.tree());
     if (!startup)
         throw Failure(Message::verbatim(
             "the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\Microsoft\\"
@@ -100,16 +111,18 @@ void registryFiles(const fs::path& dir, ImageRecord& record, std::vector<FileToW
             "apply the changes"));
     const std::string batchPath =
         (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
-    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), changesPatch(before, now)},
+    const std::string patch = changesPatch(registries.baselineText, registries.machine.source().view());
+    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), patch},
                              FileToWrite{batchPath, startupBatch(*startup)}}) {
-        const RecordedFile* known = recorded(record, file.windowsPath);
-        if (!known || known->contents != fingerprintOf(*file.bytes))
+        const RecordedFile target{RecordedFile::Role::Target, file.windowsPath, {}};
+        if (fingerprintInImage(fat, target) != fingerprintOf(*file.bytes))
             out.push_back(std::move(file));
     }
 }
 
-// Each taken file that drive_c now holds otherwise, or no longer holds.
-void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<FileToWrite>& out) {
+// Each taken file that drive_c now holds otherwise than the record has it, or no longer holds.
+std::vector<FileToWrite> changedTakenFiles(const fs::path& dir, const ImageRecord& record) {
+    std::vector<FileToWrite> out;
     const MachineFolder machine(dir);
     for (const RecordedFile& file : record.files) {
         if (file.role != RecordedFile::Role::Taken)
@@ -127,12 +140,6 @@ void takenFiles(const fs::path& dir, const ImageRecord& record, std::vector<File
         if (file.contents != fingerprintOf(bytes))
             out.push_back({file.windowsPath, std::move(bytes)});
     }
-}
-
-std::vector<FileToWrite> unwrittenFiles(const fs::path& dir, ImageRecord& record) {
-    std::vector<FileToWrite> out;
-    registryFiles(dir, record, out);
-    takenFiles(dir, record, out);
     return out;
 }
 
@@ -180,14 +187,16 @@ RecordedFile* recordedHive(ImageRecord& record, std::string_view name) {
     return nullptr;
 }
 
-// Puts the machine's registry into the image's own SYSTEM.DAT and USER.DAT too, so that Windows
-// starts with it; the patch and batch stay for a Windows that refuses them and falls back to its
-// backup. Hives as the record has them (checked just before) that already hold the registry stay.
-void stageHives(FatVolume& fat, const fs::path& dir, ImageRecord& record, std::vector<OutsideFile>& outside) {
+// Puts the machine's changes into the image's own SYSTEM.DAT and USER.DAT too, as they are now,
+// so that Windows starts with them; the patch and batch stay for a Windows that refuses them and
+// falls back to its backup. Keeps the files replaced in outside; returns what Windows changed
+// too, where the machine's change won.
+std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, ImageRecord& record,
+                                  std::vector<OutsideFile>& outside) {
     RecordedFile* system = recordedHive(record, "SYSTEM.DAT");
     RecordedFile* user = recordedHive(record, "USER.DAT");
     if (!system || !user)
-        return;
+        return {};
     const auto systemEntry = fat.find(system->windowsPath);
     const auto userEntry = fat.find(user->windowsPath);
     if (!systemEntry || !userEntry)
@@ -198,13 +207,14 @@ void stageHives(FatVolume& fat, const fs::path& dir, ImageRecord& record, std::v
     const std::string userDat = fat.read(*userEntry, MaxHiveSize);
     WrittenHives hives;
     try {
-        hives = hivesWithMachineChanges(dir, systemDat, userDat);
+        hives = hivesWithMachineChanges(registries.baseline.tree(), registries.machine.tree(), systemDat,
+                                        userDat);
     } catch (const Failure& e) {
         throw e.within(
             Message::verbatim("the registry files of the image cannot take the machine's registry"));
     }
     if (hives.changes == 0)
-        return;
+        return hives.collisions;
     outside.push_back(
         {OutsideFile::Place::Image, system->windowsPath, systemDat, fingerprintOf(hives.systemDat).text()});
     outside.push_back(
@@ -213,6 +223,25 @@ void stageHives(FatVolume& fat, const fs::path& dir, ImageRecord& record, std::v
     fat.replace(*userEntry, hives.userDat);
     system->contents = fingerprintOf(hives.systemDat);
     user->contents = fingerprintOf(hives.userDat);
+    return hives.collisions;
+}
+
+// Stages every change; the taken files that Windows changed too are named in the report.
+std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
+                                      const Registries& registries, ImageWriteReport& report) {
+    std::vector<FileToWrite> files = changedTakenFiles(dir, record);
+    for (const FileToWrite& file : files) {
+        const RecordedFile* known = recorded(record, file.windowsPath);
+        if (fingerprintInImage(fat, *known) != known->contents)
+            report.filesChangedInWindows.push_back(file.windowsPath);
+    }
+    if (registries.machineChanged)
+        registryFiles(registries, fat, files);
+    std::vector<OutsideFile> replaced;
+    stage(fat, files, record, replaced);
+    if (registries.machineChanged)
+        report.collisions = stageHives(fat, registries, record, replaced);
+    return replaced;
 }
 
 std::uint64_t bytesOf(const std::vector<VolumeWrite>& writes) {
@@ -252,8 +281,8 @@ void recoverImageWrite(const fs::path& dir) {
 }
 
 bool hasUnwrittenChanges(const fs::path& dir) {
-    ImageRecord record = loadRecord(dir);
-    return !unwrittenFiles(dir, record).empty();
+    const ImageRecord record = loadRecord(dir);
+    return Registries(dir).machineChanged || !changedTakenFiles(dir, record).empty();
 }
 
 bool imageUnchangedSinceImport(const fs::path& dir) {
@@ -263,7 +292,7 @@ bool imageUnchangedSinceImport(const fs::path& dir) {
     return volume->location().format == record.format && !changedInImage(fat, record);
 }
 
-std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const ImageCalls& calls) {
+ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) {
     // Both locks are held from the first byte read to the last written: no other Kavendel
     // writes into the image, or changes the machine folder, meanwhile.
     const MachineLock lock(dir);
@@ -278,22 +307,17 @@ std::optional<TransferCounters> writeBackToImage(const fs::path& dir, const Imag
                       {record.image.string(), record.format}));
     checkWritable(volume->location());
     FatVolume fat(*volume);
-    if (const RecordedFile* changed = changedInImage(fat, record))
-        throw Failure(
-            imageText(QT_TRANSLATE_NOOP("DiskImage",
-                                        "%1 がインポートの後に %2 の中で変わりました。今書き込むと Windows "
-                                        "が行った変更を取り消すおそれがあります。--import-image "
-                                        "でイメージをインポートし直してください"),
-                      {cp932::toUtf8(changed->windowsPath), record.image.string()}));
-    std::vector<OutsideFile> replaced;
-    stage(fat, unwrittenFiles(dir, record), record, replaced);
-    stageHives(fat, dir, record, replaced);
+    const Registries registries(dir);
+    ImageWriteReport report;
+    const std::vector<OutsideFile> replaced = stageChanges(dir, fat, record, registries, report);
     const std::vector<VolumeWrite> writes = fat.writes();
-    if (writes.empty())
-        return std::nullopt;
-    TransferCounters moved = writeWithSnapshot(dir, *volume, writes, record, replaced, calls);
-    moved.bytesRead += volume->counters().bytesRead;
-    return moved;
+    if (!writes.empty()) {
+        report.moved = writeWithSnapshot(dir, *volume, writes, record, replaced, calls);
+        report.moved->bytesRead += volume->counters().bytesRead;
+    }
+    if (registries.machineChanged)
+        replaceFileAtomically(MachineFolder::baselineIn(dir), {registries.machine.source().view()}, 0644);
+    return report;
 }
 
 void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& files, const ImageCalls& calls) {

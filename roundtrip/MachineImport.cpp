@@ -40,6 +40,8 @@ void createMachine(const fs::path& dir, const std::string& registryBytes,
         failingAs(Message::verbatim("cannot create the machine folder " + dir.string()), [&] {
             fs::create_directories(dir);
             replaceFileAtomically(MachineFolder::registryFileIn(dir), {registryBytes}, 0644);
+            fs::create_directories(MachineFolder::baselineIn(dir).parent_path());
+            replaceFileAtomically(MachineFolder::baselineIn(dir), {registryBytes}, 0644);
             if (driveC)
                 fs::create_directory_symlink(fs::absolute(*driveC), MachineFolder::driveCIn(dir));
             else
@@ -50,6 +52,8 @@ void createMachine(const fs::path& dir, const std::string& registryBytes,
         if (existed) {
             fs::remove(MachineFolder::registryFileIn(dir), ec);
             fs::remove(MachineFolder::driveCIn(dir), ec);
+            fs::remove(MachineFolder::baselineIn(dir), ec);
+            fs::remove(MachineFolder::baselineIn(dir).parent_path(), ec);
         } else {
             fs::remove_all(dir, ec);
         }

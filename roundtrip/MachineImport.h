@@ -14,8 +14,8 @@ namespace kv {
 // Checks that dir is new or empty and that driveC, when given, is a folder. Throws Failure.
 void checkImportTarget(const std::filesystem::path& dir, const std::optional<std::filesystem::path>& driveC);
 
-// Creates the machine folder dir: registry.reg holding registryBytes exactly, and drive_c/, or a
-// link named drive_c to driveC. Checks as checkImportTarget does first. On failure, what it
+// Creates the machine folder dir: registry.reg holding registryBytes exactly, the same bytes as
+// its baseline, and drive_c/, or a link named drive_c to driveC. Checks as checkImportTarget does first. On failure, what it
 // created is removed again. Throws Failure.
 void createMachine(const std::filesystem::path& dir, const std::string& registryBytes,
                    const std::optional<std::filesystem::path>& driveC);

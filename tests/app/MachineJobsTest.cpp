@@ -169,10 +169,12 @@ TEST(MachineJobs, BadInputIsRefusedAndChangesNothing) {
     EXPECT_NE(run({"--export-changes"}, dir).err.find("no snapshot"), std::string::npos);
 }
 
-// Changes made to a machine imported from real registry files are written into those files:
-// libcreg then reads them as the machine's registry, the originals are in the snapshot, a second
-// run writes nothing, and a damaged file fails the job with status 1 and is left as it was.
-TEST(MachineJobs, WriteHivesPutsTheMachinesRegistryIntoItsFiles) {
+// Changes made to a machine imported from real registry files are written into those files,
+// named in either order: libcreg then reads them as the machine's registry, the originals are in
+// the snapshot, a second run writes nothing, and a damaged file or a registry line the store
+// cannot read fails the job with status 1, leaving the files as they were. Another computer's
+// machine folder puts only its own changes into them.
+TEST(MachineJobs, WriteHivesPutsTheMachinesChangesIntoItsFiles) {
     const fs::path top = fs::path(testing::TempDir()) / "jobs-hives", dir = top / "machine";
     fs::remove_all(top);
     fs::create_directories(top);
@@ -192,7 +194,7 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesRegistryIntoItsFiles) {
         reg.OpenPath("\\Control Panel\\Desktop");
         reg.StoreText("Wallpaper", "C:\\KAVENDEL.BMP");
     }
-    const JobResult written = run({"--write-hives", hives[0], hives[1]}, dir);
+    const JobResult written = run({"--write-hives", hives[1], hives[0]}, dir);
     ASSERT_EQ(written.status, 0) << written.err;
     const RegistryDocument machine = RegistryDocument::fromBytes(test::fileContents(dir / "registry.reg"));
     const RegistryDocument files = RegistryDocument::fromBytes(exportHives(system, user));
@@ -203,7 +205,8 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesRegistryIntoItsFiles) {
     EXPECT_NE(run({"--write-hives", hives[0], hives[1]}, dir).out.find("nothing written"), std::string::npos);
     EXPECT_EQ(test::fileContents(system), now);
     EXPECT_NE(run({"--snapshots"}, dir).out.find("\n1\t"), std::string::npos);
-    EXPECT_NE(run({"--snapshots"}, dir).out.find("by hand, with Windows' registry files\t"), std::string::npos);
+    EXPECT_NE(run({"--snapshots"}, dir).out.find("by hand, with Windows' registry files\t"),
+              std::string::npos);
     std::ofstream(user, std::ios::binary | std::ios::in) << "XXXX";
     const JobResult damaged = run({"--write-hives", hives[0], hives[1]}, dir);
     EXPECT_EQ(damaged.status, 1);
@@ -218,6 +221,28 @@ TEST(MachineJobs, WriteHivesPutsTheMachinesRegistryIntoItsFiles) {
     EXPECT_EQ(run({"--restore", "1"}, dir).status, 0);
     EXPECT_EQ(test::fileContents(system), test::fileContents(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT"));
     EXPECT_EQ(test::fileContents(user), test::fileContents(KAVENDEL_TEST_DATA "/hives/USER.DAT"));
+
+    // Another computer's machine folder puts only its own change into these files, and a line the
+    // store cannot read stops a write-back before it writes anything.
+    const RegistryDocument restored = RegistryDocument::fromBytes(exportHives(system, user));
+    const fs::path other = top / "other";
+    ASSERT_EQ(run({"--import", KAVENDEL_DEMO_MACHINE "/registry.reg"}, other).status, 0);
+    {
+        auto store = RegistryFileStore::open(other / "registry.reg");
+        TSettingsAccessor reg(*store);
+        reg.OpenPath("\\Software");
+        reg.StoreNumber("FromAnotherMachine", 1);
+    }
+    ASSERT_EQ(run({"--write-hives", hives[0], hives[1]}, other).status, 0);
+    EXPECT_EQ(
+        countDifferences(restored.tree(), RegistryDocument::fromBytes(exportHives(system, user)).tree()),
+        (DiffCount{0, 1}));
+    const std::string kept = test::fileContents(system);
+    std::ofstream(dir / "registry.reg", std::ios::app) << "\"Odd\"=hex:0g\r\n";
+    const JobResult unreadable = run({"--write-hives", hives[0], hives[1]}, dir);
+    EXPECT_EQ(unreadable.status, 1);
+    EXPECT_NE(unreadable.err.find("(\"Odd\"=hex:0g) cannot be read"), std::string::npos) << unreadable.err;
+    EXPECT_EQ(test::fileContents(system), kept);
 }
 
 // A file that libcreg reads but that breaks a rule is imported with a word on standard error,

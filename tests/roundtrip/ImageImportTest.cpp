@@ -5,10 +5,13 @@
 #include "FatVolume.h"
 #include "FileContents.h"
 #include "Hive.h"
+#include "HiveChanges.h"
 #include "HiveReader.h"
+#include "HiveWriteBack.h"
 #include "ImageLock.h"
 #include "ImageRecord.h"
 #include "RegistryDiff.h"
+#include "Snapshots.h"
 #include "StartupPatch.h"
 #include "TemporaryFolder.h"
 #include "Win98Image.h"
@@ -193,11 +196,12 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
         const std::string uuid = vhdUuid();
         const std::string before = rawBytes(image, format, disk.raw());
 
-        ASSERT_TRUE(writeBackToImage(machine));
+        const std::string baseline = test::fileContents(ImageRecord::importedRegistry(machine));
+        ASSERT_TRUE(writeBackToImage(machine).moved);
         const std::string after = rawBytes(image, format, disk.raw());
-        EXPECT_EQ(disk.get("/KAVENDEL/CHANGES.REG"),
-                  changesPatch(test::fileContents(ImageRecord::importedRegistry(machine)),
-                               test::fileContents(machine / "registry.reg")));
+        const std::string registry = test::fileContents(machine / "registry.reg");
+        EXPECT_EQ(disk.get("/KAVENDEL/CHANGES.REG"), changesPatch(baseline, registry));
+        EXPECT_EQ(test::fileContents(ImageRecord::importedRegistry(machine)), registry) << "the new baseline";
         EXPECT_EQ(disk.get("/WINDOWS/Start Menu/Programs/StartUp/KAVENDEL.BAT"), startupBatch(StartupFolder));
         EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
         EXPECT_THROW(disk.get("/WINDOWS/INF/ATIXBAR.INF"), std::runtime_error);
@@ -240,8 +244,73 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
                 ADD_FAILURE() << "byte " << i << " changed";
                 break;
             }
-        EXPECT_FALSE(writeBackToImage(machine)) << "a second write-back has nothing left to write";
+        EXPECT_FALSE(writeBackToImage(machine).moved) << "a second write-back has nothing left to write";
         EXPECT_EQ(vhdUuid(), uuid);
+    }
+}
+
+void setMachineValues(const fs::path& machine, const std::string& lines) {
+    std::ofstream(machine / "registry.reg", std::ios::app)
+        << "\r\n[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n"
+        << lines;
+}
+
+// SYSTEM.DAT as the image holds it now, read as Kavendel reads it.
+hive::Hive systemDatOf(const fs::path& machine) {
+    const ImageRecord record = *ImageRecord::load(machine);
+    const auto volume = openVolume(record.image, record.partition);
+    FatVolume fat(*volume);
+    return hive::Hive::read(fat.read(*fat.find(record.files.front().windowsPath), 128u << 20));
+}
+
+// Windows starts and rewrites SYSTEM.DAT: values changed, one added.
+void bootWindows(const fs::path& machine, const fs::path& journal) {
+    hive::Hive system = systemDatOf(machine);
+    const auto key = hive::findKey(system, {"Software", "Kavendel"});
+    ASSERT_TRUE(key);
+    system.setValue(*key, "Tuned", RegString, "by Windows");
+    system.setValue(*key, "Mode", RegString, "by Windows");
+    system.setValue(*key, "Booted", RegString, "yes");
+    const ImageRecord record = *ImageRecord::load(machine);
+    const auto volume = openVolume(record.image, record.partition);
+    FatVolume fat(*volume);
+    fat.replace(*fat.find(record.files.front().windowsPath), system.write());
+    writeAtomically(volume->location(), fat.writes(), journal);
+}
+
+std::string valueIn(const hive::Hive& file, const std::string& name) {
+    for (const hive::Value& value : file.values(*hive::findKey(file, {"Software", "Kavendel"})))
+        if (value.name == name)
+            return value.data.substr(0, value.data.find('\0'));
+    return "(none)";
+}
+
+// Tune, write back, let Windows run, tune again, write back again: what Windows changed stays
+// unless the machine changed it since, and then the machine's change wins and is named.
+TEST_F(ImageImport, TheLoopAfterWindowsRanKeepsWhatWindowsChanged) {
+    for (const std::string format : {"raw", "qcow2"}) {
+        SCOPED_TRACE(format);
+        test::TemporaryFolder here;
+        const fs::path machine = here.path() / "machine";
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        const fs::path image = format == "raw" ? disk.raw() : test::convertImage(disk.raw(), format);
+        importImage(machine, image, std::nullopt, m_notes);
+        setMachineValues(machine, "\"Tuned\"=\"1\"\r\n\"Mode\"=\"1\"\r\n");
+        ASSERT_TRUE(writeBackToImage(machine).moved);
+        bootWindows(machine, here.path() / "journal");
+
+        setMachineValues(machine, "\"Tuned\"=\"again\"\r\n");
+        const ImageWriteReport again = writeBackToImage(machine);
+        ASSERT_TRUE(again.moved);
+        ASSERT_EQ(again.collisions.size(), 1u);
+        EXPECT_EQ(collisionText(again.collisions[0]), "HKEY_LOCAL_MACHINE\\SOFTWARE\\Kavendel \"Tuned\"");
+        const hive::Hive system = systemDatOf(machine);
+        EXPECT_EQ(valueIn(system, "Tuned"), "again");
+        EXPECT_EQ(valueIn(system, "Mode"), "by Windows") << "the first write-back moved the baseline";
+        EXPECT_EQ(valueIn(system, "Booted"), "yes");
+        rawBytes(image, format, disk.raw());
+        expectFsckClean(disk, here.path() / "volume");
     }
 }
 
@@ -277,24 +346,15 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
         std::function<void(test::Win98Image&)> since;
         const char* reason;
     } rows[] = {
-        {"a hive changed",
+        {"a hive damaged",
+         [](auto& d) { test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()), "Windows ran"); },
+         "SYSTEM.DAT"},
+        {"a line the store cannot read",
          [](auto& d) {
-             test::writeBytesAt(d.raw(), d.clusterOffset(d.systemDatCluster()) + 100, "Windows ran");
+             std::ofstream(d.raw().parent_path() / "machine/registry.reg", std::ios::app)
+                 << "\"v\"=hex:0g\r\n";
          },
-         "がインポートの後に"},
-        {"a taken file changed", [](auto& d) { d.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows"); },
-         "ATI_9XAA.INF がインポートの後に"},
-        {"a taken file deleted",
-         [](auto& d) {
-             d.mtools({"mdel", "c:/WINDOWS/INF/ATIXBAR.INF"});
-         },
-         "ATIXBAR.INF がインポートの後に"},
-        {"a patch there already",
-         [](auto& d) {
-             d.mtools({"mmd", "c:/KAVENDEL"});
-             d.put("/KAVENDEL/CHANGES.REG", "REGEDIT4\r\n");
-         },
-         "CHANGES.REG がインポートの後に"},
+         "hex:0g"},
         {"full",
          [](auto& d) {
              const std::string listing = d.mtools({"mdir", "c:/"}).out;
@@ -385,8 +445,8 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
 
     // --image imports into a folder of its own once and reuses it while the image is unchanged.
-    // Once Windows changed the image, the folder's changes that are not in the image yet are
-    // kept: the user moves the folder away, and the image is imported anew. The keys every start
+    // Once Windows changed the image, the folder is refreshed from it, its own changes not
+    // written yet kept on top, and an automatic snapshot keeps it as it was. The keys every start
     // creates empty are no such change.
     ::setenv("XDG_DATA_HOME", (m_folder.path() / "data").c_str(), 1);
     const fs::path images = m_folder.path() / "data/kavendel/images";
@@ -400,15 +460,17 @@ TEST_F(ImageImport, TheCommandLineImportsWritesBackAndOpensAnImage) {
     EXPECT_EQ(kavendel(open).status, 0);
     EXPECT_EQ(inodeOf(own / "registry.reg"), imported) << "reused while the image is unchanged";
     EXPECT_FALSE(hasUnwrittenChanges(own));
-    std::ofstream(own / "registry.reg", std::ios::app)
-        << "[HKEY_LOCAL_MACHINE\\Software\\Kavendel]\r\n\"Own\"=\"1\"\r\n";
+    setMachineValues(own, "\"Unwritten\"=\"1\"\r\n");
+    const std::string unwritten = test::fileContents(own / "registry.reg");
     disk.put("/WINDOWS/INF/ATI_9XAA.INF", "edited in Windows");
-    const auto refused = kavendel(open);
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_NE(refused.err.find("move that folder elsewhere"), std::string::npos) << refused.err;
-    fs::rename(own, m_folder.path() / "kept");
-    EXPECT_EQ(kavendel(open).status, 0);
+    const auto refreshed = kavendel(open);
+    EXPECT_EQ(refreshed.status, 0) << refreshed.err;
     EXPECT_EQ(test::fileContents(own / "drive_c/WINDOWS/INF/ATI_9XAA.INF"), "edited in Windows");
+    EXPECT_NE(test::fileContents(own / "registry.reg").find("\"Unwritten\"=\"1\""), std::string::npos);
+    const auto snapshots = Snapshots(own).list();
+    EXPECT_TRUE(std::any_of(snapshots.begin(), snapshots.end(), [&](const SnapshotInfo& info) {
+        return Snapshots(own).registry(info.id) == unwritten;
+    }));
     EXPECT_TRUE(fs::exists(m_folder.path() / "shots/controls.tsv"));
 }
 
@@ -437,7 +499,7 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         disk.installWindows(Hives);
         importImage(machine, disk.raw(), std::nullopt, m_notes);
         changeMachine(machine);
-        ASSERT_TRUE(writeBackToImage(machine));
+        ASSERT_TRUE(writeBackToImage(machine).moved);
         const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
         EXPECT_NE(listed.out.find("\n1\t"), std::string::npos) << listed.out;
         EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos) << listed.out;
@@ -463,7 +525,7 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         expectFsckClean(disk, here.path() / "volume");
         EXPECT_TRUE(imageUnchangedSinceImport(machine)) << "the record tells the image as restored";
         changeMachine(machine);
-        EXPECT_TRUE(writeBackToImage(machine)) << "the next write-back goes in";
+        EXPECT_TRUE(writeBackToImage(machine).moved) << "the next write-back goes in";
     }
 }
 
