@@ -290,7 +290,7 @@ std::string valueIn(const hive::Hive& file, const std::string& name) {
 TEST_F(ImageImport, TheLoopAfterWindowsRanKeepsWhatWindowsChanged) {
     for (const std::string format : {"raw", "qcow2"}) {
         SCOPED_TRACE(format);
-        test::TemporaryFolder here;
+        TemporaryFolder here;
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
