@@ -1,6 +1,7 @@
 #include "ExternalReaders.h"
 
 #include "Cp932.h"
+#include "FileContents.h"
 #include "HiveFormat.h"
 
 #include <fcntl.h>
@@ -164,8 +165,7 @@ std::string compareValue(const hive::Value& want, const ShownValue& got) {
 } // namespace
 
 std::string readHiveFile(const std::string& name) {
-    std::ifstream in(std::string(KAVENDEL_TEST_DATA) + "/hives/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return test::fileContents(std::string(KAVENDEL_TEST_DATA) + "/hives/" + name);
 }
 
 std::vector<std::string> treeLines(const hive::Hive& hive) {

@@ -37,7 +37,7 @@ public:
 
     // Opens the volume as it now is, runs change on it and puts what it wrote into the file.
     void change(const std::function<void(FatVolume&)>& change) {
-        test::MemoryVolume memory(test::imageBytes(m_file), fs::file_size(m_file));
+        test::MemoryVolume memory(test::fileContents(m_file), fs::file_size(m_file));
         FatVolume fat(memory);
         change(fat);
         for (const image::VolumeWrite& w : fat.writes())
@@ -47,7 +47,7 @@ public:
         change([&](FatVolume& fat) { fat.create(path, bytes); });
     }
 
-    std::string bytes() const { return test::imageBytes(m_file); }
+    std::string bytes() const { return test::fileContents(m_file); }
     void patch(std::uint64_t offset, const std::string& bytes) { test::writeBytesAt(m_file, offset, bytes); }
 
     // fsck.fat's verdict; empty when it finds nothing wrong.

@@ -2,6 +2,7 @@
 // FAT volumes made by mkfs.fat --offset, and qemu-img convert to the other formats.
 #pragma once
 
+#include "FileContents.h"
 #include "ImageCalls.h"
 
 #include <gtest/gtest.h>
@@ -38,16 +39,6 @@ inline void writeBytesAt(const std::filesystem::path& file, std::uint64_t offset
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
         throw std::runtime_error("cannot write into " + file.string());
-}
-
-// The whole file in one read: images run to tens of megabytes, too many to take a character at a
-// time under the sanitizers. A missing file reads as empty.
-inline std::string imageBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary | std::ios::ate);
-    std::string bytes(in ? static_cast<std::size_t>(in.tellg()) : 0, '\0');
-    in.seekg(0);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
 }
 
 // A sparse raw file of size bytes, all zeros.

@@ -57,7 +57,7 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
     ::stat(image.file.c_str(), &st);
     std::vector<test::RecordedCall> ops;
     writeAtomically(image.where, writes, image.journalDir, test::recordingCalls(ops));
-    ASSERT_TRUE(test::imageBytes(image.file) == expected);
+    ASSERT_TRUE(test::fileContents(image.file) == expected);
 
     test::CutDisk disk(st.st_ino, image.bytes);
     std::size_t states = 0, finished = 0;
@@ -73,7 +73,7 @@ TEST(ImagePowerCut, EveryCutRecoversToTheOldImageOrTheNewOne) {
             } catch (const Failure& e) {
                 ADD_FAILURE() << "cut before call " << next << ": " << e.text();
             }
-            const std::string recovered = test::imageBytes(image.file);
+            const std::string recovered = test::fileContents(image.file);
             EXPECT_TRUE(recovered == image.bytes || recovered == expected) << "cut before call " << next;
             finished += recovered == expected;
             EXPECT_FALSE(std::filesystem::exists(journalFile(image.journalDir)));
@@ -118,8 +118,8 @@ TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
         } catch (const Failure& e) {
             EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
-        EXPECT_TRUE(test::imageBytes(image.file) == row.image);
-        EXPECT_EQ(test::imageBytes(journalFile(image.journalDir)), row.journal);
+        EXPECT_TRUE(test::fileContents(image.file) == row.image);
+        EXPECT_EQ(test::fileContents(journalFile(image.journalDir)), row.journal);
     }
 }
 
@@ -170,7 +170,7 @@ TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
         const bool finished = row.failTo == 99 && row.intoImage;
         EXPECT_EQ(std::filesystem::exists(journalFile(image.journalDir)), finished);
         recoverPendingWrite(image.journalDir);
-        EXPECT_TRUE(test::imageBytes(image.file) == (finished ? written : image.bytes));
+        EXPECT_TRUE(test::fileContents(image.file) == (finished ? written : image.bytes));
         putFile(image.file, image.bytes);
         EXPECT_FALSE(std::filesystem::exists(journalFile(image.journalDir)));
     }

@@ -22,7 +22,7 @@ protected:
         test::buildFatDisk(s_raw, DiskSize);
         // Something to find that is not zeros, across a sector boundary and far into the volume.
         test::writeBytesAt(s_raw, VolumeOffset + 5'000'000 - 3, "Kavendel was here");
-        s_rawBytes = test::imageBytes(s_raw);
+        s_rawBytes = test::fileContents(s_raw);
     }
     static void TearDownTestSuite() { delete s_folder; }
 
@@ -174,7 +174,7 @@ TEST_F(ImageVolume, PartitionTablesAreFollowedOrRefusedWithAReason) {
         for (const std::uint32_t first : row.formatted)
             test::formatFat(file, first, row.table.empty() ? TableDisk / 512 : Half, 12);
         std::filesystem::resize_file(file, row.length);
-        const std::string before = test::imageBytes(file);
+        const std::string before = test::fileContents(file);
         try {
             const auto volume = openVolume(file, row.chosen);
             EXPECT_EQ(volume->location().partition, row.partition);
@@ -183,7 +183,7 @@ TEST_F(ImageVolume, PartitionTablesAreFollowedOrRefusedWithAReason) {
             EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
             EXPECT_EQ(std::string(e.what()).find(file.string()), 0u) << "the message names the image";
         }
-        EXPECT_EQ(test::imageBytes(file), before);
+        EXPECT_EQ(test::fileContents(file), before);
     }
 }
 
@@ -209,14 +209,14 @@ TEST_F(ImageVolume, DamagedImagesOfOtherFormatsAreRefusedWithAReason) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file.string());
-        const std::string before = test::imageBytes(row.file);
+        const std::string before = test::fileContents(row.file);
         try {
             openVolume(row.file, std::nullopt);
             ADD_FAILURE() << "opened";
         } catch (const Failure& e) {
             EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
-        EXPECT_EQ(test::imageBytes(row.file), before);
+        EXPECT_EQ(test::fileContents(row.file), before);
     }
 }
 

@@ -59,14 +59,14 @@ std::size_t bytesCovered(const std::vector<VolumeWrite>& writes) {
 std::string diskAsRaw(const std::filesystem::path& image, const std::string& format,
                       const std::filesystem::path& out) {
     test::runTool({"qemu-img", "convert", "-U", "-f", format, "-O", "raw", image.string(), out.string()});
-    std::string bytes = test::imageBytes(out);
+    std::string bytes = test::fileContents(out);
     std::filesystem::remove(out);
     return bytes;
 }
 
 // A VHD's unique identity lies in its footer, the file's last sector.
 std::string vhdIdentity(const std::filesystem::path& image) {
-    const std::string bytes = test::imageBytes(image);
+    const std::string bytes = test::fileContents(image);
     return bytes.substr(bytes.size() - 512 + 68, 16);
 }
 
@@ -79,7 +79,7 @@ std::string backingOf(const std::filesystem::path& image) {
 TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
     TemporaryFolder folder;
     const auto raw = test::buildFatDisk(folder.path() / "disk.img", DiskSize);
-    const std::string rawBefore = test::imageBytes(raw);
+    const std::string rawBefore = test::fileContents(raw);
     for (const std::string build :
          {"raw", "vpc", "vpc-fixed", "qcow2", "overlay", "vdi", "odd name", "vmdk", "vhdx"}) {
         SCOPED_TRACE(build);
@@ -92,7 +92,7 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
                                     file = folder.path() / "Win 98, SE.qcow2");
         else if (build != "raw")
             file = test::convertImage(raw, build);
-        const std::string base = build == "overlay" ? test::imageBytes(folder.path() / "disk.qcow2") : "";
+        const std::string base = build == "overlay" ? test::fileContents(folder.path() / "disk.qcow2") : "";
         const std::string identity = build.starts_with("vpc") ? vhdIdentity(file) : "";
         const std::string backing = backingOf(file);
         const auto sizeBefore = std::filesystem::file_size(file);
@@ -127,7 +127,7 @@ TEST(ImageWrite, EveryFormatTakesTheWritesAndKeepsEverythingElse) {
         writeAtomically(volume->location(), again, folder.path() / "journal", calls);
         EXPECT_EQ(std::filesystem::file_size(file), sizeAfter);
         if (build == "overlay") {
-            EXPECT_TRUE(test::imageBytes(folder.path() / "disk.qcow2") == base)
+            EXPECT_TRUE(test::fileContents(folder.path() / "disk.qcow2") == base)
                 << "the backing file is untouched";
         }
     }
@@ -197,7 +197,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.holder.front() + " on " + row.file.filename().string());
-        const std::string before = test::imageBytes(row.file);
+        const std::string before = test::fileContents(row.file);
         const auto volume = openVolume(row.file, std::nullopt);
         BackgroundProgram holder(row.holder);
         ASSERT_TRUE(holder.holdsLockOn(row.file, row.holder.back().find("locking=off") == std::string::npos));
@@ -213,7 +213,7 @@ TEST(ImageWrite, AnImageInUseIsRefusedBeforeAnythingIsWritten) {
                 EXPECT_NE(e.text().find("エミュレータを終了してから"), std::string::npos) << e.text();
             }
         }
-        EXPECT_TRUE(test::imageBytes(row.file) == before);
+        EXPECT_TRUE(test::fileContents(row.file) == before);
         EXPECT_FALSE(std::filesystem::exists(journalFile(folder.path() / "journal")));
     }
 }
@@ -260,7 +260,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         {"past the volume's end", [] {}, {{0, "x"}, {where.size - 1, "xy"}}, "runs past the volume's end"},
         {"changed since the plan read it",
          [] {},
-         {{0, "x", test::imageBytes(raw).substr(where.offset, 1)}, {3, "xy", "zz"}},
+         {{0, "x", test::fileContents(raw).substr(where.offset, 1)}, {3, "xy", "zz"}},
          "何も書き込んでいません"},
         {"unfinished earlier write",
          [&] {
@@ -273,14 +273,14 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         row.setUp();
-        const std::string before = test::imageBytes(raw);
+        const std::string before = test::fileContents(raw);
         try {
             writeAtomically(where, row.writes, journal);
             ADD_FAILURE() << "written";
         } catch (const Failure& e) {
             EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
         }
-        EXPECT_TRUE(test::imageBytes(raw) == before);
+        EXPECT_TRUE(test::fileContents(raw) == before);
         std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
                                               std::filesystem::perms::owner_write);
         std::error_code ignored;
@@ -327,7 +327,7 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.program.front() + " " + row.result.err + row.result.out);
-        const std::string before = test::imageBytes(qcow2);
+        const std::string before = test::fileContents(qcow2);
         test::FailingRunner runner(row.program, row.result);
         const ImageCalls calls{&runner, {}, {}};
         try {
@@ -340,7 +340,7 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
         }
         EXPECT_GT(runner.answered, 0);
         recoverPendingWrite(folder.path() / "journal");
-        EXPECT_TRUE(test::imageBytes(qcow2) == before);
+        EXPECT_TRUE(test::fileContents(qcow2) == before);
     }
 }
 

@@ -114,10 +114,7 @@ public:
         return out;
     }
 
-    std::string fileContents() const {
-        std::ifstream in(m_raw, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string fileContents() const { return test::fileContents(m_raw); }
 
     // The Windows 98 drive the import and write-back tests start from.
     void installWindows(const std::filesystem::path& hives) {

@@ -237,13 +237,15 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
         ASSERT_TRUE(written) << "SYSTEM.DAT holds the new key";
         EXPECT_EQ(systemDat.values(*written), (std::vector<hive::Value>{{"Test", 1, "1"}}));
         ASSERT_EQ(before.size(), after.size());
-        for (std::size_t i = 0; i < before.size(); ++i)
-            if (before[i] != after[i] && std::none_of(allowed.begin(), allowed.end(), [&](const auto& r) {
-                    return i >= r.first && i < r.second;
-                })) {
+        for (auto at = std::mismatch(before.begin(), before.end(), after.begin()); at.first != before.end();
+             at = std::mismatch(at.first + 1, before.end(), at.second + 1)) {
+            const auto i = static_cast<std::uint64_t>(at.first - before.begin());
+            if (std::none_of(allowed.begin(), allowed.end(),
+                             [&](const auto& r) { return i >= r.first && i < r.second; })) {
                 ADD_FAILURE() << "byte " << i << " changed";
                 break;
             }
+        }
         EXPECT_FALSE(writeBackToImage(machine).moved) << "a second write-back has nothing left to write";
         EXPECT_EQ(vhdUuid(), uuid);
     }
@@ -502,7 +504,8 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         ASSERT_TRUE(writeBackToImage(machine).moved);
         const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
         EXPECT_NE(listed.out.find("\n1\t"), std::string::npos) << listed.out;
-        EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos) << listed.out;
+        EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos)
+            << listed.out;
         if (row.windowsRan)
             test::writeBytesAt(disk.raw(), disk.clusterOffset(disk.systemDatCluster()) + 100, "Windows ran");
         const std::string before = disk.fileContents();
@@ -519,7 +522,8 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         EXPECT_FALSE(holdsFile(disk, "/KAVENDEL/CHANGES.REG"));
         const auto volume = openVolume(disk.raw(), std::nullopt);
         FatVolume fat(*volume);
-        const auto systemDat = fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
+        const auto systemDat =
+            fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
         ASSERT_TRUE(systemDat);
         EXPECT_TRUE(fat.read(*systemDat, 128u << 20) == test::fileContents(Hives / "SYSTEM.DAT"));
         expectFsckClean(disk, here.path() / "volume");
