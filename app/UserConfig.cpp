@@ -78,17 +78,21 @@ UserConfig::unknownLines(std::initializer_list<std::string_view> keys) const {
 
 void UserConfig::setValue(std::string_view key, std::string_view value) const {
     if (m_file.empty())
-        throw Failure(Message::verbatim("no settings file"),
-                      std::make_error_code(std::errc::no_such_file_or_directory));
+        throw Failure(
+            Message{{}, "CommandLine", QT_TRANSLATE_NOOP("CommandLine", "設定ファイルがありません"), {}},
+            std::make_error_code(std::errc::no_such_file_or_directory));
     std::string text;
     for (const std::string& line : linesOf(m_file))
         if (keyOf(line) != key)
             text += line + '\n';
     text += std::string(key) + '=' + std::string(value) + '\n';
-    failingAs(Message::verbatim("cannot write " + m_file.string()), [&] {
-        fs::create_directories(m_file.parent_path());
-        replaceFileAtomically(m_file, {text}, 0644);
-    });
+    failingAs(
+        Message{
+            {}, "CommandLine", QT_TRANSLATE_NOOP("CommandLine", "%1 に書き込めません"), {m_file.string()}},
+        [&] {
+            fs::create_directories(m_file.parent_path());
+            replaceFileAtomically(m_file, {text}, 0644);
+        });
 }
 
 } // namespace kv

@@ -305,6 +305,10 @@
         <source>Windows が次の起動で変更を読み込むよう、%1 を書きました</source>
         <translation>wrote %1, from which Windows imports the changes at its next start</translation>
     </message>
+    <message>
+        <source>設定ファイルがありません</source>
+        <translation>no settings file</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>
@@ -374,6 +378,274 @@
     <message>
         <source>%1 の FAT ボリュームは、Windows が正しく終了しなかったか、ディスクのエラーを記録したままです。Kavendel はそこへ書き込みません。Windows を一度起動して ScanDisk を最後まで実行させてから、もう一度お試しください。</source>
         <translation>The FAT volume in %1 was left by Windows without a clean shutdown, or with a disk error recorded, so Kavendel does not write into it. Start Windows once, let ScanDisk run to its end, then try again.</translation>
+    </message>
+    <message>
+        <source>ファイルシステムがボリュームの終わりより先を指しています</source>
+        <translation>the file system points past the end of its volume</translation>
+    </message>
+    <message>
+        <source>最初のセクタが FAT のブートセクタではありません</source>
+        <translation>its first sector is not a FAT boot sector</translation>
+    </message>
+    <message>
+        <source>ブートセクタが示す配置はありえないものです</source>
+        <translation>its boot sector describes an impossible layout</translation>
+    </message>
+    <message>
+        <source>ブートセクタに FAT16 と FAT32 の項目が混在しています</source>
+        <translation>its boot sector mixes FAT16 and FAT32</translation>
+    </message>
+    <message>
+        <source>ブートセクタが、存在しない FAT を使用中としています</source>
+        <translation>its boot sector names an active FAT it does not have</translation>
+    </message>
+    <message>
+        <source>ブートセクタの配置ではデータ領域が残りません</source>
+        <translation>its boot sector leaves no room for data</translation>
+    </message>
+    <message>
+        <source>FAT がクラスタの数に対して小さすぎます</source>
+        <translation>its FAT is too small for its clusters</translation>
+    </message>
+    <message>
+        <source>ルートフォルダがボリュームの外にあります</source>
+        <translation>its root folder lies outside the volume</translation>
+    </message>
+    <message>
+        <source>大きさが 1 セクタに足りません</source>
+        <translation>it is smaller than one sector</translation>
+    </message>
+    <message>
+        <source>パーティションに Kavendel が使える FAT ファイルシステムがありません</source>
+        <translation>the partition holds no FAT file system Kavendel can use</translation>
+    </message>
+    <message>
+        <source>FAT ボリュームがパーティションまたはイメージの終わりを越えています。イメージが途中で切れているか、パーティションテーブルが誤っています</source>
+        <translation>the FAT volume runs past the end of its partition or image: the image is truncated or its partition table is wrong</translation>
+    </message>
+    <message>
+        <source>FAT のクラスタチェーンがボリュームの外を指しています</source>
+        <translation>a cluster chain in the FAT points outside the volume</translation>
+    </message>
+    <message>
+        <source>FAT のクラスタチェーンが循環しています</source>
+        <translation>a cluster chain in the FAT runs in a loop</translation>
+    </message>
+    <message>
+        <source>FAT のクラスタチェーンがファイルの長さより短くなっています</source>
+        <translation>a cluster chain in the FAT is shorter than its file</translation>
+    </message>
+    <message>
+        <source>FAT のクラスタチェーンがファイルの長さより長くなっています</source>
+        <translation>a cluster chain in the FAT is longer than its file allows</translation>
+    </message>
+    <message>
+        <source>イメージの FAT ボリュームに空きがありません</source>
+        <translation>the FAT volume in the image is full</translation>
+    </message>
+    <message>
+        <source>4 GB 以上のファイルは FAT ボリュームに入りません</source>
+        <translation>a file of 4 GB or more does not fit a FAT volume</translation>
+    </message>
+    <message>
+        <source>ファイルではなくフォルダです</source>
+        <translation>it is a folder, not a file</translation>
+    </message>
+    <message>
+        <source>%1 バイトあり、Kavendel が読む大きさ (%2 バイト) を超えています</source>
+        <translation>it is %1 bytes long, more than Kavendel reads (%2)</translation>
+    </message>
+    <message>
+        <source>書き込むファイルの場所にフォルダがあります</source>
+        <translation>a folder stands where a file is to be written</translation>
+    </message>
+    <message>
+        <source>削除するファイルの場所にフォルダがあります</source>
+        <translation>a folder stands where a file is to be deleted</translation>
+    </message>
+    <message>
+        <source>%1 はドライブ C にないため、イメージの中に作成できません</source>
+        <translation>cannot create %1 in the image: it is not on drive C</translation>
+    </message>
+    <message>
+        <source>イメージの中でフォルダ %1 があるべき場所にファイルがあります</source>
+        <translation>a file stands where the image should have the folder %1</translation>
+    </message>
+    <message>
+        <source>%1 のバッキングファイル %2 がありません。イメージが期待する場所に戻してください。</source>
+        <translation>%1: its backing file %2 is missing; put it back where the image expects it.</translation>
+    </message>
+    <message>
+        <source>%1 を %2 イメージとして読めません</source>
+        <translation>%1 cannot be read as a %2 image</translation>
+    </message>
+    <message>
+        <source>qemu-img が %1 のディスクの大きさを返しませんでした</source>
+        <translation>%1: qemu-img did not tell the size of its disk</translation>
+    </message>
+    <message>
+        <source>%1 を起動できません。Debian のパッケージ qemu-utils が必要です</source>
+        <translation>%1 cannot be started: Kavendel needs the Debian package qemu-utils for this image</translation>
+    </message>
+    <message>
+        <source>%1 が終了ステータス %2 で失敗しました</source>
+        <translation>%1 failed with status %2</translation>
+    </message>
+    <message>
+        <source>%1 は空のファイルで、ディスクを含んでいません</source>
+        <translation>%1 is empty: it holds no disk</translation>
+    </message>
+    <message>
+        <source>%1 をロックできません</source>
+        <translation>%1 cannot be locked</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めません</source>
+        <translation>%1 cannot be read</translation>
+    </message>
+    <message>
+        <source>%1 を読み込めません: qemu-img は %2 バイトを求められて %3 バイトを返しました</source>
+        <translation>%1 cannot be read: qemu-img returned %3 bytes for %2</translation>
+    </message>
+    <message>
+        <source>一時ファイル %1 に書き込めません</source>
+        <translation>Kavendel cannot write its temporary file %1</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>%1 cannot be written</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません: qemu-io は %2 か所のうち %3 か所だけを書き込みました</source>
+        <translation>%1 cannot be written: qemu-io wrote %3 of %2 ranges</translation>
+    </message>
+    <message>
+        <source>%1: %2 バイト目から %3 バイト目までは FAT ボリューム (%4 バイト) の終わりより先にあります</source>
+        <translation>%1: bytes %2 to %3 lie past the end of its FAT volume (%4 bytes)</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 に FAT ファイルシステムがありません</source>
+        <translation>%1: partition %2 holds no FAT file system</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 の FAT ボリュームがパーティションより大きくなっています。ボリュームかテーブルが壊れています</source>
+        <translation>%1: partition %2 holds a FAT volume larger than the partition: the volume or the table is damaged</translation>
+    </message>
+    <message>
+        <source>%1 はディスクを含むには小さすぎます</source>
+        <translation>%1 is too small to hold a disk</translation>
+    </message>
+    <message>
+        <source>ディスクイメージへの書き込みに失敗しました。Kavendel は次に起動したときにそれを終わらせるか取り消します</source>
+        <translation>The write into the disk image failed. Kavendel finishes or undoes it the next time it runs</translation>
+    </message>
+    <message>
+        <source>書き込みのジャーナルを置くフォルダ %1 を作成できません</source>
+        <translation>Kavendel cannot create the folder %1 for its journal</translation>
+    </message>
+    <message>
+        <source>%1: FAT ボリュームの %2 バイト目からの書き込みがボリュームの終わりを越えます</source>
+        <translation>%1: a write at byte %2 of its FAT volume runs past the volume&apos;s end</translation>
+    </message>
+    <message>
+        <source>ジャーナル %1 を削除できません</source>
+        <translation>Kavendel cannot remove its journal %1</translation>
+    </message>
+    <message>
+        <source>%1 への書き込みのジャーナルを保存できません。イメージは変更していません</source>
+        <translation>Kavendel cannot write the journal of its write into %1. The image is unchanged</translation>
+    </message>
+    <message>
+        <source>ディスクイメージへの書き込みに失敗しました。イメージは元のままです</source>
+        <translation>The write into the disk image failed. The image was left as it was</translation>
+    </message>
+    <message>
+        <source>以前のディスクイメージへの書き込みが途中で止まり、まだ終わっていません。Kavendel は次に書き込む前にそれを終わらせます</source>
+        <translation>An earlier write into a disk image was cut short and is not finished yet: Kavendel finishes it before it writes again</translation>
+    </message>
+    <message>
+        <source>%1 は、途中で止まった書き込みのあとで変更されたため、Kavendel はその書き込みを終わらせることも取り消すこともできません。エミュレータでイメージを確かめ、問題がなければ %2 を削除してください</source>
+        <translation>%1 changed since a write into it was cut short, so Kavendel can neither finish nor undo that write. Check the image with the emulator; once it is sound, remove %2</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 は拡張パーティションです。Kavendel が Windows を扱えるのは基本 FAT パーティションだけです</source>
+        <translation>%1: partition %2 is an extended partition; Kavendel reaches Windows only on a primary FAT partition</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 は FAT パーティションではありません (種類 %3)</source>
+        <translation>%1: partition %2 is not a FAT partition (its type is %3)</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 はパーティションテーブルに範囲がありません。テーブルが壊れています</source>
+        <translation>%1: partition %2 has no extent in the partition table: the table is damaged</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 は %3 バイト目で終わり、ディスクの終わり (%4 バイト) を越えています。イメージが途中で切れているか、パーティションテーブルが誤っています</source>
+        <translation>%1: partition %2 ends at byte %3, past the end of the disk (%4 bytes): the image is truncated or its partition table is wrong</translation>
+    </message>
+    <message>
+        <source>%1 には FAT パーティションが %2 個あります。Windows が起動するアクティブなパーティション %3 を使います。ほかを使うには --partition で指定してください</source>
+        <translation>%1 has %2 FAT partitions: Kavendel takes partition %3, the active one, which Windows boots from; choose another with --partition</translation>
+    </message>
+    <message>
+        <source>%1 のパーティションテーブルは GPT です。Windows 98 は GPT のディスクから起動できません</source>
+        <translation>%1 has a GPT partition table, which Windows 98 cannot boot from</translation>
+    </message>
+    <message>
+        <source>%1 のパーティションテーブルは空で、FAT ボリュームもありません</source>
+        <translation>%1 has an empty partition table and no FAT volume</translation>
+    </message>
+    <message>
+        <source>%1 には FAT パーティションがありません (パーティションの種類: %2)</source>
+        <translation>%1 has no FAT partition (its partitions are of types %2)</translation>
+    </message>
+    <message>
+        <source>%1 には FAT パーティションが複数 (%2) あり、アクティブなものが一つに決まりません。--partition で選んでください</source>
+        <translation>%1 has several FAT partitions (%2) and no single active one: choose one with --partition</translation>
+    </message>
+    <message>
+        <source>%1 はパーティションテーブルのない FAT ボリュームなので、パーティション %2 はありません</source>
+        <translation>%1 holds one FAT volume and no partition table, so it has no partition %2</translation>
+    </message>
+    <message>
+        <source>%1: FAT ボリュームには %2 バイトが必要ですが、ディスクは %3 バイトです。イメージが途中で切れています</source>
+        <translation>%1: its FAT volume needs %2 bytes, but the disk holds %3: the image is truncated</translation>
+    </message>
+    <message>
+        <source>%1 にはパーティションテーブルも FAT ボリュームもありません</source>
+        <translation>%1 holds neither a partition table nor a FAT volume</translation>
+    </message>
+    <message>
+        <source>%1: パーティション %2 はありません。Kavendel が扱えるのは基本パーティション 1 から 4 です</source>
+        <translation>%1: there is no partition %2; Kavendel reaches the primary partitions 1 to 4</translation>
+    </message>
+    <message>
+        <source>%1 にパーティション %2 はありません</source>
+        <translation>%1 has no partition %2</translation>
+    </message>
+    <message>
+        <source>%1: そのようなファイルはありません</source>
+        <translation>%1: no such file</translation>
+    </message>
+    <message>
+        <source>%1 を読み込む権限がありません</source>
+        <translation>%1 cannot be read: permission denied</translation>
+    </message>
+    <message>
+        <source>%1 を開けません</source>
+        <translation>%1 cannot be opened</translation>
+    </message>
+    <message>
+        <source>%1 はディスクイメージのファイルではありません</source>
+        <translation>%1 is not a disk image file</translation>
+    </message>
+    <message>
+        <source>%1 は含むべきデータの手前、%2 バイト目で終わっています。イメージが途中で切れています</source>
+        <translation>%1 ends at byte %2, before the data it should hold: the image is truncated</translation>
+    </message>
+    <message>
+        <source>ディスクイメージへの終わっていない書き込みのジャーナル %1 が壊れています。イメージが何を持つべきか Kavendel には分かりません</source>
+        <translation>The journal %1 of an unfinished write into a disk image is damaged; Kavendel cannot tell what the image should hold</translation>
     </message>
 </context>
 <context>
@@ -866,6 +1138,201 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
     <message>
         <source>読み込めません</source>
         <translation>cannot be read</translation>
+    </message>
+</context>
+<context>
+    <name>RoundTrip</name>
+    <message>
+        <source>%1 を読み込めません</source>
+        <translation>%1 cannot be read</translation>
+    </message>
+    <message>
+        <source>%1: そのようなファイルはありません</source>
+        <translation>%1: no such file</translation>
+    </message>
+    <message>
+        <source>%1: レジストリファイルが途中で切れているか、壊れています</source>
+        <translation>%1: truncated or damaged registry file</translation>
+    </message>
+    <message>
+        <source>%1 は Windows 95/98/Me のレジストリファイルではありません</source>
+        <translation>%1: not a Windows 95/98/Me registry file</translation>
+    </message>
+    <message>
+        <source>%1: キーを読み込めません</source>
+        <translation>%1: cannot read a key</translation>
+    </message>
+    <message>
+        <source>%1: 値を読み込めません</source>
+        <translation>%1: cannot read a value</translation>
+    </message>
+    <message>
+        <source>%1: 名前を読み込めません</source>
+        <translation>%1: cannot read a name</translation>
+    </message>
+    <message>
+        <source>キーがキー領域の外にあります</source>
+        <translation>a key lies outside the key record</translation>
+    </message>
+    <message>
+        <source>キーが循環しています: 同じキーに 2 度たどり着きます</source>
+        <translation>its keys loop: a key is reached a second time</translation>
+    </message>
+    <message>
+        <source>キーの階層が %1 段より深くなっています</source>
+        <translation>its keys run deeper than %1 levels</translation>
+    </message>
+    <message>
+        <source>同じ名前やデータが何度も繰り返し現れます</source>
+        <translation>it names the same names or data again and again</translation>
+    </message>
+    <message>
+        <source>値の名前として使えない名前の値があります</source>
+        <translation>a value has a name no value can have</translation>
+    </message>
+    <message>
+        <source>キーの名前として使えない名前のキーがあります</source>
+        <translation>a key has a name no key can have</translation>
+    </message>
+    <message>
+        <source>%1 と %2 はどちらもユーザーのファイル (USER.DAT) です: SYSTEM.DAT と USER.DAT を 1 つずつ指定してください</source>
+        <translation>%1 and %2 are both user files (USER.DAT): give one SYSTEM.DAT and one USER.DAT</translation>
+    </message>
+    <message>
+        <source>%1 と %2 はどちらもシステムのファイル (SYSTEM.DAT) です: SYSTEM.DAT と USER.DAT を 1 つずつ指定してください</source>
+        <translation>%1 and %2 are both system files (SYSTEM.DAT): give one SYSTEM.DAT and one USER.DAT</translation>
+    </message>
+    <message>
+        <source>イメージの中の %1 を読み込めません</source>
+        <translation>cannot read %1 in the image</translation>
+    </message>
+    <message>
+        <source>イメージに %1 がありません: そこに Windows 98 はインストールされていません</source>
+        <translation>the image has no %1: it holds no Windows 98 there</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>cannot write %1</translation>
+    </message>
+    <message>
+        <source>イメージの %1 にあるレジストリファイルを読み込めません</source>
+        <translation>the registry files in %1 of the image cannot be read</translation>
+    </message>
+    <message>
+        <source>%1: 名前にタブや改行を含むディスクイメージは記録できません</source>
+        <translation>%1: a disk image whose name holds a tab or a line break cannot be recorded</translation>
+    </message>
+    <message>
+        <source>%1 が壊れています: ディスクイメージをインポートし直してください</source>
+        <translation>%1 is damaged: import the disk image again</translation>
+    </message>
+    <message>
+        <source>%1 は Kavendel が変更したファイルにしては大きすぎます</source>
+        <translation>%1 is too large to be a file Kavendel changed</translation>
+    </message>
+    <message>
+        <source>%1 はディスクイメージから作られたフォルダではありません: --import-image で作ってください</source>
+        <translation>%1 was not made from a disk image: make it with --import-image</translation>
+    </message>
+    <message>
+        <source>イメージにレジストリファイル SYSTEM.DAT と USER.DAT がもうありません: --import-image でイメージをインポートし直してください</source>
+        <translation>the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the image again with --import-image</translation>
+    </message>
+    <message>
+        <source>イメージのレジストリファイルにマシンのレジストリを書き込めません</source>
+        <translation>the registry files of the image cannot take the machine&apos;s registry</translation>
+    </message>
+    <message>
+        <source>%1 はすでにあり、空ではありません: 新しいフォルダか空のフォルダにインポートしてください</source>
+        <translation>%1 already exists and is not empty: import into a new or empty folder</translation>
+    </message>
+    <message>
+        <source>--drive-c %1: そのようなフォルダはありません</source>
+        <translation>--drive-c %1: no such folder</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ %1 を作成できません</source>
+        <translation>cannot create the machine folder %1</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 に %2 のコピーがありません</source>
+        <translation>snapshot %1 lacks its copy of %2</translation>
+    </message>
+    <message>
+        <source>%1: 同じ名前のファイルがほかにもあります</source>
+        <translation>%1: another file has its name</translation>
+    </message>
+    <message>
+        <source>%1 にフォルダを作成できません</source>
+        <translation>cannot create a folder in %1</translation>
+    </message>
+    <message>
+        <source>%1 はマシンフォルダ %2 の中にありません</source>
+        <translation>%1 is not inside the machine folder %2</translation>
+    </message>
+    <message>
+        <source>%1 にスナップショットを保存できません</source>
+        <translation>cannot take a snapshot in %1</translation>
+    </message>
+    <message>
+        <source>%1 に %2 がありません</source>
+        <translation>%1 has no %2</translation>
+    </message>
+    <message>
+        <source>%1 の名前を変えられません</source>
+        <translation>cannot rename %1</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 を削除できません</source>
+        <translation>cannot remove snapshot %1</translation>
+    </message>
+    <message>
+        <source>%1 をスナップショット %2 に加えられません</source>
+        <translation>cannot add %1 to snapshot %2</translation>
+    </message>
+    <message>
+        <source>%1 はスナップショットの ID ではありません (ID は --snapshots で一覧できます)</source>
+        <translation>%1 is not a snapshot id (--snapshots lists them)</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 は整理されて、もうありません。残すのは手動のスナップショットの最後の %2 個と自動のものの最後の %2 個で、何も変えなかった実行は自分のスナップショットを消します</source>
+        <translation>snapshot %1 was pruned: only the last %2 snapshots taken by hand and the last %2 automatic ones are kept, and a run that changed nothing removes its own</translation>
+    </message>
+    <message>
+        <source>%2 にスナップショット %1 はありません (ID は --snapshots で一覧できます)</source>
+        <translation>there is no snapshot %1 in %2 (--snapshots lists them)</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 を読み込めません</source>
+        <translation>cannot read snapshot %1</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 に %2 がありません</source>
+        <translation>snapshot %1 has no %2</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 がマシンフォルダの外のファイルを指しています</source>
+        <translation>snapshot %1 names a file outside the machine folder</translation>
+    </message>
+    <message>
+        <source>スナップショット %1 に戻せません</source>
+        <translation>cannot restore snapshot %1</translation>
+    </message>
+    <message>
+        <source>レジストリがスタートアップフォルダ (%1 の &quot;Startup&quot;) を示していないため、Windows は変更を取り込めません</source>
+        <translation>the registry does not name the Startup folder (%1, &quot;Startup&quot;), so Windows would never apply the changes</translation>
+    </message>
+    <message>
+        <source>スタートアップフォルダ %1 はマシンのドライブの中にありません</source>
+        <translation>the Startup folder %1 is not in the machine&apos;s drives</translation>
+    </message>
+    <message>
+        <source>%1 はマシンのドライブの中にありません</source>
+        <translation>%1 is not in the machine&apos;s drives</translation>
+    </message>
+    <message>
+        <source>変更を Windows に渡せません</source>
+        <translation>cannot hand the changes to Windows</translation>
     </message>
 </context>
 <context>

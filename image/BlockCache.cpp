@@ -44,8 +44,8 @@ BlockCache::BlockCache(Volume& volume, std::uint64_t volumeSize)
 
 void BlockCache::checkRange(std::uint64_t offset, std::size_t length) const {
     if (offset > m_volumeSize || length > m_volumeSize - offset)
-        throw Failure(Message::verbatim("the file system points past the end of its volume"), {},
-                      Fault::damagedFileSystem);
+        failDamagedVolume(
+            QT_TRANSLATE_NOOP("DiskImage", "ファイルシステムがボリュームの終わりより先を指しています"));
 }
 
 BlockCache::Block& BlockCache::block(std::uint64_t index) {

@@ -20,8 +20,14 @@ namespace kv::image {
 // naming the image.
 
 // A text of the disk-image code for the user: source is marked QT_TRANSLATE_NOOP("DiskImage", ...).
-inline Message imageText(const char* source, std::vector<std::string> args) {
+inline Message imageText(const char* source, std::vector<std::string> args = {}) {
     return Message{{}, "DiskImage", source, std::move(args)};
+}
+
+// A volume that is not FAT, is damaged where Kavendel needs it, or cannot hold a change: a
+// failure of Fault::damagedFileSystem, which callers tell apart from one to read the image.
+[[noreturn]] inline void failDamagedVolume(const char* source, std::vector<std::string> args = {}) {
+    throw Failure(imageText(source, std::move(args)), {}, Fault::damagedFileSystem);
 }
 
 // Where the volume lies: the image file, its format as qemu-img names it ("raw", "vpc", "qcow2",
@@ -32,6 +38,8 @@ struct VolumeLocation {
     int partition = 0;
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
+    // Which partition was taken, and why, when several were FAT and none was asked for.
+    std::optional<Message> partitionChoice = std::nullopt;
 };
 
 // Bytes moved to and from the image, so that a write-back can show what it cost.

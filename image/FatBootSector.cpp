@@ -31,10 +31,10 @@ const char* parameterBlockFault(std::string_view boot) {
         (bytesPerSector != 512 && bytesPerSector != 1024 && bytesPerSector != 2048 &&
          bytesPerSector != 4096) ||
         (byte(21) != 0xF0 && byte(21) < 0xF8))
-        return "its first sector is not a FAT boot sector";
+        return QT_TRANSLATE_NOOP("DiskImage", "最初のセクタが FAT のブートセクタではありません");
     if (!isPowerOfTwo(perCluster) || perCluster * bytesPerSector > 65536 || le::get16(boot, 14) == 0 ||
         byte(16) < 1 || byte(16) > 2 || fatSectors(boot) == 0 || totalSectors(boot) == 0)
-        return "its boot sector describes an impossible layout";
+        return QT_TRANSLATE_NOOP("DiskImage", "ブートセクタが示す配置はありえないものです");
     return nullptr;
 }
 
@@ -56,7 +56,7 @@ FatGeometry layoutOf(std::string_view boot) {
 // (ExtFlags bit 7 clear) or only the one in bits 0-3 is in use.
 const char* readFat32Fields(std::string_view boot, FatGeometry& g) {
     if (g.rootSize != 0)
-        return "its boot sector mixes FAT16 and FAT32";
+        return QT_TRANSLATE_NOOP("DiskImage", "ブートセクタに FAT16 と FAT32 の項目が混在しています");
     g.rootCluster = le::get32(boot, 44);
     const std::uint32_t infoSector = le::get16(boot, 48);
     if (infoSector != 0 && infoSector != 0xFFFF && infoSector < le::get16(boot, 14))
@@ -65,7 +65,7 @@ const char* readFat32Fields(std::string_view boot, FatGeometry& g) {
     if (extFlags & 0x80) {
         g.activeFat = extFlags & 0x0F;
         if (g.activeFat >= g.fatCount)
-            return "its boot sector names an active FAT it does not have";
+            return QT_TRANSLATE_NOOP("DiskImage", "ブートセクタが、存在しない FAT を使用中としています");
     }
     return nullptr;
 }
@@ -73,7 +73,7 @@ const char* readFat32Fields(std::string_view boot, FatGeometry& g) {
 // The cluster count decides the FAT's width, as every FAT driver decides it.
 const char* completeLayout(std::string_view boot, FatGeometry& g) {
     if (g.dataOffset >= g.volumeSize)
-        return "its boot sector leaves no room for data";
+        return QT_TRANSLATE_NOOP("DiskImage", "ブートセクタの配置ではデータ領域が残りません");
     const std::uint64_t clusters = (g.volumeSize - g.dataOffset) / g.clusterSize;
     g.fatBits = clusters < 4085 ? 12 : clusters < 65525 ? 16 : 32;
     if (g.fatBits == 32)
@@ -81,20 +81,18 @@ const char* completeLayout(std::string_view boot, FatGeometry& g) {
             return fault;
     g.clusterCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(clusters, 0x0FFFFFF5));
     if ((std::uint64_t{g.clusterCount} + 2) * static_cast<std::uint64_t>(g.fatBits) > g.fatSize * 8)
-        return "its FAT is too small for its clusters";
+        return QT_TRANSLATE_NOOP("DiskImage", "FAT がクラスタの数に対して小さすぎます");
     if (g.fatBits == 32 && (g.rootCluster < 2 || g.rootCluster >= g.clusterCount + 2))
-        return "its root folder lies outside the volume";
+        return QT_TRANSLATE_NOOP("DiskImage", "ルートフォルダがボリュームの外にあります");
     return nullptr;
 }
 
-[[noreturn]] void damaged(const std::string& text) {
-    throw Failure(Message::verbatim(text), {}, Fault::damagedFileSystem);
-}
+const char* const SmallerThanASector = QT_TRANSLATE_NOOP("DiskImage", "大きさが 1 セクタに足りません");
 
 } // namespace
 
-std::optional<FatGeometry> parseBootSector(std::string_view sector, std::string* why) {
-    const char* fault = sector.size() < BootSectorSize ? "it is smaller than one sector" : nullptr;
+std::optional<FatGeometry> parseBootSector(std::string_view sector, const char** why) {
+    const char* fault = sector.size() < BootSectorSize ? SmallerThanASector : nullptr;
     FatGeometry g;
     if (!fault)
         fault = parameterBlockFault(sector);
@@ -119,14 +117,17 @@ std::uint64_t fatVolumeBytes(std::string_view bootSector) {
 
 FatGeometry readGeometry(Volume& volume) {
     const std::uint64_t available = volume.location().size;
-    std::string why = "it is smaller than one sector";
+    const char* why = SmallerThanASector;
     const auto geometry =
         available < BootSectorSize ? std::nullopt : parseBootSector(volume.read(0, BootSectorSize), &why);
     if (!geometry)
-        damaged("the partition holds no FAT file system Kavendel can use: " + why);
+        throw Failure(imageText(why), {}, Fault::damagedFileSystem)
+            .within(imageText(QT_TRANSLATE_NOOP(
+                "DiskImage", "パーティションに Kavendel が使える FAT ファイルシステムがありません")));
     if (geometry->volumeSize > available)
-        damaged("the FAT volume runs past the end of its partition or image: the image is truncated or "
-                "its partition table is wrong");
+        failDamagedVolume(QT_TRANSLATE_NOOP(
+            "DiskImage", "FAT ボリュームがパーティションまたはイメージの終わりを越えています。"
+                         "イメージが途中で切れているか、パーティションテーブルが誤っています"));
     return *geometry;
 }
 

@@ -30,8 +30,8 @@ struct FatGeometry {
 };
 
 // The layout a boot sector (its first 512 bytes at least) describes, or nullopt when it is no FAT
-// boot sector; why then says what is wrong.
-std::optional<FatGeometry> parseBootSector(std::string_view sector, std::string* why = nullptr);
+// boot sector; why then points to the text, marked in the context "DiskImage", of what is wrong.
+std::optional<FatGeometry> parseBootSector(std::string_view sector, const char** why = nullptr);
 
 // Whether sector starts a FAT volume, and the bytes of that volume.
 bool isFatBootSector(std::string_view sector);

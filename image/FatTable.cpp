@@ -14,10 +14,6 @@ constexpr std::uint32_t FsInfoTrailSignature = 0xAA550000;
 constexpr std::size_t FsInfoFreeCount = 488;
 constexpr std::size_t FsInfoNextFree = 492;
 
-[[noreturn]] void damaged(const std::string& text) {
-    throw Failure(Message::verbatim(text), {}, Fault::damagedFileSystem);
-}
-
 bool hasFsInfoSignatures(std::string_view info) {
     return le::get32(info, 0) == FsInfoLeadSignature && le::get32(info, 484) == FsInfoStructSignature &&
            le::get32(info, 508) == FsInfoTrailSignature;
@@ -91,19 +87,22 @@ std::vector<std::uint32_t> FatTable::chain(std::uint32_t first, std::uint64_t li
     std::vector<std::uint32_t> out;
     for (std::uint32_t cluster = first; wholeChain || out.size() < limit;) {
         if (cluster < 2 || cluster > last)
-            damaged("a cluster chain in the FAT points outside the volume");
+            failDamagedVolume(
+                QT_TRANSLATE_NOOP("DiskImage", "FAT のクラスタチェーンがボリュームの外を指しています"));
         if (seen[cluster])
-            damaged("a cluster chain in the FAT runs in a loop");
+            failDamagedVolume(QT_TRANSLATE_NOOP("DiskImage", "FAT のクラスタチェーンが循環しています"));
         seen[cluster] = true;
         out.push_back(cluster);
         const std::uint32_t next = entry(cluster);
         if (isEnd(next)) {
             if (!wholeChain && out.size() < limit)
-                damaged("a cluster chain in the FAT is shorter than its file");
+                failDamagedVolume(QT_TRANSLATE_NOOP(
+                    "DiskImage", "FAT のクラスタチェーンがファイルの長さより短くなっています"));
             break;
         }
         if (out.size() >= limit && wholeChain && limit != 0)
-            damaged("a cluster chain in the FAT is longer than its file allows");
+            failDamagedVolume(
+                QT_TRANSLATE_NOOP("DiskImage", "FAT のクラスタチェーンがファイルの長さより長くなっています"));
         cluster = next;
     }
     return out;
@@ -122,7 +121,7 @@ std::uint32_t FatTable::allocate() {
             return cluster;
         }
     }
-    damaged("the FAT volume in the image is full");
+    failDamagedVolume(QT_TRANSLATE_NOOP("DiskImage", "イメージの FAT ボリュームに空きがありません"));
 }
 
 void FatTable::freeCluster(std::uint32_t cluster) {

@@ -13,15 +13,9 @@ namespace {
 constexpr std::uint8_t Archive = 0x20;
 constexpr char Deleted = '\xE5';
 
-// A volume that is not FAT, is damaged where Kavendel needs it, or cannot hold a change: a
-// failure of Fault::damagedFileSystem, which callers tell apart from one to read the image.
-[[noreturn]] void damaged(const std::string& text) {
-    throw Failure(Message::verbatim(text), {}, Fault::damagedFileSystem);
-}
-
 void checkFileSize(std::string_view bytes) {
     if (bytes.size() > 0xFFFFFFFFu)
-        damaged("a file of 4 GB or more does not fit a FAT volume");
+        failDamagedVolume(QT_TRANSLATE_NOOP("DiskImage", "4 GB 以上のファイルは FAT ボリュームに入りません"));
 }
 
 } // namespace
@@ -69,10 +63,11 @@ std::optional<FatEntry> FatVolume::find(std::string_view windowsPath) {
 
 std::string FatVolume::read(const FatEntry& file, std::uint64_t maxSize) {
     if (file.isDirectory())
-        damaged("it is a folder, not a file");
+        failDamagedVolume(QT_TRANSLATE_NOOP("DiskImage", "ファイルではなくフォルダです"));
     if (file.size > maxSize)
-        damaged("it is " + std::to_string(file.size) + " bytes long, more than Kavendel reads (" +
-                std::to_string(maxSize) + ")");
+        failDamagedVolume(
+            QT_TRANSLATE_NOOP("DiskImage", "%1 バイトあり、Kavendel が読む大きさ (%2 バイト) を超えています"),
+            {std::to_string(file.size), std::to_string(maxSize)});
     const std::uint32_t clusterSize = geometry().clusterSize;
     const auto list =
         m_table.chain(file.firstCluster, (std::uint64_t{file.size} + clusterSize - 1) / clusterSize, false);
@@ -113,7 +108,7 @@ std::uint32_t FatVolume::writeChain(std::vector<std::uint32_t> clusters, std::st
 
 void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
     if (file.isDirectory())
-        damaged("a folder stands where a file is to be written");
+        failDamagedVolume(QT_TRANSLATE_NOOP("DiskImage", "書き込むファイルの場所にフォルダがあります"));
     checkFileSize(bytes);
     requireClean();
     std::vector<std::uint32_t> old;
@@ -130,7 +125,7 @@ void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
 
 void FatVolume::remove(const FatEntry& file) {
     if (file.isDirectory())
-        damaged("a folder stands where a file is to be deleted");
+        failDamagedVolume(QT_TRANSLATE_NOOP("DiskImage", "削除するファイルの場所にフォルダがあります"));
     requireClean();
     m_table.freeChain(file.firstCluster);
     for (std::uint64_t slot : file.longNameSlots)
@@ -142,13 +137,18 @@ void FatVolume::remove(const FatEntry& file) {
 void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
     const auto parts = pathParts(windowsPath);
     if (!parts || parts->empty())
-        damaged("cannot create " + cp932::toUtf8(windowsPath) + " in the image: it is not on drive C");
+        failDamagedVolume(
+            QT_TRANSLATE_NOOP("DiskImage", "%1 はドライブ C にないため、イメージの中に作成できません"),
+            {cp932::toUtf8(windowsPath)});
     requireClean();
     std::optional<FatEntry> at;
     for (std::size_t i = 0; i + 1 < parts->size(); ++i) {
         auto next = findIn(at, (*parts)[i]);
         if (next && !next->isDirectory())
-            damaged("a file stands where the image should have the folder " + cp932::toUtf8((*parts)[i]));
+            failDamagedVolume(
+                QT_TRANSLATE_NOOP("DiskImage",
+                                  "イメージの中でフォルダ %1 があるべき場所にファイルがあります"),
+                {cp932::toUtf8((*parts)[i])});
         at = next ? std::move(next) : makeFolder(at, (*parts)[i]);
     }
     if (auto existing = findIn(at, parts->back()))

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 
 #include <array>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 
@@ -70,8 +71,9 @@ void checkBackingFile(const std::filesystem::path& image, const RawFile& file) {
         backing = image.parent_path() / backing;
     std::error_code ec;
     if (!std::filesystem::exists(backing, ec))
-        throw Failure(Message::verbatim(image.string() + ": its backing file " + name +
-                                        " is missing; put it back where the image expects it."));
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 のバッキングファイル %2 がありません。"
+                                                               "イメージが期待する場所に戻してください。"),
+                                {image.string(), name}));
 }
 
 std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std::string& format,
@@ -80,20 +82,38 @@ std::uint64_t virtualSizeFromQemu(const std::filesystem::path& image, const std:
         calls.runProgram({"qemu-img", "info", "-U", "-f", format, "--output=json",
                           std::filesystem::absolute(image).string()}); // never taken for a protocol
     if (info.status != 0)
-        throw programFailure(image.string() + " cannot be read as a " + format + " image", "qemu-img", info);
+        throw programFailure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を %2 イメージとして読めません"),
+                                       {image.string(), formatShownName(format)}),
+                             "qemu-img", info);
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(info.out)).object();
     const qint64 size = json.value(QStringLiteral("virtual-size")).toInteger(-1);
     if (size < 0)
-        throw Failure(Message::verbatim(image.string() + ": qemu-img did not tell the size of its disk."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "qemu-img が %1 のディスクの大きさを返しませんでした"),
+                      {image.string()}));
     return static_cast<std::uint64_t>(size);
 }
 
 } // namespace
 
-Failure programFailure(const std::string& what, const std::string& program, const ProgramResult& result) {
+std::string formatShownName(std::string_view qemuFormat) {
+    if (qemuFormat == "vpc")
+        return "VHD";
+    if (qemuFormat == "qcow2" || qemuFormat == "raw")
+        return std::string(qemuFormat);
+    std::string upper(qemuFormat);
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+}
+
+Failure programFailure(const Message& what, const std::string& program, const ProgramResult& result) {
     if (result.startError)
-        return Failure(Message::verbatim(program + " cannot be started"), result.startError)
-            .within(Message::verbatim(what));
+        return Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を起動できません。"
+                                                                "Debian のパッケージ qemu-utils が必要です"),
+                                 {program}),
+                       result.startError)
+            .within(what);
     std::string text = result.err;
     while (!text.empty() && (text.back() == '\n' || text.back() == '.'))
         text.pop_back();
@@ -102,8 +122,10 @@ Failure programFailure(const std::string& what, const std::string& program, cons
         if (text.starts_with(prefix))
             text.erase(0, prefix.size());
     if (text.empty())
-        text = "it failed with status " + std::to_string(result.status);
-    return Failure(Message::verbatim(what + ": " + text + "."));
+        return Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 が終了ステータス %2 で失敗しました"),
+                                 {program, std::to_string(result.status)}))
+            .within(what);
+    return Failure(Message::verbatim(text)).within(what);
 }
 
 std::string qemuOptionValue(const std::filesystem::path& file) {
@@ -119,7 +141,9 @@ std::string qemuOptionValue(const std::filesystem::path& file) {
 ImageInfo probeImage(const std::filesystem::path& image, const ImageCalls& calls) {
     const RawFile file = RawFile::openForReading(image);
     if (file.size() == 0)
-        throw Failure(Message::verbatim(image.string() + " is empty: it holds no disk."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 は空のファイルで、ディスクを含んでいません"),
+                      {image.string()}));
     ImageInfo info{formatByMagic(file), file.size()};
     if (info.format == "qcow2")
         checkBackingFile(image, file);

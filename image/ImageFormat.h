@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace kv::image {
 
@@ -22,7 +23,10 @@ ImageInfo probeImage(const std::filesystem::path& image, const ImageCalls& calls
 
 // What could not be done, because the program failed: then the last line it wrote to standard
 // error, without its program prefix, or, when it could not be started, the system's reason.
-Failure programFailure(const std::string& what, const std::string& program, const ProgramResult& result);
+Failure programFailure(const Message& what, const std::string& program, const ProgramResult& result);
+
+// The format as a user knows it: "VHD" for qemu's "vpc", "VDI", "VMDK", "VHDX", "qcow2", "raw".
+std::string formatShownName(std::string_view qemuFormat);
 
 // A file name as qemu's option syntax needs it inside "key=value,...": commas doubled.
 std::string qemuOptionValue(const std::filesystem::path& file);

@@ -102,7 +102,8 @@ KavendelImageLock::KavendelImageLock(const std::filesystem::path& image)
     if (errno == EAGAIN || errno == EACCES)
         throw Failure(inUseByKavendelMessage(image));
     const std::error_code reason = lastSystemReason();
-    throw Failure(Message::verbatim(image.string() + " cannot be locked"), reason);
+    throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 をロックできません"), {image.string()}),
+                  reason);
 }
 
 } // namespace kv::image

@@ -54,7 +54,9 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     argv.push_back(out.string());
     const ProgramResult result = calls.runProgram(argv);
     if (result.status != 0)
-        throw programFailure(image.string() + " cannot be read", "qemu-img", result);
+        throw programFailure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を読み込めません"), {image.string()}), "qemu-img",
+            result);
     std::error_code ec;
     std::string bytes;
     if (std::filesystem::exists(out, ec)) {
@@ -65,9 +67,10 @@ std::string readSpans(const std::filesystem::path& image, const std::string& for
     for (const DiskRange& span : spans)
         expected += span.length;
     if (bytes.size() != expected)
-        throw Failure(Message::verbatim(image.string() + " cannot be read: qemu-img returned " +
-                                        std::to_string(bytes.size()) + " bytes for " +
-                                        std::to_string(expected) + "."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を読み込めません: qemu-img は %2 バイトを求められて "
+                                                     "%3 バイトを返しました"),
+                      {image.string(), std::to_string(expected), std::to_string(bytes.size())}));
     return bytes;
 }
 
@@ -135,8 +138,8 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
         std::ofstream out(source, std::ios::binary);
         out << writes[i].bytes;
         if (!out.flush())
-            throw Failure(
-                Message::verbatim("Kavendel cannot write its temporary file " + source.string() + "."));
+            throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "一時ファイル %1 に書き込めません"),
+                                    {source.string()}));
         argv.push_back("-c");
         argv.push_back("write -s " + source.string() + " " + std::to_string(writes[i].offset) + " " +
                        std::to_string(writes[i].bytes.size()));
@@ -151,11 +154,14 @@ void writeDiskRanges(const std::filesystem::path& image, const std::string& form
          at = result.out.find("wrote ", at + 1))
         ++wrote;
     if (result.status != 0)
-        throw programFailure(image.string() + " cannot be written", "qemu-io", result);
+        throw programFailure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 に書き込めません"), {image.string()}), "qemu-io",
+            result);
     if (wrote != writes.size())
-        throw Failure(Message::verbatim(image.string() + " cannot be written: qemu-io wrote " +
-                                        std::to_string(wrote) + " of " + std::to_string(writes.size()) +
-                                        " ranges."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 に書き込めません: qemu-io は %2 か所のうち "
+                                                     "%3 か所だけを書き込みました"),
+                      {image.string(), std::to_string(writes.size()), std::to_string(wrote)}));
 }
 
 } // namespace kv::image

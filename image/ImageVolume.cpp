@@ -29,10 +29,12 @@ public:
         std::vector<DiskRange> onDisk;
         for (const auto& [offset, length] : ranges) {
             if (offset > m_location.size || length > m_location.size - offset)
-                throw Failure(Message::verbatim(
-                    m_location.image.string() + ": bytes " + std::to_string(offset) + " to " +
-                    std::to_string(offset + length) + " lie past the end of its FAT volume (" +
-                    std::to_string(m_location.size) + " bytes)."));
+                throw Failure(
+                    imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: %2 バイト目から %3 バイト目までは "
+                                                             "FAT ボリューム (%4 バイト) の終わりより"
+                                                             "先にあります"),
+                              {m_location.image.string(), std::to_string(offset),
+                               std::to_string(offset + length), std::to_string(m_location.size)}));
             onDisk.push_back({m_location.offset + offset, length});
         }
         return readDiskRanges(m_location.image, m_location.format, onDisk, m_calls, m_counters.bytesRead);
@@ -47,12 +49,16 @@ private:
 // A partition marked FAT may hold anything; its own boot sector must agree.
 void checkPartitionVolume(const std::string& name, const VolumeExtent& extent,
                           const std::string& bootSector) {
-    const std::string which = name + ": partition " + std::to_string(extent.partition);
+    const std::string number = std::to_string(extent.partition);
     if (!isFatBootSector(bootSector))
-        throw Failure(Message::verbatim(which + " holds no FAT file system."));
+        throw Failure(imageText(
+            QT_TRANSLATE_NOOP("DiskImage", "%1: パーティション %2 に FAT ファイルシステムがありません"),
+            {name, number}));
     if (fatVolumeBytes(bootSector) > extent.size)
-        throw Failure(Message::verbatim(
-            which + " holds a FAT volume larger than the partition: the volume or the table is damaged."));
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: パーティション %2 の FAT ボリュームが"
+                                                               "パーティションより大きくなっています。"
+                                                               "ボリュームかテーブルが壊れています"),
+                                {name, number}));
 }
 
 } // namespace
@@ -65,7 +71,8 @@ std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::opti
                                    const ImageCalls& calls) {
     const ImageInfo info = probeImage(image, calls);
     if (info.virtualSize < SectorSize)
-        throw Failure(Message::verbatim(image.string() + " is too small to hold a disk."));
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はディスクを含むには小さすぎます"),
+                                {image.string()}));
     std::uint64_t bytesRead = 0;
     const std::string first = readDiskRanges(image, info.format, {{0, SectorSize}}, calls, bytesRead).front();
     const VolumeExtent extent = findVolume(first, info.virtualSize, partition, image.string());
@@ -73,7 +80,7 @@ std::unique_ptr<Volume> openVolume(const std::filesystem::path& image, std::opti
         checkPartitionVolume(
             image.string(), extent,
             readDiskRanges(image, info.format, {{extent.offset, SectorSize}}, calls, bytesRead).front());
-    VolumeLocation location{image, info.format, extent.partition, extent.offset, extent.size};
+    VolumeLocation location{image, info.format, extent.partition, extent.offset, extent.size, extent.choice};
     return std::make_unique<ImageVolume>(std::move(location), calls, bytesRead);
 }
 

@@ -18,6 +18,10 @@ namespace kv::image {
 
 namespace {
 
+const char* const FinishedNextTime =
+    QT_TRANSLATE_NOOP("DiskImage", "ディスクイメージへの書き込みに失敗しました。Kavendel "
+                                   "は次に起動したときにそれを終わらせるか取り消します");
+
 // What writing one range may add to the image file: a new block of a dynamic VHD, a VDI or a
 // VHDX (8 MB, qemu's block for disks of Windows 98's size), a cluster and its table of a qcow2,
 // a grain and its table of a VMDK, a page of a sparse raw file.
@@ -57,9 +61,10 @@ void checkFolderWritable(const std::filesystem::path& folder) {
     if (!ec && ::stat(folder.c_str(), &st) != 0)
         ec = lastSystemReason();
     if (ec || !S_ISDIR(st.st_mode))
-        throw Failure(
-            Message::verbatim("Kavendel cannot create the folder " + folder.string() + " for its journal"),
-            ec);
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                                  "書き込みのジャーナルを置くフォルダ %1 を作成できません"),
+                                {folder.string()}),
+                      ec);
     const bool readOnlyMount = ::access(folder.c_str(), W_OK) != 0 && errno == EROFS;
     if (readOnlyMount || (st.st_mode & 0222) == 0 || ::access(folder.c_str(), W_OK) != 0)
         throw Failure(imageText(
@@ -92,9 +97,10 @@ std::vector<JournalRange> disjointRanges(const VolumeLocation& where,
     std::map<std::uint64_t, std::string> runs;
     for (const VolumeWrite& write : writes) {
         if (write.offset > where.size || write.bytes.size() > where.size - write.offset)
-            throw Failure(Message::verbatim(where.image.string() + ": a write at byte " +
-                                            std::to_string(write.offset) +
-                                            " of its FAT volume runs past the volume's end."));
+            throw Failure(
+                imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: FAT ボリュームの %2 バイト目からの書き込みが"
+                                                         "ボリュームの終わりを越えます"),
+                          {where.image.string(), std::to_string(write.offset)}));
         const std::uint64_t begin = where.offset + write.offset, end = begin + write.bytes.size();
         if (begin == end)
             continue;
@@ -152,7 +158,9 @@ void removeJournal(const std::filesystem::path& journalDir, const ImageCalls& ca
     const std::filesystem::path file = journalFile(journalDir);
     if (calls.callUnlink(file.c_str()) != 0 && errno != ENOENT) {
         const std::error_code reason = lastSystemReason();
-        throw Failure(Message::verbatim("Kavendel cannot remove its journal " + file.string()), reason);
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "ジャーナル %1 を削除できません"), {file.string()}),
+            reason);
     }
     const int dir = ::open(journalDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
@@ -166,8 +174,10 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
                    const ImageCalls& calls) {
     const std::filesystem::path file = journalFile(journalDir);
     const std::string bytes = journal.encode();
-    const Message unchanged = Message::verbatim("Kavendel cannot write the journal of its write into " +
-                                                journal.location.image.string() + ". The image is unchanged");
+    const Message unchanged =
+        imageText(QT_TRANSLATE_NOOP(
+                      "DiskImage", "%1 への書き込みのジャーナルを保存できません。イメージは変更していません"),
+                  {journal.location.image.string()});
     try {
         removeStaleTemporaries(file);
         replaceFileAtomically(file, {bytes}, 0600, calls.files);
@@ -184,11 +194,10 @@ void commitJournal(const WriteJournal& journal, const std::filesystem::path& jou
         applyRanges(journal, false, calls);
         removeJournal(journalDir, calls);
     } catch (const std::exception&) {
-        throw cause.within(Message::verbatim(
-            "The write into the disk image failed. Kavendel finishes or undoes it the next time it runs"));
+        throw cause.within(imageText(FinishedNextTime));
     }
-    throw cause.within(
-        Message::verbatim("The write into the disk image failed. The image was left as it was"));
+    throw cause.within(imageText(QT_TRANSLATE_NOOP(
+        "DiskImage", "ディスクイメージへの書き込みに失敗しました。イメージは元のままです")));
 }
 
 // Once the image is written, a companion that cannot be replaced (a full disk) leaves the journal
@@ -198,8 +207,7 @@ void finishCompanions(const WriteJournal& journal, const std::filesystem::path& 
     try {
         replaceCompanions(journal, calls);
     } catch (const Failure& e) {
-        throw e.within(Message::verbatim(
-            "The write into the disk image failed. Kavendel finishes or undoes it the next time it runs"));
+        throw e.within(imageText(FinishedNextTime));
     }
     removeJournal(journalDir, calls);
 }
@@ -298,9 +306,10 @@ TransferCounters writeAtomically(const VolumeLocation& where, const std::vector<
         return counters;
     std::error_code ec;
     if (std::filesystem::exists(journalFile(journalDir), ec))
-        throw Failure(Message::verbatim(
-            "An earlier write into a disk image was cut short and is not finished yet: Kavendel "
-            "finishes it before it writes again."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "以前のディスクイメージへの書き込みが途中で止まり、"
+                                                     "まだ終わっていません。Kavendel は次に書き込む前に"
+                                                     "それを終わらせます")));
     for (const JournalRange& range : journal.ranges)
         counters.bytesWritten += range.after.size();
     checkWritable(location, counters.bytesWritten, journal.ranges.size(), journalDir);
@@ -339,11 +348,12 @@ void recoverPendingWrite(const std::filesystem::path& journalDir, const ImageCal
                                         diskRanges(journal.ranges), calls, bytesRead);
     const ImageState state = stateOf(journal, current);
     if (state == ImageState::Changed)
-        throw Failure(Message::verbatim(
-            journal.location.image.string() +
-            " changed since a write into it was cut short, so Kavendel can neither finish nor undo "
-            "that write. Check the image with the emulator; once it is sound, remove " +
-            file.string() + "."));
+        throw Failure(imageText(
+            QT_TRANSLATE_NOOP("DiskImage", "%1 は、途中で止まった書き込みのあとで変更されたため、"
+                                           "Kavendel はその書き込みを終わらせることも取り消すことも"
+                                           "できません。エミュレータでイメージを確かめ、問題がなければ "
+                                           "%2 を削除してください"),
+            {journal.location.image.string(), file.string()}));
     // Nothing written yet: undone by dropping the journal, which is safer than writing into an
     // image an emulator may have used since. Partly or wholly written: finished, with the
     // companions, which may not be in place yet.

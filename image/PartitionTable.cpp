@@ -61,22 +61,45 @@ std::string typeName(unsigned type) {
 }
 
 VolumeExtent checkedExtent(const Entry& e, std::uint64_t diskSize, const std::string& name) {
-    const std::string which = name + ": partition " + std::to_string(e.number);
+    const std::string number = std::to_string(e.number);
     if (std::find(ExtendedTypes.begin(), ExtendedTypes.end(), e.type) != ExtendedTypes.end())
-        throw Failure(Message::verbatim(
-            which + " is an extended partition; Kavendel reaches Windows only on a primary FAT partition."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: パーティション %2 は拡張パーティションです。"
+                                                     "Kavendel が Windows を扱えるのは基本 FAT "
+                                                     "パーティションだけです"),
+                      {name, number}));
     if (!isFat(e))
         throw Failure(
-            Message::verbatim(which + " is not a FAT partition (its type is " + typeName(e.type) + ")."));
+            imageText(QT_TRANSLATE_NOOP(
+                          "DiskImage", "%1: パーティション %2 は FAT パーティションではありません (種類 %3)"),
+                      {name, number, typeName(e.type)}));
     const std::uint64_t offset = e.first * SectorSize, size = e.count * SectorSize;
     if (e.first == 0 || e.count == 0)
         throw Failure(
-            Message::verbatim(which + " has no extent in the partition table: the table is damaged."));
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: パーティション %2 はパーティションテーブルに"
+                                                     "範囲がありません。テーブルが壊れています"),
+                      {name, number}));
     if (offset + size > diskSize)
-        throw Failure(Message::verbatim(which + " ends at byte " + std::to_string(offset + size) +
-                                        ", past the end of the disk (" + std::to_string(diskSize) +
-                                        " bytes): the image is truncated or its partition table is wrong."));
+        throw Failure(imageText(
+            QT_TRANSLATE_NOOP("DiskImage", "%1: パーティション %2 は %3 バイト目で終わり、ディスクの終わり "
+                                           "(%4 バイト) を越えています。イメージが途中で切れているか、"
+                                           "パーティションテーブルが誤っています"),
+            {name, number, std::to_string(offset + size), std::to_string(diskSize)}));
     return {e.number, offset, size};
+}
+
+// Windows boots the active partition, and its drive C is there: among several FAT partitions
+// that one is taken, and the user is told so, since another may be meant.
+VolumeExtent activeAmongSeveral(const Entry& active, const std::vector<Entry>& fat, std::uint64_t diskSize,
+                                const std::string& name) {
+    VolumeExtent extent = checkedExtent(active, diskSize, name);
+    extent.choice =
+        imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 には FAT パーティションが %2 個あります。"
+                                                 "Windows が起動するアクティブなパーティション %3 "
+                                                 "を使います。ほかを使うには --partition で"
+                                                 "指定してください"),
+                  {name, std::to_string(fat.size()), std::to_string(active.number)});
+    return extent;
 }
 
 VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t diskSize,
@@ -86,7 +109,9 @@ VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t
     for (const Entry& e : entries) {
         if (e.type == GptProtective)
             throw Failure(
-                Message::verbatim(name + " has a GPT partition table, which Windows 98 cannot boot from."));
+                imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 のパーティションテーブルは GPT です。"
+                                                         "Windows 98 は GPT のディスクから起動できません"),
+                          {name}));
         if (isFat(e)) {
             fat.push_back(e);
             if (e.status == 0x80)
@@ -98,16 +123,23 @@ VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t
     if (fat.size() == 1)
         return checkedExtent(fat.front(), diskSize, name);
     if (active.size() == 1)
-        return checkedExtent(active.front(), diskSize, name);
+        return activeAmongSeveral(active.front(), fat, diskSize, name);
+    if (fat.empty() && others.empty())
+        throw Failure(imageText(
+            QT_TRANSLATE_NOOP("DiskImage", "%1 のパーティションテーブルは空で、FAT ボリュームもありません"),
+            {name}));
     if (fat.empty())
-        throw Failure(Message::verbatim(
-            name + (others.empty() ? " has an empty partition table and no FAT volume."
-                                   : " has no FAT partition (its partitions are of types " + others + ").")));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                        "%1 には FAT パーティションがありません (パーティションの種類: %2)"),
+                      {name, others}));
     std::string numbers;
     for (const Entry& e : fat)
         numbers += (numbers.empty() ? "" : ", ") + std::to_string(e.number);
-    throw Failure(Message::verbatim(name + " has several FAT partitions (" + numbers +
-                                    "): choose one with --partition."));
+    throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 には FAT パーティションが複数 (%2) あり、"
+                                                           "アクティブなものが一つに決まりません。"
+                                                           "--partition で選んでください"),
+                            {name, numbers}));
 }
 
 } // namespace
@@ -115,30 +147,39 @@ VolumeExtent chooseFatPartition(const std::vector<Entry>& entries, std::uint64_t
 VolumeExtent findVolume(std::string_view firstSector, std::uint64_t diskSize, std::optional<int> partition,
                         const std::string& name) {
     if (firstSector.size() < SectorSize || diskSize < SectorSize)
-        throw Failure(Message::verbatim(name + " is too small to hold a disk."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はディスクを含むには小さすぎます"), {name}));
     if (isFatBootSector(firstSector)) {
         if (partition.value_or(0) != 0)
-            throw Failure(Message::verbatim(
-                name + " holds one FAT volume and no partition table, so it has no partition " +
-                std::to_string(*partition) + "."));
+            throw Failure(
+                imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はパーティションテーブルのない FAT "
+                                                         "ボリュームなので、パーティション %2 はありません"),
+                          {name, std::to_string(*partition)}));
         const std::uint64_t size = fatVolumeBytes(firstSector);
         if (size > diskSize)
-            throw Failure(Message::verbatim(name + ": its FAT volume needs " + std::to_string(size) +
-                                            " bytes, but the disk holds " + std::to_string(diskSize) +
-                                            ": the image is truncated."));
+            throw Failure(
+                imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: FAT ボリュームには %2 バイトが必要ですが、"
+                                                         "ディスクは %3 バイトです。イメージが途中で"
+                                                         "切れています"),
+                          {name, std::to_string(size), std::to_string(diskSize)}));
         return {0, 0, size};
     }
     if (!isValidTable(firstSector))
-        throw Failure(Message::verbatim(name + " holds neither a partition table nor a FAT volume."));
+        throw Failure(imageText(
+            QT_TRANSLATE_NOOP("DiskImage", "%1 にはパーティションテーブルも FAT ボリュームもありません"),
+            {name}));
     const auto entries = tableEntries(firstSector);
     if (!partition)
         return chooseFatPartition(entries, diskSize, name);
     if (*partition < 1 || *partition > 4)
-        throw Failure(Message::verbatim(name + ": there is no partition " + std::to_string(*partition) +
-                                        "; Kavendel reaches the primary partitions 1 to 4."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: パーティション %2 はありません。Kavendel が"
+                                                     "扱えるのは基本パーティション 1 から 4 です"),
+                      {name, std::to_string(*partition)}));
     const Entry& chosen = entries[static_cast<std::size_t>(*partition - 1)];
     if (chosen.type == 0)
-        throw Failure(Message::verbatim(name + " has no partition " + std::to_string(*partition) + "."));
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 にパーティション %2 はありません"),
+                                {name, std::to_string(*partition)}));
     return checkedExtent(chosen, diskSize, name);
 }
 

@@ -2,6 +2,8 @@
 // one among several), or a bare volume whose boot sector is the disk's first sector.
 #pragma once
 
+#include "Message.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +17,9 @@ struct VolumeExtent {
     int partition = 0; // 1-4, or 0 for a bare volume
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
+    // Set when the partition was taken among several FAT ones without being asked for: which,
+    // and why, for the caller to tell the user. The library itself prints nothing.
+    std::optional<Message> choice = std::nullopt;
 };
 
 // firstSector is the disk's first 512 bytes, diskSize the bytes the disk holds; name starts the

@@ -17,7 +17,8 @@ namespace {
 Failure whyNotOpened(const std::filesystem::path& file, int error, bool forWriting) {
     switch (error) {
     case ENOENT:
-        return Failure(Message::verbatim(file.string() + ": no such file."));
+        return Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1: そのようなファイルはありません"), {file.string()}));
     case EROFS:
         return Failure(
             imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 は読み取り専用のファイルシステムにあります。"),
@@ -28,9 +29,11 @@ Failure whyNotOpened(const std::filesystem::path& file, int error, bool forWriti
             return Failure(imageText(
                 QT_TRANSLATE_NOOP("DiskImage", "%1 は読み取り専用です。Kavendel は書き込めません。"),
                 {file.string()}));
-        return Failure(Message::verbatim(file.string() + " cannot be read: permission denied."));
+        return Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を読み込む権限がありません"), {file.string()}));
     default:
-        return Failure(Message::verbatim(file.string() + " cannot be opened"), systemReason(error));
+        return Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を開けません"), {file.string()}),
+                       systemReason(error));
     }
 }
 
@@ -43,7 +46,9 @@ RawFile::RawFile(int fd, std::filesystem::path path)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(m_fd);
         m_fd = -1;
-        throw Failure(Message::verbatim(m_path.string() + " is not a disk image file."));
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はディスクイメージのファイルではありません"),
+                      {m_path.string()}));
     }
     m_size = static_cast<std::uint64_t>(st.st_size);
 }
@@ -88,11 +93,13 @@ std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            throw Failure(Message::verbatim(m_path.string() + " cannot be read"), lastSystemReason());
+            throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 を読み込めません"), {m_path.string()}),
+                          lastSystemReason());
         if (n == 0)
-            throw Failure(Message::verbatim(m_path.string() + " ends at byte " +
-                                            std::to_string(offset + done) +
-                                            ", before the data it should hold: the image is truncated."));
+            throw Failure(imageText(
+                QT_TRANSLATE_NOOP("DiskImage", "%1 は含むべきデータの手前、%2 バイト目で終わっています。"
+                                               "イメージが途中で切れています"),
+                {m_path.string(), std::to_string(offset + done)}));
         done += static_cast<std::size_t>(n);
     }
     return bytes;
@@ -100,13 +107,15 @@ std::string RawFile::readAt(std::uint64_t offset, std::size_t length) const {
 
 void RawFile::writeAt(std::uint64_t offset, std::string_view bytes, const FileCalls& calls) const {
     if (::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) < 0)
-        throw Failure(Message::verbatim(m_path.string() + " cannot be written"), lastSystemReason());
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 に書き込めません"), {m_path.string()}),
+                      lastSystemReason());
     calls.writeAll(m_fd, bytes, m_path.string()); // names the file and the system's reason
 }
 
 void RawFile::sync(const FileCalls& calls) const {
     if (calls.callFsync(m_fd) != 0)
-        throw Failure(Message::verbatim(m_path.string() + " cannot be written"), lastSystemReason());
+        throw Failure(imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 に書き込めません"), {m_path.string()}),
+                      lastSystemReason());
 }
 
 } // namespace kv::image

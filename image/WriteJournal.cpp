@@ -88,10 +88,11 @@ std::string WriteJournal::encode() const {
 
 WriteJournal WriteJournal::decode(const std::string& bytes, const std::filesystem::path& file) {
     const auto damaged = [&] {
-        return Failure(Message::verbatim(
-            "The journal " + file.string() +
-            " of an unfinished write into a disk image is damaged; Kavendel cannot tell what the image "
-            "should hold."));
+        return Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "ディスクイメージへの終わっていない書き込みのジャーナル "
+                                                     "%1 が壊れています。イメージが何を持つべきか "
+                                                     "Kavendel には分かりません"),
+                      {file.string()}));
     };
     const bool first = bytes.starts_with(FirstMagic);
     if (bytes.size() < Magic.size() + 8 || !(first || bytes.starts_with(Magic)))

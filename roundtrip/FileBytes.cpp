@@ -1,5 +1,7 @@
 #include "FileBytes.h"
 
+#include "RoundTripText.h"
+
 #include <QCryptographicHash>
 
 #include <cerrno>
@@ -24,9 +26,18 @@ std::optional<std::string> readIfPresent(const std::filesystem::path& file) {
     const bool empty = in && in.peek() == std::char_traits<char>::eof();
     if (!empty && (!in || !(bytes << in.rdbuf()) || in.bad())) {
         const std::error_code reason = systemReason(errno ? errno : EIO);
-        throw Failure(Message::verbatim("cannot read " + file.string()), reason);
+        throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 を読み込めません"), {file.string()}),
+                      reason);
     }
     return std::move(bytes).str();
+}
+
+std::string readWhole(const std::filesystem::path& file) {
+    auto bytes = readIfPresent(file);
+    if (!bytes)
+        throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1: そのようなファイルはありません"),
+                                    {file.string()}));
+    return std::move(*bytes);
 }
 
 Failure systemFailure(const std::system_error& error) {

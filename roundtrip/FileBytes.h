@@ -28,6 +28,8 @@ Fingerprint fingerprintOf(std::string_view bytes);
 // The file's bytes, or nullopt when there is no regular file there. Throws Failure when the
 // file is there but cannot be read.
 std::optional<std::string> readIfPresent(const std::filesystem::path& file);
+// The same, and throws Failure when there is no regular file there either.
+std::string readWhole(const std::filesystem::path& file);
 
 // A system error as a failure: the path that a file system error names, or the words of the
 // step, and the system's reason.

@@ -5,11 +5,14 @@
 #include "KeyTree.h"
 #include "LittleEndian.h"
 #include "RegistryDocument.h"
+#include "RoundTripText.h"
 
 #include <libcreg.h>
 
 #include <algorithm>
+#include <fstream>
 #include <memory>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
@@ -19,14 +22,29 @@ namespace {
 
 constexpr std::string_view Crlf = "\r\n";
 
-// A file that cannot be read as a registry file: its name and what is wrong with it, then
-// libcreg's own words when it gave some.
-[[noreturn]] void notReadable(const std::filesystem::path& file, const std::string& what,
-                              const std::string& cregWords = {}) {
-    const Message headline = Message::verbatim(file.string() + ": " + what);
-    if (cregWords.empty())
+const char* const Damaged =
+    QT_TRANSLATE_NOOP("RoundTrip", "%1: レジストリファイルが途中で切れているか、壊れています");
+const char* const NotARegistryFile =
+    QT_TRANSLATE_NOOP("RoundTrip", "%1 は Windows 95/98/Me のレジストリファイルではありません");
+const char* const CannotBeRead = QT_TRANSLATE_NOOP("RoundTrip", "%1 を読み込めません");
+const char* const CannotReadAKey = QT_TRANSLATE_NOOP("RoundTrip", "%1: キーを読み込めません");
+const char* const CannotReadAValue = QT_TRANSLATE_NOOP("RoundTrip", "%1: 値を読み込めません");
+const char* const CannotReadAName = QT_TRANSLATE_NOOP("RoundTrip", "%1: 名前を読み込めません");
+
+// A file that cannot be read as a registry file: a headline naming it (what has "%1" for its
+// name), then why, when that is known: libcreg's own words or what the check found.
+[[noreturn]] void notReadable(const std::filesystem::path& file, const char* what,
+                              std::optional<Message> why = std::nullopt) {
+    const Message headline = roundTripText(what, {file.string()});
+    if (!why)
         throw Failure(headline, {}, Fault::badUsage);
-    throw Failure(Message::verbatim(cregWords), {}, Fault::badUsage).within(headline);
+    throw Failure(*why, {}, Fault::badUsage).within(headline);
+}
+
+// Whether file is a regular file that can be opened for reading.
+bool isReadableFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(file, ec) && std::ifstream(file, std::ios::binary).is_open();
 }
 
 // libcreg reports through an error object; this turns one into a Failure naming the file.
@@ -41,20 +59,23 @@ public:
     libcreg_error_t** error() { return &m_error; }
 
     // Throws unless result is 1, libcreg's success.
-    void check(int result, std::string_view what) {
+    void check(int result, const char* what) {
         if (result == 1)
             return;
-        std::string words;
+        std::optional<Message> words;
         if (m_error) {
             char text[512] = {};
             libcreg_error_sprint(m_error, text, sizeof text);
-            words = text;
+            words = Message::verbatim(text);
             libcreg_error_free(&m_error);
         }
-        notReadable(m_file, std::string(what), words);
+        notReadable(m_file, what, words);
     }
 
-    [[noreturn]] void fail(const std::string& what) const { notReadable(m_file, what); }
+    // The file is damaged: why is a marked text, args its arguments.
+    [[noreturn]] void damaged(const char* why, std::vector<std::string> args = {}) const {
+        notReadable(m_file, Damaged, roundTripText(why, std::move(args)));
+    }
 
 private:
     std::filesystem::path m_file;
@@ -74,11 +95,11 @@ using ValueHandle = std::unique_ptr<libcreg_value_t, ValueDeleter>;
 template <typename SizeFunction, typename NameFunction, typename Handle>
 std::string nameOf(CregCall& call, Handle* handle, SizeFunction sizeOf, NameFunction get) {
     std::size_t size = 0;
-    call.check(sizeOf(handle, &size, call.error()), "cannot read a name");
+    call.check(sizeOf(handle, &size, call.error()), CannotReadAName);
     std::string name(size, '\0');
     if (size > 0)
         call.check(get(handle, reinterpret_cast<std::uint8_t*>(name.data()), size, call.error()),
-                   "cannot read a name");
+                   CannotReadAName);
     while (!name.empty() && name.back() == '\0')
         name.pop_back();
     return name;
@@ -87,14 +108,14 @@ std::string nameOf(CregCall& call, Handle* handle, SizeFunction sizeOf, NameFunc
 RegValue readValue(CregCall& call, libcreg_value_t* value) {
     RegValue out;
     out.name = nameOf(call, value, libcreg_value_get_name_size, libcreg_value_get_name);
-    call.check(libcreg_value_get_value_type(value, &out.type, call.error()), "cannot read a value's kind");
+    call.check(libcreg_value_get_value_type(value, &out.type, call.error()), CannotReadAValue);
     std::size_t size = 0;
-    call.check(libcreg_value_get_value_data_size(value, &size, call.error()), "cannot read a value");
+    call.check(libcreg_value_get_value_data_size(value, &size, call.error()), CannotReadAValue);
     out.data.resize(size);
     if (size > 0)
         call.check(libcreg_value_get_value_data(value, reinterpret_cast<std::uint8_t*>(out.data.data()), size,
                                                 call.error()),
-                   "cannot read a value");
+                   CannotReadAValue);
     // Strings are sometimes stored without their terminating NUL; regedit shows them all alike.
     if (out.type == RegString && (out.data.empty() || out.data.back() != '\0'))
         out.data.push_back('\0');
@@ -107,8 +128,6 @@ void closeFile(libcreg_file_t* file) {
     libcreg_file_close(file, nullptr);
     libcreg_file_free(&file, nullptr);
 }
-
-constexpr std::string_view Damaged = "truncated or damaged registry file";
 
 // The key record (RGKN) follows the 32-byte file header. Its own header gives the record's size,
 // itself included, and where in the file its 28-byte entries begin; an entry is found by its
@@ -128,11 +147,10 @@ void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
     const std::uint64_t size = le::get32(all, NavigationAt + 4), base = le::get32(all, NavigationAt + 8);
     if (size < NavigationHeader)
         return;
-    const auto fail = [&](const std::string& why) { call.fail(std::string(Damaged) + ": " + why); };
     const auto link = [&](std::int64_t entry, std::size_t field) -> std::int64_t {
         const auto end = static_cast<std::uint64_t>(entry) + EntrySize;
         if (end > size - NavigationHeader || base + end > all.size())
-            fail("a key lies outside the key record");
+            call.damaged(QT_TRANSLATE_NOOP("RoundTrip", "キーがキー領域の外にあります"));
         return static_cast<std::int32_t>(le::get32(all, base + entry + field));
     };
     std::unordered_set<std::int64_t> seen{RootEntry};
@@ -144,9 +162,11 @@ void checkKeyTree(const std::filesystem::path& file, CregCall& call) {
         if (entry < 0)
             continue;
         if (!seen.insert(entry).second)
-            fail("its keys loop: a key is reached a second time");
+            call.damaged(
+                QT_TRANSLATE_NOOP("RoundTrip", "キーが循環しています: 同じキーに 2 度たどり着きます"));
         if (depth > MaxHiveDepth)
-            fail("its keys run deeper than " + std::to_string(MaxHiveDepth) + " levels");
+            call.damaged(QT_TRANSLATE_NOOP("RoundTrip", "キーの階層が %1 段より深くなっています"),
+                         {std::to_string(MaxHiveDepth)});
         pending.emplace_back(link(entry, NextKeyField), depth);
         pending.emplace_back(link(entry, FirstKeyField), depth + 1);
     }
@@ -178,13 +198,13 @@ public:
         : m_call(file)
         , m_handle(nullptr, closeFile) {
         const int signature = libcreg_check_file_signature(file.c_str(), m_call.error());
-        if (signature == -1)
-            m_call.check(signature, "cannot be read");
-        if (signature == 0)
-            notReadable(file, "not a Windows 98 registry file");
+        // libcreg cannot check the signature of a file shorter than it: that file is no hive.
+        if (signature == 0 || (signature == -1 && isReadableFile(file)))
+            notReadable(file, NotARegistryFile);
+        m_call.check(signature, CannotBeRead);
         checkKeyTree(file, m_call);
         libcreg_file_t* handle = nullptr;
-        m_call.check(libcreg_file_initialize(&handle, m_call.error()), "cannot be read");
+        m_call.check(libcreg_file_initialize(&handle, m_call.error()), CannotBeRead);
         m_handle.reset(handle);
         m_call.check(libcreg_file_open(handle, file.c_str(), libcreg_get_access_flags_read(), m_call.error()),
                      Damaged);
@@ -221,26 +241,26 @@ private:
 
     KeyHandle subKey(libcreg_key_t* key, int index) {
         libcreg_key_t* raw = nullptr;
-        m_call.check(libcreg_key_get_sub_key_by_index(key, index, &raw, m_call.error()), "cannot read a key");
+        m_call.check(libcreg_key_get_sub_key_by_index(key, index, &raw, m_call.error()), CannotReadAKey);
         return KeyHandle(raw);
     }
 
-    void damaged(const std::string& why) { m_call.fail(std::string(Damaged) + ": " + why); }
+    void damaged(const char* why) { m_call.damaged(why); }
     void checkSize(const std::string& out) {
         if (out.size() > m_budget)
-            damaged("it names the same names or data again and again");
+            damaged(QT_TRANSLATE_NOOP("RoundTrip", "同じ名前やデータが何度も繰り返し現れます"));
     }
 
     void exportValues(libcreg_key_t* key, std::string& out) {
         int count = 0;
-        m_call.check(libcreg_key_get_number_of_values(key, &count, m_call.error()), "cannot read a key");
+        m_call.check(libcreg_key_get_number_of_values(key, &count, m_call.error()), CannotReadAKey);
         for (int i = 0; i < count; ++i) {
             libcreg_value_t* raw = nullptr;
-            m_call.check(libcreg_key_get_value_by_index(key, i, &raw, m_call.error()), "cannot read a value");
+            m_call.check(libcreg_key_get_value_by_index(key, i, &raw, m_call.error()), CannotReadAValue);
             const ValueHandle value(raw);
             const RegValue read = readValue(m_call, value.get());
             if (!isNameText(read.name))
-                damaged("a value has a name no value can have");
+                damaged(QT_TRANSLATE_NOOP("RoundTrip", "値の名前として使えない名前の値があります"));
             out += RegistryDocument::formatValue(read, Crlf);
             checkSize(out);
         }
@@ -255,13 +275,13 @@ private:
         exportValues(key, out);
         out += Crlf;
         int count = 0;
-        m_call.check(libcreg_key_get_number_of_sub_keys(key, &count, m_call.error()), "cannot read a key");
+        m_call.check(libcreg_key_get_number_of_sub_keys(key, &count, m_call.error()), CannotReadAKey);
         for (int i = 0; i < count; ++i) {
             const KeyHandle child = subKey(key, i);
             const std::string name =
                 nameOf(m_call, child.get(), libcreg_key_get_name_size, libcreg_key_get_name);
             if (!isKeyName(name))
-                damaged("a key has a name no key can have");
+                damaged(QT_TRANSLATE_NOOP("RoundTrip", "キーの名前として使えない名前のキーがあります"));
             exportKey(child.get(), path + '\\' + name, out);
         }
     }
@@ -286,9 +306,14 @@ std::string exportHives(const std::filesystem::path& first, const std::filesyste
     const bool firstHoldsUsers = one.holdsUsers();
     if (firstHoldsUsers == other.holdsUsers())
         throw Failure(
-            Message::verbatim(first.string() + " and " + second.string() + " are both " +
-                              (firstHoldsUsers ? "user files (USER.DAT)" : "system files (SYSTEM.DAT)") +
-                              ": give one SYSTEM.DAT and one USER.DAT"),
+            roundTripText(firstHoldsUsers
+                              ? QT_TRANSLATE_NOOP("RoundTrip", "%1 と %2 はどちらもユーザーのファイル "
+                                                               "(USER.DAT) です: SYSTEM.DAT と USER.DAT "
+                                                               "を 1 つずつ指定してください")
+                              : QT_TRANSLATE_NOOP("RoundTrip", "%1 と %2 はどちらもシステムのファイル "
+                                                               "(SYSTEM.DAT) です: SYSTEM.DAT と USER.DAT "
+                                                               "を 1 つずつ指定してください"),
+                          {first.string(), second.string()}),
             {}, Fault::badUsage);
     const HiveExport a = one.exported(), b = other.exported();
     return "REGEDIT4\r\n\r\n" + (firstHoldsUsers ? b.text + a.text : a.text + b.text);

@@ -115,15 +115,8 @@ void route(const std::vector<PatchStep>& steps, HiveFile& system, HiveFile& user
 }
 
 bool holdsUsers(const std::string& bytes, const fs::path& file) {
-    const Hive hive = namingFile(file.filename().string(), [&] { return Hive::read(bytes); });
+    const Hive hive = namingFile(file.string(), [&] { return Hive::read(bytes); });
     return hive.child(hive.root(), ".DEFAULT").has_value();
-}
-
-std::string readOrThrow(const fs::path& file) {
-    auto bytes = readIfPresent(file);
-    if (!bytes)
-        throw Failure(Message::verbatim(file.string() + ": cannot be read"));
-    return std::move(*bytes);
 }
 
 void replaceKeepingMode(const fs::path& file, const std::string& bytes) {
@@ -136,7 +129,7 @@ void replaceKeepingMode(const fs::path& file, const std::string& bytes) {
 
 RegistryDocument registryToWriteBack(const fs::path& machineDir) {
     const fs::path file = MachineFolder::registryFileIn(machineDir);
-    RegistryDocument document = RegistryDocument::fromBytes(readOrThrow(file), file.string());
+    RegistryDocument document = RegistryDocument::fromBytes(readWhole(file), file.string());
     if (document.malformedLineNumbers().empty())
         return document;
     const std::size_t number = document.malformedLineNumbers().front();
@@ -183,7 +176,7 @@ WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machi
 
 HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
     const MachineLock lock(machineDir);
-    std::string firstBytes = readOrThrow(first), secondBytes = readOrThrow(second);
+    std::string firstBytes = readWhole(first), secondBytes = readWhole(second);
     const bool firstHoldsUsers = holdsUsers(firstBytes, first);
     if (firstHoldsUsers == holdsUsers(secondBytes, second))
         throw Failure(

@@ -15,6 +15,7 @@
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "RegistryFileStore.h"
+#include "RoundTripText.h"
 #include "Snapshots.h"
 #include "StartupPatch.h"
 #include "TemporaryFolder.h"
@@ -32,6 +33,8 @@ using image::openVolume;
 
 namespace {
 
+const char* const CannotReadInTheImage = QT_TRANSLATE_NOOP("RoundTrip", "イメージの中の %1 を読み込めません");
+
 constexpr std::uint64_t MaxMsdosSysSize = 64u << 10;
 
 std::string lowerAscii(std::string text) {
@@ -44,12 +47,14 @@ std::string lowerAscii(std::string text) {
 std::string readHive(FatVolume& fat, const std::string& windowsPath) {
     const auto entry = fat.find(windowsPath);
     if (!entry)
-        throw Failure(Message::verbatim("the image has no " + cp932::toUtf8(windowsPath) +
-                                        ": it holds no Windows 98 there"));
+        throw Failure(
+            roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "イメージに %1 がありません: そこに Windows 98 "
+                                                         "はインストールされていません"),
+                          {cp932::toUtf8(windowsPath)}));
     try {
         return fat.read(*entry, MaxHiveSize);
     } catch (const Failure& e) {
-        throw e.within(Message::verbatim("cannot read " + cp932::toUtf8(windowsPath) + " from the image"));
+        throw e.within(roundTripText(CannotReadInTheImage, {cp932::toUtf8(windowsPath)}));
     }
 }
 
@@ -57,7 +62,7 @@ void writeFile(const fs::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out.flush())
-        throw Failure(Message::verbatim("cannot write " + file.string()));
+        throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 に書き込めません"), {file.string()}));
 }
 
 // The registry as regedit would export it, from the image's hives; records their fingerprints.
@@ -75,8 +80,9 @@ std::string registryOf(FatVolume& fat, ImageRecord& record) {
     } catch (const Failure& e) {
         // The image was asked for, not these files: no fault of the command line's.
         throw e
-            .within(Message::verbatim("the registry files in " + cp932::toUtf8(folder) +
-                                      " of the image cannot be read"))
+            .within(roundTripText(
+                QT_TRANSLATE_NOOP("RoundTrip", "イメージの %1 にあるレジストリファイルを読み込めません"),
+                {cp932::toUtf8(folder)}))
             .as(Fault::none);
     }
 }
@@ -142,7 +148,7 @@ void recordTarget(FatVolume& fat, const std::string& windowsPath, ImageRecord& r
         } catch (const Failure& e) {
             if (!e.is(Fault::damagedFileSystem))
                 throw;
-            throw e.within(Message::verbatim("cannot read " + cp932::toUtf8(windowsPath) + " in the image"));
+            throw e.within(roundTripText(CannotReadInTheImage, {cp932::toUtf8(windowsPath)}));
         }
     }
     record.files.push_back({RecordedFile::Role::Target, windowsPath, contents});
@@ -199,8 +205,10 @@ void importImage(const fs::path& dir, const fs::path& image, std::optional<int> 
     checkImportTarget(dir, std::nullopt);
     const fs::path absolute = fs::absolute(image);
     if (!recordable(absolute.string()))
-        throw Failure(Message::verbatim(
-            image.string() + ": a disk image whose name holds a tab or a line break cannot be recorded"));
+        throw Failure(
+            roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1: 名前にタブや改行を含むディスクイメージは"
+                                                         "記録できません"),
+                          {image.string()}));
     const auto volume = openVolume(absolute, partition);
     FatVolume fat(*volume);
     ImageRecord record{absolute, volume->location().format, volume->location().partition, {}};

@@ -4,6 +4,7 @@
 #include "DiskImage.h"
 #include "FileBytes.h"
 #include "MachineFolder.h"
+#include "RoundTripText.h"
 
 #include <charconv>
 
@@ -77,7 +78,9 @@ std::optional<ImageRecord> ImageRecord::load(const fs::path& machineDir) {
             bad = true;
     }
     if (bad || record.image.empty() || record.format.empty())
-        throw Failure(Message::verbatim(file.string() + " is damaged: import the disk image again"));
+        throw Failure(roundTripText(
+            QT_TRANSLATE_NOOP("RoundTrip", "%1 が壊れています: ディスクイメージをインポートし直してください"),
+            {file.string()}));
     return record;
 }
 

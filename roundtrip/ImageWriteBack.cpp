@@ -16,6 +16,7 @@
 #include "MachineLock.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
+#include "RoundTripText.h"
 #include "Snapshots.h"
 #include "StartupPatch.h"
 #include "WriteJournal.h"
@@ -38,14 +39,6 @@ using image::VolumeWrite;
 using image::writeAtomically;
 
 namespace {
-
-std::string readOrThrow(const fs::path& file) {
-    auto bytes = readIfPresent(file);
-    if (!bytes)
-        throw Failure(Message::verbatim(file.string() + " cannot be read"));
-    return std::move(*bytes);
-}
-
 
 // The file as the image holds it now, or nullopt when it is not there.
 std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile& file) {
@@ -94,7 +87,7 @@ struct Registries {
     bool machineChanged;
 
     explicit Registries(const fs::path& dir)
-        : baselineText(readOrThrow(MachineFolder::baselineIn(dir)))
+        : baselineText(readWhole(MachineFolder::baselineIn(dir)))
         , baseline(RegistryDocument::parse(baselineText))
         , machine(registryToWriteBack(dir))
         , machineChanged(!mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps.empty()) {}
@@ -103,17 +96,12 @@ struct Registries {
 // The patch of the registry's changes since the baseline and the batch that applies it at the next
 // start of Windows, each unless the image holds it as it would be written.
 void registryFiles(const Registries& registries, FatVolume& fat, std::vector<FileToWrite>& out) {
-    const auto startup = startupFolderOf(registries.machine.tree());
-    if (!startup)
-        throw Failure(Message::verbatim(
-            "the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\Microsoft\\"
-            "Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\"), so Windows would never "
-            "apply the changes"));
+    const std::string startup = startupFolderNamedIn(registries.machine.tree());
     const std::string batchPath =
-        (startup->ends_with('\\') ? *startup : *startup + "\\") + std::string(StartupBatchName);
+        (startup.ends_with('\\') ? startup : startup + "\\") + std::string(StartupBatchName);
     const std::string patch = changesPatch(registries.baselineText, registries.machine.source().view());
-    for (FileToWrite file : {FileToWrite{std::string(PatchWindowsPath), patch},
-                             FileToWrite{batchPath, startupBatch(*startup)}}) {
+    for (FileToWrite file :
+         {FileToWrite{std::string(PatchWindowsPath), patch}, FileToWrite{batchPath, startupBatch(startup)}}) {
         const RecordedFile target{RecordedFile::Role::Target, file.windowsPath, {}};
         if (fingerprintInImage(fat, target) != fingerprintOf(*file.bytes))
             out.push_back(std::move(file));
@@ -135,8 +123,10 @@ std::vector<FileToWrite> changedTakenFiles(const fs::path& dir, const ImageRecor
             continue;
         }
         if (fs::file_size(*host, ec) > GameFiles::MaxFileSize)
-            throw Failure(Message::verbatim(host->string() + " is too large to be a file Kavendel changed"));
-        std::string bytes = readOrThrow(*host);
+            throw Failure(roundTripText(
+                QT_TRANSLATE_NOOP("RoundTrip", "%1 は Kavendel が変更したファイルにしては大きすぎます"),
+                {host->string()}));
+        std::string bytes = readWhole(*host);
         if (file.contents != fingerprintOf(bytes))
             out.push_back({file.windowsPath, std::move(bytes)});
     }
@@ -147,7 +137,9 @@ ImageRecord loadRecord(const fs::path& dir) {
     auto record = ImageRecord::load(dir);
     if (!record)
         throw Failure(
-            Message::verbatim(dir.string() + " was not made from a disk image: make it with --import-image"));
+            roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 はディスクイメージから作られたフォルダ"
+                                                         "ではありません: --import-image で作ってください"),
+                          {dir.string()}));
     return std::move(*record);
 }
 
@@ -200,9 +192,10 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
     const auto systemEntry = fat.find(system->windowsPath);
     const auto userEntry = fat.find(user->windowsPath);
     if (!systemEntry || !userEntry)
-        throw Failure(Message::verbatim(
-            "the image no longer has its registry files SYSTEM.DAT and USER.DAT: import the "
-            "image again with --import-image"));
+        throw Failure(
+            roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "イメージにレジストリファイル SYSTEM.DAT と "
+                                                         "USER.DAT がもうありません: --import-image で"
+                                                         "イメージをインポートし直してください")));
     const std::string systemDat = fat.read(*systemEntry, MaxHiveSize);
     const std::string userDat = fat.read(*userEntry, MaxHiveSize);
     WrittenHives hives;
@@ -210,8 +203,8 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
         hives = hivesWithMachineChanges(registries.baseline.tree(), registries.machine.tree(), systemDat,
                                         userDat);
     } catch (const Failure& e) {
-        throw e.within(
-            Message::verbatim("the registry files of the image cannot take the machine's registry"));
+        throw e.within(roundTripText(QT_TRANSLATE_NOOP(
+            "RoundTrip", "イメージのレジストリファイルにマシンのレジストリを書き込めません")));
     }
     if (hives.changes == 0)
         return hives.collisions;

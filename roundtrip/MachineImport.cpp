@@ -6,29 +6,23 @@
 #include "HiveReader.h"
 #include "MachineFolder.h"
 #include "RegistryDocument.h"
+#include "RoundTripText.h"
 
 namespace fs = std::filesystem;
 
 namespace kv {
 
-namespace {
-
-std::string readWhole(const fs::path& file) {
-    auto bytes = readIfPresent(file);
-    if (!bytes)
-        throw Failure(Message::verbatim(file.string() + ": no such file"));
-    return std::move(*bytes);
-}
-
-} // namespace
-
 void checkImportTarget(const fs::path& dir, const std::optional<fs::path>& driveC) {
     std::error_code ec;
     if (fs::exists(dir, ec) && (!fs::is_directory(dir, ec) || !fs::is_empty(dir, ec)))
-        throw Failure(Message::verbatim(
-            dir.string() + " already exists and is not empty: import into a new or empty folder"));
+        throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip",
+                                                      "%1 はすでにあり、空ではありません: "
+                                                      "新しいフォルダか空のフォルダにインポートしてください"),
+                                    {dir.string()}));
     if (driveC && !fs::is_directory(*driveC, ec))
-        throw Failure(Message::verbatim("--drive-c " + driveC->string() + ": no such folder"));
+        throw Failure(
+            roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "--drive-c %1: そのようなフォルダはありません"),
+                          {driveC->string()}));
 }
 
 void createMachine(const fs::path& dir, const std::string& registryBytes,
@@ -37,17 +31,19 @@ void createMachine(const fs::path& dir, const std::string& registryBytes,
     std::error_code ec;
     const bool existed = fs::exists(dir, ec);
     try {
-        failingAs(Message::verbatim("cannot create the machine folder " + dir.string()), [&] {
-            fs::create_directories(dir);
-            replaceFileAtomically(MachineFolder::registryFileIn(dir), {registryBytes}, 0644);
-            fs::create_directories(MachineFolder::baselineIn(dir).parent_path());
-            replaceFileAtomically(MachineFolder::baselineIn(dir), {registryBytes}, 0644);
-            if (driveC)
-                fs::create_directory_symlink(fs::absolute(*driveC), MachineFolder::driveCIn(dir));
-            else
-                fs::create_directory(MachineFolder::driveCIn(dir));
-            syncFolder(dir);
-        });
+        failingAs(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "マシンフォルダ %1 を作成できません"),
+                                {dir.string()}),
+                  [&] {
+                      fs::create_directories(dir);
+                      replaceFileAtomically(MachineFolder::registryFileIn(dir), {registryBytes}, 0644);
+                      fs::create_directories(MachineFolder::baselineIn(dir).parent_path());
+                      replaceFileAtomically(MachineFolder::baselineIn(dir), {registryBytes}, 0644);
+                      if (driveC)
+                          fs::create_directory_symlink(fs::absolute(*driveC), MachineFolder::driveCIn(dir));
+                      else
+                          fs::create_directory(MachineFolder::driveCIn(dir));
+                      syncFolder(dir);
+                  });
     } catch (const Failure&) {
         if (existed) {
             fs::remove(MachineFolder::registryFileIn(dir), ec);

@@ -6,6 +6,7 @@
 #include "MachineFolder.h"
 #include "MachineLock.h"
 #include "RegistryDocument.h"
+#include "RoundTripText.h"
 
 #include <sys/stat.h>
 
@@ -23,6 +24,9 @@ namespace fs = std::filesystem;
 namespace kv {
 
 namespace {
+
+const char* const LacksItsCopy =
+    QT_TRANSLATE_NOOP("RoundTrip", "スナップショット %1 に %2 のコピーがありません");
 
 constexpr std::string_view ManifestName = "snapshot.txt";
 
@@ -115,8 +119,8 @@ bool escapes(const fs::path& relative) {
 }
 
 // A failure of the snapshots' own, of a text as it is.
-Failure snapshotFailure(std::string text) {
-    return Failure(Message::verbatim(std::move(text)));
+Failure snapshotFailure(const char* source, std::vector<std::string> args) {
+    return Failure(roundTripText(source, std::move(args)));
 }
 
 // A file that a snapshot holds: where it goes in the snapshot's folder, and its bytes and mode.
@@ -137,7 +141,8 @@ std::string outsideLine(const OutsideFile& file, std::vector<Copy>& copies) {
                               : "image" / fs::path(std::to_string(count + 1));
     if (file.before) {
         if (std::any_of(copies.begin(), copies.end(), [&](const Copy& c) { return c.name == name; }))
-            throw snapshotFailure(file.path + ": another file has its name");
+            throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "%1: 同じ名前のファイルがほかにもあります"),
+                                  {file.path});
         copies.push_back({name, *file.before, 0644});
     }
     return "outside\t" + std::string(PlaceNames[static_cast<int>(file.place)]) + "\t" +
@@ -150,7 +155,9 @@ fs::path build(const fs::path& folder, const std::vector<Copy>& copies) {
     std::string built = (folder / ".new-XXXXXX").string();
     if (!::mkdtemp(built.data())) {
         const std::error_code reason = lastSystemReason();
-        throw Failure(Message::verbatim("cannot create a folder in " + folder.string()), reason);
+        throw Failure(
+            roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 にフォルダを作成できません"), {folder.string()}),
+            reason);
     }
     try {
         for (const Copy& copy : copies)
@@ -182,19 +189,22 @@ fs::path Snapshots::folderOf(std::uint64_t id) const {
 fs::path Snapshots::relativeOf(const fs::path& file) const {
     const fs::path relative = file.lexically_normal().lexically_relative(m_machine.lexically_normal());
     if (escapes(relative))
-        throw snapshotFailure(file.string() + " is not inside the machine folder " + m_machine.string());
+        throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "%1 はマシンフォルダ %2 の中にありません"),
+                              {file.string(), m_machine.string()});
     return relative;
 }
 
 std::uint64_t Snapshots::take(const std::vector<fs::path>& files, SnapshotKind kind,
                               const std::vector<OutsideFile>& outside) {
-    const Message step = Message::verbatim("cannot take a snapshot in " + folder().string());
+    const Message step = roundTripText(
+        QT_TRANSLATE_NOOP("RoundTrip", "%1 にスナップショットを保存できません"), {folder().string()});
     const auto read = [&](const fs::path& file) {
         return failingAs(step, [&] { return readIfPresent(file); });
     };
     auto registry = read(MachineFolder::registryFileIn(m_machine));
     if (!registry)
-        throw snapshotFailure(m_machine.string() + " has no " + std::string(MachineFolder::RegistryFileName));
+        throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "%1 に %2 がありません"),
+                              {m_machine.string(), std::string(MachineFolder::RegistryFileName)});
     std::string manifest = "time\t" + utcNow() + "\nkind\t";
     manifest += KindNames[static_cast<int>(kind)];
     manifest += '\n';
@@ -244,7 +254,9 @@ std::uint64_t Snapshots::publish(const fs::path& built) {
         }
         if (errno != EEXIST && errno != ENOTEMPTY) {
             const std::error_code reason = lastSystemReason();
-            throw Failure(Message::verbatim("cannot rename " + built.string()), reason);
+            throw Failure(
+                roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 の名前を変えられません"), {built.string()}),
+                reason);
         }
         // Another process published this id first: take the next one.
     }
@@ -281,7 +293,9 @@ void Snapshots::remove(std::uint64_t id) {
         fs::remove_all(gone, ec);
     }
     if (ec)
-        throw Failure(Message::verbatim("cannot remove snapshot " + std::to_string(id)), ec);
+        throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "スナップショット %1 を削除できません"),
+                                    {std::to_string(id)}),
+                      ec);
 }
 
 bool Snapshots::holdsThePresent(std::uint64_t id) const {
@@ -301,15 +315,17 @@ void Snapshots::addFile(std::uint64_t id, const fs::path& file) {
     const auto recorded = entries(id);
     if (std::any_of(recorded.begin(), recorded.end(), [&](const Entry& e) { return e.relative == relative; }))
         return;
-    failingAs(Message::verbatim("cannot add " + file.string() + " to snapshot " + std::to_string(id)), [&] {
-        const auto bytes = readIfPresent(file);
-        if (bytes)
-            writeNew(folderOf(id), "files" / relative, *bytes, modeOf(file));
-        // The manifest names the file only once its copy is durable.
-        auto manifest = readIfPresent(folderOf(id) / ManifestName).value_or("");
-        manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
-        replaceFileAtomically(folderOf(id) / ManifestName, {manifest}, 0644);
-    });
+    failingAs(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 をスナップショット %2 に加えられません"),
+                            {file.string(), std::to_string(id)}),
+              [&] {
+                  const auto bytes = readIfPresent(file);
+                  if (bytes)
+                      writeNew(folderOf(id), "files" / relative, *bytes, modeOf(file));
+                  // The manifest names the file only once its copy is durable.
+                  auto manifest = readIfPresent(folderOf(id) / ManifestName).value_or("");
+                  manifest += (bytes ? "file\t" : "absent\t") + relative.string() + "\n";
+                  replaceFileAtomically(folderOf(id) / ManifestName, {manifest}, 0644);
+              });
 }
 
 std::vector<SnapshotInfo> Snapshots::list() const {
@@ -360,34 +376,43 @@ void Snapshots::keepChanges(const SnapshotInfo& info) {
 std::uint64_t Snapshots::parseId(std::string_view text) const {
     const auto id = idFromName(text);
     if (!id)
-        throw snapshotFailure("'" + std::string(text) + "' is not a snapshot id (see --snapshots)")
+        throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "%1 はスナップショットの ID ではありません "
+                                                             "(ID は --snapshots で一覧できます)"),
+                              {std::string(text)})
             .as(Fault::badUsage);
     const auto kept = list();
     if (std::any_of(kept.begin(), kept.end(), [&](const SnapshotInfo& s) { return s.id == *id; }))
         return *id;
     if (!kept.empty() && *id < kept.back().id)
-        throw snapshotFailure("snapshot " + std::string(text) + " was pruned: only the last " +
-                              std::to_string(Kept) + " snapshots taken by hand and the last " +
-                              std::to_string(Kept) +
-                              " automatic ones are kept, and a run that changed nothing removes its own")
+        throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip",
+                                                "スナップショット %1 は整理されて、もうありません。"
+                                                "残すのは手動のスナップショットの最後の %2 個と"
+                                                "自動のものの最後の %2 個で、何も変えなかった"
+                                                "実行は自分のスナップショットを消します"),
+                              {std::string(text), std::to_string(Kept)})
             .as(Fault::badUsage);
-    throw snapshotFailure("there is no snapshot " + std::string(text) + " in " + folder().string())
+    throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "%2 にスナップショット %1 はありません "
+                                                         "(ID は --snapshots で一覧できます)"),
+                          {std::string(text), folder().string()})
         .as(Fault::badUsage);
 }
 
 std::string Snapshots::registry(std::uint64_t id) const {
-    auto bytes = failingAs(Message::verbatim("cannot read snapshot " + std::to_string(id)),
-                           [&] { return readIfPresent(folderOf(id) / MachineFolder::RegistryFileName); });
+    auto bytes =
+        failingAs(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "スナップショット %1 を読み込めません"),
+                                {std::to_string(id)}),
+                  [&] { return readIfPresent(folderOf(id) / MachineFolder::RegistryFileName); });
     if (!bytes)
-        throw snapshotFailure("snapshot " + std::to_string(id) + " has no " +
-                              std::string(MachineFolder::RegistryFileName));
+        throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "スナップショット %1 に %2 がありません"),
+                              {std::to_string(id), std::string(MachineFolder::RegistryFileName)});
     return std::move(*bytes);
 }
 
 std::vector<Snapshots::Entry> Snapshots::entries(std::uint64_t id) const {
     std::ifstream manifest(folderOf(id) / ManifestName);
     if (!manifest)
-        throw snapshotFailure("snapshot " + std::to_string(id) + " has no " + std::string(ManifestName));
+        throw snapshotFailure(QT_TRANSLATE_NOOP("RoundTrip", "スナップショット %1 に %2 がありません"),
+                              {std::to_string(id), std::string(ManifestName)});
     std::vector<Entry> found;
     for (std::string line; std::getline(manifest, line);) {
         const std::size_t tab = line.find('\t');
@@ -396,8 +421,10 @@ std::vector<Snapshots::Entry> Snapshots::entries(std::uint64_t id) const {
             continue;
         const fs::path relative = line.substr(tab + 1);
         if (escapes(relative))
-            throw snapshotFailure("snapshot " + std::to_string(id) +
-                                  " names a file outside the machine folder");
+            throw snapshotFailure(
+                QT_TRANSLATE_NOOP("RoundTrip",
+                                  "スナップショット %1 がマシンフォルダの外のファイルを指しています"),
+                {std::to_string(id)});
         found.push_back({kind == "file", relative});
     }
     return found;
@@ -421,7 +448,7 @@ std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
             const fs::path copy = fields[2];
             file.before = escapes(copy) ? std::nullopt : readIfPresent(folderOf(id) / copy);
             if (!file.before)
-                throw snapshotFailure("snapshot " + std::to_string(id) + " lacks its copy of " + path);
+                throw snapshotFailure(LacksItsCopy, {std::to_string(id), path});
         }
         found.push_back(std::move(file));
     }
@@ -443,8 +470,7 @@ std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& 
         const fs::path copy = folderOf(id) / "files" / entry.relative;
         const auto bytes = entry.present ? readIfPresent(copy) : std::string();
         if (!bytes)
-            throw snapshotFailure("snapshot " + std::to_string(id) + " lacks its copy of " +
-                                  entry.relative.string());
+            throw snapshotFailure(LacksItsCopy, {std::to_string(id), entry.relative.string()});
         saved.push_back({entry, *bytes, modeOf(copy)});
         files.push_back(m_machine / entry.relative);
     }
@@ -457,19 +483,21 @@ std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& 
             throw;
         }
     }
-    failingAs(Message::verbatim("cannot restore snapshot " + std::to_string(id)), [&] {
-        const fs::path registryFile = MachineFolder::registryFileIn(m_machine);
-        writeOver(registryFile, registryBytes, modeOf(registryFile));
-        for (const Saved& file : saved) {
-            const fs::path target = m_machine / file.entry.relative;
-            std::error_code ec;
-            if (file.entry.present)
-                writeOver(target, file.bytes, file.mode);
-            else if (const auto status = fs::symlink_status(target, ec);
-                     fs::is_regular_file(status) || fs::is_symlink(status))
-                fs::remove(target);
-        }
-    });
+    failingAs(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "スナップショット %1 に戻せません"),
+                            {std::to_string(id)}),
+              [&] {
+                  const fs::path registryFile = MachineFolder::registryFileIn(m_machine);
+                  writeOver(registryFile, registryBytes, modeOf(registryFile));
+                  for (const Saved& file : saved) {
+                      const fs::path target = m_machine / file.entry.relative;
+                      std::error_code ec;
+                      if (file.entry.present)
+                          writeOver(target, file.bytes, file.mode);
+                      else if (const auto status = fs::symlink_status(target, ec);
+                               fs::is_regular_file(status) || fs::is_symlink(status))
+                          fs::remove(target);
+                  }
+              });
     return present;
 }
 

@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "Cp932.h"
 #include "FileBytes.h"
+#include "RoundTripText.h"
 
 namespace fs = std::filesystem;
 
@@ -35,6 +36,16 @@ std::optional<std::string> startupFolderOf(const RegKey& tree) {
     return path;
 }
 
+std::string startupFolderNamedIn(const RegKey& tree) {
+    if (auto startup = startupFolderOf(tree))
+        return std::move(*startup);
+    throw Failure(roundTripText(
+        QT_TRANSLATE_NOOP("RoundTrip",
+                          "レジストリがスタートアップフォルダ (%1 の \"Startup\") を示していないため、"
+                          "Windows は変更を取り込めません"),
+        {"HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"}));
+}
+
 namespace {
 
 std::string withFile(std::string folder, std::string_view file) {
@@ -60,25 +71,23 @@ std::string startupBatch(std::string_view startupFolder) {
 
 void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
                             const std::function<void(const fs::path&)>& beforeWriting) {
-    const auto startup = startupFolderOf(tree);
-    if (!startup)
-        throw Failure(
-            Message::verbatim("the registry does not name the Startup folder (HKEY_CURRENT_USER\\Software\\"
-                              "Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders, \"Startup\")"));
+    const auto startup = startupFolderNamedIn(tree);
     // The folder at the top of the Startup folder's path, C:\WINDOWS: where it is missing, the
     // drive is not the machine's installation.
-    const std::vector<std::string> parts = cp932::split(*startup);
+    const std::vector<std::string> parts = cp932::split(startup);
     const auto top = parts.size() < 2 ? std::nullopt : resolve(parts[0] + '\\' + parts[1]);
-    const auto startupDir = resolve(*startup);
+    const auto startupDir = resolve(startup);
     std::error_code ec;
     if (!startupDir || !top || !fs::is_directory(*top, ec))
-        throw Failure(Message::verbatim("the Startup folder " + cp932::toUtf8(*startup) +
-                                        " is not in the machine's drives"));
+        throw Failure(roundTripText(
+            QT_TRANSLATE_NOOP("RoundTrip", "スタートアップフォルダ %1 はマシンのドライブの中にありません"),
+            {cp932::toUtf8(startup)}));
     const auto patchFile = resolve(PatchWindowsPath);
     if (!patchFile)
-        throw Failure(Message::verbatim(std::string(PatchWindowsPath) + " is not in the machine's drives"));
+        throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 はマシンのドライブの中にありません"),
+                                    {std::string(PatchWindowsPath)}));
     const fs::path batchFile = *startupDir / std::string(StartupBatchName);
-    failingAs(Message::verbatim("cannot hand the changes to Windows"), [&] {
+    failingAs(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "変更を Windows に渡せません")), [&] {
         if (beforeWriting) {
             beforeWriting(*patchFile);
             beforeWriting(batchFile);
@@ -86,7 +95,7 @@ void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resol
         fs::create_directories(patchFile->parent_path());
         fs::create_directories(*startupDir);
         replaceFileAtomically(*patchFile, {patch}, 0644);
-        replaceFileAtomically(batchFile, {startupBatch(*startup)}, 0644);
+        replaceFileAtomically(batchFile, {startupBatch(startup)}, 0644);
     });
 }
 

@@ -25,6 +25,8 @@ inline constexpr std::string_view StartupBatchName = "KAVENDEL.BAT";
 // The "Startup" value of HKEY_CURRENT_USER's "Software\Microsoft\Windows\CurrentVersion\Explorer\Shell
 // Folders" key in tree, or nullopt when it is missing, empty or not text.
 std::optional<std::string> startupFolderOf(const RegKey& tree);
+// The same, and when there is none, throws: Windows would never apply a patch left for it.
+std::string startupFolderNamedIn(const RegKey& tree);
 
 // The batch file: CP932 text with CR LF line ends, as Windows 98's command interpreter reads it.
 std::string startupBatch(std::string_view startupFolder);

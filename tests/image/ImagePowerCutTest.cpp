@@ -4,6 +4,7 @@
 // not yet made durable by the folder's fsync made in order up to any point), recovery runs on it,
 // and the image must then hold exactly its old bytes or exactly its new ones.
 #include "DiskImage.h"
+#include "EnglishText.h"
 #include "ImageBuilder.h"
 #include "ImageCuts.h"
 #include "TemporaryFolder.h"
@@ -116,7 +117,7 @@ TEST(ImagePowerCut, RecoveryLeavesAloneWhatItCannotTell) {
             recoverPendingWrite(image.journalDir);
             ADD_FAILURE() << "recovered";
         } catch (const Failure& e) {
-            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.message), std::string::npos) << test::englishText(e);
         }
         EXPECT_TRUE(test::fileContents(image.file) == row.image);
         EXPECT_EQ(test::fileContents(journalFile(image.journalDir)), row.journal);
@@ -163,7 +164,7 @@ TEST(ImagePowerCut, AFailedWriteLeavesTheImageAsItWas) {
             writeAtomically(image.where, writes, image.journalDir, calls);
             ADD_FAILURE() << "written";
         } catch (const Failure& e) {
-            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.message), std::string::npos) << test::englishText(e);
             EXPECT_EQ(e.reason(), std::errc::no_space_on_device) << e.text();
         }
         // Two ranges written when the undo failed too: the next run finishes the write.

@@ -1,5 +1,6 @@
 // Finding and reading the FAT volume in every image format, and refusing images that cannot hold one.
 #include "DiskImage.h"
+#include "EnglishText.h"
 #include "ImageBuilder.h"
 #include "TemporaryFolder.h"
 
@@ -180,7 +181,7 @@ TEST_F(ImageVolume, PartitionTablesAreFollowedOrRefusedWithAReason) {
             EXPECT_EQ(volume->location().partition, row.partition);
         } catch (const Failure& e) {
             EXPECT_EQ(row.partition, -1) << e.text();
-            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.message), std::string::npos) << test::englishText(e);
             EXPECT_EQ(std::string(e.what()).find(file.string()), 0u) << "the message names the image";
         }
         EXPECT_EQ(test::fileContents(file), before);
@@ -203,9 +204,9 @@ TEST_F(ImageVolume, DamagedImagesOfOtherFormatsAreRefusedWithAReason) {
         const char* message;
     } rows[] = {
         {orphan, "its backing file disk.qcow2 is missing"},
-        {fixed, "cannot be read as a vpc image"},
-        {dynamic, "cannot be read as a vpc image"},
-        {truncatedVdi, "cannot be read as a vdi image"},
+        {fixed, "cannot be read as a VHD image"},
+        {dynamic, "cannot be read as a VHD image"},
+        {truncatedVdi, "cannot be read as a VDI image"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.file.string());
@@ -214,7 +215,7 @@ TEST_F(ImageVolume, DamagedImagesOfOtherFormatsAreRefusedWithAReason) {
             openVolume(row.file, std::nullopt);
             ADD_FAILURE() << "opened";
         } catch (const Failure& e) {
-            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.message), std::string::npos) << test::englishText(e);
         }
         EXPECT_EQ(test::fileContents(row.file), before);
     }

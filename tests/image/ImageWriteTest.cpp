@@ -2,6 +2,7 @@
 // backing file; refusals before anything is written; and an interrupted write, cut at every
 // point, recovers to the old image or the new one.
 #include "DiskImage.h"
+#include "EnglishText.h"
 #include "ImageBuilder.h"
 #include "ImageLock.h"
 #include "TemporaryFolder.h"
@@ -248,7 +249,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
         {"read-only image",
          [&] { std::filesystem::permissions(raw, std::filesystem::perms::owner_read); },
          {{0, "x"}},
-         "は読み取り専用です"},
+         "is read-only: Kavendel may not write to it"},
         {"read-only folder",
          [&] {
              std::filesystem::create_directories(journal);
@@ -256,12 +257,12 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
                                                        std::filesystem::perms::owner_exec);
          },
          {{0, "x"}},
-         "は読み取り専用です。Kavendel は書き込みのジャーナル"},
+         "is read-only: Kavendel cannot keep the journal"},
         {"past the volume's end", [] {}, {{0, "x"}, {where.size - 1, "xy"}}, "runs past the volume's end"},
         {"changed since the plan read it",
          [] {},
          {{0, "x", test::fileContents(raw).substr(where.offset, 1)}, {3, "xy", "zz"}},
-         "何も書き込んでいません"},
+         "nothing was written"},
         {"unfinished earlier write",
          [&] {
              std::filesystem::create_directories(journal);
@@ -278,7 +279,7 @@ TEST(ImageWrite, UnwritableImagesAndFoldersAndBadWritesAreRefused) {
             writeAtomically(where, row.writes, journal);
             ADD_FAILURE() << "written";
         } catch (const Failure& e) {
-            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.message), std::string::npos) << test::englishText(e);
         }
         EXPECT_TRUE(test::fileContents(raw) == before);
         std::filesystem::permissions(raw, std::filesystem::perms::owner_read |
@@ -312,14 +313,15 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
         {{"qemu-img", "info"},
          {-1, "", "", systemReason(ENOENT)},
          false,
-         "cannot be read as a qcow2 image: qemu-img cannot be started: No such file or directory"},
+         "cannot be read as a qcow2 image: qemu-img cannot be started: Kavendel needs the Debian package "
+         "qemu-utils for this image: No such file or directory"},
         {{"qemu-img", "info"}, {0, "{}", "", {}}, false, "did not tell the size of its disk"},
         {{"qemu-img", "convert"},
          {1, "", "qemu-img: Could not open 'x': Input/output error\n", {}},
          false,
-         "cannot be read: Could not open 'x': Input/output error."},
+         "cannot be read: Could not open 'x': Input/output error"},
         {{"qemu-img", "convert"}, {0, "", "", {}}, false, "qemu-img returned 0 bytes for 512"},
-        {{"qemu-io"}, {1, "", locked, {}}, true, "エミュレータを終了してから"},
+        {{"qemu-io"}, {1, "", locked, {}}, true, "shut the emulator down first"},
         {{"qemu-io"},
          {0, "wrote 3/3 bytes at offset 1048576\n", "", {}},
          true,
@@ -336,7 +338,7 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
                             calls);
             ADD_FAILURE() << "no failure";
         } catch (const Failure& e) {
-            EXPECT_NE(e.text().find(row.message), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.message), std::string::npos) << test::englishText(e);
         }
         EXPECT_GT(runner.answered, 0);
         recoverPendingWrite(folder.path() / "journal");

@@ -2,6 +2,7 @@
 // checked with mtools and fsck.fat, which are not Kavendel's own FAT code.
 #include "ImageImport.h"
 #include "DiskImage.h"
+#include "EnglishText.h"
 #include "FatVolume.h"
 #include "FileContents.h"
 #include "Hive.h"
@@ -135,7 +136,7 @@ TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMa
                 importImage(machine, disk.raw(), std::nullopt, notes);
                 ADD_FAILURE() << "imported";
             } catch (const Failure& e) {
-                EXPECT_NE(e.text().find(row.error), std::string::npos) << e.text();
+                EXPECT_NE(test::englishText(e).find(row.error), std::string::npos) << test::englishText(e);
             }
             EXPECT_FALSE(fs::exists(machine));
         } else {
@@ -393,7 +394,7 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
             writeBackToImage(machine);
             ADD_FAILURE() << "written";
         } catch (const Failure& e) {
-            EXPECT_NE(e.text().find(row.reason), std::string::npos) << e.text();
+            EXPECT_NE(test::englishText(e).find(row.reason), std::string::npos) << test::englishText(e);
         }
         EXPECT_TRUE(disk.fileContents() == before) << "the image changed";
         EXPECT_EQ(test::fileContents(ImageRecord::folder(machine) / "source.txt"), record);

@@ -1,4 +1,5 @@
 // Snapshots, imports and the hand-over to Windows, on real folders.
+#include "EnglishText.h"
 #include "FileContents.h"
 #include "HiveBuilder.h"
 #include "HiveReader.h"
@@ -28,11 +29,12 @@ void write(const fs::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// The whole English text of the failure, as a terminal shows it.
 template <typename Action> std::string errorOf(Action action) {
     try {
         action();
-    } catch (const std::exception& e) {
-        return e.what();
+    } catch (const Failure& e) {
+        return test::englishText(e);
     }
     return "";
 }
@@ -227,7 +229,7 @@ TEST(HiveImport, RefusesTruncatedFilesAndOtherFilesAndCreatesNothing) {
     } rows[] = {
         {hive.substr(0, hive.size() / 2), "SYSTEM.DAT"},
         {hive.substr(0, 40), "SYSTEM.DAT"},
-        {"REGEDIT4\r\n", "not a Windows 98 registry file"},
+        {"REGEDIT4\r\n", "not a Windows 95/98/Me registry file"},
     };
     for (const auto& row : rows) {
         write(src / "SYSTEM.DAT", row.bytes);
