@@ -72,6 +72,10 @@ void Console::notice(const QString& text) const {
     m_err.flush();
 }
 
+Notes Console::notes() const {
+    return [this](const Failure& note) { notice(m_texts.text(note)); };
+}
+
 int Console::error(const QString& text, int status) const {
     notice(text);
     return status;

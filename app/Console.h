@@ -3,6 +3,7 @@
 // are written in Japanese, the source language, and marked in the context "CommandLine".
 #pragma once
 
+#include "Failure.h"
 #include "Language.h"
 
 #include <QString>
@@ -65,6 +66,8 @@ public:
     // "kavendel: text" on standard error, for what the user should know beside the result; each
     // line of a text of several lines begins so.
     void notice(const QString& text) const;
+    // Notes for a job that goes on past what it passes over: each is a notice.
+    Notes notes() const;
     // As notice, for an error; returns status, the exit status it ends the run with.
     int error(const QString& text, int status) const;
     // As error, for bad usage: adds the pointer to --help and returns ExitUsage.

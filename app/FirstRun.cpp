@@ -7,6 +7,7 @@
 #include "MachineJobs.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
+#include "Translation.h"
 #include "UserConfig.h"
 
 #include <algorithm>
@@ -146,7 +147,9 @@ fs::path carryOutFirstRunChoice(FirstRunChoice choice, const fs::path& picked, c
     case FirstRunChoice::OpenMachine:
     case FirstRunChoice::OpenImage:
         // The files passed over go where --image tells them: the window has no place for them.
-        return imageMachineFolder(picked, places.defaultMachine, std::cerr);
+        return imageMachineFolder(picked, places.defaultMachine, [](const Failure& note) {
+            std::cerr << "kavendel: " << shownText(note).toLocal8Bit().constData() << '\n';
+        });
     case FirstRunChoice::TryDemo:
         if (!holdsRegistry(places.demoCopy))
             copyDemo(places);

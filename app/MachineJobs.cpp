@@ -190,7 +190,7 @@ void writeImage(const fs::path& dir, const Console& console) {
 }
 
 void importImageJob(const MachineJob& job, const fs::path& dir, const Console& console) {
-    importImage(dir, *job.image, job.partition, console.errorStream());
+    importImage(dir, *job.image, job.partition, console.notes());
     console.report(console.texts().text(
         QT_TRANSLATE_NOOP("CommandLine", "%2 からマシンフォルダ %1 を作成しました"),
         {QString::fromStdString(dir.string()), QString::fromStdString(job.image->string())}));
@@ -290,14 +290,14 @@ fs::path imagesFolderBeside(const fs::path& defaultMachine) {
     return defaultMachine.parent_path() / "images";
 }
 
-fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, std::ostream& notes) {
+fs::path imageMachineFolder(const fs::path& image, const fs::path& defaultMachine, const Notes& notes) {
     return machineForImage(image, imagesFolderBeside(defaultMachine), notes);
 }
 
 std::optional<fs::path> machineOfImage(const fs::path& image, const fs::path& defaultMachine,
                                        const Console& console) {
     try {
-        return imageMachineFolder(image, defaultMachine, console.errorStream());
+        return imageMachineFolder(image, defaultMachine, console.notes());
     } catch (const std::exception& e) {
         console.error(console.texts().text(e), ExitFailure);
         return std::nullopt;

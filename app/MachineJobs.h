@@ -2,6 +2,8 @@
 // computer's registry, snapshots, restoring one, and exporting the changes since one.
 #pragma once
 
+#include "Failure.h"
+
 #include <QString>
 
 #include <filesystem>
@@ -59,7 +61,7 @@ std::filesystem::path imagesFolderBeside(const std::filesystem::path& defaultMac
 // The machine folder of its own that a disk image gets, under the default machine folder's parent:
 // imported or reused, with the files passed over told on notes. Throws as machineForImage.
 std::filesystem::path imageMachineFolder(const std::filesystem::path& image,
-                                         const std::filesystem::path& defaultMachine, std::ostream& notes);
+                                         const std::filesystem::path& defaultMachine, const Notes& notes);
 
 // The machine folder that --image opens for image, as imageMachineFolder has it. Says why on
 // console and gives nullopt when it cannot be had.

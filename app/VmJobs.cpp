@@ -66,8 +66,7 @@ QJsonObject jsonOf(const vms::SurveyedMachine& found) {
 
 std::vector<vms::SurveyedMachine> surveyed(const vms::SearchPlaces& places, const fs::path& defaultMachine,
                                            const Console& console) {
-    return vms::surveyMachines(places, imagesFolderBeside(defaultMachine),
-                               [&](const Failure& note) { console.notice(console.texts().text(note)); });
+    return vms::surveyMachines(places, imagesFolderBeside(defaultMachine), console.notes());
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "Message.h"
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -61,5 +62,9 @@ private:
     std::error_code m_reason;
     Fault m_fault;
 };
+
+// Where a step that goes on tells what it passed over or chose, and why, for its caller to show:
+// a file it could not take, say. A library prints nothing itself.
+using Notes = std::function<void(const Failure&)>;
 
 } // namespace kv

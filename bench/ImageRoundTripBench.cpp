@@ -115,7 +115,8 @@ int main(int argc, char** argv) {
         return std::to_string(text.size()) + " bytes of REGEDIT4";
     });
     const Step import = inChild([&] {
-        kv::importImage(machine, disk.raw(), std::nullopt, std::cerr);
+        kv::importImage(machine, disk.raw(), std::nullopt,
+                        [](const kv::Failure& note) { std::cerr << note.text() << '\n'; });
         return std::string("into ") + machine.string();
     });
     session(machine);

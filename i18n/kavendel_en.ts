@@ -1334,6 +1334,22 @@ Cancel keeps them in the machine folder, to be written later with --write-image.
         <source>変更を Windows に渡せません</source>
         <translation>cannot hand the changes to Windows</translation>
     </message>
+    <message>
+        <source>%1 は取り込みませんでした</source>
+        <translation>passed over %1</translation>
+    </message>
+    <message>
+        <source>マシンフォルダの外にあります</source>
+        <translation>it lies outside the machine folder</translation>
+    </message>
+    <message>
+        <source>%1 は %2 が最後に読んだ後に変わりました。マシンはイメージの内容になり、まだ書き込んでいない %3 個の変更をその上に残しています。以前のマシンはスナップショット %4 にあります</source>
+        <translation>%1 changed since %2 last read it: the machine now holds what the image holds, with its %3 changes not written yet on top; snapshot %4 keeps the machine as it was</translation>
+    </message>
+    <message>
+        <source>%1 は Windows でも変わっていました。マシンの変更を残します</source>
+        <translation>%1 changed in Windows too; the machine&apos;s change is kept</translation>
+    </message>
 </context>
 <context>
     <name>RunSafety</name>

@@ -109,11 +109,13 @@ bool changedOnMachine(const ImageRecord* previous, const std::string& windowsPat
 // machine's own since previous: then it only records the image's file. Says why on notes when it
 // cannot.
 void take(FatVolume& fat, const MachineFolder& machine, const std::string& windowsPath, ImageRecord& record,
-          const ImageRecord* previous, std::ostream& notes) {
+          const ImageRecord* previous, const Notes& notes) {
     const auto host = machine.resolve(windowsPath);
-    const std::string shown = cp932::toUtf8(windowsPath);
+    const Message passedOver = roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 は取り込みませんでした"),
+                                             {cp932::toUtf8(windowsPath)});
     if (!host || !recordable(windowsPath)) {
-        notes << "kavendel: passed over " << shown << ": it lies outside the machine folder\n";
+        notes(Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "マシンフォルダの外にあります")))
+                  .within(passedOver));
         return;
     }
     try {
@@ -133,9 +135,9 @@ void take(FatVolume& fat, const MachineFolder& machine, const std::string& windo
         const fs::perms mode = (entry->attributes & FatEntry::ReadOnly) ? fs::perms(0444) : fs::perms(0644);
         replaceFileAtomically(*host, {bytes}, static_cast<mode_t>(mode));
     } catch (const Failure& e) {
-        notes << "kavendel: passed over " << shown << ": " << e.text() << '\n';
+        notes(e.within(passedOver));
     } catch (const std::exception& e) {
-        notes << "kavendel: passed over " << shown << ": " << e.what() << '\n';
+        notes(Failure(Message::verbatim(e.what())).within(passedOver));
     }
 }
 
@@ -155,7 +157,7 @@ void recordTarget(FatVolume& fat, const std::string& windowsPath, ImageRecord& r
 }
 
 void takeFiles(FatVolume& fat, const fs::path& dir, ImageRecord& record, const ImageRecord* previous,
-               std::ostream& notes) {
+               const Notes& notes) {
     const MachineFolder machine(dir);
     auto store = RegistryFileStore::open(machine.registryFile());
     const MachinePaths paths = machinePaths(*store);
@@ -201,7 +203,7 @@ std::string windowsFolder(FatVolume& fat) {
 }
 
 void importImage(const fs::path& dir, const fs::path& image, std::optional<int> partition,
-                 std::ostream& notes) {
+                 const Notes& notes) {
     checkImportTarget(dir, std::nullopt);
     const fs::path absolute = fs::absolute(image);
     if (!recordable(absolute.string()))
@@ -210,6 +212,8 @@ void importImage(const fs::path& dir, const fs::path& image, std::optional<int> 
                                                          "記録できません"),
                           {image.string()}));
     const auto volume = openVolume(absolute, partition);
+    if (const auto& choice = volume->location().partitionChoice)
+        notes(Failure(*choice));
     FatVolume fat(*volume);
     ImageRecord record{absolute, volume->location().format, volume->location().partition, {}};
     const std::string registry = registryOf(fat, record);
@@ -240,7 +244,7 @@ std::vector<fs::path> takenFilesOf(const fs::path& dir, const ImageRecord& recor
     return files;
 }
 
-void refreshFromImage(const fs::path& dir, std::ostream& notes) {
+void refreshFromImage(const fs::path& dir, const Notes& notes) {
     const ImageRecord previous = *ImageRecord::load(dir);
     const auto volume = openVolume(previous.image, previous.partition);
     FatVolume fat(*volume);
@@ -258,12 +262,17 @@ void refreshFromImage(const fs::path& dir, std::ostream& notes) {
     takeFiles(fat, dir, record, &previous, notes);
     replaceFileAtomically(MachineFolder::baselineIn(dir), {imageRegistry}, 0644);
     record.save(dir);
-    notes << "kavendel: " << previous.image.string() << " changed since " << dir.string()
-          << " last read it: the machine now holds what the image holds, with its " << unwritten.steps.size()
-          << " changes not written yet on top; snapshot " << snapshot << " keeps the machine as it was\n";
+    notes(Failure(roundTripText(
+        QT_TRANSLATE_NOOP("RoundTrip",
+                          "%1 は %2 が最後に読んだ後に変わりました。マシンはイメージの内容になり、"
+                          "まだ書き込んでいない %3 個の変更をその上に残しています。"
+                          "以前のマシンはスナップショット %4 にあります"),
+        {previous.image.string(), dir.string(), std::to_string(unwritten.steps.size()),
+         std::to_string(snapshot)})));
     for (const Collision& collision : unwritten.collisions)
-        notes << "kavendel: " << collisionText(collision)
-              << " changed in Windows too; the machine's change is kept\n";
+        notes(Failure(roundTripText(
+            QT_TRANSLATE_NOOP("RoundTrip", "%1 は Windows でも変わっていました。マシンの変更を残します"),
+            {collisionText(collision)})));
 }
 
 fs::path machineFolderFor(const fs::path& image, const fs::path& imagesFolder) {
@@ -274,7 +283,7 @@ fs::path machineFolderFor(const fs::path& image, const fs::path& imagesFolder) {
            (absolute.stem().string() + "-" + fingerprintOf(absolute.string()).sha256.substr(0, 12));
 }
 
-fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, std::ostream& notes) {
+fs::path machineForImage(const fs::path& image, const fs::path& imagesFolder, const Notes& notes) {
     const fs::path absolute = fs::absolute(image);
     const fs::path dir = machineFolderFor(absolute, imagesFolder);
     std::error_code ec;

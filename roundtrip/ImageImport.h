@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,9 +22,10 @@ class FatVolume;
 // points to (C:\WINDOWS without one), drive_c/ with the files Kavendel reads or changes there
 // and the Startup folder, and the record of the image. Files that cannot be taken (too large,
 // damaged, a folder where a file should be, outside the machine folder) are passed over with a
-// line on notes. Throws a Failure; dir is then as it was.
+// note, as is the partition taken when several are FAT and none was asked for. Throws a
+// Failure; dir is then as it was.
 void importImage(const std::filesystem::path& dir, const std::filesystem::path& image,
-                 std::optional<int> partition, std::ostream& notes);
+                 std::optional<int> partition, const Notes& notes);
 
 struct ImageWriteReport {
     std::optional<image::TransferCounters> moved; // nothing when there was nothing to write
@@ -56,7 +56,7 @@ bool imageUnchangedSinceImport(const std::filesystem::path& dir);
 // put on top of it again, and an automatic snapshot keeps the folder as it was. A folder is never
 // deleted: one that is there but was not made whole from an image is refused.
 std::filesystem::path machineForImage(const std::filesystem::path& image,
-                                      const std::filesystem::path& imagesFolder, std::ostream& notes);
+                                      const std::filesystem::path& imagesFolder, const Notes& notes);
 
 // Where machineForImage keeps image's machine folder under imagesFolder, whether it is there yet
 // or not.

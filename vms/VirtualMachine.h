@@ -5,7 +5,6 @@
 #include "Failure.h"
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,9 +28,6 @@ struct VirtualMachine {
     std::filesystem::path configuration;
     std::vector<AttachedDisk> disks; // in the emulator's order: the first is the boot disk
 };
-
-// Where a reader tells what it passed over, and why: a file that is no configuration, say.
-using Notes = std::function<void(const Failure&)>;
 
 // A text of the machine-finding code for the user, marked QT_TRANSLATE_NOOP("VirtualMachines", ...).
 inline Message vmText(const char* source, std::vector<std::string> args) {

@@ -116,12 +116,13 @@ TEST(CommandLine, EachOptionIsInTheManualAndTheCompletion) {
 class Sandbox {
 public:
     Sandbox() {
-        for (const char* dir : {"plain", "home/.config/kavendel", "full", "blank"})
+        for (const char* dir : {"plain", "home/.config/kavendel", "full", "blank", "made/drive_c"})
             QDir(m_dir.path()).mkpath(QString::fromLatin1(dir));
         write("full/notes.txt", "mine");
         write("empty.reg", "");
         write("later.reg", std::string("\xFF\xFEW\0i\0", 6));
         write("blank/registry.reg", "");
+        write("made/registry.reg", "REGEDIT4\r\n\r\n");
         write("home/.config/kavendel/kavendel.conf", "lang=en\n");
     }
 
@@ -232,6 +233,22 @@ TEST(CommandLine, RefusesAndLeavesNoTrace) {
         {{"--json"}, 2, "--json goes with --list-vms"},
         {{"--vm", "Win98", "--machine", "blank"}, 2, "--vm opens the machine folder of that virtual machine"},
         {{"--vm", "Win98 Voodoo box"}, 1, "no virtual machine is named Win98 Voodoo box"},
+        {{"--machine", "made", "--restore", "999"}, 1, "there is no snapshot 999 in made/snapshots"},
+        {{"--machine", "made", "--restore", "999", "--lang", "ja"},
+         1,
+         "made/snapshots にスナップショット 999 はありません"},
+        {{"--machine", "new", "--import-image", "full/notes.txt"},
+         1,
+         "full/notes.txt is too small to hold a disk"},
+        {{"--machine", "new", "--import-image", "full/notes.txt", "--lang", "ja"},
+         1,
+         "full/notes.txt はディスクを含むには小さすぎます"},
+        {{"--machine", "new", "--import", "full/notes.txt", "later.reg"},
+         1,
+         "full/notes.txt: not a Windows 95/98/Me registry file"},
+        {{"--machine", "new", "--import", "full/notes.txt", "later.reg", "--lang", "ja"},
+         1,
+         "full/notes.txt は Windows 95/98/Me のレジストリファイルではありません"},
     };
     for (const Row& row : rows) {
         const Sandbox sandbox;

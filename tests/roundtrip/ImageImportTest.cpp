@@ -63,7 +63,7 @@ TEST_F(ImageImport, TakesTheRegistryAndOnlyTheFilesKavendelUses) {
         fs::remove_all(m_machine);
         test::Win98Image disk(m_folder.path(), DiskSize, fatBits);
         disk.installWindows(Hives);
-        importImage(m_machine, disk.raw(), std::nullopt, m_notes);
+        importImage(m_machine, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
 
         EXPECT_EQ(test::fileContents(m_machine / "registry.reg"),
                   exportHives(Hives / "SYSTEM.DAT", Hives / "USER.DAT"));
@@ -133,14 +133,14 @@ TEST_F(ImageImport, HostileImagesGiveAnErrorOrArePassedOverAndNothingLeavesTheMa
         std::ostringstream notes;
         if (row.error) {
             try {
-                importImage(machine, disk.raw(), std::nullopt, notes);
+                importImage(machine, disk.raw(), std::nullopt, test::notesInEnglish(notes));
                 ADD_FAILURE() << "imported";
             } catch (const Failure& e) {
                 EXPECT_NE(test::englishText(e).find(row.error), std::string::npos) << test::englishText(e);
             }
             EXPECT_FALSE(fs::exists(machine));
         } else {
-            importImage(machine, disk.raw(), std::nullopt, notes);
+            importImage(machine, disk.raw(), std::nullopt, test::notesInEnglish(notes));
             EXPECT_NE(notes.str().find(row.note), std::string::npos) << notes.str();
         }
         EXPECT_EQ(treeOf(here.path()).size() - (fs::exists(machine) ? treeOf(machine).size() + 1 : 0), 3u)
@@ -187,7 +187,7 @@ TEST_F(ImageImport, WriteBackPutsInTheChangesAndLeavesEveryOtherByte) {
         const std::string build = row.build;
         const fs::path image = build == "raw" ? disk.raw() : test::convertImage(disk.raw(), build);
         const std::string format = build == "vpc-fixed" ? "vpc" : build;
-        importImage(machine, image, std::nullopt, m_notes);
+        importImage(machine, image, std::nullopt, test::notesInEnglish(m_notes));
         changeMachine(machine);
         // A VHD's footer ends the file; its UUID is what an emulator knows the disk by.
         auto vhdUuid = [&] {
@@ -298,7 +298,7 @@ TEST_F(ImageImport, TheLoopAfterWindowsRanKeepsWhatWindowsChanged) {
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
         const fs::path image = format == "raw" ? disk.raw() : test::convertImage(disk.raw(), format);
-        importImage(machine, image, std::nullopt, m_notes);
+        importImage(machine, image, std::nullopt, test::notesInEnglish(m_notes));
         setMachineValues(machine, "\"Tuned\"=\"1\"\r\n\"Mode\"=\"1\"\r\n");
         ASSERT_TRUE(writeBackToImage(machine).moved);
         bootWindows(machine, here.path() / "journal");
@@ -371,7 +371,7 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
          "full"},
         {"no longer FAT",
          [](auto& d) { test::writeBytesAt(d.raw(), d.VolumeOffset, std::string(512, '\0')); }, "FAT"},
-        {"held by an emulator", nullptr, "エミュレータを終了してから"},
+        {"held by an emulator", nullptr, "shut the emulator down first"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -381,7 +381,7 @@ TEST_F(ImageImport, WriteBackRefusesBeforeWritingAnything) {
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
-        importImage(machine, disk.raw(), std::nullopt, m_notes);
+        importImage(machine, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
         changeMachine(machine);
         if (row.since)
             row.since(disk);
@@ -500,7 +500,7 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
-        importImage(machine, disk.raw(), std::nullopt, m_notes);
+        importImage(machine, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
         changeMachine(machine);
         ASSERT_TRUE(writeBackToImage(machine).moved);
         const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
@@ -606,7 +606,7 @@ TEST_F(ImageImport, AWriteBackKilledAtAnyStepIsFinishedOrUndoneAndTheNextOneGoes
         disk.installWindows(Hives);
         const fs::path image = format == "raw" ? disk.raw() : test::convertImage(disk.raw(), format);
         const fs::path machine = here.path() / "machine", pristine = here.path() / "pristine";
-        importImage(machine, image, std::nullopt, m_notes);
+        importImage(machine, image, std::nullopt, test::notesInEnglish(m_notes));
         changeMachine(machine);
         const std::string oldInf = disk.get("/WINDOWS/INF/ATI_9XAA.INF");
         fs::create_directories(pristine);
@@ -645,8 +645,8 @@ TEST_F(ImageImport, OfTwoFoldersWritingIntoOneImageTheSecondWritesNothing) {
     test::Win98Image disk(m_folder.path(), DiskSize, 16);
     disk.installWindows(Hives);
     const fs::path other = m_folder.path() / "other";
-    importImage(m_machine, disk.raw(), std::nullopt, m_notes);
-    importImage(other, disk.raw(), std::nullopt, m_notes);
+    importImage(m_machine, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
+    importImage(other, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
     changeMachine(m_machine);
     changeMachine(other);
     std::ofstream(other / "registry.reg", std::ios::app) << "[HKEY_USERS\\.DEFAULT\\Other]\r\n\r\n";

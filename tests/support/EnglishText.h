@@ -9,6 +9,7 @@
 #include <QXmlStreamReader>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -55,6 +56,11 @@ inline std::string englishText(const Failure& failure) {
     }
     const std::string words = failure.systemWords();
     return words.empty() ? text : text + (text.empty() ? "" : ": ") + words;
+}
+
+// Notes that go to out in English, a line each.
+inline Notes notesInEnglish(std::ostream& out) {
+    return [&out](const Failure& note) { out << englishText(note) << '\n'; };
 }
 
 } // namespace kv::test
