@@ -171,6 +171,7 @@ WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machi
     route(merged.steps, system, user);
     WrittenHives out;
     out.changes = merged.steps.size();
+    out.registry = plannedValueChanges(merged.steps, current);
     out.collisions = std::move(merged.collisions);
     for (HiveFile* hive : {&system, &user}) {
         namingFile(hive->name, [&] { hive::applyChanges(hive->file, hive->changes); });
@@ -181,8 +182,21 @@ WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machi
     return out;
 }
 
-HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
-    const MachineLock lock(machineDir);
+namespace {
+
+// The two files, told apart, and what the machine's changes make of them.
+struct PreparedHives {
+    HiveWriteReport report;
+    std::string systemBefore, userBefore;
+    WrittenHives written;
+};
+
+PlannedFile plannedReplacement(const fs::path& file, const std::string& before, const std::string& after) {
+    return {file.string(), before.size(), after.size()};
+}
+
+PreparedHives prepareHives(const RegistryDocument& machine, const fs::path& machineDir, const fs::path& first,
+                           const fs::path& second) {
     std::string firstBytes = readOrThrow(first), secondBytes = readOrThrow(second);
     const bool firstHoldsUsers = holdsUsers(firstBytes, first);
     if (firstHoldsUsers == holdsUsers(secondBytes, second))
@@ -192,33 +206,62 @@ HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& fi
                                             "を 1 つずつ指定してください"),
                           {first.string(), second.string(), firstHoldsUsers ? "USER.DAT" : "SYSTEM.DAT"}),
             {}, Fault::badUsage);
-    HiveWriteReport report{firstHoldsUsers ? second : first, firstHoldsUsers ? first : second, 0, 0, {}};
     if (firstHoldsUsers)
         std::swap(firstBytes, secondBytes);
+    PreparedHives out{{firstHoldsUsers ? second : first, firstHoldsUsers ? first : second, 0, 0, {}, {}},
+                      std::move(firstBytes),
+                      std::move(secondBytes),
+                      {}};
+    out.written = hivesWithMachineChanges(baselineOf(machineDir).tree(), machine.tree(), out.systemBefore,
+                                          out.userBefore);
+    HiveWriteReport& report = out.report;
+    report.changes = out.written.changes;
+    report.collisions = out.written.collisions;
+    report.plan.registry = out.written.registry;
+    if (out.written.systemDat != out.systemBefore)
+        report.plan.files.push_back(
+            plannedReplacement(report.systemDat, out.systemBefore, out.written.systemDat));
+    if (out.written.userDat != out.userBefore)
+        report.plan.files.push_back(plannedReplacement(report.userDat, out.userBefore, out.written.userDat));
+    return out;
+}
+
+} // namespace
+
+HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
+    const MachineLock lock(machineDir);
     const RegistryDocument machine = registryToWriteBack(machineDir);
-    WrittenHives written =
-        hivesWithMachineChanges(baselineOf(machineDir).tree(), machine.tree(), firstBytes, secondBytes);
-    report.changes = written.changes;
-    report.collisions = std::move(written.collisions);
+    PreparedHives prepared = prepareHives(machine, machineDir, first, second);
+    HiveWriteReport& report = prepared.report;
+    const WrittenHives& written = prepared.written;
     if (written.changes > 0) {
         report.snapshot = Snapshots(machineDir)
                               .take({}, SnapshotKind::ByHand,
                                     {{OutsideFile::Place::Host, fs::absolute(report.systemDat).string(),
-                                      firstBytes, fingerprintOf(written.systemDat).text()},
+                                      prepared.systemBefore, fingerprintOf(written.systemDat).text()},
                                      {OutsideFile::Place::Host, fs::absolute(report.userDat).string(),
-                                      secondBytes, fingerprintOf(written.userDat).text()}});
-        if (written.systemDat != firstBytes)
+                                      prepared.userBefore, fingerprintOf(written.userDat).text()}});
+        if (written.systemDat != prepared.systemBefore)
             replaceKeepingMode(report.systemDat, written.systemDat);
-        if (written.userDat != secondBytes)
+        if (written.userDat != prepared.userBefore)
             replaceKeepingMode(report.userDat, written.userDat);
     }
     const fs::path baseline = MachineFolder::baselineIn(machineDir);
     fs::create_directories(baseline.parent_path());
     replaceFileAtomically(baseline, {machine.source().view()}, 0644);
-    return report;
+    return std::move(report);
 }
 
-void restoreHiveFiles(const std::vector<OutsideFile>& files) {
+HiveWriteReport planMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
+    return prepareHives(registryToWriteBack(machineDir), machineDir, first, second).report;
+}
+
+namespace {
+
+// Each host file of files that is not as it was, with its bytes now; throws, before anything is
+// written, when one changed since the write-back left it.
+std::vector<std::pair<const OutsideFile*, std::optional<std::string>>>
+hiveFilesToPutBack(const std::vector<OutsideFile>& files) {
     std::vector<std::pair<const OutsideFile*, std::optional<std::string>>> now;
     for (const OutsideFile& file : files) {
         if (file.place != OutsideFile::Place::Host)
@@ -237,7 +280,13 @@ void restoreHiveFiles(const std::vector<OutsideFile>& files) {
                         {file.path}});
         now.emplace_back(&file, std::move(bytes));
     }
-    for (const auto& [file, bytes] : now) {
+    return now;
+}
+
+} // namespace
+
+void restoreHiveFiles(const std::vector<OutsideFile>& files) {
+    for (const auto& [file, bytes] : hiveFilesToPutBack(files)) {
         struct stat info {};
         const mode_t mode = ::stat(file->path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
         if (file->before)
@@ -245,6 +294,13 @@ void restoreHiveFiles(const std::vector<OutsideFile>& files) {
         else
             fs::remove(file->path);
     }
+}
+
+std::vector<PlannedFile> planHiveRestore(const std::vector<OutsideFile>& files) {
+    std::vector<PlannedFile> planned;
+    for (const auto& [file, bytes] : hiveFilesToPutBack(files))
+        planned.push_back({file->path, sizeOfBytes(bytes), sizeOfBytes(file->before)});
+    return planned;
 }
 
 std::string collisionText(const Collision& collision) {

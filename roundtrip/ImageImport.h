@@ -4,6 +4,7 @@
 
 #include "DiskImage.h"
 #include "RegistryDiff.h"
+#include "WritePlan.h"
 
 #include <filesystem>
 #include <optional>
@@ -32,6 +33,9 @@ struct ImageWriteReport {
     // What Windows changed too since the baseline, where the machine's change won.
     std::vector<Collision> collisions;
     std::vector<std::string> filesChangedInWindows; // Windows paths, CP932
+    // The machine's registry changes since the baseline, and the files put into the image or
+    // deleted there, by their Windows paths.
+    WritePlan plan;
 };
 
 // Puts into the image, as it is now, the machine's changes since its baseline (the registry as
@@ -42,6 +46,8 @@ struct ImageWriteReport {
 // image is in use, read-only or full, or registry.reg has a line the store cannot read. calls
 // are the file and program calls of the write, which tests cut short.
 ImageWriteReport writeBackToImage(const std::filesystem::path& dir, const image::ImageCalls& calls = {});
+// What writeBackToImage would do to the image as it is now, read without a lock; nothing is written.
+ImageWriteReport planImageWriteBack(const std::filesystem::path& dir);
 
 // Whether the machine folder holds changes that the image does not have yet, by the record
 // alone, without reading the image.
@@ -75,5 +81,8 @@ void recoverImageWrite(const std::filesystem::path& dir);
 // is no longer as the write-back left it (Windows changed it since).
 void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
                        const image::ImageCalls& calls = {});
+// The image's files restoreImageFiles would put back, with the same refusal; nothing is written.
+std::vector<PlannedFile> planImageRestore(const std::filesystem::path& dir,
+                                          const std::vector<OutsideFile>& files);
 
 } // namespace kv

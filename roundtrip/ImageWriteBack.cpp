@@ -46,7 +46,6 @@ std::string readOrThrow(const fs::path& file) {
     return std::move(*bytes);
 }
 
-
 // The file as the image holds it now, or nullopt when it is not there.
 std::optional<Fingerprint> fingerprintInImage(FatVolume& fat, const RecordedFile& file) {
     const auto entry = fat.find(file.windowsPath);
@@ -91,13 +90,15 @@ struct Registries {
     RegistryDocument baseline, machine;
 
     // Keys made empty, as the window makes its driver keys at start, are no change.
+    std::vector<PatchStep> machineSteps;
     bool machineChanged;
 
     explicit Registries(const fs::path& dir)
         : baselineText(readOrThrow(MachineFolder::baselineIn(dir)))
         , baseline(RegistryDocument::parse(baselineText))
         , machine(registryToWriteBack(dir))
-        , machineChanged(!mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps.empty()) {}
+        , machineSteps(mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps)
+        , machineChanged(!machineSteps.empty()) {}
 };
 
 // The patch of the registry's changes since the baseline and the batch that applies it at the next
@@ -226,7 +227,17 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
     return hives.collisions;
 }
 
-// Stages every change; the taken files that Windows changed too are named in the report.
+// The files as the outside files of a snapshot keep them, with their sizes before and after.
+std::vector<PlannedFile> plannedFiles(const std::vector<OutsideFile>& replaced) {
+    std::vector<PlannedFile> planned;
+    for (const OutsideFile& file : replaced)
+        planned.push_back(
+            {cp932::toUtf8(file.path), sizeOfBytes(file.before), sizeOfFingerprint(file.written)});
+    return planned;
+}
+
+// Stages every change; the taken files that Windows changed too are named in the report, with
+// the plan.
 std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
                                       const Registries& registries, ImageWriteReport& report) {
     std::vector<FileToWrite> files = changedTakenFiles(dir, record);
@@ -241,6 +252,8 @@ std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, Image
     stage(fat, files, record, replaced);
     if (registries.machineChanged)
         report.collisions = stageHives(fat, registries, record, replaced);
+    report.plan = {plannedValueChanges(registries.machineSteps, registries.baseline.tree()),
+                   plannedFiles(replaced)};
     return replaced;
 }
 
@@ -268,6 +281,45 @@ TransferCounters writeWithSnapshot(const fs::path& dir, Volume& volume,
             snapshots.remove(snapshot);
         throw;
     }
+}
+
+// The image's volume, refused when the image is no longer of the format it was imported in.
+std::unique_ptr<Volume> openRecordedVolume(const ImageRecord& record) {
+    auto volume = openVolume(record.image, record.partition);
+    if (volume->location().format != record.format)
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はもう %2 のイメージではありません。"
+                                                     "--import-image でイメージをインポートし直してください"),
+                      {record.image.string(), record.format}));
+    return volume;
+}
+
+// Stages, for each image file of files that is not as it was, its bytes as they were; returns
+// the files replaced meanwhile. Throws, before anything is written, when one changed since the
+// write-back left it.
+std::vector<OutsideFile> stageImageRestore(FatVolume& fat, ImageRecord& record,
+                                           const std::vector<OutsideFile>& files) {
+    std::vector<OutsideFile> replacedNow;
+    for (const OutsideFile& file : files) {
+        if (file.place != OutsideFile::Place::Image)
+            continue;
+        const auto now = bytesInImage(fat, file.path);
+        if (now == file.before)
+            continue; // back as it was already
+        if ((now ? fingerprintOf(*now).text() : "") != file.written)
+            throw Failure(
+                imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                            "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
+                                            "Windows が行った変更を取り消すため、何も戻していません"),
+                          {cp932::toUtf8(file.path), record.image.string()}));
+        stage(fat, {{file.path, file.before}}, record, replacedNow);
+    }
+    return replacedNow;
+}
+
+bool holdsImageFiles(const std::vector<OutsideFile>& files) {
+    return std::any_of(files.begin(), files.end(),
+                       [](const OutsideFile& f) { return f.place == OutsideFile::Place::Image; });
 }
 
 } // namespace
@@ -299,12 +351,7 @@ ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) 
     const KavendelImageLock held(loadRecord(dir).image);
     recoverPendingWrite(ImageRecord::journal(dir));
     ImageRecord record = loadRecord(dir);
-    const auto volume = openVolume(record.image, record.partition);
-    if (volume->location().format != record.format)
-        throw Failure(
-            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はもう %2 のイメージではありません。"
-                                                     "--import-image でイメージをインポートし直してください"),
-                      {record.image.string(), record.format}));
+    const auto volume = openRecordedVolume(record);
     checkWritable(volume->location());
     FatVolume fat(*volume);
     const Registries registries(dir);
@@ -320,34 +367,38 @@ ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) 
     return report;
 }
 
+ImageWriteReport planImageWriteBack(const fs::path& dir) {
+    ImageRecord record = loadRecord(dir);
+    const auto volume = openRecordedVolume(record);
+    FatVolume fat(*volume);
+    const Registries registries(dir);
+    ImageWriteReport report;
+    stageChanges(dir, fat, record, registries, report);
+    return report;
+}
+
 void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& files, const ImageCalls& calls) {
-    if (std::none_of(files.begin(), files.end(),
-                     [](const OutsideFile& f) { return f.place == OutsideFile::Place::Image; }))
+    if (!holdsImageFiles(files))
         return;
     ImageRecord record = loadRecord(dir);
     const KavendelImageLock held(record.image);
     const auto volume = openVolume(record.image, record.partition);
     checkWritable(volume->location());
     FatVolume fat(*volume);
-    std::vector<OutsideFile> replacedNow; // the snapshot of the present keeps the machine folder only
-    for (const OutsideFile& file : files) {
-        if (file.place != OutsideFile::Place::Image)
-            continue;
-        const auto now = bytesInImage(fat, file.path);
-        if (now == file.before)
-            continue; // back as it was already
-        if ((now ? fingerprintOf(*now).text() : "") != file.written)
-            throw Failure(
-                imageText(QT_TRANSLATE_NOOP("DiskImage",
-                                            "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
-                                            "Windows が行った変更を取り消すため、何も戻していません"),
-                          {cp932::toUtf8(file.path), record.image.string()}));
-        stage(fat, {{file.path, file.before}}, record, replacedNow);
-    }
+    stageImageRestore(fat, record, files); // the snapshot of the present keeps the machine folder only
     const std::vector<VolumeWrite> writes = fat.writes();
     checkWritable(volume->location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
     writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls,
                     {{ImageRecord::file(dir), record.text()}});
+}
+
+std::vector<PlannedFile> planImageRestore(const fs::path& dir, const std::vector<OutsideFile>& files) {
+    if (!holdsImageFiles(files))
+        return {};
+    ImageRecord record = loadRecord(dir);
+    const auto volume = openVolume(record.image, record.partition);
+    FatVolume fat(*volume);
+    return plannedFiles(stageImageRestore(fat, record, files));
 }
 
 } // namespace kv

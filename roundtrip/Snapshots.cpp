@@ -428,6 +428,28 @@ std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
     return found;
 }
 
+namespace {
+
+// The file as it is now and as it would be put back, unless the two are the same.
+void planPutBack(const fs::path& file, const std::optional<std::string>& wanted,
+                 std::vector<PlannedFile>& out) {
+    const auto now = readIfPresent(file);
+    if (now != wanted)
+        out.push_back({file.string(), sizeOfBytes(now), sizeOfBytes(wanted)});
+}
+
+} // namespace
+
+std::vector<PlannedFile> Snapshots::plannedRestore(std::uint64_t id) const {
+    std::vector<PlannedFile> planned;
+    planPutBack(MachineFolder::registryFileIn(m_machine), registry(id), planned);
+    for (const Entry& entry : entries(id))
+        planPutBack(m_machine / entry.relative,
+                    entry.present ? readIfPresent(folderOf(id) / "files" / entry.relative) : std::nullopt,
+                    planned);
+    return planned;
+}
+
 std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& putBackOutside) {
     const MachineLock lock(m_machine);
     // Everything is read first: the snapshot of the present may prune this one.

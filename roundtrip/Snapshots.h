@@ -24,6 +24,7 @@
 #include "Failure.h"
 
 #include "RegistryDiff.h"
+#include "WritePlan.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -96,6 +97,9 @@ public:
     // was), then puts registry.reg and the snapshot's files back byte for byte; a file recorded
     // as absent is deleted.
     std::uint64_t restore(std::uint64_t id, const std::function<void()>& putBackOutside = {});
+    // The files in the machine folder, registry.reg first, that restore would put back, delete
+    // or make, by their host paths; nothing is written.
+    std::vector<PlannedFile> plannedRestore(std::uint64_t id) const;
 
     std::filesystem::path folder() const;
 

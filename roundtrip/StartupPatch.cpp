@@ -58,8 +58,8 @@ std::string startupBatch(std::string_view startupFolder) {
     return out;
 }
 
-void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
-                            const std::function<void(const fs::path&)>& beforeWriting) {
+std::vector<HandOverFile> patchFilesForNextStart(const RegKey& tree, const WindowsPathResolver& resolve,
+                                                 std::string_view patch) {
     const auto startup = startupFolderOf(tree);
     if (!startup)
         throw Failure(
@@ -77,17 +77,25 @@ void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resol
     const auto patchFile = resolve(PatchWindowsPath);
     if (!patchFile)
         throw Failure(Message::verbatim(std::string(PatchWindowsPath) + " is not in the machine's drives"));
-    const fs::path batchFile = *startupDir / std::string(StartupBatchName);
+    return {{*patchFile, std::string(PatchWindowsPath), std::string(patch)},
+            {*startupDir / std::string(StartupBatchName), withFile(*startup, StartupBatchName),
+             startupBatch(*startup)}};
+}
+
+std::vector<HandOverFile> stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve,
+                                                 std::string_view patch,
+                                                 const std::function<void(const fs::path&)>& beforeWriting) {
+    const std::vector<HandOverFile> files = patchFilesForNextStart(tree, resolve, patch);
     failingAs(Message::verbatim("cannot hand the changes to Windows"), [&] {
-        if (beforeWriting) {
-            beforeWriting(*patchFile);
-            beforeWriting(batchFile);
+        if (beforeWriting)
+            for (const HandOverFile& file : files)
+                beforeWriting(file.host);
+        for (const HandOverFile& file : files) {
+            fs::create_directories(file.host.parent_path());
+            replaceFileAtomically(file.host, {file.bytes}, 0644);
         }
-        fs::create_directories(patchFile->parent_path());
-        fs::create_directories(*startupDir);
-        replaceFileAtomically(*patchFile, {patch}, 0644);
-        replaceFileAtomically(batchFile, {startupBatch(*startup)}, 0644);
     });
+    return files;
 }
 
 } // namespace kv
