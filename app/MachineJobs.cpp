@@ -63,6 +63,21 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
 
 // Header and rows have the same columns, tab-separated: id, time, how it was taken, and what
 // changed since the snapshot before, which is kept with each snapshot so no registry is read.
+// What a restore puts back beyond the machine folder: files in the disk image and Windows'
+// registry files on the host, planned together so that either refusal leaves both as they are.
+OutsideRestore planOutsideRestore(const fs::path& dir, const std::vector<OutsideFile>& outside) {
+    OutsideRestore image = planImageRestore(dir, outside);
+    OutsideRestore hives = planHiveRestore(outside);
+    image.replaced.insert(image.replaced.end(), hives.replaced.begin(), hives.replaced.end());
+    image.putBack = [image = std::move(image.putBack), hives = std::move(hives.putBack)] {
+        if (image)
+            image();
+        if (hives)
+            hives();
+    };
+    return image;
+}
+
 void listSnapshots(const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
     // The listing reads no registry, but one that is not REGEDIT4 is said so, as the window does.
@@ -224,10 +239,7 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     case Kind::Restore: {
         const std::uint64_t id = snapshots.parseId(*job.id);
         const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
-        const std::uint64_t before = snapshots.restore(id, [&] {
-            restoreImageFiles(dir, outside);
-            restoreHiveFiles(outside);
-        });
+        const std::uint64_t before = snapshots.restore(id, [&] { return planOutsideRestore(dir, outside); });
         console.report(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine",
                               "スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です"),

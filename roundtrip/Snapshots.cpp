@@ -428,7 +428,7 @@ std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
     return found;
 }
 
-std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& putBackOutside) {
+std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<OutsideRestore()>& planOutside) {
     const MachineLock lock(m_machine);
     // Everything is read first: the snapshot of the present may prune this one.
     const std::string registryBytes = registry(id);
@@ -448,10 +448,11 @@ std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& 
         saved.push_back({entry, *bytes, modeOf(copy)});
         files.push_back(m_machine / entry.relative);
     }
-    const std::uint64_t present = take(files);
-    if (putBackOutside) {
+    const OutsideRestore outside = planOutside ? planOutside() : OutsideRestore{};
+    const std::uint64_t present = take(files, SnapshotKind::ByHand, outside.replaced);
+    if (outside.putBack) {
         try {
-            putBackOutside();
+            outside.putBack();
         } catch (...) {
             remove(present);
             throw;
