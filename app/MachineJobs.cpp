@@ -62,6 +62,21 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
     return filesKavendelMayChange(*store, machine);
 }
 
+// What a restore puts back beyond the machine folder: files in the disk image and Windows'
+// registry files on the host, planned together so that either refusal leaves both as they are.
+OutsideRestore planOutsideRestore(const fs::path& dir, const std::vector<OutsideFile>& outside) {
+    OutsideRestore image = planImageRestore(dir, outside);
+    OutsideRestore hives = planHiveRestore(outside);
+    image.replaced.insert(image.replaced.end(), hives.replaced.begin(), hives.replaced.end());
+    image.putBack = [image = std::move(image.putBack), hives = std::move(hives.putBack)] {
+        if (image)
+            image();
+        if (hives)
+            hives();
+    };
+    return image;
+}
+
 // Header and rows have the same columns, tab-separated: id, time, how it was taken, and what
 // changed since the snapshot before, which is kept with each snapshot so no registry is read.
 void listSnapshots(const fs::path& dir, const Console& console) {
@@ -227,8 +242,8 @@ WritePlan restorePlan(const MachineJob& job, const fs::path& dir) {
     WritePlan plan{plannedDifferences(RegistryDocument::parse(readRegistry(dir)).tree(),
                                       RegistryDocument::parse(snapshots.registry(id)).tree()),
                    snapshots.plannedRestore(id)};
-    for (std::vector<PlannedFile> more : {planImageRestore(dir, outside), planHiveRestore(outside)})
-        plan.files.insert(plan.files.end(), more.begin(), more.end());
+    const std::vector<PlannedFile> more = plannedFiles(planOutsideRestore(dir, outside).replaced);
+    plan.files.insert(plan.files.end(), more.begin(), more.end());
     return plan;
 }
 
@@ -295,10 +310,7 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     case Kind::Restore: {
         const std::uint64_t id = snapshots.parseId(*job.id);
         const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
-        const std::uint64_t before = snapshots.restore(id, [&] {
-            restoreImageFiles(dir, outside);
-            restoreHiveFiles(outside);
-        });
+        const std::uint64_t before = snapshots.restore(id, [&] { return planOutsideRestore(dir, outside); });
         console.report(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine",
                               "スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です"),

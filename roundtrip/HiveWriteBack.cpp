@@ -235,8 +235,9 @@ HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& fi
     HiveWriteReport& report = prepared.report;
     const WrittenHives& written = prepared.written;
     if (written.changes > 0) {
+        // The snapshot keeps the baseline too, so that a restore puts back what the files then held.
         report.snapshot = Snapshots(machineDir)
-                              .take({}, SnapshotKind::ByHand,
+                              .take({MachineFolder::baselineIn(machineDir)}, SnapshotKind::ByHand,
                                     {{OutsideFile::Place::Host, fs::absolute(report.systemDat).string(),
                                       prepared.systemBefore, fingerprintOf(written.systemDat).text()},
                                      {OutsideFile::Place::Host, fs::absolute(report.userDat).string(),
@@ -256,13 +257,9 @@ HiveWriteReport planMachineHives(const fs::path& machineDir, const fs::path& fir
     return prepareHives(registryToWriteBack(machineDir), machineDir, first, second).report;
 }
 
-namespace {
-
-// Each host file of files that is not as it was, with its bytes now; throws, before anything is
-// written, when one changed since the write-back left it.
-std::vector<std::pair<const OutsideFile*, std::optional<std::string>>>
-hiveFilesToPutBack(const std::vector<OutsideFile>& files) {
-    std::vector<std::pair<const OutsideFile*, std::optional<std::string>>> now;
+OutsideRestore planHiveRestore(const std::vector<OutsideFile>& files) {
+    OutsideRestore restore;
+    std::vector<OutsideFile> toPutBack;
     for (const OutsideFile& file : files) {
         if (file.place != OutsideFile::Place::Host)
             continue;
@@ -278,29 +275,21 @@ hiveFilesToPutBack(const std::vector<OutsideFile>& files) {
                                           "%1 は Kavendel が書き込んだ後に変わりました。戻すとその後の変更を"
                                           "取り消すため、何も戻していません"),
                         {file.path}});
-        now.emplace_back(&file, std::move(bytes));
+        restore.replaced.push_back({OutsideFile::Place::Host, file.path, std::move(bytes),
+                                    file.before ? fingerprintOf(*file.before).text() : ""});
+        toPutBack.push_back(file);
     }
-    return now;
-}
-
-} // namespace
-
-void restoreHiveFiles(const std::vector<OutsideFile>& files) {
-    for (const auto& [file, bytes] : hiveFilesToPutBack(files)) {
-        struct stat info {};
-        const mode_t mode = ::stat(file->path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-        if (file->before)
-            replaceFileAtomically(file->path, {*file->before}, mode);
-        else
-            fs::remove(file->path);
-    }
-}
-
-std::vector<PlannedFile> planHiveRestore(const std::vector<OutsideFile>& files) {
-    std::vector<PlannedFile> planned;
-    for (const auto& [file, bytes] : hiveFilesToPutBack(files))
-        planned.push_back({file->path, sizeOfBytes(bytes), sizeOfBytes(file->before)});
-    return planned;
+    restore.putBack = [toPutBack] {
+        for (const OutsideFile& file : toPutBack) {
+            struct stat info {};
+            const mode_t mode = ::stat(file.path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+            if (file.before)
+                replaceFileAtomically(file.path, {*file.before}, mode);
+            else
+                fs::remove(file.path);
+        }
+    };
+    return restore;
 }
 
 std::string collisionText(const Collision& collision) {

@@ -61,11 +61,10 @@ HiveWriteReport writeMachineHives(const std::filesystem::path& machineDir, const
 HiveWriteReport planMachineHives(const std::filesystem::path& machineDir, const std::filesystem::path& first,
                                  const std::filesystem::path& second);
 
-// Puts back the registry files that a snapshot's write-back replaced, at their paths. Refuses,
-// changing nothing, when one of them is no longer as the write-back left it (Windows ran since).
-void restoreHiveFiles(const std::vector<OutsideFile>& files);
-// The files restoreHiveFiles would put back, with the same refusal; nothing is written.
-std::vector<PlannedFile> planHiveRestore(const std::vector<OutsideFile>& files);
+// Plans putting back the registry files that a snapshot's write-back replaced, at their paths.
+// Refuses, changing nothing, when one of them is no longer as the write-back left it (Windows ran
+// since).
+OutsideRestore planHiveRestore(const std::vector<OutsideFile>& files);
 
 // "KEY" for a key, "KEY \"name\"" for a value (@ for the default one), in UTF-8, for a report.
 std::string collisionText(const Collision& collision);

@@ -14,7 +14,8 @@
 
 namespace kv {
 
-struct OutsideFile; // Snapshots.h
+struct OutsideFile;    // Snapshots.h
+struct OutsideRestore; // Snapshots.h
 
 namespace image {
 class FatVolume;
@@ -76,13 +77,11 @@ std::string windowsFolder(image::FatVolume& fat);
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
 
-// Puts the image's files that a snapshot kept back into the image in one step, the record with
-// them; the caller holds the machine folder's lock. Refuses, changing nothing, when one of them
-// is no longer as the write-back left it (Windows changed it since).
-void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
-                       const image::ImageCalls& calls = {});
-// The image's files restoreImageFiles would put back, with the same refusal; nothing is written.
-std::vector<PlannedFile> planImageRestore(const std::filesystem::path& dir,
-                                          const std::vector<OutsideFile>& files);
+// Plans putting the image's files that a snapshot kept back into the image in one step, the record
+// with them; the caller holds the machine folder's lock, and the image stays locked until the plan
+// is dropped. Refuses, changing nothing, when one of them is no longer as the write-back left it
+// (Windows changed it since).
+OutsideRestore planImageRestore(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
+                                const image::ImageCalls& calls = {});
 
 } // namespace kv

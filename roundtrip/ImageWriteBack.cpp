@@ -227,15 +227,6 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
     return hives.collisions;
 }
 
-// The files as the outside files of a snapshot keep them, with their sizes before and after.
-std::vector<PlannedFile> plannedFiles(const std::vector<OutsideFile>& replaced) {
-    std::vector<PlannedFile> planned;
-    for (const OutsideFile& file : replaced)
-        planned.push_back(
-            {cp932::toUtf8(file.path), sizeOfBytes(file.before), sizeOfFingerprint(file.written)});
-    return planned;
-}
-
 // Stages every change; the taken files that Windows changed too are named in the report, with
 // the plan.
 std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
@@ -265,17 +256,23 @@ std::uint64_t bytesOf(const std::vector<VolumeWrite>& writes) {
 }
 
 // Writes into the image, and the record with it, once a snapshot keeps every file replaced as it
-// was; a write that leaves the image as it was takes its snapshot away again.
+// was, and the baseline too, so that a restore puts back what the image then held; a write that
+// leaves the image as it was takes its snapshot away again.
 TransferCounters writeWithSnapshot(const fs::path& dir, Volume& volume,
                                    const std::vector<VolumeWrite>& writes, const ImageRecord& record,
-                                   const std::vector<OutsideFile>& replaced, const ImageCalls& calls) {
+                                   const std::vector<OutsideFile>& replaced,
+                                   const std::optional<std::string>& newBaseline, const ImageCalls& calls) {
     checkWritable(volume.location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
     Snapshots snapshots(dir);
-    const std::uint64_t snapshot = snapshots.take({}, SnapshotKind::ByHand, replaced);
+    const std::uint64_t snapshot =
+        snapshots.take({MachineFolder::baselineIn(dir)}, SnapshotKind::ByHand, replaced);
+    // The record and the baseline change in the same step as the image, so that they always tell
+    // what the image holds.
+    std::vector<image::CompanionFile> companions{{ImageRecord::file(dir), record.text()}};
+    if (newBaseline)
+        companions.push_back({MachineFolder::baselineIn(dir), *newBaseline});
     try {
-        // The record changes in the same step as the image, so that it always tells what the image holds.
-        return writeAtomically(volume.location(), writes, ImageRecord::journal(dir), calls,
-                               {{ImageRecord::file(dir), record.text()}});
+        return writeAtomically(volume.location(), writes, ImageRecord::journal(dir), calls, companions);
     } catch (const Failure&) {
         if (!fs::exists(journalFile(ImageRecord::journal(dir))))
             snapshots.remove(snapshot);
@@ -292,34 +289,6 @@ std::unique_ptr<Volume> openRecordedVolume(const ImageRecord& record) {
                                                      "--import-image でイメージをインポートし直してください"),
                       {record.image.string(), record.format}));
     return volume;
-}
-
-// Stages, for each image file of files that is not as it was, its bytes as they were; returns
-// the files replaced meanwhile. Throws, before anything is written, when one changed since the
-// write-back left it.
-std::vector<OutsideFile> stageImageRestore(FatVolume& fat, ImageRecord& record,
-                                           const std::vector<OutsideFile>& files) {
-    std::vector<OutsideFile> replacedNow;
-    for (const OutsideFile& file : files) {
-        if (file.place != OutsideFile::Place::Image)
-            continue;
-        const auto now = bytesInImage(fat, file.path);
-        if (now == file.before)
-            continue; // back as it was already
-        if ((now ? fingerprintOf(*now).text() : "") != file.written)
-            throw Failure(
-                imageText(QT_TRANSLATE_NOOP("DiskImage",
-                                            "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
-                                            "Windows が行った変更を取り消すため、何も戻していません"),
-                          {cp932::toUtf8(file.path), record.image.string()}));
-        stage(fat, {{file.path, file.before}}, record, replacedNow);
-    }
-    return replacedNow;
-}
-
-bool holdsImageFiles(const std::vector<OutsideFile>& files) {
-    return std::any_of(files.begin(), files.end(),
-                       [](const OutsideFile& f) { return f.place == OutsideFile::Place::Image; });
 }
 
 } // namespace
@@ -358,12 +327,15 @@ ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) 
     ImageWriteReport report;
     const std::vector<OutsideFile> replaced = stageChanges(dir, fat, record, registries, report);
     const std::vector<VolumeWrite> writes = fat.writes();
+    const auto newBaseline = registries.machineChanged
+                                 ? std::optional(std::string(registries.machine.source().view()))
+                                 : std::nullopt;
     if (!writes.empty()) {
-        report.moved = writeWithSnapshot(dir, *volume, writes, record, replaced, calls);
+        report.moved = writeWithSnapshot(dir, *volume, writes, record, replaced, newBaseline, calls);
         report.moved->bytesRead += volume->counters().bytesRead;
+    } else if (newBaseline) {
+        replaceFileAtomically(MachineFolder::baselineIn(dir), {*newBaseline}, 0644);
     }
-    if (registries.machineChanged)
-        replaceFileAtomically(MachineFolder::baselineIn(dir), {registries.machine.source().view()}, 0644);
     return report;
 }
 
@@ -377,28 +349,45 @@ ImageWriteReport planImageWriteBack(const fs::path& dir) {
     return report;
 }
 
-void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& files, const ImageCalls& calls) {
-    if (!holdsImageFiles(files))
-        return;
-    ImageRecord record = loadRecord(dir);
-    const KavendelImageLock held(record.image);
-    const auto volume = openVolume(record.image, record.partition);
-    checkWritable(volume->location());
-    FatVolume fat(*volume);
-    stageImageRestore(fat, record, files); // the snapshot of the present keeps the machine folder only
-    const std::vector<VolumeWrite> writes = fat.writes();
-    checkWritable(volume->location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
-    writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls,
-                    {{ImageRecord::file(dir), record.text()}});
-}
-
-std::vector<PlannedFile> planImageRestore(const fs::path& dir, const std::vector<OutsideFile>& files) {
-    if (!holdsImageFiles(files))
+OutsideRestore planImageRestore(const fs::path& dir, const std::vector<OutsideFile>& files,
+                                const ImageCalls& calls) {
+    if (std::none_of(files.begin(), files.end(),
+                     [](const OutsideFile& f) { return f.place == OutsideFile::Place::Image; }))
         return {};
-    ImageRecord record = loadRecord(dir);
-    const auto volume = openVolume(record.image, record.partition);
-    FatVolume fat(*volume);
-    return plannedFiles(stageImageRestore(fat, record, files));
+    // The image stays locked from the first byte read to the last written.
+    struct Plan {
+        ImageRecord record;
+        std::unique_ptr<KavendelImageLock> lock;
+        std::unique_ptr<Volume> volume;
+        std::unique_ptr<FatVolume> fat;
+    };
+    auto plan = std::make_shared<Plan>(Plan{loadRecord(dir), nullptr, nullptr, nullptr});
+    plan->lock = std::make_unique<KavendelImageLock>(plan->record.image);
+    plan->volume = openVolume(plan->record.image, plan->record.partition);
+    checkWritable(plan->volume->location());
+    plan->fat = std::make_unique<FatVolume>(*plan->volume);
+    OutsideRestore restore;
+    for (const OutsideFile& file : files) {
+        if (file.place != OutsideFile::Place::Image)
+            continue;
+        const auto now = bytesInImage(*plan->fat, file.path);
+        if (now == file.before)
+            continue; // back as it was already
+        if ((now ? fingerprintOf(*now).text() : "") != file.written)
+            throw Failure(
+                imageText(QT_TRANSLATE_NOOP("DiskImage",
+                                            "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
+                                            "Windows が行った変更を取り消すため、何も戻していません"),
+                          {cp932::toUtf8(file.path), plan->record.image.string()}));
+        stage(*plan->fat, {{file.path, file.before}}, plan->record, restore.replaced);
+    }
+    restore.putBack = [plan, dir, calls] {
+        const std::vector<VolumeWrite> writes = plan->fat->writes();
+        checkWritable(plan->volume->location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
+        writeAtomically(plan->volume->location(), writes, ImageRecord::journal(dir), calls,
+                        {{ImageRecord::file(dir), plan->record.text()}});
+    };
+    return restore;
 }
 
 } // namespace kv

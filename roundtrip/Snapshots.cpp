@@ -1,6 +1,7 @@
 #include "Snapshots.h"
 
 #include "AtomicFile.h"
+#include "Cp932.h"
 #include "Failure.h"
 #include "FileBytes.h"
 #include "MachineFolder.h"
@@ -440,6 +441,14 @@ void planPutBack(const fs::path& file, const std::optional<std::string>& wanted,
 
 } // namespace
 
+std::vector<PlannedFile> plannedFiles(const std::vector<OutsideFile>& replaced) {
+    std::vector<PlannedFile> planned;
+    for (const OutsideFile& file : replaced)
+        planned.push_back({file.place == OutsideFile::Place::Image ? cp932::toUtf8(file.path) : file.path,
+                           sizeOfBytes(file.before), sizeOfFingerprint(file.written)});
+    return planned;
+}
+
 std::vector<PlannedFile> Snapshots::plannedRestore(std::uint64_t id) const {
     std::vector<PlannedFile> planned;
     planPutBack(MachineFolder::registryFileIn(m_machine), registry(id), planned);
@@ -450,7 +459,7 @@ std::vector<PlannedFile> Snapshots::plannedRestore(std::uint64_t id) const {
     return planned;
 }
 
-std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& putBackOutside) {
+std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<OutsideRestore()>& planOutside) {
     const MachineLock lock(m_machine);
     // Everything is read first: the snapshot of the present may prune this one.
     const std::string registryBytes = registry(id);
@@ -470,10 +479,11 @@ std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& 
         saved.push_back({entry, *bytes, modeOf(copy)});
         files.push_back(m_machine / entry.relative);
     }
-    const std::uint64_t present = take(files);
-    if (putBackOutside) {
+    const OutsideRestore outside = planOutside ? planOutside() : OutsideRestore{};
+    const std::uint64_t present = take(files, SnapshotKind::ByHand, outside.replaced);
+    if (outside.putBack) {
         try {
-            putBackOutside();
+            outside.putBack();
         } catch (...) {
             remove(present);
             throw;

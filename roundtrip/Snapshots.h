@@ -49,6 +49,17 @@ struct OutsideFile {
     std::string written; // how the write-back left it, as its caller tells files apart; empty: deleted
 };
 
+// What a restore does beyond the machine folder, planned before anything is written: the files it
+// will replace or delete there, as they are now, and the step that puts the snapshot's back.
+struct OutsideRestore {
+    std::vector<OutsideFile> replaced;
+    std::function<void()> putBack;
+};
+
+// The files as a snapshot keeps those it replaces outside the machine folder, with their sizes
+// before and after: an image's by their Windows paths, a host's by their paths.
+std::vector<PlannedFile> plannedFiles(const std::vector<OutsideFile>& replaced);
+
 struct SnapshotInfo {
     std::uint64_t id = 0;
     std::string time; // UTC, "2026-12-07 13:06:10"
@@ -92,11 +103,11 @@ public:
     // What snapshot id keeps of files outside the machine folder.
     std::vector<OutsideFile> outsideFiles(std::uint64_t id) const;
 
-    // Under the machine folder's lock: takes a snapshot of the present first, runs putBackOutside
-    // (which puts back what lies outside the machine folder, or throws to leave everything as it
-    // was), then puts registry.reg and the snapshot's files back byte for byte; a file recorded
-    // as absent is deleted.
-    std::uint64_t restore(std::uint64_t id, const std::function<void()>& putBackOutside = {});
+    // Under the machine folder's lock: plans what lies outside the machine folder (planOutside
+    // throws to leave everything as it was), takes a snapshot of the present, outside files
+    // included, so that the restore can itself be undone, puts the outside files back, then
+    // registry.reg and the snapshot's files byte for byte; a file recorded as absent is deleted.
+    std::uint64_t restore(std::uint64_t id, const std::function<OutsideRestore()>& planOutside = {});
     // The files in the machine folder, registry.reg first, that restore would put back, delete
     // or make, by their host paths; nothing is written.
     std::vector<PlannedFile> plannedRestore(std::uint64_t id) const;

@@ -500,8 +500,10 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
         importImage(machine, disk.raw(), std::nullopt, m_notes);
+        const std::string imported = test::fileContents(ImageRecord::importedRegistry(machine));
         changeMachine(machine);
         ASSERT_TRUE(writeBackToImage(machine).moved);
+        const std::string written = test::fileContents(ImageRecord::importedRegistry(machine));
         const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
         EXPECT_NE(listed.out.find("\n1\t"), std::string::npos) << listed.out;
         EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos)
@@ -528,7 +530,19 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         EXPECT_TRUE(fat.read(*systemDat, 128u << 20) == test::fileContents(Hives / "SYSTEM.DAT"));
         expectFsckClean(disk, here.path() / "volume");
         EXPECT_TRUE(imageUnchangedSinceImport(machine)) << "the record tells the image as restored";
-        changeMachine(machine);
+        EXPECT_EQ(test::fileContents(ImageRecord::importedRegistry(machine)), imported)
+            << "the baseline goes back with the files, so the machine's changes are unwritten again";
+        EXPECT_TRUE(hasUnwrittenChanges(machine));
+
+        // The snapshot that the restore took of the present undoes it, the image's files included.
+        const auto undone = kavendel({"--machine", machine.string(), "--restore", "2"});
+        ASSERT_EQ(undone.status, 0) << undone.err;
+        EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
+        EXPECT_TRUE(holdsFile(disk, "/KAVENDEL/CHANGES.REG"));
+        EXPECT_EQ(test::fileContents(ImageRecord::importedRegistry(machine)), written);
+        EXPECT_FALSE(hasUnwrittenChanges(machine));
+        expectFsckClean(disk, here.path() / "volume");
+        setMachineValues(machine, "\"Next\"=\"2\"\r\n");
         EXPECT_TRUE(writeBackToImage(machine).moved) << "the next write-back goes in";
     }
 }
