@@ -10,7 +10,6 @@ using namespace fatname;
 
 namespace {
 
-constexpr std::uint8_t Archive = 0x20;
 constexpr char Deleted = '\xE5';
 
 // A volume that is not FAT, is damaged where Kavendel needs it, or cannot hold a change: a
@@ -122,7 +121,7 @@ void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
     const std::uint32_t first = writeChain(std::move(old), bytes);
     std::string e = m_table.read(file.slot, EntrySize);
     setFirstClusterAndSize(e, first, static_cast<std::uint32_t>(bytes.size()));
-    e[11] = static_cast<char>(e[11] | Archive);
+    e[11] = static_cast<char>(e[11] | FatEntry::Archive);
     stampNow(e);
     m_table.write(file.slot, e);
     m_table.updateFsInfo();
@@ -139,7 +138,7 @@ void FatVolume::remove(const FatEntry& file) {
     m_table.updateFsInfo();
 }
 
-void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
+void FatVolume::create(std::string_view windowsPath, std::string_view bytes, std::uint8_t attributes) {
     const auto parts = pathParts(windowsPath);
     if (!parts || parts->empty())
         damaged("cannot create " + cp932::toUtf8(windowsPath) + " in the image: it is not on drive C");
@@ -155,7 +154,8 @@ void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
         return replace(*existing, bytes);
     checkFileSize(bytes);
     const std::uint32_t first = writeChain({}, bytes);
-    addEntry(at, parts->back(), Archive, first, static_cast<std::uint32_t>(bytes.size()));
+    addEntry(at, parts->back(), attributes & FatEntry::FileAttributes, first,
+             static_cast<std::uint32_t>(bytes.size()));
     m_table.updateFsInfo();
 }
 

@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 namespace kv {
 
 using image::checkWritable;
+using image::FatEntry;
 using image::FatVolume;
 using image::ImageCalls;
 using image::imageText;
@@ -75,6 +76,7 @@ const RecordedFile* changedInImage(FatVolume& fat, const ImageRecord& record) {
 struct FileToWrite {
     std::string windowsPath;
     std::optional<std::string> bytes;
+    std::uint8_t attributes = FatEntry::Archive; // for a file that is new to the image
 };
 
 RecordedFile* recorded(ImageRecord& record, std::string_view windowsPath) {
@@ -163,11 +165,15 @@ std::optional<std::string> bytesInImage(FatVolume& fat, std::string_view windows
 void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& record,
            std::vector<OutsideFile>& outside) {
     for (const FileToWrite& file : files) {
-        outside.push_back({OutsideFile::Place::Image, file.windowsPath, bytesInImage(fat, file.windowsPath),
-                           file.bytes ? fingerprintOf(*file.bytes).text() : ""});
+        const auto entry = fat.find(file.windowsPath);
+        outside.push_back(
+            {OutsideFile::Place::Image, file.windowsPath,
+             entry ? std::optional(fat.read(*entry, MaxHiveSize)) : std::nullopt,
+             file.bytes ? fingerprintOf(*file.bytes).text() : "",
+             static_cast<std::uint8_t>(entry ? entry->attributes & FatEntry::FileAttributes : 0)});
         if (file.bytes)
-            fat.create(file.windowsPath, *file.bytes);
-        else if (const auto entry = fat.find(file.windowsPath))
+            fat.create(file.windowsPath, *file.bytes, file.attributes);
+        else if (entry)
             fat.remove(*entry);
         RecordedFile* known = recorded(record, file.windowsPath);
         if (!known)
@@ -379,7 +385,9 @@ OutsideRestore planImageRestore(const fs::path& dir, const std::vector<OutsideFi
                                             "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
                                             "Windows が行った変更を取り消すため、何も戻していません"),
                           {cp932::toUtf8(file.path), plan->record.image.string()}));
-        stage(*plan->fat, {{file.path, file.before}}, plan->record, restore.replaced);
+        // A file the write-back deleted comes back with the attributes it had.
+        stage(*plan->fat, {{file.path, file.before, file.attributes ? file.attributes : FatEntry::Archive}},
+              plan->record, restore.replaced);
     }
     restore.putBack = [plan, dir, calls] {
         const std::vector<VolumeWrite> writes = plan->fat->writes();

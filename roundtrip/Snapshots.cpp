@@ -141,9 +141,26 @@ std::string outsideLine(const OutsideFile& file, std::vector<Copy>& copies) {
             throw snapshotFailure(file.path + ": another file has its name");
         copies.push_back({name, *file.before, 0644});
     }
-    return "outside\t" + std::string(PlaceNames[static_cast<int>(file.place)]) + "\t" +
-           (file.before ? name.string() : "-") + "\t" + (file.written.empty() ? "-" : file.written) + "\t" +
-           file.path + "\n";
+    std::string line = "outside\t" + std::string(PlaceNames[static_cast<int>(file.place)]) + "\t" +
+                       (file.before ? name.string() : "-") + "\t" +
+                       (file.written.empty() ? "-" : file.written) + "\t" + file.path + "\n";
+    if (file.attributes)
+        line += "attributes\t" + std::to_string(file.attributes) + "\t" + file.path + "\n";
+    return line;
+}
+
+// Reads an "attributes<TAB>N<TAB>path" line into file, when it names that file.
+bool keepAttributes(std::string_view line, OutsideFile& file) {
+    constexpr std::string_view lead = "attributes\t";
+    if (!line.starts_with(lead))
+        return false;
+    line.remove_prefix(lead.size());
+    unsigned attributes = 0;
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), attributes);
+    if (error == std::errc() && attributes <= 0xFF &&
+        std::string_view(end, line.data() + line.size()) == "\t" + file.path)
+        file.attributes = static_cast<std::uint8_t>(attributes);
+    return true;
 }
 
 // Writes the copies into a new folder in folder, whose path it returns.
@@ -408,6 +425,8 @@ std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
     std::ifstream manifest(folderOf(id) / ManifestName);
     std::vector<OutsideFile> found;
     for (std::string line; std::getline(manifest, line);) {
+        if (!found.empty() && keepAttributes(line, found.back()))
+            continue;
         std::vector<std::string> fields;
         std::istringstream split(line);
         for (std::string field; fields.size() < 4 && std::getline(split, field, '\t');)

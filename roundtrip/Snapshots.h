@@ -12,7 +12,8 @@
 //                               or "absent<TAB>path" per file, and per file from outside
 //                               "outside<TAB>image|host<TAB>COPY|-<TAB>WRITTEN|-<TAB>path", COPY
 //                               naming its copy ("-": it was not there) and WRITTEN what the
-//                               write-back left there ("-": it deleted it)
+//                               write-back left there ("-": it deleted it), followed for a file
+//                               of an image by "attributes<TAB>N<TAB>path", its FAT attributes
 //
 // A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
 // place: it is there whole or not at all. Ids count up. Snapshots taken by hand and automatic
@@ -47,6 +48,7 @@ struct OutsideFile {
     std::string path;                  // Windows path in CP932, or host path
     std::optional<std::string> before; // nullopt: it was not there
     std::string written; // how the write-back left it, as its caller tells files apart; empty: deleted
+    std::uint8_t attributes = 0; // in an image: its FAT attributes as they were; 0 for none known
 };
 
 // What a restore does beyond the machine folder, planned before anything is written: the files it

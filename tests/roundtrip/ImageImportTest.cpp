@@ -499,6 +499,7 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
+        disk.mtools({"mattrib", "+r", "+h", "c:/WINDOWS/INF/ATIXBAR.INF"});
         importImage(machine, disk.raw(), std::nullopt, m_notes);
         const std::string imported = test::fileContents(ImageRecord::importedRegistry(machine));
         changeMachine(machine);
@@ -528,6 +529,8 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
             fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
         ASSERT_TRUE(systemDat);
         EXPECT_TRUE(fat.read(*systemDat, 128u << 20) == test::fileContents(Hives / "SYSTEM.DAT"));
+        EXPECT_EQ(fat.find("C:\\WINDOWS\\INF\\ATIXBAR.INF")->attributes & 0x03, 0x03)
+            << "the deleted file comes back read-only and hidden, as it was";
         expectFsckClean(disk, here.path() / "volume");
         EXPECT_TRUE(imageUnchangedSinceImport(machine)) << "the record tells the image as restored";
         EXPECT_EQ(test::fileContents(ImageRecord::importedRegistry(machine)), imported)
