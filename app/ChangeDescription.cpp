@@ -17,6 +17,9 @@ namespace {
 // Longer data is cut short: a line says what changed, a patch says it all.
 constexpr qsizetype ShownDataLength = 60;
 
+// The group the level-of-detail bar stands in.
+constexpr std::string_view DetailBiasGroup = "DetailBiasGroup";
+
 // The window's page that a sheet lies on, as its tabs name them.
 const char* pageCaption(Sheet sheet) {
     switch (sheet) {
@@ -96,6 +99,12 @@ QString listItem(const std::optional<RegValue>& value, const ChoiceList& list, c
                     : translated("SettingsCatalogue", list.items[std::size_t(item)].text, texts);
 }
 
+// The position of the level-of-detail bar, which shows the number it stores.
+QString barPosition(const std::optional<RegValue>& value, const ConsoleTexts& texts) {
+    const std::optional<std::int32_t> number = value ? numberOf(*value) : std::nullopt;
+    return number ? QString::number(*number) : absentText(texts);
+}
+
 const ChoiceGroup* choiceGroupNamed(std::string_view name) {
     for (const ChoiceGroup& group : choiceGroups())
         if (group.name == name)
@@ -106,6 +115,17 @@ const ChoiceGroup* choiceGroupNamed(std::string_view name) {
 QString changeLine(const QString& what, const QString& before, const QString& after,
                    const ConsoleTexts& texts) {
     return texts.text(QT_TRANSLATE_NOOP("CommandLine", "%1: %2 → %3"), {what, before, after});
+}
+
+// The value's data as a REGEDIT4 file writes it, in UTF-8, cut short when long.
+QString dataText(const std::optional<RegValue>& value, const ConsoleTexts& texts) {
+    if (!value)
+        return absentText(texts);
+    RegValue unnamed = *value;
+    unnamed.name.clear();
+    const QString line = QString::fromStdString(cp932::toUtf8(RegistryDocument::formatValue(unnamed, "")));
+    const QString data = line.mid(line.indexOf(u'=') + 1);
+    return data.size() > ShownDataLength ? data.left(ShownDataLength) + QStringLiteral("…") : data;
 }
 
 // The line for a value that a box or a list of the window owns, or an empty text.
@@ -128,18 +148,18 @@ QString settingLine(const PlannedValueChange& change, const ConsoleTexts& texts)
             group && owns(RootKey::LocalMachine, list.key, list.value))
             return changeLine(settingTrail(group->sheet, {}, group->caption, texts),
                               listItem(change.before, list, texts), listItem(after, list, texts), texts);
+    // The AGP speed group shows its items as a list does.
+    const RadioSetting& agp = agpSpeedSetting();
+    const ChoiceList agpItems{agp.control, agp.handler,     {},        0, 0, 0, agp.key,
+                              agp.value,   ValueKind::Text, agp.items, -1};
+    if (owns(RootKey::LocalMachine, agp.key, agp.value))
+        return changeLine(settingTrail(Sheet::Engine, {}, agp.caption, texts),
+                          listItem(change.before, agpItems, texts), listItem(after, agpItems, texts), texts);
+    if (const ChoiceGroup* group = choiceGroupNamed(DetailBiasGroup);
+        group && owns(RootKey::LocalMachine, DetailBias.key, DetailBias.value))
+        return changeLine(settingTrail(group->sheet, {}, group->caption, texts),
+                          barPosition(change.before, texts), barPosition(after, texts), texts);
     return {};
-}
-
-// The value's data as a REGEDIT4 file writes it, in UTF-8, cut short when long.
-QString dataText(const std::optional<RegValue>& value, const ConsoleTexts& texts) {
-    if (!value)
-        return absentText(texts);
-    RegValue unnamed = *value;
-    unnamed.name.clear();
-    const QString line = QString::fromStdString(cp932::toUtf8(RegistryDocument::formatValue(unnamed, "")));
-    const QString data = line.mid(line.indexOf(u'=') + 1);
-    return data.size() > ShownDataLength ? data.left(ShownDataLength) + QStringLiteral("…") : data;
 }
 
 QString valueLine(const PlannedValueChange& change, const ConsoleTexts& texts) {

@@ -265,6 +265,11 @@ WritePlan plannedWrite(const MachineJob& job, const fs::path& dir) {
 void dryRun(const MachineJob& job, const fs::path& dir, const Console& console) {
     const ConsoleTexts& texts = console.texts();
     requireMachineFolder(dir);
+    if (hasUnfinishedImageWrite(dir))
+        console.notice(texts.text(QT_TRANSLATE_NOOP(
+            "CommandLine",
+            "前の書き込みが終わっていません。--dry-run なしの実行はまずそれを終えるか取り消します。"
+            "この計画はイメージを今のまま読んでいます")));
     const QStringList lines = describedPlan(plannedWrite(job, dir), texts);
     if (lines.isEmpty())
         console.report(texts.text(QT_TRANSLATE_NOOP("CommandLine", "変更はありません")));

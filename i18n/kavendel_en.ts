@@ -409,6 +409,10 @@
         <source>スナップショット</source>
         <translation>Snapshots</translation>
     </message>
+    <message>
+        <source>前の書き込みが終わっていません。--dry-run なしの実行はまずそれを終えるか取り消します。この計画はイメージを今のまま読んでいます</source>
+        <translation>an earlier write-back was left unfinished: a run without --dry-run first finishes or undoes it; this plan reads the image as it is now</translation>
+    </message>
 </context>
 <context>
     <name>Discovery</name>

@@ -76,6 +76,8 @@ std::string windowsFolder(image::FatVolume& fat);
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
+// Whether a write-back that a previous run left unfinished waits for recoverImageWrite.
+bool hasUnfinishedImageWrite(const std::filesystem::path& dir);
 
 // Plans putting the image's files that a snapshot kept back into the image in one step, the record
 // with them; the caller holds the machine folder's lock, and the image stays locked until the plan

@@ -299,8 +299,12 @@ std::unique_ptr<Volume> openRecordedVolume(const ImageRecord& record) {
 
 } // namespace
 
+bool hasUnfinishedImageWrite(const fs::path& dir) {
+    return fs::exists(journalFile(ImageRecord::journal(dir)));
+}
+
 void recoverImageWrite(const fs::path& dir) {
-    if (!fs::exists(journalFile(ImageRecord::journal(dir))))
+    if (!hasUnfinishedImageWrite(dir))
         return; // the common case takes no lock
     const MachineLock lock(dir);
     const KavendelImageLock image(loadRecord(dir).image);
