@@ -220,16 +220,17 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
         throw e.within(
             Message::verbatim("the registry files of the image cannot take the machine's registry"));
     }
-    if (hives.changes == 0)
-        return hives.collisions;
-    outside.push_back(
-        {OutsideFile::Place::Image, system->windowsPath, systemDat, fingerprintOf(hives.systemDat).text()});
-    outside.push_back(
-        {OutsideFile::Place::Image, user->windowsPath, userDat, fingerprintOf(hives.userDat).text()});
-    fat.replace(*systemEntry, hives.systemDat);
-    fat.replace(*userEntry, hives.userDat);
-    system->contents = fingerprintOf(hives.systemDat);
-    user->contents = fingerprintOf(hives.userDat);
+    // Only a file whose registry changed is rewritten: a change under HKEY_USERS leaves SYSTEM.DAT be.
+    const auto replaceHive = [&](RecordedFile& file, const FatEntry& entry, const std::string& was,
+                                 const std::string& now) {
+        if (now == was)
+            return;
+        outside.push_back({OutsideFile::Place::Image, file.windowsPath, was, fingerprintOf(now).text()});
+        fat.replace(entry, now);
+        file.contents = fingerprintOf(now);
+    };
+    replaceHive(*system, *systemEntry, systemDat, hives.systemDat);
+    replaceHive(*user, *userEntry, userDat, hives.userDat);
     return hives.collisions;
 }
 

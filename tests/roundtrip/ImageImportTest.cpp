@@ -505,6 +505,9 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         changeMachine(machine);
         ASSERT_TRUE(writeBackToImage(machine).moved);
         const std::string written = test::fileContents(ImageRecord::importedRegistry(machine));
+        for (const OutsideFile& file : Snapshots(machine).outsideFiles(1))
+            EXPECT_FALSE(file.path.ends_with("USER.DAT"))
+                << "USER.DAT holds no change, so it is not rewritten";
         const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
         EXPECT_NE(listed.out.find("\n1\t"), std::string::npos) << listed.out;
         EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos)
