@@ -16,6 +16,7 @@
 #include "Guard.h"
 #include "Launcher.h"
 #include "MachineFolder.h"
+#include "MachineInfo.h"
 #include "Main.h"
 #include "MessageLog.h"
 #include "MillisecondClock.h"
@@ -346,6 +347,8 @@ int runApplication(int argc, char** argv) {
         return console.error(problem, ExitFailure);
     if (line.create)
         return createMachine(machineDir, console);
+    if (line.info)
+        return printMachineInfo(machineDir, line.json, console);
     if (line.job.kind != MachineJob::Kind::None)
         return runMachineJob(line.job, machineDir, console);
     const std::unique_ptr<CpuInstructions> cpu = chooseCpu(line, console);

@@ -101,7 +101,7 @@ const OptionRow Options[] = {
      .apply = [](CommandLine& line, const QString&) { return assign(line.listVms, true); },
      .group = OptionGroup::DiskImages},
     {.name = "--json",
-     .help = "with --list-vms: print the list as JSON",
+     .help = "with --list-vms or --info: print JSON",
      .apply = [](CommandLine& line, const QString&) { return assign(line.json, true); },
      .group = OptionGroup::DiskImages},
     {.name = "--choose-machine",
@@ -172,6 +172,13 @@ const OptionRow Options[] = {
      .apply = [](CommandLine& line,
                  const QString&) { return assign(line.job.kind, MachineJob::Kind::Snapshot); },
      .group = OptionGroup::MachineFolders},
+    {.name = "--info",
+     .help = "show what the machine folder is: its origin, image,\n"
+             "Windows, display driver, files, snapshots and the\n"
+             "changes not written back, then exit",
+     .job = true,
+     .apply = [](CommandLine& line, const QString&) { return assign(line.info, true); },
+     .group = OptionGroup::MachineFolders},
     {.name = "--snapshots",
      .help = "list the snapshots (the last 20 are kept), then exit",
      .job = true,
@@ -222,6 +229,13 @@ const OptionRow Options[] = {
              return QString();
          },
      .group = OptionGroup::RegistryFiles},
+    {.name = "--dry-run",
+     .shortName = 'n',
+     .help = "with --write-image, --write-hives, --restore or\n"
+             "--apply-at-next-start: print what would change, and\n"
+             "write nothing",
+     .apply = [](CommandLine& line, const QString&) { return assign(line.job.dryRun, true); },
+     .group = OptionGroup::RoundTrip},
     {.name = "--help",
      .shortName = 'h',
      .help = "show this text and exit",
@@ -352,8 +366,8 @@ private:
             fail(QT_TRANSLATE_NOOP("CommandLine",
                                    "--vm はその仮想マシン専用のマシンフォルダを開くため、--image、--machine、"
                                    "--create やほかのジョブと同時に指定できません"));
-        else if (m_line.json && !m_line.listVms)
-            fail(QT_TRANSLATE_NOOP("CommandLine", "--json は --list-vms と一緒に使います"));
+        else if (m_line.json && !m_line.listVms && !m_line.info)
+            fail(QT_TRANSLATE_NOOP("CommandLine", "--json は --list-vms か --info と一緒に使います"));
         else if (m_line.chooseMachine && (m_line.machine || m_line.image || m_line.vm || !jobs.empty()))
             fail(QT_TRANSLATE_NOOP("CommandLine", "--choose-machine は開くマシンを選ぶため、--machine、"
                                                   "--image やジョブと同時に指定できません"));

@@ -25,7 +25,8 @@ struct CommandLine {
     std::optional<Language> language;             // nothing: the configuration file decides
     std::optional<QString> vm;                    // a virtual machine to open, by its name
     bool listVms = false;
-    bool json = false; // --list-vms prints JSON
+    bool info = false; // --info: what the machine folder is and holds
+    bool json = false; // --list-vms and --info print JSON
     bool create = false;
     bool chooseMachine = false; // the first start's choices, even once one is remembered
     bool help = false;

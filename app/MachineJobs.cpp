@@ -1,5 +1,6 @@
 #include "MachineJobs.h"
 
+#include "ChangeDescription.h"
 #include "Console.h"
 #include "Cp932.h"
 #include "Dialogs.h"
@@ -61,6 +62,21 @@ std::vector<fs::path> changeableFiles(const fs::path& dir) {
     return filesKavendelMayChange(*store, machine);
 }
 
+// What a restore puts back beyond the machine folder: files in the disk image and Windows'
+// registry files on the host, planned together so that either refusal leaves both as they are.
+OutsideRestore planOutsideRestore(const fs::path& dir, const std::vector<OutsideFile>& outside) {
+    OutsideRestore image = planImageRestore(dir, outside);
+    OutsideRestore hives = planHiveRestore(outside);
+    image.replaced.insert(image.replaced.end(), hives.replaced.begin(), hives.replaced.end());
+    image.putBack = [image = std::move(image.putBack), hives = std::move(hives.putBack)] {
+        if (image)
+            image();
+        if (hives)
+            hives();
+    };
+    return image;
+}
+
 // Header and rows have the same columns, tab-separated: id, time, how it was taken, and what
 // changed since the snapshot before, which is kept with each snapshot so no registry is read.
 void listSnapshots(const fs::path& dir, const Console& console) {
@@ -100,22 +116,32 @@ void listSnapshots(const fs::path& dir, const Console& console) {
     }
 }
 
+// The snapshot an export starts from: the one named, else the oldest kept.
+std::uint64_t exportBase(const MachineJob& job, const fs::path& dir, const Snapshots& snapshots) {
+    if (job.id)
+        return snapshots.parseId(*job.id);
+    const auto kept = snapshots.list();
+    if (kept.empty())
+        fail(QT_TRANSLATE_NOOP("CommandLine",
+                               "%1 にはまだスナップショットがありません。--snapshot で取ってください"),
+             dir);
+    return kept.front().id;
+}
+
+bool holdsChanges(const std::string& patch) {
+    return patch.find("\r\n[") != std::string::npos;
+}
+
+WindowsPathResolver resolverOf(const MachineFolder& machine) {
+    return [&machine](std::string_view path) { return machine.resolve(path); };
+}
+
 void exportChanges(const MachineJob& job, const fs::path& dir, const Console& console) {
     Snapshots snapshots(dir);
-    std::uint64_t from = 0;
-    if (job.id) {
-        from = snapshots.parseId(*job.id);
-    } else {
-        const auto kept = snapshots.list();
-        if (kept.empty())
-            fail(QT_TRANSLATE_NOOP("CommandLine",
-                                   "%1 にはまだスナップショットがありません。--snapshot で取ってください"),
-                 dir);
-        from = kept.front().id;
-    }
+    const std::uint64_t from = exportBase(job, dir, snapshots);
     const std::string now = readRegistry(dir);
     const std::string patch = changesPatch(snapshots.registry(from), now);
-    if (patch.find("\r\n[") == std::string::npos) {
+    if (!holdsChanges(patch)) {
         console.notice(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine", "スナップショット %1 からの変更はありません"),
             {QString::number(from)}));
@@ -125,14 +151,12 @@ void exportChanges(const MachineJob& job, const fs::path& dir, const Console& co
         const auto kept = snapshots.list();
         const MachineFolder machine(dir);
         QStringList written;
-        stagePatchForNextStart(
-            RegistryDocument::parse(now).tree(), [&](std::string_view path) { return machine.resolve(path); },
-            patch,
-            [&](const fs::path& file) {
-                for (const SnapshotInfo& info : kept)
-                    snapshots.addFile(info.id, file);
-                written << QFile::decodeName(file.c_str());
-            });
+        for (const HandOverFile& file : stagePatchForNextStart(
+                 RegistryDocument::parse(now).tree(), resolverOf(machine), patch, [&](const fs::path& file) {
+                     for (const SnapshotInfo& info : kept)
+                         snapshots.addFile(info.id, file);
+                 }))
+            written << QString::fromStdString(cp932::toUtf8(file.windowsPath));
         console.notice(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine", "Windows が次の起動で変更を読み込むよう、%1 を書きました"),
             {written.join(QStringLiteral(", "))}));
@@ -185,8 +209,73 @@ void writeImage(const fs::path& dir, const Console& console) {
         QT_TRANSLATE_NOOP("CommandLine", "変更をディスクイメージに書き込みました: "
                                          "読み込み %1 バイト、書き込み %2 バイト"),
         {QString::number(written.moved->bytesRead), QString::number(written.moved->bytesWritten)}));
+    for (const QString& line : describedFiles(written.plan.files, texts))
+        console.report(line);
     for (const std::string& what : overwrittenNames(written))
         reportOverwritten(what, console);
+}
+
+// What --apply-at-next-start would hand to Windows: the changes since the export's snapshot, and
+// the patch and batch files as they would be written.
+WritePlan handOverPlan(const MachineJob& job, const fs::path& dir) {
+    const Snapshots snapshots(dir);
+    const std::string before = snapshots.registry(exportBase(job, dir, snapshots));
+    const std::string now = readRegistry(dir);
+    const std::string patch = changesPatch(before, now);
+    if (!holdsChanges(patch))
+        return {};
+    const RegistryDocument present = RegistryDocument::parse(now);
+    const MachineFolder machine(dir);
+    WritePlan plan{plannedDifferences(RegistryDocument::parse(before).tree(), present.tree()), {}};
+    for (const HandOverFile& file : patchFilesForNextStart(present.tree(), resolverOf(machine), patch))
+        plan.files.push_back(
+            {cp932::toUtf8(file.windowsPath), sizeOfBytes(readIfPresent(file.host)), file.bytes.size()});
+    return plan;
+}
+
+// What --restore would put back: the registry's values, the machine folder's files, and the files
+// a write-back replaced in the image or on the host.
+WritePlan restorePlan(const MachineJob& job, const fs::path& dir) {
+    const Snapshots snapshots(dir);
+    const std::uint64_t id = snapshots.parseId(*job.id);
+    const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
+    WritePlan plan{plannedDifferences(RegistryDocument::parse(readRegistry(dir)).tree(),
+                                      RegistryDocument::parse(snapshots.registry(id)).tree()),
+                   snapshots.plannedRestore(id)};
+    const std::vector<PlannedFile> more = plannedFiles(planOutsideRestore(dir, outside).replaced);
+    plan.files.insert(plan.files.end(), more.begin(), more.end());
+    return plan;
+}
+
+WritePlan plannedWrite(const MachineJob& job, const fs::path& dir) {
+    switch (job.kind) {
+    case Kind::WriteImage:
+        return planImageWriteBack(dir).plan;
+    case Kind::WriteHives:
+        return planMachineHives(dir, job.hiveFiles.at(0), job.hiveFiles.at(1)).plan;
+    case Kind::Restore:
+        return restorePlan(job, dir);
+    default:
+        return handOverPlan(job, dir);
+    }
+}
+
+// Says what the job would change, reading what it reads and writing nothing: no lock file, no
+// snapshot, no journal, no baseline.
+void dryRun(const MachineJob& job, const fs::path& dir, const Console& console) {
+    const ConsoleTexts& texts = console.texts();
+    requireMachineFolder(dir);
+    if (hasUnfinishedImageWrite(dir))
+        console.notice(texts.text(QT_TRANSLATE_NOOP(
+            "CommandLine",
+            "前の書き込みが終わっていません。--dry-run なしの実行はまずそれを終えるか取り消します。"
+            "この計画はイメージを今のまま読んでいます")));
+    const QStringList lines = describedPlan(plannedWrite(job, dir), texts);
+    if (lines.isEmpty())
+        console.report(texts.text(QT_TRANSLATE_NOOP("CommandLine", "変更はありません")));
+    for (const QString& line : lines)
+        console.report(line);
+    console.notice(texts.text(QT_TRANSLATE_NOOP("CommandLine", "--dry-run: 何も書き込んでいません")));
 }
 
 void importImageJob(const MachineJob& job, const fs::path& dir, const Console& console) {
@@ -211,6 +300,8 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
         return importMachine(job, dir, console);
     if (job.kind == Kind::ImportImage)
         return importImageJob(job, dir, console);
+    if (job.dryRun)
+        return dryRun(job, dir, console);
     requireMachineFolder(dir);
     recoverImageWrite(dir);
     Snapshots snapshots(dir);
@@ -224,10 +315,7 @@ void doJob(const MachineJob& job, const fs::path& dir, const Console& console) {
     case Kind::Restore: {
         const std::uint64_t id = snapshots.parseId(*job.id);
         const std::vector<OutsideFile> outside = snapshots.outsideFiles(id);
-        const std::uint64_t before = snapshots.restore(id, [&] {
-            restoreImageFiles(dir, outside);
-            restoreHiveFiles(outside);
-        });
+        const std::uint64_t before = snapshots.restore(id, [&] { return planOutsideRestore(dir, outside); });
         console.report(console.texts().text(
             QT_TRANSLATE_NOOP("CommandLine",
                               "スナップショット %1 に戻しました。戻す前の状態はスナップショット %2 です"),
@@ -268,6 +356,10 @@ const char* checkMachineJob(const MachineJob& job, bool machineGiven) {
                                  "--import-image には --machine DIR (新しいマシンフォルダ) が必要です");
     if (job.partition && job.kind != Kind::ImportImage)
         return QT_TRANSLATE_NOOP("CommandLine", "--partition は --import-image と一緒に使います");
+    if (job.dryRun && job.kind != Kind::WriteImage && job.kind != Kind::WriteHives &&
+        job.kind != Kind::Restore && !job.applyAtNextStart)
+        return QT_TRANSLATE_NOOP("CommandLine", "--dry-run は --write-image、--write-hives、--restore か "
+                                                "--apply-at-next-start と一緒に使います");
     return nullptr;
 }
 

@@ -38,6 +38,7 @@ struct MachineJob {
     std::optional<std::string> id;                  // --restore ID, --export-changes [ID]
     std::optional<std::filesystem::path> driveC;
     bool applyAtNextStart = false;
+    bool dryRun = false;                        // say what the write would change, and write nothing
     std::optional<std::filesystem::path> image; // --import-image IMAGE
     std::optional<int> partition;               // --partition N
 };

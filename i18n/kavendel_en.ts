@@ -266,8 +266,8 @@
         <translation>--vm opens the machine folder of that virtual machine, so it cannot be combined with --image, --machine, --create or another job</translation>
     </message>
     <message>
-        <source>--json は --list-vms と一緒に使います</source>
-        <translation>--json goes with --list-vms</translation>
+        <source>--json は --list-vms か --info と一緒に使います</source>
+        <translation>--json goes with --list-vms or --info</translation>
     </message>
     <message>
         <source>なし</source>
@@ -308,6 +308,114 @@
     <message>
         <source>設定ファイルがありません</source>
         <translation>no settings file</translation>
+    </message>
+    <message>
+        <source>--dry-run は --write-image、--write-hives、--restore か --apply-at-next-start と一緒に使います</source>
+        <translation>--dry-run goes with --write-image, --write-hives, --restore or --apply-at-next-start</translation>
+    </message>
+    <message>
+        <source>(なし)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>オン</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>オフ</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>%1: %2 → %3</source>
+        <translation>%1: %2 → %3</translation>
+    </message>
+    <message>
+        <source>%1: キーを削除</source>
+        <translation>%1: key removed</translation>
+    </message>
+    <message>
+        <source>(削除)</source>
+        <translation>(removed)</translation>
+    </message>
+    <message>
+        <source>%1: 作成 (%2 バイト)</source>
+        <translation>%1: created (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>%1: 削除 (%2 バイト)</source>
+        <translation>%1: deleted (%2 bytes)</translation>
+    </message>
+    <message>
+        <source>%1: 置き換え (%2 → %3 バイト)</source>
+        <translation>%1: replaced (%2 → %3 bytes)</translation>
+    </message>
+    <message>
+        <source>変更はありません</source>
+        <translation>no change</translation>
+    </message>
+    <message>
+        <source>--dry-run: 何も書き込んでいません</source>
+        <translation>--dry-run: nothing was written</translation>
+    </message>
+    <message>
+        <source>ディスクイメージから取り込み</source>
+        <translation>imported from a disk image</translation>
+    </message>
+    <message>
+        <source>Windows のレジストリから取り込み</source>
+        <translation>imported from a Windows registry</translation>
+    </message>
+    <message>
+        <source>--create で作成</source>
+        <translation>made with --create</translation>
+    </message>
+    <message>
+        <source>%1 (%2、パーティション %3)</source>
+        <translation>%1 (%2, partition %3)</translation>
+    </message>
+    <message>
+        <source>マシンフォルダ</source>
+        <translation>Machine folder</translation>
+    </message>
+    <message>
+        <source>由来</source>
+        <translation>Origin</translation>
+    </message>
+    <message>
+        <source>ディスクイメージ</source>
+        <translation>Disk image</translation>
+    </message>
+    <message>
+        <source>最後の取り込みか書き戻し (UTC)</source>
+        <translation>Last imported or written back (UTC)</translation>
+    </message>
+    <message>
+        <source>Windows</source>
+        <translation>Windows</translation>
+    </message>
+    <message>
+        <source>Windows のバージョン</source>
+        <translation>Windows version</translation>
+    </message>
+    <message>
+        <source>ディスプレイドライバ</source>
+        <translation>Display driver</translation>
+    </message>
+    <message>
+        <source>書き戻していない変更</source>
+        <translation>Changes not written back</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>スナップショット</source>
+        <translation>Snapshots</translation>
+    </message>
+    <message>
+        <source>前の書き込みが終わっていません。--dry-run なしの実行はまずそれを終えるか取り消します。この計画はイメージを今のまま読んでいます</source>
+        <translation>an earlier write-back was left unfinished: a run without --dry-run first finishes or undoes it; this plan reads the image as it is now</translation>
     </message>
 </context>
 <context>

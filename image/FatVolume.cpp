@@ -10,7 +10,6 @@ using namespace fatname;
 
 namespace {
 
-constexpr std::uint8_t Archive = 0x20;
 constexpr char Deleted = '\xE5';
 
 void checkFileSize(std::string_view bytes) {
@@ -117,7 +116,7 @@ void FatVolume::replace(const FatEntry& file, std::string_view bytes) {
     const std::uint32_t first = writeChain(std::move(old), bytes);
     std::string e = m_table.read(file.slot, EntrySize);
     setFirstClusterAndSize(e, first, static_cast<std::uint32_t>(bytes.size()));
-    e[11] = static_cast<char>(e[11] | Archive);
+    e[11] = static_cast<char>(e[11] | FatEntry::Archive);
     stampNow(e);
     m_table.write(file.slot, e);
     m_table.updateFsInfo();
@@ -134,7 +133,7 @@ void FatVolume::remove(const FatEntry& file) {
     m_table.updateFsInfo();
 }
 
-void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
+void FatVolume::create(std::string_view windowsPath, std::string_view bytes, std::uint8_t attributes) {
     const auto parts = pathParts(windowsPath);
     if (!parts || parts->empty())
         failDamagedVolume(
@@ -155,7 +154,8 @@ void FatVolume::create(std::string_view windowsPath, std::string_view bytes) {
         return replace(*existing, bytes);
     checkFileSize(bytes);
     const std::uint32_t first = writeChain({}, bytes);
-    addEntry(at, parts->back(), Archive, first, static_cast<std::uint32_t>(bytes.size()));
+    addEntry(at, parts->back(), attributes & FatEntry::FileAttributes, first,
+             static_cast<std::uint32_t>(bytes.size()));
     m_table.updateFsInfo();
 }
 

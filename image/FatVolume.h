@@ -26,7 +26,12 @@ struct FatEntry {
     std::vector<std::uint64_t> longNameSlots; // volume offsets of the long-name entries
 
     static constexpr std::uint8_t ReadOnly = 0x01;
+    static constexpr std::uint8_t Hidden = 0x02;
+    static constexpr std::uint8_t System = 0x04;
     static constexpr std::uint8_t Directory = 0x10;
+    static constexpr std::uint8_t Archive = 0x20;
+    // What a file's attributes say of it, as opposed to what its entry is.
+    static constexpr std::uint8_t FileAttributes = ReadOnly | Hidden | System | Archive;
     bool isDirectory() const { return (attributes & Directory) != 0; }
 };
 
@@ -49,8 +54,10 @@ public:
     void replace(const FatEntry& file, std::string_view bytes);
     void remove(const FatEntry& file);
     // Creates the file, and its missing folders, under any name Windows can hold: a long name
-    // and a unique short one, as Windows 98 makes them. An existing file is replaced instead.
-    void create(std::string_view windowsPath, std::string_view bytes);
+    // and a unique short one, as Windows 98 makes them, with the attributes given. An existing
+    // file is replaced instead, keeping its own.
+    void create(std::string_view windowsPath, std::string_view bytes,
+                std::uint8_t attributes = FatEntry::Archive);
 
     // The bytes that differ from the volume as read, in runs, in offset order, each with the bytes
     // it was read with.

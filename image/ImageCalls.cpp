@@ -3,13 +3,12 @@
 #include "Failure.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace kv::image {
 
@@ -60,14 +59,35 @@ pid_t startProgram(const std::vector<std::string>& argv, int outFd, int errFd) {
     for (const auto& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-    posix_spawn_file_actions_adddup2(&actions, errFd, 2);
-    pid_t pid = 0;
-    const int error = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int input = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int failed[2]; // carries the errno of a failed exec back; closes on a successful one
+    if (input < 0 || ::pipe2(failed, O_CLOEXEC) != 0) {
+        const int error = errno;
+        if (input >= 0)
+            ::close(input);
+        errno = error;
+        return 0;
+    }
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // The program dies with Kavendel: a qemu-io killed with it leaves a write cut short, which
+        // the journal finishes or undoes, where an orphan would write on while the next run
+        // recovers the image. Only calls that are safe after fork() come here.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() == parent && ::dup2(input, 0) == 0 && ::dup2(outFd, 1) == 1 && ::dup2(errFd, 2) == 2)
+            ::execvp(args[0], args.data());
+        const int error = errno;
+        [[maybe_unused]] const auto written = ::write(failed[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    const int forkError = errno;
+    ::close(input);
+    ::close(failed[1]);
+    int error = pid < 0 ? forkError : 0;
+    if (pid > 0 && ::read(failed[0], &error, sizeof error) == sizeof error)
+        ::waitpid(pid, nullptr, 0);
+    ::close(failed[0]);
     errno = error;
     return error == 0 ? pid : 0;
 }

@@ -34,7 +34,8 @@ public:
 };
 
 // Starts argv's program, looked up in PATH, with its input from /dev/null and its output and errors
-// into the given descriptors, without waiting for it. Returns its process id, or 0 with errno set.
+// into the given descriptors, without waiting for it. The program is killed when the thread that
+// started it ends, with Kavendel killed, say. Returns its process id, or 0 with errno set.
 pid_t startProgram(const std::vector<std::string>& argv, int outFd, int errFd);
 
 // An empty member is the real thing, as with FileCalls.

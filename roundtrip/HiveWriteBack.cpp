@@ -164,6 +164,7 @@ WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machi
     route(merged.steps, system, user);
     WrittenHives out;
     out.changes = merged.steps.size();
+    out.registry = plannedValueChanges(merged.steps, current);
     out.collisions = std::move(merged.collisions);
     for (HiveFile* hive : {&system, &user}) {
         namingFile(hive->name, [&] { hive::applyChanges(hive->file, hive->changes); });
@@ -174,8 +175,21 @@ WrittenHives hivesWithMachineChanges(const RegKey& baseline, const RegKey& machi
     return out;
 }
 
-HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
-    const MachineLock lock(machineDir);
+namespace {
+
+// The two files, told apart, and what the machine's changes make of them.
+struct PreparedHives {
+    HiveWriteReport report;
+    std::string systemBefore, userBefore;
+    WrittenHives written;
+};
+
+PlannedFile plannedReplacement(const fs::path& file, const std::string& before, const std::string& after) {
+    return {file.string(), before.size(), after.size()};
+}
+
+PreparedHives prepareHives(const RegistryDocument& machine, const fs::path& machineDir, const fs::path& first,
+                           const fs::path& second) {
     std::string firstBytes = readWhole(first), secondBytes = readWhole(second);
     const bool firstHoldsUsers = holdsUsers(firstBytes, first);
     if (firstHoldsUsers == holdsUsers(secondBytes, second))
@@ -185,34 +199,60 @@ HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& fi
                                             "を 1 つずつ指定してください"),
                           {first.string(), second.string(), firstHoldsUsers ? "USER.DAT" : "SYSTEM.DAT"}),
             {}, Fault::badUsage);
-    HiveWriteReport report{firstHoldsUsers ? second : first, firstHoldsUsers ? first : second, 0, 0, {}};
     if (firstHoldsUsers)
         std::swap(firstBytes, secondBytes);
+    PreparedHives out{{firstHoldsUsers ? second : first, firstHoldsUsers ? first : second, 0, 0, {}, {}},
+                      std::move(firstBytes),
+                      std::move(secondBytes),
+                      {}};
+    out.written = hivesWithMachineChanges(baselineOf(machineDir).tree(), machine.tree(), out.systemBefore,
+                                          out.userBefore);
+    HiveWriteReport& report = out.report;
+    report.changes = out.written.changes;
+    report.collisions = out.written.collisions;
+    report.plan.registry = out.written.registry;
+    if (out.written.systemDat != out.systemBefore)
+        report.plan.files.push_back(
+            plannedReplacement(report.systemDat, out.systemBefore, out.written.systemDat));
+    if (out.written.userDat != out.userBefore)
+        report.plan.files.push_back(plannedReplacement(report.userDat, out.userBefore, out.written.userDat));
+    return out;
+}
+
+} // namespace
+
+HiveWriteReport writeMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
+    const MachineLock lock(machineDir);
     const RegistryDocument machine = registryToWriteBack(machineDir);
-    WrittenHives written =
-        hivesWithMachineChanges(baselineOf(machineDir).tree(), machine.tree(), firstBytes, secondBytes);
-    report.changes = written.changes;
-    report.collisions = std::move(written.collisions);
+    PreparedHives prepared = prepareHives(machine, machineDir, first, second);
+    HiveWriteReport& report = prepared.report;
+    const WrittenHives& written = prepared.written;
     if (written.changes > 0) {
+        // The snapshot keeps the baseline too, so that a restore puts back what the files then held.
         report.snapshot = Snapshots(machineDir)
-                              .take({}, SnapshotKind::ByHand,
+                              .take({MachineFolder::baselineIn(machineDir)}, SnapshotKind::ByHand,
                                     {{OutsideFile::Place::Host, fs::absolute(report.systemDat).string(),
-                                      firstBytes, fingerprintOf(written.systemDat).text()},
+                                      prepared.systemBefore, fingerprintOf(written.systemDat).text()},
                                      {OutsideFile::Place::Host, fs::absolute(report.userDat).string(),
-                                      secondBytes, fingerprintOf(written.userDat).text()}});
-        if (written.systemDat != firstBytes)
+                                      prepared.userBefore, fingerprintOf(written.userDat).text()}});
+        if (written.systemDat != prepared.systemBefore)
             replaceKeepingMode(report.systemDat, written.systemDat);
-        if (written.userDat != secondBytes)
+        if (written.userDat != prepared.userBefore)
             replaceKeepingMode(report.userDat, written.userDat);
     }
     const fs::path baseline = MachineFolder::baselineIn(machineDir);
     fs::create_directories(baseline.parent_path());
     replaceFileAtomically(baseline, {machine.source().view()}, 0644);
-    return report;
+    return std::move(report);
 }
 
-void restoreHiveFiles(const std::vector<OutsideFile>& files) {
-    std::vector<std::pair<const OutsideFile*, std::optional<std::string>>> now;
+HiveWriteReport planMachineHives(const fs::path& machineDir, const fs::path& first, const fs::path& second) {
+    return prepareHives(registryToWriteBack(machineDir), machineDir, first, second).report;
+}
+
+OutsideRestore planHiveRestore(const std::vector<OutsideFile>& files) {
+    OutsideRestore restore;
+    std::vector<OutsideFile> toPutBack;
     for (const OutsideFile& file : files) {
         if (file.place != OutsideFile::Place::Host)
             continue;
@@ -228,16 +268,21 @@ void restoreHiveFiles(const std::vector<OutsideFile>& files) {
                                           "%1 は Kavendel が書き込んだ後に変わりました。戻すとその後の変更を"
                                           "取り消すため、何も戻していません"),
                         {file.path}});
-        now.emplace_back(&file, std::move(bytes));
+        restore.replaced.push_back({OutsideFile::Place::Host, file.path, std::move(bytes),
+                                    file.before ? fingerprintOf(*file.before).text() : ""});
+        toPutBack.push_back(file);
     }
-    for (const auto& [file, bytes] : now) {
-        struct stat info {};
-        const mode_t mode = ::stat(file->path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-        if (file->before)
-            replaceFileAtomically(file->path, {*file->before}, mode);
-        else
-            fs::remove(file->path);
-    }
+    restore.putBack = [toPutBack] {
+        for (const OutsideFile& file : toPutBack) {
+            struct stat info {};
+            const mode_t mode = ::stat(file.path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
+            if (file.before)
+                replaceFileAtomically(file.path, {*file.before}, mode);
+            else
+                fs::remove(file.path);
+        }
+    };
+    return restore;
 }
 
 std::string collisionText(const Collision& collision) {

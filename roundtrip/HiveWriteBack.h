@@ -9,6 +9,7 @@
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "Snapshots.h"
+#include "WritePlan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,6 +33,7 @@ struct WrittenHives {
     std::string systemDat, userDat;
     std::size_t changes = 0; // values set or removed, keys removed
     std::vector<Collision> collisions;
+    std::vector<PlannedValueChange> registry; // each change, with the value the files held
 };
 
 // The two files' new bytes, for a caller that puts them somewhere itself (a disk image). Each
@@ -46,6 +48,7 @@ struct HiveWriteReport {
     std::size_t changes = 0;
     std::uint64_t snapshot = 0; // 0 when nothing was written
     std::vector<Collision> collisions;
+    WritePlan plan; // the registry's changes and the files replaced, by their host paths
 };
 
 // Does the above on two files, given in either order and told apart by what they hold, under the
@@ -54,10 +57,14 @@ struct HiveWriteReport {
 // registry its baseline.
 HiveWriteReport writeMachineHives(const std::filesystem::path& machineDir, const std::filesystem::path& first,
                                   const std::filesystem::path& second);
+// What writeMachineHives would do, reading the same files and taking no lock; nothing is written.
+HiveWriteReport planMachineHives(const std::filesystem::path& machineDir, const std::filesystem::path& first,
+                                 const std::filesystem::path& second);
 
-// Puts back the registry files that a snapshot's write-back replaced, at their paths. Refuses,
-// changing nothing, when one of them is no longer as the write-back left it (Windows ran since).
-void restoreHiveFiles(const std::vector<OutsideFile>& files);
+// Plans putting back the registry files that a snapshot's write-back replaced, at their paths.
+// Refuses, changing nothing, when one of them is no longer as the write-back left it (Windows ran
+// since).
+OutsideRestore planHiveRestore(const std::vector<OutsideFile>& files);
 
 // "KEY" for a key, "KEY \"name\"" for a value (@ for the default one), in UTF-8, for a report.
 std::string collisionText(const Collision& collision);

@@ -4,6 +4,7 @@
 
 #include "DiskImage.h"
 #include "RegistryDiff.h"
+#include "WritePlan.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,7 +13,8 @@
 
 namespace kv {
 
-struct OutsideFile; // Snapshots.h
+struct OutsideFile;    // Snapshots.h
+struct OutsideRestore; // Snapshots.h
 
 namespace image {
 class FatVolume;
@@ -32,6 +34,9 @@ struct ImageWriteReport {
     // What Windows changed too since the baseline, where the machine's change won.
     std::vector<Collision> collisions;
     std::vector<std::string> filesChangedInWindows; // Windows paths, CP932
+    // The machine's registry changes since the baseline, and the files put into the image or
+    // deleted there, by their Windows paths.
+    WritePlan plan;
 };
 
 // Puts into the image, as it is now, the machine's changes since its baseline (the registry as
@@ -42,6 +47,8 @@ struct ImageWriteReport {
 // image is in use, read-only or full, or registry.reg has a line the store cannot read. calls
 // are the file and program calls of the write, which tests cut short.
 ImageWriteReport writeBackToImage(const std::filesystem::path& dir, const image::ImageCalls& calls = {});
+// What writeBackToImage would do to the image as it is now, read without a lock; nothing is written.
+ImageWriteReport planImageWriteBack(const std::filesystem::path& dir);
 
 // Whether the machine folder holds changes that the image does not have yet, by the record
 // alone, without reading the image.
@@ -69,11 +76,14 @@ std::string windowsFolder(image::FatVolume& fat);
 // Finishes or undoes a write-back that a previous run left unfinished; nothing for a machine
 // folder that was not made from an image.
 void recoverImageWrite(const std::filesystem::path& dir);
+// Whether a write-back that a previous run left unfinished waits for recoverImageWrite.
+bool hasUnfinishedImageWrite(const std::filesystem::path& dir);
 
-// Puts the image's files that a snapshot kept back into the image in one step, the record with
-// them; the caller holds the machine folder's lock. Refuses, changing nothing, when one of them
-// is no longer as the write-back left it (Windows changed it since).
-void restoreImageFiles(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
-                       const image::ImageCalls& calls = {});
+// Plans putting the image's files that a snapshot kept back into the image in one step, the record
+// with them; the caller holds the machine folder's lock, and the image stays locked until the plan
+// is dropped. Refuses, changing nothing, when one of them is no longer as the write-back left it
+// (Windows changed it since).
+OutsideRestore planImageRestore(const std::filesystem::path& dir, const std::vector<OutsideFile>& files,
+                                const image::ImageCalls& calls = {});
 
 } // namespace kv

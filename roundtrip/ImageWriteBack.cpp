@@ -26,6 +26,7 @@ namespace fs = std::filesystem;
 namespace kv {
 
 using image::checkWritable;
+using image::FatEntry;
 using image::FatVolume;
 using image::ImageCalls;
 using image::imageText;
@@ -69,6 +70,7 @@ const RecordedFile* changedInImage(FatVolume& fat, const ImageRecord& record) {
 struct FileToWrite {
     std::string windowsPath;
     std::optional<std::string> bytes;
+    std::uint8_t attributes = FatEntry::Archive; // for a file that is new to the image
 };
 
 RecordedFile* recorded(ImageRecord& record, std::string_view windowsPath) {
@@ -84,13 +86,15 @@ struct Registries {
     RegistryDocument baseline, machine;
 
     // Keys made empty, as the window makes its driver keys at start, are no change.
+    std::vector<PatchStep> machineSteps;
     bool machineChanged;
 
     explicit Registries(const fs::path& dir)
         : baselineText(readWhole(MachineFolder::baselineIn(dir)))
         , baseline(RegistryDocument::parse(baselineText))
         , machine(registryToWriteBack(dir))
-        , machineChanged(!mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps.empty()) {}
+        , machineSteps(mergeOnto(baseline.tree(), machine.tree(), baseline.tree()).steps)
+        , machineChanged(!machineSteps.empty()) {}
 };
 
 // The patch of the registry's changes since the baseline and the batch that applies it at the next
@@ -154,11 +158,15 @@ std::optional<std::string> bytesInImage(FatVolume& fat, std::string_view windows
 void stage(FatVolume& fat, const std::vector<FileToWrite>& files, ImageRecord& record,
            std::vector<OutsideFile>& outside) {
     for (const FileToWrite& file : files) {
-        outside.push_back({OutsideFile::Place::Image, file.windowsPath, bytesInImage(fat, file.windowsPath),
-                           file.bytes ? fingerprintOf(*file.bytes).text() : ""});
+        const auto entry = fat.find(file.windowsPath);
+        outside.push_back(
+            {OutsideFile::Place::Image, file.windowsPath,
+             entry ? std::optional(fat.read(*entry, MaxHiveSize)) : std::nullopt,
+             file.bytes ? fingerprintOf(*file.bytes).text() : "",
+             static_cast<std::uint8_t>(entry ? entry->attributes & FatEntry::FileAttributes : 0)});
         if (file.bytes)
-            fat.create(file.windowsPath, *file.bytes);
-        else if (const auto entry = fat.find(file.windowsPath))
+            fat.create(file.windowsPath, *file.bytes, file.attributes);
+        else if (entry)
             fat.remove(*entry);
         RecordedFile* known = recorded(record, file.windowsPath);
         if (!known)
@@ -206,20 +214,22 @@ std::vector<Collision> stageHives(FatVolume& fat, const Registries& registries, 
         throw e.within(roundTripText(QT_TRANSLATE_NOOP(
             "RoundTrip", "イメージのレジストリファイルにマシンのレジストリを書き込めません")));
     }
-    if (hives.changes == 0)
-        return hives.collisions;
-    outside.push_back(
-        {OutsideFile::Place::Image, system->windowsPath, systemDat, fingerprintOf(hives.systemDat).text()});
-    outside.push_back(
-        {OutsideFile::Place::Image, user->windowsPath, userDat, fingerprintOf(hives.userDat).text()});
-    fat.replace(*systemEntry, hives.systemDat);
-    fat.replace(*userEntry, hives.userDat);
-    system->contents = fingerprintOf(hives.systemDat);
-    user->contents = fingerprintOf(hives.userDat);
+    // Only a file whose registry changed is rewritten: a change under HKEY_USERS leaves SYSTEM.DAT be.
+    const auto replaceHive = [&](RecordedFile& file, const FatEntry& entry, const std::string& was,
+                                 const std::string& now) {
+        if (now == was)
+            return;
+        outside.push_back({OutsideFile::Place::Image, file.windowsPath, was, fingerprintOf(now).text()});
+        fat.replace(entry, now);
+        file.contents = fingerprintOf(now);
+    };
+    replaceHive(*system, *systemEntry, systemDat, hives.systemDat);
+    replaceHive(*user, *userEntry, userDat, hives.userDat);
     return hives.collisions;
 }
 
-// Stages every change; the taken files that Windows changed too are named in the report.
+// Stages every change; the taken files that Windows changed too are named in the report, with
+// the plan.
 std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, ImageRecord& record,
                                       const Registries& registries, ImageWriteReport& report) {
     std::vector<FileToWrite> files = changedTakenFiles(dir, record);
@@ -234,6 +244,8 @@ std::vector<OutsideFile> stageChanges(const fs::path& dir, FatVolume& fat, Image
     stage(fat, files, record, replaced);
     if (registries.machineChanged)
         report.collisions = stageHives(fat, registries, record, replaced);
+    report.plan = {plannedValueChanges(registries.machineSteps, registries.baseline.tree()),
+                   plannedFiles(replaced)};
     return replaced;
 }
 
@@ -245,17 +257,23 @@ std::uint64_t bytesOf(const std::vector<VolumeWrite>& writes) {
 }
 
 // Writes into the image, and the record with it, once a snapshot keeps every file replaced as it
-// was; a write that leaves the image as it was takes its snapshot away again.
+// was, and the baseline too, so that a restore puts back what the image then held; a write that
+// leaves the image as it was takes its snapshot away again.
 TransferCounters writeWithSnapshot(const fs::path& dir, Volume& volume,
                                    const std::vector<VolumeWrite>& writes, const ImageRecord& record,
-                                   const std::vector<OutsideFile>& replaced, const ImageCalls& calls) {
+                                   const std::vector<OutsideFile>& replaced,
+                                   const std::optional<std::string>& newBaseline, const ImageCalls& calls) {
     checkWritable(volume.location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
     Snapshots snapshots(dir);
-    const std::uint64_t snapshot = snapshots.take({}, SnapshotKind::ByHand, replaced);
+    const std::uint64_t snapshot =
+        snapshots.take({MachineFolder::baselineIn(dir)}, SnapshotKind::ByHand, replaced);
+    // The record and the baseline change in the same step as the image, so that they always tell
+    // what the image holds.
+    std::vector<image::CompanionFile> companions{{ImageRecord::file(dir), record.text()}};
+    if (newBaseline)
+        companions.push_back({MachineFolder::baselineIn(dir), *newBaseline});
     try {
-        // The record changes in the same step as the image, so that it always tells what the image holds.
-        return writeAtomically(volume.location(), writes, ImageRecord::journal(dir), calls,
-                               {{ImageRecord::file(dir), record.text()}});
+        return writeAtomically(volume.location(), writes, ImageRecord::journal(dir), calls, companions);
     } catch (const Failure&) {
         if (!fs::exists(journalFile(ImageRecord::journal(dir))))
             snapshots.remove(snapshot);
@@ -263,10 +281,25 @@ TransferCounters writeWithSnapshot(const fs::path& dir, Volume& volume,
     }
 }
 
+// The image's volume, refused when the image is no longer of the format it was imported in.
+std::unique_ptr<Volume> openRecordedVolume(const ImageRecord& record) {
+    auto volume = openVolume(record.image, record.partition);
+    if (volume->location().format != record.format)
+        throw Failure(
+            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はもう %2 のイメージではありません。"
+                                                     "--import-image でイメージをインポートし直してください"),
+                      {record.image.string(), record.format}));
+    return volume;
+}
+
 } // namespace
 
+bool hasUnfinishedImageWrite(const fs::path& dir) {
+    return fs::exists(journalFile(ImageRecord::journal(dir)));
+}
+
 void recoverImageWrite(const fs::path& dir) {
-    if (!fs::exists(journalFile(ImageRecord::journal(dir))))
+    if (!hasUnfinishedImageWrite(dir))
         return; // the common case takes no lock
     const MachineLock lock(dir);
     const KavendelImageLock image(loadRecord(dir).image);
@@ -292,41 +325,57 @@ ImageWriteReport writeBackToImage(const fs::path& dir, const ImageCalls& calls) 
     const KavendelImageLock held(loadRecord(dir).image);
     recoverPendingWrite(ImageRecord::journal(dir));
     ImageRecord record = loadRecord(dir);
-    const auto volume = openVolume(record.image, record.partition);
-    if (volume->location().format != record.format)
-        throw Failure(
-            imageText(QT_TRANSLATE_NOOP("DiskImage", "%1 はもう %2 のイメージではありません。"
-                                                     "--import-image でイメージをインポートし直してください"),
-                      {record.image.string(), record.format}));
+    const auto volume = openRecordedVolume(record);
     checkWritable(volume->location());
     FatVolume fat(*volume);
     const Registries registries(dir);
     ImageWriteReport report;
     const std::vector<OutsideFile> replaced = stageChanges(dir, fat, record, registries, report);
     const std::vector<VolumeWrite> writes = fat.writes();
+    const auto newBaseline = registries.machineChanged
+                                 ? std::optional(std::string(registries.machine.source().view()))
+                                 : std::nullopt;
     if (!writes.empty()) {
-        report.moved = writeWithSnapshot(dir, *volume, writes, record, replaced, calls);
+        report.moved = writeWithSnapshot(dir, *volume, writes, record, replaced, newBaseline, calls);
         report.moved->bytesRead += volume->counters().bytesRead;
+    } else if (newBaseline) {
+        replaceFileAtomically(MachineFolder::baselineIn(dir), {*newBaseline}, 0644);
     }
-    if (registries.machineChanged)
-        replaceFileAtomically(MachineFolder::baselineIn(dir), {registries.machine.source().view()}, 0644);
     return report;
 }
 
-void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& files, const ImageCalls& calls) {
+ImageWriteReport planImageWriteBack(const fs::path& dir) {
+    ImageRecord record = loadRecord(dir);
+    const auto volume = openRecordedVolume(record);
+    FatVolume fat(*volume);
+    const Registries registries(dir);
+    ImageWriteReport report;
+    stageChanges(dir, fat, record, registries, report);
+    return report;
+}
+
+OutsideRestore planImageRestore(const fs::path& dir, const std::vector<OutsideFile>& files,
+                                const ImageCalls& calls) {
     if (std::none_of(files.begin(), files.end(),
                      [](const OutsideFile& f) { return f.place == OutsideFile::Place::Image; }))
-        return;
-    ImageRecord record = loadRecord(dir);
-    const KavendelImageLock held(record.image);
-    const auto volume = openVolume(record.image, record.partition);
-    checkWritable(volume->location());
-    FatVolume fat(*volume);
-    std::vector<OutsideFile> replacedNow; // the snapshot of the present keeps the machine folder only
+        return {};
+    // The image stays locked from the first byte read to the last written.
+    struct Plan {
+        ImageRecord record;
+        std::unique_ptr<KavendelImageLock> lock;
+        std::unique_ptr<Volume> volume;
+        std::unique_ptr<FatVolume> fat;
+    };
+    auto plan = std::make_shared<Plan>(Plan{loadRecord(dir), nullptr, nullptr, nullptr});
+    plan->lock = std::make_unique<KavendelImageLock>(plan->record.image);
+    plan->volume = openVolume(plan->record.image, plan->record.partition);
+    checkWritable(plan->volume->location());
+    plan->fat = std::make_unique<FatVolume>(*plan->volume);
+    OutsideRestore restore;
     for (const OutsideFile& file : files) {
         if (file.place != OutsideFile::Place::Image)
             continue;
-        const auto now = bytesInImage(fat, file.path);
+        const auto now = bytesInImage(*plan->fat, file.path);
         if (now == file.before)
             continue; // back as it was already
         if ((now ? fingerprintOf(*now).text() : "") != file.written)
@@ -334,13 +383,18 @@ void restoreImageFiles(const fs::path& dir, const std::vector<OutsideFile>& file
                 imageText(QT_TRANSLATE_NOOP("DiskImage",
                                             "%1 は Kavendel が書き込んだ後に %2 の中で変わりました。戻すと "
                                             "Windows が行った変更を取り消すため、何も戻していません"),
-                          {cp932::toUtf8(file.path), record.image.string()}));
-        stage(fat, {{file.path, file.before}}, record, replacedNow);
+                          {cp932::toUtf8(file.path), plan->record.image.string()}));
+        // A file the write-back deleted comes back with the attributes it had.
+        stage(*plan->fat, {{file.path, file.before, file.attributes ? file.attributes : FatEntry::Archive}},
+              plan->record, restore.replaced);
     }
-    const std::vector<VolumeWrite> writes = fat.writes();
-    checkWritable(volume->location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
-    writeAtomically(volume->location(), writes, ImageRecord::journal(dir), calls,
-                    {{ImageRecord::file(dir), record.text()}});
+    restore.putBack = [plan, dir, calls] {
+        const std::vector<VolumeWrite> writes = plan->fat->writes();
+        checkWritable(plan->volume->location(), bytesOf(writes), writes.size(), ImageRecord::journal(dir));
+        writeAtomically(plan->volume->location(), writes, ImageRecord::journal(dir), calls,
+                        {{ImageRecord::file(dir), plan->record.text()}});
+    };
+    return restore;
 }
 
 } // namespace kv

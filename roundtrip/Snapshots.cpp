@@ -1,6 +1,7 @@
 #include "Snapshots.h"
 
 #include "AtomicFile.h"
+#include "Cp932.h"
 #include "Failure.h"
 #include "FileBytes.h"
 #include "MachineFolder.h"
@@ -145,9 +146,26 @@ std::string outsideLine(const OutsideFile& file, std::vector<Copy>& copies) {
                                   {file.path});
         copies.push_back({name, *file.before, 0644});
     }
-    return "outside\t" + std::string(PlaceNames[static_cast<int>(file.place)]) + "\t" +
-           (file.before ? name.string() : "-") + "\t" + (file.written.empty() ? "-" : file.written) + "\t" +
-           file.path + "\n";
+    std::string line = "outside\t" + std::string(PlaceNames[static_cast<int>(file.place)]) + "\t" +
+                       (file.before ? name.string() : "-") + "\t" +
+                       (file.written.empty() ? "-" : file.written) + "\t" + file.path + "\n";
+    if (file.attributes)
+        line += "attributes\t" + std::to_string(file.attributes) + "\t" + file.path + "\n";
+    return line;
+}
+
+// Reads an "attributes<TAB>N<TAB>path" line into file, when it names that file.
+bool keepAttributes(std::string_view line, OutsideFile& file) {
+    constexpr std::string_view lead = "attributes\t";
+    if (!line.starts_with(lead))
+        return false;
+    line.remove_prefix(lead.size());
+    unsigned attributes = 0;
+    const auto [end, error] = std::from_chars(line.data(), line.data() + line.size(), attributes);
+    if (error == std::errc() && attributes <= 0xFF &&
+        std::string_view(end, line.data() + line.size()) == "\t" + file.path)
+        file.attributes = static_cast<std::uint8_t>(attributes);
+    return true;
 }
 
 // Writes the copies into a new folder in folder, whose path it returns.
@@ -434,6 +452,8 @@ std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
     std::ifstream manifest(folderOf(id) / ManifestName);
     std::vector<OutsideFile> found;
     for (std::string line; std::getline(manifest, line);) {
+        if (!found.empty() && keepAttributes(line, found.back()))
+            continue;
         std::vector<std::string> fields;
         std::istringstream split(line);
         for (std::string field; fields.size() < 4 && std::getline(split, field, '\t');)
@@ -455,7 +475,37 @@ std::vector<OutsideFile> Snapshots::outsideFiles(std::uint64_t id) const {
     return found;
 }
 
-std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& putBackOutside) {
+namespace {
+
+// The file as it is now and as it would be put back, unless the two are the same.
+void planPutBack(const fs::path& file, const std::optional<std::string>& wanted,
+                 std::vector<PlannedFile>& out) {
+    const auto now = readIfPresent(file);
+    if (now != wanted)
+        out.push_back({file.string(), sizeOfBytes(now), sizeOfBytes(wanted)});
+}
+
+} // namespace
+
+std::vector<PlannedFile> plannedFiles(const std::vector<OutsideFile>& replaced) {
+    std::vector<PlannedFile> planned;
+    for (const OutsideFile& file : replaced)
+        planned.push_back({file.place == OutsideFile::Place::Image ? cp932::toUtf8(file.path) : file.path,
+                           sizeOfBytes(file.before), sizeOfFingerprint(file.written)});
+    return planned;
+}
+
+std::vector<PlannedFile> Snapshots::plannedRestore(std::uint64_t id) const {
+    std::vector<PlannedFile> planned;
+    planPutBack(MachineFolder::registryFileIn(m_machine), registry(id), planned);
+    for (const Entry& entry : entries(id))
+        planPutBack(m_machine / entry.relative,
+                    entry.present ? readIfPresent(folderOf(id) / "files" / entry.relative) : std::nullopt,
+                    planned);
+    return planned;
+}
+
+std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<OutsideRestore()>& planOutside) {
     const MachineLock lock(m_machine);
     // Everything is read first: the snapshot of the present may prune this one.
     const std::string registryBytes = registry(id);
@@ -474,10 +524,11 @@ std::uint64_t Snapshots::restore(std::uint64_t id, const std::function<void()>& 
         saved.push_back({entry, *bytes, modeOf(copy)});
         files.push_back(m_machine / entry.relative);
     }
-    const std::uint64_t present = take(files);
-    if (putBackOutside) {
+    const OutsideRestore outside = planOutside ? planOutside() : OutsideRestore{};
+    const std::uint64_t present = take(files, SnapshotKind::ByHand, outside.replaced);
+    if (outside.putBack) {
         try {
-            putBackOutside();
+            outside.putBack();
         } catch (...) {
             remove(present);
             throw;

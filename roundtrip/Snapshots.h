@@ -12,7 +12,8 @@
 //                               or "absent<TAB>path" per file, and per file from outside
 //                               "outside<TAB>image|host<TAB>COPY|-<TAB>WRITTEN|-<TAB>path", COPY
 //                               naming its copy ("-": it was not there) and WRITTEN what the
-//                               write-back left there ("-": it deleted it)
+//                               write-back left there ("-": it deleted it), followed for a file
+//                               of an image by "attributes<TAB>N<TAB>path", its FAT attributes
 //
 // A snapshot is built in a temporary folder, every file and folder fsynced, then renamed into
 // place: it is there whole or not at all. Ids count up. Snapshots taken by hand and automatic
@@ -24,6 +25,7 @@
 #include "Failure.h"
 
 #include "RegistryDiff.h"
+#include "WritePlan.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -46,7 +48,19 @@ struct OutsideFile {
     std::string path;                  // Windows path in CP932, or host path
     std::optional<std::string> before; // nullopt: it was not there
     std::string written; // how the write-back left it, as its caller tells files apart; empty: deleted
+    std::uint8_t attributes = 0; // in an image: its FAT attributes as they were; 0 for none known
 };
+
+// What a restore does beyond the machine folder, planned before anything is written: the files it
+// will replace or delete there, as they are now, and the step that puts the snapshot's back.
+struct OutsideRestore {
+    std::vector<OutsideFile> replaced;
+    std::function<void()> putBack;
+};
+
+// The files as a snapshot keeps those it replaces outside the machine folder, with their sizes
+// before and after: an image's by their Windows paths, a host's by their paths.
+std::vector<PlannedFile> plannedFiles(const std::vector<OutsideFile>& replaced);
 
 struct SnapshotInfo {
     std::uint64_t id = 0;
@@ -91,11 +105,14 @@ public:
     // What snapshot id keeps of files outside the machine folder.
     std::vector<OutsideFile> outsideFiles(std::uint64_t id) const;
 
-    // Under the machine folder's lock: takes a snapshot of the present first, runs putBackOutside
-    // (which puts back what lies outside the machine folder, or throws to leave everything as it
-    // was), then puts registry.reg and the snapshot's files back byte for byte; a file recorded
-    // as absent is deleted.
-    std::uint64_t restore(std::uint64_t id, const std::function<void()>& putBackOutside = {});
+    // Under the machine folder's lock: plans what lies outside the machine folder (planOutside
+    // throws to leave everything as it was), takes a snapshot of the present, outside files
+    // included, so that the restore can itself be undone, puts the outside files back, then
+    // registry.reg and the snapshot's files byte for byte; a file recorded as absent is deleted.
+    std::uint64_t restore(std::uint64_t id, const std::function<OutsideRestore()>& planOutside = {});
+    // The files in the machine folder, registry.reg first, that restore would put back, delete
+    // or make, by their host paths; nothing is written.
+    std::vector<PlannedFile> plannedRestore(std::uint64_t id) const;
 
     std::filesystem::path folder() const;
 

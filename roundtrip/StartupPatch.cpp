@@ -69,8 +69,8 @@ std::string startupBatch(std::string_view startupFolder) {
     return out;
 }
 
-void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
-                            const std::function<void(const fs::path&)>& beforeWriting) {
+std::vector<HandOverFile> patchFilesForNextStart(const RegKey& tree, const WindowsPathResolver& resolve,
+                                                 std::string_view patch) {
     const auto startup = startupFolderNamedIn(tree);
     // The folder at the top of the Startup folder's path, C:\WINDOWS: where it is missing, the
     // drive is not the machine's installation.
@@ -86,17 +86,25 @@ void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resol
     if (!patchFile)
         throw Failure(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "%1 はマシンのドライブの中にありません"),
                                     {std::string(PatchWindowsPath)}));
-    const fs::path batchFile = *startupDir / std::string(StartupBatchName);
+    return {{*patchFile, std::string(PatchWindowsPath), std::string(patch)},
+            {*startupDir / std::string(StartupBatchName), withFile(startup, StartupBatchName),
+             startupBatch(startup)}};
+}
+
+std::vector<HandOverFile> stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve,
+                                                 std::string_view patch,
+                                                 const std::function<void(const fs::path&)>& beforeWriting) {
+    const std::vector<HandOverFile> files = patchFilesForNextStart(tree, resolve, patch);
     failingAs(roundTripText(QT_TRANSLATE_NOOP("RoundTrip", "変更を Windows に渡せません")), [&] {
-        if (beforeWriting) {
-            beforeWriting(*patchFile);
-            beforeWriting(batchFile);
+        if (beforeWriting)
+            for (const HandOverFile& file : files)
+                beforeWriting(file.host);
+        for (const HandOverFile& file : files) {
+            fs::create_directories(file.host.parent_path());
+            replaceFileAtomically(file.host, {file.bytes}, 0644);
         }
-        fs::create_directories(patchFile->parent_path());
-        fs::create_directories(*startupDir);
-        replaceFileAtomically(*patchFile, {patch}, 0644);
-        replaceFileAtomically(batchFile, {startupBatch(startup)}, 0644);
     });
+    return files;
 }
 
 } // namespace kv

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -37,7 +38,21 @@ std::string startupBatch(std::string_view startupFolder);
 // made, as Windows makes it, when the folder at the top of its path is there. Throws
 // Failure, before writing anything, when that value is missing or names no place of
 // the machine's drives.
-void stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
-                            const std::function<void(const std::filesystem::path&)>& beforeWriting = {});
+// One of the two files the hand-over writes: its place in the machine folder and its bytes.
+struct HandOverFile {
+    std::filesystem::path host;
+    std::string windowsPath; // CP932
+    std::string bytes;
+};
+
+// The patch and the batch file as stagePatchForNextStart writes them, found the same way and
+// refused for the same reasons; nothing is written.
+std::vector<HandOverFile> patchFilesForNextStart(const RegKey& tree, const WindowsPathResolver& resolve,
+                                                 std::string_view patch);
+
+// Returns the files written.
+std::vector<HandOverFile>
+stagePatchForNextStart(const RegKey& tree, const WindowsPathResolver& resolve, std::string_view patch,
+                       const std::function<void(const std::filesystem::path&)>& beforeWriting = {});
 
 } // namespace kv

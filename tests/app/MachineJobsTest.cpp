@@ -4,11 +4,19 @@
 #include "Console.h"
 #include "FileContents.h"
 #include "HiveReader.h"
+#include "ImageBuilder.h"
 #include "LittleEndian.h"
+#include "MachineInfo.h"
 #include "RegistryDiff.h"
 #include "RegistryDocument.h"
 #include "RegistryFileStore.h"
 #include "SettingsAccessor.h"
+#include "TemporaryFolder.h"
+#include "Win98Image.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +51,13 @@ TEST(MachineJobOptions, AreReadAndCheckedAsAWhole) {
          "--import takes one .reg file or two hive files (c is"},
         {{"--write-hives", "SYSTEM.DAT", "USER.DAT"}, ""},
         {{"--write-hives", "SYSTEM.DAT"}, "--write-hives needs two files"},
+        {{"--write-image", "-n"}, ""},
+        {{"--export-changes", "--apply-at-next-start", "--dry-run"}, ""},
+        {{"--snapshot", "--dry-run"}, "--dry-run goes with"},
+        {{"--export-changes", "-n"}, "--dry-run goes with"},
+        {{"--info", "--json"}, ""},
+        {{"--info", "--snapshots"}, "cannot be combined"},
+        {{"--json"}, "--json goes with --list-vms or --info"},
     };
     const ConsoleTexts english(Language::English);
     for (const ParseRow& row : rows) {
@@ -130,7 +145,7 @@ TEST(MachineJobs, TheHandOverToWindowsIsTakenBackByARestore) {
     const fs::path patch = dir / "drive_c/KAVENDEL/CHANGES.REG",
                    batch = dir / "drive_c/Windows/ｽﾀｰﾄ ﾒﾆｭｰ/ﾌﾟﾛｸﾞﾗﾑ/ｽﾀｰﾄｱｯﾌﾟ/KAVENDEL.BAT";
     EXPECT_EQ(test::fileContents(patch), staged.out);
-    EXPECT_NE(staged.err.find(patch.string() + ", " + batch.string()), std::string::npos) << staged.err;
+    EXPECT_NE(staged.err.find("C:\\KAVENDEL\\CHANGES.REG, C:\\WINDOWS\\"), std::string::npos) << staged.err;
     EXPECT_TRUE(
         test::fileContents(batch).starts_with("@ECHO OFF\r\nREGEDIT /S C:\\KAVENDEL\\CHANGES.REG\r\n"));
     ASSERT_EQ(run({"--restore", "1"}, dir).status, 0);
@@ -273,3 +288,119 @@ TEST(MachineJobs, ImportSaysWhichRuleAFileBreaksAndWritingIntoItRefuses) {
 }
 
 } // namespace
+
+namespace {
+
+// Every file under dir with its bytes, and every folder, so that two calls tell whether anything
+// at all was written, made or removed.
+std::map<std::string, std::string> treeBytes(const fs::path& dir) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        tree[fs::relative(entry.path(), dir).string()] =
+            entry.is_regular_file() ? test::fileContents(entry.path()) : std::string("/");
+    return tree;
+}
+
+// A value the window's "Use AGP" box owns, and one no setting owns.
+void changeMachine(const fs::path& dir) {
+    auto store = RegistryFileStore::open(dir / "registry.reg");
+    TSettingsAccessor reg(*store);
+    reg.OpenPath("\\System\\CurrentControlSet\\Services\\Class\\Display\\0000\\atidxhal");
+    reg.StoreText("UseAGP", "1");
+    reg.OpenPath("\\Software\\Kavendel");
+    reg.StoreNumber("Runs", 1);
+}
+
+} // namespace
+
+// A machine imported from a small disk image and one from registry files, each changed after a
+// snapshot: each job's --dry-run says the change and the files it would write, and leaves the
+// image, the registry files and both machine folders byte for byte, lock files and all.
+TEST(MachineJobs, DryRunSaysTheChangeAndWritesNothing) {
+    TemporaryFolder top;
+    test::Win98Image disk(top.path(), 16ull << 20, 16);
+    disk.installWindows(KAVENDEL_TEST_DATA "/hives");
+    const fs::path fromImage = top.path() / "image-machine", fromHives = top.path() / "hive-machine";
+    const QString system = QString::fromStdString(top.path() / "SYSTEM.DAT"),
+                  user = QString::fromStdString(top.path() / "USER.DAT");
+    fs::copy_file(KAVENDEL_TEST_DATA "/hives/SYSTEM.DAT", system.toStdString());
+    fs::copy_file(KAVENDEL_TEST_DATA "/hives/USER.DAT", user.toStdString());
+    ASSERT_EQ(run({"--import-image", QString::fromStdString(disk.raw())}, fromImage).status, 0);
+    ASSERT_EQ(run({"--import", system, user}, fromHives).status, 0);
+    for (const fs::path& dir : {fromImage, fromHives}) {
+        ASSERT_EQ(run({"--snapshot"}, dir).status, 0);
+        changeMachine(dir);
+    }
+    const struct {
+        QStringList arguments;
+        fs::path machine;
+        std::vector<std::string> said;
+    } rows[] = {
+        {{"--write-image", "-n"},
+         fromImage,
+         {"Radeon Engine › System › Use AGP: (none) → on\n",
+          "SOFTWARE\\Kavendel \"Runs\": (none) → dword:00000001\n", "C:\\KAVENDEL\\CHANGES.REG: created (",
+          "SYSTEM.DAT: replaced ("}},
+        {{"--write-hives", system, user, "--dry-run"},
+         fromHives,
+         {"Use AGP: (none) → on\n", (top.path() / "SYSTEM.DAT").string() + ": replaced ("}},
+        {{"--restore", "1", "-n"},
+         fromImage,
+         {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kavendel: key removed\n",
+          (fromImage / "registry.reg").string() + ": replaced ("}},
+        {{"--export-changes", "1", "--apply-at-next-start", "-n"},
+         fromImage,
+         {"Use AGP: (none) → on\n", "C:\\KAVENDEL\\CHANGES.REG: created ("}},
+    };
+    const auto before = treeBytes(top.path());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.join(u' ').toStdString());
+        const JobResult result = run(row.arguments, row.machine);
+        EXPECT_EQ(result.status, 0) << result.err;
+        for (const std::string& said : row.said)
+            EXPECT_NE(result.out.find(said), std::string::npos) << result.out;
+        EXPECT_EQ(result.err, "kavendel: --dry-run: nothing was written\n");
+        EXPECT_TRUE(treeBytes(top.path()) == before);
+    }
+}
+
+// --info as text in the interface language and as JSON, for a machine made with --create, one
+// imported from a registry export, and one from a disk image.
+TEST(MachineJobs, InfoTellsWhatTheMachineFolderIs) {
+    TemporaryFolder top;
+    test::Win98Image disk(top.path(), 16ull << 20, 16);
+    disk.installWindows(KAVENDEL_TEST_DATA "/hives");
+    const fs::path created = top.path() / "created", exported = top.path() / "exported",
+                   fromImage = top.path() / "image";
+    fs::create_directories(created / "drive_c");
+    std::ofstream(created / "registry.reg") << "REGEDIT4\r\n";
+    ASSERT_EQ(run({"--import", KAVENDEL_DEMO_MACHINE "/registry.reg"}, exported).status, 0);
+    ASSERT_EQ(run({"--import-image", QString::fromStdString(disk.raw())}, fromImage).status, 0);
+    ASSERT_EQ(run({"--snapshot"}, fromImage).status, 0);
+    changeMachine(fromImage);
+    const struct {
+        fs::path machine;
+        const char* origin;
+        bool hasImage;
+        qint64 snapshots, unwritten; // unwritten -1: null, there being no baseline
+        std::string line;            // of the text output
+    } rows[] = {
+        {created, "created", false, 0, -1, "Origin: made with --create\n"},
+        {exported, "registry", false, 0, 0, "Changes not written back: 0\n"},
+        {fromImage, "image", true, 1, 2, "Disk image: " + disk.raw().string() + " (raw, partition 1)\n"},
+    };
+    const ConsoleTexts english(Language::English);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.machine.string());
+        std::ostringstream json, text, err;
+        ASSERT_EQ(printMachineInfo(row.machine, true, Console(english, json, err)), 0) << err.str();
+        ASSERT_EQ(printMachineInfo(row.machine, false, Console(english, text, err)), 0) << err.str();
+        const QJsonObject info = QJsonDocument::fromJson(QByteArray::fromStdString(json.str())).object();
+        EXPECT_EQ(info["origin"].toString().toStdString(), row.origin);
+        EXPECT_EQ(info["image"].isObject(), row.hasImage);
+        EXPECT_EQ(info["snapshots"].toArray().size(), row.snapshots);
+        EXPECT_EQ(info["unwritten-changes"].isNull() ? -1 : info["unwritten-changes"].toInteger(),
+                  row.unwritten);
+        EXPECT_NE(text.str().find(row.line), std::string::npos) << text.str();
+    }
+}

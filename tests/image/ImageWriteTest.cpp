@@ -346,4 +346,36 @@ TEST(ImageWrite, FailingProgramsAreToldAsSentences) {
     }
 }
 
+// A program that Kavendel started ends with it, so that no qemu-io killed with Kavendel writes on
+// while the next run recovers the image; a program that is not there fails to start, as such.
+TEST(ImageWrite, ProgramsEndWithKavendelAndMissingOnesFailToStart) {
+    EXPECT_EQ(SystemProgramRunner().run({"kavendel-no-such-program"}).startError, systemReason(ENOENT));
+    TemporaryFolder folder;
+    const std::string pidFile = (folder.path() / "pid").string();
+    const pid_t kavendel = ::fork();
+    if (kavendel == 0) {
+        SystemProgramRunner().run(
+            {"sh", "-c",
+             "echo $$ > " + pidFile + ".new && mv " + pidFile + ".new " + pidFile + " && exec sleep 60"});
+        ::_exit(0);
+    }
+    for (int i = 0; i < 250 && !std::filesystem::exists(pidFile); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ::kill(kavendel, SIGKILL);
+    ::waitpid(kavendel, nullptr, 0);
+    const std::string pid = test::fileContents(pidFile);
+    ASSERT_FALSE(pid.empty()) << "the program did not start";
+    // Gone, or a zombie that nobody has reaped yet.
+    const auto ended = [&] {
+        const std::string stat = test::fileContents("/proc/" + pid.substr(0, pid.find('\n')) + "/stat");
+        const auto state = stat.find(") ");
+        return state == std::string::npos || stat[state + 2] == 'Z';
+    };
+    for (int i = 0; i < 250 && !ended(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(ended()) << "the program outlived the process that started it";
+    if (!ended())
+        ::kill(std::stoi(pid), SIGKILL);
+}
+
 } // namespace

@@ -500,9 +500,15 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
         const fs::path machine = here.path() / "machine";
         test::Win98Image disk(here.path(), DiskSize, 16);
         disk.installWindows(Hives);
+        disk.mtools({"mattrib", "+r", "+h", "c:/WINDOWS/INF/ATIXBAR.INF"});
         importImage(machine, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
+        const std::string imported = test::fileContents(ImageRecord::importedRegistry(machine));
         changeMachine(machine);
         ASSERT_TRUE(writeBackToImage(machine).moved);
+        const std::string written = test::fileContents(ImageRecord::importedRegistry(machine));
+        for (const OutsideFile& file : Snapshots(machine).outsideFiles(1))
+            EXPECT_FALSE(file.path.ends_with("USER.DAT"))
+                << "USER.DAT holds no change, so it is not rewritten";
         const auto listed = kavendel({"--machine", machine.string(), "--snapshots"});
         EXPECT_NE(listed.out.find("\n1\t"), std::string::npos) << listed.out;
         EXPECT_NE(listed.out.find("by hand, with files of the disk image\t"), std::string::npos)
@@ -527,9 +533,23 @@ TEST_F(ImageImport, ARestorePutsTheImagesFilesBackUnlessWindowsChangedThemSince)
             fat.find(std::string("C:\\") + test::Win98Image::WindowsFolder + "\\SYSTEM.DAT");
         ASSERT_TRUE(systemDat);
         EXPECT_TRUE(fat.read(*systemDat, 128u << 20) == test::fileContents(Hives / "SYSTEM.DAT"));
+        EXPECT_EQ(fat.find("C:\\WINDOWS\\INF\\ATIXBAR.INF")->attributes & 0x03, 0x03)
+            << "the deleted file comes back read-only and hidden, as it was";
         expectFsckClean(disk, here.path() / "volume");
         EXPECT_TRUE(imageUnchangedSinceImport(machine)) << "the record tells the image as restored";
-        changeMachine(machine);
+        EXPECT_EQ(test::fileContents(ImageRecord::importedRegistry(machine)), imported)
+            << "the baseline goes back with the files, so the machine's changes are unwritten again";
+        EXPECT_TRUE(hasUnwrittenChanges(machine));
+
+        // The snapshot that the restore took of the present undoes it, the image's files included.
+        const auto undone = kavendel({"--machine", machine.string(), "--restore", "2"});
+        ASSERT_EQ(undone.status, 0) << undone.err;
+        EXPECT_EQ(disk.get("/WINDOWS/INF/ATI_9XAA.INF"), NewInf);
+        EXPECT_TRUE(holdsFile(disk, "/KAVENDEL/CHANGES.REG"));
+        EXPECT_EQ(test::fileContents(ImageRecord::importedRegistry(machine)), written);
+        EXPECT_FALSE(hasUnwrittenChanges(machine));
+        expectFsckClean(disk, here.path() / "volume");
+        setMachineValues(machine, "\"Next\"=\"2\"\r\n");
         EXPECT_TRUE(writeBackToImage(machine).moved) << "the next write-back goes in";
     }
 }
@@ -642,52 +662,58 @@ TEST_F(ImageImport, AWriteBackKilledAtAnyStepIsFinishedOrUndoneAndTheNextOneGoes
 // Two machine folders imported from one image and written back at once: the second writes nothing
 // and says another Kavendel is writing; the image then holds exactly what the first wrote.
 TEST_F(ImageImport, OfTwoFoldersWritingIntoOneImageTheSecondWritesNothing) {
-    test::Win98Image disk(m_folder.path(), DiskSize, 16);
-    disk.installWindows(Hives);
-    const fs::path other = m_folder.path() / "other";
-    importImage(m_machine, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
-    importImage(other, disk.raw(), std::nullopt, test::notesInEnglish(m_notes));
-    changeMachine(m_machine);
-    changeMachine(other);
-    std::ofstream(other / "registry.reg", std::ios::app) << "[HKEY_USERS\\.DEFAULT\\Other]\r\n\r\n";
-    int ready[2], go[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(go), 0);
-    const pid_t first = ::fork();
-    if (first == 0) {
-        ImageCalls paused;
-        bool waited = false;
-        paused.files.write = [&](int fd, const char* data, std::size_t size) {
-            char c = 0;
-            if (!waited && ::write(ready[1], "r", 1) == 1 && ::read(go[0], &c, 1) == 1)
-                waited = true;
-            return ::write(fd, data, size);
-        };
-        try {
-            writeBackToImage(m_machine, paused);
-        } catch (...) {
-            ::_exit(2);
+    for (const std::string format : {"raw", "qcow2"}) {
+        SCOPED_TRACE(format);
+        TemporaryFolder here;
+        test::Win98Image disk(here.path(), DiskSize, 16);
+        disk.installWindows(Hives);
+        const fs::path image = format == "raw" ? disk.raw() : test::convertImage(disk.raw(), format);
+        const fs::path machine = here.path() / "machine", other = here.path() / "other";
+        importImage(machine, image, std::nullopt, test::notesInEnglish(m_notes));
+        importImage(other, image, std::nullopt, test::notesInEnglish(m_notes));
+        changeMachine(machine);
+        changeMachine(other);
+        std::ofstream(other / "registry.reg", std::ios::app) << "[HKEY_USERS\\.DEFAULT\\Other]\r\n\r\n";
+        int ready[2], go[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(go), 0);
+        const pid_t first = ::fork();
+        if (first == 0) {
+            ImageCalls paused;
+            bool waited = false;
+            paused.files.write = [&](int fd, const char* data, std::size_t size) {
+                char c = 0;
+                if (!waited && ::write(ready[1], "r", 1) == 1 && ::read(go[0], &c, 1) == 1)
+                    waited = true;
+                return ::write(fd, data, size);
+            };
+            try {
+                writeBackToImage(machine, paused);
+            } catch (...) {
+                ::_exit(2);
+            }
+            ::_exit(0);
         }
-        ::_exit(0);
+        char c = 0;
+        ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        const std::string whileWriting = test::fileContents(image);
+        try {
+            writeBackToImage(other);
+            ADD_FAILURE() << "both wrote";
+        } catch (const Failure& e) {
+            EXPECT_NE(e.text().find("別の Kavendel が書き込んでいます"), std::string::npos) << e.text();
+        }
+        EXPECT_TRUE(test::fileContents(image) == whileWriting) << "the second wrote into the image";
+        ASSERT_EQ(::write(go[1], "g", 1), 1);
+        int status = 0;
+        ::waitpid(first, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_TRUE(imageUnchangedSinceImport(machine)) << "the image holds what the first wrote, all of it";
+        rawBytes(image, format, disk.raw());
+        expectFsckClean(disk, here.path() / "volume");
+        for (int fd : {ready[0], ready[1], go[0], go[1]})
+            ::close(fd);
     }
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    const std::string whileWriting = disk.fileContents();
-    try {
-        writeBackToImage(other);
-        ADD_FAILURE() << "both wrote";
-    } catch (const Failure& e) {
-        EXPECT_NE(e.text().find("別の Kavendel が書き込んでいます"), std::string::npos) << e.text();
-    }
-    EXPECT_TRUE(disk.fileContents() == whileWriting) << "the second wrote into the image";
-    ASSERT_EQ(::write(go[1], "g", 1), 1);
-    int status = 0;
-    ::waitpid(first, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(imageUnchangedSinceImport(m_machine)) << "the image holds what the first wrote, all of it";
-    expectFsckClean(disk, m_folder.path() / "volume");
-    for (int fd : {ready[0], ready[1], go[0], go[1]})
-        ::close(fd);
 }
 
 } // namespace
