@@ -15,7 +15,8 @@ constexpr std::uint32_t FirstExtendedLeaf = 0x80000000;
 
 void requireLeafZero(const RecordedProcessor& rec, const std::string& origin) {
     if (!rec.leaves.contains(0))
-        throw recordingFailure(origin + ": the dump holds no CPUID leaf 0");
+        throw recordingFailure(origin + ": ",
+                               QT_TRANSLATE_NOOP("CpuRecording", "ダンプに CPUID のリーフ 0 がありません"));
 }
 
 // "eax=0x0000000d" and the like: the register's name, then its value.
@@ -34,7 +35,8 @@ void readCpuidLine(std::string_view line, RecordedProcessor& rec, const TextLine
         !parseNumber(w[1].substr(0, w[1].size() - 1), 16, subleaf) || !readRegister(w[2], "eax", r.eax) ||
         !readRegister(w[3], "ebx", r.ebx) || !readRegister(w[4], "ecx", r.ecx) ||
         !readRegister(w[5], "edx", r.edx))
-        lines.fail("expected \"0xLEAF 0xSUBLEAF: eax=0x… ebx=0x… ecx=0x… edx=0x…\"");
+        lines.fail(QT_TRANSLATE_NOOP(
+            "CpuRecording", "「0xLEAF 0xSUBLEAF: eax=0x… ebx=0x… ecx=0x… edx=0x…」の形の行ではありません"));
     if (subleaf == 0)
         rec.leaves.emplace(leaf, r);
 }
@@ -45,7 +47,7 @@ bool readCpuidToolLine(std::string_view line, RecordedProcessor& rec, const Text
     const std::size_t open = line.find('[');
     const std::size_t close = line.find("]=");
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
-        lines.fail("expected \"name[n]=EAX EBX ECX EDX\"");
+        lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "「name[n]=EAX EBX ECX EDX」の形の行ではありません"));
     const std::string_view table = line.substr(0, open);
     std::uint32_t base = 0;
     if (table == "ext_cpuid")
@@ -59,7 +61,9 @@ bool readCpuidToolLine(std::string_view line, RecordedProcessor& rec, const Text
     for (std::size_t i = 0; valid && i < 4; ++i)
         valid = parseNumber(w[i], 16, regs[i]);
     if (!valid)
-        lines.fail("expected \"" + std::string(table) + "[n]=\" and four 32-bit hexadecimal registers");
+        lines.fail(
+            QT_TRANSLATE_NOOP("CpuRecording", "「%1[n]=」と 32 ビットの 16 進数のレジスタ 4 つが必要です"),
+            std::string(table));
     rec.leaves.emplace(base + index, CpuidResult{regs[0], regs[1], regs[2], regs[3]});
     return true;
 }

@@ -46,8 +46,10 @@ struct RecordedProcessor {
 };
 
 // A recording that cannot be read, as a failure of Fault::badUsage: the file given is not one
-// this program can replay. The text names the line: "file:line: reason".
-Failure recordingFailure(const std::string& text, std::error_code reason = {});
+// this program can replay. where ("file:line: ") leads the reason, a text marked in the context
+// "CpuRecording" whose "%1" stands for arg.
+Failure recordingFailure(const std::string& where, const char* reason, const std::string& arg = {},
+                         std::error_code systemReason = {});
 
 RecordedProcessor parseReplayFormat(std::string_view text, const std::string& origin);
 RecordedProcessor parseCpuidDump(std::string_view text, const std::string& origin);

@@ -29,8 +29,9 @@ Kind kindOf(std::string_view text) {
 
 } // namespace
 
-Failure recordingFailure(const std::string& text, std::error_code reason) {
-    return Failure(Message::verbatim(text), reason, Fault::badUsage);
+Failure recordingFailure(const std::string& where, const char* reason, const std::string& arg,
+                         std::error_code systemReason) {
+    return Failure(Message{where, "CpuRecording", reason, {arg}}, systemReason, Fault::badUsage);
 }
 
 RecordedProcessor parseRecordedProcessor(std::string_view text, const std::string& origin) {
@@ -49,7 +50,8 @@ RecordedProcessor loadRecordedProcessor(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         const std::error_code reason = lastSystemReason();
-        throw recordingFailure(file.string() + ": cannot be read", reason);
+        throw recordingFailure(file.string() + ": ", QT_TRANSLATE_NOOP("CpuRecording", "読めません"), {},
+                               reason);
     }
     std::ostringstream text;
     text << in.rdbuf();

@@ -28,7 +28,8 @@ void readVendor(std::string_view rest, RecordedProcessor& rec, const TextLines& 
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         text = text.substr(1, text.size() - 2);
     if (text.size() != VendorLength)
-        lines.fail("\"vendor\" takes a text of 12 characters, in double quotes when it ends in a blank");
+        lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "「vendor」には 12 文字のテキストを指定します "
+                                                     "(空白で終わるときは二重引用符で囲みます)"));
     CpuidResult& leaf0 = rec.leaves[0];
     leaf0.ebx = vendorRegister(text.substr(0, 4));
     leaf0.edx = vendorRegister(text.substr(4, 4));
@@ -38,7 +39,7 @@ void readVendor(std::string_view rest, RecordedProcessor& rec, const TextLines& 
 void readIdBit(std::string_view rest, RecordedProcessor& rec, const TextLines& lines) {
     const auto w = cpurecord::words(rest);
     if (w.size() != 1 || (w[0] != "yes" && w[0] != "no"))
-        lines.fail("\"cpuid\" takes yes or no");
+        lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "「cpuid」には yes か no を指定します"));
     rec.idBitToggles = w[0] == "yes";
 }
 
@@ -47,10 +48,12 @@ void readLeaf(std::string_view rest, RecordedProcessor& rec, const TextLines& li
     std::uint32_t leaf = 0;
     std::uint32_t regs[4] = {};
     if (w.size() != 5 || !parseNumber(w[0], 10, leaf))
-        lines.fail("\"leaf\" takes a leaf number and four registers EAX EBX ECX EDX");
+        lines.fail(QT_TRANSLATE_NOOP("CpuRecording",
+                                     "「leaf」にはリーフ番号と 4 つのレジスタ EAX EBX ECX EDX を指定します"));
     for (int i = 0; i < 4; ++i)
         if (!parseNumber(w[1 + i], 16, regs[i]))
-            lines.fail("register " + std::string(w[1 + i]) + " is not 32-bit hexadecimal");
+            lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "レジスタ %1 は 32 ビットの 16 進数ではありません"),
+                       std::string(w[1 + i]));
     rec.leaves[leaf] = CpuidResult{regs[0], regs[1], regs[2], regs[3]};
 }
 
@@ -59,7 +62,8 @@ void readCounter(std::string_view rest, RecordedProcessor& rec, const TextLines&
     for (const std::string_view word : cpurecord::words(rest)) {
         std::uint64_t value = 0;
         if (!parseNumber(word, 10, value))
-            lines.fail("counter value " + std::string(word) + " is not a number");
+            lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "カウンタの値 %1 は数値ではありません"),
+                       std::string(word));
         rec.counterReadings.push_back(value);
     }
 }
@@ -73,7 +77,7 @@ void readClock(std::string_view rest, RecordedProcessor& rec, const TextLines& l
                                    [&](const auto& u) { return w.size() == 2 && w[1] == u.first; });
     if (unit == std::end(Units) || !parseNumber(w[0], 10, value) || value == 0 ||
         value > std::numeric_limits<std::uint32_t>::max())
-        lines.fail("\"clock\" takes a rate and its unit, such as 166 MHz");
+        lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "「clock」には周波数と単位を指定します (例: 166 MHz)"));
     rec.counterHz = value * unit->second;
 }
 
@@ -102,7 +106,7 @@ RecordedProcessor parseReplayFormat(std::string_view text, const std::string& or
             if (k.word == word)
                 keyword = &k;
         if (!keyword)
-            lines.fail("unknown line \"" + std::string(word) + "\"");
+            lines.fail(QT_TRANSLATE_NOOP("CpuRecording", "不明な行「%1」"), std::string(word));
         keyword->read(line.substr(word.size()), rec, lines);
     }
     return rec;

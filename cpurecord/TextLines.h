@@ -31,9 +31,9 @@ public:
         return true;
     }
 
-    // Ends the parse with "origin:line: reason".
-    [[noreturn]] void fail(const std::string& reason) const {
-        throw recordingFailure(m_origin + ":" + std::to_string(m_number) + ": " + reason);
+    // Ends the parse with "origin:line: reason", reason marked as recordingFailure takes it.
+    [[noreturn]] void fail(const char* reason, const std::string& arg = {}) const {
+        throw recordingFailure(m_origin + ":" + std::to_string(m_number) + ": ", reason, arg);
     }
 
 private:

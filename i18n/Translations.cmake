@@ -7,7 +7,7 @@
 # tools are called here directly.
 
 set(KAVENDEL_TRANSLATIONS ${CMAKE_CURRENT_LIST_DIR}/kavendel_en.ts)
-set(KAVENDEL_TRANSLATED_DIRS adjust app base discovery games hive image info maint platform regedit4 roundtrip settings store vms)
+set(KAVENDEL_TRANSLATED_DIRS adjust app base cpurecord discovery games hive image info maint platform regedit4 roundtrip settings store vms)
 
 find_program(KAVENDEL_LRELEASE NAMES lrelease lrelease-qt6
              HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}" "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_LIBEXECS}"

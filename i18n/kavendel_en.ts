@@ -419,6 +419,57 @@
     </message>
 </context>
 <context>
+    <name>CpuRecording</name>
+    <message>
+        <source>ダンプに CPUID のリーフ 0 がありません</source>
+        <translation>the dump holds no CPUID leaf 0</translation>
+    </message>
+    <message>
+        <source>「0xLEAF 0xSUBLEAF: eax=0x… ebx=0x… ecx=0x… edx=0x…」の形の行ではありません</source>
+        <translation>expected &quot;0xLEAF 0xSUBLEAF: eax=0x… ebx=0x… ecx=0x… edx=0x…&quot;</translation>
+    </message>
+    <message>
+        <source>「name[n]=EAX EBX ECX EDX」の形の行ではありません</source>
+        <translation>expected &quot;name[n]=EAX EBX ECX EDX&quot;</translation>
+    </message>
+    <message>
+        <source>「%1[n]=」と 32 ビットの 16 進数のレジスタ 4 つが必要です</source>
+        <translation>expected &quot;%1[n]=&quot; and four 32-bit hexadecimal registers</translation>
+    </message>
+    <message>
+        <source>読めません</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>「vendor」には 12 文字のテキストを指定します (空白で終わるときは二重引用符で囲みます)</source>
+        <translation>&quot;vendor&quot; takes a text of 12 characters, in double quotes when it ends in a blank</translation>
+    </message>
+    <message>
+        <source>「cpuid」には yes か no を指定します</source>
+        <translation>&quot;cpuid&quot; takes yes or no</translation>
+    </message>
+    <message>
+        <source>「leaf」にはリーフ番号と 4 つのレジスタ EAX EBX ECX EDX を指定します</source>
+        <translation>&quot;leaf&quot; takes a leaf number and four registers EAX EBX ECX EDX</translation>
+    </message>
+    <message>
+        <source>レジスタ %1 は 32 ビットの 16 進数ではありません</source>
+        <translation>register %1 is not 32-bit hexadecimal</translation>
+    </message>
+    <message>
+        <source>カウンタの値 %1 は数値ではありません</source>
+        <translation>counter value %1 is not a number</translation>
+    </message>
+    <message>
+        <source>「clock」には周波数と単位を指定します (例: 166 MHz)</source>
+        <translation>&quot;clock&quot; takes a rate and its unit, such as 166 MHz</translation>
+    </message>
+    <message>
+        <source>不明な行「%1」</source>
+        <translation>unknown line &quot;%1&quot;</translation>
+    </message>
+</context>
+<context>
     <name>Discovery</name>
     <message>
         <source>エラー</source>
