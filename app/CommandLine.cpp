@@ -88,9 +88,9 @@ const OptionRow Options[] = {
     {.name = "--vm",
      .argument = OptionArgument::Required,
      .valueName = "NAME",
-     .help = "open the Windows 95/98/Me virtual machine NAME (see\n"
-             "--list-vms) as --image opens its disk; refused while\n"
-             "its emulator runs it",
+     .help = "open the Windows 95/98/Me virtual machine NAME (one\n"
+             "that --list-vms lists) as --image opens its disk;\n"
+             "refused while its emulator runs it",
      .apply = [](CommandLine& line, const QString& name) { return assign(line.vm, name); },
      .group = OptionGroup::DiskImages},
     {.name = "--list-vms",
@@ -231,9 +231,9 @@ const OptionRow Options[] = {
      .group = OptionGroup::RegistryFiles},
     {.name = "--dry-run",
      .shortName = 'n',
-     .help = "with --write-image, --write-hives, --restore or\n"
-             "--apply-at-next-start: print what would change, and\n"
-             "write nothing",
+     .help = "with --write-image, --write-hives, --restore or the\n"
+             "patch of --apply-at-next-start: print what would\n"
+             "change, and write nothing",
      .apply = [](CommandLine& line, const QString&) { return assign(line.job.dryRun, true); },
      .group = OptionGroup::RoundTrip},
     {.name = "--help",
